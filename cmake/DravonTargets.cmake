@@ -1,0 +1,38 @@
+# Compiler settings shared by every target of both trees.
+function(dravon_target_defaults target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wimplicit-fallthrough -Wno-unused-parameter>)
+  if(WIN32)
+    target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                _WIN32_WINNT=0x0601 WINVER=0x0601)
+  endif()
+endfunction()
+
+# A portable static library: built in the host tree and in the Windows tree.
+function(dravon_portable_library name)
+  add_library(${name} STATIC ${ARGN})
+  dravon_target_defaults(${name})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# A host GoogleTest program; each test case becomes a CTest test.
+function(dravon_host_test name)
+  add_executable(${name} ${ARGN})
+  dravon_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A Windows GoogleTest program, run under Wine by CTest as one test.
+# LABELS gui marks tests that need the private X display.
+function(dravon_win_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  dravon_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE gtest_main ${T_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES LABELS "win;${T_LABELS}" TIMEOUT 300)
+endfunction()

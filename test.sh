@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds both trees and runs every test: host unit tests, Windows
+# tests under Wine, end-to-end tests of the real program on a private Xvfb.
+set -uo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+cd "$top"
+
+tools/setup.sh || exit 1
+tools/build.sh host || exit 1
+tools/build.sh win || exit 1
+
+xpid=$(mktemp)
+DISPLAY=$(tools/xvfb.sh "$xpid") || exit 1
+export DISPLAY
+cleanup() {
+  WINEPREFIX="$top/build/win/wineprefix" wineserver -k 2>/dev/null
+  kill "$(cat "$xpid")" 2>/dev/null
+  rm -f "$xpid"
+}
+trap cleanup EXIT
+
+status=0
+echo "== Host tests"
+(cd build/host && ctest --output-on-failure -j2) || status=1
+echo "== Windows tests under Wine"
+(cd build/win && ctest --output-on-failure) || status=1
+exit $status

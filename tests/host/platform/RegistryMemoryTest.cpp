@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "platform/RegistryMemory.h"
+
+using platform::Registry;
+using platform::RegistryMemory;
+using platform::RegRoot;
+using platform::RegValue;
+
+TEST(RegistryMemory, OpenFailsOnMissingKeyCreateMakesParents) {
+  RegistryMemory reg;
+  Registry::Key k = 0;
+  EXPECT_EQ(platform::kRegFileNotFound,
+            reg.Open(RegRoot::LocalMachine, "SOFTWARE\\Tarvik\\HD", Registry::Access::Read, k));
+  EXPECT_EQ(0u, k);
+  ASSERT_EQ(platform::kRegOk, reg.Create(RegRoot::LocalMachine, "SOFTWARE\\Tarvik\\HD", k));
+  reg.Close(k);
+  EXPECT_TRUE(reg.KeyExists(RegRoot::LocalMachine, "software\\tarvik"));
+  // A trailing backslash names the same key; case does not matter.
+  EXPECT_EQ(platform::kRegOk,
+            reg.Open(RegRoot::LocalMachine, "Software\\TARVIK\\hd\\", Registry::Access::ReadWrite, k));
+  reg.Close(k);
+  EXPECT_EQ(0u, reg.OpenKeyCount());
+}
+
+TEST(RegistryMemory, SetKeepsExactBytesAndQueryBoundsThem) {
+  RegistryMemory reg;
+  Registry::Key k = 0;
+  ASSERT_EQ(0, reg.Create(RegRoot::LocalMachine, "SOFTWARE\\Tarvik\\SKIN", k));
+  ASSERT_EQ(0, reg.Set(k, "Skin", platform::kRegSz, "1", 1));
+  RegValue v;
+  ASSERT_EQ(0, reg.QueryRaw(k, "skin", 80, v));
+  EXPECT_EQ(platform::kRegSz, v.type);
+  EXPECT_EQ(std::vector<std::uint8_t>{'1'}, v.data);
+  EXPECT_EQ(platform::kRegMoreData, reg.QueryRaw(k, "Skin", 0, v));
+  EXPECT_TRUE(v.data.empty());
+  EXPECT_EQ(platform::kRegFileNotFound, reg.QueryRaw(k, "Other", 80, v));
+  reg.Close(k);
+}
+
+TEST(RegistryMemory, QueryTextStopsAtNulAndDeniedWritesFail) {
+  RegistryMemory reg;
+  reg.PutText(RegRoot::LocalMachine, "A\\B", "Name", "Windows XP");
+  reg.DenyWrites(RegRoot::LocalMachine, "A\\B");
+  Registry::Key k = 0;
+  ASSERT_EQ(0, reg.Open(RegRoot::LocalMachine, "A\\B", Registry::Access::Read, k));
+  std::uint32_t type = 0;
+  std::string text;
+  ASSERT_EQ(0, reg.QueryText(k, "Name", 100, type, text));
+  EXPECT_EQ("Windows XP", text);
+  EXPECT_EQ(platform::kRegAccessDenied, reg.Set(k, "Name", platform::kRegSz, "x", 1));
+  reg.Close(k);
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing Dravon needs, from Debian's packages.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config googletest libgtest-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb x11-utils fonts-wqy-microhei
+  librsvg2-bin imagemagick sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

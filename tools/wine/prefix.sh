@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Makes a Wine prefix for Dravon: booted on the current DISPLAY, with a CJK
+# font standing in for the faces the program asks for.
+set -euo pipefail
+prefix=${1:?usage: prefix.sh WINEPREFIX}
+: "${DISPLAY:?a display is needed before the first wineboot}"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$prefix"
+wineboot -i >/dev/null 2>&1
+font="WenQuanYi Micro Hei"
+reg=$(mktemp --suffix=.reg)
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+  for face in "宋体" "SimSun" "MS Sans Serif" "Arial" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "System"; do
+    printf '"%s"="%s"\r\n' "$face" "$font"
+  done
+} | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
+wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+wineserver -w
+rm -f "$reg"
