@@ -89,6 +89,14 @@ LevelState* TweakPageModel::FindLevel(std::uint16_t id, LevelKind kind) {
   return nullptr;
 }
 
+std::vector<std::pair<std::uint16_t, std::string>> TweakPageModel::ControlTexts() const {
+  std::vector<std::pair<std::uint16_t, std::string>> texts;
+  for (const CheckBoxState& box : boxes_) texts.emplace_back(box.status, box.statusText);
+  for (const LevelState& level : levels_) texts.emplace_back(level.textBox, level.text);
+  if (page_ == PageId::Ntfs) texts.emplace_back(kNtfsCdromLocationBox, cdromLocation_);
+  return texts;
+}
+
 bool TweakPageModel::Click(std::uint16_t box) {
   auto options = TweakOptions(page_);
   for (std::size_t i = 0; i < options.size(); ++i) {

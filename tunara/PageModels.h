@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -76,6 +77,9 @@ class TweakPageModel {
   const LevelState* Level(std::uint16_t id) const;
   // NTFS page: the text of 29030.
   const std::string& CdromLocation() const { return cdromLocation_; }
+  // Every text the page sets, by control: status labels, level text boxes
+  // and (NTFS) the CD-ROM location, in that order.
+  std::vector<std::pair<std::uint16_t, std::string>> ControlTexts() const;
 
   // A click on a box (or the NTFS radio button). False when the ID is not
   // one of this page's boxes.

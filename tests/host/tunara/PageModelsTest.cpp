@@ -364,6 +364,16 @@ TEST(NtfsPage, CdromLocationIsTheLastOfAToJ) {
                               .CdromLocation());
   EXPECT_EQ("", Started(PageId::Ntfs, reg, drives({{'K', 5}})).CdromLocation());
   EXPECT_EQ(" J:\\ 盘 ", CdromLocationText(drives({{'J', 5}})));
+  // Everything the dialog has to put into static texts and text boxes.
+  reg.PutDword(kLM, kFileSystem, "NtfsMftZoneReservation", 1);
+  reg.PutDword(kLM, kFileSystem, "NtfsDisable8dot3NameCreation", 1);
+  auto texts = Started(PageId::Ntfs, reg, drives({{'D', 5}})).ControlTexts();
+  using Text = std::pair<std::uint16_t, std::string>;
+  EXPECT_EQ((std::vector<Text>{{29003, "未优化"}, {29005, "保存上次更新的时间"}, {29007, "不允许"},
+                               {29009, "禁止缓存"}, {29001, "最小:MFT占整个卷的12.5%（默认）"},
+                               {29030, " D:\\ 盘 "}}),
+            texts);
+
   std::string asked;
   CdromLocationText([&](std::string_view root) {
     asked += root;

@@ -55,7 +55,10 @@ std::string UpToNul(const Bytes& data) {
 class RegistryWinTest : public ::testing::Test {
  protected:
   void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kBaseW); }
-  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kBaseW); }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBaseW);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\DravonTests");  // only when empty
+  }
 
   Registry::Key CreateBase(const std::string& sub = "") {
     Registry::Key k = 0;

@@ -34,6 +34,7 @@ class TweakPagesWin : public ::testing::Test {
     if (lm_) RegCloseKey(lm_);
     if (cu_) RegCloseKey(cu_);
     RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\DravonTests");  // only when empty
   }
 
   // Reads what is stored in the scratch machine key, with the W function.
