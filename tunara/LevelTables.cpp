@@ -60,9 +60,14 @@ constexpr LevelRow kMftZoneRows[] = {
 
 constexpr std::string_view kCdfsKey = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\CDFS\\";
 
-constexpr LevelControl kWaitTime{29020,           29001, LevelKind::Slider, RegRoot::LocalMachine,
-                             "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\",
-                             "AutoChkTimeOut", {},    {},                kWaitTimeRows};
+constexpr std::string_view kSessionManagerKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\";
+constexpr std::string_view kMemoryManagementKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
+
+constexpr LevelControl kWaitTime{
+    29020, 29001, LevelKind::Slider, RegRoot::LocalMachine, kSessionManagerKey, "AutoChkTimeOut",
+    {}, {}, kWaitTimeRows};
 
 constexpr LevelControl kPrefetch{
     29021, 29001, LevelKind::List, RegRoot::LocalMachine,
@@ -70,29 +75,23 @@ constexpr LevelControl kPrefetch{
     "EnablePrefetcher", {}, {}, kPrefetchRows};
 
 constexpr LevelControl kDiskBuffer{
-    29024, 29025, LevelKind::Slider, RegRoot::LocalMachine,
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\", "IoPageLockLimit",
-    kOwnHdKey, "IoPage", kDiskBufferRows};
+    29024, 29025, LevelKind::Slider, RegRoot::LocalMachine, kMemoryManagementKey,
+    "IoPageLockLimit", kOwnHdKey, "IoPage", kDiskBufferRows};
 
-constexpr LevelControl kCdSpeed{29020,        29025, LevelKind::Slider, RegRoot::LocalMachine,
-                            kCdfsKey,     "Prefetch", kOwnCdromKey, "EnablePrefetcher",
-                            kCdSpeedRows};
+constexpr LevelControl kCdSpeed{
+    29020, 29025, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey, "Prefetch", kOwnCdromKey,
+    "EnablePrefetcher", kCdSpeedRows};
 
-constexpr LevelControl kCdCache{29024,    29001,       LevelKind::Slider, RegRoot::LocalMachine,
-                            kCdfsKey, "CacheSize", kOwnCdKey,         "EnCDFS",
-                            kCdCacheRows};
+constexpr LevelControl kCdCache{
+    29024, 29001, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey, "CacheSize", kOwnCdKey,
+    "EnCDFS", kCdCacheRows};
 
 // Windows reads the reservation under FileSystem, beside the other NTFS
 // values; written one level up it would change nothing.
-constexpr LevelControl kMftZone{29021,
-                            29001,
-                            LevelKind::List,
-                            RegRoot::LocalMachine,
-                            "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\",
-                            "NtfsMftZoneReservation",
-                            {},
-                            {},
-                            kMftZoneRows};
+constexpr LevelControl kMftZone{
+    29021, 29001, LevelKind::List, RegRoot::LocalMachine,
+    "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\", "NtfsMftZoneReservation", {}, {},
+    kMftZoneRows};
 
 constexpr const LevelControl* const kDiskLevels[] = {&kWaitTime};
 constexpr const LevelControl* const kMemoryLevels[] = {&kDiskBuffer, &kPrefetch};

@@ -32,9 +32,8 @@ constexpr TweakOption Row(std::uint16_t box, std::uint16_t status, std::string_v
                           std::uint32_t type, TweakData on, TweakData off, StateTest test,
                           std::uint32_t operand, std::string_view onText,
                           std::string_view offText) {
-  return TweakOption{box,   status, caption, root, key,     {},     KeyOpen::Existing,
-                     {value}, 1,    type,    on,   off,     test,   operand,
-                     onText, offText, {}};
+  return TweakOption{box, status, caption, root, key, {}, KeyOpen::Existing, {value}, 1, type,
+                     on, off, test, operand, onText, offText, {}};
 }
 
 constexpr TweakOption kDiskOptions[] = {
