@@ -1,0 +1,166 @@
+#include "tunara/LevelTables.h"
+
+#include "tunara/TweakMechanism.h"
+
+namespace tunara {
+namespace {
+
+using platform::Registry;
+using platform::RegRoot;
+
+constexpr LevelRow kWaitTimeRows[] = {
+    {1, 1, {}, "自动检测等待时间1秒", "自动检测等待时间1秒"},
+    {2, 10, {}, "自动检测等待时间10秒", "自动检测等待时间10秒"},
+    {3, 20, {}, "自动检测等待时间20秒", "自动检测等待时间20秒"},
+    {4, 30, {}, "自动检测等待时间30秒", "自动检测等待时间30秒"},
+    {5, 40, {}, "自动检测等待时间40秒", "自动检测等待时间40秒"},
+};
+
+constexpr LevelRow kPrefetchRows[] = {
+    {1, 1, " 1-预读应用程序", "1-预读应用程序", "1-预读应用程序"},
+    {2, 2, " 2-启动预读", "2-启动预读", "2-启动预读"},
+    {3, 3, "3-前两者皆预读(推荐使用)", "3-前两者皆预读(推荐使用)", "3-前两者皆预读(推荐使用)"},
+};
+
+// After a change the texts start with ten blanks, at page start with five.
+constexpr LevelRow kDiskBufferRows[] = {
+    {1, 10000, {}, "          256MB内存的磁盘缓冲值", "     当前为256MB内存的磁盘缓冲值"},
+    {2, 40000, {}, "          512MB内存的磁盘缓冲值", "     当前为512MB内存的磁盘缓冲值"},
+    {3, 100000, {}, "          1G内存的磁盘缓冲值", "     当前为1G内存的磁盘缓冲值"},
+    {4, 200000, {}, "          2G内存的磁盘缓冲值", "     当前为2G内存的磁盘缓冲值"},
+    {5, 400000, {}, "          4G内存的磁盘缓冲值", "     当前为4G内存的磁盘缓冲值"},
+};
+
+// The two fastest steps write the same value; only the own record tells
+// them apart.
+constexpr LevelRow kCdSpeedRows[] = {
+    {1, 228, {}, "4倍速", "     4倍速"},
+    {2, 448, {}, "8倍速", "     8倍速"},
+    {3, 896, {}, "16倍速(推荐)", "     16倍速"},
+    {4, 1344, {}, "24倍速(推荐)", "     24倍速"},
+    {5, 1792, {}, "32倍速(推荐)", "     32倍速"},
+    {6, 1872, {}, "36倍速(推荐)", "     36倍速"},
+    {7, 2048, {}, "40倍速(慎用)", "     40倍速"},
+    {8, 2048, {}, "48倍速(慎用)", "     48倍速"},
+};
+
+constexpr LevelRow kCdCacheRows[] = {
+    {1, 619, {}, "系统默认", "系统默认"},
+    {2, 1238, {}, "适中", "适中"},
+    {3, 2476, {}, "更大", "更大"},
+};
+
+constexpr LevelRow kMftZoneRows[] = {
+    {1, 1, "最小:MFT占整个卷的12.5%（默认）", "最小:MFT占整个卷的12.5%（默认）",
+     "最小:MFT占整个卷的12.5%（默认）"},
+    {2, 2, "中等:MFT占整个卷的25%", "中等:MFT占整个卷的25%", "中等:MFT占整个卷的25%"},
+    {3, 3, "较大:MFT占整个卷的37.5%", "较大:MFT占整个卷的37.5%", "较大:MFT占整个卷的37.5%"},
+    {4, 4, "最大:MFT占整个卷的50%", "最大:MFT占整个卷的50%", "最大:MFT占整个卷的50%"},
+};
+
+constexpr std::string_view kCdfsKey = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\CDFS\\";
+
+constexpr std::string_view kSessionManagerKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\";
+constexpr std::string_view kMemoryManagementKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
+
+constexpr LevelControl kWaitTime{
+    29020, 29001, LevelKind::Slider, RegRoot::LocalMachine, kSessionManagerKey, "AutoChkTimeOut",
+    {}, {}, kWaitTimeRows};
+
+constexpr LevelControl kPrefetch{
+    29021, 29001, LevelKind::List, RegRoot::LocalMachine,
+    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\PrefetchParameters\\",
+    "EnablePrefetcher", {}, {}, kPrefetchRows};
+
+constexpr LevelControl kDiskBuffer{
+    29024, 29025, LevelKind::Slider, RegRoot::LocalMachine, kMemoryManagementKey,
+    "IoPageLockLimit", kOwnHdKey, "IoPage", kDiskBufferRows};
+
+constexpr LevelControl kCdSpeed{
+    29020, 29025, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey, "Prefetch", kOwnCdromKey,
+    "EnablePrefetcher", kCdSpeedRows};
+
+constexpr LevelControl kCdCache{
+    29024, 29001, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey, "CacheSize", kOwnCdKey,
+    "EnCDFS", kCdCacheRows};
+
+// Windows reads the reservation under FileSystem, beside the other NTFS
+// values; written one level up it would change nothing.
+constexpr LevelControl kMftZone{
+    29021, 29001, LevelKind::List, RegRoot::LocalMachine,
+    "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\", "NtfsMftZoneReservation", {}, {},
+    kMftZoneRows};
+
+constexpr const LevelControl* const kDiskLevels[] = {&kWaitTime};
+constexpr const LevelControl* const kMemoryLevels[] = {&kDiskBuffer, &kPrefetch};
+constexpr const LevelControl* const kCdromLevels[] = {&kCdSpeed, &kCdCache};
+constexpr const LevelControl* const kNtfsLevels[] = {&kMftZone};
+
+long WriteDword(Registry& reg, RegRoot root, std::string_view key, std::string_view value,
+                std::uint32_t n) {
+  Registry::Key k = 0;
+  long rc = reg.Open(root, key, Registry::Access::ReadWrite, k);
+  if (rc != platform::kRegOk) return rc;
+  platform::ScopedKey scoped(reg, k);
+  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                                 static_cast<std::uint8_t>(n >> 16),
+                                 static_cast<std::uint8_t>(n >> 24)};
+  return reg.Set(k, value, platform::kRegDword, bytes, sizeof bytes);
+}
+
+}  // namespace
+
+const LevelControl& WaitTimeLevels() { return kWaitTime; }
+const LevelControl& PrefetchLevels() { return kPrefetch; }
+const LevelControl& DiskBufferLevels() { return kDiskBuffer; }
+const LevelControl& CdSpeedLevels() { return kCdSpeed; }
+const LevelControl& CdCacheLevels() { return kCdCache; }
+const LevelControl& MftZoneLevels() { return kMftZone; }
+
+std::span<const LevelControl* const> LevelControls(PageId page) {
+  switch (page) {
+    case PageId::Disk: return kDiskLevels;
+    case PageId::Memory: return kMemoryLevels;
+    case PageId::Cdrom: return kCdromLevels;
+    case PageId::Ntfs: return kNtfsLevels;
+  }
+  return {};
+}
+
+const LevelRow* FindLevelRow(const LevelControl& control, int positionOrIndex) {
+  const long level = long{positionOrIndex} + (control.kind == LevelKind::List ? 1 : 0);
+  for (const LevelRow& row : control.rows)
+    if (long{row.level} == level) return &row;
+  return nullptr;
+}
+
+const LevelRow* ReadStartLevel(Registry& reg, const LevelControl& control) {
+  const bool own = control.HasOwnRecord();
+  RawValue raw = ReadForTest(reg, StateTest::SingleByte, control.root,
+                             own ? control.ownKey : control.systemKey,
+                             own ? control.ownValue : control.systemValue);
+  for (const LevelRow& row : control.rows)
+    if (PassesStateTest(StateTest::SingleByte, own ? row.level : row.systemValue, raw)) return &row;
+  return nullptr;
+}
+
+std::optional<std::string> ApplyLevel(Registry& reg, const LevelControl& control,
+                                      int positionOrIndex) {
+  const LevelRow* row = FindLevelRow(control, positionOrIndex);
+  if (!row) return std::nullopt;
+  if (control.HasOwnRecord()) {
+    // The own record decides; the system value follows unchecked.
+    if (WriteDword(reg, control.root, control.ownKey, control.ownValue, row->level) !=
+        platform::kRegOk)
+      return std::string(kTweakErrorText);
+    WriteDword(reg, control.root, control.systemKey, control.systemValue, row->systemValue);
+  } else if (WriteDword(reg, control.root, control.systemKey, control.systemValue,
+                        row->systemValue) != platform::kRegOk) {
+    return std::string(kTweakErrorText);
+  }
+  return std::string(row->changeText);
+}
+
+}  // namespace tunara

@@ -1,0 +1,128 @@
+#include "tunara/PageModels.h"
+
+#include "tunara/TweakMechanism.h"
+
+namespace tunara {
+
+std::string CdromLocationText(const DriveTypeQuery& driveType) {
+  std::string text;
+  if (!driveType) return text;
+  std::string root = "A:\\";
+  // Only A to J are looked at; each CD-ROM found replaces the one before.
+  for (char letter = 'A'; letter <= 'J'; ++letter) {
+    root[0] = letter;
+    if (driveType(root) == kDriveCdrom) text = " " + root + " 盘 ";
+  }
+  return text;
+}
+
+TweakPageModel::TweakPageModel(PageId page, platform::Registry& reg) : page_(page), reg_(&reg) {
+  for (const TweakOption& option : TweakOptions(page))
+    boxes_.push_back({option.box, option.status, false, {}});
+  for (const LevelControl* control : LevelControls(page))
+    levels_.push_back({control, control->control, control->textBox, 1, -1, {}});
+}
+
+void TweakPageModel::StartOptions() {
+  auto options = TweakOptions(page_);
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    const TweakOption& option = options[i];
+    CheckBoxState& box = boxes_[i];
+    if (option.test == StateTest::NotRead) {
+      box.checked = false;
+      box.statusText.clear();
+      continue;
+    }
+    box.checked = ReadOptionState(*reg_, option);
+    box.statusText = std::string(box.checked ? option.onText : option.StartOffText());
+  }
+}
+
+void TweakPageModel::StartLevel(LevelState& level) {
+  // A level that is missing or out of range leaves the thumb at 1 and the
+  // box empty; a list's selection is never set from the registry.
+  level.sliderPos = 1;
+  level.listSelection = -1;
+  level.text.clear();
+  if (const LevelRow* row = ReadStartLevel(*reg_, *level.control)) {
+    if (level.control->kind == LevelKind::Slider) level.sliderPos = static_cast<int>(row->level);
+    level.text = std::string(row->startText);
+  }
+}
+
+void TweakPageModel::Start(const DriveTypeQuery& driveType) {
+  // Each page's own order, as its dialog reads the registry.
+  switch (page_) {
+    case PageId::Disk:
+    case PageId::Cdrom:
+      StartOptions();
+      for (LevelState& level : levels_) StartLevel(level);
+      break;
+    case PageId::Memory:
+      StartLevel(*FindLevel(29024, LevelKind::Slider));  // disk buffer, from "IoPage"
+      StartOptions();
+      StartLevel(*FindLevel(29021, LevelKind::List));  // prefetch mode
+      break;
+    case PageId::Ntfs:
+      for (LevelState& level : levels_) StartLevel(level);
+      StartOptions();
+      cdromLocation_ = CdromLocationText(driveType);
+      break;
+  }
+}
+
+const CheckBoxState* TweakPageModel::Box(std::uint16_t box) const {
+  for (const CheckBoxState& state : boxes_)
+    if (state.box == box) return &state;
+  return nullptr;
+}
+
+const LevelState* TweakPageModel::Level(std::uint16_t id) const {
+  for (const LevelState& level : levels_)
+    if (level.id == id) return &level;
+  return nullptr;
+}
+
+LevelState* TweakPageModel::FindLevel(std::uint16_t id, LevelKind kind) {
+  for (LevelState& level : levels_)
+    if (level.id == id && level.control->kind == kind) return &level;
+  return nullptr;
+}
+
+std::vector<std::pair<std::uint16_t, std::string>> TweakPageModel::ControlTexts() const {
+  std::vector<std::pair<std::uint16_t, std::string>> texts;
+  for (const CheckBoxState& box : boxes_) texts.emplace_back(box.status, box.statusText);
+  for (const LevelState& level : levels_) texts.emplace_back(level.textBox, level.text);
+  if (page_ == PageId::Ntfs) texts.emplace_back(kNtfsCdromLocationBox, cdromLocation_);
+  return texts;
+}
+
+bool TweakPageModel::Click(std::uint16_t box) {
+  auto options = TweakOptions(page_);
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    if (options[i].box != box) continue;
+    ClickResult result = ClickOption(*reg_, options[i], boxes_[i].checked);
+    boxes_[i].checked = result.checked;
+    boxes_[i].statusText = std::move(result.statusText);
+    return true;
+  }
+  return false;
+}
+
+bool TweakPageModel::ReleaseSlider(std::uint16_t slider, int position) {
+  LevelState* level = FindLevel(slider, LevelKind::Slider);
+  if (!level) return false;
+  level->sliderPos = position;  // the thumb stays where it was let go
+  if (auto text = ApplyLevel(*reg_, *level->control, position)) level->text = std::move(*text);
+  return true;
+}
+
+bool TweakPageModel::SelectListItem(std::uint16_t list, int index) {
+  LevelState* level = FindLevel(list, LevelKind::List);
+  if (!level) return false;
+  level->listSelection = index;
+  if (auto text = ApplyLevel(*reg_, *level->control, index)) level->text = std::move(*text);
+  return true;
+}
+
+}  // namespace tunara

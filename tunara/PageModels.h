@@ -1,0 +1,104 @@
+// What each optimisation page shows, as plain data keyed by control ID, and
+// what its controls do. A page dialog binds to this: after Start it copies
+// every check mark, status text, slider position and text box into its
+// controls; on a click, slider release or list change it calls the model and
+// copies the touched control's state back.
+//
+// Windows-only steps of a page's start (moving the page to the top of the
+// Z order, the WM_SETTINGCHANGE broadcast of the memory page, filling the
+// image lists) read nothing from the registry, so the dialog does them
+// around Start without changing what the page shows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "tunara/LevelTables.h"
+#include "tunara/TweakTable.h"
+
+namespace tunara {
+
+struct CheckBoxState {
+  std::uint16_t box;
+  std::uint16_t status;
+  bool checked = false;
+  std::string statusText;
+};
+
+struct LevelState {
+  const LevelControl* control;
+  std::uint16_t id;       // slider or list
+  std::uint16_t textBox;
+  int sliderPos = 1;      // sliders: the thumb, 1-based (ranges start at 1)
+  int listSelection = -1;  // lists: the selected item, -1 for none
+  std::string text;       // the text box beside the control
+
+  int SliderMax() const { return static_cast<int>(control->rows.size()); }
+};
+
+// Drive types as GetDriveType numbers them; the NTFS page looks for CD-ROMs.
+inline constexpr unsigned kDriveCdrom = 5;
+// Asked with a root path such as "D:\"; returns a drive type.
+using DriveTypeQuery = std::function<unsigned(std::string_view root)>;
+
+// The CD-ROM location text of the NTFS page: the last CD-ROM drive among
+// A to J, as " D:\ 盘 "; empty when there is none.
+std::string CdromLocationText(const DriveTypeQuery& driveType);
+
+// Control IDs the pages use besides the table's.
+inline constexpr std::uint16_t kNtfsCdromLocationBox = 29030;
+inline constexpr std::uint16_t kTrayOpenButton = 29027;
+inline constexpr std::uint16_t kTrayCloseButton = 29028;
+// Media control commands of the CD-ROM page's tray buttons.
+inline constexpr std::string_view kTrayOpenCommand = "set cdaudio door open";
+inline constexpr std::string_view kTrayCloseCommand = "set cdaudio door closed";
+
+// Tab captions, left to right, each with three leading blanks.
+inline constexpr std::string_view kPageTitles[] = {"   优化", "   加速", "   CDROM", "   NTFS"};
+inline constexpr std::uint16_t kPageTemplates[] = {29001, 29002, 29003, 29011};
+
+class TweakPageModel {
+ public:
+  TweakPageModel(PageId page, platform::Registry& reg);
+
+  // The page's start: every row and level read in the page's order. The
+  // NTFS page also asks the drive types of A to J (no query: no CD-ROM).
+  void Start(const DriveTypeQuery& driveType = {});
+
+  PageId page() const { return page_; }
+  const std::vector<CheckBoxState>& CheckBoxes() const { return boxes_; }
+  const std::vector<LevelState>& Levels() const { return levels_; }
+  const CheckBoxState* Box(std::uint16_t box) const;
+  const LevelState* Level(std::uint16_t id) const;
+  // NTFS page: the text of 29030.
+  const std::string& CdromLocation() const { return cdromLocation_; }
+  // Every text the page sets, by control: status labels, level text boxes
+  // and (NTFS) the CD-ROM location, in that order.
+  std::vector<std::pair<std::uint16_t, std::string>> ControlTexts() const;
+
+  // A click on a box (or the NTFS radio button). False when the ID is not
+  // one of this page's boxes.
+  bool Click(std::uint16_t box);
+  // A slider released at a position / a list selection changed. False when
+  // the ID is not such a control of this page.
+  bool ReleaseSlider(std::uint16_t slider, int position);
+  bool SelectListItem(std::uint16_t list, int index);
+
+ private:
+  void StartOptions();
+  void StartLevel(LevelState& level);
+  LevelState* FindLevel(std::uint16_t id, LevelKind kind);
+
+  PageId page_;
+  platform::Registry* reg_;
+  std::vector<CheckBoxState> boxes_;  // table order
+  std::vector<LevelState> levels_;
+  std::string cdromLocation_;
+};
+
+}  // namespace tunara

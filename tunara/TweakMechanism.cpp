@@ -1,0 +1,139 @@
+#include "tunara/TweakMechanism.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tunara {
+namespace {
+
+using platform::Registry;
+
+// The bytes before the first NUL, as the C string functions see a buffer.
+std::span<const std::uint8_t> UpToNul(std::span<const std::uint8_t> bytes) {
+  auto nul = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+  return bytes.first(static_cast<std::size_t>(nul - bytes.begin()));
+}
+
+bool IsCSpace(std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::size_t BufferFor(StateTest test) {
+  switch (test) {
+    case StateTest::NumberText: return kNumberTextBytes;
+    case StateTest::SingleByte:
+    case StateTest::TextY: return kSingleByteBytes;
+    case StateTest::DwordZero: return kDwordBytes;
+    case StateTest::NotRead: return 0;
+  }
+  return 0;
+}
+
+void AppendDword(std::vector<std::uint8_t>& out, std::uint32_t n) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
+}
+
+}  // namespace
+
+std::int32_t AtoiBytes(std::span<const std::uint8_t> bytes) {
+  bytes = UpToNul(bytes);
+  std::size_t i = 0;
+  while (i < bytes.size() && IsCSpace(bytes[i])) ++i;
+  bool negative = false;
+  if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) negative = bytes[i++] == '-';
+  // atoi leaves overflow undefined; saturate rather than wrap.
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t value = 0;
+  for (; i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
+    value = std::min(kLimit, value * 10 + (bytes[i] - '0'));
+  if (negative) return static_cast<std::int32_t>(-value);
+  return static_cast<std::int32_t>(std::min(value, kLimit - 1));
+}
+
+bool PassesNumberText(const RawValue& raw, std::int32_t n) {
+  // A missing key or value reads as empty text, which is 0.
+  return (raw ? AtoiBytes(*raw) : 0) == n;
+}
+
+bool PassesSingleByte(const RawValue& raw, std::uint8_t n) {
+  if (!raw) return false;
+  auto text = UpToNul(*raw);
+  return text.size() == 1 && text[0] == n;
+}
+
+bool PassesTextY(const RawValue& raw) {
+  if (!raw) return false;
+  auto text = UpToNul(*raw);
+  return text.size() == 1 && text[0] == 'Y';
+}
+
+bool PassesDwordZero(const RawValue& raw) {
+  if (!raw) return true;
+  std::uint32_t n = 0;
+  for (std::size_t i = 0; i < raw->size() && i < 4; ++i) n |= std::uint32_t{(*raw)[i]} << (8 * i);
+  return n == 0;
+}
+
+bool PassesStateTest(StateTest test, std::uint32_t operand, const RawValue& raw) {
+  switch (test) {
+    case StateTest::NumberText: return PassesNumberText(raw, static_cast<std::int32_t>(operand));
+    case StateTest::SingleByte:
+      return operand <= 0xFF && PassesSingleByte(raw, static_cast<std::uint8_t>(operand));
+    case StateTest::TextY: return PassesTextY(raw);
+    case StateTest::DwordZero: return PassesDwordZero(raw);
+    case StateTest::NotRead: return false;
+  }
+  return false;
+}
+
+RawValue ReadForTest(Registry& reg, StateTest test, platform::RegRoot root, std::string_view key,
+                     std::string_view value) {
+  if (test == StateTest::NotRead) return std::nullopt;
+  auto access = test == StateTest::NumberText ? Registry::Access::ReadWrite : Registry::Access::Read;
+  Registry::Key k = 0;
+  if (reg.Open(root, key, access, k) != platform::kRegOk) return std::nullopt;
+  platform::ScopedKey scoped(reg, k);
+  platform::RegValue v;
+  if (reg.QueryRaw(k, value, BufferFor(test), v) != platform::kRegOk) return std::nullopt;
+  return std::move(v.data);
+}
+
+bool ReadOptionState(Registry& reg, const TweakOption& option) {
+  if (option.test == StateTest::NotRead) return false;
+  RawValue raw = ReadForTest(reg, option.test, option.root, option.ReadKey(), option.values[0]);
+  return PassesStateTest(option.test, option.operand, raw);
+}
+
+std::vector<std::uint8_t> OptionBytes(const TweakOption& option, bool on) {
+  const TweakData& data = on ? option.on : option.off;
+  std::vector<std::uint8_t> out;
+  if (option.type == platform::kRegDword) AppendDword(out, data.number);
+  else out.assign(data.text.begin(), data.text.end());  // no terminating NUL
+  return out;
+}
+
+ClickResult ClickOption(Registry& reg, const TweakOption& option, bool checkedBefore) {
+  const bool on = !checkedBefore;
+  ClickResult result{on, std::string(on ? option.onText : option.offText), false};
+
+  Registry::Key k = 0;
+  long rc = option.open == KeyOpen::OpenOrCreate
+                ? reg.Create(option.root, option.key, k)
+                : reg.Open(option.root, option.key, Registry::Access::ReadWrite, k);
+  if (rc == platform::kRegOk) {
+    platform::ScopedKey scoped(reg, k);
+    const std::vector<std::uint8_t> bytes = OptionBytes(option, on);
+    bool first = true;
+    for (std::string_view value : option.Values()) {
+      long set = reg.Set(k, value, option.type, bytes.data(), bytes.size());
+      // Only the first value's write is reported.
+      if (first) rc = set;
+      first = false;
+    }
+  }
+  if (rc != platform::kRegOk) {
+    result.statusText = std::string(kTweakErrorText);
+    result.writeFailed = true;
+  }
+  return result;
+}
+
+}  // namespace tunara
