@@ -2,6 +2,18 @@
 
 namespace parvane {
 
+std::vector<PageRow> DiskPageRows(DeviceLayer& devices) {
+  IdentifyData block;
+  const bool ok = devices.IdentifyPhysicalDrive(0, block);
+  return DiskPageRows(ok ? &block : nullptr);
+}
+
+std::vector<PageRow> DiskModesPageRows(DeviceLayer& devices) {
+  IdentifyData block;
+  const bool ok = devices.IdentifyPhysicalDrive(0, block);
+  return DiskModesPageRows(ok ? &block : nullptr);
+}
+
 std::string FormatInterfaceDevices(DeviceLayer& devices, InterfaceClass cls,
                                    StorageVariant variant) {
   GeometryRecord geometry{};

@@ -1,11 +1,20 @@
-// The CD-ROM and USB pages' texts, gathered through the device layer.
+// What the disk, CD-ROM and USB pages show, gathered through the device
+// layer: each call makes its own requests, as each page does.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "parvane/IdentifyDecode.h"
 
 #include "parvane/device/DeviceLayer.h"
 
 namespace parvane {
+
+// The hard-disk pages' rows for physical drive 0; labels only when the
+// drive cannot be identified.
+std::vector<PageRow> DiskPageRows(DeviceLayer& devices);
+std::vector<PageRow> DiskModesPageRows(DeviceLayer& devices);
 
 // One block per device of the class, in enumeration order. The geometry
 // record and descriptor buffer are shared by all devices of one call, so a

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "parvane/StorageText.h"
 #include "parvane/device/StorageScan.h"
@@ -171,10 +172,13 @@ class FakeLayer final : public DeviceLayer {
   std::vector<std::string> disks, cdroms;
   std::uint32_t mask = 0;
   std::string removable;
+  std::optional<IdentifyData> drive0;
+  int identifyCalls = 0;
 
-  bool IdentifyPhysicalDrive(int, IdentifyData& block) override {
-    block = {};
-    return false;
+  bool IdentifyPhysicalDrive(int n, IdentifyData& block) override {
+    ++identifyCalls;
+    block = n == 0 && drive0 ? *drive0 : IdentifyData{};
+    return n == 0 && drive0.has_value();
   }
   std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) override {
     return cls == InterfaceClass::Disk ? disks : cdroms;
@@ -263,6 +267,18 @@ TEST(UsbPage, LettersInDriveOrderOnlyForReadableRemovableDrives) {
   const std::string tail = "\r\n 正在使用U盘:      EG盘";
   ASSERT_GE(text.size(), tail.size());
   EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
+}
+
+TEST(DiskPages, EachPageAsksDriveZeroAndShowsLabelsOnlyWhenItFails) {
+  FakeLayer layer;
+  auto rows = DiskPageRows(layer);
+  ASSERT_EQ(46u, rows.size());
+  for (const auto& r : rows) EXPECT_FALSE(r.value);
+  layer.drive0 = IdentifyData{};
+  layer.drive0->SetWord(1, 16383);
+  EXPECT_EQ("16383 柱面", DiskPageRows(layer)[11].value.value_or("-"));
+  EXPECT_EQ("No", DiskModesPageRows(layer)[34].value.value_or("-"));
+  EXPECT_EQ(3, layer.identifyCalls);
 }
 
 TEST(UsbPage, NoRemovableDriveAndAllTwentySixLetters) {
