@@ -65,9 +65,15 @@ constexpr Labels kDisk{
 
 DescriptorBuffer NewDescriptorBuffer() {
   DescriptorBuffer b{};
-  b[4] = static_cast<std::uint8_t>(kDescriptorSize & 0xFF);
-  b[5] = static_cast<std::uint8_t>(kDescriptorSize >> 8);
+  ResetDescriptorSize(b);
   return b;
+}
+
+void ResetDescriptorSize(DescriptorBuffer& buffer) {
+  buffer[4] = static_cast<std::uint8_t>(kDescriptorSize & 0xFF);
+  buffer[5] = static_cast<std::uint8_t>(kDescriptorSize >> 8);
+  buffer[6] = 0;
+  buffer[7] = 0;
 }
 
 std::array<std::uint8_t, kPropertyQuerySize> DevicePropertyQuery() { return {}; }

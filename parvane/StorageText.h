@@ -26,6 +26,10 @@ using MediaTypesBuffer = std::array<std::uint8_t, kMediaTypesSize>;
 
 // A zeroed descriptor buffer whose size field (offset 4) says 551.
 DescriptorBuffer NewDescriptorBuffer();
+// Sets the size field back to 551. A driver overwrites it with the size of
+// its own answer; a buffer reused for the next device must ask for all of
+// it again, or that device's texts come back cut short.
+void ResetDescriptorSize(DescriptorBuffer& buffer);
 // The device-property standard query: property 0, query type 0.
 std::array<std::uint8_t, kPropertyQuerySize> DevicePropertyQuery();
 // The first media-info entry of a media-types answer.

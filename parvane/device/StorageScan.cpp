@@ -23,6 +23,7 @@ std::string FormatInterfaceDevices(DeviceLayer& devices, InterfaceClass cls,
     auto device = devices.OpenInterface(path);
     if (device) {
       device->QueryDiskGeometry(geometry);
+      ResetDescriptorSize(descriptor);
       device->QueryDeviceDescriptor(descriptor);
     }
     text += FormatStorageDevice(variant, path, geometry, descriptor);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -164,6 +165,7 @@ struct FakeDevice {
   bool descriptorOk = true;
   GeometryRecord geometry{};
   DescriptorBuffer descriptor{};
+  std::uint32_t answerSize = 120;
 };
 
 class FakeLayer final : public DeviceLayer {
@@ -201,9 +203,14 @@ class FakeLayer final : public DeviceLayer {
       if (d_.geometryOk) r = d_.geometry;
       return d_.geometryOk;
     }
+    // As a driver does: fills at most the length the size field asks for,
+    // then stores its own answer's size there.
     bool QueryDeviceDescriptor(DescriptorBuffer& b) override {
-      if (d_.descriptorOk) b = d_.descriptor;
-      return d_.descriptorOk;
+      if (!d_.descriptorOk) return false;
+      std::uint32_t asked = b[4] | (b[5] << 8) | (b[6] << 16) | (b[7] << 24);
+      std::memcpy(b.data(), d_.descriptor.data(), std::min<std::size_t>(asked, b.size()));
+      std::memcpy(b.data() + 4, &d_.answerSize, 4);
+      return true;
     }
     FakeDevice d_;
   };
@@ -236,6 +243,19 @@ TEST(CdromPage, TwoDrivesInEnumerationOrderAndFailuresShowThePreviousContent) {
   EXPECT_LT(text.find("First"), second);
   // The third block repeats the second device's records.
   EXPECT_EQ(2u, Count(text, "光驱型号:            Second      \r\n"));
+}
+
+TEST(CdromPage, EveryDeviceIsAskedForTheWholeDescriptor) {
+  FakeLayer layer;
+  layer.cdroms = {"short", "long"};
+  layer.devices["short"] = {true, true, {}, Descriptor(2, true, "A", "B", "C", nullptr), 44};
+  FakeDevice longer{true, true, {}, NewDescriptorBuffer(), 551};
+  const std::string product(60, 'P');
+  PutU32(longer.descriptor.data() + 16, 400);
+  std::memcpy(longer.descriptor.data() + 400, product.c_str(), product.size() + 1);
+  layer.devices["long"] = longer;
+  auto text = CdromPageText(layer);
+  EXPECT_NE(std::string::npos, text.find("光驱型号:            " + product + "      \r\n"));
 }
 
 TEST(CdromPage, FirstDeviceFailingShowsZeroedRecordsAndNoDriveGivesNoText) {
