@@ -12,7 +12,7 @@ using Rule = std::function<std::string(const IdentifyData&)>;
 // When a row gets a value at all.
 enum class When { Always, Word53Bit2, Word53Bit0, Word80Valid };
 
-struct RowSpec {
+struct RowDef {
   std::string label;
   int image;
   When when;
@@ -58,9 +58,9 @@ bool Applies(When when, const IdentifyData& b) {
   return false;
 }
 
-const std::vector<RowSpec>& DiskSpecs() {
-  static const std::vector<RowSpec> specs = [] {
-    std::vector<RowSpec> s = {
+const std::vector<RowDef>& DiskRowDefs() {
+  static const std::vector<RowDef> defs = [] {
+    std::vector<RowDef> s = {
         {"硬盘型号:", 0, When::Always,
          [](const IdentifyData& b) { return IdentifyText(b, kModelField); }},
         {"序列号:", 1, When::Always,
@@ -124,18 +124,18 @@ const std::vector<RowSpec>& DiskSpecs() {
       s.push_back({kAtapi[bit - 4], 10, When::Word80Valid, Bit(80, bit)});
     return s;
   }();
-  return specs;
+  return defs;
 }
 
-const std::vector<RowSpec>& ModesSpecs() {
-  static const std::vector<RowSpec> specs = [] {
+const std::vector<RowDef>& ModesRowDefs() {
+  static const std::vector<RowDef> defs = [] {
     // Modes 1-7 are indented by 29 blanks to line up under mode 0.
     const std::string indent(29, ' ');
-    std::vector<RowSpec> s = {{"当前选定的Ultra DMA模式0:", 1, When::Always, Bit(88, 8)}};
+    std::vector<RowDef> s = {{"当前选定的Ultra DMA模式0:", 1, When::Always, Bit(88, 8)}};
     for (int m = 1; m <= 7; ++m)
       s.push_back({indent + "DMA模式" + std::to_string(m) + ":", m + 1, When::Always,
                    Bit(88, 8 + m)});
-    std::vector<RowSpec> rest = {
+    std::vector<RowDef> rest = {
         {"多字节DMA模式0(4.17Mb/s)的支持:", 1, When::Always, Bit(63, 0)},
         {"多字节DMA模式1(13.3Mb/s)的支持:", 1, When::Always, Bit(63, 1)},
         {"多字节DMA模式2(16.7Mb/s)的支持:", 1, When::Always, Bit(63, 2)},
@@ -166,15 +166,15 @@ const std::vector<RowSpec>& ModesSpecs() {
     s.insert(s.end(), rest.begin(), rest.end());
     return s;
   }();
-  return specs;
+  return defs;
 }
 
-std::vector<PageRow> Build(const std::vector<RowSpec>& specs, const IdentifyData* block) {
+std::vector<PageRow> Build(const std::vector<RowDef>& defs, const IdentifyData* block) {
   std::vector<PageRow> rows;
-  rows.reserve(specs.size() + 2);
-  for (const RowSpec& spec : specs) {
-    PageRow row{spec.label, spec.image, std::nullopt};
-    if (block && Applies(spec.when, *block)) row.value = spec.rule(*block);
+  rows.reserve(defs.size() + 2);
+  for (const RowDef& def : defs) {
+    PageRow row{def.label, def.image, std::nullopt};
+    if (block && Applies(def.when, *block)) row.value = def.rule(*block);
     rows.push_back(std::move(row));
   }
   return rows;
@@ -183,13 +183,13 @@ std::vector<PageRow> Build(const std::vector<RowSpec>& specs, const IdentifyData
 }  // namespace
 
 std::vector<PageRow> DiskPageRows(const IdentifyData* block) {
-  std::vector<PageRow> rows = Build(DiskSpecs(), block);
+  std::vector<PageRow> rows = Build(DiskRowDefs(), block);
   rows.push_back({"", 0, std::nullopt});
   return rows;
 }
 
 std::vector<PageRow> DiskModesPageRows(const IdentifyData* block) {
-  std::vector<PageRow> rows = Build(ModesSpecs(), block);
+  std::vector<PageRow> rows = Build(ModesRowDefs(), block);
   // Row 34 is inserted after the list's unlabelled row, so it ends the list.
   rows.push_back({"", 0, std::nullopt});
   PageRow last{"是否ATA软启动:", 3, std::nullopt};
