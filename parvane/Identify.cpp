@@ -127,7 +127,8 @@ std::optional<IdentifyData> IdentifyFromProtocolAnswer(
   const std::uint8_t* proto = answer.data() + 8;
   std::uint64_t offset = GetU32(proto + 16);
   std::uint64_t length = GetU32(proto + 20);
-  if (length < 512 || 8 + offset + 512 > answer.size()) return std::nullopt;
+  // The data follows the protocol record; anything else is a malformed answer.
+  if (length < 512 || offset < 40 || 8 + offset + 512 > answer.size()) return std::nullopt;
   IdentifyData block;
   std::memcpy(block.bytes.data(), proto + offset, 512);
   return block;

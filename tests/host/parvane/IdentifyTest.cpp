@@ -110,6 +110,8 @@ TEST(ProtocolQuery, AnswerIsTakenOnlyWhenTheBlockLiesInsideTheBuffer) {
   EXPECT_EQ(0x7F, b->bytes[511]);
   a[24] = 41;  // one byte further would read past the buffer
   EXPECT_FALSE(parvane::IdentifyFromProtocolAnswer(a));
+  a[24] = 39;  // data overlapping the protocol record
+  EXPECT_FALSE(parvane::IdentifyFromProtocolAnswer(a));
   a[24] = 40;
   a[29] = 0;  // driver returned fewer than 512 bytes
   EXPECT_FALSE(parvane::IdentifyFromProtocolAnswer(a));
