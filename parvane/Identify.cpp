@@ -1,0 +1,137 @@
+#include "parvane/Identify.h"
+
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+namespace parvane {
+namespace {
+
+void PutU32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t GetU32(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<IdentifyData> ParseHexWords(std::string_view input) {
+  IdentifyData block;
+  int words = 0;
+  std::size_t i = 0;
+  while (i < input.size()) {
+    unsigned char c = static_cast<unsigned char>(input[i]);
+    if (std::isspace(c)) {
+      ++i;
+      continue;
+    }
+    std::size_t start = i;
+    unsigned value = 0;
+    while (i < input.size() && !std::isspace(static_cast<unsigned char>(input[i]))) {
+      int d = HexDigit(input[i]);
+      if (d < 0) return std::nullopt;
+      value = value * 16 + static_cast<unsigned>(d);
+      ++i;
+    }
+    if (i - start != 4 || words >= 256) return std::nullopt;
+    block.SetWord(words++, static_cast<std::uint16_t>(value));
+  }
+  if (words != 256) return std::nullopt;
+  return block;
+}
+
+}  // namespace
+
+void FixIdentifyText(std::uint8_t* field, std::size_t length) {
+  for (std::size_t i = 0; i + 1 < length; i += 2) std::swap(field[i], field[i + 1]);
+
+  std::size_t lead = 0;
+  while (lead < length && field[lead] == ' ') ++lead;
+  if (lead > 0) {
+    std::memmove(field, field + lead, length - lead);
+    std::memset(field + length - lead, 0, lead);
+  }
+
+  // The run of trailing blanks ends before the NULs the move just left, so
+  // step over those too; otherwise a text with leading blanks keeps its
+  // trailing ones.
+  for (std::size_t i = length; i > 0 && (field[i - 1] == ' ' || field[i - 1] == 0); --i)
+    field[i - 1] = 0;
+}
+
+void FixIdentifyTexts(IdentifyData& block) {
+  FixIdentifyText(block.bytes.data() + kSerialField.offset, kSerialField.length);
+  FixIdentifyText(block.bytes.data() + kModelField.offset, kModelField.length);
+  FixIdentifyText(block.bytes.data() + kFirmwareField.offset, kFirmwareField.length);
+}
+
+std::string IdentifyText(const IdentifyData& block, IdentifyField field) {
+  const char* begin = reinterpret_cast<const char*>(block.bytes.data() + field.offset);
+  std::size_t n = 0;
+  while (n < field.length && begin[n] != '\0') ++n;
+  return std::string(begin, n);
+}
+
+std::optional<IdentifyData> ParseIdentifyDump(std::string_view input) {
+  if (auto hex = ParseHexWords(input)) return hex;
+  if (input.size() == 512) {
+    IdentifyData block;
+    std::memcpy(block.bytes.data(), input.data(), 512);
+    return block;
+  }
+  return std::nullopt;
+}
+
+std::array<std::uint8_t, kSmartInputSize> SmartIdentifyInput() {
+  std::array<std::uint8_t, kSmartInputSize> in{};
+  PutU32(in.data(), 0);           // buffer size
+  in[10] = kAtaIdentifyDevice;    // command register
+  in[12] = 0;                     // drive number
+  return in;
+}
+
+std::array<std::uint8_t, kSmartOutputSize> SmartIdentifyOutput() {
+  std::array<std::uint8_t, kSmartOutputSize> out{};
+  PutU32(out.data(), 512);
+  return out;
+}
+
+IdentifyData IdentifyFromSmartOutput(const std::array<std::uint8_t, kSmartOutputSize>& out) {
+  IdentifyData block;
+  std::memcpy(block.bytes.data(), out.data() + kSmartOutputDataOffset, 512);
+  return block;
+}
+
+std::array<std::uint8_t, kProtocolQuerySize> AtaIdentifyProtocolQuery() {
+  std::array<std::uint8_t, kProtocolQuerySize> q{};
+  PutU32(q.data() + 0, kStorageDeviceProtocolSpecificProperty);
+  PutU32(q.data() + 4, 0);  // standard query
+  std::uint8_t* proto = q.data() + 8;
+  PutU32(proto + 0, kProtocolTypeAta);
+  PutU32(proto + 4, kAtaDataTypeIdentify);
+  PutU32(proto + 16, 40);   // data follows the 40-byte protocol record
+  PutU32(proto + 20, 512);
+  return q;
+}
+
+std::optional<IdentifyData> IdentifyFromProtocolAnswer(
+    const std::array<std::uint8_t, kProtocolQuerySize>& answer) {
+  const std::uint8_t* proto = answer.data() + 8;
+  std::uint64_t offset = GetU32(proto + 16);
+  std::uint64_t length = GetU32(proto + 20);
+  // The data follows the protocol record; anything else is a malformed answer.
+  if (length < 512 || offset < 40 || 8 + offset + 512 > answer.size()) return std::nullopt;
+  IdentifyData block;
+  std::memcpy(block.bytes.data(), proto + offset, 512);
+  return block;
+}
+
+}  // namespace parvane

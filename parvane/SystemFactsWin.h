@@ -1,0 +1,13 @@
+// What the system pages need from Windows besides the registry, gathered as
+// data for the portable record logic.
+#pragma once
+
+#include "parvane/SystemRecord.h"
+
+namespace parvane {
+
+// The version query (GetVersionExW), the family (GetVersion's high bit),
+// environment variables, the computer name and the network user name.
+SystemFacts QuerySystemFacts();
+
+}  // namespace parvane

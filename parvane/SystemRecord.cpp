@@ -1,0 +1,316 @@
+#include "parvane/SystemRecord.h"
+
+namespace parvane {
+namespace {
+
+using platform::Registry;
+using platform::RegRoot;
+
+constexpr const char* kNtCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr const char* kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char* kProductOptions = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
+constexpr const char* kSystemDescription = "HARDWARE\\DESCRIPTION\\System";
+constexpr const char* k9xBios = "Enum\\Root\\*PNP0C01\\0000";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// UTF-16 units of one UTF-8 sequence starting with `lead`.
+std::size_t Utf16Units(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
+
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+// Cuts the text to at most `units` UTF-16 units, on a character boundary.
+void LimitUnits(std::string& text, std::size_t units) {
+  std::size_t used = 0, i = 0;
+  while (i < text.size()) {
+    auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t u = Utf16Units(lead);
+    if (used + u > units) break;
+    used += u;
+    i += SequenceLength(lead);
+  }
+  if (i < text.size()) text.resize(i);
+}
+
+// A key opened for querying values, closed at the end of the scope.
+class QueryKey {
+ public:
+  QueryKey(Registry& reg, std::string_view path) : reg_(reg) {
+    if (reg.Open(RegRoot::LocalMachine, path, Registry::Access::Read, key_) != platform::kRegOk)
+      key_ = 0;
+  }
+  QueryKey(const QueryKey&) = delete;
+  QueryKey& operator=(const QueryKey&) = delete;
+  ~QueryKey() {
+    if (key_ != 0) reg_.Close(key_);
+  }
+  bool ok() const { return key_ != 0; }
+
+  // The value's text, or nothing when it cannot be read into the buffer.
+  std::optional<std::string> Text(std::string_view name, std::size_t chars,
+                                  std::uint32_t* type = nullptr) {
+    if (key_ == 0) return std::nullopt;
+    std::uint32_t t = 0;
+    std::string out;
+    if (reg_.QueryText(key_, name, chars, t, out) != platform::kRegOk) return std::nullopt;
+    if (type) *type = t;
+    return out;
+  }
+  // A failed read stores an empty text.
+  std::string TextOrEmpty(std::string_view name, std::size_t chars = kRegTextChars) {
+    return Text(name, chars).value_or("");
+  }
+
+ private:
+  Registry& reg_;
+  Registry::Key key_ = 0;
+};
+
+std::string Expanded(const SystemFacts& facts, std::string_view text) {
+  if (!facts.environment) return std::string(text);
+  return ExpandVariables(text, facts.environment).value_or("");
+}
+
+void ExpandTempTexts(const SystemFacts& facts, SystemInfoRecord& record) {
+  record.tmpText = Expanded(facts, "TMP = %TMP%");
+  record.tempText = Expanded(facts, "TEMP = %TEMP%");
+}
+
+std::optional<std::string> Value(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ExpandVariables(
+    std::string_view text,
+    const std::function<std::optional<std::string>(std::string_view)>& environment,
+    std::size_t maxChars) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t open = text.find('%', i);
+    if (open == std::string_view::npos) {
+      out += text.substr(i);
+      break;
+    }
+    out += text.substr(i, open - i);
+    std::size_t close = text.find('%', open + 1);
+    if (close == std::string_view::npos) {
+      out += text.substr(open);
+      break;
+    }
+    std::string_view name = text.substr(open + 1, close - open - 1);
+    std::optional<std::string> value;
+    if (!name.empty() && environment) value = environment(name);
+    if (value) {
+      out += *value;
+      i = close + 1;
+    } else {
+      // An unset name stays as written; its closing '%' may open the next.
+      out += '%';
+      out += name;
+      i = close;
+    }
+  }
+  std::size_t units = 0;
+  for (std::size_t k = 0; k < out.size(); k += SequenceLength(static_cast<unsigned char>(out[k])))
+    units += Utf16Units(static_cast<unsigned char>(out[k]));
+  if (units + 1 > maxChars) return std::nullopt;
+  return out;
+}
+
+void AppendProductType(Registry& reg, std::string& text) {
+  QueryKey key(reg, kProductOptions);
+  auto type = key.Text("ProductType", kRegTextChars);
+  if (!type) return;
+  if (EqualsIgnoringCase(*type, "WINNT")) text += "Professional";
+  else if (EqualsIgnoringCase(*type, "SERVERNT")) text += "Server";
+  else if (EqualsIgnoringCase(*type, "LANMANNT")) text += "Advanced Server";
+}
+
+void ClassifyWindows(Registry& reg, const VersionRecord& v, SystemInfoRecord& record) {
+  std::string name;
+  if (v.major > 4) {
+    name = v.minor == 0 ? "Windows 2000" : "Windows XP or Windows .NET Server ";
+    AppendProductType(reg, name);
+  } else if (v.major == 3) {
+    name = "Windows NT 3.51";
+    AppendProductType(reg, name);
+  } else if (v.minor == 0 && v.platformId == 2) {
+    name = "Windows NT 4.0";
+    AppendProductType(reg, name);
+  } else if (v.minor == 0) {
+    name = "Windows 95";
+    if (EqualsIgnoringCase(v.csd, "c")) name += "OSR2";
+  } else if (v.minor == 10) {
+    name = "Windows 98";
+    if (EqualsIgnoringCase(v.csd, "A")) name += "Second Edition";
+  } else if (v.minor == 90) {
+    name = "Windows Millennium Edition\n";
+  }
+  record.osName = name;
+}
+
+bool ReadSystemRecord(Registry& reg, const SystemFacts& facts, SystemInfoRecord& record) {
+  record = {};
+  if (!facts.version) return false;
+  ClassifyWindows(reg, *facts.version, record);
+  if (facts.ntFamily) {
+    QueryKey key(reg, kNtCurrentVersion);
+    record.version = key.TextOrEmpty("CurrentVersion");
+    record.version += key.TextOrEmpty("CurrentBuildNumber");
+    if (auto sp = key.Text("CSDVersion", kRegTextChars)) record.servicePack = *sp;
+    record.owner = key.TextOrEmpty("RegisteredOwner");
+    record.organization = key.TextOrEmpty("RegisteredOrganization");
+    record.productId = key.TextOrEmpty("ProductId");
+    record.systemRoot = key.TextOrEmpty("SystemRoot");
+    record.sourcePath = key.TextOrEmpty("SourcePath");
+    record.softwareType = key.TextOrEmpty("SoftwareType");
+  }
+  ExpandTempTexts(facts, record);
+  return true;
+}
+
+void ReadNtCurrentVersionValue(Registry& reg, const SystemFacts& facts,
+                               std::string_view valueName, SystemInfoRecord& record) {
+  record = {};
+  std::string* field = nullptr;
+  if (valueName == "ProductName") field = &record.productName;
+  else if (valueName == "BuildLab") field = &record.buildLab;
+  else if (valueName == "CurrentType") field = &record.currentType;
+  else if (valueName == "CurrentBuild") field = &record.currentBuild;
+  else if (valueName == "RegisteredOrganization") field = &record.registeredOrganization;
+  if (!field || !facts.version || !facts.ntFamily) return;
+  QueryKey key(reg, kNtCurrentVersion);
+  *field = key.TextOrEmpty(valueName);
+}
+
+bool ReadFolderRecord(Registry& reg, const SystemFacts& facts, SystemInfoRecord& record) {
+  record = {};
+  if (!facts.version) return false;
+  ClassifyWindows(reg, *facts.version, record);
+  if (facts.ntFamily) {
+    QueryKey key(reg, kCurrentVersion);
+    record.version = key.TextOrEmpty("ProductId");
+    record.servicePack = key.TextOrEmpty("CommonFilesDir");
+    record.owner = key.TextOrEmpty("DevicePath");
+    // Replaces the device path: the row shows this value or nothing.
+    record.owner = key.TextOrEmpty("jpwbpy.mb");
+    record.organization = key.TextOrEmpty("MediaPath");
+    record.systemRoot = key.TextOrEmpty("MediaPathUnexpanded");
+    record.sourcePath = key.TextOrEmpty("ProgramFilesDir");
+    record.softwareType = key.TextOrEmpty("ProgramFilesPath");
+  }
+  ExpandTempTexts(facts, record);
+  return true;
+}
+
+void ReadBiosRecord(Registry& reg, const SystemFacts& facts, BiosInfoRecord& record) {
+  record = {};
+  if (facts.ntFamily) {
+    QueryKey key(reg, kSystemDescription);
+    std::uint32_t type = 0;
+    auto name = key.Text("SystemBiosVersion", kLongTextChars, &type);
+    if (name && !name->empty() && (*name)[0] != '\0') {
+      if (type == platform::kRegMultiSz) {
+        // One line: each string's terminator and the list's closing one
+        // become blanks. Bounded by the buffer, so a list that fills it
+        // loses its last blank rather than running past it.
+        while (!name->empty() && name->back() == '\0') name->pop_back();
+        for (char& c : *name)
+          if (c == '\0') c = ' ';
+        *name += "  ";
+        LimitUnits(*name, kLongTextChars - 1);
+      }
+      record.nameText = *name;
+    }
+    record.dateText = key.TextOrEmpty("SystemBiosDate");
+    record.kindText = key.TextOrEmpty("Identifier");
+  } else {
+    QueryKey key(reg, k9xBios);
+    record.nameText = key.TextOrEmpty("BIOSNAME");
+    record.versionText = key.TextOrEmpty("BIOSVersion");
+    record.dateText = key.TextOrEmpty("BIOSDate");
+  }
+}
+
+std::string NtEditionText(Registry& reg) {
+  QueryKey key(reg, "System\\CurrentControlSet\\Control\\ProductOptions");
+  const std::string type = key.TextOrEmpty("ProductType", kProductTypeChars);
+  if (EqualsIgnoringCase(type, "WinNT")) return "Windows NT Workstation";
+  if (EqualsIgnoringCase(type, "ServerNT")) return "Windows NT Server";
+  return "Windows NT Server - Domain Controller";
+}
+
+std::vector<PageRow> SystemInfoPageRows(Registry& reg, const SystemFacts& facts) {
+  SystemInfoRecord sys, name, lab, type, build, org;
+  ReadSystemRecord(reg, facts, sys);
+  ReadNtCurrentVersionValue(reg, facts, "ProductName", name);
+  ReadNtCurrentVersionValue(reg, facts, "BuildLab", lab);
+  ReadNtCurrentVersionValue(reg, facts, "CurrentType", type);
+  ReadNtCurrentVersionValue(reg, facts, "CurrentBuild", build);
+  ReadNtCurrentVersionValue(reg, facts, "RegisteredOrganization", org);
+  auto opt = [](const std::optional<std::string>& s) {
+    return s && !s->empty() ? s : std::nullopt;
+  };
+  return {
+      {"计算机名:", 1, opt(facts.computerName)},
+      {"管理员帐号:", 2, opt(facts.userName)},
+      {"操作系统平台:", 3, Value(sys.osName)},
+      {"当前版本:", 4, Value(sys.version)},
+      {"SP版本:", 5, Value(sys.servicePack)},
+      {"注册用户名:", 6, Value(sys.owner)},
+      {"注册组织名:", 7, Value(org.registeredOrganization)},
+      {"序列号:", 8, Value(sys.productId)},
+      {"windows文件夹:", 9, Value(sys.systemRoot)},
+      {"安装盘位置:", 10, Value(sys.sourcePath)},
+      {"系统目录:", 11, Value(sys.softwareType)},
+      {"操作系统:", 1, Value(name.productName)},
+      {"版本:", 2, Value(lab.buildLab)},
+      {"处理器类型", 3, Value(type.currentType)},
+      {"默认值:", 4, Value(build.currentBuild)},
+      {"", 0, std::nullopt},
+  };
+}
+
+std::vector<PageRow> SystemDirsPageRows(Registry& reg, const SystemFacts& facts) {
+  SystemInfoRecord dirs;
+  BiosInfoRecord bios;
+  const std::string edition = NtEditionText(reg);
+  ReadFolderRecord(reg, facts, dirs);
+  ReadBiosRecord(reg, facts, bios);
+  return {
+      {"NT平台：", 1, Value(edition)},
+      {"注册ID:", 2, Value(dirs.version)},
+      {"安装目录：", 3, Value(dirs.servicePack)},
+      {"系统目录：", 4, Value(dirs.owner)},
+      {"Media目录：", 5, Value(dirs.organization)},
+      {"音频目录：", 6, Value(dirs.systemRoot)},
+      {"文件目录：", 7, Value(dirs.sourcePath)},
+      {"系统文件：", 8, Value(dirs.softwareType)},
+      {"用户变量：", 9, Value(dirs.tmpText)},
+      {"用户变量：", 10, Value(dirs.tempText)},
+      {"BIOS版本、名称或厂商:", 11, Value(bios.nameText)},
+      {"BIOS版本号码:", 1, Value(bios.versionText)},
+      {"BIOS生产日期:", 2, Value(bios.dateText)},
+      {"BIOS种类:", 3, Value(bios.kindText)},
+      {"", 0, std::nullopt},
+  };
+}
+
+}  // namespace parvane

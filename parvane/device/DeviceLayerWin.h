@@ -1,0 +1,47 @@
+// The Win32 device layer: the real requests behind DeviceLayer, and the
+// single requests themselves for callers that already hold a handle.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "parvane/device/DeviceLayer.h"
+
+namespace parvane {
+
+// SMART_RCV_DRIVE_DATA with the 35-byte IDENTIFY input and 531-byte output
+// records. The block is always overwritten (zeros after a failure).
+bool ReadIdentifyViaSmart(HANDLE disk, IdentifyData& block);
+
+// IOCTL_STORAGE_QUERY_PROPERTY with the ATA IDENTIFY protocol query. Works on
+// a handle opened with no access rights, so it needs no administrator.
+bool ReadIdentifyViaProtocolQuery(HANDLE disk, IdentifyData& block);
+
+// IOCTL_STORAGE_GET_MEDIA_TYPES_EX; the record is left as it was on failure.
+bool QueryDiskGeometry(HANDLE device, GeometryRecord& record);
+
+// IOCTL_STORAGE_QUERY_PROPERTY, device property, standard query; the output
+// length is the buffer's own size field, never more than the buffer.
+bool QueryDeviceDescriptor(HANDLE device, DescriptorBuffer& buffer);
+
+// Present devices of the interface class, whole paths, at most 16.
+std::vector<std::wstring> EnumDeviceInterfacePaths(const GUID& interfaceClass);
+
+extern const GUID kDiskInterfaceClass;   // {53F56307-B6BF-11D0-94F2-00A0C91EFB8B}
+extern const GUID kCdromInterfaceClass;  // {53F56308-B6BF-11D0-94F2-00A0C91EFB8B}
+
+class Win32DeviceLayer final : public DeviceLayer {
+ public:
+  // SMART first; where it is refused (no administrator rights, or a driver
+  // without it), the storage protocol query.
+  bool IdentifyPhysicalDrive(int n, IdentifyData& block) override;
+  std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) override;
+  std::unique_ptr<StorageDevice> OpenInterface(const std::string& path) override;
+  std::uint32_t LogicalDrives() override;
+  bool IsRemovableDrive(char letter) override;
+  std::unique_ptr<StorageDevice> OpenVolume(char letter) override;
+};
+
+}  // namespace parvane

@@ -1,0 +1,223 @@
+#include "parvane/device/DeviceLayerWin.h"
+
+#include <setupapi.h>
+#include <winioctl.h>
+
+#include <cstring>
+
+namespace parvane {
+
+const GUID kDiskInterfaceClass = {
+    0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kCdromInterfaceClass = {
+    0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+
+namespace {
+
+constexpr DWORD kSmartRcvDriveData = 0x0007C088;
+constexpr DWORD kStorageGetMediaTypesEx = 0x002D0C04;
+constexpr DWORD kStorageQueryProperty = 0x002D1400;
+constexpr DWORD kDescriptorFieldsEnd = 32;
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (ok()) CloseHandle(h_);
+  }
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+class DeviceInfoSet {
+ public:
+  explicit DeviceInfoSet(HDEVINFO h) : h_(h) {}
+  DeviceInfoSet(const DeviceInfoSet&) = delete;
+  DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
+  ~DeviceInfoSet() {
+    if (ok()) SetupDiDestroyDeviceInfoList(h_);
+  }
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HDEVINFO get() const { return h_; }
+
+ private:
+  HDEVINFO h_;
+};
+
+HANDLE OpenDevice(const std::wstring& name, DWORD access) {
+  return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
+std::string ToUtf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
+}
+
+std::wstring ToWide(const std::string& s) {
+  if (s.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+class Win32StorageDevice final : public StorageDevice {
+ public:
+  explicit Win32StorageDevice(HANDLE h) : handle_(h) {}
+  bool QueryDiskGeometry(GeometryRecord& record) override {
+    return parvane::QueryDiskGeometry(handle_.get(), record);
+  }
+  bool QueryDeviceDescriptor(DescriptorBuffer& buffer) override {
+    return parvane::QueryDeviceDescriptor(handle_.get(), buffer);
+  }
+
+ private:
+  FileHandle handle_;
+};
+
+std::unique_ptr<StorageDevice> OpenStorage(const std::wstring& name, DWORD access) {
+  HANDLE h = OpenDevice(name, access);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32StorageDevice>(h);
+}
+
+}  // namespace
+
+bool ReadIdentifyViaSmart(HANDLE disk, IdentifyData& block) {
+  auto in = SmartIdentifyInput();
+  auto out = SmartIdentifyOutput();
+  DWORD returned = 0;
+  BOOL ok = DeviceIoControl(disk, kSmartRcvDriveData, in.data(), static_cast<DWORD>(in.size()),
+                            out.data(), static_cast<DWORD>(out.size()), &returned, nullptr);
+  block = IdentifyFromSmartOutput(out);
+  return ok != FALSE;
+}
+
+bool ReadIdentifyViaProtocolQuery(HANDLE disk, IdentifyData& block) {
+  auto buffer = AtaIdentifyProtocolQuery();
+  DWORD returned = 0;
+  BOOL ok = DeviceIoControl(disk, kStorageQueryProperty, buffer.data(),
+                            static_cast<DWORD>(buffer.size()), buffer.data(),
+                            static_cast<DWORD>(buffer.size()), &returned, nullptr);
+  block = {};
+  if (!ok || returned < buffer.size()) return false;
+  auto answer = IdentifyFromProtocolAnswer(buffer);
+  if (!answer) return false;
+  block = *answer;
+  return true;
+}
+
+bool QueryDiskGeometry(HANDLE device, GeometryRecord& record) {
+  MediaTypesBuffer out{};
+  DWORD returned = 0;
+  if (!DeviceIoControl(device, kStorageGetMediaTypesEx, nullptr, 0, out.data(),
+                       static_cast<DWORD>(out.size()), &returned, nullptr))
+    return false;
+  // A "success" that brings no media entry (Wine answers ordinary files so)
+  // must not wipe the record.
+  const DWORD entries = static_cast<DWORD>(out[4]) | (static_cast<DWORD>(out[5]) << 8) |
+                        (static_cast<DWORD>(out[6]) << 16) | (static_cast<DWORD>(out[7]) << 24);
+  if (returned < kMediaTypesFirstEntry + kGeometrySize || entries == 0) return false;
+  record = GeometryFromMediaTypes(out);
+  return true;
+}
+
+bool QueryDeviceDescriptor(HANDLE device, DescriptorBuffer& buffer) {
+  auto query = DevicePropertyQuery();
+  DWORD size = static_cast<DWORD>(buffer[4]) | (static_cast<DWORD>(buffer[5]) << 8) |
+               (static_cast<DWORD>(buffer[6]) << 16) | (static_cast<DWORD>(buffer[7]) << 24);
+  if (size > buffer.size()) size = static_cast<DWORD>(buffer.size());
+  DWORD returned = 0;
+  if (!DeviceIoControl(device, kStorageQueryProperty, query.data(),
+                       static_cast<DWORD>(query.size()), buffer.data(), size, &returned,
+                       nullptr))
+    return false;
+  // The answer must reach at least the fields the pages read (through the
+  // bus type); a bare success says nothing about the device.
+  return returned >= kDescriptorFieldsEnd;
+}
+
+std::vector<std::wstring> EnumDeviceInterfacePaths(const GUID& interfaceClass) {
+  std::vector<std::wstring> paths;
+  DeviceInfoSet set(SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr,
+                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  if (!set.ok()) return paths;
+  for (DWORD i = 0; paths.size() < kMaxInterfacePaths; ++i) {
+    SP_DEVICE_INTERFACE_DATA data{};
+    data.cbSize = sizeof(data);
+    if (!SetupDiEnumDeviceInterfaces(set.get(), nullptr, &interfaceClass, i, &data)) break;
+    // Ask for the size first so that no path is ever cut short.
+    DWORD needed = 0;
+    SetupDiGetDeviceInterfaceDetailW(set.get(), &data, nullptr, 0, &needed, nullptr);
+    if (needed < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) break;
+    std::vector<std::uint8_t> storage(needed + sizeof(WCHAR));
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    if (!SetupDiGetDeviceInterfaceDetailW(set.get(), &data, detail, needed, nullptr, nullptr))
+      break;
+    const auto* first = detail->DevicePath;
+    const auto* end = reinterpret_cast<const WCHAR*>(storage.data() + storage.size());
+    const WCHAR* p = first;
+    while (p < end && *p != L'\0') ++p;
+    paths.emplace_back(first, p);
+  }
+  return paths;
+}
+
+bool Win32DeviceLayer::IdentifyPhysicalDrive(int n, IdentifyData& block) {
+  const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(n);
+  bool ok = false;
+  {
+    FileHandle disk(OpenDevice(name, GENERIC_READ | GENERIC_WRITE));
+    if (disk.ok()) ok = ReadIdentifyViaSmart(disk.get(), block);
+  }
+  if (!ok) {
+    FileHandle disk(OpenDevice(name, 0));
+    if (disk.ok()) ok = ReadIdentifyViaProtocolQuery(disk.get(), block);
+  }
+  if (!ok) {
+    block = {};
+    return false;
+  }
+  FixIdentifyTexts(block);
+  return true;
+}
+
+std::vector<std::string> Win32DeviceLayer::EnumDeviceInterfacePaths(InterfaceClass cls) {
+  std::vector<std::string> out;
+  for (const auto& path : parvane::EnumDeviceInterfacePaths(
+           cls == InterfaceClass::Disk ? kDiskInterfaceClass : kCdromInterfaceClass))
+    out.push_back(ToUtf8(path));
+  return out;
+}
+
+std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenInterface(const std::string& path) {
+  return OpenStorage(ToWide(path), GENERIC_READ | GENERIC_WRITE);
+}
+
+std::uint32_t Win32DeviceLayer::LogicalDrives() { return GetLogicalDrives(); }
+
+bool Win32DeviceLayer::IsRemovableDrive(char letter) {
+  const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+  return GetDriveTypeW(root) == DRIVE_REMOVABLE;
+}
+
+std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenVolume(char letter) {
+  std::wstring name = L"\\\\?\\";
+  name += static_cast<wchar_t>(letter);
+  name += L':';
+  return OpenStorage(name, GENERIC_READ);
+}
+
+}  // namespace parvane

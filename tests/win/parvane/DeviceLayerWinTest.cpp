@@ -1,0 +1,134 @@
+// The Win32 device layer and system facts under Wine. Wine has no disk
+// drivers that answer the storage requests, so these tests hold the layer to
+// its failure rules (empty results, zeroed blocks, records left alone) and
+// accept a real answer where one comes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "parvane/SystemFactsWin.h"
+#include "parvane/device/DeviceLayerWin.h"
+#include "parvane/device/StorageScan.h"
+#include "platform/RegistryMemory.h"
+
+using namespace parvane;
+
+namespace {
+
+// A handle to an ordinary file: every storage request on it fails.
+class TempFile {
+ public:
+  TempFile() {
+    wchar_t dir[MAX_PATH], name[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"pvt", 0, name);
+    path_ = name;
+    h_ = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                     FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  }
+  ~TempFile() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  HANDLE get() const { return h_; }
+
+ private:
+  std::wstring path_;
+  HANDLE h_;
+};
+
+bool AllZero(const IdentifyData& b) {
+  for (auto byte : b.bytes)
+    if (byte != 0) return false;
+  return true;
+}
+
+TEST(Win32Requests, FailedIdentifyRequestsLeaveAZeroedBlock) {
+  TempFile file;
+  ASSERT_NE(INVALID_HANDLE_VALUE, file.get());
+  IdentifyData block;
+  block.bytes.fill(0xAA);
+  EXPECT_FALSE(ReadIdentifyViaSmart(file.get(), block));
+  EXPECT_TRUE(AllZero(block));
+  block.bytes.fill(0xAA);
+  EXPECT_FALSE(ReadIdentifyViaProtocolQuery(file.get(), block));
+  EXPECT_TRUE(AllZero(block));
+}
+
+TEST(Win32Requests, FailedStorageQueriesLeaveTheGeometryRecordAlone) {
+  TempFile file;
+  GeometryRecord record;
+  record.fill(0x5A);
+  EXPECT_FALSE(QueryDiskGeometry(file.get(), record));
+  for (auto byte : record) EXPECT_EQ(0x5A, byte);
+  DescriptorBuffer buffer = NewDescriptorBuffer();
+  EXPECT_FALSE(QueryDeviceDescriptor(file.get(), buffer));
+}
+
+TEST(Win32Requests, DescriptorQueryNeverAsksForMoreThanTheBuffer) {
+  TempFile file;
+  DescriptorBuffer buffer = NewDescriptorBuffer();
+  buffer[5] = 0x7F;  // a size field far beyond the 551 bytes
+  EXPECT_FALSE(QueryDeviceDescriptor(file.get(), buffer));
+}
+
+TEST(Win32DeviceLayer, EnumerationOfAClassWithoutDevicesIsEmpty) {
+  const GUID nothing = {0x8A1C21D5, 0x31F4, 0x4C2E, {1, 2, 3, 4, 5, 6, 7, 8}};
+  EXPECT_TRUE(EnumDeviceInterfacePaths(nothing).empty());
+  Win32DeviceLayer layer;
+  EXPECT_LE(layer.EnumDeviceInterfacePaths(InterfaceClass::Cdrom).size(), kMaxInterfacePaths);
+  EXPECT_LE(layer.EnumDeviceInterfacePaths(InterfaceClass::Disk).size(), kMaxInterfacePaths);
+}
+
+TEST(Win32DeviceLayer, IdentifyGivesARepairedBlockOrAZeroedFailure) {
+  Win32DeviceLayer layer;
+  IdentifyData block;
+  block.bytes.fill(0xAA);
+  EXPECT_FALSE(layer.IdentifyPhysicalDrive(97, block));
+  EXPECT_TRUE(AllZero(block));
+  block.bytes.fill(0xAA);
+  if (layer.IdentifyPhysicalDrive(0, block)) {
+    EXPECT_FALSE(IdentifyText(block, kModelField).empty());
+  } else {
+    EXPECT_TRUE(AllZero(block));
+  }
+}
+
+TEST(Win32DeviceLayer, PagesTextsAreBuiltWhateverTheDevicesAnswer) {
+  Win32DeviceLayer layer;
+  const std::string cd = CdromPageText(layer);
+  EXPECT_TRUE(cd.empty() || cd.rfind("\r\r\n光驱接口:", 0) == 0);
+  const std::string usb = UsbPageText(layer);
+  const std::string none = "\r\n没有U盘\r\n";
+  const bool endsNone = usb.size() >= none.size() && usb.substr(usb.size() - none.size()) == none;
+  EXPECT_TRUE(endsNone || usb.find("\r\n 正在使用U盘:      ") != std::string::npos);
+  EXPECT_EQ(nullptr, layer.OpenVolume('['));
+}
+
+TEST(Win32DeviceLayer, DriveLettersAreRemovableOnesFromTheMask) {
+  Win32DeviceLayer layer;
+  const std::uint32_t mask = layer.LogicalDrives();
+  for (char c : FindUsbDriveLetters(layer)) {
+    EXPECT_TRUE(mask & (1u << (c - 'A'))) << c;
+    EXPECT_TRUE(layer.IsRemovableDrive(c)) << c;
+  }
+  EXPECT_FALSE(layer.IsRemovableDrive('C'));
+}
+
+TEST(SystemFacts, WindowsAnswersTheVersionEnvironmentAndNames) {
+  SetEnvironmentVariableW(L"PARVANE_TEST_VAR", L"值");
+  SystemFacts facts = QuerySystemFacts();
+  ASSERT_TRUE(facts.version);
+  EXPECT_EQ(2u, facts.version->platformId);
+  EXPECT_TRUE(facts.ntFamily);
+  EXPECT_EQ("值", facts.environment("PARVANE_TEST_VAR").value_or("-"));
+  EXPECT_FALSE(facts.environment("PARVANE_SURELY_UNSET"));
+  ASSERT_TRUE(facts.computerName);
+  EXPECT_FALSE(facts.computerName->empty());
+
+  platform::RegistryMemory reg;
+  auto rows = SystemDirsPageRows(reg, facts);
+  EXPECT_EQ("TMP = " + facts.environment("TMP").value_or("%TMP%"), rows[8].value.value_or("-"));
+  EXPECT_EQ(*facts.computerName, SystemInfoPageRows(reg, facts)[0].value.value_or("-"));
+}
+
+}  // namespace
