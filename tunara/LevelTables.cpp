@@ -130,9 +130,9 @@ std::span<const LevelControl* const> LevelControls(PageId page) {
 }
 
 const LevelRow* FindLevelRow(const LevelControl& control, int positionOrIndex) {
-  const long level = long{positionOrIndex} + (control.kind == LevelKind::List ? 1 : 0);
+  const std::int64_t level = std::int64_t{positionOrIndex} + (control.kind == LevelKind::List ? 1 : 0);
   for (const LevelRow& row : control.rows)
-    if (long{row.level} == level) return &row;
+    if (std::int64_t{row.level} == level) return &row;
   return nullptr;
 }
 
