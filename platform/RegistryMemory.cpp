@@ -94,6 +94,8 @@ long RegistryMemory::QueryText(Key key, std::string_view name, std::size_t maxCh
   long rc = QueryRaw(key, name, static_cast<std::size_t>(-1), raw);
   if (rc != kRegOk) return rc;
   type = raw.type;
+  // As the Win32 store does: a value that is not text reads as empty text.
+  if (raw.type != kRegSz && raw.type != kRegExpandSz && raw.type != kRegMultiSz) return kRegOk;
   std::string text(raw.data.begin(), raw.data.end());
   // The stored bytes stand for UTF-16 units one to one in the bound check.
   if (text.size() > maxChars) return kRegMoreData;

@@ -51,3 +51,16 @@ TEST(RegistryMemory, QueryTextStopsAtNulAndDeniedWritesFail) {
   EXPECT_EQ(platform::kRegAccessDenied, reg.Set(k, "Name", platform::kRegSz, "x", 1));
   reg.Close(k);
 }
+
+TEST(RegistryMemory, QueryTextOfANumberIsEmptyAsOnWindows) {
+  RegistryMemory reg;
+  reg.PutDword(RegRoot::LocalMachine, "A", "N", 0x31);
+  Registry::Key k = 0;
+  ASSERT_EQ(0, reg.Open(RegRoot::LocalMachine, "A", Registry::Access::Read, k));
+  std::uint32_t type = 0;
+  std::string text = "stale";
+  EXPECT_EQ(0, reg.QueryText(k, "N", 100, type, text));
+  EXPECT_EQ(platform::kRegDword, type);
+  EXPECT_EQ("", text);
+  reg.Close(k);
+}
