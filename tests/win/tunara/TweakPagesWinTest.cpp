@@ -1,6 +1,4 @@
-// The page models over the real registry. HKEY_LOCAL_MACHINE and
-// HKEY_CURRENT_USER are redirected for this process to scratch keys, so the
-// prefix's own system values (which other tests may look at) stay untouched.
+// The page models over the real registry, in scratch machine and user roots.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,64 +6,15 @@
 #include <vector>
 
 #include "platform/RegistryWin.h"
+#include "tests/win/common/ScratchRegistry.h"
 #include "tunara/PageModels.h"
 
 namespace tunara {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-constexpr const wchar_t* kScratch = L"Software\\DravonTests\\TweakPages";
-
-class TweakPagesWin : public ::testing::Test {
+class TweakPagesWin : public dravon_test::ScratchRegistry {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyW(HKEY_CURRENT_USER, (std::wstring(kScratch) + L"\\HKLM").c_str(), &lm_));
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyW(HKEY_CURRENT_USER, (std::wstring(kScratch) + L"\\HKCU").c_str(), &cu_));
-    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, lm_));
-    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, cu_));
-  }
-  void TearDown() override {
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (lm_) RegCloseKey(lm_);
-    if (cu_) RegCloseKey(cu_);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\DravonTests");  // only when empty
-  }
-
-  // Reads what is stored in the scratch machine key, with the W function.
-  Bytes StoredW(const wchar_t* key, const wchar_t* name, DWORD* type = nullptr) {
-    HKEY h = nullptr;
-    Bytes data;
-    if (RegOpenKeyExW(lm_, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return data;
-    DWORD size = 0, t = 0;
-    if (RegQueryValueExW(h, name, nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
-      data.resize(size);
-      RegQueryValueExW(h, name, nullptr, &t, data.data(), &size);
-      data.resize(size);
-    }
-    if (type) *type = t;
-    RegCloseKey(h);
-    return data;
-  }
-  void MakeKey(const wchar_t* key) {
-    HKEY h = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, key, &h));
-    RegCloseKey(h);
-  }
-  void PutW(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    HKEY h = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, key, &h));
-    RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(h);
-  }
-
-  HKEY lm_ = nullptr;
-  HKEY cu_ = nullptr;
+  TweakPagesWin() : ScratchRegistry(L"TweakPages") {}
   platform::RegistryWin reg_;
 };
 
