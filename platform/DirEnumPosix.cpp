@@ -10,65 +10,74 @@ namespace {
 
 class PosixListing final : public DirEnumerator::Listing {
  public:
-  PosixListing(DIR* dir, dev_t device) : dir_(dir), fd_(dirfd(dir)), device_(device) {}
-  ~PosixListing() override { closedir(dir_); }
+  PosixListing(DIR* dir, std::vector<dev_t>& devices)
+      : dir_(dir), fd_(dirfd(dir)), devices_(devices) {}
+  ~PosixListing() override {
+    closedir(dir_);
+    devices_.pop_back();
+  }
   PosixListing(const PosixListing&) = delete;
   PosixListing& operator=(const PosixListing&) = delete;
 
   bool Next(DirEntry& out) override {
-    const dirent* entry = readdir(dir_);
-    if (entry == nullptr) return false;
-    out = DirEntry{};
-    out.name = entry->d_name;
-    // Sizes need a stat per file; folders need one only to spot mount points.
-    // Stats are relative to the open folder, so no path is resolved again.
-    unsigned char type = entry->d_type;
-    bool dots = out.name == "." || out.name == "..";
-    if (dots) {
-      out.directory = true;
-      return true;
-    }
-    struct stat st;
-    if (type != DT_LNK) {
-      if (fstatat(fd_, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        // Vanished since the listing was read: report it as an empty file.
+    for (;;) {
+      const dirent* entry = readdir(dir_);
+      if (entry == nullptr) return false;
+      out = DirEntry{};
+      out.name = entry->d_name;
+      unsigned char type = entry->d_type;
+      if (type == DT_DIR) {
+        out.directory = true;
         return true;
       }
-      if (S_ISLNK(st.st_mode)) type = DT_LNK;
-      else type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
-    }
-    if (type == DT_LNK) {
-      out.reparse = true;
-      out.nameSurrogate = true;
-      out.directory = fstatat(fd_, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-      return true;
-    }
-    if (type == DT_DIR) {
-      out.directory = true;
-      if (st.st_dev != device_) {
+      // Sizes need a stat per file, relative to the open folder so that no
+      // path is resolved again; folders need none (see Open for mount points).
+      struct stat st;
+      if (type != DT_LNK) {
+        // An entry removed since the listing was read is skipped.
+        if (fstatat(fd_, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISLNK(st.st_mode)) {
+          type = DT_LNK;
+        } else if (S_ISDIR(st.st_mode)) {
+          out.directory = true;
+          return true;
+        }
+      }
+      if (type == DT_LNK) {
         out.reparse = true;
         out.nameSurrogate = true;
+        out.directory = fstatat(fd_, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        return true;
       }
+      out.size = static_cast<std::uint64_t>(st.st_size);
       return true;
     }
-    out.size = static_cast<std::uint64_t>(st.st_size);
-    return true;
   }
 
  private:
   DIR* dir_;
   int fd_;
-  dev_t device_;
+  std::vector<dev_t>& devices_;
 };
 
 }  // namespace
 
 std::unique_ptr<DirEnumerator::Listing> DirEnumPosix::Open(const std::string& folder) {
   const char* path = folder.empty() ? "." : folder.c_str();
-  int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // Below the root a folder is never reached through a link, even one that
+  // replaced the folder after it was listed.
+  const int noFollow = devices_.empty() ? 0 : O_NOFOLLOW;
+  int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | noFollow);
   if (fd < 0) return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  // Listings nest as the scan descends, so the innermost open one is the
+  // parent. A folder on another device is a mount point: like a volume
+  // mount point on Windows it is not entered, and stays an empty folder.
+  if (!devices_.empty() && st.st_dev != devices_.back()) {
     close(fd);
     return nullptr;
   }
@@ -77,7 +86,8 @@ std::unique_ptr<DirEnumerator::Listing> DirEnumPosix::Open(const std::string& fo
     close(fd);
     return nullptr;
   }
-  return std::make_unique<PosixListing>(dir, st.st_dev);
+  devices_.push_back(st.st_dev);
+  return std::make_unique<PosixListing>(dir, devices_);
 }
 
 }  // namespace platform
