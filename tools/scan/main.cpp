@@ -16,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/diskview/DiskScan.h"
 #include "app/diskview/ScanMessages.h"
@@ -23,6 +24,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include "platform/DirEnumWin.h"
 using NativeDirs = platform::DirEnumWin;
