@@ -65,7 +65,7 @@ bench() {  # label, command...
   "$@" >/dev/null 2>&1  # warm the cache
   local ms
   ms=$(for _ in $(seq "$runs"); do time_ms "$@"; done | median)
-  printf '%-34s %6d ms\n' "$label" "$ms" >&2
+  printf '%-48s %6d ms\n' "$label" "$ms" >&2
   echo "$ms"
 }
 
@@ -95,6 +95,9 @@ if [ -x "$winscan" ] && command -v wine >/dev/null; then
     wtree="Z:$(echo "$tree" | tr / '\\')"
     wine "$winscan" --bytes "$wtree" 2>/dev/null | tail -1 | sed 's/^/Wine /'
     t_wine=$(bench "dravon-scan.exe (Wine)" wine "$winscan" "$wtree")
+    mkdir -p "$tree.empty"
+    bench "dravon-scan.exe, empty folder (Wine start-up)" wine "$winscan" \
+      "Z:$(echo "$tree.empty" | tr / '\\')" >/dev/null
     awk -v a="$t_wine" -v b="$t_du" 'BEGIN {printf "ratio dravon-scan.exe under Wine / du: %.2f\n", a / b}'
     wine "$winscan" --stats "$wtree" 2>&1 >/dev/null | tr -d '\r' | sed 's/^/Wine engine: /'
   fi
