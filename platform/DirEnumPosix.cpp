@@ -10,11 +10,16 @@ namespace {
 
 class PosixListing final : public DirEnumerator::Listing {
  public:
-  PosixListing(DIR* dir, std::vector<dev_t>& devices)
-      : dir_(dir), fd_(dirfd(dir)), devices_(devices) {}
+  PosixListing(DIR* dir, std::vector<DirEnumPosix::OpenFolder>& open)
+      : dir_(dir), fd_(dirfd(dir)), open_(open) {}
   ~PosixListing() override {
+    for (auto it = open_.end(); it != open_.begin();) {
+      if ((--it)->fd == fd_) {
+        open_.erase(it);
+        break;
+      }
+    }
     closedir(dir_);
-    devices_.pop_back();
   }
   PosixListing(const PosixListing&) = delete;
   PosixListing& operator=(const PosixListing&) = delete;
@@ -57,27 +62,40 @@ class PosixListing final : public DirEnumerator::Listing {
  private:
   DIR* dir_;
   int fd_;
-  std::vector<dev_t>& devices_;
+  std::vector<DirEnumPosix::OpenFolder>& open_;
 };
 
 }  // namespace
 
 std::unique_ptr<DirEnumerator::Listing> DirEnumPosix::Open(const std::string& folder) {
-  const char* path = folder.empty() ? "." : folder.c_str();
-  // Below the root a folder is never reached through a link, even one that
-  // replaced the folder after it was listed.
-  const int noFollow = devices_.empty() ? 0 : O_NOFOLLOW;
-  int fd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | noFollow);
+  int fd = -1;
+  if (open_.empty()) {
+    fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  } else {
+    // A subfolder of the innermost open listing is opened relative to it:
+    // no path walk, no path length limit, and never through a link, even
+    // one that replaced the folder after it was listed.
+    const std::string& parent = open_.back().path;
+    std::size_t end = folder.size();
+    while (end > 0 && folder[end - 1] == '/') --end;
+    const std::size_t slash = folder.rfind('/', end == 0 ? 0 : end - 1);
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
+    if (start == parent.size() && folder.compare(0, parent.size(), parent) == 0) {
+      fd = openat(open_.back().fd, folder.substr(start, end - start).c_str(), flags);
+    } else {
+      fd = open(folder.c_str(), flags);
+    }
+  }
   if (fd < 0) return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0) {
     close(fd);
     return nullptr;
   }
-  // Listings nest as the scan descends, so the innermost open one is the
-  // parent. A folder on another device is a mount point: like a volume
-  // mount point on Windows it is not entered, and stays an empty folder.
-  if (!devices_.empty() && st.st_dev != devices_.back()) {
+  // A folder on another device than its parent is a mount point: like a
+  // volume mount point on Windows it is not entered, and stays empty.
+  if (!open_.empty() && st.st_dev != open_.back().device) {
     close(fd);
     return nullptr;
   }
@@ -86,8 +104,8 @@ std::unique_ptr<DirEnumerator::Listing> DirEnumPosix::Open(const std::string& fo
     close(fd);
     return nullptr;
   }
-  devices_.push_back(st.st_dev);
-  return std::make_unique<PosixListing>(dir, devices_);
+  open_.push_back({folder, fd, st.st_dev});
+  return std::make_unique<PosixListing>(dir, open_);
 }
 
 }  // namespace platform

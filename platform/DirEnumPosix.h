@@ -4,9 +4,9 @@
 // size counted as 0 (a link to a folder is a folder the scan does not enter);
 // a folder on another file system is a mount point, also not entered.
 //
-// Listings must nest (each closes before its parent, as in a depth-first
-// walk): the innermost open listing is taken as the parent of the next.
-// One enumerator serves one scan at a time.
+// A folder listed while its parent's listing is the innermost open one (as
+// in a depth-first walk) is opened relative to it; any other folder by its
+// path. One enumerator serves one scan at a time.
 #pragma once
 
 #include <sys/types.h>
@@ -22,8 +22,14 @@ class DirEnumPosix final : public DirEnumerator {
   std::unique_ptr<Listing> Open(const std::string& folder) override;
   char Separator() const override { return '/'; }
 
+  struct OpenFolder {
+    std::string path;
+    int fd;
+    dev_t device;
+  };
+
  private:
-  std::vector<dev_t> devices_;  // of the open listings, outermost first
+  std::vector<OpenFolder> open_;  // the open listings, outermost first
 };
 
 }  // namespace platform

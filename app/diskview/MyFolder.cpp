@@ -25,32 +25,47 @@ void CMyFolder::SetName(const std::string& name) {
   }
 }
 
-double CMyFolder::GetSize(bool recursive) const {
-  double total = size_;
-  if (recursive) {
-    for (const auto& child : children_) {
-      if (!child->IsFileGroup()) total += child->GetSize(true);
+// Subtree totals walk with a heap stack rather than recursion, so a chain of
+// folders as deep as the long path limit allows cannot exhaust the stack of
+// the user-interface thread that asks for a row's text.
+template <class Visit>
+void CMyFolder::WalkFolders(Visit visit) const {
+  std::vector<const CMyFolder*> pending{this};
+  while (!pending.empty()) {
+    const CMyFolder* node = pending.back();
+    pending.pop_back();
+    visit(*node);
+    for (const auto& child : node->children_) {
+      if (!child->IsFileGroup()) pending.push_back(child.get());
     }
   }
+}
+
+double CMyFolder::GetSize(bool recursive) const {
+  if (!recursive) return size_;
+  double total = 0.0;
+  WalkFolders([&](const CMyFolder& node) { total += node.size_; });
   return total;
 }
 
 int CMyFolder::CountFolders(bool recursive, bool excludeFileGroup) const {
-  int count = static_cast<int>(children_.size());
-  if (excludeFileGroup && fileCount_ != 0 && !IsFileGroup()) --count;
-  if (recursive) {
-    for (const auto& child : children_) count += child->CountFolders(true, true);
-  }
+  // A node's own term: its children, less the file group when its files
+  // have one. Below the top, file groups are always excluded (and count 0).
+  auto own = [](const CMyFolder& node, bool exclude) {
+    int count = static_cast<int>(node.children_.size());
+    if (exclude && node.fileCount_ != 0 && !node.IsFileGroup()) --count;
+    return count;
+  };
+  if (!recursive) return own(*this, excludeFileGroup);
+  int count = own(*this, excludeFileGroup) - own(*this, true);
+  WalkFolders([&](const CMyFolder& node) { count += own(node, true); });
   return count;
 }
 
 int CMyFolder::CountFiles(bool recursive) const {
-  int count = fileCount_;
-  if (recursive) {
-    for (const auto& child : children_) {
-      if (!child->IsFileGroup()) count += child->CountFiles(true);
-    }
-  }
+  if (!recursive) return fileCount_;
+  int count = 0;
+  WalkFolders([&](const CMyFolder& node) { count += node.fileCount_; });
   return count;
 }
 

@@ -84,6 +84,11 @@ class CMyFolder {
   double OwnSize() const { return size_; }
 
  private:
+  // Calls visit(node) for this node and every descendant reached through
+  // children that are not file groups.
+  template <class Visit>
+  void WalkFolders(Visit visit) const;
+
   bool sorted_ = false;
   std::vector<std::unique_ptr<CMyFolder>> children_;
   std::string name_;

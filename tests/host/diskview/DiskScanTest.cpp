@@ -2,10 +2,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/diskview/DiskScan.h"
@@ -170,6 +173,64 @@ TEST(DiskScanTree, RootPathGetsItsSeparatorAndEmptyMeansCurrentFolder) {
   ASSERT_FALSE(current.dirs.Opened().empty());
   EXPECT_EQ(current.dirs.Opened()[0], "");
   EXPECT_EQ(current.root.GetSize(true), 42);
+}
+
+// A chain of folders of any depth, each holding one byte-sized file.
+class ChainDirs final : public platform::DirEnumerator {
+ public:
+  explicit ChainDirs(std::size_t depth) : depth_(depth) {}
+  std::unique_ptr<Listing> Open(const std::string& folder) override {
+    // The root is "R\"; each level adds "d\".
+    return std::make_unique<ChainListing>(folder.size() / 2 <= depth_);
+  }
+  char Separator() const override { return '\\'; }
+
+ private:
+  class ChainListing final : public Listing {
+   public:
+    explicit ChainListing(bool deeper) : deeper_(deeper) {}
+    bool Next(platform::DirEntry& out) override {
+      out = platform::DirEntry{};
+      switch (step_++) {
+        case 0:
+          out.name = "f";
+          out.size = 1;
+          return true;
+        case 1:
+          if (!deeper_) return false;
+          out.name = "d";
+          out.directory = true;
+          return true;
+        default:
+          return false;
+      }
+    }
+
+   private:
+    bool deeper_;
+    int step_ = 0;
+  };
+  std::size_t depth_;
+};
+
+TEST(DiskScanTree, ChainDeeperThanAnyThreadStack) {
+  constexpr int kDepth = 200000;
+  ChainDirs dirs(kDepth);
+  NullRowSink rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName("R\\");
+  {
+    DiskScan scan(dirs, rows, notes);
+    scan.SetRoot(&root);
+    scan.StartScan(1);
+    scan.WaitForWorker();
+  }
+  EXPECT_DOUBLE_EQ(root.GetSize(true), kDepth + 1.0);
+  EXPECT_EQ(root.CountFiles(true), kDepth + 1);
+  EXPECT_EQ(root.CountFolders(true, true), kDepth);
+  EXPECT_EQ(notes.Count(WM_SCAN_DONE_1, 1), 1);
+  root.Clear();
 }
 
 TEST(DiskScanMessages, CompletionSequencePerSlot) {
@@ -371,6 +432,40 @@ TEST_F(PosixScan, RealTreeWithLinksAndUnicodeNames) {
   ASSERT_NE(loop, nullptr);
   EXPECT_EQ(loop->GetChildCount(), 0);
   EXPECT_EQ(notes.Count(WM_SCAN_DONE_1, 1), 1);
+}
+
+TEST_F(PosixScan, FoldersBeyondThePathLengthLimit) {
+  // 300 levels of 20-character names: about 6300 characters, more than any
+  // path the system accepts in one piece.
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  const std::string name = "a-twenty-char-folder";
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0) << i;
+    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    ASSERT_GE(next, 0) << i;
+    fd = next;
+  }
+  int file = openat(fd, "bottom.dat", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(ftruncate(file, 12345), 0);
+  close(file);
+  close(fd);
+
+  platform::DirEnumPosix dirs;
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName(dir.string());
+  DiskScan scan(dirs, rows, notes);
+  scan.SetRoot(&root);
+  scan.StartScan(1);
+  scan.WaitForWorker();
+  EXPECT_DOUBLE_EQ(root.GetSize(true), 12345);
+  EXPECT_EQ(root.CountFolders(true, true), 300);
+  // Removal needs a tool that walks by handle too.
+  EXPECT_EQ(std::system(("rm -rf '" + dir.string() + "'").c_str()), 0);
 }
 
 TEST_F(PosixScan, UnreadableRootGivesAnEmptyTree) {
