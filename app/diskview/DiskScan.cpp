@@ -21,20 +21,22 @@ bool DiskScan::IsScanning() const {
 }
 
 void DiskScan::WaitForWorker() {
-  if (!thread_.joinable()) return;
+  if (waiting_ || !thread_.joinable()) return;
+  waiting_ = true;
   for (;;) {
     notifier_.PumpPendingMessages();
     std::unique_lock lock(mutex_);
     if (endedSignal_.wait_for(lock, std::chrono::milliseconds(2), [this] { return ended_; })) break;
   }
   thread_.join();
+  waiting_ = false;
 }
 
 void DiskScan::StartScan(int slot) {
   unsigned doneMessage = ScanDoneMessage(slot);
   {
     std::lock_guard lock(mutex_);
-    if (running_ || root_ == nullptr || doneMessage == 0) return;
+    if (waiting_ || running_ || root_ == nullptr || doneMessage == 0) return;
   }
   // A worker that has completed may still be finishing its last calls.
   WaitForWorker();
@@ -68,7 +70,7 @@ void DiskScan::StartScan(int slot) {
 void DiskScan::StopScan() {
   {
     std::lock_guard lock(mutex_);
-    if (!running_) return;
+    if (waiting_ || !running_) return;
     stopFlag_.store(kStopRequested);
   }
   WaitForWorker();

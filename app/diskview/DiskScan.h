@@ -46,7 +46,9 @@ class ScanRowSink {
   virtual void ExpandRow(Row row) = 0;
 
   // Worker thread. A child row goes below `parent` without refreshing the
-  // visible list; the sink owns the record from here on.
+  // visible list; the sink owns the record from here on. The insertion must
+  // be complete when the call returns (SendMessage, not PostMessage): a
+  // queued one could arrive after the next scan has freed its node.
   virtual Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) = 0;
   // Worker thread, after a completed scan: redraw at once (invalidate,
   // erase, update), then select the root row if no row is selected.
@@ -63,9 +65,10 @@ class ScanNotifier {
   // Worker thread; must not block.
   virtual void PostCompletion(unsigned message) = 0;
   // User-interface thread, repeatedly while it waits for the worker to end:
-  // dispatch the messages waiting in its queue (the worker's row insertions
-  // among them). The default, for callers without a message queue, does
-  // nothing.
+  // let the worker's pending row insertions complete. On Win32 that means
+  // processing the messages sent to this thread, and only those: a posted
+  // click dispatched here could start another scan from inside the wait.
+  // The default, for callers without a message queue, does nothing.
   virtual void PumpPendingMessages() {}
 };
 
@@ -134,6 +137,10 @@ class DiskScan {
   bool running_ = false;
   bool ended_ = true;
   std::thread thread_;
+  // User-interface thread only: a wait is pumping messages. StartScan and
+  // StopScan called from inside that pump do nothing; the wait in progress
+  // finishes the stop.
+  bool waiting_ = false;
 };
 
 }  // namespace diskview

@@ -199,12 +199,5 @@ TEST(StripPaint, NarrowLegendDrawsOnlyBoxesOfPositiveWidth) {
   }
 }
 
-TEST(StripPaint, CaptionStrip) {
-  auto plan = PlanCaptionStrip(95, 37, kPanelCaptions[4]);
-  EXPECT_EQ(plan.background, (Rect{0, 0, 95, 37}));
-  EXPECT_EQ(plan.caption, "其它盘:");
-  EXPECT_EQ(plan.captionAt, (Point{5, 10}));
-}
-
 }  // namespace
 }  // namespace diskview

@@ -332,6 +332,24 @@ TEST(DiskScanStop, StopPostsOneEndAndNoCompletion) {
   EXPECT_EQ(t.notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
 }
 
+TEST(DiskScanStop, CallsFromInsideTheWaitDoNothing) {
+  HeldScan t;
+  int pumps = 0;
+  // As if a message dispatched during the stop opened another folder.
+  t.notes.onPump = [&] {
+    if (pumps++ == 0) {
+      t.scan.StopScan();
+      t.scan.StartScan(2);
+    }
+  };
+  t.StartAndWaitForHold();
+  t.scan.StopScan();
+  EXPECT_FALSE(t.scan.IsScanning());
+  EXPECT_EQ(t.notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
+  EXPECT_EQ(t.notes.Count(WM_SCAN_PROGRESS, kScanProgressStart), 1);
+  EXPECT_EQ(t.rows.deletes, 1);
+}
+
 TEST(DiskScanStop, StartWhileRunningDoesNothing) {
   HeldScan t;
   t.StartAndWaitForHold();

@@ -1,6 +1,7 @@
 // Recording seams for scan tests: every row and message the scan produces.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -67,7 +68,10 @@ class RecordingNotifier final : public ScanNotifier {
     std::lock_guard lock(mutex_);
     messages.push_back({message, 1, 0});
   }
-  void PumpPendingMessages() override { ++pumps; }
+  void PumpPendingMessages() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
 
   std::vector<Message> Messages() const {
     std::lock_guard lock(mutex_);
@@ -80,6 +84,7 @@ class RecordingNotifier final : public ScanNotifier {
   }
 
   std::atomic<int> pumps{0};
+  std::function<void()> onPump;  // runs inside each pump, on the waiting thread
 
  private:
   mutable std::mutex mutex_;

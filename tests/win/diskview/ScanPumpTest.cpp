@@ -10,6 +10,7 @@
 
 #include "app/diskview/DiskScan.h"
 #include "app/diskview/ScanMessages.h"
+#include "app/diskview/ScanNotifierWin.h"
 #include "platform/DirEnumMemory.h"
 
 namespace diskview {
@@ -90,21 +91,8 @@ class SendingRows final : public ScanRowSink {
   HWND ui_;
 };
 
-class PostingNotifier final : public ScanNotifier {
- public:
-  explicit PostingNotifier(HWND ui) : ui_(ui) {}
-  void PostProgress(unsigned code, std::intptr_t value) override {
-    PostMessageW(ui_, WM_SCAN_PROGRESS, code, value);
-  }
-  void PostCompletion(unsigned message) override { PostMessageW(ui_, message, 1, 0); }
-  void PumpPendingMessages() override { Pump(); }
-
- private:
-  HWND ui_;
-};
-
 struct PumpedScan {
-  PumpedScan() : dirs("C:\\T\\"), rows(ui.hwnd()), notes(ui.hwnd()), scan(dirs, rows, notes) {
+  PumpedScan() : dirs("C:\\T\\"), rows(ui.hwnd()), notes(ui.hwnd(), ui.hwnd()), scan(dirs, rows, notes) {
     for (int i = 0; i < 30; ++i) {
       auto& folder = dirs.Root().Folder("f" + std::to_string(i));
       for (int j = 0; j < 10; ++j) folder.Folder("g" + std::to_string(j)).File("x", 1);
@@ -120,7 +108,7 @@ struct PumpedScan {
   UiWindow ui;
   platform::DirEnumMemory dirs;
   SendingRows rows;
-  PostingNotifier notes;
+  ScanNotifierWin notes;
   CMyFolder root;
   DiskScan scan;
 };
@@ -154,6 +142,20 @@ TEST(ScanWithMessagePump, StopWhileTheWorkerWaitsOnTheUserInterface) {
   EXPECT_EQ(t.Count(WM_SCAN_DONE_4, 1), 0);
   EXPECT_EQ(t.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
   EXPECT_EQ(t.ui.state.redraws, 0);
+}
+
+TEST(ScanWithMessagePump, PostedInputWaitsUntilTheStopHasEnded) {
+  PumpedScan t;
+  t.scan.StartScan(4);
+  Sleep(50);
+  // A message posted before the stop (a click on another drive, say) is not
+  // dispatched inside the stop's wait, where it could start a scan.
+  PostMessageW(t.ui.hwnd(), WM_SCAN_PROGRESS, 99, 0);
+  t.scan.StopScan();
+  EXPECT_EQ(t.Count(WM_SCAN_PROGRESS, 99), 0);
+  Pump();
+  EXPECT_EQ(t.Count(WM_SCAN_PROGRESS, 99), 1);
+  EXPECT_EQ(t.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
 }
 
 TEST(ScanWithMessagePump, RestartAfterCompletionBeforeItsLastSend) {
