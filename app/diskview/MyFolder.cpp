@@ -1,0 +1,150 @@
+#include "app/diskview/MyFolder.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace diskview {
+
+CMyFolder::CMyFolder() = default;
+
+// Deep trees are freed without deep recursion: children are moved out and
+// released level by level.
+CMyFolder::~CMyFolder() { Clear(); }
+
+bool CMyFolder::AddChild(std::unique_ptr<CMyFolder> child) {
+  children_.push_back(std::move(child));
+  return true;
+}
+
+void CMyFolder::SetName(const std::string& name) {
+  name_ = name;
+  for (std::size_t i = 0; i < name_.size(); ++i) {
+    char c = name_[i];
+    if (i == 0 && c >= 'a' && c <= 'z') name_[i] = static_cast<char>(c - 'a' + 'A');
+    if (i > 0 && c >= 'A' && c <= 'Z') name_[i] = static_cast<char>(c - 'A' + 'a');
+  }
+}
+
+// Subtree totals walk with a heap stack rather than recursion, so a chain of
+// folders as deep as the long path limit allows cannot exhaust the stack of
+// the user-interface thread that asks for a row's text.
+template <class Visit>
+void CMyFolder::WalkFolders(Visit visit) const {
+  std::vector<const CMyFolder*> pending{this};
+  while (!pending.empty()) {
+    const CMyFolder* node = pending.back();
+    pending.pop_back();
+    visit(*node);
+    for (const auto& child : node->children_) {
+      if (!child->IsFileGroup()) pending.push_back(child.get());
+    }
+  }
+}
+
+double CMyFolder::GetSize(bool recursive) const {
+  if (!recursive) return size_;
+  double total = 0.0;
+  WalkFolders([&](const CMyFolder& node) { total += node.size_; });
+  return total;
+}
+
+int CMyFolder::CountFolders(bool recursive, bool excludeFileGroup) const {
+  // A node's own term: its children, less the file group when its files
+  // have one. Below the top, file groups are always excluded (and count 0).
+  auto own = [](const CMyFolder& node, bool exclude) {
+    int count = static_cast<int>(node.children_.size());
+    if (exclude && node.fileCount_ != 0 && !node.IsFileGroup()) --count;
+    return count;
+  };
+  if (!recursive) return own(*this, excludeFileGroup);
+  int count = own(*this, excludeFileGroup) - own(*this, true);
+  WalkFolders([&](const CMyFolder& node) { count += own(node, true); });
+  return count;
+}
+
+int CMyFolder::CountFiles(bool recursive) const {
+  if (!recursive) return fileCount_;
+  int count = 0;
+  WalkFolders([&](const CMyFolder& node) { count += node.fileCount_; });
+  return count;
+}
+
+std::string CMyFolder::GetColumnText(int column) const {
+  switch (column) {
+    case 0:
+      return name_;
+    case 1:
+      return FormatSize(GetSize(true));
+    case 2:
+      return std::to_string(CountFolders(true, true));
+    case 3:
+      return std::to_string(CountFiles(true));
+    default:
+      return {};
+  }
+}
+
+std::string CMyFolder::GetRowText(int column) const {
+  if (column == 0 || IsFinished()) return GetColumnText(column);
+  return {};
+}
+
+void CMyFolder::SetKind(std::int16_t kind) {
+  children_.shrink_to_fit();
+  kind_.store(kind, std::memory_order_release);
+}
+
+void CMyFolder::Clear() {
+  // Iterative teardown: a folder chain thousands deep must not exhaust the
+  // stack of the thread that frees it.
+  std::vector<std::unique_ptr<CMyFolder>> pending = std::move(children_);
+  children_.clear();
+  while (!pending.empty()) {
+    std::unique_ptr<CMyFolder> node = std::move(pending.back());
+    pending.pop_back();
+    for (auto& child : node->children_) pending.push_back(std::move(child));
+    node->children_.clear();
+  }
+  sorted_ = false;
+  fileCount_ = 0;
+  size_ = 0.0;
+  kind_.store(kKindUnset, std::memory_order_release);
+}
+
+void CMyFolder::SortChildrenBySize() {
+  if (children_.size() > 1) {
+    // Each subtree total once, not once per comparison.
+    std::vector<std::pair<double, std::unique_ptr<CMyFolder>>> keyed;
+    keyed.reserve(children_.size());
+    for (auto& child : children_) {
+      double size = child->GetSize(true);
+      keyed.emplace_back(size, std::move(child));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t i = 0; i < keyed.size(); ++i) children_[i] = std::move(keyed[i].second);
+  }
+  sorted_ = true;
+}
+
+std::string FormatSize(double bytes) {
+  char text[64];
+  if (bytes < 1024) {
+    std::snprintf(text, sizeof text, "%.0f byte", bytes);
+    return text;
+  }
+  double k = bytes / 1024;
+  if (k < 1000) {
+    std::snprintf(text, sizeof text, "%.2f Kb", k);
+    return text;
+  }
+  double m = k / 1024;
+  if (m < 1000) {
+    std::snprintf(text, sizeof text, "%.2f Mb", m);
+    return text;
+  }
+  std::snprintf(text, sizeof text, "%.2f Gb", m / 1024);
+  return text;
+}
+
+}  // namespace diskview

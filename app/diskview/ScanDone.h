@@ -1,0 +1,51 @@
+// What the disk overview does when a scan for one of its slots completes,
+// as a pure function: the info rows to set and the pie slices to add. The
+// view applies the plan to the slot's info control and pie chart.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/diskview/MyFolder.h"
+#include "platform/DiskSpace.h"
+
+namespace diskview {
+
+struct SlicePlan {
+  int palette = 0;  // index into kSlicePalette
+  int angle = 0;    // whole degrees
+};
+
+// Sorts the node's children by size (once; the node remembers it) and gives
+// one slice per child of at least 11 degrees, largest first, then a
+// remainder slice up to 360 when the rounded angles leave room.
+std::vector<SlicePlan> PlanSlices(CMyFolder& node);
+
+struct InfoLineUpdate {
+  int group = 0;
+  int key = 0;
+  std::string text;
+  int value = -1;  // -1: no percentage
+};
+
+// The info rows of a drive root, from its queried space: size, used
+// percentage (0 for a drive of size 0) and allocated bytes. A failed query
+// sets nothing but an empty allocated row: the others keep what they show,
+// and no made-up figure appears.
+std::vector<InfoLineUpdate> PlanDriveLines(bool queried, const platform::DiskSpaceHalves& space);
+
+struct ScanDonePlan {
+  std::vector<InfoLineUpdate> lines;  // in the order to set them
+  bool chart = false;                 // false: no node, just clear the chart
+  std::vector<SlicePlan> slices;
+};
+
+using DiskSpaceQuery = std::function<bool(const std::string& root, platform::DiskSpaceHalves&)>;
+
+// `root` is the scanned root (its name is the path); `selected` the disk
+// tree's selected node, normally the root itself. The drive query runs only
+// for a path of at most three characters (a drive root such as "C:\").
+ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const DiskSpaceQuery& query);
+
+}  // namespace diskview

@@ -1,0 +1,22 @@
+#include "app/diskview/ScanNotifierWin.h"
+
+#include "app/diskview/ScanMessages.h"
+
+namespace diskview {
+
+void ScanNotifierWin::PostProgress(unsigned code, std::intptr_t value) {
+  if (progress_ != nullptr) PostMessageW(progress_, WM_SCAN_PROGRESS, code, value);
+}
+
+void ScanNotifierWin::PostCompletion(unsigned message) {
+  if (completion_ != nullptr) PostMessageW(completion_, message, 1, 0);
+}
+
+void ScanNotifierWin::PumpPendingMessages() {
+  // Peeking with PM_QS_SENDMESSAGE runs every pending sent message and
+  // removes nothing from the posted queue.
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+}  // namespace diskview

@@ -1,0 +1,29 @@
+// The scan's notifications as Win32 messages: progress to the main window,
+// completion to the disk tree's parent (the view), and the pump a stop runs
+// while it waits for the worker.
+#pragma once
+
+#include <windows.h>
+
+#include "app/diskview/DiskScan.h"
+
+namespace diskview {
+
+class ScanNotifierWin final : public ScanNotifier {
+ public:
+  // Either window may be null; nothing is posted to a null window.
+  ScanNotifierWin(HWND progressWindow, HWND completionWindow)
+      : progress_(progressWindow), completion_(completionWindow) {}
+
+  void PostProgress(unsigned code, std::intptr_t value) override;
+  void PostCompletion(unsigned message) override;
+  // Processes only the messages other threads have sent to this one (the
+  // worker's row insertions); posted input stays queued until the wait ends.
+  void PumpPendingMessages() override;
+
+ private:
+  HWND progress_;
+  HWND completion_;
+};
+
+}  // namespace diskview

@@ -1,0 +1,68 @@
+#include "app/layout/OutBarLayout.h"
+
+namespace layout {
+
+Rect ItemAreaRect(const Rect& client, int folderCount, int shownFolder,
+                  const OutBarMetrics& metrics) {
+  Rect area = client;
+  if (folderCount > 0) {
+    area.top += metrics.folderHeight * (shownFolder + 1) - 1;
+    area.bottom -= metrics.folderHeight * (folderCount - shownFolder - 1);
+  }
+  return area;
+}
+
+Rect ItemBounds(const Rect& itemArea, const std::vector<Size>& itemSizes, int index,
+                int firstVisible, bool largeIcons, const OutBarMetrics& metrics) {
+  const int spacing = largeIcons ? metrics.largeItemSpacing : metrics.smallItemSpacing;
+  int y = itemArea.top;
+  int offset = 10;
+  for (int i = 0; i < index; ++i) {
+    y += itemSizes[static_cast<std::size_t>(i)].cy + spacing;
+    if (i == firstVisible - 1) offset = y - itemArea.top;
+  }
+  const Size size = itemSizes[static_cast<std::size_t>(index)];
+  Rect r{itemArea.left, y, itemArea.left + size.cx, y + size.cy};
+  r = r.Offset(0, -offset);
+  r.left += 5;
+  r.top += 20;
+  r.bottom += 32;
+  if (largeIcons) {
+    r.left = itemArea.left;
+    r.right = itemArea.right;
+    r = r.Inflated(1, 5);
+  }
+  return r;
+}
+
+OutBarHit HitTestPoint(const OutBarHitState& state, Point point, const OutBarMetrics& metrics) {
+  if (state.upArrowShown && state.upArrow.Contains(point)) return {kHitUpArrow, -1};
+  if (state.downArrowShown && state.downArrow.Contains(point)) return {kHitDownArrow, -1};
+  if (state.largeIcons) {
+    const int count = static_cast<int>(state.itemSizes.size());
+    for (int k = 0; k <= 10 && k < count; ++k) {
+      if (ItemBounds(state.itemArea, state.itemSizes, k, state.firstVisible, true, metrics)
+              .Contains(point)) {
+        return {k + 1, k};
+      }
+    }
+  }
+  return {};
+}
+
+int SlotCodeForItem(int index) {
+  switch (index) {
+    case 0:
+      return 1;
+    case 1:
+      return 13;
+    case 2:
+      return 14;
+    case 3:
+      return 15;
+    default:
+      return 16;
+  }
+}
+
+}  // namespace layout

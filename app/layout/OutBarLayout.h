@@ -1,0 +1,67 @@
+// Geometry of the shortcut bar (CGfxOutBarCtrl): the item area below the
+// folder band, each item's rectangle from the items' measured sizes, and the
+// hit test. Pure arithmetic: the control measures its items (icon and
+// wrapped caption) and passes the sizes in.
+#pragma once
+
+#include <vector>
+
+#include "app/layout/Geometry.h"
+
+namespace layout {
+
+struct OutBarMetrics {
+  int folderHeight = 22;
+  int largeItemSpacing = 22;  // vertical gap between items, large-icon view
+  int smallItemSpacing = 10;  // small-icon view
+};
+
+// The client rectangle without the folder band: the band holds one row per
+// folder, the shown folder's row and those above it at the top, the rest at
+// the bottom.
+Rect ItemAreaRect(const Rect& client, int folderCount, int shownFolder,
+                  const OutBarMetrics& metrics = {});
+
+// The rectangle of item `index` of the shown folder, scrolled so that item
+// `firstVisible` is at the top. `itemSizes` are the measured sizes of the
+// folder's items (MeasureItem, icon and caption together).
+Rect ItemBounds(const Rect& itemArea, const std::vector<Size>& itemSizes, int index,
+                int firstVisible, bool largeIcons, const OutBarMetrics& metrics = {});
+
+// Fixed places of the scroll arrows.
+inline constexpr Rect kUpArrowRect{0, 0, 105, 26};
+inline constexpr Rect kDownArrowRect{0, 381, 105, 407};
+
+enum HitCode : int {
+  kHitNothing = 0,
+  // 1..11: item 0..10
+  kHitUpArrow = 12,
+  kHitDownArrow = 13,
+};
+
+struct OutBarHitState {
+  Rect itemArea;
+  std::vector<Size> itemSizes;  // of the shown folder
+  int firstVisible = 0;
+  bool largeIcons = true;
+  bool upArrowShown = false;
+  bool downArrowShown = false;
+  Rect upArrow = kUpArrowRect;
+  Rect downArrow = kDownArrowRect;
+};
+
+struct OutBarHit {
+  int code = kHitNothing;  // 1..11 for item index code - 1
+  int index = -1;
+};
+
+// The arrows first (only while shown), then, in large-icon view only, the
+// first eleven items.
+OutBarHit HitTestPoint(const OutBarHitState& state, Point point,
+                       const OutBarMetrics& metrics = {});
+
+// The slot code the bar sends its owner for a clicked item (wParam of its
+// click message): 1, 13, 14, 15, then 16 for items 4 to 10.
+int SlotCodeForItem(int index);
+
+}  // namespace layout

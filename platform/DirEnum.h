@@ -1,0 +1,48 @@
+// Directory listing as the folder scan sees it: one folder at a time, entries
+// in the order the file system returns them, with just the facts the scan
+// needs. Implementations: DirEnumWin (FindFirstFileExW), DirEnumPosix
+// (readdir + fstatat), DirEnumMemory (tests).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct DirEntry {
+  std::string_view name;  // UTF-8; valid until the next call on the listing
+  bool directory = false;
+  // The entry is a reparse point (a symbolic link on POSIX).
+  bool reparse = false;
+  // The reparse point stands for another name (junction, symbolic link,
+  // volume mount point): its target is reached some other way, so the scan
+  // must not descend into it.
+  bool nameSurrogate = false;
+  std::uint64_t size = 0;  // bytes; meaningful for files only
+};
+
+class DirEnumerator {
+ public:
+  // One open listing. Several are open at once while the scan recurses.
+  class Listing {
+   public:
+    virtual ~Listing() = default;
+    // Fills `out` with the next entry; false at the end of the listing.
+    virtual bool Next(DirEntry& out) = 0;
+  };
+
+  virtual ~DirEnumerator() = default;
+
+  // Starts listing `folder`: a folder path ending in the separator, or the
+  // empty string for the current directory. Returns nullptr when the folder
+  // cannot be listed (missing, access denied); the listing closes when the
+  // returned object is destroyed.
+  virtual std::unique_ptr<Listing> Open(const std::string& folder) = 0;
+
+  // The separator the scan appends to a folder name to form its path.
+  virtual char Separator() const = 0;
+};
+
+}  // namespace platform

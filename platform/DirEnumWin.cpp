@@ -1,0 +1,88 @@
+#include "platform/DirEnumWin.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+class WinListing final : public DirEnumerator::Listing {
+ public:
+  WinListing(HANDLE find, const WIN32_FIND_DATAW& first) : find_(find), data_(first) {}
+  ~WinListing() override { FindClose(find_); }
+  WinListing(const WinListing&) = delete;
+  WinListing& operator=(const WinListing&) = delete;
+
+  bool Next(DirEntry& out) override {
+    if (!first_) {
+      if (!FindNextFileW(find_, &data_)) return false;
+    }
+    first_ = false;
+    out = DirEntry{};
+    // One reusable buffer: no allocation per entry once it has grown.
+    int n = WideCharToMultiByte(CP_UTF8, 0, data_.cFileName, -1, nullptr, 0, nullptr, nullptr);
+    name_.resize(n > 0 ? static_cast<std::size_t>(n) : 1);
+    WideCharToMultiByte(CP_UTF8, 0, data_.cFileName, -1, name_.data(), n, nullptr, nullptr);
+    out.name = std::string_view(name_.data(), n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+    DWORD attributes = data_.dwFileAttributes;
+    out.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    out.reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // The reparse tag is only valid in dwReserved0 when the attribute is set.
+    out.nameSurrogate = out.reparse && IsReparseTagNameSurrogate(data_.dwReserved0);
+    out.size = (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+    return true;
+  }
+
+ private:
+  HANDLE find_;
+  WIN32_FIND_DATAW data_;
+  bool first_ = true;
+  std::string name_;
+};
+
+}  // namespace
+
+std::wstring FindPatternFor(const std::string& folder) {
+  std::wstring path = Widen(folder);
+  // The classic limit counts the pattern and the terminator; beyond it the
+  // "\\?\" form is needed, and that form takes only absolute paths.
+  if (path.size() + 2 >= MAX_PATH) {
+    bool unc = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
+    bool already = path.rfind(L"\\\\?\\", 0) == 0;
+    if (!already) {
+      if (unc) {
+        path = L"\\\\?\\UNC\\" + path.substr(2);
+      } else {
+        DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        if (n > 0) {
+          std::wstring full(n, L'\0');
+          n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+          full.resize(n);
+          path = L"\\\\?\\" + full;
+        }
+      }
+    }
+  }
+  // "*" matches what "*.*" matches on every NT file system, and stays exact
+  // under the "\\?\" form, where no wildcard translation takes place.
+  return path + L"*";
+}
+
+std::unique_ptr<DirEnumerator::Listing> DirEnumWin::Open(const std::string& folder) {
+  std::wstring pattern = FindPatternFor(folder);
+  WIN32_FIND_DATAW data;
+  // Listing never opens a file, so cloud placeholders are not recalled.
+  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<WinListing>(find, data);
+}
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "app/layout/OutBarLayout.h"
+#include "app/layout/SplitterLayout.h"
+
+namespace layout {
+namespace {
+
+TEST(OutBarItemArea, FolderBandAboveAndBelow) {
+  const Rect client{0, 0, 105, 407};
+  EXPECT_EQ(ItemAreaRect(client, 0, 0), client);
+  EXPECT_EQ(ItemAreaRect(client, 1, 0), (Rect{0, 21, 105, 407}));
+  EXPECT_EQ(ItemAreaRect(client, 3, 1), (Rect{0, 43, 105, 385}));
+}
+
+TEST(OutBarItemBounds, LargeIconsUnscrolledAndScrolled) {
+  const Rect area{0, 21, 105, 407};
+  const std::vector<Size> sizes{{60, 50}, {70, 40}, {60, 50}};
+  // Item 0: full width plus a pixel each side, 5 below the top, 27 + height.
+  EXPECT_EQ(ItemBounds(area, sizes, 0, 0, true), (Rect{-1, 26, 106, 98}));
+  // Item 1 starts after item 0's height and the 22-pixel gap.
+  EXPECT_EQ(ItemBounds(area, sizes, 1, 0, true), (Rect{-1, 98, 106, 160}));
+  // Scrolled by one: the first visible item starts 15 below the top.
+  EXPECT_EQ(ItemBounds(area, sizes, 1, 1, true).top, area.top + 15);
+  EXPECT_EQ(ItemBounds(area, sizes, 2, 1, true).top, area.top + 15 + 40 + 22);
+}
+
+TEST(OutBarItemBounds, SmallIcons) {
+  const Rect area{0, 21, 105, 407};
+  const std::vector<Size> sizes{{60, 16}, {60, 16}};
+  EXPECT_EQ(ItemBounds(area, sizes, 0, 0, false), (Rect{5, 31, 60, 59}));
+  EXPECT_EQ(ItemBounds(area, sizes, 1, 0, false), (Rect{5, 57, 60, 85}));
+}
+
+OutBarHitState Bar(int items) {
+  OutBarHitState s;
+  s.itemArea = {0, 21, 105, 407};
+  s.itemSizes.assign(static_cast<std::size_t>(items), Size{60, 10});
+  return s;
+}
+
+TEST(OutBarHitTest, ArrowsItemsAndMisses) {
+  OutBarHitState s = Bar(3);
+  EXPECT_EQ(HitTestPoint(s, {50, 10}).code, kHitNothing);  // arrows not painted yet
+  s.upArrowShown = s.downArrowShown = true;
+  EXPECT_EQ(HitTestPoint(s, {50, 10}).code, kHitUpArrow);
+  EXPECT_EQ(HitTestPoint(s, {104, 400}).code, kHitDownArrow);
+  EXPECT_EQ(HitTestPoint(s, {105, 400}).code, kHitNothing);  // right edge is outside
+
+  // Items are 10 high: item k spans 26 + 32k to 58 + 32k.
+  OutBarHit hit = HitTestPoint(s, {50, 30 + 2 * 32});
+  EXPECT_EQ(hit.code, 3);
+  EXPECT_EQ(hit.index, 2);
+  EXPECT_EQ(HitTestPoint(s, {50, 300}).code, kHitNothing);  // below the last item
+
+  s.largeIcons = false;  // small icons: only the arrows react
+  EXPECT_EQ(HitTestPoint(s, {50, 30}).code, kHitNothing);
+}
+
+TEST(OutBarHitTest, OnlyTheFirstElevenItemsCanBeHit) {
+  OutBarHitState s = Bar(14);
+  s.itemArea.bottom = 2000;
+  EXPECT_EQ(HitTestPoint(s, {50, 30 + 10 * 32}).code, 11);
+  EXPECT_EQ(HitTestPoint(s, {50, 30 + 11 * 32}).code, kHitNothing);
+}
+
+TEST(OutBarSlotCodes, ByItemIndex) {
+  EXPECT_EQ(SlotCodeForItem(0), 1);
+  EXPECT_EQ(SlotCodeForItem(1), 13);
+  EXPECT_EQ(SlotCodeForItem(2), 14);
+  EXPECT_EQ(SlotCodeForItem(3), 15);
+  for (int i = 4; i <= 10; ++i) EXPECT_EQ(SlotCodeForItem(i), 16);
+}
+
+TEST(SplitterColumns, BarAfterTheFirstColumnBelowTheStrip) {
+  auto r = LayoutSplitterColumns({0, 0, 800, 500}, {{100, 0}, {0, 0}});
+  EXPECT_EQ(r.inside, (Rect{0, 6, 800, 500}));
+  ASSERT_EQ(r.panes.size(), 2u);
+  EXPECT_EQ(r.panes[0], (Rect{0, 6, 100, 500}));
+  ASSERT_EQ(r.bars.size(), 1u);
+  EXPECT_EQ(r.bars[0], (Rect{100, 6, 103, 500}));
+  EXPECT_EQ(r.panes[1], (Rect{106, 6, 800, 500}));
+}
+
+TEST(SplitterColumns, CutsWhatDoesNotFit) {
+  auto narrow = LayoutSplitterColumns({0, 0, 60, 100}, {{100, 0}, {0, 0}});
+  EXPECT_EQ(narrow.panes[0].Width(), 60);
+  EXPECT_TRUE(narrow.bars.empty());
+  EXPECT_EQ(narrow.panes[1].Width(), 0);
+
+  auto belowMin = LayoutSplitterColumns({0, 0, 800, 100}, {{20, 50}, {0, 0}});
+  EXPECT_EQ(belowMin.panes[0].Width(), 0);
+  EXPECT_EQ(belowMin.panes[1], (Rect{6, 6, 800, 100}));
+
+  SplitterMetrics off;
+  off.topStripOn = false;
+  EXPECT_EQ(LayoutSplitterColumns({0, 0, 800, 100}, {{100, 0}, {0, 0}}, off).inside.top, 0);
+}
+
+TEST(SplitterEtchedLine, TwoRowsOfTheStrip) {
+  auto line = SplitterEtchedLine({0, 0, 800, 500});
+  EXPECT_EQ(line.shadowFrom, (Point{0, 0}));
+  EXPECT_EQ(line.shadowTo, (Point{799, 0}));
+  EXPECT_EQ(line.highlightFrom, (Point{0, 1}));
+  EXPECT_EQ(line.highlightTo, (Point{799, 1}));
+}
+
+}  // namespace
+}  // namespace layout

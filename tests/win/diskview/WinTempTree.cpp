@@ -1,0 +1,78 @@
+#include "tests/win/diskview/WinTempTree.h"
+
+#include <vector>
+
+namespace diskview::test {
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+namespace {
+
+std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Long(folder + L"*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + name;
+      SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        // A link is removed as itself, never entered.
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) RemoveTree(path + L"\\");
+        RemoveDirectoryW(Long(path).c_str());
+      } else {
+        DeleteFileW(Long(path).c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(Long(folder).c_str());
+}
+
+}  // namespace
+
+WinTempTree::WinTempTree() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  wchar_t full[MAX_PATH];
+  GetLongPathNameW(temp, full, MAX_PATH);
+  root_ = std::wstring(full) + L"dravon-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(GetTickCount64()) + L"\\";
+  CreateDirectoryW(root_.c_str(), nullptr);
+}
+
+WinTempTree::~WinTempTree() { RemoveTree(root_); }
+
+std::wstring WinTempTree::Full(const std::wstring& relative) const { return root_ + relative; }
+
+bool WinTempTree::Folder(const std::wstring& relative) {
+  return CreateDirectoryW(Long(Full(relative)).c_str(), nullptr) != 0;
+}
+
+bool WinTempTree::File(const std::wstring& relative, std::uint64_t bytes, DWORD attributes) {
+  HANDLE file = CreateFileW(Long(Full(relative)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  if (bytes > 0) {
+    LARGE_INTEGER size;
+    size.QuadPart = static_cast<LONGLONG>(bytes);
+    ok = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  }
+  CloseHandle(file);
+  if (ok && attributes != 0) ok = SetFileAttributesW(Long(Full(relative)).c_str(), attributes) != 0;
+  return ok;
+}
+
+}  // namespace diskview::test

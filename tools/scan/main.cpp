@@ -1,0 +1,173 @@
+// dravon-scan PATH: scans PATH with the disk-space engine exactly as a result
+// slot does, then prints the root row's four column texts, tab-separated,
+// and one line per child of the root in chart order (largest first): name,
+// size text, folders, files. A file group shows an empty name.
+//
+// Options (before PATH):
+//   --bytes  also print a last line "bytes<TAB>N" with the exact byte total
+//   --stats  print folders, files, nodes, seconds and peak memory to stderr
+//
+// On POSIX a symbolic link is reported as Windows reports a reparse point:
+// listed, never followed, its own size counted as 0; a link to a folder and a
+// mount point count as empty folders.
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/diskview/DiskScan.h"
+#include "app/diskview/ScanMessages.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include "platform/DirEnumWin.h"
+using NativeDirs = platform::DirEnumWin;
+#else
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "platform/DirEnumPosix.h"
+using NativeDirs = platform::DirEnumPosix;
+#endif
+
+namespace {
+
+using diskview::CMyFolder;
+
+// Waits for the slot's completion message, as the view would.
+class CompletionWaiter final : public diskview::ScanNotifier {
+ public:
+  void PostProgress(unsigned, std::intptr_t) override {}
+  void PostCompletion(unsigned message) override {
+    std::lock_guard lock(mutex_);
+    done_ = message;
+    signal_.notify_all();
+  }
+  unsigned Wait() {
+    std::unique_lock lock(mutex_);
+    signal_.wait(lock, [this] { return done_ != 0; });
+    return done_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable signal_;
+  unsigned done_ = 0;
+};
+
+long PeakKiB() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+#else
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+#endif
+}
+
+long CountNodes(const CMyFolder& node) {
+  long n = 1;
+  for (int i = 0; i < node.GetChildCount(); ++i) n += CountNodes(*node.GetChild(i));
+  return n;
+}
+
+bool IsFolder(const std::string& path) {
+#ifdef _WIN32
+  int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), n);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+#else
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+#endif
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] PATH\n");
+  return 2;
+}
+
+int Run(int argc, char** argv) {
+  bool bytes = false, stats = false;
+  std::string path;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--bytes") == 0) bytes = true;
+    else if (std::strcmp(argv[i], "--stats") == 0) stats = true;
+    else if (path.empty() && argv[i][0] != '-') path = argv[i];
+    else return Usage();
+  }
+  if (path.empty()) return Usage();
+  if (!IsFolder(path)) {
+    std::fprintf(stderr, "dravon-scan: %s: not a folder\n", path.c_str());
+    return 1;
+  }
+
+  const long baseKiB = PeakKiB();
+  const auto start = std::chrono::steady_clock::now();
+  NativeDirs dirs;
+  diskview::NullRowSink rows;
+  CompletionWaiter waiter;
+  CMyFolder root;
+  root.AssignName(path);
+  {
+    diskview::DiskScan scan(dirs, rows, waiter);
+    scan.SetRoot(&root);
+    scan.StartScan(1);
+    waiter.Wait();
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const long peakKiB = PeakKiB();
+
+  root.SortChildrenBySize();
+  std::printf("%s\t%s\t%s\t%s\n", root.GetColumnText(0).c_str(), root.GetColumnText(1).c_str(),
+              root.GetColumnText(2).c_str(), root.GetColumnText(3).c_str());
+  for (int i = 0; i < root.GetChildCount(); ++i) {
+    const CMyFolder& child = *root.GetChild(i);
+    std::printf("%s\t%s\t%s\t%s\n", child.GetColumnText(0).c_str(), child.GetColumnText(1).c_str(),
+                child.GetColumnText(2).c_str(), child.GetColumnText(3).c_str());
+  }
+  if (bytes) std::printf("bytes\t%.0f\n", root.GetSize(true));
+  if (stats) {
+    const long nodes = CountNodes(root);
+    std::fprintf(stderr,
+                 "folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
+                 "per node %.0f bytes\n",
+                 root.CountFolders(true, true), root.CountFiles(true), nodes, seconds, peakKiB,
+                 nodes > 0 ? (peakKiB - baseKiB) * 1024.0 / nodes : 0.0);
+  }
+  return 0;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// Arguments come as UTF-16 and go on as UTF-8, like every portable text.
+int main() {
+  int argc = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args(static_cast<std::size_t>(argc));
+  std::vector<char*> argv;
+  for (int i = 0; i < argc; ++i) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    args[static_cast<std::size_t>(i)].resize(static_cast<std::size_t>(n > 0 ? n - 1 : 0));
+    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, args[static_cast<std::size_t>(i)].data(), n,
+                        nullptr, nullptr);
+    argv.push_back(args[static_cast<std::size_t>(i)].data());
+  }
+  LocalFree(wide);
+  return Run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif
