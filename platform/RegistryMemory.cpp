@@ -97,8 +97,14 @@ long RegistryMemory::QueryText(Key key, std::string_view name, std::size_t maxCh
   // As the Win32 store does: a value that is not text reads as empty text.
   if (raw.type != kRegSz && raw.type != kRegExpandSz && raw.type != kRegMultiSz) return kRegOk;
   std::string text(raw.data.begin(), raw.data.end());
-  // The stored bytes stand for UTF-16 units one to one in the bound check.
-  if (text.size() > maxChars) return kRegMoreData;
+  // Bound the text as the Win32 store does, in UTF-16 units: one per UTF-8
+  // sequence, two for a sequence beyond the basic plane.
+  std::size_t units = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) ++units;
+    if (c >= 0xF0) ++units;
+  }
+  if (units > maxChars) return kRegMoreData;
   if (raw.type != kRegMultiSz) {
     auto nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -81,12 +82,16 @@ long RegistryWin::Create(RegRoot root, std::string_view path, Key& out) {
 
 long RegistryWin::QueryRaw(Key key, std::string_view name, std::size_t maxBytes, RegValue& out) {
   out = {};
-  if (maxBytes > std::numeric_limits<DWORD>::max()) maxBytes = std::numeric_limits<DWORD>::max();
   std::string aname = Ansi(name);
-  std::vector<std::uint8_t> buffer(maxBytes == 0 ? 1 : maxBytes);
   DWORD type = REG_NONE;
-  DWORD size = static_cast<DWORD>(maxBytes);
-  LSTATUS rc = RegQueryValueExA(ToHkey(key), aname.c_str(), nullptr, &type, buffer.data(), &size);
+  DWORD need = 0;
+  LSTATUS rc = RegQueryValueExA(ToHkey(key), aname.c_str(), nullptr, &type, nullptr, &need);
+  if (rc != ERROR_SUCCESS) return rc;
+  // The bound is a limit, not a size to allocate: a caller may pass a huge
+  // one. The probed size never undercounts, so the value fits when it can.
+  DWORD size = static_cast<DWORD>(std::min<std::size_t>(maxBytes, need));
+  std::vector<std::uint8_t> buffer(size == 0 ? 1 : size);
+  rc = RegQueryValueExA(ToHkey(key), aname.c_str(), nullptr, &type, buffer.data(), &size);
   if (rc != ERROR_SUCCESS) return rc;
   buffer.resize(size);
   out.type = type;

@@ -64,3 +64,22 @@ TEST(RegistryMemory, QueryTextOfANumberIsEmptyAsOnWindows) {
   EXPECT_EQ("", text);
   reg.Close(k);
 }
+
+TEST(RegistryMemory, QueryTextBoundCountsUtf16UnitsAsWindowsDoes) {
+  // 30 Chinese characters: 90 bytes of UTF-8, but 30 units and a NUL on Windows.
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "专";
+  RegistryMemory reg;
+  reg.PutText(RegRoot::LocalMachine, "A", "T", text);
+  reg.PutText(RegRoot::LocalMachine, "A", "E", "\xF0\x9F\x98\x80");  // one pair of units
+  Registry::Key k = 0;
+  ASSERT_EQ(0, reg.Open(RegRoot::LocalMachine, "A", Registry::Access::Read, k));
+  std::uint32_t type = 0;
+  std::string out;
+  EXPECT_EQ(0, reg.QueryText(k, "T", 31, type, out));
+  EXPECT_EQ(text, out);
+  EXPECT_EQ(platform::kRegMoreData, reg.QueryText(k, "T", 30, type, out));
+  EXPECT_EQ(0, reg.QueryText(k, "E", 3, type, out));
+  EXPECT_EQ(platform::kRegMoreData, reg.QueryText(k, "E", 2, type, out));
+  reg.Close(k);
+}

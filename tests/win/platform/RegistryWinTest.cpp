@@ -122,6 +122,9 @@ TEST_F(RegistryWinTest, RawReadIsBoundedAndMissingValuesFail) {
   ASSERT_EQ(0, reg.QueryRaw(k, "Big", 81, v));
   EXPECT_EQ(big, v.data);
   EXPECT_EQ(platform::kRegFileNotFound, reg.QueryRaw(k, "Absent", 80, v));
+  // A bound far beyond the value is only a limit.
+  ASSERT_EQ(0, reg.QueryRaw(k, "Big", static_cast<std::size_t>(-1), v));
+  EXPECT_EQ(big, v.data);
   // A text written with its terminator comes back with it.
   ASSERT_EQ(0, reg.Set(k, "Y", platform::kRegSz, "Y", 2));
   ASSERT_EQ(0, reg.QueryRaw(k, "Y", 80, v));
