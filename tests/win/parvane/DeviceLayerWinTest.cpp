@@ -137,6 +137,9 @@ TEST(SystemFacts, WindowsAnswersTheVersionEnvironmentAndNames) {
   EXPECT_TRUE(facts.ntFamily);
   EXPECT_EQ("值", facts.environment("PARVANE_TEST_VAR").value_or("-"));
   EXPECT_FALSE(facts.environment("PARVANE_SURELY_UNSET"));
+  // Set but empty expands to nothing, as the system's own expansion does.
+  SetEnvironmentVariableW(L"PARVANE_TEST_EMPTY", L"");
+  EXPECT_EQ("", facts.environment("PARVANE_TEST_EMPTY").value_or("-"));
   ASSERT_TRUE(facts.computerName);
   EXPECT_FALSE(facts.computerName->empty());
 
