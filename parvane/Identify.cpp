@@ -23,6 +23,13 @@ int HexDigit(char c) {
   return -1;
 }
 
+// hdparm names the device ("/dev/sda:") on a line of its own before the words.
+bool IsDeviceNameLine(std::string_view line) {
+  while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+    line.remove_suffix(1);
+  return !line.empty() && line.back() == ':';
+}
+
 std::optional<IdentifyData> ParseHexWords(std::string_view input) {
   IdentifyData block;
   int words = 0;
@@ -32,6 +39,14 @@ std::optional<IdentifyData> ParseHexWords(std::string_view input) {
     if (std::isspace(c)) {
       ++i;
       continue;
+    }
+    if (i == 0 || input[i - 1] == '\n') {
+      std::size_t eol = input.find('\n', i);
+      std::string_view line = input.substr(i, eol == std::string_view::npos ? eol : eol - i);
+      if (IsDeviceNameLine(line)) {
+        i += line.size();
+        continue;
+      }
     }
     std::size_t start = i;
     unsigned value = 0;

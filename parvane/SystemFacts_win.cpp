@@ -28,8 +28,11 @@ std::optional<std::string> Environment(std::string_view name) {
   DWORD needed = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
   if (needed == 0) return std::nullopt;
   std::wstring value(needed, L'\0');
+  SetLastError(ERROR_SUCCESS);
   DWORD got = GetEnvironmentVariableW(wname.c_str(), value.data(), needed);
-  if (got == 0 || got >= needed) return std::nullopt;
+  // A variable set to an empty text reads as 0 characters without an error;
+  // it expands to nothing, unlike an unset one.
+  if ((got == 0 && GetLastError() != ERROR_SUCCESS) || got >= needed) return std::nullopt;
   value.resize(got);
   return ToUtf8(value.c_str(), static_cast<int>(value.size()));
 }

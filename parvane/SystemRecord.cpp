@@ -32,6 +32,14 @@ std::size_t SequenceLength(unsigned char lead) {
   return 1;
 }
 
+// UTF-16 units of a UTF-8 text.
+std::size_t Units(const std::string& text) {
+  std::size_t units = 0;
+  for (std::size_t k = 0; k < text.size(); k += SequenceLength(static_cast<unsigned char>(text[k])))
+    units += Utf16Units(static_cast<unsigned char>(text[k]));
+  return units;
+}
+
 // Cuts the text to at most `units` UTF-16 units, on a character boundary.
 void LimitUnits(std::string& text, std::size_t units) {
   std::size_t used = 0, i = 0;
@@ -66,6 +74,9 @@ class QueryKey {
     std::uint32_t t = 0;
     std::string out;
     if (reg_.QueryText(key_, name, chars, t, out) != platform::kRegOk) return std::nullopt;
+    // A value stored without its terminator may fill the buffer exactly;
+    // the text and its NUL must both fit.
+    if (t != platform::kRegMultiSz && Units(out) >= chars) return std::nullopt;
     if (type) *type = t;
     return out;
   }
@@ -127,10 +138,7 @@ std::optional<std::string> ExpandVariables(
       i = close;
     }
   }
-  std::size_t units = 0;
-  for (std::size_t k = 0; k < out.size(); k += SequenceLength(static_cast<unsigned char>(out[k])))
-    units += Utf16Units(static_cast<unsigned char>(out[k]));
-  if (units + 1 > maxChars) return std::nullopt;
+  if (Units(out) + 1 > maxChars) return std::nullopt;
   return out;
 }
 

@@ -19,7 +19,8 @@ bool ReadIdentifyViaSmart(HANDLE disk, IdentifyData& block);
 // a handle opened with no access rights, so it needs no administrator.
 bool ReadIdentifyViaProtocolQuery(HANDLE disk, IdentifyData& block);
 
-// IOCTL_STORAGE_GET_MEDIA_TYPES_EX; the record is left as it was on failure.
+// IOCTL_STORAGE_GET_MEDIA_TYPES_EX: on success the first entry (zeros when the
+// answer has none) replaces the record; on failure it is left as it was.
 bool QueryDiskGeometry(HANDLE device, GeometryRecord& record);
 
 // IOCTL_STORAGE_QUERY_PROPERTY, device property, standard query; the output

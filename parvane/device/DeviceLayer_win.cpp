@@ -124,11 +124,8 @@ bool QueryDiskGeometry(HANDLE device, GeometryRecord& record) {
   if (!DeviceIoControl(device, kStorageGetMediaTypesEx, nullptr, 0, out.data(),
                        static_cast<DWORD>(out.size()), &returned, nullptr))
     return false;
-  // A "success" that brings no media entry (Wine answers ordinary files so)
-  // must not wipe the record.
-  const DWORD entries = static_cast<DWORD>(out[4]) | (static_cast<DWORD>(out[5]) << 8) |
-                        (static_cast<DWORD>(out[6]) << 16) | (static_cast<DWORD>(out[7]) << 24);
-  if (returned < kMediaTypesFirstEntry + kGeometrySize || entries == 0) return false;
+  // An answer without a media entry leaves the zeroed entry: this device
+  // shows no geometry rather than the previous device's.
   record = GeometryFromMediaTypes(out);
   return true;
 }

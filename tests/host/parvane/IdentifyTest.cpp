@@ -134,7 +134,13 @@ TEST(ParseIdentifyDump, AcceptsHexWordsOrRawBytesOnly) {
   ASSERT_TRUE(r);
   EXPECT_EQ(0xC837, r->Word(1));
 
+  // hdparm names the device on a line of its own before the words.
+  auto named = parvane::ParseIdentifyDump("\n/dev/sda:\n" + hex);
+  ASSERT_TRUE(named);
+  EXPECT_EQ(b->bytes, named->bytes);
+
   EXPECT_FALSE(parvane::ParseIdentifyDump(hex.substr(0, hex.size() - 5)));  // 255 words
+  EXPECT_FALSE(parvane::ParseIdentifyDump("/dev/sda: " + hex));
   EXPECT_FALSE(parvane::ParseIdentifyDump(hex + "0000"));                 // 257 words
   EXPECT_FALSE(parvane::ParseIdentifyDump("zzzz"));
   EXPECT_FALSE(parvane::ParseIdentifyDump(std::string(511, '\0')));

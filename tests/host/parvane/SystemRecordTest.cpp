@@ -115,6 +115,13 @@ TEST_F(SystemRecordTest, TextsLongerThanTheBufferAreNotShown) {
   EXPECT_EQ("", r.sourcePath);
   EXPECT_EQ(299u, r.tmpText.size());
   EXPECT_EQ("", r.tempText);
+
+  // Stored without a terminator, 100 characters still leave no room for one.
+  const std::string hundred(100, 'y');
+  reg.Put(RegRoot::LocalMachine, kNt, "RegisteredOwner", platform::kRegSz,
+          std::vector<std::uint8_t>(hundred.begin(), hundred.end()));
+  ReadSystemRecord(reg, Facts(5, 1), r);
+  EXPECT_EQ("", r.owner);
 }
 
 TEST_F(SystemRecordTest, SingleValueReadersFillOnlyTheirOwnFieldOnNt) {

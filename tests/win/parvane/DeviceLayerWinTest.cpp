@@ -58,10 +58,25 @@ TEST(Win32Requests, FailedStorageQueriesLeaveTheGeometryRecordAlone) {
   TempFile file;
   GeometryRecord record;
   record.fill(0x5A);
-  EXPECT_FALSE(QueryDiskGeometry(file.get(), record));
+  EXPECT_FALSE(QueryDiskGeometry(INVALID_HANDLE_VALUE, record));
   for (auto byte : record) EXPECT_EQ(0x5A, byte);
   DescriptorBuffer buffer = NewDescriptorBuffer();
   EXPECT_FALSE(QueryDeviceDescriptor(file.get(), buffer));
+}
+
+TEST(Win32Requests, AnsweredMediaTypesReplaceTheRecordEvenWithoutAnEntry) {
+  // Whatever the handle answers, the record follows the request's own
+  // result: a success without a media entry is a zero entry for this device,
+  // not the previous device's geometry.
+  TempFile file;
+  MediaTypesBuffer probe{};
+  DWORD returned = 0;
+  const bool answered = DeviceIoControl(file.get(), 0x2D0C04, nullptr, 0, probe.data(),
+                                        static_cast<DWORD>(probe.size()), &returned, nullptr);
+  GeometryRecord record;
+  record.fill(0x5A);
+  EXPECT_EQ(answered, QueryDiskGeometry(file.get(), record));
+  for (auto byte : record) EXPECT_EQ(answered ? 0 : 0x5A, byte);
 }
 
 TEST(Win32Requests, DescriptorQueryNeverAsksForMoreThanTheBuffer) {
@@ -122,6 +137,9 @@ TEST(SystemFacts, WindowsAnswersTheVersionEnvironmentAndNames) {
   EXPECT_TRUE(facts.ntFamily);
   EXPECT_EQ("值", facts.environment("PARVANE_TEST_VAR").value_or("-"));
   EXPECT_FALSE(facts.environment("PARVANE_SURELY_UNSET"));
+  // Set but empty expands to nothing, as the system's own expansion does.
+  SetEnvironmentVariableW(L"PARVANE_TEST_EMPTY", L"");
+  EXPECT_EQ("", facts.environment("PARVANE_TEST_EMPTY").value_or("-"));
   ASSERT_TRUE(facts.computerName);
   EXPECT_FALSE(facts.computerName->empty());
 
