@@ -1,5 +1,7 @@
 #include "app/layout/OutBarLayout.h"
 
+#include <algorithm>
+
 namespace layout {
 
 Rect ItemAreaRect(const Rect& client, int folderCount, int shownFolder,
@@ -39,8 +41,10 @@ OutBarHit HitTestPoint(const OutBarHitState& state, Point point, const OutBarMet
   if (state.upArrowShown && state.upArrow.Contains(point)) return {kHitUpArrow, -1};
   if (state.downArrowShown && state.downArrow.Contains(point)) return {kHitDownArrow, -1};
   if (state.largeIcons) {
+    // Items above the first visible one are not drawn, but their unscrolled
+    // rectangles overlap the items shown at the top: they must not be hit.
     const int count = static_cast<int>(state.itemSizes.size());
-    for (int k = 0; k <= 10 && k < count; ++k) {
+    for (int k = std::max(state.firstVisible, 0); k <= 10 && k < count; ++k) {
       if (ItemBounds(state.itemArea, state.itemSizes, k, state.firstVisible, true, metrics)
               .Contains(point)) {
         return {k + 1, k};

@@ -56,7 +56,7 @@ struct OutBarHit {
 };
 
 // The arrows first (only while shown), then, in large-icon view only, the
-// first eleven items.
+// first eleven items, from the first visible one on.
 OutBarHit HitTestPoint(const OutBarHitState& state, Point point,
                        const OutBarMetrics& metrics = {});
 

@@ -64,6 +64,24 @@ TEST(OutBarHitTest, OnlyTheFirstElevenItemsCanBeHit) {
   EXPECT_EQ(HitTestPoint(s, {50, 30 + 11 * 32}).code, kHitNothing);
 }
 
+TEST(OutBarHitTest, ItemsScrolledOutOfViewCannotBeHit) {
+  // Scrolled by one, item 1 shows at the top (36 to 68) while item 0's
+  // unscrolled rectangle (26 to 58) still overlaps it: a click on item 1
+  // must report item 1, not the hidden item 0.
+  OutBarHitState s = Bar(8);
+  s.firstVisible = 1;
+  OutBarHit hit = HitTestPoint(s, {50, 40});
+  EXPECT_EQ(hit.code, 2);
+  EXPECT_EQ(hit.index, 1);
+  EXPECT_EQ(HitTestPoint(s, {50, 30}).code, kHitNothing);  // above the first shown item
+  // Still only items up to index 10.
+  OutBarHitState many = Bar(14);
+  many.itemArea.bottom = 2000;
+  many.firstVisible = 2;
+  EXPECT_EQ(HitTestPoint(many, {50, 36 + 8 * 32}).code, 11);
+  EXPECT_EQ(HitTestPoint(many, {50, 36 + 9 * 32}).code, kHitNothing);
+}
+
 TEST(OutBarSlotCodes, ByItemIndex) {
   EXPECT_EQ(SlotCodeForItem(0), 1);
   EXPECT_EQ(SlotCodeForItem(1), 13);
