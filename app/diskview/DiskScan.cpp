@@ -36,7 +36,7 @@ void DiskScan::StartScan(int slot) {
   unsigned doneMessage = ScanDoneMessage(slot);
   {
     std::lock_guard lock(mutex_);
-    if (waiting_ || running_ || root_ == nullptr || doneMessage == 0) return;
+    if (waiting_ || running_ || root_ == nullptr) return;
   }
   // A worker that has completed may still be finishing its last calls.
   WaitForWorker();
@@ -53,6 +53,8 @@ void DiskScan::StartScan(int slot) {
   rows_.ExpandRow(rootRow);
 
   progressBytes_.store(0.0);
+  // Another slot number resets the tree like any start but runs no worker.
+  if (doneMessage == 0) return;
   foldersDone_ = 0;
   {
     std::lock_guard lock(mutex_);

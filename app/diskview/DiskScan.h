@@ -100,7 +100,8 @@ class DiskScan {
   CMyFolder* Root() const { return root_; }
 
   // Starts the scan of the root for slot 1..5. Does nothing while a scan
-  // runs, without a root, or for another slot number.
+  // runs or without a root. Another slot number empties the tree and adds
+  // the root row, but starts no worker.
   void StartScan(int slot);
   // Requests a stop and waits (pumping messages) until the worker has ended,
   // then posts the end notification. Does nothing when no scan runs.

@@ -273,6 +273,24 @@ TEST(DiskScanMessages, NothingStartsWithoutRootForBadSlotOrFailedRootRow) {
   EXPECT_TRUE(t.notes.Messages().empty());
 }
 
+TEST(DiskScanMessages, BadSlotResetsTheTreeButStartsNoWorker) {
+  ScanFixture t;
+  t.dirs.Root().Folder("One").File("x", 5);
+  t.RunToEnd();
+  const std::size_t before = t.notes.Messages().size();
+  t.scan.StartScan(6);
+  EXPECT_FALSE(t.scan.IsScanning());
+  EXPECT_EQ(t.rows.deletes, 2);
+  EXPECT_EQ(t.root.GetChildCount(), 0);
+  ASSERT_EQ(t.rows.Rows().size(), 1u);  // the root row alone
+  EXPECT_EQ(t.rows.Rows()[0].folder, &t.root);
+  EXPECT_EQ(t.rows.expanded.size(), 2u);
+  EXPECT_EQ(t.notes.Messages().size(), before);
+  t.scan.StartScan(1);  // nothing was left recorded as running
+  t.scan.WaitForWorker();
+  EXPECT_EQ(t.notes.Count(WM_SCAN_DONE_1, 1), 2);
+}
+
 TEST(DiskScanMessages, RescanReplacesTheTree) {
   ScanFixture t;
   t.dirs.Root().Folder("One").File("x", 5);
