@@ -7,6 +7,9 @@ prefix=${1:?usage: prefix.sh WINEPREFIX}
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$prefix"
 wineboot -i >/dev/null 2>&1
+# Wine finds its own Marlett only in the prefix: without it caption buttons
+# show as the letters "0 1 r".
+cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
 font="WenQuanYi Micro Hei"
 reg=$(mktemp --suffix=.reg)
 {
