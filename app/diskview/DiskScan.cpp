@@ -1,6 +1,7 @@
 #include "app/diskview/DiskScan.h"
 
 #include <chrono>
+#include <system_error>
 #include <vector>
 
 #include "app/diskview/ScanMessages.h"
@@ -61,12 +62,34 @@ void DiskScan::StartScan(int slot) {
     running_ = true;
     ended_ = false;
   }
-  thread_ = std::thread([this, doneMessage, rootRow] {
-    Worker(doneMessage, rootRow);
+  try {
+    thread_ = std::thread([this, doneMessage, rootRow] {
+      try {
+        Worker(doneMessage, rootRow);
+      } catch (...) {
+        // Out of memory on a huge drive, say: end as a stopped scan ends
+        // (one end notification, no completion) rather than take the
+        // program down. The slot keeps its empty chart.
+        bool post = false;
+        {
+          std::lock_guard lock(mutex_);
+          if (!Stopping()) {
+            running_ = false;
+            post = true;
+          }
+        }
+        if (post) notifier_.PostProgress(kScanProgressEnd, 0);
+      }
+      std::lock_guard lock(mutex_);
+      ended_ = true;
+      endedSignal_.notify_all();
+    });
+  } catch (const std::system_error&) {
+    // No thread could be made: nothing runs, so nothing is scanning.
     std::lock_guard lock(mutex_);
+    running_ = false;
     ended_ = true;
-    endedSignal_.notify_all();
-  });
+  }
 }
 
 void DiskScan::StopScan() {

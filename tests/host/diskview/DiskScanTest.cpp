@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <thread>
 
 #include <fcntl.h>
@@ -231,6 +232,30 @@ TEST(DiskScanTree, ChainDeeperThanAnyThreadStack) {
   EXPECT_EQ(root.CountFolders(true, true), kDepth);
   EXPECT_EQ(notes.Count(WM_SCAN_DONE_1, 1), 1);
   root.Clear();
+}
+
+// A listing that runs out of memory, as a scan of a huge drive might.
+class ExhaustedDirs final : public platform::DirEnumerator {
+ public:
+  std::unique_ptr<Listing> Open(const std::string&) override { throw std::bad_alloc(); }
+  char Separator() const override { return '\\'; }
+};
+
+TEST(DiskScanMessages, AWorkerThatFailsEndsLikeAStoppedScan) {
+  ExhaustedDirs dirs;
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName("R\\");
+  DiskScan scan(dirs, rows, notes);
+  scan.SetRoot(&root);
+  scan.StartScan(2);
+  scan.WaitForWorker();
+  EXPECT_FALSE(scan.IsScanning());
+  EXPECT_EQ(notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
+  EXPECT_EQ(notes.Count(WM_SCAN_DONE_2, 1), 0);
+  scan.StopScan();  // nothing left to stop
+  EXPECT_EQ(notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
 }
 
 TEST(DiskScanMessages, CompletionSequencePerSlot) {
