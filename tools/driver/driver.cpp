@@ -7,6 +7,8 @@
 //   driver wait-window TITLE MS        exit 0 once a visible window TITLE exists
 //   driver wait-window-gone TITLE MS   exit 0 once no window TITLE exists
 //   driver window-info TITLE           rect, client size, styles, class, menu
+//                                      (another process's menu is read with
+//                                      driverhook.dll, beside driver.exe)
 //   driver children TITLE              child windows: id, class, rect, text
 //   driver list-windows                every top-level window
 //   driver post-command TITLE ID       post WM_COMMAND ID
@@ -26,6 +28,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -211,6 +214,57 @@ void PrintMenu(HMENU menu, int depth) {
   }
 }
 
+// Another process's menu, read by driverhook.dll inside that process (see
+// there). Empty when the hook cannot be placed or does not answer.
+std::wstring g_remoteMenu;
+bool g_remoteMenuArrived = false;
+
+LRESULT CALLBACK AnswerProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData == 0x4D454E55 && data->cbData >= sizeof(wchar_t)) {
+      g_remoteMenu.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t) - 1);
+      g_remoteMenuArrived = true;
+    }
+    return TRUE;
+  }
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+std::optional<std::wstring> RemoteMenu(HWND w) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring hookPath(path);
+  hookPath.resize(hookPath.find_last_of(L'\\') + 1);
+  hookPath += L"driverhook.dll";
+  HMODULE hookDll = LoadLibraryW(hookPath.c_str());
+  if (!hookDll) return std::nullopt;
+  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hookDll, "DriverGetMsgProc")));
+  const DWORD thread = GetWindowThreadProcessId(w, nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = AnswerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"DravonDriverAnswer";
+  RegisterClassW(&wc);
+  HWND answer = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  HHOOK hook = proc && answer ? SetWindowsHookExW(WH_GETMESSAGE, proc, hookDll, thread) : nullptr;
+  std::optional<std::wstring> menu;
+  if (hook) {
+    PostMessageW(w, RegisterWindowMessageW(L"DravonDriverMenuRequest"), reinterpret_cast<WPARAM>(answer), 0);
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (!g_remoteMenuArrived && GetTickCount64() < end) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    }
+    UnhookWindowsHookEx(hook);
+    if (g_remoteMenuArrived) menu = g_remoteMenu;
+  }
+  if (answer) DestroyWindow(answer);
+  FreeLibrary(hookDll);
+  return menu;
+}
+
 int WindowInfo(HWND w) {
   RECT r{}, c{};
   GetWindowRect(w, &r);
@@ -224,7 +278,17 @@ int WindowInfo(HWND w) {
   Print(Format("exstyle 0x%08lX\n", static_cast<unsigned long>(GetWindowLongW(w, GWL_EXSTYLE))));
   Print(Format("visible %d\n", Visible(w) ? 1 : 0));
   Print(Format("topmost %d\n", (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0));
-  if (HMENU menu = GetMenu(w)) PrintMenu(menu, 0);
+  HMENU menu = GetMenu(w);
+  if (menu && GetMenuItemCount(menu) >= 0) {
+    PrintMenu(menu, 0);
+  } else if (menu) {
+    const auto text = RemoteMenu(w);
+    if (!text) {
+      Error("cannot read the menu of another process");
+      return 1;
+    }
+    Print(Utf8(*text));
+  }
   return 0;
 }
 
