@@ -79,6 +79,9 @@ for pair in "32776 参数信息 parvane" "32777 优化加速 tunara" "32778 USB�
   driver post-command "$main" "$id" >/dev/null 2>&1
   dialog_round_trip "$title" "dravon-$name"
 done
+# About, from the application object.
+driver post-command "$main" 57664 >/dev/null 2>&1
+dialog_round_trip "关于 Dravon" dravon-about
 check "main window still there after the dialogs" driver wait-window "$main" 5000
 
 driver close "$main" >/dev/null 2>&1
