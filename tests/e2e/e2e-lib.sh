@@ -74,3 +74,15 @@ dialog_round_trip() {
     shot "$name-missing"
   fi
 }
+
+# click_child TITLE ID: clicks the middle of child ID of window TITLE, by
+# screen coordinates, as a user would.
+click_child() {
+  local title=$1 id=$2 origin child
+  origin=$(driver window-info "$title" 2>/dev/null | sed -n 's/^client-origin //p')
+  child=$(driver children "$title" 2>/dev/null | awk -v id="$id" '$1 == "child" && $2 == id { print $4, $5, $6, $7; exit }')
+  [ -n "$origin" ] && [ -n "$child" ] || return 1
+  read -r ox oy <<<"$origin"
+  read -r cx cy cw ch <<<"$child"
+  driver click $((ox + cx + cw / 2)) $((oy + cy + ch / 2)) >/dev/null 2>&1
+}

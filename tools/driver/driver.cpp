@@ -9,12 +9,14 @@
 //   driver window-info TITLE           rect, client size, styles, class, menu
 //                                      (another process's menu is read with
 //                                      driverhook.dll, beside driver.exe)
-//   driver children TITLE              child windows: id, class, rect, text
+//   driver children TITLE              child windows: id, class, rect in the
+//                                      parent's client area, text
 //   driver list-windows                every top-level window
 //   driver post-command TITLE ID       post WM_COMMAND ID
 //   driver send-command TITLE ID [MS]  send WM_COMMAND ID, waiting at most MS
 //   driver close TITLE                 post WM_CLOSE
-//   driver click X Y                   left click at screen point X, Y
+//   driver click X Y [TITLE]           left click at screen point X, Y, as
+//                                      button messages (into window TITLE)
 //   driver reg-query ROOT KEY VALUE    type and raw bytes (hex), as the ANSI
 //                                      functions read them
 //   driver reg-key-exists ROOT KEY     exit 0 when the key exists
@@ -273,7 +275,10 @@ int WindowInfo(HWND w) {
   Print("class \"" + Utf8(ClassName(w)) + "\"\n");
   Print(Format("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom));
   Print(Format("size %ld %ld\n", r.right - r.left, r.bottom - r.top));
+  POINT origin{0, 0};
+  ClientToScreen(w, &origin);
   Print(Format("client %ld %ld\n", c.right, c.bottom));
+  Print(Format("client-origin %ld %ld\n", origin.x, origin.y));
   Print(Format("style 0x%08lX\n", static_cast<unsigned long>(GetWindowLongW(w, GWL_STYLE))));
   Print(Format("exstyle 0x%08lX\n", static_cast<unsigned long>(GetWindowLongW(w, GWL_EXSTYLE))));
   Print(Format("visible %d\n", Visible(w) ? 1 : 0));
@@ -305,13 +310,38 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM top) {
   return TRUE;
 }
 
-int Click(int x, int y) {
-  if (!SetCursorPos(x, y)) return 1;
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
+// A left click at screen point x, y, sent as button messages to the deepest
+// visible child under the point of the target window (by default the
+// uppermost visible top-level window there): input sent from here does not
+// reach another Wine desktop. Where no window is, it is real input.
+int Click(int x, int y, HWND target) {
+  for (HWND w : TopLevelWindows()) {
+    if (target) break;
+    RECT r{};
+    if (Visible(w) && GetWindowRect(w, &r) && PtInRect(&r, POINT{x, y}) && !WindowText(w).empty()) target = w;
+  }
+  if (!target) {
+    if (!SetCursorPos(x, y)) return 1;
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
+  }
+  HWND hit = target;
+  for (;;) {
+    POINT p{x, y};
+    ScreenToClient(hit, &p);
+    HWND child = ChildWindowFromPointEx(hit, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == hit) break;
+    hit = child;
+  }
+  POINT p{x, y};
+  ScreenToClient(hit, &p);
+  const LPARAM at = MAKELPARAM(p.x, p.y);
+  const bool ok = PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+                  PostMessageW(hit, WM_LBUTTONUP, 0, at);
+  return ok ? 0 : 1;
 }
 
 bool ParseRoot(const std::wstring& name, HKEY* root) {
@@ -384,7 +414,11 @@ int Run(const std::vector<std::wstring>& a) {
     }
     return 0;
   }
-  if (cmd == L"click" && n == 2) return Click(number(a[1]), number(a[2]));
+  if (cmd == L"click" && (n == 2 || n == 3)) {
+    HWND target = n == 3 ? RequireWindow(a[3]) : nullptr;
+    if (n == 3 && !target) return 1;
+    return Click(number(a[1]), number(a[2]), target);
+  }
   if ((cmd == L"window-info" || cmd == L"children" || cmd == L"close") && n == 1) {
     HWND w = RequireWindow(a[1]);
     if (!w) return 1;
