@@ -28,7 +28,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwctype>
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -46,41 +48,17 @@ std::string Utf8(const std::wstring& w) {
   return s;
 }
 
-std::wstring FromUtf8(const std::string& s, DWORD flags = 0) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, flags, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-// An argument as the user typed it. When the shell's locale made Wine pass
-// UTF-8 bytes one character per byte, they are decoded again; then \uXXXX
-// escapes are expanded.
-std::wstring Argument(const std::wstring& raw) {
-  std::wstring text = raw;
-  bool bytes = true, high = false;
-  for (wchar_t c : raw) {
-    if (c > 0xFF) bytes = false;
-    if (c >= 0x80) high = true;
-  }
-  if (bytes && high) {
-    std::string b(raw.begin(), raw.end());
-    std::wstring decoded = FromUtf8(b, MB_ERR_INVALID_CHARS);
-    if (!decoded.empty()) text = decoded;
-  }
+// An argument with its \uXXXX escapes expanded. Wine converts the command
+// line from the Unix locale: in a UTF-8 locale Chinese text arrives intact,
+// in the C locale it is lost, and only the escaped form gets through.
+std::wstring Argument(const std::wstring& text) {
   std::wstring out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\\' && i + 5 < text.size() && text[i + 1] == L'u') {
-      wchar_t* end = nullptr;
-      const std::wstring hex = text.substr(i + 2, 4);
-      const unsigned long code = std::wcstoul(hex.c_str(), &end, 16);
-      if (end == hex.c_str() + 4) {
-        out += static_cast<wchar_t>(code);
-        i += 5;
-        continue;
-      }
+    if (text[i] == L'\\' && i + 5 < text.size() && text[i + 1] == L'u' &&
+        std::all_of(text.begin() + i + 2, text.begin() + i + 6, [](wchar_t c) { return iswxdigit(c) != 0; })) {
+      out += static_cast<wchar_t>(std::wcstoul(text.substr(i + 2, 4).c_str(), nullptr, 16));
+      i += 5;
+      continue;
     }
     out += text[i];
   }
