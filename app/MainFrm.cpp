@@ -55,7 +55,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndOutBar.Create(WS_VISIBLE, CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 0), 0x260);
   m_wndOutBar.SetOwner(m_hWnd);
   m_wndOutBar.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
-  if (m_largeImages.Create(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255))) {
+  if (m_largeImages.CreateFromBitmap(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255))) {
     m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), 2);
   }
   m_wndOutBar.AppendFolder(L"HD", 0);
@@ -76,6 +76,8 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
     afx::Trace(L"Failed to create toolbar\n");
     return -1;
   }
+  m_wndToolBar.LoadButtonImages(48, IDB_TOOLBAR_TRUECOLOR, IDB_TOOLBAR_TRUECOLOR,
+                                IDB_TOOLBAR_TRUECOLOR);
   EnableDocking(CBRS_ALIGN_ANY);
   DockControlBar(&m_wndToolBar);
   return 0;
@@ -99,11 +101,11 @@ void CMainFrame::AddTrayIcon() {
   tray_.uCallbackMessage = WM_TRAYICON;
   tray_.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
   wcscpy(tray_.szTip, L"DravonV1.3");
-  trayAdded_ = ::Shell_NotifyIconW(NIM_ADD, &tray_) != FALSE;
+  trayAdded_ = system_.NotifyIcon(NIM_ADD, tray_);
 }
 
 void CMainFrame::RemoveTrayIcon() {
-  if (trayAdded_) ::Shell_NotifyIconW(NIM_DELETE, &tray_);
+  if (trayAdded_) system_.NotifyIcon(NIM_DELETE, tray_);
   trayAdded_ = false;
 }
 
@@ -171,8 +173,11 @@ void CMainFrame::OnTrayIcon(UINT mouseMessage) {
 LRESULT CMainFrame::OnSysCommand(WPARAM cmd, LPARAM lParam) {
   // The exact value: other forms of these commands go to the default.
   if (cmd == SC_MAXIMIZE) return 0;
+  LRESULT r = CFrameWnd::OnSysCommand(cmd, lParam);
+  // Minimising shows the window (as an icon), so it is hidden afterwards,
+  // leaving only the notification-area icon.
   if (cmd == SC_MINIMIZE) ShowWindow(SW_HIDE);
-  return CFrameWnd::OnSysCommand(cmd, lParam);
+  return r;
 }
 
 void CMainFrame::OnTopmost(UINT) {

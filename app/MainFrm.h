@@ -12,6 +12,7 @@
 #include "app/LibraryEntries.h"
 #include "app/StandInPanes.h"
 #include "app/SystemActions.h"
+#include "app/TrueColorToolBar.h"
 #include "framework/FrameWnd.h"
 #include "framework/ImageList.h"
 #include "framework/ToolBar.h"
@@ -31,7 +32,7 @@ class CMainFrame : public CFrameWnd {
   const std::vector<CString>& DriveList() const { return m_driveList; }
   CStandInView* GetView() const { return m_pView.get(); }
   CStandInDriveBar& ShortcutBar() { return m_wndOutBar; }
-  CToolBar& ToolBar() { return m_wndToolBar; }
+  CTrueColorToolBar& ToolBar() { return m_wndToolBar; }
   bool HasTrayIcon() const { return trayAdded_; }
 
   // How long the start-up banner stays (tests shorten it).
@@ -64,7 +65,7 @@ class CMainFrame : public CFrameWnd {
   const LibraryEntries libraries_;
   SystemActions& system_;
 
-  CToolBar m_wndToolBar;
+  CTrueColorToolBar m_wndToolBar;
   CStandInSplitter m_wndSplitter;
   std::unique_ptr<CStandInView> m_pView;
   CStandInDriveBar m_wndOutBar;

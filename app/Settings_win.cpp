@@ -26,8 +26,11 @@ void WriteSkinSetting(const SettingsPlace& place, bool skinOne) {
   HKEY key = nullptr;
   std::string path = place.prefix + kSkinKey;
   if (RegCreateKeyA(place.root, path.c_str(), &key) != ERROR_SUCCESS) return;
+  // One byte, no terminator. The registry adds a terminator the caller
+  // "forgot" when the byte after the data is zero, so that byte is not zero.
   const char value = skinOne ? '1' : '0';
-  RegSetValueExA(key, kSkinValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(&value), 1);
+  const char bytes[2] = {value, value};
+  RegSetValueExA(key, kSkinValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes), 1);
   RegCloseKey(key);
 }
 

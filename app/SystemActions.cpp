@@ -39,6 +39,10 @@ void Win32SystemActions::OpenUrl(HWND owner, const wchar_t* url) {
 
 void Win32SystemActions::PlaySoundFile(const wchar_t* path) { sndPlaySoundW(path, SND_ASYNC); }
 
+bool Win32SystemActions::NotifyIcon(DWORD message, NOTIFYICONDATAW& data) {
+  return Shell_NotifyIconW(message, &data) != FALSE;
+}
+
 void RunExitSequence(SystemActions& sys, HWND owner, const wchar_t* question, UINT exitFlags,
                      const wchar_t* appName) {
   if (sys.MessageBox(owner, question, L"工具", MB_YESNO) != IDYES) return;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 class SystemActions {
  public:
@@ -18,6 +19,8 @@ class SystemActions {
   virtual bool ExitSession(UINT flags) = 0;
   virtual void OpenUrl(HWND owner, const wchar_t* url) = 0;
   virtual void PlaySoundFile(const wchar_t* path) = 0;
+  // Adds, changes or deletes a notification-area icon.
+  virtual bool NotifyIcon(DWORD message, NOTIFYICONDATAW& data) = 0;
 };
 
 // The real system.
@@ -30,6 +33,7 @@ class Win32SystemActions final : public SystemActions {
   bool ExitSession(UINT flags) override;
   void OpenUrl(HWND owner, const wchar_t* url) override;
   void PlaySoundFile(const wchar_t* path) override;
+  bool NotifyIcon(DWORD message, NOTIFYICONDATAW& data) override;
 };
 
 // Log off (EWX_LOGOFF), restart (EWX_REBOOT) or shut down (EWX_SHUTDOWN)

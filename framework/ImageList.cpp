@@ -2,7 +2,7 @@
 
 #include "framework/WinApp.h"
 
-bool CImageList::Create(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module) {
+bool CImageList::CreateFromBitmap(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module) {
   DeleteImageList();
   if (!module) module = AfxGetResourceHandle();
   h_ = ImageList_LoadImageW(module, MAKEINTRESOURCEW(bitmapId), cx, grow, mask, IMAGE_BITMAP,

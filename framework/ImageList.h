@@ -15,7 +15,7 @@ class CImageList {
 
   // Images of width `cx` cut from bitmap resource `id`; pixels of `mask`
   // become transparent. `grow` is the number of images it can grow by.
-  bool Create(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module = nullptr);
+  bool CreateFromBitmap(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module = nullptr);
   bool Create(int cx, int cy, UINT flags, int initial, int grow);
   int Add(HBITMAP bitmap, COLORREF mask) { return ImageList_AddMasked(h_, bitmap, mask); }
   int GetImageCount() const { return h_ ? ImageList_GetImageCount(h_) : 0; }
@@ -24,6 +24,11 @@ class CImageList {
     return ImageList_Draw(h_, image, dc, at.x, at.y, style) != FALSE;
   }
   HIMAGELIST GetSafeHandle() const { return h_; }
+  // Takes ownership of `list`, deleting the one held before.
+  void Attach(HIMAGELIST list) {
+    DeleteImageList();
+    h_ = list;
+  }
   // Hands the list to a new owner (for example a control that destroys it).
   HIMAGELIST Detach() { return std::exchange(h_, nullptr); }
   void DeleteImageList() {

@@ -24,6 +24,12 @@
 // enable its control bars' buttons by what the command routes handle.
 inline constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 
+// The signed client point of a mouse message (what GET_X_LPARAM and
+// GET_Y_LPARAM give; windowsx.h's macros clash with member names).
+inline POINT PointFromLParam(LPARAM lp) {
+  return POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+}
+
 // A route from a command identifier (or a range) to a handler member.
 template <class T>
 struct CommandRoute {
