@@ -12,7 +12,8 @@ tarvik='SOFTWARE\Tarvik'
 # A first start: none of the program's keys yet.
 driver reg-delete-key HKLM "$tarvik" >/dev/null 2>&1
 
-start_in_desktop e2e-dravon Dravon.exe
+WINEDEBUG=+debugstr start_in_desktop e2e-dravon Dravon.exe
+log="$SHOTS/e2e-dravon.log"
 if ! driver wait-window "$main" 60000 >/dev/null 2>&1; then
   not_ok "main window \"$main\" appeared"
   shot dravon-missing
@@ -73,6 +74,10 @@ if [ "$skin" = $'type REG_SZ\nlength 1\nbytes 31' ]; then ok "command 32787 stor
   sed 's/^/#   /' <<<"$skin"
 fi
 
+check "skin one started the skin engine with SKIN\\BluePinna.urf" grep -q 'AppFace: skin BluePinna on' "$log"
+check "Parvane loaded with the program" grep -q '"PARVANE.DLL Initializing!\\n"' "$log"
+check "Tunara loaded with the program" grep -q '"TUNARA.DLL Initializing!\\n"' "$log"
+
 # The library commands reach the libraries and come back to the frame.
 for pair in "32776 参数信息 parvane" "32777 优化加速 tunara" "32778 USB功能 usb" "32779 系统扫描 scavra"; do
   read -r id title name <<<"$pair"
@@ -86,4 +91,7 @@ check "main window still there after the dialogs" driver wait-window "$main" 500
 
 driver close "$main" >/dev/null 2>&1
 check "main window closed by WM_CLOSE" driver wait-window-gone "$main" 15000
+end_program
+check "Parvane unloaded at the end" grep -q '"PARVANE.DLL Terminating!\\n"' "$log"
+check "Tunara unloaded at the end" grep -q '"TUNARA.DLL Terminating!\\n"' "$log"
 finish
