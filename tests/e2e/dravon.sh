@@ -84,6 +84,19 @@ for pair in "32776 参数信息 parvane" "32777 优化加速 tunara" "32778 USB�
   driver post-command "$main" "$id" >/dev/null 2>&1
   dialog_round_trip "$title" "dravon-$name"
 done
+# Window commands: hide and show again, then always on top.
+visible_is() { driver window-info "$main" 2>/dev/null | grep -qx "visible $1"; }
+wait_visible_is() { for _ in $(seq 20); do visible_is "$1" && return 0; sleep 0.25; done; return 1; }
+driver post-command "$main" 32774 >/dev/null 2>&1
+check "command 32774 hides the main window" wait_visible_is 0
+driver post-command "$main" 32772 >/dev/null 2>&1
+check "command 32772 shows it again" wait_visible_is 1
+driver send-command "$main" 32786 >/dev/null 2>&1
+topmost() { driver window-info "$main" 2>/dev/null | grep -qx "topmost 1"; }
+check "command 32786 puts it on top" topmost
+info=$(driver window-info "$main" 2>&1)
+check "and it still measures 700 x 500" grep -qx "size 700 500" <<<"$info"
+
 # About, from the application object.
 driver post-command "$main" 57664 >/dev/null 2>&1
 dialog_round_trip "关于 Dravon" dravon-about
