@@ -107,4 +107,27 @@ check "main window closed by WM_CLOSE" driver wait-window-gone "$main" 15000
 end_program
 check "Parvane unloaded at the end" grep -q '"PARVANE.DLL Terminating!\\n"' "$log"
 check "Tunara unloaded at the end" grep -q '"TUNARA.DLL Terminating!\\n"' "$log"
+
+# A second start with "Skin" = "1" applies the skin at start-up; skin two
+# stores "0" for the next start.
+WINEDEBUG=+debugstr start_in_desktop e2e-dravon2 Dravon.exe
+log="$SHOTS/e2e-dravon2.log"
+if driver wait-window "$main" 60000 >/dev/null 2>&1; then
+  check "start-up with Skin = 1 starts the skin engine" grep -q 'AppFace: skin BluePinna on' "$log"
+  driver post-command "$main" 32788 >/dev/null 2>&1
+  skin=""
+  for _ in $(seq 20); do
+    skin=$(driver reg-query HKLM "$tarvik\\SKIN" Skin 2>/dev/null)
+    [ "$skin" = $'type REG_SZ\nlength 1\nbytes 30' ] && break
+    sleep 0.25
+  done
+  if [ "$skin" = $'type REG_SZ\nlength 1\nbytes 30' ]; then ok "command 32788 stores Skin = \"0\" (REG_SZ, length 1)"; else
+    not_ok "command 32788 stores Skin = \"0\" (REG_SZ, length 1)"
+    sed 's/^/#   /' <<<"$skin"
+  fi
+  driver close "$main" >/dev/null 2>&1
+  check "second run closed by WM_CLOSE" driver wait-window-gone "$main" 15000
+else
+  not_ok "main window appeared on the second start"
+fi
 finish
