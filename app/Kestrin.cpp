@@ -1,0 +1,96 @@
+#include "app/Kestrin.h"
+
+#include <vector>
+
+#include "app/BannerDlg.h"
+#include "app/ShellRules.h"
+#include "framework/Trace.h"
+#include "res/app/resource.h"
+
+namespace {
+constexpr wchar_t kAppName[] = L"Sorvane Pro";
+constexpr wchar_t kProfileKey[] = L"Brantle Software";
+}  // namespace
+
+CKestrinApp::CKestrinApp()
+    : CWinApp(nullptr),
+      skin_(std::make_unique<CSkinLoader>(L"AppFace.dll")),
+      system_(realSystem_) {
+  m_appName = kAppName;
+}
+
+CKestrinApp::CKestrinApp(std::unique_ptr<CSkinLoader> skin, shell::SettingsPlace settings,
+                         SystemActions& system)
+    : CWinApp(nullptr), skin_(std::move(skin)), settings_(std::move(settings)), system_(system) {
+  m_appName = kAppName;
+}
+
+CKestrinApp::~CKestrinApp() {
+  frame_.reset();
+  m_pMainWnd = nullptr;
+}
+
+std::string CKestrinApp::SkinFilePath() {
+  // The program path can be longer than MAX_PATH: grow until it fits.
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) return shell::SkinFilePath(WideToUtf8(std::wstring_view(path.data(), n)));
+    path.resize(path.size() * 2);
+  }
+}
+
+void CKestrinApp::ApplySkin() {
+  std::string path = SkinFilePath();
+  skin_->Load(path.c_str(), 1, 0, nullptr, nullptr);
+}
+
+bool CKestrinApp::InitInstance() {
+  if (shell::ReadSkinSetting(settings_) == 1) ApplySkin();
+  Enable3dControls();
+  SetRegistryKey(kProfileKey);
+  HICON icon = LoadIcon(IDR_MAINFRAME);
+
+  frame_ = std::make_unique<CMainFrame>(libraries_, system_);
+  m_pMainWnd = frame_.get();
+  if (!frame_->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) {
+    // No window to show: end the program instead of running a loop for nothing.
+    afx::Trace(L"Failed to create the main window\n");
+    m_pMainWnd = nullptr;
+    frame_.reset();
+    return false;
+  }
+  frame_->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  frame_->ShowWindow(SW_SHOWNORMAL);
+  frame_->UpdateWindow();
+  frame_->InitialUpdate(true);
+  shell::CreateLibraryKeys(settings_);
+  return true;
+}
+
+int CKestrinApp::ExitInstance() {
+  frame_.reset();
+  m_pMainWnd = nullptr;
+  return CWinApp::ExitInstance();
+}
+
+void CKestrinApp::OnAppAbout(UINT) {
+  CAboutDlg about;
+  about.DoModal();
+}
+
+void CKestrinApp::OnSkinOne(UINT) {
+  shell::WriteSkinSetting(settings_, true);
+  ApplySkin();
+}
+
+void CKestrinApp::OnSkinTwo(UINT) { shell::WriteSkinSetting(settings_, false); }
+
+bool CKestrinApp::OnCmdMsg(UINT id, bool execute) {
+  static constexpr CommandRoute<CKestrinApp> routes[] = {
+      {ID_APP_ABOUT, ID_APP_ABOUT, &CKestrinApp::OnAppAbout},
+      {ID_SKIN_ONE, ID_SKIN_ONE, &CKestrinApp::OnSkinOne},
+      {ID_SKIN_TWO, ID_SKIN_TWO, &CKestrinApp::OnSkinTwo},
+  };
+  return RouteCommand(this, routes, id, execute);
+}

@@ -1,0 +1,47 @@
+// CKestrinApp: the application object. It loads the skin engine when it is
+// made, runs the start-up sequence, and handles the skin and About commands.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/LibraryEntries.h"
+#include "app/MainFrm.h"
+#include "app/Settings_win.h"
+#include "app/SkinLoader.h"
+#include "app/SystemActions.h"
+#include "framework/WinApp.h"
+
+class CKestrinApp : public CWinApp {
+ public:
+  CKestrinApp();
+  // For tests: a skin loader of their own, and settings in a scratch key.
+  CKestrinApp(std::unique_ptr<CSkinLoader> skin, shell::SettingsPlace settings,
+              SystemActions& system);
+  ~CKestrinApp() override;
+
+  void SetLibraryEntries(const LibraryEntries& entries) { libraries_ = entries; }
+
+  bool InitInstance() override;
+  int ExitInstance() override;
+  bool OnCmdMsg(UINT id, bool execute) override;
+
+  CMainFrame* MainFrame() const { return frame_.get(); }
+  CSkinLoader& SkinLoader() { return *skin_; }
+  // The skin file beside the program.
+  static std::string SkinFilePath();
+
+ private:
+  void OnAppAbout(UINT);
+  void OnSkinOne(UINT);
+  void OnSkinTwo(UINT);
+  void ApplySkin();
+
+  std::unique_ptr<CSkinLoader> skin_;
+  shell::SettingsPlace settings_;
+  Win32SystemActions realSystem_;
+  SystemActions& system_;
+  LibraryEntries libraries_;
+  std::unique_ptr<CMainFrame> frame_;
+};

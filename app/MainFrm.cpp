@@ -1,0 +1,257 @@
+#include "app/MainFrm.h"
+
+#include <optional>
+#include <string>
+
+#include "app/BannerDlg.h"
+#include "app/Messages.h"
+#include "app/ShellRules.h"
+#include "framework/Menu.h"
+#include "framework/Trace.h"
+#include "framework/WinApp.h"
+#include "res/app/resource.h"
+
+DWORD CMainFrame::s_bannerMs = 1000;
+
+namespace {
+
+constexpr int kFrameWidth = 700;
+constexpr int kFrameHeight = 500;
+constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
+
+}  // namespace
+
+CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
+    : libraries_(libraries), system_(system) {}
+
+CMainFrame::~CMainFrame() {
+  // Destroy while the whole object still exists, so WM_DESTROY reaches it.
+  DestroyWindow();
+}
+
+bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
+  if (!CFrameWnd::PreCreateWindow(cs)) return false;
+  cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
+  cs.lpszClass = RegisterWndClass(0);
+  cs.cx = 690;
+  cs.cy = 493;
+  return cs.lpszClass != nullptr;
+}
+
+void CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info) {
+  info.ptMinTrackSize = POINT{kFrameWidth, kFrameHeight};
+  info.ptMaxTrackSize = POINT{kFrameWidth, kFrameHeight};
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTW&) {
+  CenterWindow();
+  ShowBanner();
+  ModifyStyle(WS_MAXIMIZEBOX, 0);
+  AddTrayIcon();
+
+  if (!m_wndSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) {
+    return -1;
+  }
+  m_wndOutBar.Create(WS_VISIBLE, CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 0), 0x260);
+  m_wndOutBar.SetOwner(m_hWnd);
+  m_wndOutBar.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+  if (m_largeImages.CreateFromBitmap(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255))) {
+    m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), 2);
+  }
+  m_wndOutBar.AppendFolder(L"HD", 0);
+  AddDriveItems();
+  m_wndOutBar.SelectItem(-1);
+  m_wndSplitter.SetColumnInfo(0, 100, 0);
+
+  m_pView = std::make_unique<CStandInView>();
+  if (!m_pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
+                       CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 1))) {
+    afx::Trace(L"Failed to create view window\n");
+    return -1;
+  }
+  SetActiveView(m_pView.get());
+
+  if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, 0x50402834) ||
+      !m_wndToolBar.LoadToolBar(IDR_MAINFRAME)) {
+    afx::Trace(L"Failed to create toolbar\n");
+    return -1;
+  }
+  m_wndToolBar.LoadButtonImages(48, IDB_TOOLBAR_TRUECOLOR, IDB_TOOLBAR_TRUECOLOR,
+                                IDB_TOOLBAR_TRUECOLOR);
+  EnableDocking(CBRS_ALIGN_ANY);
+  DockControlBar(&m_wndToolBar);
+  return 0;
+}
+
+void CMainFrame::ShowBanner() {
+  CBannerDlg banner;
+  if (!banner.Create(this)) return;
+  banner.ShowWindow(SW_SHOW);
+  banner.UpdateWindow();
+  // The one-second wait blocks this thread, as the start-up banner always has.
+  ::Sleep(s_bannerMs);
+  banner.DestroyWindow();
+}
+
+void CMainFrame::AddTrayIcon() {
+  tray_.cbSize = sizeof tray_;
+  tray_.hWnd = m_hWnd;
+  tray_.uID = IDR_MAINFRAME;
+  tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  tray_.uCallbackMessage = WM_TRAYICON;
+  tray_.hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  wcscpy(tray_.szTip, L"DravonV1.3");
+  trayAdded_ = system_.NotifyIcon(NIM_ADD, tray_);
+}
+
+void CMainFrame::RemoveTrayIcon() {
+  if (trayAdded_) system_.NotifyIcon(NIM_DELETE, tray_);
+  trayAdded_ = false;
+}
+
+void CMainFrame::AddDriveItems() {
+  DWORD mask = ::GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(mask & (1u << i))) continue;
+    CString root = CString::FromUtf8(shell::DriveRootFromBit(i));
+    int image = shell::DriveImageIndex(::GetDriveTypeW(root));
+    if (image >= 0) AddDriveItem(root, image);
+  }
+}
+
+void CMainFrame::AddDriveItem(const CString& root, int image) {
+  m_driveList.push_back(root);
+  wchar_t label[MAX_PATH + 1] = {};
+  std::optional<std::string> text;
+  if (::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
+    text = WideToUtf8(label);
+  }
+  CString caption = CString::FromUtf8(shell::DriveItemText(text, root.ToUtf8()));
+  m_wndOutBar.AddItem(0, m_wndOutBar.GetItemCount(), caption, image, 0);
+}
+
+void CMainFrame::InitialUpdate(bool restore) {
+  if (restore && m_pView) m_pView->RestoreLastOpened();
+}
+
+void CMainFrame::OnBarClick(WPARAM code, LPARAM index) {
+  if (index < 0 || static_cast<size_t>(index) >= m_driveList.size()) return;
+  int slot = shell::SlotForBarCode(static_cast<int>(code));
+  if (slot == 0 || !m_pView) return;
+  std::string path = shell::WithTrailingBackslash(m_driveList[static_cast<size_t>(index)].ToUtf8());
+  m_pView->OpenFolderInSlot(slot, CString::FromUtf8(path));
+}
+
+void CMainFrame::OnTrayIcon(UINT mouseMessage) {
+  switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+      OnMinimizeAndHide(ID_WINDOW_MINIMIZE);
+      break;
+    case WM_LBUTTONDBLCLK:
+      OnShowNormal(ID_WINDOW_MAXIMIZE);
+      break;
+    case WM_RBUTTONDOWN: {
+      CMenu menu;
+      if (!menu.LoadMenu(IDR_MAINFRAME)) break;
+      CMenu popup = menu.GetSubMenu(0);
+      for (unsigned id : shell::TrayMenuGreyedCommands({IsIconic(), IsWindowVisible()})) {
+        popup.EnableMenuItem(id, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
+      }
+      POINT at;
+      ::GetCursorPos(&at);
+      ::SetForegroundWindow(m_hWnd);
+      popup.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, m_hWnd);
+      // Lets the menu close when the user clicks elsewhere.
+      PostMessage(WM_NULL);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+LRESULT CMainFrame::OnSysCommand(WPARAM cmd, LPARAM lParam) {
+  // The exact value: other forms of these commands go to the default.
+  if (cmd == SC_MAXIMIZE) return 0;
+  LRESULT r = CFrameWnd::OnSysCommand(cmd, lParam);
+  // Minimising shows the window (as an icon), so it is hidden afterwards,
+  // leaving only the notification-area icon.
+  if (cmd == SC_MINIMIZE) ShowWindow(SW_HIDE);
+  return r;
+}
+
+void CMainFrame::OnTopmost(UINT) {
+  SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void CMainFrame::OnShowNormal(UINT) { ShowWindow(SW_SHOWNORMAL); }
+
+void CMainFrame::OnMinimizeAndHide(UINT) {
+  ShowWindow(SW_SHOWMINIMIZED);
+  ShowWindow(SW_HIDE);
+}
+
+void CMainFrame::OnHide(UINT) { ShowWindow(SW_HIDE); }
+
+void CMainFrame::OnLibrary(UINT id) {
+  int (*entry)() = nullptr;
+  switch (id) {
+    case ID_FUNC_INFO: entry = libraries_.parvane; break;
+    case ID_FUNC_OPTIMIZE: entry = libraries_.tunara; break;
+    case ID_FUNC_USB: entry = libraries_.usb; break;
+    case ID_FUNC_SCAN: entry = libraries_.scavra; break;
+    default: break;
+  }
+  if (entry) entry();
+  system_.PlaySoundFile(kStartSound);
+}
+
+void CMainFrame::OnExitWindows(UINT id) {
+  const wchar_t* question = L"               是否注销？";
+  UINT flags = EWX_LOGOFF;
+  if (id == ID_SYSTEM_RESTART) {
+    question = L"               是否重启？";
+    flags = EWX_REBOOT;
+  } else if (id == ID_SYSTEM_SHUTDOWN) {
+    question = L"               是否关机？";
+    flags = EWX_SHUTDOWN;
+  }
+  CWinApp* app = AfxGetApp();
+  RunExitSequence(system_, m_hWnd, question, flags, app ? app->m_appName.c_str() : L"");
+}
+
+void CMainFrame::OnHomePage(UINT) {
+  system_.OpenUrl(m_hWnd, CString::FromUtf8(shell::kHomePageUrl));
+}
+
+bool CMainFrame::OnCmdMsg(UINT id, bool execute) {
+  static constexpr CommandRoute<CMainFrame> routes[] = {
+      {ID_WINDOW_TOPMOST, ID_WINDOW_TOPMOST, &CMainFrame::OnTopmost},
+      {ID_WINDOW_MAXIMIZE, ID_WINDOW_MAXIMIZE, &CMainFrame::OnShowNormal},
+      {ID_WINDOW_MINIMIZE, ID_WINDOW_MINIMIZE, &CMainFrame::OnMinimizeAndHide},
+      {ID_WINDOW_HIDE, ID_WINDOW_HIDE, &CMainFrame::OnHide},
+      {ID_FUNC_INFO, ID_FUNC_SCAN, &CMainFrame::OnLibrary},
+      {ID_SYSTEM_LOGOFF, ID_SYSTEM_SHUTDOWN, &CMainFrame::OnExitWindows},
+      {ID_HELP_HOMEPAGE, ID_HELP_HOMEPAGE, &CMainFrame::OnHomePage},
+  };
+  return RouteCommand(this, routes, id, execute) || CFrameWnd::OnCmdMsg(id, execute);
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_TRAYICON) {
+    OnTrayIcon(static_cast<UINT>(lParam));
+    return 0;
+  }
+  if (msg == WM_BARCLICK) {
+    OnBarClick(wParam, lParam);
+    return 0;
+  }
+  for (UINT alias : kBarClickAliases) {
+    if (msg == alias) {
+      OnBarClick(wParam, lParam);
+      return 0;
+    }
+  }
+  if (msg == WM_DESTROY) RemoveTrayIcon();
+  return CFrameWnd::WindowProc(msg, wParam, lParam);
+}

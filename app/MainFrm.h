@@ -1,0 +1,76 @@
+// CMainFrame: the program's only top-level window, fixed at 700 x 500, with
+// the menu, accelerators and toolbar, the notification-area icon, the drive
+// list, and the window, library, system and help commands.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/LibraryEntries.h"
+#include "app/StandInPanes.h"
+#include "app/SystemActions.h"
+#include "app/TrueColorToolBar.h"
+#include "framework/FrameWnd.h"
+#include "framework/ImageList.h"
+#include "framework/ToolBar.h"
+
+class CMainFrame : public CFrameWnd {
+ public:
+  CMainFrame(const LibraryEntries& libraries, SystemActions& system);
+  ~CMainFrame() override;
+
+  // Start-up restore: with `restore` set, the view reopens the last folder.
+  void InitialUpdate(bool restore);
+  // Adds one shortcut bar item per listed drive, in letter order.
+  void AddDriveItems();
+  // Adds `root` (such as C:\) to the drive list and the shortcut bar.
+  void AddDriveItem(const CString& root, int image);
+
+  const std::vector<CString>& DriveList() const { return m_driveList; }
+  CStandInView* GetView() const { return m_pView.get(); }
+  CStandInDriveBar& ShortcutBar() { return m_wndOutBar; }
+  CTrueColorToolBar& ToolBar() { return m_wndToolBar; }
+  bool HasTrayIcon() const { return trayAdded_; }
+
+  // How long the start-up banner stays (tests shorten it).
+  static DWORD s_bannerMs;
+
+  bool OnCmdMsg(UINT id, bool execute) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  bool PreCreateWindow(CREATESTRUCTW& cs) override;
+  int OnCreate(CREATESTRUCTW& cs) override;
+  void OnGetMinMaxInfo(MINMAXINFO& info) override;
+  LRESULT OnSysCommand(WPARAM cmd, LPARAM lParam) override;
+
+ private:
+  void ShowBanner();
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  void OnTrayIcon(UINT mouseMessage);
+  void OnBarClick(WPARAM code, LPARAM index);
+
+  void OnTopmost(UINT);
+  void OnShowNormal(UINT);
+  void OnMinimizeAndHide(UINT);
+  void OnHide(UINT);
+  void OnLibrary(UINT id);
+  void OnExitWindows(UINT id);
+  void OnHomePage(UINT);
+
+  const LibraryEntries libraries_;
+  SystemActions& system_;
+
+  CTrueColorToolBar m_wndToolBar;
+  CStandInSplitter m_wndSplitter;
+  std::unique_ptr<CStandInView> m_pView;
+  CStandInDriveBar m_wndOutBar;
+  CImageList m_largeImages;
+  std::vector<CString> m_driveList;
+  NOTIFYICONDATAW tray_{};
+  bool trayAdded_ = false;
+};

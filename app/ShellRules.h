@@ -1,0 +1,69 @@
+// The shell's rules that need no window: the skin setting's text, drive item
+// captions, the shortcut bar's slot codes, the tray menu's greyed items and
+// the skin file's place. Portable: tested on the host.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shell {
+
+// The product home page, opened by the help command and the view's button.
+inline constexpr char kHomePageUrl[] = "https://dravon.example/";
+
+// The skin setting: HKLM "SOFTWARE\Tarvik\SKIN", value "Skin".
+inline constexpr char kSkinKey[] = "SOFTWARE\\Tarvik\\SKIN";
+inline constexpr char kSkinValue[] = "Skin";
+// Keys the optimisation library keeps its levels under; made at start-up.
+inline constexpr const char* kTarvikKeys[] = {"SOFTWARE\\Tarvik\\CDROM", "SOFTWARE\\Tarvik\\CD",
+                                              "SOFTWARE\\Tarvik\\HD"};
+inline constexpr char kSkinFileSuffix[] = "\\SKIN\\BluePinna.urf";
+
+// The stored skin text as a number, the way the C library's atoi reads it:
+// leading white space, an optional sign, then decimal digits up to the first
+// other character ("01" and "1abc" give 1, "" and "abc" give 0). Values past
+// the int range are held at its ends rather than wrapping.
+int SkinTextToInt(std::string_view text);
+
+// The skin file beside the program: `programPath` with everything after its
+// last backslash replaced by "\SKIN\BluePinna.urf".
+std::string SkinFilePath(std::string_view programPath);
+
+// A volume label as the shortcut bar shows it: first character as it is,
+// the rest with A-Z lowered (so WINDOWS gives Windows). Other characters,
+// Chinese ones among them, are left unchanged.
+std::string LabelCase(std::string_view label);
+
+// The caption of a drive item: the label (when it could be read) in label
+// case, then " (", the root without its trailing backslash, and ")".
+// An unreadable label gives " (E:)".
+std::string DriveItemText(const std::optional<std::string>& label, std::string_view root);
+
+// The image index of a drive type in the 32-pixel drive images, or -1 for
+// the types that are not listed (unknown, no root directory).
+int DriveImageIndex(unsigned driveType);
+
+// The root path of drive bit `index` of the logical drive mask ("C:\" for 2).
+std::string DriveRootFromBit(int index);
+
+// The code the shortcut bar sends for a click on item `index` (1, 13, 14,
+// 15, and 16 for items 4 to 10), or 0 when the item cannot be clicked.
+int BarCodeForItem(int index);
+
+// The view's result slot (1 to 5) for a code the shortcut bar sends, or 0
+// for codes that open nothing.
+int SlotForBarCode(int code);
+
+// A path with one trailing backslash, as the view expects a drive root.
+std::string WithTrailingBackslash(std::string path);
+
+// The window commands greyed in the tray menu for the frame's state.
+struct TrayMenuState {
+  bool minimized;
+  bool visible;
+};
+std::vector<unsigned> TrayMenuGreyedCommands(TrayMenuState state);
+
+}  // namespace shell

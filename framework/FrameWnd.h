@@ -1,0 +1,69 @@
+// CFrameWnd: a top-level frame with a menu, accelerators, control bars
+// docked along its top, and one pane (AFX_IDW_PANE_FIRST) filling the rest.
+// CView: a child window that draws itself through OnDraw.
+//
+// Command routing: the frame's own routes (derived classes first), then the
+// view, then the application object.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/AfxRes.h"
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+
+class CToolBar;
+
+class CView : public CWnd {
+ public:
+  bool PreCreateWindow(CREATESTRUCTW& cs) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  virtual void OnDraw(CDC& dc) {}
+};
+
+class CFrameWnd : public CWnd {
+ public:
+  // Creates the window from resource `id`: title (first field of string
+  // `id`), menu and accelerator table `id`.
+  bool LoadFrame(UINT id, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                 CWnd* parent = nullptr);
+  // Places the docked bars along the top and the first pane below them.
+  virtual void RecalcLayout();
+  // Bars dock along the top edge only; other sides are accepted and ignored.
+  void EnableDocking(DWORD alignments) {}
+  void DockControlBar(CToolBar* bar);
+  void SetActiveView(CWnd* view) { view_ = view; }
+  CWnd* GetActiveView() const { return view_; }
+  const CString& GetTitle() const { return m_title; }
+
+  bool PreCreateWindow(CREATESTRUCTW& cs) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnCmdMsg(UINT id, bool execute) override;
+  bool PreTranslateMessage(MSG& msg) override;
+
+ protected:
+  // Return -1 to fail creation.
+  virtual int OnCreate(CREATESTRUCTW& cs) { return 0; }
+  virtual void OnGetMinMaxInfo(MINMAXINFO& info) {}
+  virtual LRESULT OnSysCommand(WPARAM cmd, LPARAM lParam) {
+    return DefWindowProc(WM_SYSCOMMAND, cmd, lParam);
+  }
+  void PostNcDestroy() override;
+  // Enables the bars' buttons by what the command routes handle.
+  void UpdateControlBars();
+  // Disables the items of a popup that no route handles.
+  void UpdateMenu(HMENU popup);
+
+  UINT m_resourceId = 0;
+  HACCEL m_accel = nullptr;
+  CString m_title;
+
+ private:
+  void OnAppExit(UINT);
+  std::vector<CToolBar*> bars_;
+  CWnd* view_ = nullptr;
+};

@@ -1,0 +1,17 @@
+#include "framework/ImageList.h"
+
+#include "framework/WinApp.h"
+
+bool CImageList::CreateFromBitmap(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module) {
+  DeleteImageList();
+  if (!module) module = AfxGetResourceHandle();
+  h_ = ImageList_LoadImageW(module, MAKEINTRESOURCEW(bitmapId), cx, grow, mask, IMAGE_BITMAP,
+                            LR_CREATEDIBSECTION);
+  return h_ != nullptr;
+}
+
+bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
+  DeleteImageList();
+  h_ = ImageList_Create(cx, cy, flags, initial, grow);
+  return h_ != nullptr;
+}

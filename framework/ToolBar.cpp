@@ -1,0 +1,103 @@
+#include "framework/ToolBar.h"
+
+#include <cwchar>
+
+#include "framework/WinApp.h"
+
+bool CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD barStyle, const RECT& borders,
+                        UINT id) {
+  barStyle_ = barStyle & 0xFFFF;
+  // Bar styles are ours; the window gets the window styles and the control's.
+  DWORD style = (barStyle & 0xFFFF0000UL & ~CBRS_GRIPPER) | WS_CHILD | ctrlStyle | CCS_NODIVIDER |
+                CCS_NOPARENTALIGN | CCS_NORESIZE;
+  if (barStyle & CBRS_TOOLTIPS) style |= TBSTYLE_TOOLTIPS;
+  if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEW, nullptr, style, CRect(0, 0, 0, 0),
+                      parent ? parent->m_hWnd : nullptr, id)) {
+    return false;
+  }
+  SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+  return true;
+}
+
+bool CToolBar::LoadToolBar(UINT id, HINSTANCE module) {
+  if (!m_hWnd) return false;
+  if (!module) module = AfxGetResourceHandle();
+  HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(RT_TOOLBAR_ID));
+  HGLOBAL mem = res ? ::LoadResource(module, res) : nullptr;
+  const WORD* data = mem ? static_cast<const WORD*>(::LockResource(mem)) : nullptr;
+  DWORD size = res ? ::SizeofResource(module, res) : 0;
+  if (!data || size < 8 || data[0] != 1) return false;
+  WORD cx = data[1];
+  WORD cy = data[2];
+  WORD count = data[3];
+  if (size < 8u + 2u * count) return false;
+
+  SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
+  SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(cx + 7, cy + 7));
+  // The 16-colour images of the same identifier, when the module has them.
+  if (bitmap_.LoadBitmap(id, module)) {
+    TBADDBITMAP add{nullptr, reinterpret_cast<UINT_PTR>(bitmap_.get())};
+    CSize s = bitmap_.GetSize();
+    SendMessage(TB_ADDBITMAP, cx ? s.cx / cx : 0, reinterpret_cast<LPARAM>(&add));
+  }
+  std::vector<TBBUTTON> buttons(count);
+  int image = 0;
+  for (WORD i = 0; i < count; ++i) {
+    TBBUTTON& b = buttons[i];
+    b.idCommand = data[4 + i];
+    if (b.idCommand == 0) {
+      b.fsStyle = BTNS_SEP;
+      b.iBitmap = 6;  // separator width
+    } else {
+      b.fsStyle = BTNS_BUTTON;
+      b.fsState = TBSTATE_ENABLED;
+      b.iBitmap = image++;
+    }
+  }
+  return SendMessage(TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons.data())) != 0;
+}
+
+UINT CToolBar::GetItemID(int index) const {
+  TBBUTTON b{};
+  if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b))) {
+    return 0;
+  }
+  return b.fsStyle & BTNS_SEP ? 0 : static_cast<UINT>(b.idCommand);
+}
+
+int CToolBar::CalcHeight() const {
+  int bottom = HIWORD(SendMessage(TB_GETBUTTONSIZE));
+  for (int i = 0, n = GetCount(); i < n; ++i) {
+    RECT r;
+    if (SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r))) {
+      bottom = bottom > r.bottom ? bottom : r.bottom;
+    }
+  }
+  return bottom + 4;
+}
+
+void CToolBar::UpdateButtons(CWnd& target) {
+  for (int i = 0, n = GetCount(); i < n; ++i) {
+    UINT id = GetItemID(i);
+    if (id == 0) continue;
+    bool enable = target.OnCmdMsg(id, false);
+    bool enabled = SendMessage(TB_ISBUTTONENABLED, id) != 0;
+    if (enable != enabled) SendMessage(TB_ENABLEBUTTON, id, MAKELPARAM(enable ? TRUE : FALSE, 0));
+  }
+}
+
+bool CToolBar::OnReflectNotify(NMHDR* hdr, LRESULT& result) {
+  if (hdr->code != TBN_GETINFOTIPW) return false;
+  auto* tip = reinterpret_cast<NMTBGETINFOTIPW*>(hdr);
+  CString full;
+  if (!full.LoadString(static_cast<UINT>(tip->iItem)) || !tip->pszText || tip->cchTextMax <= 0) {
+    return false;
+  }
+  // "prompt\ntip": the tip is what follows the line break.
+  int nl = full.Find(L'\n');
+  CString text = nl >= 0 ? full.Mid(nl + 1) : full;
+  std::wcsncpy(tip->pszText, text, static_cast<size_t>(tip->cchTextMax) - 1);
+  tip->pszText[tip->cchTextMax - 1] = L'\0';
+  result = 0;
+  return true;
+}

@@ -1,0 +1,39 @@
+// CToolBar: a toolbar control loaded from a toolbar resource (type 241:
+// version, image width and height, button count, then each button's
+// command, 0 for a separator) and the bitmap of the same identifier.
+// Tool tips are the text after the line break of the command's string.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "framework/AfxRes.h"
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+
+inline constexpr WORD RT_TOOLBAR_ID = 241;
+
+class CToolBar : public CWnd {
+ public:
+  // `barStyle` takes the window styles and the CBRS_ bar styles together.
+  bool CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT,
+                DWORD barStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
+                const RECT& borders = CRect(), UINT id = AFX_IDW_TOOLBAR);
+  bool LoadToolBar(UINT id, HINSTANCE module = nullptr);
+
+  int GetCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
+  UINT GetItemID(int index) const;
+  DWORD GetBarStyle() const { return barStyle_; }
+  // The height the frame gives the bar when it lays it out along the top.
+  int CalcHeight() const;
+  // Enables each button whose command `target` routes, disables the others.
+  void UpdateButtons(CWnd& target);
+
+  bool OnReflectNotify(NMHDR* hdr, LRESULT& result) override;
+
+ private:
+  DWORD barStyle_ = 0;
+  CBitmap bitmap_;  // the resource bitmap the control draws from
+};

@@ -1,0 +1,61 @@
+// Resource identifiers of Dravon.exe, shared by Dravon.rc and the code.
+#pragma once
+
+#include "framework/AfxRes.h"
+
+// Frame: title string, icon, menu, accelerators and toolbar share one id.
+#define IDR_MAINFRAME 128
+
+// Dialogs.
+#define IDD_ABOUTBOX 100
+#define IDD_BANNER 161
+
+// Bitmaps.
+#define IDB_TREE_IMAGES 131
+#define IDB_TOOLBAR_TRUECOLOR 132
+#define IDB_VIEW_PIE 133
+#define IDB_VIEW_TOP 134
+#define IDB_VIEW_BOTTOM 135
+#define IDB_VIEW_BUTTON_136 136
+#define IDB_BUTTON_PRESSED 137
+#define IDB_DRIVE_IMAGES 138
+#define IDB_BUTTON_EXIT 139
+#define IDB_BUTTON_HOME 140
+#define IDB_ABOUT 157
+#define IDB_BANNER 162
+
+// Window commands.
+#define ID_WINDOW_MAXIMIZE 32772
+#define ID_WINDOW_MINIMIZE 32773
+#define ID_WINDOW_HIDE 32774
+#define ID_WINDOW_TOPMOST 32786
+
+// Library commands.
+#define ID_FUNC_INFO 32776
+#define ID_FUNC_OPTIMIZE 32777
+#define ID_FUNC_USB 32778
+#define ID_FUNC_SCAN 32779
+
+// System commands.
+#define ID_SYSTEM_LOGOFF 32780
+#define ID_SYSTEM_RESTART 32781
+#define ID_SYSTEM_SHUTDOWN 32782
+
+// Skins and help.
+#define ID_SKIN_ONE 32787
+#define ID_SKIN_TWO 32788
+#define ID_HELP_HOMEPAGE 32790
+
+// Info box rows and count words of the disk overview.
+#define IDS_INFO_SIZE 61447
+#define IDS_INFO_USED 61448
+#define IDS_INFO_FILESIZE 61449
+#define IDS_INFO_FILES 61450
+#define IDS_INFO_FOLDERS 61451
+#define IDS_INFO_ALLOCATED 61452
+#define IDS_WORD_FILES 61454
+#define IDS_WORD_FOLDERS 61455
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,0 +1,109 @@
+// The shell's rules: skin text, drive captions, slot codes, tray greying.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ShellRules.h"
+
+using namespace shell;
+
+TEST(SkinText, ReadsLeadingDigitsLikeAtoi) {
+  EXPECT_EQ(SkinTextToInt("1"), 1);
+  EXPECT_EQ(SkinTextToInt("01"), 1);
+  EXPECT_EQ(SkinTextToInt("1abc"), 1);
+  EXPECT_EQ(SkinTextToInt("  \t1"), 1);
+  EXPECT_EQ(SkinTextToInt("+1"), 1);
+  // Only exactly 1 applies the skin.
+  EXPECT_EQ(SkinTextToInt("0"), 0);
+  EXPECT_EQ(SkinTextToInt("2"), 2);
+  EXPECT_EQ(SkinTextToInt("11"), 11);
+  EXPECT_EQ(SkinTextToInt(""), 0);
+  EXPECT_EQ(SkinTextToInt("abc1"), 0);
+  EXPECT_EQ(SkinTextToInt(" x"), 0);
+  EXPECT_EQ(SkinTextToInt("-1"), -1);
+}
+
+TEST(SkinText, HugeNumbersStayInRangeInsteadOfWrapping) {
+  EXPECT_EQ(SkinTextToInt("99999999999999999999"), 2147483647);
+  EXPECT_EQ(SkinTextToInt("-99999999999999999999"), -2147483647 - 1);
+  // 2^32 + 1 would wrap to 1 and wrongly apply the skin.
+  EXPECT_NE(SkinTextToInt("4294967297"), 1);
+}
+
+TEST(SkinFile, SitsInTheSkinFolderBesideTheProgram) {
+  EXPECT_EQ(SkinFilePath("C:\\Program Files\\Dravon\\Dravon.exe"),
+            "C:\\Program Files\\Dravon\\SKIN\\BluePinna.urf");
+  EXPECT_EQ(SkinFilePath("D:\\工具\\Dravon.exe"), "D:\\工具\\SKIN\\BluePinna.urf");
+  EXPECT_EQ(SkinFilePath("C:\\Dravon.exe"), "C:\\SKIN\\BluePinna.urf");
+}
+
+TEST(DriveCaption, LabelKeepsItsFirstCharacterAndLowersTheRest) {
+  EXPECT_EQ(LabelCase("WINDOWS"), "Windows");
+  EXPECT_EQ(LabelCase("data"), "data");
+  EXPECT_EQ(LabelCase("a"), "a");
+  EXPECT_EQ(LabelCase(""), "");
+  EXPECT_EQ(LabelCase("sYSTEM"), "system");
+  // Chinese and other non-ASCII characters are left as they are.
+  EXPECT_EQ(LabelCase("系统DISK"), "系统disk");
+  EXPECT_EQ(LabelCase("ÄPFEL"), "Äpfel");
+}
+
+TEST(DriveCaption, RootFollowsInParenthesesWithoutItsBackslash) {
+  EXPECT_EQ(DriveItemText(std::string("WINDOWS"), "C:\\"), "Windows (C:)");
+  // An unreadable label (an empty CD-ROM drive) leaves a leading blank.
+  EXPECT_EQ(DriveItemText(std::nullopt, "E:\\"), " (E:)");
+  EXPECT_EQ(DriveItemText(std::string(""), "D:\\"), " (D:)");
+  EXPECT_EQ(DriveItemText(std::string("BACKUP"), "Z:"), "Backup (Z:)");
+}
+
+TEST(Drives, ListedKindsAndRootsByLetter) {
+  EXPECT_EQ(DriveImageIndex(2), 0);  // removable
+  EXPECT_EQ(DriveImageIndex(3), 1);  // fixed
+  EXPECT_EQ(DriveImageIndex(5), 2);  // CD-ROM
+  EXPECT_EQ(DriveImageIndex(4), 3);  // remote
+  EXPECT_EQ(DriveImageIndex(6), 5);  // RAM disk
+  EXPECT_EQ(DriveImageIndex(0), -1);
+  EXPECT_EQ(DriveImageIndex(1), -1);
+  EXPECT_EQ(DriveImageIndex(7), -1);
+  EXPECT_EQ(DriveRootFromBit(0), "A:\\");
+  EXPECT_EQ(DriveRootFromBit(2), "C:\\");
+  EXPECT_EQ(DriveRootFromBit(25), "Z:\\");
+}
+
+TEST(BarSlots, ItemsMapToCodesAndCodesToSlots) {
+  const std::vector<int> codes = {1, 13, 14, 15, 16, 16, 16, 16, 16, 16, 16};
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(BarCodeForItem(i), codes[static_cast<size_t>(i)]) << i;
+  EXPECT_EQ(BarCodeForItem(11), 0);
+  EXPECT_EQ(BarCodeForItem(-1), 0);
+
+  EXPECT_EQ(SlotForBarCode(1), 1);
+  EXPECT_EQ(SlotForBarCode(13), 2);
+  EXPECT_EQ(SlotForBarCode(14), 3);
+  EXPECT_EQ(SlotForBarCode(15), 4);
+  EXPECT_EQ(SlotForBarCode(16), 5);
+  for (int other : {0, 2, 12, 17, -1}) EXPECT_EQ(SlotForBarCode(other), 0) << other;
+}
+
+TEST(BarSlots, DrivesFromCToHFillTheFiveSlotsInOrder) {
+  // C, D, E, F, G, H listed in that order: G and H share the last slot.
+  const std::vector<int> slots = {1, 2, 3, 4, 5, 5};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(SlotForBarCode(BarCodeForItem(i)), slots[static_cast<size_t>(i)]) << i;
+  }
+}
+
+TEST(BarSlots, PathsGetOneTrailingBackslash) {
+  EXPECT_EQ(WithTrailingBackslash("C:"), "C:\\");
+  EXPECT_EQ(WithTrailingBackslash("C:\\"), "C:\\");
+  EXPECT_EQ(WithTrailingBackslash(""), "\\");
+}
+
+TEST(TrayMenu, GreysTheCommandThatWouldChangeNothing) {
+  using V = std::vector<unsigned>;
+  EXPECT_EQ(TrayMenuGreyedCommands({false, true}), V{32772});         // shown normally
+  EXPECT_EQ(TrayMenuGreyedCommands({false, false}), V{32774});        // hidden
+  EXPECT_EQ(TrayMenuGreyedCommands({true, true}), V{32773});          // minimised
+  EXPECT_EQ(TrayMenuGreyedCommands({true, false}), (V{32773, 32774}));  // minimised, hidden
+}

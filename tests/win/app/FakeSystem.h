@@ -1,0 +1,44 @@
+// A SystemActions that records what the frame asks and answers as told.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/SystemActions.h"
+
+class FakeSystem : public SystemActions {
+ public:
+  std::vector<std::wstring> calls;
+  int answer = IDNO;
+  bool tokenOk = true;
+  bool privilegeOk = true;
+  bool exitOk = true;
+
+  int MessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type) override {
+    calls.push_back(L"box:" + std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(type));
+    return type == MB_YESNO ? answer : IDOK;
+  }
+  HANDLE OpenProcessToken() override {
+    calls.push_back(L"token");
+    return tokenOk ? reinterpret_cast<HANDLE>(0x1234) : nullptr;
+  }
+  bool EnableShutdownPrivilege(HANDLE token) override {
+    calls.push_back(token ? L"privilege" : L"privilege:none");
+    return privilegeOk && token;
+  }
+  void CloseToken(HANDLE token) override {
+    if (token) calls.push_back(L"close");
+  }
+  bool ExitSession(UINT flags) override {
+    calls.push_back(L"exit:" + std::to_wstring(flags));
+    return exitOk;
+  }
+  void OpenUrl(HWND, const wchar_t* url) override { calls.push_back(L"url:" + std::wstring(url)); }
+  void PlaySoundFile(const wchar_t* path) override { calls.push_back(L"sound:" + std::wstring(path)); }
+  bool NotifyIcon(DWORD message, NOTIFYICONDATAW& data) override {
+    calls.push_back(message == NIM_ADD ? L"tray:add" : message == NIM_DELETE ? L"tray:delete" : L"tray:other");
+    if (message == NIM_ADD) added = data;
+    return true;
+  }
+  NOTIFYICONDATAW added{};
+};

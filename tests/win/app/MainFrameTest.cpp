@@ -1,0 +1,283 @@
+// The main frame's behaviour: window commands, tray icon, drive items and
+// slots, library and system commands.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeSystem.h"
+#include "TestPump.h"
+#include "app/Kestrin.h"
+#include "app/Messages.h"
+#include "res/app/resource.h"
+
+namespace {
+
+std::vector<std::wstring>* g_log = nullptr;
+int Parvane() { g_log->push_back(L"parvane"); return 0; }
+int Tunara() { g_log->push_back(L"tunara"); return 0; }
+int Usb() { g_log->push_back(L"usb"); return 0; }
+int Scavra() { g_log->push_back(L"scavra"); return 0; }
+
+// One application and frame for the whole suite: destroying a shown
+// top-level window costs seconds under Wine without a window manager. Each
+// test starts from the frame shown normally with an empty record.
+class Frame : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CMainFrame::s_bannerMs = 0;
+    system = new FakeSystem;
+    g_log = &system->calls;
+    app = new CKestrinApp(std::make_unique<CSkinLoader>(L"NoSuchSkinEngine.dll"),
+                          shell::SettingsPlace{HKEY_CURRENT_USER, "Software\\Dravon Tests\\"}, *system);
+    LibraryEntries entries;
+    entries.parvane = Parvane;
+    entries.tunara = Tunara;
+    entries.usb = Usb;
+    entries.scavra = Scavra;
+    app->SetLibraryEntries(entries);
+    initialised = app->InitInstance();
+  }
+  static void TearDownTestSuite() {
+    delete app;
+    app = nullptr;
+    flush_events();
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dravon Tests");
+    g_log = nullptr;
+    delete system;
+    system = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(initialised);
+    frame = app->MainFrame();
+    frame->ShowWindow(SW_SHOWNORMAL);
+    flush_events();
+    system->calls.clear();
+    *system = FakeSystem();
+  }
+  void Command(UINT id) { frame->SendMessage(WM_COMMAND, id); }
+  void Tray(UINT mouse) { frame->SendMessage(WM_TRAYICON, 0, mouse); }
+
+  static FakeSystem* system;
+  static CKestrinApp* app;
+  static bool initialised;
+  CMainFrame* frame = nullptr;
+};
+FakeSystem* Frame::system = nullptr;
+CKestrinApp* Frame::app = nullptr;
+bool Frame::initialised = false;
+
+}  // namespace
+
+TEST_F(Frame, StaysSevenHundredByFiveHundred) {
+  MINMAXINFO info{};
+  frame->SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 700);
+  EXPECT_EQ(info.ptMinTrackSize.y, 500);
+  EXPECT_EQ(info.ptMaxTrackSize.x, 700);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 500);
+  frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(frame->GetWindowRect().Width(), 700);
+  // The system menu's maximise does nothing.
+  frame->SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+  EXPECT_FALSE(IsZoomed(frame->m_hWnd));
+  EXPECT_EQ(frame->GetWindowRect().Height(), 500);
+}
+
+TEST_F(Frame, WindowCommandsMoveBetweenShownHiddenAndMinimised) {
+  Command(ID_WINDOW_MAXIMIZE);  // shown already: nothing changes
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_EQ(frame->GetWindowRect().Width(), 700);
+
+  Command(ID_WINDOW_MINIMIZE);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  EXPECT_TRUE(frame->IsIconic());
+  Command(ID_WINDOW_MAXIMIZE);
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_FALSE(frame->IsIconic());
+
+  Command(ID_WINDOW_HIDE);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  Command(ID_WINDOW_MAXIMIZE);
+  EXPECT_TRUE(frame->IsWindowVisible());
+
+  Command(ID_WINDOW_TOPMOST);
+  EXPECT_TRUE(frame->GetExStyle() & WS_EX_TOPMOST);
+}
+
+TEST_F(Frame, TrayClicksHideAndDoubleClickShows) {
+  Tray(WM_LBUTTONDOWN);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  // A double click starts with a button-down, then shows normally.
+  Tray(WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_FALSE(frame->IsIconic());
+  Tray(WM_MOUSEMOVE);
+  EXPECT_TRUE(frame->IsWindowVisible());
+}
+
+TEST_F(Frame, TitleBarMinimiseHidesTheFrame) {
+  frame->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+  flush_events();
+  EXPECT_TRUE(frame->IsIconic());
+  EXPECT_FALSE(frame->IsWindowVisible());
+}
+
+TEST_F(Frame, DriveItemsCarryTheirCaptionAndImage) {
+  CStandInDriveBar& bar = frame->ShortcutBar();
+  int before = bar.GetItemCount();
+  ASSERT_EQ(static_cast<size_t>(before), frame->DriveList().size());
+  frame->AddDriveItem(L"Q:\\", 2);  // no such drive: its label cannot be read
+  ASSERT_EQ(bar.GetItemCount(), before + 1);
+  EXPECT_EQ(bar.GetItemText(before), L" (Q:)");
+  EXPECT_EQ(bar.GetItemImage(before), 2);
+  EXPECT_EQ(frame->DriveList().back(), L"Q:\\");
+  // Wine's C: is a fixed drive and comes first.
+  ASSERT_GE(before, 1);
+  EXPECT_EQ(frame->DriveList().front(), L"C:\\");
+  EXPECT_EQ(bar.GetItemImage(0), 1);
+  EXPECT_EQ(bar.GetSelectedItem(), -1);
+}
+
+TEST_F(Frame, BarClicksOpenTheDriveInItsSlot) {
+  // Replace the listed drives with C to H, in that order.
+  std::vector<CString> roots = {L"C:\\", L"D:", L"E:\\", L"F:\\", L"G:\\", L"H:\\"};
+  size_t first = frame->DriveList().size();
+  for (const CString& r : roots) frame->AddDriveItem(r, 1);
+  CStandInView* view = frame->GetView();
+  const int codes[] = {1, 13, 14, 15, 16, 16};
+  const int slots[] = {1, 2, 3, 4, 5, 5};
+  for (size_t i = 0; i < roots.size(); ++i) {
+    frame->SendMessage(WM_BARCLICK, static_cast<WPARAM>(codes[i]), static_cast<LPARAM>(first + i));
+    EXPECT_EQ(view->LastSlot(), slots[i]) << i;
+  }
+  EXPECT_EQ(view->SlotPath(1), L"C:\\");
+  EXPECT_EQ(view->SlotPath(2), L"D:\\");  // the backslash is added
+  EXPECT_EQ(view->SlotPath(5), L"H:\\");
+
+  int opened = view->OpenCount();
+  frame->SendMessage(WM_BARCLICK, 1, 1000);  // no such item
+  frame->SendMessage(WM_BARCLICK, 1, -1);
+  frame->SendMessage(WM_BARCLICK, 2, static_cast<LPARAM>(first));  // no such code
+  EXPECT_EQ(view->OpenCount(), opened);
+  // The other messages routed to the same handler.
+  frame->SendMessage(0x486, 14, static_cast<LPARAM>(first + 3));
+  EXPECT_EQ(view->LastSlot(), 3);
+  EXPECT_EQ(view->SlotPath(3), L"F:\\");
+}
+
+TEST_F(Frame, ClickingADriveItemReachesTheFrame) {
+  CStandInDriveBar& bar = frame->ShortcutBar();
+  ASSERT_GE(bar.GetItemCount(), 1);
+  CRect item = bar.ItemRect(0);
+  bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
+                  MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+  EXPECT_EQ(frame->GetView()->LastSlot(), 1);
+  EXPECT_EQ(frame->GetView()->SlotPath(1), frame->DriveList()[0]);
+  EXPECT_EQ(bar.GetSelectedItem(), 0);
+}
+
+TEST_F(Frame, LibraryCommandsCallTheirEntryThenPlayTheChime) {
+  Command(ID_FUNC_INFO);
+  Command(ID_FUNC_OPTIMIZE);
+  Command(ID_FUNC_USB);
+  Command(ID_FUNC_SCAN);
+  std::vector<std::wstring> expected = {L"parvane", L"sound:WAV\\start.wav", L"tunara",
+                                        L"sound:WAV\\start.wav", L"usb", L"sound:WAV\\start.wav",
+                                        L"scavra", L"sound:WAV\\start.wav"};
+  EXPECT_EQ(system->calls, expected);
+}
+
+TEST_F(Frame, AcceleratorsReachTheLibraryCommands) {
+  BYTE state[256]{};
+  GetKeyboardState(state);
+  state[VK_CONTROL] = 0x80;
+  SetKeyboardState(state);
+  MSG key{frame->m_hWnd, WM_KEYDOWN, 'S', 0, 0, {0, 0}};
+  EXPECT_TRUE(app->PreTranslateMessage(key));
+  state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+  flush_events();
+  ASSERT_FALSE(system->calls.empty());
+  EXPECT_EQ(system->calls.front(), L"tunara");
+}
+
+TEST_F(Frame, AnsweringNoDoesNothingElse) {
+  system->answer = IDNO;
+  Command(ID_SYSTEM_SHUTDOWN);
+  EXPECT_EQ(system->calls,
+            std::vector<std::wstring>{L"box:               是否关机？|工具|" + std::to_wstring(MB_YESNO)});
+}
+
+TEST_F(Frame, SystemCommandsUseTheirQuestionAndExitFlag) {
+  system->answer = IDYES;
+  Command(ID_SYSTEM_LOGOFF);
+  Command(ID_SYSTEM_RESTART);
+  Command(ID_SYSTEM_SHUTDOWN);
+  const std::wstring yesNo = L"|工具|" + std::to_wstring(MB_YESNO);
+  std::vector<std::wstring> expected = {
+      L"box:               是否注销？" + yesNo, L"token", L"privilege", L"close", L"exit:0",
+      L"box:               是否重启？" + yesNo, L"token", L"privilege", L"close", L"exit:2",
+      L"box:               是否关机？" + yesNo, L"token", L"privilege", L"close", L"exit:1"};
+  EXPECT_EQ(system->calls, expected);
+}
+
+TEST_F(Frame, EveryFailingStepIsReportedAndTheSequenceGoesOn) {
+  system->answer = IDYES;
+  system->tokenOk = false;
+  system->exitOk = false;
+  Command(ID_SYSTEM_RESTART);
+  const std::wstring ok = L"|Sorvane Pro|" + std::to_wstring(MB_OK);
+  std::vector<std::wstring> expected = {L"box:               是否重启？|工具|" + std::to_wstring(MB_YESNO),
+                                        L"token",
+                                        L"box:OpenProcessToken Error." + ok,
+                                        L"privilege:none",
+                                        L"box:AdjustTokenPrivileges Error." + ok,
+                                        L"exit:2",
+                                        L"box:ExitWindowsEx Error." + ok};
+  EXPECT_EQ(system->calls, expected);
+}
+
+TEST_F(Frame, HomePageOpensTheOneAddress) {
+  Command(ID_HELP_HOMEPAGE);
+  EXPECT_EQ(system->calls, std::vector<std::wstring>{L"url:https://dravon.example/"});
+}
+
+TEST_F(Frame, ToolbarHoldsTheFunctionButtonsWithTrueColourImages) {
+  CTrueColorToolBar& bar = frame->ToolBar();
+  ASSERT_EQ(bar.GetCount(), 11);
+  const UINT ids[] = {ID_FUNC_INFO, ID_FUNC_OPTIMIZE, ID_FUNC_USB, 0, ID_FUNC_SCAN, ID_EDIT_COPY,
+                      ID_EDIT_PASTE, 0, ID_FILE_PRINT, 0, ID_APP_ABOUT};
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(bar.GetItemID(i), ids[i]) << i;
+  EXPECT_EQ(GetDlgCtrlID(bar.m_hWnd), AFX_IDW_TOOLBAR);
+  // 265 pixels of 48-pixel images: five whole ones, the rest dropped.
+  for (int which = 0; which < 3; ++which) {
+    HIMAGELIST list = bar.ImageList(which);
+    ASSERT_NE(list, nullptr) << which;
+    EXPECT_EQ(ImageList_GetImageCount(list), 5);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list, &cx, &cy);
+    EXPECT_EQ(cx, 48);
+    EXPECT_EQ(cy, 30);
+  }
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST)), bar.ImageList(0));
+  // Copy and paste have no handler and are disabled; the function buttons work.
+  frame->SendMessage(WM_IDLEUPDATECMDUI);
+  EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_FUNC_INFO));
+  EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_APP_ABOUT));
+  EXPECT_FALSE(bar.SendMessage(TB_ISBUTTONENABLED, ID_EDIT_COPY));
+  EXPECT_FALSE(bar.SendMessage(TB_ISBUTTONENABLED, ID_EDIT_PASTE));
+}
+
+TEST_F(Frame, PanesSitBelowTheToolbarWithTheBarOneHundredWide) {
+  CRect bar = frame->ShortcutBar().GetWindowRect();
+  CRect view = frame->GetView()->GetWindowRect();
+  CRect tools = frame->ToolBar().GetWindowRect();
+  EXPECT_EQ(bar.Width(), 100);
+  EXPECT_GE(bar.top, tools.bottom);
+  EXPECT_GT(view.left, bar.right);
+  EXPECT_EQ(view.top, bar.top);
+}

@@ -1,0 +1,8 @@
+#pragma once
+#define IDR_TEST_FRAME 300
+#define IDD_TEST_DIALOG 301
+#define IDC_TEST_TEXT 1001
+#define ID_TEST_ONE 40001
+#define ID_TEST_TWO 40002
+#define ID_TEST_UNHANDLED 40003
+#define RT_TOOLBAR_RES 241
