@@ -21,3 +21,11 @@
 #define IDB_DISK_CACHE       29039
 #define IDB_NTFS_PAGE        29040
 #define IDB_CDROM_PAGE       29041
+
+// Page templates. Their controls carry the page's own numbers, written
+// literally in Tunara.rc: the same number means different controls on
+// different pages.
+#define IDD_DISK_PAGE        29001
+#define IDD_MEMORY_PAGE      29002
+#define IDD_CDROM_PAGE       29003
+#define IDD_NTFS_PAGE        29011

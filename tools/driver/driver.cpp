@@ -7,12 +7,16 @@
 //   driver wait-window TITLE MS        exit 0 once a visible window TITLE exists
 //   driver wait-window-gone TITLE MS   exit 0 once no window TITLE exists
 //   driver window-info TITLE           rect, client size, styles, class, menu
-//   driver children TITLE              child windows: id, class, rect, text
+//                                      (another process's menu is read with
+//                                      driverhook.dll, beside driver.exe)
+//   driver children TITLE              child windows: id, class, rect in the
+//                                      parent's client area, text
 //   driver list-windows                every top-level window
 //   driver post-command TITLE ID       post WM_COMMAND ID
 //   driver send-command TITLE ID [MS]  send WM_COMMAND ID, waiting at most MS
 //   driver close TITLE                 post WM_CLOSE
-//   driver click X Y                   left click at screen point X, Y
+//   driver click X Y [TITLE]           left click at screen point X, Y, as
+//                                      button messages (into window TITLE)
 //   driver reg-query ROOT KEY VALUE    type and raw bytes (hex), as the ANSI
 //                                      functions read them
 //   driver reg-key-exists ROOT KEY     exit 0 when the key exists
@@ -24,8 +28,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwctype>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,41 +48,17 @@ std::string Utf8(const std::wstring& w) {
   return s;
 }
 
-std::wstring FromUtf8(const std::string& s, DWORD flags = 0) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, flags, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-// An argument as the user typed it. When the shell's locale made Wine pass
-// UTF-8 bytes one character per byte, they are decoded again; then \uXXXX
-// escapes are expanded.
-std::wstring Argument(const std::wstring& raw) {
-  std::wstring text = raw;
-  bool bytes = true, high = false;
-  for (wchar_t c : raw) {
-    if (c > 0xFF) bytes = false;
-    if (c >= 0x80) high = true;
-  }
-  if (bytes && high) {
-    std::string b(raw.begin(), raw.end());
-    std::wstring decoded = FromUtf8(b, MB_ERR_INVALID_CHARS);
-    if (!decoded.empty()) text = decoded;
-  }
+// An argument with its \uXXXX escapes expanded. Wine converts the command
+// line from the Unix locale: in a UTF-8 locale Chinese text arrives intact,
+// in the C locale it is lost, and only the escaped form gets through.
+std::wstring Argument(const std::wstring& text) {
   std::wstring out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\\' && i + 5 < text.size() && text[i + 1] == L'u') {
-      wchar_t* end = nullptr;
-      const std::wstring hex = text.substr(i + 2, 4);
-      const unsigned long code = std::wcstoul(hex.c_str(), &end, 16);
-      if (end == hex.c_str() + 4) {
-        out += static_cast<wchar_t>(code);
-        i += 5;
-        continue;
-      }
+    if (text[i] == L'\\' && i + 5 < text.size() && text[i + 1] == L'u' &&
+        std::all_of(text.begin() + i + 2, text.begin() + i + 6, [](wchar_t c) { return iswxdigit(c) != 0; })) {
+      out += static_cast<wchar_t>(std::wcstoul(text.substr(i + 2, 4).c_str(), nullptr, 16));
+      i += 5;
+      continue;
     }
     out += text[i];
   }
@@ -211,6 +194,57 @@ void PrintMenu(HMENU menu, int depth) {
   }
 }
 
+// Another process's menu, read by driverhook.dll inside that process (see
+// there). Empty when the hook cannot be placed or does not answer.
+std::wstring g_remoteMenu;
+bool g_remoteMenuArrived = false;
+
+LRESULT CALLBACK AnswerProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data->dwData == 0x4D454E55 && data->cbData >= sizeof(wchar_t)) {
+      g_remoteMenu.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t) - 1);
+      g_remoteMenuArrived = true;
+    }
+    return TRUE;
+  }
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+std::optional<std::wstring> RemoteMenu(HWND w) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring hookPath(path);
+  hookPath.resize(hookPath.find_last_of(L'\\') + 1);
+  hookPath += L"driverhook.dll";
+  HMODULE hookDll = LoadLibraryW(hookPath.c_str());
+  if (!hookDll) return std::nullopt;
+  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hookDll, "DriverGetMsgProc")));
+  const DWORD thread = GetWindowThreadProcessId(w, nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = AnswerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"DravonDriverAnswer";
+  RegisterClassW(&wc);
+  HWND answer = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  HHOOK hook = proc && answer ? SetWindowsHookExW(WH_GETMESSAGE, proc, hookDll, thread) : nullptr;
+  std::optional<std::wstring> menu;
+  if (hook) {
+    PostMessageW(w, RegisterWindowMessageW(L"DravonDriverMenuRequest"), reinterpret_cast<WPARAM>(answer), 0);
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (!g_remoteMenuArrived && GetTickCount64() < end) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    }
+    UnhookWindowsHookEx(hook);
+    if (g_remoteMenuArrived) menu = g_remoteMenu;
+  }
+  if (answer) DestroyWindow(answer);
+  FreeLibrary(hookDll);
+  return menu;
+}
+
 int WindowInfo(HWND w) {
   RECT r{}, c{};
   GetWindowRect(w, &r);
@@ -219,12 +253,25 @@ int WindowInfo(HWND w) {
   Print("class \"" + Utf8(ClassName(w)) + "\"\n");
   Print(Format("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom));
   Print(Format("size %ld %ld\n", r.right - r.left, r.bottom - r.top));
+  POINT origin{0, 0};
+  ClientToScreen(w, &origin);
   Print(Format("client %ld %ld\n", c.right, c.bottom));
+  Print(Format("client-origin %ld %ld\n", origin.x, origin.y));
   Print(Format("style 0x%08lX\n", static_cast<unsigned long>(GetWindowLongW(w, GWL_STYLE))));
   Print(Format("exstyle 0x%08lX\n", static_cast<unsigned long>(GetWindowLongW(w, GWL_EXSTYLE))));
   Print(Format("visible %d\n", Visible(w) ? 1 : 0));
   Print(Format("topmost %d\n", (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0));
-  if (HMENU menu = GetMenu(w)) PrintMenu(menu, 0);
+  HMENU menu = GetMenu(w);
+  if (menu && GetMenuItemCount(menu) >= 0) {
+    PrintMenu(menu, 0);
+  } else if (menu) {
+    const auto text = RemoteMenu(w);
+    if (!text) {
+      Error("cannot read the menu of another process");
+      return 1;
+    }
+    Print(Utf8(*text));
+  }
   return 0;
 }
 
@@ -241,13 +288,38 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM top) {
   return TRUE;
 }
 
-int Click(int x, int y) {
-  if (!SetCursorPos(x, y)) return 1;
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
+// A left click at screen point x, y, sent as button messages to the deepest
+// visible child under the point of the target window (by default the
+// uppermost visible top-level window there): input sent from here does not
+// reach another Wine desktop. Where no window is, it is real input.
+int Click(int x, int y, HWND target) {
+  for (HWND w : TopLevelWindows()) {
+    if (target) break;
+    RECT r{};
+    if (Visible(w) && GetWindowRect(w, &r) && PtInRect(&r, POINT{x, y}) && !WindowText(w).empty()) target = w;
+  }
+  if (!target) {
+    if (!SetCursorPos(x, y)) return 1;
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
+  }
+  HWND hit = target;
+  for (;;) {
+    POINT p{x, y};
+    ScreenToClient(hit, &p);
+    HWND child = ChildWindowFromPointEx(hit, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == hit) break;
+    hit = child;
+  }
+  POINT p{x, y};
+  ScreenToClient(hit, &p);
+  const LPARAM at = MAKELPARAM(p.x, p.y);
+  const bool ok = PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+                  PostMessageW(hit, WM_LBUTTONUP, 0, at);
+  return ok ? 0 : 1;
 }
 
 bool ParseRoot(const std::wstring& name, HKEY* root) {
@@ -320,7 +392,11 @@ int Run(const std::vector<std::wstring>& a) {
     }
     return 0;
   }
-  if (cmd == L"click" && n == 2) return Click(number(a[1]), number(a[2]));
+  if (cmd == L"click" && (n == 2 || n == 3)) {
+    HWND target = n == 3 ? RequireWindow(a[3]) : nullptr;
+    if (n == 3 && !target) return 1;
+    return Click(number(a[1]), number(a[2]), target);
+  }
   if ((cmd == L"window-info" || cmd == L"children" || cmd == L"close") && n == 1) {
     HWND w = RequireWindow(a[1]);
     if (!w) return 1;
