@@ -132,16 +132,11 @@ class StartUp : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(StartUp, NamesTheApplicationAndItsProfile) {
+TEST_F(StartUp, NamesTheProfileShowsTheFixedFrameAndMakesTheLibraryKeys) {
   MakeApp();
   EXPECT_EQ(app->m_appName, L"Sorvane Pro");
   ASSERT_TRUE(app->InitInstance());
   EXPECT_EQ(app->GetRegistryKey(), L"Brantle Software");
-}
-
-TEST_F(StartUp, ShowsTheFixedFrameAndMakesTheLibraryKeys) {
-  MakeApp();
-  ASSERT_TRUE(app->InitInstance());
   CMainFrame* frame = app->MainFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(app->m_pMainWnd, frame);
