@@ -310,6 +310,20 @@ TEST_F(Frame, ToolbarHoldsTheFunctionButtonsWithTrueColourImages) {
     EXPECT_EQ(cy, 30);
   }
   EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST)), bar.ImageList(0));
+  // The bitmap's first stored pixel (bottom left) is magenta: it and every
+  // magenta pixel draw as transparent, leaving the white below.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, 48, 30);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  RECT all{0, 0, 48, 30};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ImageList_Draw(bar.ImageList(0), 0, dc, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(GetPixel(dc, 0, 29), RGB(255, 255, 255));
+  SelectObject(dc, old);
+  DeleteObject(canvas);
+  DeleteDC(dc);
   // Copy and paste have no handler and are disabled; the function buttons work.
   frame->SendMessage(WM_IDLEUPDATECMDUI);
   EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_FUNC_INFO));
