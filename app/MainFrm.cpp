@@ -109,6 +109,12 @@ void CMainFrame::RemoveTrayIcon() {
   trayAdded_ = false;
 }
 
+void CMainFrame::PostNcDestroy() {
+  // A creation that failed ends here without WM_DESTROY: the icon goes too.
+  RemoveTrayIcon();
+  CFrameWnd::PostNcDestroy();
+}
+
 void CMainFrame::AddDriveItems() {
   DWORD mask = ::GetLogicalDrives();
   for (int i = 0; i < 26; ++i) {

@@ -46,6 +46,7 @@ class CMainFrame : public CFrameWnd {
   int OnCreate(CREATESTRUCTW& cs) override;
   void OnGetMinMaxInfo(MINMAXINFO& info) override;
   LRESULT OnSysCommand(WPARAM cmd, LPARAM lParam) override;
+  void PostNcDestroy() override;
 
  private:
   void ShowBanner();

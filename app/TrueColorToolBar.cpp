@@ -50,8 +50,6 @@ bool CTrueColorToolBar::SetImages(UINT message, UINT bitmapId, int buttonWidth, 
   CImageList made;
   if (!made.Create(buttonWidth, bm.bmHeight, ILC_COLOR24 | ILC_MASK, count, 0)) return false;
   if (made.Add(bitmap, mask) < 0) return false;
-  // Only whole images: an image list keeps the partial one too, so trim it.
-  while (made.GetImageCount() > count) ImageList_Remove(made.GetSafeHandle(), made.GetImageCount() - 1);
   SendMessage(message, 0, reinterpret_cast<LPARAM>(made.GetSafeHandle()));
   list.DeleteImageList();
   list.Attach(made.Detach());

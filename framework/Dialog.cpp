@@ -20,6 +20,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
   // From here on every message goes through the object first.
   if (!self || !self->SubclassWindow(wnd)) return TRUE;
   try {
+    // A modal dialog starts centred over its owner; OnInitDialog may move it.
+    if (self->modal_ && !(self->GetStyle() & WS_CHILD)) self->CenterWindow();
     return self->OnInitDialog() ? TRUE : FALSE;
   } catch (const std::exception&) {
     afx::Trace(L"Exception in OnInitDialog of dialog %u\n", self->templateId_);

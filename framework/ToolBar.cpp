@@ -4,9 +4,13 @@
 
 #include "framework/WinApp.h"
 
+namespace {
+constexpr int kGripperWidth = 8;
+}  // namespace
+
 bool CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD barStyle, const RECT& borders,
                         UINT id) {
-  barStyle_ = barStyle & 0xFFFF;
+  barStyle_ = barStyle & (0xFFFF | CBRS_GRIPPER);
   // Bar styles are ours; the window gets the window styles and the control's.
   DWORD style = (barStyle & 0xFFFF0000UL & ~CBRS_GRIPPER) | WS_CHILD | ctrlStyle | CCS_NODIVIDER |
                 CCS_NOPARENTALIGN | CCS_NORESIZE;
@@ -16,6 +20,8 @@ bool CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD barStyle, const REC
     return false;
   }
   SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+  // Room at the left for the gripper the bar draws itself.
+  if (barStyle & CBRS_GRIPPER) SendMessage(TB_SETINDENT, kGripperWidth);
   return true;
 }
 
@@ -100,4 +106,20 @@ bool CToolBar::OnReflectNotify(NMHDR* hdr, LRESULT& result) {
   tip->pszText[tip->cchTextMax - 1] = L'\0';
   result = 0;
   return true;
+}
+
+void CToolBar::DrawGripper() {
+  // Two raised vertical bars, as docked bars show where they can be taken.
+  CClientDC dc(m_hWnd);
+  CRect client = GetClientRect();
+  for (int i = 0; i < 2; ++i) {
+    RECT bar{2 + i * 3, client.top + 3, 5 + i * 3, client.bottom - 3};
+    ::DrawEdge(dc, &bar, BDR_RAISEDINNER, BF_RECT);
+  }
+}
+
+LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT r = CWnd::WindowProc(msg, wParam, lParam);
+  if (msg == WM_PAINT && (barStyle_ & CBRS_GRIPPER)) DrawGripper();
+  return r;
 }

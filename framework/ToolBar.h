@@ -32,8 +32,11 @@ class CToolBar : public CWnd {
   void UpdateButtons(CWnd& target);
 
   bool OnReflectNotify(NMHDR* hdr, LRESULT& result) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void DrawGripper();
+
   DWORD barStyle_ = 0;
   CBitmap bitmap_;  // the resource bitmap the control draws from
 };

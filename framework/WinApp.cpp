@@ -6,14 +6,20 @@
 
 #include "framework/Wnd.h"
 
+// The module this copy of the framework is linked into: the program, or a
+// library that shows its own windows and dialogs from its own resources.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace {
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
 CWinApp* g_app = nullptr;
 HINSTANCE g_resources = nullptr;
 }  // namespace
 
 CWinApp::CWinApp(const wchar_t* appName) {
   g_app = this;
-  m_hInstance = ::GetModuleHandleW(nullptr);
+  m_hInstance = ThisModule();
   if (appName) {
     m_appName = appName;
   } else {
@@ -34,7 +40,7 @@ CWinApp::~CWinApp() {
 CWinApp* AfxGetApp() { return g_app; }
 
 HINSTANCE AfxGetInstanceHandle() {
-  return g_app ? g_app->m_hInstance : ::GetModuleHandleW(nullptr);
+  return g_app ? g_app->m_hInstance : ThisModule();
 }
 
 HINSTANCE AfxGetResourceHandle() { return g_resources ? g_resources : AfxGetInstanceHandle(); }

@@ -49,6 +49,8 @@ class CWinApp {
 };
 
 CWinApp* AfxGetApp();
+// The application's module; in a library with no application object, the
+// library's own module (its window classes and resources live there).
 HINSTANCE AfxGetInstanceHandle();
 // Where resources are looked up by default (the program's own module).
 HINSTANCE AfxGetResourceHandle();

@@ -168,7 +168,43 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
 }
 
+namespace {
+
+// The child a reflectable message is about, or null.
+HWND ReflectTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND:
+      return reinterpret_cast<HWND>(lParam);  // null for menus and accelerators
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      return dis->CtlType == ODT_MENU ? nullptr : dis->hwndItem;
+    }
+    case WM_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      return mis->CtlType == ODT_MENU ? nullptr : ::GetDlgItem(parent, static_cast<int>(mis->CtlID));
+    }
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<HWND>(lParam);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (HWND child = ReflectTarget(m_hWnd, msg, wParam, lParam)) {
+    CWnd* target = FromHandlePermanent(child);
+    LRESULT result = 0;
+    if (target && target != this && target->OnChildNotify(msg, wParam, lParam, result)) {
+      return result;
+    }
+  }
   switch (msg) {
     case WM_COMMAND:
       if (OnCmdMsg(LOWORD(wParam), true)) return 0;

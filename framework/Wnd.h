@@ -91,6 +91,13 @@ class CWnd {
   virtual bool OnCmdMsg(UINT id, bool execute) { return false; }
   // A WM_NOTIFY sent by this window to its parent, reflected back to it.
   virtual bool OnReflectNotify(NMHDR* hdr, LRESULT& result) { return false; }
+  // WM_DRAWITEM, WM_MEASUREITEM, WM_CTLCOLOR* and control notifications
+  // (WM_COMMAND with a control handle) that the parent received for this
+  // window, reflected back to it so a control owns its drawing and
+  // notifications. Return true when handled, with `result` for the parent.
+  virtual bool OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return false;
+  }
   // A WM_NOTIFY from a window that is not one of ours (or did not take it).
   virtual bool OnNotify(NMHDR* hdr, LRESULT& result) { return false; }
   // Messages queued for this window's thread before dispatch (accelerators).

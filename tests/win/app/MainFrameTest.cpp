@@ -119,6 +119,52 @@ TEST_F(Frame, TrayClicksHideAndDoubleClickShows) {
   EXPECT_TRUE(frame->IsWindowVisible());
 }
 
+namespace {
+
+// Records the state of the tray menu's window items when it opens, then
+// closes it (the menu runs a modal loop of its own).
+HHOOK g_hook = nullptr;
+std::vector<UINT> g_greyed;
+bool g_sawMenu = false;
+
+HMENU g_popup = nullptr;
+
+LRESULT CALLBACK WatchMenu(int code, WPARAM wp, LPARAM lp) {
+  auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
+  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP) g_popup = reinterpret_cast<HMENU>(m->wParam);
+  // Read once the menu is up, after every handler had its say.
+  if (code == HC_ACTION && m->message == WM_ENTERIDLE && g_popup && !g_sawMenu) {
+    g_sawMenu = true;
+    for (UINT id : {32786u, 32772u, 32773u, 32774u, 57665u}) {
+      if (GetMenuState(g_popup, id, MF_BYCOMMAND) & MF_GRAYED) g_greyed.push_back(id);
+    }
+    EndMenu();
+  }
+  return CallNextHookEx(g_hook, code, wp, lp);
+}
+
+std::vector<UINT> GreyedInTrayMenu(CMainFrame* frame) {
+  g_greyed.clear();
+  g_sawMenu = false;
+  g_popup = nullptr;
+  g_hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMenu, nullptr, GetCurrentThreadId());
+  frame->SendMessage(WM_TRAYICON, 0, WM_RBUTTONDOWN);
+  UnhookWindowsHookEx(g_hook);
+  flush_events();
+  EXPECT_TRUE(g_sawMenu);
+  return g_greyed;
+}
+
+}  // namespace
+
+TEST_F(Frame, TrayMenuGreysTheCommandThatWouldChangeNothing) {
+  EXPECT_EQ(GreyedInTrayMenu(frame), std::vector<UINT>{32772});
+  Command(ID_WINDOW_HIDE);
+  EXPECT_EQ(GreyedInTrayMenu(frame), std::vector<UINT>{32774});
+  Command(ID_WINDOW_MINIMIZE);
+  EXPECT_EQ(GreyedInTrayMenu(frame), (std::vector<UINT>{32773, 32774}));
+}
+
 TEST_F(Frame, TitleBarMinimiseHidesTheFrame) {
   frame->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
   flush_events();
@@ -264,6 +310,20 @@ TEST_F(Frame, ToolbarHoldsTheFunctionButtonsWithTrueColourImages) {
     EXPECT_EQ(cy, 30);
   }
   EXPECT_EQ(reinterpret_cast<HIMAGELIST>(bar.SendMessage(TB_GETIMAGELIST)), bar.ImageList(0));
+  // The bitmap's first stored pixel (bottom left) is magenta: it and every
+  // magenta pixel draw as transparent, leaving the white below.
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP canvas = CreateCompatibleBitmap(screen, 48, 30);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  RECT all{0, 0, 48, 30};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  ImageList_Draw(bar.ImageList(0), 0, dc, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(GetPixel(dc, 0, 29), RGB(255, 255, 255));
+  SelectObject(dc, old);
+  DeleteObject(canvas);
+  DeleteDC(dc);
   // Copy and paste have no handler and are disabled; the function buttons work.
   frame->SendMessage(WM_IDLEUPDATECMDUI);
   EXPECT_TRUE(bar.SendMessage(TB_ISBUTTONENABLED, ID_FUNC_INFO));

@@ -113,6 +113,38 @@ TEST(Strings, TitlePromptsAndFrameworkTexts) {
   EXPECT_EQ(s, L"就绪");
 }
 
+TEST(Strings, VersionRecordNamesTheProgramInChinese) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  DWORD size = GetFileVersionInfoSizeW(self, nullptr);
+  ASSERT_GT(size, 0u);
+  std::vector<BYTE> block(size);
+  ASSERT_TRUE(GetFileVersionInfoW(self, 0, size, block.data()));
+  WORD* lang = nullptr;
+  UINT len = 0;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&lang), &len));
+  ASSERT_GE(len, 4u);
+  EXPECT_EQ(lang[0], 0x0804);
+  EXPECT_EQ(lang[1], 1200);
+  auto text = [&](const wchar_t* name) {
+    wchar_t* value = nullptr;
+    UINT n = 0;
+    std::wstring path = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &n)) {
+      return std::wstring();
+    }
+    return std::wstring(value);
+  };
+  EXPECT_EQ(text(L"ProductName"), L"Dravon 应用程序");
+  EXPECT_EQ(text(L"OriginalFilename"), L"Dravon.EXE");
+  EXPECT_EQ(text(L"FileVersion"), L"1, 0, 0, 3");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000003u);
+}
+
 namespace {
 
 // Positions and sizes map separately, as the dialog manager maps them.

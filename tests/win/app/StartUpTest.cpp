@@ -132,16 +132,11 @@ class StartUp : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(StartUp, NamesTheApplicationAndItsProfile) {
+TEST_F(StartUp, NamesTheProfileShowsTheFixedFrameAndMakesTheLibraryKeys) {
   MakeApp();
   EXPECT_EQ(app->m_appName, L"Sorvane Pro");
   ASSERT_TRUE(app->InitInstance());
   EXPECT_EQ(app->GetRegistryKey(), L"Brantle Software");
-}
-
-TEST_F(StartUp, ShowsTheFixedFrameAndMakesTheLibraryKeys) {
-  MakeApp();
-  ASSERT_TRUE(app->InitInstance());
   CMainFrame* frame = app->MainFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(app->m_pMainWnd, frame);
@@ -244,4 +239,19 @@ TEST_F(StartUp, ClosingTheFrameEndsTheProgramAndRemovesTheTrayIcon) {
   // The icon went with the window.
   ASSERT_FALSE(system.calls.empty());
   EXPECT_EQ(system.calls.back(), L"tray:delete");
+}
+
+TEST_F(StartUp, AFrameThatCannotBeCreatedEndsTheStartCleanly) {
+  MakeApp();
+  // Resources from a module that has none of ours: the toolbar cannot load.
+  AfxSetResourceHandle(GetModuleHandleW(L"kernel32.dll"));
+  bool started = app->InitInstance();
+  AfxSetResourceHandle(nullptr);
+  EXPECT_FALSE(started);
+  EXPECT_EQ(app->m_pMainWnd, nullptr);
+  EXPECT_EQ(app->MainFrame(), nullptr);
+  // The icon added during creation went with the failed window.
+  EXPECT_EQ(system.calls, (std::vector<std::wstring>{L"tray:add", L"tray:delete"}));
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }

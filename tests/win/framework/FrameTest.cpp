@@ -1,6 +1,7 @@
 // Frames, toolbars and dialogs built from this test program's resources.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "FrameworkTestRes.h"
@@ -204,7 +205,9 @@ class TestDialog : public CDialog {
   TestDialog() : CDialog(IDD_TEST_DIALOG) {}
   bool closeAtInit = false;
   CString textAtInit;
+  CRect rectAtInit;
   bool OnInitDialog() override {
+    rectAtInit = GetWindowRect();
     textAtInit = CString(std::wstring(256, L'\0'));
     wchar_t buf[64];
     GetDlgItemTextW(m_hWnd, IDC_TEST_TEXT, buf, 64);
@@ -222,6 +225,12 @@ TEST(Dialog, ModalRunsFromItsTemplateAndEndsWithOk) {
   EXPECT_EQ(d.DoModal(), IDOK);
   EXPECT_EQ(d.textAtInit, L"文字");
   EXPECT_EQ(d.m_hWnd, nullptr);
+  // With no owner shown, a modal dialog starts centred on the work area.
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  CRect r = d.rectAtInit;
+  EXPECT_LE(std::abs((r.left + r.right) - (work.left + work.right)), 2);
+  EXPECT_LE(std::abs((r.top + r.bottom) - (work.top + work.bottom)), 2);
 }
 
 TEST(Dialog, ModelessLivesUntilClosedAndComesFromTheGivenModule) {

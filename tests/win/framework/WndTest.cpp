@@ -2,6 +2,7 @@
 // ownership and selection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -164,3 +165,43 @@ TEST(GdiOwnership, MemoryDcDrawsIntoItsBitmap) {
   EXPECT_EQ(bmp.GetSize().cx, 8);
 }
 
+
+TEST(WindowDispatch, ControlMessagesAreReflectedToTheControlsObject) {
+  struct OwnerDrawn : CWnd {
+    std::vector<UINT> got;
+    bool OnChildNotify(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+      got.push_back(msg);
+      result = msg == WM_CTLCOLORBTN ? 77 : TRUE;
+      return msg != WM_COMMAND;  // clicks go on to the parent's routes
+    }
+  };
+  struct Parent : CWnd {
+    std::vector<UINT> commands;
+    void OnClick(UINT id) { commands.push_back(id); }
+    bool OnCmdMsg(UINT id, bool execute) override {
+      static constexpr CommandRoute<Parent> routes[] = {{7, 7, &Parent::OnClick}};
+      return RouteCommand(this, routes, id, execute);
+    }
+  } parent;
+  ASSERT_TRUE(Create(parent));
+  OwnerDrawn button;
+  ASSERT_TRUE(button.CreateEx(0, L"BUTTON", L"b", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
+                              CRect(0, 0, 40, 20), parent.m_hWnd, 7));
+  parent.ShowWindow(SW_SHOW);
+  parent.UpdateWindow();
+  // The button asked its parent to draw it; the parent handed that back.
+  EXPECT_NE(std::find(button.got.begin(), button.got.end(), static_cast<UINT>(WM_DRAWITEM)),
+            button.got.end());
+  EXPECT_EQ(parent.SendMessage(WM_CTLCOLORBTN, 0, reinterpret_cast<LPARAM>(button.m_hWnd)), 77);
+  button.got.clear();
+  button.SendMessage(BM_CLICK);
+  flush_events();
+  EXPECT_EQ(std::count(button.got.begin(), button.got.end(), static_cast<UINT>(WM_COMMAND)), 1);
+  EXPECT_EQ(parent.commands, std::vector<UINT>{7});
+  // A menu's owner draw is the parent's own business.
+  DRAWITEMSTRUCT menuItem{};
+  menuItem.CtlType = ODT_MENU;
+  button.got.clear();
+  parent.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&menuItem));
+  EXPECT_TRUE(button.got.empty());
+}
