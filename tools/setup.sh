@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config googletest libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb x11-utils fonts-wqy-microhei
+  wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
 )
 
