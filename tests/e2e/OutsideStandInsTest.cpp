@@ -7,6 +7,7 @@
 #include <string>
 
 #include "outside/SkinFile.h"
+#include "platform/TextWin.h"
 
 namespace {
 
@@ -17,14 +18,6 @@ using Entry = int (*)();
 template <typename F>
 F Proc(HMODULE library, const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-std::string Utf8(const std::wstring& w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-  s.resize(static_cast<size_t>(n - 1));
-  return s;
 }
 
 // The tests live in build/win/tests; the shipped files in build/win/bin.
@@ -65,13 +58,13 @@ class AppFaceStandIn : public ::testing::Test {
 };
 
 TEST_F(AppFaceStandIn, StartsOnlyFromAReadableSkinFile) {
-  const std::string skin = Utf8(BinDir() + L"\\SKIN\\BluePinna.urf");
+  const std::string skin = platform::Narrow(BinDir() + L"\\SKIN\\BluePinna.urf");
   EXPECT_EQ(start_(skin.c_str(), "", 1, 0, ""), 1);
   EXPECT_EQ(remove_(), 1);
   EXPECT_EQ(start_(nullptr, nullptr, 0, 0, nullptr), 0);
   EXPECT_EQ(start_("", "", 1, 0, ""), 0);
-  EXPECT_EQ(start_(Utf8(BinDir() + L"\\SKIN\\Missing.urf").c_str(), "", 1, 0, ""), 0);
-  EXPECT_EQ(start_(Utf8(BinDir() + L"\\WAV\\start.wav").c_str(), "", 1, 0, ""), 0);
+  EXPECT_EQ(start_(platform::Narrow(BinDir() + L"\\SKIN\\Missing.urf").c_str(), "", 1, 0, ""), 0);
+  EXPECT_EQ(start_(platform::Narrow(BinDir() + L"\\WAV\\start.wav").c_str(), "", 1, 0, ""), 0);
 }
 
 TEST_F(AppFaceStandIn, ReadsAPathOutsideTheCodePage) {
@@ -81,7 +74,7 @@ TEST_F(AppFaceStandIn, ReadsAPathOutsideTheCodePage) {
   CreateDirectoryW(dir.c_str(), nullptr);
   const std::wstring copy = dir + L"\\BluePinna.urf";
   ASSERT_TRUE(CopyFileW((BinDir() + L"\\SKIN\\BluePinna.urf").c_str(), copy.c_str(), FALSE));
-  EXPECT_EQ(start_(Utf8(copy).c_str(), "", 1, 0, ""), 1);
+  EXPECT_EQ(start_(platform::Narrow(copy).c_str(), "", 1, 0, ""), 1);
   DeleteFileW(copy.c_str());
   RemoveDirectoryW(dir.c_str());
 }
