@@ -8,9 +8,13 @@
 
 #include "outside/SkinFile.h"
 #include "platform/TextWin.h"
+#include "tests/win/common/ModalProbe.h"
 
 namespace {
 
+using dravon_test::CallWithModalProbe;
+using dravon_test::kOk;
+using dravon_test::WithClass;
 using SkinStartFn = int (*)(const char*, const char*, int, int, const char*);
 using SkinRemoveFn = int (*)();
 using Entry = int (*)();
@@ -79,36 +83,6 @@ TEST_F(AppFaceStandIn, ReadsAPathOutsideTheCodePage) {
   RemoveDirectoryW(dir.c_str());
 }
 
-// Scavra and USB: what a thread timer saw of the message window.
-struct BoxSeen {
-  std::wstring caption;
-  HWND owner = nullptr;
-  bool ownedByCaller = false;
-};
-BoxSeen g_box;
-
-BOOL CALLBACK FindDialog(HWND wnd, LPARAM found) {
-  wchar_t name[16] = {};
-  GetClassNameW(wnd, name, 16);
-  if (std::wstring(name) == L"#32770" && IsWindowVisible(wnd)) {
-    *reinterpret_cast<HWND*>(found) = wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-void CALLBACK InspectAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&box));
-  if (!box) return;
-  KillTimer(nullptr, timer);
-  wchar_t caption[64] = {};
-  GetWindowTextW(box, caption, 64);
-  g_box.caption = caption;
-  g_box.ownedByCaller = GetWindow(box, GW_OWNER) == g_box.owner;
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
   HMODULE library = LoadLibraryW(dll);
   ASSERT_NE(library, nullptr);
@@ -117,12 +91,18 @@ void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
   HWND frame = CreateWindowExW(0, L"STATIC", L"caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetActiveWindow(frame);
-  g_box = {};
-  g_box.owner = frame;
-  SetTimer(nullptr, 0, 50, InspectAndClose);
-  EXPECT_EQ(entry(), 0);
-  EXPECT_EQ(g_box.caption, caption);
-  EXPECT_TRUE(g_box.ownedByCaller);
+  // What the probe saw of the message window.
+  std::wstring seenCaption;
+  bool ownedByCaller = false;
+  auto inspect = [&](HWND box) {
+    wchar_t text[64] = {};
+    GetWindowTextW(box, text, 64);
+    seenCaption = text;
+    ownedByCaller = GetWindow(box, GW_OWNER) == frame;
+  };
+  EXPECT_EQ(CallWithModalProbe(entry, WithClass(L"#32770"), inspect, kOk), 0);
+  EXPECT_EQ(seenCaption, caption);
+  EXPECT_TRUE(ownedByCaller);
   DestroyWindow(frame);
   FreeLibrary(library);
 }
