@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "MenuText.h"
 #include "platform/TextWin.h"
 
 namespace {
@@ -167,29 +168,6 @@ int WaitWindow(const std::wstring& title, DWORD ms, bool gone) {
   }
 }
 
-void PrintMenu(HMENU menu, int depth) {
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_STATE;
-    info.dwTypeData = text;
-    info.cch = 255;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    const std::string indent(static_cast<size_t>(depth) * 2, ' ');
-    if (info.fType & MFT_SEPARATOR) {
-      Print(indent + "menu separator\n");
-    } else if (info.hSubMenu) {
-      Print(indent + "menu popup \"" + Narrow(text) + "\"\n");
-      PrintMenu(info.hSubMenu, depth + 1);
-    } else {
-      Print(indent + Format("menu item %u ", info.wID) + "\"" + Narrow(text) + "\"" +
-            ((info.fState & MFS_GRAYED) ? " grayed" : "") + "\n");
-    }
-  }
-}
-
 // Another process's menu, read by driverhook.dll inside that process (see
 // there). Empty when the hook cannot be placed or does not answer.
 std::wstring g_remoteMenu;
@@ -259,7 +237,9 @@ int WindowInfo(HWND w) {
   Print(Format("topmost %d\n", (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0));
   HMENU menu = GetMenu(w);
   if (menu && GetMenuItemCount(menu) >= 0) {
-    PrintMenu(menu, 0);
+    std::wstring text;
+    AppendMenuText(menu, 0, text);
+    Print(Narrow(text));
   } else if (menu) {
     const auto text = RemoteMenu(w);
     if (!text) {
