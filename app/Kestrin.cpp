@@ -5,6 +5,7 @@
 #include "app/BannerDlg.h"
 #include "app/ShellRules.h"
 #include "framework/Trace.h"
+#include "platform/TextWin.h"
 #include "res/app/resource.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::string CKestrinApp::SkinFilePath() {
   std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
     DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) return shell::SkinFilePath(WideToUtf8(std::wstring_view(path.data(), n)));
+    if (n < path.size()) return shell::SkinFilePath(platform::Narrow(std::wstring_view(path.data(), n)));
     path.resize(path.size() * 2);
   }
 }

@@ -9,6 +9,7 @@
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
+#include "platform/TextWin.h"
 #include "res/app/resource.h"
 
 DWORD CMainFrame::s_bannerMs = 1000;
@@ -130,7 +131,7 @@ void CMainFrame::AddDriveItem(const CString& root, int image) {
   wchar_t label[MAX_PATH + 1] = {};
   std::optional<std::string> text;
   if (::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
-    text = WideToUtf8(label);
+    text = platform::Narrow(label);
   }
   CString caption = CString::FromUtf8(shell::DriveItemText(text, root.ToUtf8()));
   m_wndOutBar.AddItem(0, m_wndOutBar.GetItemCount(), caption, image, 0);

@@ -32,6 +32,8 @@ function(dravon_win_test name)
   add_executable(${name} ${T_SOURCES})
   dravon_target_defaults(${name})
   target_link_libraries(${name} PRIVATE gtest_main ${T_LIBS})
+  # Shared test helpers are included by their path from the top (tests/win/common).
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES LABELS "win;${T_LABELS}" TIMEOUT 300)

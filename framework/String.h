@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-std::wstring Utf8ToWide(std::string_view utf8);
-std::string WideToUtf8(std::wstring_view wide);
+#include "platform/TextWin.h"
 
 class CString {
  public:
@@ -16,7 +15,7 @@ class CString {
   CString(const wchar_t* text) : s_(text ? text : L"") {}
   CString(std::wstring text) : s_(std::move(text)) {}
   CString(std::wstring_view text) : s_(text) {}
-  static CString FromUtf8(std::string_view utf8) { return CString(Utf8ToWide(utf8)); }
+  static CString FromUtf8(std::string_view utf8) { return CString(platform::Widen(utf8)); }
 
   // Loads string table entry `id` of `module` (the resource module when null).
   // Returns false, leaving the text empty, when there is no such string.
@@ -26,7 +25,7 @@ class CString {
   const wchar_t* c_str() const { return s_.c_str(); }
   operator const wchar_t*() const { return s_.c_str(); }
   const std::wstring& str() const { return s_; }
-  std::string ToUtf8() const { return WideToUtf8(s_); }
+  std::string ToUtf8() const { return platform::Narrow(s_); }
   int GetLength() const { return static_cast<int>(s_.size()); }
   bool IsEmpty() const { return s_.empty(); }
   void Empty() { s_.clear(); }

@@ -7,6 +7,7 @@
 
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
+#include "platform/TextWin.h"
 
 namespace {
 
@@ -310,7 +311,7 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return self->WindowProc(msg, wParam, lParam);
   } catch (const std::exception& e) {
     afx::Trace(L"Exception in window procedure (message 0x%x): %ls\n", msg,
-               Utf8ToWide(e.what()).c_str());
+               platform::Widen(e.what()).c_str());
   } catch (...) {
     afx::Trace(L"Exception in window procedure (message 0x%x)\n", msg);
   }

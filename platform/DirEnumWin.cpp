@@ -2,16 +2,10 @@
 
 #include <windows.h>
 
+#include "platform/TextWin.h"
+
 namespace platform {
 namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
 
 class WinListing final : public DirEnumerator::Listing {
  public:
@@ -27,10 +21,8 @@ class WinListing final : public DirEnumerator::Listing {
     first_ = false;
     out = DirEntry{};
     // One reusable buffer: no allocation per entry once it has grown.
-    int n = WideCharToMultiByte(CP_UTF8, 0, data_.cFileName, -1, nullptr, 0, nullptr, nullptr);
-    name_.resize(n > 0 ? static_cast<std::size_t>(n) : 1);
-    WideCharToMultiByte(CP_UTF8, 0, data_.cFileName, -1, name_.data(), n, nullptr, nullptr);
-    out.name = std::string_view(name_.data(), n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+    NarrowInto(data_.cFileName, name_);
+    out.name = name_;
     DWORD attributes = data_.dwFileAttributes;
     out.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     out.reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;

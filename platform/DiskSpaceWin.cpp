@@ -3,16 +3,12 @@
 #include <cwchar>
 
 #include "platform/DiskSpace.h"
+#include "platform/TextWin.h"
 
 namespace platform {
 
 bool QueryDiskSpace(const std::string& root, DiskSpaceHalves& out) {
-  std::wstring wide;
-  if (!root.empty()) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, root.data(), static_cast<int>(root.size()), nullptr, 0);
-    wide.resize(static_cast<std::size_t>(n));
-    MultiByteToWideChar(CP_UTF8, 0, root.data(), static_cast<int>(root.size()), wide.data(), n);
-  }
+  const std::wstring wide = Widen(root);
   // Every supported Windows has the extended query; the cluster-count query
   // of older systems overflows on volumes above 2 GB.
   ULARGE_INTEGER available{}, total{}, totalFree{};

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/TextWin.h"
+
 namespace platform {
 namespace {
 
@@ -27,26 +29,9 @@ bool IsPredefined(HKEY key) {
 HKEY ToHkey(Registry::Key key) { return reinterpret_cast<HKEY>(key); }
 Registry::Key FromHkey(HKEY key) { return reinterpret_cast<Registry::Key>(key); }
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Utf8(const wchar_t* text, std::size_t units) {
-  if (units == 0) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), nullptr, 0, nullptr,
-                              nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(units), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 // Value names for the A functions, in the ANSI code page.
 std::string Ansi(std::string_view utf8) {
-  std::wstring wide = Wide(utf8);
+  std::wstring wide = Widen(utf8);
   if (wide.empty()) return {};
   int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
                               nullptr, nullptr);
@@ -62,7 +47,7 @@ bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type
 
 long RegistryWin::Open(RegRoot root, std::string_view path, Access access, Key& out) {
   out = 0;
-  std::wstring wpath = Wide(path);
+  std::wstring wpath = Widen(path);
   HKEY key = nullptr;
   LSTATUS rc = access == Access::ReadWrite
                    ? RegOpenKeyW(RootKey(root), wpath.c_str(), &key)
@@ -73,7 +58,7 @@ long RegistryWin::Open(RegRoot root, std::string_view path, Access access, Key& 
 
 long RegistryWin::Create(RegRoot root, std::string_view path, Key& out) {
   out = 0;
-  std::wstring wpath = Wide(path);
+  std::wstring wpath = Widen(path);
   HKEY key = nullptr;
   LSTATUS rc = RegCreateKeyW(RootKey(root), wpath.c_str(), &key);
   if (rc == ERROR_SUCCESS) out = FromHkey(key);
@@ -102,7 +87,7 @@ long RegistryWin::QueryRaw(Key key, std::string_view name, std::size_t maxBytes,
 long RegistryWin::QueryText(Key key, std::string_view name, std::size_t maxChars,
                             std::uint32_t& type, std::string& out) {
   out.clear();
-  std::wstring wname = Wide(name);
+  std::wstring wname = Widen(name);
   DWORD t = REG_NONE;
   DWORD size = 0;
   LSTATUS rc = RegQueryValueExW(ToHkey(key), wname.c_str(), nullptr, &t, nullptr, &size);
@@ -123,7 +108,7 @@ long RegistryWin::QueryText(Key key, std::string_view name, std::size_t maxChars
   } else if (auto nul = text.find(L'\0'); nul != std::wstring::npos) {
     text.resize(nul);
   }
-  out = Utf8(text.data(), text.size());
+  out = Narrow(std::wstring_view(text.data(), text.size()));
   return kRegOk;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/TextWin.h"
+
 namespace parvane {
 
 const GUID kDiskInterfaceClass = {
@@ -52,24 +54,6 @@ class DeviceInfoSet {
 HANDLE OpenDevice(const std::wstring& name, DWORD access) {
   return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                      OPEN_EXISTING, 0, nullptr);
-}
-
-std::string ToUtf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
-
-std::wstring ToWide(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
 }
 
 class Win32StorageDevice final : public StorageDevice {
@@ -195,12 +179,12 @@ std::vector<std::string> Win32DeviceLayer::EnumDeviceInterfacePaths(InterfaceCla
   std::vector<std::string> out;
   for (const auto& path : parvane::EnumDeviceInterfacePaths(
            cls == InterfaceClass::Disk ? kDiskInterfaceClass : kCdromInterfaceClass))
-    out.push_back(ToUtf8(path));
+    out.push_back(platform::Narrow(path));
   return out;
 }
 
 std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenInterface(const std::string& path) {
-  return OpenStorage(ToWide(path), GENERIC_READ | GENERIC_WRITE);
+  return OpenStorage(platform::Widen(path), GENERIC_READ | GENERIC_WRITE);
 }
 
 std::uint32_t Win32DeviceLayer::LogicalDrives() { return GetLogicalDrives(); }

@@ -7,9 +7,14 @@
 #include <string>
 
 #include "outside/SkinFile.h"
+#include "platform/TextWin.h"
+#include "tests/win/common/ModalProbe.h"
 
 namespace {
 
+using dravon_test::CallWithModalProbe;
+using dravon_test::kOk;
+using dravon_test::WithClass;
 using SkinStartFn = int (*)(const char*, const char*, int, int, const char*);
 using SkinRemoveFn = int (*)();
 using Entry = int (*)();
@@ -17,14 +22,6 @@ using Entry = int (*)();
 template <typename F>
 F Proc(HMODULE library, const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-std::string Utf8(const std::wstring& w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-  s.resize(static_cast<size_t>(n - 1));
-  return s;
 }
 
 // The tests live in build/win/tests; the shipped files in build/win/bin.
@@ -65,13 +62,13 @@ class AppFaceStandIn : public ::testing::Test {
 };
 
 TEST_F(AppFaceStandIn, StartsOnlyFromAReadableSkinFile) {
-  const std::string skin = Utf8(BinDir() + L"\\SKIN\\BluePinna.urf");
+  const std::string skin = platform::Narrow(BinDir() + L"\\SKIN\\BluePinna.urf");
   EXPECT_EQ(start_(skin.c_str(), "", 1, 0, ""), 1);
   EXPECT_EQ(remove_(), 1);
   EXPECT_EQ(start_(nullptr, nullptr, 0, 0, nullptr), 0);
   EXPECT_EQ(start_("", "", 1, 0, ""), 0);
-  EXPECT_EQ(start_(Utf8(BinDir() + L"\\SKIN\\Missing.urf").c_str(), "", 1, 0, ""), 0);
-  EXPECT_EQ(start_(Utf8(BinDir() + L"\\WAV\\start.wav").c_str(), "", 1, 0, ""), 0);
+  EXPECT_EQ(start_(platform::Narrow(BinDir() + L"\\SKIN\\Missing.urf").c_str(), "", 1, 0, ""), 0);
+  EXPECT_EQ(start_(platform::Narrow(BinDir() + L"\\WAV\\start.wav").c_str(), "", 1, 0, ""), 0);
 }
 
 TEST_F(AppFaceStandIn, ReadsAPathOutsideTheCodePage) {
@@ -81,39 +78,9 @@ TEST_F(AppFaceStandIn, ReadsAPathOutsideTheCodePage) {
   CreateDirectoryW(dir.c_str(), nullptr);
   const std::wstring copy = dir + L"\\BluePinna.urf";
   ASSERT_TRUE(CopyFileW((BinDir() + L"\\SKIN\\BluePinna.urf").c_str(), copy.c_str(), FALSE));
-  EXPECT_EQ(start_(Utf8(copy).c_str(), "", 1, 0, ""), 1);
+  EXPECT_EQ(start_(platform::Narrow(copy).c_str(), "", 1, 0, ""), 1);
   DeleteFileW(copy.c_str());
   RemoveDirectoryW(dir.c_str());
-}
-
-// Scavra and USB: what a thread timer saw of the message window.
-struct BoxSeen {
-  std::wstring caption;
-  HWND owner = nullptr;
-  bool ownedByCaller = false;
-};
-BoxSeen g_box;
-
-BOOL CALLBACK FindDialog(HWND wnd, LPARAM found) {
-  wchar_t name[16] = {};
-  GetClassNameW(wnd, name, 16);
-  if (std::wstring(name) == L"#32770" && IsWindowVisible(wnd)) {
-    *reinterpret_cast<HWND*>(found) = wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-void CALLBACK InspectAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&box));
-  if (!box) return;
-  KillTimer(nullptr, timer);
-  wchar_t caption[64] = {};
-  GetWindowTextW(box, caption, 64);
-  g_box.caption = caption;
-  g_box.ownedByCaller = GetWindow(box, GW_OWNER) == g_box.owner;
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
@@ -124,12 +91,18 @@ void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
   HWND frame = CreateWindowExW(0, L"STATIC", L"caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetActiveWindow(frame);
-  g_box = {};
-  g_box.owner = frame;
-  SetTimer(nullptr, 0, 50, InspectAndClose);
-  EXPECT_EQ(entry(), 0);
-  EXPECT_EQ(g_box.caption, caption);
-  EXPECT_TRUE(g_box.ownedByCaller);
+  // What the probe saw of the message window.
+  std::wstring seenCaption;
+  bool ownedByCaller = false;
+  auto inspect = [&](HWND box) {
+    wchar_t text[64] = {};
+    GetWindowTextW(box, text, 64);
+    seenCaption = text;
+    ownedByCaller = GetWindow(box, GW_OWNER) == frame;
+  };
+  EXPECT_EQ(CallWithModalProbe(entry, WithClass(L"#32770"), inspect, kOk), 0);
+  EXPECT_EQ(seenCaption, caption);
+  EXPECT_TRUE(ownedByCaller);
   DestroyWindow(frame);
   FreeLibrary(library);
 }

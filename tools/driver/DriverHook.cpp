@@ -7,32 +7,7 @@
 
 #include <string>
 
-namespace {
-
-void DumpMenu(HMENU menu, int depth, std::wstring& out) {
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_STATE;
-    info.dwTypeData = text;
-    info.cch = 255;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    out.append(static_cast<size_t>(depth) * 2, L' ');
-    if (info.fType & MFT_SEPARATOR) {
-      out += L"menu separator\n";
-    } else if (info.hSubMenu) {
-      out += L"menu popup \"" + std::wstring(text) + L"\"\n";
-      DumpMenu(info.hSubMenu, depth + 1, out);
-    } else {
-      out += L"menu item " + std::to_wstring(info.wID) + L" \"" + text + L"\"" +
-             ((info.fState & MFS_GRAYED) ? L" grayed" : L"") + L"\n";
-    }
-  }
-}
-
-}  // namespace
+#include "MenuText.h"
 
 // WH_GETMESSAGE hook. The request is the registered message
 // "DravonDriverMenuRequest" posted to the window, wParam = the driver's
@@ -43,7 +18,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK DriverGetMsgProc(int code, WPA
   if (code == HC_ACTION && removed == PM_REMOVE && msg->message == request) {
     try {
       std::wstring text;
-      if (HMENU menu = GetMenu(msg->hwnd)) DumpMenu(menu, 0, text);
+      if (HMENU menu = GetMenu(msg->hwnd)) AppendMenuText(menu, 0, text);
       COPYDATASTRUCT data{0x4D454E55 /* 'MENU' */, static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
                           text.data()};
       DWORD_PTR ignored = 0;

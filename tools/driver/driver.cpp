@@ -36,17 +36,14 @@
 #include <string>
 #include <vector>
 
+#include "MenuText.h"
+#include "platform/TextWin.h"
+
 namespace {
 
 // ---- text -----------------------------------------------------------------
 
-std::string Utf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
+using platform::Narrow;
 
 // An argument with its \uXXXX escapes expanded. Wine converts the command
 // line from the Unix locale: in a UTF-8 locale Chinese text arrives intact,
@@ -152,7 +149,7 @@ HWND FindTitled(const std::wstring& title, bool visibleOnly) {
 
 HWND RequireWindow(const std::wstring& title) {
   HWND w = FindTitled(title, false);
-  if (!w) Error("no window titled \"" + Utf8(title) + "\"");
+  if (!w) Error("no window titled \"" + Narrow(title) + "\"");
   return w;
 }
 
@@ -164,33 +161,10 @@ int WaitWindow(const std::wstring& title, DWORD ms, bool gone) {
     const bool present = FindTitled(title, !gone) != nullptr;
     if (present != gone) return 0;
     if (GetTickCount64() >= end) {
-      Error(std::string(gone ? "still there: \"" : "did not appear: \"") + Utf8(title) + "\"");
+      Error(std::string(gone ? "still there: \"" : "did not appear: \"") + Narrow(title) + "\"");
       return 1;
     }
     Sleep(100);
-  }
-}
-
-void PrintMenu(HMENU menu, int depth) {
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_STATE;
-    info.dwTypeData = text;
-    info.cch = 255;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    const std::string indent(static_cast<size_t>(depth) * 2, ' ');
-    if (info.fType & MFT_SEPARATOR) {
-      Print(indent + "menu separator\n");
-    } else if (info.hSubMenu) {
-      Print(indent + "menu popup \"" + Utf8(text) + "\"\n");
-      PrintMenu(info.hSubMenu, depth + 1);
-    } else {
-      Print(indent + Format("menu item %u ", info.wID) + "\"" + Utf8(text) + "\"" +
-            ((info.fState & MFS_GRAYED) ? " grayed" : "") + "\n");
-    }
   }
 }
 
@@ -249,8 +223,8 @@ int WindowInfo(HWND w) {
   RECT r{}, c{};
   GetWindowRect(w, &r);
   GetClientRect(w, &c);
-  Print("title \"" + Utf8(WindowText(w)) + "\"\n");
-  Print("class \"" + Utf8(ClassName(w)) + "\"\n");
+  Print("title \"" + Narrow(WindowText(w)) + "\"\n");
+  Print("class \"" + Narrow(ClassName(w)) + "\"\n");
   Print(Format("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom));
   Print(Format("size %ld %ld\n", r.right - r.left, r.bottom - r.top));
   POINT origin{0, 0};
@@ -263,14 +237,16 @@ int WindowInfo(HWND w) {
   Print(Format("topmost %d\n", (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0));
   HMENU menu = GetMenu(w);
   if (menu && GetMenuItemCount(menu) >= 0) {
-    PrintMenu(menu, 0);
+    std::wstring text;
+    AppendMenuText(menu, 0, text);
+    Print(Narrow(text));
   } else if (menu) {
     const auto text = RemoteMenu(w);
     if (!text) {
       Error("cannot read the menu of another process");
       return 1;
     }
-    Print(Utf8(*text));
+    Print(Narrow(*text));
   }
   return 0;
 }
@@ -282,9 +258,9 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM top) {
   int depth = 0;
   for (HWND p = GetParent(child); p && p != reinterpret_cast<HWND>(top); p = GetParent(p)) ++depth;
   Print(std::string(static_cast<size_t>(depth) * 2, ' ') +
-        Format("child %d \"", GetDlgCtrlID(child)) + Utf8(ClassName(child)) + "\"" +
+        Format("child %d \"", GetDlgCtrlID(child)) + Narrow(ClassName(child)) + "\"" +
         Format(" %ld %ld %ld %ld", r.left, r.top, r.right - r.left, r.bottom - r.top) +
-        (Visible(child) ? " visible" : " hidden") + " \"" + Utf8(WindowText(child)) + "\"\n");
+        (Visible(child) ? " visible" : " hidden") + " \"" + Narrow(WindowText(child)) + "\"\n");
   return TRUE;
 }
 
@@ -349,7 +325,7 @@ const char* TypeName(DWORD type) {
 int RegQuery(HKEY root, const std::wstring& key, const std::wstring& value) {
   HKEY k = nullptr;
   if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) {
-    Error("no key " + Utf8(key));
+    Error("no key " + Narrow(key));
     return 1;
   }
   char name[512] = {};
@@ -360,7 +336,7 @@ int RegQuery(HKEY root, const std::wstring& key, const std::wstring& value) {
   if (rc == ERROR_SUCCESS) rc = RegQueryValueExA(k, name, nullptr, &type, data.data(), &size);
   RegCloseKey(k);
   if (rc != ERROR_SUCCESS) {
-    Error("no value " + Utf8(value));
+    Error("no value " + Narrow(value));
     return 1;
   }
   std::string hex;
@@ -388,7 +364,7 @@ int Run(const std::vector<std::wstring>& a) {
       GetWindowRect(w, &r);
       Print(Format("%p %s %ld %ld %ld %ld \"", static_cast<void*>(w), Visible(w) ? "visible" : "hidden",
                    r.left, r.top, r.right - r.left, r.bottom - r.top) +
-            Utf8(ClassName(w)) + "\" \"" + Utf8(WindowText(w)) + "\"\n");
+            Narrow(ClassName(w)) + "\" \"" + Narrow(WindowText(w)) + "\"\n");
     }
     return 0;
   }

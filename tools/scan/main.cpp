@@ -27,6 +27,7 @@
 #include <shellapi.h>
 
 #include "platform/DirEnumWin.h"
+#include "platform/TextWin.h"
 using NativeDirs = platform::DirEnumWin;
 #else
 #include <sys/resource.h>
@@ -81,10 +82,7 @@ long CountNodes(const CMyFolder& node) {
 
 bool IsFolder(const std::string& path) {
 #ifdef _WIN32
-  int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), n);
-  DWORD attributes = GetFileAttributesW(wide.c_str());
+  DWORD attributes = GetFileAttributesW(platform::Widen(path.c_str()).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 #else
   struct stat st;
@@ -159,10 +157,7 @@ int main() {
   std::vector<std::string> args(static_cast<std::size_t>(argc));
   std::vector<char*> argv;
   for (int i = 0; i < argc; ++i) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-    args[static_cast<std::size_t>(i)].resize(static_cast<std::size_t>(n > 0 ? n - 1 : 0));
-    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, args[static_cast<std::size_t>(i)].data(), n,
-                        nullptr, nullptr);
+    args[static_cast<std::size_t>(i)] = platform::Narrow(wide[i]);
     argv.push_back(args[static_cast<std::size_t>(i)].data());
   }
   LocalFree(wide);

@@ -13,6 +13,7 @@
 #include "app/BannerDlg.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
+#include "platform/TextWin.h"
 #include "res/app/resource.h"
 
 namespace {
@@ -207,7 +208,7 @@ TEST(AboutBox, HasItsCaptionTextsAndPlaces) {
                         {L"5.快速磁盘垃圾扫描清理", 25, 140}};
   for (const Line& l : lines) {
     HWND c = ChildWithText(dlg, l.text);
-    ASSERT_NE(c, nullptr) << WideToUtf8(l.text);
+    ASSERT_NE(c, nullptr) << platform::Narrow(l.text);
     CRect at = DialogUnits(dlg, l.x, l.y, 0, 0);
     EXPECT_EQ(ChildRect(dlg, c).TopLeft().x, at.left);
     EXPECT_EQ(ChildRect(dlg, c).TopLeft().y, at.top);

@@ -11,6 +11,7 @@
 #include "TestPump.h"
 #include "app/Kestrin.h"
 #include "app/SkinLoader.h"
+#include "platform/TextWin.h"
 #include "res/app/resource.h"
 
 namespace {
@@ -175,7 +176,7 @@ TEST_F(StartUp, AppliesTheStoredSkinOnlyForOne) {
   EXPECT_EQ(path.substr(path.size() - suffix.size()), suffix);
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::string dir = WideToUtf8(self);
+  std::string dir = platform::Narrow(self);
   dir.resize(dir.rfind('\\'));
   EXPECT_EQ(path, dir + suffix);
   EXPECT_EQ(g_skinCalls[0].mode, 1);

@@ -15,7 +15,6 @@
 namespace diskview {
 namespace {
 
-using test::Utf8;
 using test::WinTempTree;
 
 bool UnderWine() {
@@ -77,7 +76,7 @@ TEST(DirEnumWin, FoldersBeyondTheClassicPathLimit) {
     relative += L"\\";
   }
   ASSERT_TRUE(tree.File(relative + L"deep.dat", 4096));
-  const std::string deep = Utf8(tree.Full(relative));
+  const std::string deep = platform::Narrow(tree.Full(relative));
   ASSERT_GT(tree.Full(relative).size(), 300u);
 
   EXPECT_EQ(platform::FindPatternFor(deep).rfind(L"\\\\?\\", 0), 0u);

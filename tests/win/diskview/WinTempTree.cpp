@@ -4,16 +4,6 @@
 
 namespace diskview::test {
 
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
-}
-
 namespace {
 
 std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }

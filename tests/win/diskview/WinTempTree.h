@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace diskview::test {
+#include "platform/TextWin.h"
 
-std::string Utf8(const std::wstring& wide);
+namespace diskview::test {
 
 class WinTempTree {
  public:
@@ -19,7 +19,7 @@ class WinTempTree {
 
   // Root path with a trailing backslash.
   const std::wstring& Root() const { return root_; }
-  std::string RootUtf8() const { return Utf8(root_); }
+  std::string RootUtf8() const { return platform::Narrow(root_); }
 
   // Paths are relative to the root; parents must exist. Long paths are
   // created through the "\\?\" form.

@@ -5,56 +5,21 @@
 
 #include <string>
 
+#include "tests/win/common/ModalProbe.h"
+
 namespace {
 
+using dravon_test::CallWithModalProbe;
+using dravon_test::FindThreadWindow;
+using dravon_test::kCloseBox;
+using dravon_test::WithCaption;
 using Entry = int (*)();
 
 Entry EntryAt(HMODULE library, int ordinal) {
   return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal))));
 }
 
-// What a thread timer saw of the dialog while CRegular's modal loop ran.
-struct DialogSeen {
-  HWND owner = nullptr;
-  int times = 0;
-  bool ownerDisabled = false;
-  bool ownedByCaller = false;
-  std::wstring className;
-  bool hasTab = false;
-  bool hasIcon = false;
-};
-DialogSeen g_seen;
-
-BOOL CALLBACK FindCaption(HWND wnd, LPARAM found) {
-  wchar_t text[64] = {};
-  GetWindowTextW(wnd, text, 64);
-  if (std::wstring(text) == L"参数信息" && IsWindowVisible(wnd)) {
-    *reinterpret_cast<HWND*>(found) = wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Runs inside the dialog's modal loop: looks at the dialog, then closes it
-// the way a user does, with the caption's close box.
-void CALLBACK InspectAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindCaption, reinterpret_cast<LPARAM>(&dialog));
-  if (!dialog) return;
-  KillTimer(nullptr, timer);
-  ++g_seen.times;
-  wchar_t name[64] = {};
-  GetClassNameW(dialog, name, 64);
-  g_seen.className = name;
-  HWND tab = GetDlgItem(dialog, 25000);
-  GetClassNameW(tab, name, 64);
-  g_seen.hasTab = tab && std::wstring(name) == L"SysTabControl32";
-  g_seen.hasIcon = SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) != 0 &&
-                   SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) != 0;
-  g_seen.ownedByCaller = GetWindow(dialog, GW_OWNER) == g_seen.owner;
-  g_seen.ownerDisabled = g_seen.owner && !IsWindowEnabled(g_seen.owner);
-  PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
+const wchar_t kCaption[] = L"参数信息";
 
 class ParvaneExports : public ::testing::Test {
  protected:
@@ -84,9 +49,7 @@ TEST_F(ParvaneExports, TheTenOtherEntriesReturnZeroAndOpenNothing) {
     SCOPED_TRACE(ordinal);
     EXPECT_EQ(EntryAt(library_, ordinal)(), 0);
   }
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindCaption, reinterpret_cast<LPARAM>(&dialog));
-  EXPECT_EQ(dialog, nullptr);
+  EXPECT_EQ(FindThreadWindow(WithCaption(kCaption)), nullptr);
 }
 
 TEST_F(ParvaneExports, CRegularRunsItsDialogModallyOverTheCallerAndReturnsZero) {
@@ -96,18 +59,36 @@ TEST_F(ParvaneExports, CRegularRunsItsDialogModallyOverTheCallerAndReturnsZero) 
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(frame, nullptr);
   SetActiveWindow(frame);
-  g_seen = {};
-  g_seen.owner = frame;
-  SetTimer(nullptr, 0, 50, InspectAndClose);
+  // What the probe saw of the dialog while CRegular's modal loop ran.
+  int times = 0;
+  bool ownerDisabled = false;
+  bool ownedByCaller = false;
+  std::wstring className;
+  bool hasTab = false;
+  bool hasIcon = false;
+  auto inspect = [&](HWND dialog) {
+    ++times;
+    wchar_t name[64] = {};
+    GetClassNameW(dialog, name, 64);
+    className = name;
+    HWND tab = GetDlgItem(dialog, 25000);
+    GetClassNameW(tab, name, 64);
+    hasTab = tab && std::wstring(name) == L"SysTabControl32";
+    hasIcon = SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) != 0 &&
+              SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) != 0;
+    ownedByCaller = GetWindow(dialog, GW_OWNER) == frame;
+    ownerDisabled = !IsWindowEnabled(frame);
+  };
 
-  EXPECT_EQ(EntryAt(library_, 3)(), 0);
+  // Closed the way a user does, with the caption's close box.
+  EXPECT_EQ(CallWithModalProbe(EntryAt(library_, 3), WithCaption(kCaption), inspect, kCloseBox), 0);
 
-  EXPECT_EQ(g_seen.times, 1);
-  EXPECT_EQ(g_seen.className, L"#32770");
-  EXPECT_TRUE(g_seen.hasTab) << "tab control 25000 from template 25000";
-  EXPECT_TRUE(g_seen.hasIcon) << "icon 25026 as big and small icon";
-  EXPECT_TRUE(g_seen.ownedByCaller);
-  EXPECT_TRUE(g_seen.ownerDisabled) << "the caller must wait while the dialog runs";
+  EXPECT_EQ(times, 1);
+  EXPECT_EQ(className, L"#32770");
+  EXPECT_TRUE(hasTab) << "tab control 25000 from template 25000";
+  EXPECT_TRUE(hasIcon) << "icon 25026 as big and small icon";
+  EXPECT_TRUE(ownedByCaller);
+  EXPECT_TRUE(ownerDisabled) << "the caller must wait while the dialog runs";
   EXPECT_TRUE(IsWindowEnabled(frame)) << "the caller is enabled again afterwards";
   DestroyWindow(frame);
 }
