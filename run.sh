@@ -4,6 +4,8 @@
 # to build/screenshots/dravon.png and ends.
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
+# Wine needs a UTF-8 locale for file names outside ASCII; C.UTF-8 is always there.
+export LC_ALL=C.UTF-8
 cd "$top"
 
 tools/setup.sh

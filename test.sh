@@ -3,6 +3,8 @@
 # tests under Wine, end-to-end tests of the real program on a private Xvfb.
 set -uo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
+# Wine needs a UTF-8 locale for file names outside ASCII; C.UTF-8 is always there.
+export LC_ALL=C.UTF-8
 cd "$top"
 
 tools/setup.sh || exit 1

@@ -4,6 +4,7 @@
 set -euo pipefail
 prefix=${1:?usage: prefix.sh WINEPREFIX}
 : "${DISPLAY:?a display is needed before the first wineboot}"
+export LC_ALL=C.UTF-8
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$prefix"
 wineboot -i >/dev/null 2>&1
