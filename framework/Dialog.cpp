@@ -8,8 +8,20 @@
 CDialog::CDialog(UINT templateId, CWnd* parent, HINSTANCE module)
     : templateId_(templateId), parent_(parent), module_(module) {}
 
-HWND CDialog::ParentHandle(CWnd* parent) const {
-  if (parent && parent->m_hWnd) return parent->m_hWnd;
+HINSTANCE CDialog::GetResourceModule() const {
+  return module_ ? module_ : AfxGetResourceHandle();
+}
+
+HICON CDialog::LoadIconResource(UINT id, bool big) const {
+  return static_cast<HICON>(::LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         ::GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON),
+                                         ::GetSystemMetrics(big ? SM_CYICON : SM_CYSMICON),
+                                         LR_SHARED));
+}
+
+HWND CDialog::OwnerHandle() const {
+  if (HWND owner = GetOwner()) return owner;
+  if (parent_ && parent_->m_hWnd) return parent_->m_hWnd;
   CWinApp* app = AfxGetApp();
   return app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
 }
@@ -21,7 +33,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
   if (!self || !self->SubclassWindow(wnd)) return TRUE;
   try {
     // A modal dialog starts centred over its owner; OnInitDialog may move it.
-    if (self->modal_ && !(self->GetStyle() & WS_CHILD)) self->CenterWindow();
+    // A template that asks to be centred on the screen was placed already.
+    if (self->modal_ && !(self->GetStyle() & (WS_CHILD | DS_CENTER))) self->CenterWindow();
     return self->OnInitDialog() ? TRUE : FALSE;
   } catch (const std::exception&) {
     afx::Trace(L"Exception in OnInitDialog of dialog %u\n", self->templateId_);
@@ -34,8 +47,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
 INT_PTR CDialog::DoModal() {
   if (m_hWnd) return -1;
   modal_ = true;
-  HINSTANCE module = module_ ? module_ : AfxGetResourceHandle();
-  INT_PTR r = ::DialogBoxParamW(module, MAKEINTRESOURCEW(templateId_), ParentHandle(parent_),
+  INT_PTR r = ::DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
                                 DialogProc, reinterpret_cast<LPARAM>(this));
   modal_ = false;
   return r;
@@ -45,8 +57,7 @@ bool CDialog::Create(CWnd* parent) {
   if (m_hWnd) return false;
   if (parent) parent_ = parent;
   modal_ = false;
-  HINSTANCE module = module_ ? module_ : AfxGetResourceHandle();
-  HWND wnd = ::CreateDialogParamW(module, MAKEINTRESOURCEW(templateId_), ParentHandle(parent_),
+  HWND wnd = ::CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
                                   DialogProc, reinterpret_cast<LPARAM>(this));
   return wnd != nullptr && m_hWnd == wnd;
 }

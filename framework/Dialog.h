@@ -2,6 +2,9 @@
 // its own templates from its own module). Modal with DoModal, modeless with
 // Create. The window is routed through the object like any other CWnd; the
 // dialog manager's procedure is its default handling.
+//
+// Its owner: the window given to SetOwner, else the parent object's window,
+// else the application's main window (none inside a library).
 #pragma once
 
 #include <windows.h>
@@ -25,10 +28,15 @@ class CDialog : public CWnd {
   bool PreTranslateMessage(MSG& msg) override;
 
   UINT GetTemplateId() const { return templateId_; }
+  // The module the template (and the dialog's other resources) come from.
+  HINSTANCE GetResourceModule() const;
+  // An icon of that module at the system's big or small icon size; shared,
+  // so it lives as long as the module and is never destroyed by us.
+  HICON LoadIconResource(UINT id, bool big) const;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  HWND ParentHandle(CWnd* parent) const;
+  HWND OwnerHandle() const;
 
   UINT templateId_;
   CWnd* parent_;

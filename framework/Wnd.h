@@ -130,6 +130,15 @@ class CWnd {
   void SetFont(HFONT font, bool redraw = true) {
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
   }
+  // The caption's (small) or the task switcher's (big) icon; returns the
+  // previous one. The window does not own it.
+  HICON SetIcon(HICON icon, bool big) {
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+  }
+  HICON GetIcon(bool big) const {
+    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, big ? ICON_BIG : ICON_SMALL, 0));
+  }
   // Centres the window over its owner, or over the screen's work area.
   void CenterWindow(HWND alternate = nullptr);
   bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
@@ -137,9 +146,10 @@ class CWnd {
   HWND GetParent() const { return ::GetParent(m_hWnd); }
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
   int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-  // The window that receives this window's notifications (default: the parent).
+  // The window that receives this window's notifications (default: the
+  // parent). A dialog set an owner before it runs is owned by that window.
   void SetOwner(HWND owner) { owner_ = owner; }
-  HWND GetOwner() const { return owner_ ? owner_ : ::GetParent(m_hWnd); }
+  HWND GetOwner() const { return owner_ ? owner_ : m_hWnd ? ::GetParent(m_hWnd) : nullptr; }
 
  protected:
   WNDPROC m_superProc = nullptr;  // the subclassed window's own procedure

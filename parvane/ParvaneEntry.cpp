@@ -4,38 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "res/parvane/resource.h"
+#include "parvane/InfoDialog.h"
 
 namespace {
 
 HINSTANCE g_module = nullptr;
-
-INT_PTR CALLBACK InfoDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      // LoadImage keeps the icon while the module is loaded (LR_SHARED).
-      auto big = static_cast<HICON>(LoadImageW(g_module, MAKEINTRESOURCEW(IDI_INFO_DIALOG), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-      auto small = static_cast<HICON>(LoadImageW(g_module, MAKEINTRESOURCEW(IDI_INFO_DIALOG), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-      SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-      SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-      return TRUE;
-    }
-    case WM_COMMAND:
-      // No buttons: only Esc (IDCANCEL) and the caption's close box end it.
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
 
 }  // namespace
 
@@ -59,7 +32,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" int CRegular() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  DialogBoxParamW(g_module, MAKEINTRESOURCEW(IDD_INFO_DIALOG), GetActiveWindow(), InfoDialogProc, 0);
+  CInfoDialog dialog(g_module, GetActiveWindow());
+  dialog.DoModal();
   return 0;
 }
 
