@@ -474,14 +474,8 @@ TEST_F(PosixScan, RealTreeWithLinksAndUnicodeNames) {
   std::filesystem::create_symlink(dir / "a.txt", dir / "alias");
 
   platform::DirEnumPosix dirs;
-  RecordingRows rows;
-  RecordingNotifier notes;
-  CMyFolder root;
-  root.AssignName(dir.string());
-  DiskScan scan(dirs, rows, notes);
-  scan.SetRoot(&root);
-  scan.StartScan(1);
-  scan.WaitForWorker();
+  test::FinishedScan done(dirs, dir.string());
+  auto& [rows, notes, root] = done;
 
   EXPECT_DOUBLE_EQ(root.GetSize(true), 2130);
   EXPECT_EQ(root.CountFiles(true), 4);  // a.txt, b.bin, c, and the file link
@@ -515,14 +509,8 @@ TEST_F(PosixScan, FoldersBeyondThePathLengthLimit) {
   close(fd);
 
   platform::DirEnumPosix dirs;
-  RecordingRows rows;
-  RecordingNotifier notes;
-  CMyFolder root;
-  root.AssignName(dir.string());
-  DiskScan scan(dirs, rows, notes);
-  scan.SetRoot(&root);
-  scan.StartScan(1);
-  scan.WaitForWorker();
+  test::FinishedScan done(dirs, dir.string());
+  auto& [rows, notes, root] = done;
   EXPECT_DOUBLE_EQ(root.GetSize(true), 12345);
   EXPECT_EQ(root.CountFolders(true, true), 300);
   // Removal needs a tool that walks by handle too.
@@ -531,14 +519,8 @@ TEST_F(PosixScan, FoldersBeyondThePathLengthLimit) {
 
 TEST_F(PosixScan, UnreadableRootGivesAnEmptyTree) {
   platform::DirEnumPosix dirs;
-  RecordingRows rows;
-  RecordingNotifier notes;
-  CMyFolder root;
-  root.AssignName((dir / "missing").string());
-  DiskScan scan(dirs, rows, notes);
-  scan.SetRoot(&root);
-  scan.StartScan(2);
-  scan.WaitForWorker();
+  test::FinishedScan done(dirs, (dir / "missing").string(), 2);
+  auto& [rows, notes, root] = done;
   EXPECT_EQ(root.GetChildCount(), 0);
   EXPECT_EQ(notes.Count(WM_SCAN_DONE_2, 1), 1);
   EXPECT_EQ(notes.Count(WM_SCAN_PROGRESS, kScanProgressStep), 1);  // the start one only

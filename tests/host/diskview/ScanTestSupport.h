@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
@@ -89,6 +90,21 @@ class RecordingNotifier final : public ScanNotifier {
  private:
   mutable std::mutex mutex_;
   std::vector<Message> messages;
+};
+
+// A scan of `path` through `dirs`, run to its end in `slot`, with what it
+// recorded on the way.
+struct FinishedScan {
+  FinishedScan(platform::DirEnumerator& dirs, std::string path, int slot = 1) {
+    root.AssignName(std::move(path));
+    DiskScan scan(dirs, rows, notes);
+    scan.SetRoot(&root);
+    scan.StartScan(slot);
+    scan.WaitForWorker();
+  }
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
 };
 
 }  // namespace diskview::test

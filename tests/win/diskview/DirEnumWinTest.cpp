@@ -148,15 +148,9 @@ TEST(DirEnumWin, JunctionsAndLinksAreNameSurrogates) {
     EXPECT_TRUE(entries[name].nameSurrogate) << name;
   }
   // The scan lists each link as an empty folder and counts the target once.
-  test::RecordingRows rows;
-  test::RecordingNotifier notes;
   platform::DirEnumWin dirs;
-  CMyFolder root;
-  root.AssignName(tree.RootUtf8());
-  DiskScan scan(dirs, rows, notes);
-  scan.SetRoot(&root);
-  scan.StartScan(1);
-  scan.WaitForWorker();
+  test::FinishedScan done(dirs, tree.RootUtf8());
+  auto& [rows, notes, root] = done;
   EXPECT_DOUBLE_EQ(root.GetSize(true), 10);
   EXPECT_EQ(root.CountFolders(true, true), 1 + static_cast<int>(made.size()));
 }
