@@ -47,8 +47,9 @@ void CKestrinApp::ApplySkin() {
 }
 
 bool CKestrinApp::InitInstance() {
-  if (shell::ReadSkinSetting(settings_) == 1) ApplySkin();
-  Enable3dControls();
+  if (shell::ReadSkinSetting(registry_, settings_) == 1) ApplySkin();
+  // Three-dimensional control drawing is always on with common controls 6
+  // (the program's manifest asks for them): nothing to turn on.
   SetRegistryKey(kProfileKey);
   HICON icon = LoadIcon(IDR_MAINFRAME);
 
@@ -65,7 +66,7 @@ bool CKestrinApp::InitInstance() {
   frame_->ShowWindow(SW_SHOWNORMAL);
   frame_->UpdateWindow();
   frame_->InitialUpdate(true);
-  shell::CreateLibraryKeys(settings_);
+  shell::CreateLibraryKeys(registry_, settings_);
   return true;
 }
 
@@ -81,11 +82,11 @@ void CKestrinApp::OnAppAbout(UINT) {
 }
 
 void CKestrinApp::OnSkinOne(UINT) {
-  shell::WriteSkinSetting(settings_, true);
+  shell::WriteSkinSetting(registry_, settings_, true);
   ApplySkin();
 }
 
-void CKestrinApp::OnSkinTwo(UINT) { shell::WriteSkinSetting(settings_, false); }
+void CKestrinApp::OnSkinTwo(UINT) { shell::WriteSkinSetting(registry_, settings_, false); }
 
 bool CKestrinApp::OnCmdMsg(UINT id, bool execute) {
   static constexpr CommandRoute<CKestrinApp> routes[] = {

@@ -8,10 +8,11 @@
 
 #include "app/LibraryEntries.h"
 #include "app/MainFrm.h"
-#include "app/Settings_win.h"
+#include "app/Settings.h"
 #include "app/SkinLoader.h"
 #include "app/SystemActions.h"
 #include "framework/WinApp.h"
+#include "platform/RegistryWin.h"
 
 class CKestrinApp : public CWinApp {
  public:
@@ -39,6 +40,7 @@ class CKestrinApp : public CWinApp {
   void ApplySkin();
 
   std::unique_ptr<CSkinLoader> skin_;
+  platform::RegistryWin registry_;
   shell::SettingsPlace settings_;
   Win32SystemActions realSystem_;
   SystemActions& system_;

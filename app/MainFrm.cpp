@@ -40,6 +40,7 @@ bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info) {
+  Default();
   info.ptMinTrackSize = POINT{kFrameWidth, kFrameHeight};
   info.ptMaxTrackSize = POINT{kFrameWidth, kFrameHeight};
 }
@@ -79,7 +80,6 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   }
   m_wndToolBar.LoadButtonImages(48, IDB_TOOLBAR_TRUECOLOR, IDB_TOOLBAR_TRUECOLOR,
                                 IDB_TOOLBAR_TRUECOLOR);
-  EnableDocking(CBRS_ALIGN_ANY);
   DockControlBar(&m_wndToolBar);
   return 0;
 }
@@ -141,15 +141,16 @@ void CMainFrame::InitialUpdate(bool restore) {
   if (restore && m_pView) m_pView->RestoreLastOpened();
 }
 
-void CMainFrame::OnBarClick(WPARAM code, LPARAM index) {
-  if (index < 0 || static_cast<size_t>(index) >= m_driveList.size()) return;
+LRESULT CMainFrame::OnBarClick(WPARAM code, LPARAM index) {
+  if (index < 0 || static_cast<size_t>(index) >= m_driveList.size()) return 0;
   int slot = shell::SlotForBarCode(static_cast<int>(code));
-  if (slot == 0 || !m_pView) return;
+  if (slot == 0 || !m_pView) return 0;
   std::string path = shell::WithTrailingBackslash(m_driveList[static_cast<size_t>(index)].ToUtf8());
   m_pView->OpenFolderInSlot(slot, CString::FromUtf8(path));
+  return 0;
 }
 
-void CMainFrame::OnTrayIcon(UINT mouseMessage) {
+LRESULT CMainFrame::OnTrayIcon(WPARAM, LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN:
       OnMinimizeAndHide(ID_WINDOW_MINIMIZE);
@@ -175,16 +176,16 @@ void CMainFrame::OnTrayIcon(UINT mouseMessage) {
     default:
       break;
   }
+  return 0;
 }
 
-LRESULT CMainFrame::OnSysCommand(WPARAM cmd, LPARAM lParam) {
+void CMainFrame::OnSysCommand(UINT command, CPoint) {
   // The exact value: other forms of these commands go to the default.
-  if (cmd == SC_MAXIMIZE) return 0;
-  LRESULT r = CFrameWnd::OnSysCommand(cmd, lParam);
+  if (command == SC_MAXIMIZE) return;
+  Default();
   // Minimising shows the window (as an icon), so it is hidden afterwards,
   // leaving only the notification-area icon.
-  if (cmd == SC_MINIMIZE) ShowWindow(SW_HIDE);
-  return r;
+  if (command == SC_MINIMIZE) ShowWindow(SW_HIDE);
 }
 
 void CMainFrame::OnTopmost(UINT) {
@@ -244,21 +245,24 @@ bool CMainFrame::OnCmdMsg(UINT id, bool execute) {
   return RouteCommand(this, routes, id, execute) || CFrameWnd::OnCmdMsg(id, execute);
 }
 
-LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_TRAYICON) {
-    OnTrayIcon(static_cast<UINT>(lParam));
-    return 0;
-  }
-  if (msg == WM_BARCLICK) {
-    OnBarClick(wParam, lParam);
-    return 0;
-  }
-  for (UINT alias : kBarClickAliases) {
-    if (msg == alias) {
-      OnBarClick(wParam, lParam);
-      return 0;
-    }
-  }
-  if (msg == WM_DESTROY) RemoveTrayIcon();
-  return CFrameWnd::WindowProc(msg, wParam, lParam);
+void CMainFrame::OnDestroy() {
+  RemoveTrayIcon();
+  Default();
+}
+
+bool CMainFrame::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnCreate<&CMainFrame::OnCreate>(),
+      afx::OnDestroy<&CMainFrame::OnDestroy>(),
+      afx::OnGetMinMaxInfo<&CMainFrame::OnGetMinMaxInfo>(),
+      afx::OnSysCommand<&CMainFrame::OnSysCommand>(),
+      afx::OnMessage<&CMainFrame::OnTrayIcon>(WM_TRAYICON),
+      afx::OnMessage<&CMainFrame::OnBarClick>(WM_BARCLICK),
+      afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[0]),
+      afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[1]),
+      afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[2]),
+      afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[3]),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CFrameWnd::OnWndMsg(msg, wParam, lParam, result);
 }

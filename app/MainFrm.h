@@ -30,8 +30,8 @@ class CMainFrame : public CFrameWnd {
   void AddDriveItem(const CString& root, int image);
 
   const std::vector<CString>& DriveList() const { return m_driveList; }
-  CStandInView* GetView() const { return m_pView.get(); }
-  CStandInDriveBar& ShortcutBar() { return m_wndOutBar; }
+  // The shortcut bar in the splitter's left pane (the view is the active view).
+  CWnd& ShortcutBar() { return m_wndOutBar; }
   CTrueColorToolBar& ToolBar() { return m_wndToolBar; }
   bool HasTrayIcon() const { return trayAdded_; }
 
@@ -39,21 +39,24 @@ class CMainFrame : public CFrameWnd {
   static DWORD s_bannerMs;
 
   bool OnCmdMsg(UINT id, bool execute) override;
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  protected:
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
-  int OnCreate(CREATESTRUCTW& cs) override;
-  void OnGetMinMaxInfo(MINMAXINFO& info) override;
-  LRESULT OnSysCommand(WPARAM cmd, LPARAM lParam) override;
   void PostNcDestroy() override;
 
  private:
+  int OnCreate(CREATESTRUCTW& cs);
+  void OnDestroy();
+  void OnGetMinMaxInfo(MINMAXINFO& info);
+  void OnSysCommand(UINT command, CPoint);
+  // WM_TRAYICON: lParam is the mouse message.
+  LRESULT OnTrayIcon(WPARAM, LPARAM mouseMessage);
+  // WM_BARCLICK: wParam the slot code, lParam the item index.
+  LRESULT OnBarClick(WPARAM code, LPARAM index);
   void ShowBanner();
   void AddTrayIcon();
   void RemoveTrayIcon();
-  void OnTrayIcon(UINT mouseMessage);
-  void OnBarClick(WPARAM code, LPARAM index);
 
   void OnTopmost(UINT);
   void OnShowNormal(UINT);

@@ -1,29 +1,6 @@
 #include "app/ShellRules.h"
 
-#include <climits>
-
 namespace shell {
-
-int SkinTextToInt(std::string_view text) {
-  size_t i = 0;
-  auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  while (i < text.size() && space(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) {
-      value = static_cast<long long>(INT_MAX) + 1;
-      break;
-    }
-  }
-  if (negative) return static_cast<int>(-value);
-  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
 
 std::string SkinFilePath(std::string_view programPath) {
   size_t slash = programPath.rfind('\\');
@@ -65,16 +42,6 @@ int DriveImageIndex(unsigned driveType) {
 
 std::string DriveRootFromBit(int index) {
   return std::string(1, static_cast<char>('A' + index)) + ":\\";
-}
-
-int BarCodeForItem(int index) {
-  switch (index) {
-    case 0: return 1;
-    case 1: return 13;
-    case 2: return 14;
-    case 3: return 15;
-    default: return index >= 4 && index <= 10 ? 16 : 0;
-  }
 }
 
 int SlotForBarCode(int code) {

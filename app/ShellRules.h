@@ -21,12 +21,6 @@ inline constexpr const char* kTarvikKeys[] = {"SOFTWARE\\Tarvik\\CDROM", "SOFTWA
                                               "SOFTWARE\\Tarvik\\HD"};
 inline constexpr char kSkinFileSuffix[] = "\\SKIN\\BluePinna.urf";
 
-// The stored skin text as a number, the way the C library's atoi reads it:
-// leading white space, an optional sign, then decimal digits up to the first
-// other character ("01" and "1abc" give 1, "" and "abc" give 0). Values past
-// the int range are held at its ends rather than wrapping.
-int SkinTextToInt(std::string_view text);
-
 // The skin file beside the program: `programPath` with everything after its
 // last backslash replaced by "\SKIN\BluePinna.urf".
 std::string SkinFilePath(std::string_view programPath);
@@ -48,12 +42,8 @@ int DriveImageIndex(unsigned driveType);
 // The root path of drive bit `index` of the logical drive mask ("C:\" for 2).
 std::string DriveRootFromBit(int index);
 
-// The code the shortcut bar sends for a click on item `index` (1, 13, 14,
-// 15, and 16 for items 4 to 10), or 0 when the item cannot be clicked.
-int BarCodeForItem(int index);
-
-// The view's result slot (1 to 5) for a code the shortcut bar sends, or 0
-// for codes that open nothing.
+// The view's result slot (1 to 5) for a code the shortcut bar sends
+// (layout::SlotCodeForItem), or 0 for codes that open nothing.
 int SlotForBarCode(int code);
 
 // A path with one trailing backslash, as the view expects a drive root.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/Messages.h"
-#include "app/ShellRules.h"
+#include "app/layout/OutBarLayout.h"
 #include "framework/WinApp.h"
 
 // ---- splitter ----
@@ -34,12 +34,12 @@ void CStandInSplitter::RecalcLayout() {
   }
 }
 
-LRESULT CStandInSplitter::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_SIZE) {
-    RecalcLayout();
-    return 0;
-  }
-  return CWnd::WindowProc(msg, wParam, lParam);
+bool CStandInSplitter::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnSize<&CStandInSplitter::OnSize>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CWnd::OnWndMsg(msg, wParam, lParam, result);
 }
 
 // ---- drive bar ----
@@ -118,26 +118,22 @@ void CStandInDriveBar::OnPaint() {
   }
 }
 
-void CStandInDriveBar::OnLButtonDown(POINT p) {
+void CStandInDriveBar::OnLButtonDown(UINT, CPoint p) {
   int item = HitTest(p);
-  int code = shell::BarCodeForItem(item);
+  int code = layout::SlotCodeForItem(item);
   if (item < 0 || code == 0) return;
   selected_ = item;
   Invalidate();
   ::SendMessageW(GetOwner(), WM_BARCLICK, static_cast<WPARAM>(code), item);
 }
 
-LRESULT CStandInDriveBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_PAINT:
-      OnPaint();
-      return 0;
-    case WM_LBUTTONDOWN:
-      OnLButtonDown(PointFromLParam(lParam));
-      return 0;
-    default:
-      return CWnd::WindowProc(msg, wParam, lParam);
-  }
+bool CStandInDriveBar::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnPaint<&CStandInDriveBar::OnPaint>(),
+      afx::OnLButtonDown<&CStandInDriveBar::OnLButtonDown>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CWnd::OnWndMsg(msg, wParam, lParam, result);
 }
 
 // ---- view ----

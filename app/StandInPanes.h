@@ -23,9 +23,10 @@ class CStandInSplitter : public CWnd {
   UINT IdFromRowCol(int row, int col) const { return AFX_IDW_PANE_FIRST + row * 16 + col; }
   void SetColumnInfo(int col, int ideal, int minimum);
   void RecalcLayout();
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  void OnSize(UINT, int, int) { RecalcLayout(); }
   int column0Width_ = 0;
 };
 
@@ -45,7 +46,7 @@ class CStandInDriveBar : public CWnd {
   int HitTest(POINT p) const;
   CRect ItemRect(int index) const;
 
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   struct Item {
@@ -53,7 +54,7 @@ class CStandInDriveBar : public CWnd {
     int image;
   };
   void OnPaint();
-  void OnLButtonDown(POINT p);
+  void OnLButtonDown(UINT flags, CPoint p);
 
   std::vector<Item> items_;
   HIMAGELIST large_ = nullptr;

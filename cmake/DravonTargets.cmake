@@ -25,8 +25,11 @@ function(dravon_host_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# A Windows GoogleTest program, run under Wine by CTest as one test.
-# LABELS gui marks tests that need the private X display.
+# A Windows GoogleTest program; each of its test cases becomes a CTest test
+# named "<program>.<Suite>.<Case>", listed and run under Wine (the tree's
+# emulator) when CTest runs, so building needs no Wine. The cases of one
+# program run one at a time (they may share scratch registry keys); LABELS
+# gui marks programs that need the private X display.
 function(dravon_win_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -35,6 +38,10 @@ function(dravon_win_test name)
   # Shared test helpers are included by their path from the top (tests/win/common).
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-  set_tests_properties(${name} PROPERTIES LABELS "win;${T_LABELS}" TIMEOUT 300)
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    EXTRA_ARGS --gtest_color=no
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS "win;${T_LABELS}" TIMEOUT 180 RESOURCE_LOCK ${name})
 endfunction()

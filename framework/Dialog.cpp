@@ -1,8 +1,5 @@
 #include "framework/Dialog.h"
 
-#include <exception>
-
-#include "framework/Trace.h"
 #include "framework/WinApp.h"
 
 CDialog::CDialog(UINT templateId, CWnd* parent, HINSTANCE module)
@@ -19,6 +16,11 @@ HICON CDialog::LoadIconResource(UINT id, bool big) const {
                                          LR_SHARED));
 }
 
+void CDialog::SetIconsFrom(UINT id) {
+  SetIcon(LoadIconResource(id, true), true);
+  SetIcon(LoadIconResource(id, false), false);
+}
+
 HWND CDialog::OwnerHandle() const {
   if (HWND owner = GetOwner()) return owner;
   if (parent_ && parent_->m_hWnd) return parent_->m_hWnd;
@@ -26,29 +28,19 @@ HWND CDialog::OwnerHandle() const {
   return app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg != WM_INITDIALOG) return FALSE;  // the dialog manager does the rest
-  auto* self = reinterpret_cast<CDialog*>(lParam);
-  // From here on every message goes through the object first.
-  if (!self || !self->SubclassWindow(wnd)) return TRUE;
-  try {
-    // A modal dialog starts centred over its owner; OnInitDialog may move it.
-    // A template that asks to be centred on the screen was placed already.
-    if (self->modal_ && !(self->GetStyle() & (WS_CHILD | DS_CENTER))) self->CenterWindow();
-    return self->OnInitDialog() ? TRUE : FALSE;
-  } catch (const std::exception&) {
-    afx::Trace(L"Exception in OnInitDialog of dialog %u\n", self->templateId_);
-  } catch (...) {
-    afx::Trace(L"Exception in OnInitDialog of dialog %u\n", self->templateId_);
-  }
-  return TRUE;
-}
+// The object handles every message first (the window is subclassed), so the
+// dialog manager's call of this procedure is only its default handling.
+INT_PTR CALLBACK CDialog::DialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 INT_PTR CDialog::DoModal() {
   if (m_hWnd) return -1;
   modal_ = true;
-  INT_PTR r = ::DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
-                                DialogProc, reinterpret_cast<LPARAM>(this));
+  INT_PTR r;
+  {
+    afx::CreationScope scope(this);
+    r = ::DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
+                          DialogProc, 0);
+  }
   modal_ = false;
   return r;
 }
@@ -57,8 +49,12 @@ bool CDialog::Create(CWnd* parent) {
   if (m_hWnd) return false;
   if (parent) parent_ = parent;
   modal_ = false;
-  HWND wnd = ::CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
-                                  DialogProc, reinterpret_cast<LPARAM>(this));
+  HWND wnd;
+  {
+    afx::CreationScope scope(this);
+    wnd = ::CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
+                               DialogProc, 0);
+  }
   return wnd != nullptr && m_hWnd == wnd;
 }
 
@@ -71,23 +67,47 @@ void CDialog::EndDialog(int result) {
   }
 }
 
-bool CDialog::PreTranslateMessage(MSG& msg) {
-  // Keyboard navigation of a modeless dialog (a modal one has its own loop).
-  return !modal_ && m_hWnd && ::IsDialogMessageW(m_hWnd, &msg);
+LRESULT CDialog::InitDialog() {
+  // A modal dialog starts centred over its owner; OnInitDialog may move it.
+  // A template that asks to be centred on the screen was placed already.
+  if (modal_ && !(GetStyle() & (WS_CHILD | DS_CENTER))) CenterWindow();
+  return OnInitDialog() ? TRUE : FALSE;
 }
 
-LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_COMMAND && !OnCmdMsg(LOWORD(wParam), true)) {
-    switch (LOWORD(wParam)) {
-      case IDOK:
-        OnOK();
-        return 0;
-      case IDCANCEL:
-        OnCancel();
-        return 0;
-      default:
-        break;
-    }
+bool CDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_INITDIALOG) {
+    result = InitDialog();
+    return true;
   }
-  return CWnd::WindowProc(msg, wParam, lParam);
+  return CWnd::OnWndMsg(msg, wParam, lParam, result);
+}
+
+LRESULT CDialog::OnException(UINT msg) {
+  if (msg != WM_INITDIALOG) return CWnd::OnException(msg);
+  if (modal_) {
+    ::EndDialog(m_hWnd, -1);
+  } else {
+    DestroyWindow();
+  }
+  return FALSE;
+}
+
+bool CDialog::OnCmdMsg(UINT id, bool execute) {
+  switch (id) {
+    case IDOK:
+      if (execute) OnOK();
+      return true;
+    case IDCANCEL:
+      if (execute) OnCancel();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CDialog::PreTranslateMessage(MSG& msg) {
+  // Keyboard navigation of a modeless top-level dialog; a modal one has its
+  // own loop, and a child page is navigated by the dialog it sits in.
+  if (modal_ || !m_hWnd || (GetStyle() & WS_CHILD)) return false;
+  return ::IsDialogMessageW(m_hWnd, &msg) != FALSE;
 }

@@ -18,13 +18,17 @@ bool CView::PreCreateWindow(CREATESTRUCTW& cs) {
   return cs.lpszClass != nullptr;
 }
 
-LRESULT CView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_PAINT) {
-    CPaintDC dc(m_hWnd);
-    OnDraw(dc);
-    return 0;
-  }
-  return CWnd::WindowProc(msg, wParam, lParam);
+void CView::OnPaint() {
+  CPaintDC dc(m_hWnd);
+  OnDraw(dc);
+}
+
+bool CView::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnPaint<&CView::OnPaint>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CWnd::OnWndMsg(msg, wParam, lParam, result);
 }
 
 bool CFrameWnd::PreCreateWindow(CREATESTRUCTW& cs) {
@@ -116,29 +120,29 @@ void CFrameWnd::PostNcDestroy() {
   if (app && app->m_pMainWnd == this) ::PostQuitMessage(0);
 }
 
-LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_CREATE:
-      return OnCreate(*reinterpret_cast<CREATESTRUCTW*>(lParam));
-    case WM_GETMINMAXINFO:
-      OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
-      return DefWindowProc(msg, wParam, lParam);
-    case WM_SIZE:
-      DefWindowProc(msg, wParam, lParam);
-      if (wParam != SIZE_MINIMIZED) RecalcLayout();
-      return 0;
-    case WM_SYSCOMMAND:
-      return OnSysCommand(wParam, lParam);
-    case WM_INITMENUPOPUP:
-      if (!HIWORD(lParam)) UpdateMenu(reinterpret_cast<HMENU>(wParam));
-      return 0;
-    case WM_IDLEUPDATECMDUI:
-      UpdateControlBars();
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow();
-      return 0;
-    default:
-      return CWnd::WindowProc(msg, wParam, lParam);
-  }
+void CFrameWnd::OnSize(UINT type, int, int) {
+  Default();
+  if (type != SIZE_MINIMIZED) RecalcLayout();
+}
+
+void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT, bool systemMenu) {
+  if (!systemMenu) UpdateMenu(popup);
+}
+
+LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
+  UpdateControlBars();
+  return 0;
+}
+
+void CFrameWnd::OnClose() { DestroyWindow(); }
+
+bool CFrameWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnSize<&CFrameWnd::OnSize>(),
+      afx::OnInitMenuPopup<&CFrameWnd::OnInitMenuPopup>(),
+      afx::OnMessage<&CFrameWnd::OnIdleUpdateCmdUI>(WM_IDLEUPDATECMDUI),
+      afx::OnClose<&CFrameWnd::OnClose>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CWnd::OnWndMsg(msg, wParam, lParam, result);
 }

@@ -19,10 +19,13 @@ class CToolBar;
 class CView : public CWnd {
  public:
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  protected:
   virtual void OnDraw(CDC& dc) {}
+
+ private:
+  void OnPaint();
 };
 
 class CFrameWnd : public CWnd {
@@ -33,25 +36,18 @@ class CFrameWnd : public CWnd {
                  CWnd* parent = nullptr);
   // Places the docked bars along the top and the first pane below them.
   virtual void RecalcLayout();
-  // Bars dock along the top edge only; other sides are accepted and ignored.
-  void EnableDocking(DWORD alignments) {}
+  // Docks `bar` along the top edge, the only side bars dock to here.
   void DockControlBar(CToolBar* bar);
   void SetActiveView(CWnd* view) { view_ = view; }
   CWnd* GetActiveView() const { return view_; }
   const CString& GetTitle() const { return m_title; }
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   bool OnCmdMsg(UINT id, bool execute) override;
   bool PreTranslateMessage(MSG& msg) override;
 
  protected:
-  // Return -1 to fail creation.
-  virtual int OnCreate(CREATESTRUCTW& cs) { return 0; }
-  virtual void OnGetMinMaxInfo(MINMAXINFO& info) {}
-  virtual LRESULT OnSysCommand(WPARAM cmd, LPARAM lParam) {
-    return DefWindowProc(WM_SYSCOMMAND, cmd, lParam);
-  }
   void PostNcDestroy() override;
   // Enables the bars' buttons by what the command routes handle.
   void UpdateControlBars();
@@ -64,6 +60,11 @@ class CFrameWnd : public CWnd {
 
  private:
   void OnAppExit(UINT);
+  void OnSize(UINT type, int cx, int cy);
+  void OnInitMenuPopup(HMENU popup, UINT index, bool systemMenu);
+  LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
+  void OnClose();
+
   std::vector<CToolBar*> bars_;
   CWnd* view_ = nullptr;
 };

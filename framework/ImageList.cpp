@@ -1,5 +1,6 @@
 #include "framework/ImageList.h"
 
+#include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
 bool CImageList::CreateFromBitmap(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module) {
@@ -14,4 +15,12 @@ bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
   DeleteImageList();
   h_ = ImageList_Create(cx, cy, flags, initial, grow);
   return h_ != nullptr;
+}
+
+int CImageList::AddFromResource(UINT bitmapId, COLORREF mask, HINSTANCE module) {
+  if (!h_) return -1;
+  CBitmap bitmap;
+  // The list copies the images; the bitmap goes at the end of the scope.
+  if (!bitmap.LoadBitmap(bitmapId, module)) return -1;
+  return Add(bitmap, mask);
 }

@@ -92,19 +92,16 @@ void CToolBar::UpdateButtons(CWnd& target) {
   }
 }
 
-bool CToolBar::OnReflectNotify(NMHDR* hdr, LRESULT& result) {
-  if (hdr->code != TBN_GETINFOTIPW) return false;
-  auto* tip = reinterpret_cast<NMTBGETINFOTIPW*>(hdr);
+bool CToolBar::OnGetInfoTip(NMTBGETINFOTIPW& tip) {
   CString full;
-  if (!full.LoadString(static_cast<UINT>(tip->iItem)) || !tip->pszText || tip->cchTextMax <= 0) {
+  if (!full.LoadString(static_cast<UINT>(tip.iItem)) || !tip.pszText || tip.cchTextMax <= 0) {
     return false;
   }
   // "prompt\ntip": the tip is what follows the line break.
   int nl = full.Find(L'\n');
   CString text = nl >= 0 ? full.Mid(nl + 1) : full;
-  std::wcsncpy(tip->pszText, text, static_cast<size_t>(tip->cchTextMax) - 1);
-  tip->pszText[tip->cchTextMax - 1] = L'\0';
-  result = 0;
+  std::wcsncpy(tip.pszText, text, static_cast<size_t>(tip.cchTextMax) - 1);
+  tip.pszText[tip.cchTextMax - 1] = L'\0';
   return true;
 }
 
@@ -118,8 +115,16 @@ void CToolBar::DrawGripper() {
   }
 }
 
-LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  LRESULT r = CWnd::WindowProc(msg, wParam, lParam);
-  if (msg == WM_PAINT && (barStyle_ & CBRS_GRIPPER)) DrawGripper();
-  return r;
+void CToolBar::OnPaint() {
+  Default();
+  if (barStyle_ & CBRS_GRIPPER) DrawGripper();
+}
+
+bool CToolBar::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnReflectNotify<&CToolBar::OnGetInfoTip>(TBN_GETINFOTIPW),
+      afx::OnPaint<&CToolBar::OnPaint>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CWnd::OnWndMsg(msg, wParam, lParam, result);
 }

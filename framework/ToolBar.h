@@ -31,10 +31,12 @@ class CToolBar : public CWnd {
   // Enables each button whose command `target` routes, disables the others.
   void UpdateButtons(CWnd& target);
 
-  bool OnReflectNotify(NMHDR* hdr, LRESULT& result) override;
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  // The tool tip of a button: false when there is none (the parent may answer).
+  bool OnGetInfoTip(NMTBGETINFOTIPW& tip);
+  void OnPaint();
   void DrawGripper();
 
   DWORD barStyle_ = 0;

@@ -32,9 +32,6 @@ class CWinApp {
   const CString& GetRegistryKey() const { return registryKey_; }
   CString GetProfileString(const wchar_t* section, const wchar_t* entry,
                            const wchar_t* defaultValue = L"") const;
-  // Turns on the system's three-dimensional control drawing. Common
-  // controls 6 (our manifest) always draw that way: nothing is left to do.
-  void Enable3dControls() {}
   HICON LoadIcon(UINT id) const;
   // A plain message box captioned with the application name.
   int MessageBox(const wchar_t* text, UINT type = MB_OK, HWND owner = nullptr) const;

@@ -1,6 +1,7 @@
 #include "framework/Wnd.h"
 
 #include <exception>
+#include <utility>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,24 +14,68 @@ namespace {
 
 constexpr wchar_t kObjectProp[] = L"Dravon.CWnd";
 
-// The object whose window is being created on this thread: the first message
-// the new window receives (often WM_GETMINMAXINFO, before WM_NCCREATE)
-// attaches it.
+// The object whose window is being created on this thread, and the hook
+// that attaches it when the window is made (before its first message).
 thread_local CWnd* t_creating = nullptr;
+thread_local HHOOK t_hook = nullptr;
+thread_local int t_scopes = 0;
 
-class CreationScope {
- public:
-  explicit CreationScope(CWnd* wnd) : saved_(t_creating) { t_creating = wnd; }
-  ~CreationScope() { t_creating = saved_; }
+int g_endedByBase = 0;
 
- private:
-  CWnd* saved_;
-};
+// The system may make a thread's input-method window while it creates the
+// thread's first top-level window: that one is not ours.
+bool IsImeWindow(HWND wnd) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(wnd, name, 16);
+  return wcscmp(name, L"IME") == 0 || wcscmp(name, L"MSCTFIME UI") == 0;
+}
 
 }  // namespace
 
+// Attaches the object of the creation scope to the first window created in
+// it: our own classes directly, other classes (common controls, dialogs)
+// by subclassing, so they too are routed from WM_NCCREATE on.
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+  HWND wnd = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_CREATEWND && t_creating && !IsImeWindow(wnd)) {
+    CWnd* self = std::exchange(t_creating, nullptr);
+    auto proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC));
+    if (proc == StdWndProc) {
+      self->Attach(wnd);
+    } else {
+      self->SubclassWindow(wnd);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+namespace afx {
+
+int WindowsEndedByBase() { return g_endedByBase; }
+
+CreationScope::CreationScope(CWnd* wnd) : saved_(t_creating) {
+  t_creating = wnd;
+  if (t_scopes++ == 0) {
+    t_hook = ::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId());
+  }
+}
+
+CreationScope::~CreationScope() {
+  t_creating = saved_;
+  if (--t_scopes == 0 && t_hook) {
+    ::UnhookWindowsHookEx(t_hook);
+    t_hook = nullptr;
+  }
+}
+
+}  // namespace afx
+
 CWnd::~CWnd() {
   if (m_hWnd) {
+    if (routesDestroy_) {
+      ++g_endedByBase;
+      afx::Trace(L"A window ends with its object: its class's WM_DESTROY route cannot run\n");
+    }
     // The window procedure must not reach a half-destroyed object.
     HWND wnd = m_hWnd;
     if (m_superProc) {
@@ -112,7 +157,7 @@ bool CWnd::CreateFromStruct(CREATESTRUCTW cs) {
   if (!PreCreateWindow(cs)) return false;
   HWND wnd;
   {
-    CreationScope scope(this);
+    afx::CreationScope scope(this);
     wnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                             cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
                             cs.lpCreateParams);
@@ -123,7 +168,8 @@ bool CWnd::CreateFromStruct(CREATESTRUCTW cs) {
     return false;
   }
   if (m_hWnd != wnd) {
-    // A class that is not ours (a common control): route it through us now.
+    // Not attached by the hook (another hook kept it from running): route
+    // the window through us from now on.
     if (!SubclassWindow(wnd)) {
       ::DestroyWindow(wnd);
       return false;
@@ -136,6 +182,11 @@ bool CWnd::Create(const wchar_t* className, const wchar_t* title, DWORD style, c
                   CWnd* parent, UINT id) {
   return CreateEx(0, className, title, style | WS_CHILD, rect, parent ? parent->m_hWnd : nullptr,
                   id);
+}
+
+bool CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+  return parent && parent->m_hWnd &&
+         SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
 
 bool CWnd::SubclassWindow(HWND wnd) {
@@ -176,20 +227,31 @@ HWND ReflectTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
       return reinterpret_cast<HWND>(lParam);  // null for menus and accelerators
+    case WM_NOTIFY:
+      return reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
     case WM_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       return dis->CtlType == ODT_MENU ? nullptr : dis->hwndItem;
     }
     case WM_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      auto* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
       return mis->CtlType == ODT_MENU ? nullptr : ::GetDlgItem(parent, static_cast<int>(mis->CtlID));
     }
-    case WM_CTLCOLORBTN:
+    case WM_COMPAREITEM:
+      return reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
+    case WM_DELETEITEM:
+      return reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem;
+    case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORDLG:
     case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
+    case WM_HSCROLL:  // null for the window's own scroll bars
+    case WM_VSCROLL:
+    case WM_CHARTOITEM:
+    case WM_VKEYTOITEM:
       return reinterpret_cast<HWND>(lParam);
     default:
       return nullptr;
@@ -198,32 +260,72 @@ HWND ReflectTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+bool CWnd::DispatchAs(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const Current current{msg, wParam, lParam};
+  // Restored also when a handler throws.
+  struct Restore {
+    const Current*& slot;
+    const Current* saved;
+    ~Restore() { slot = saved; }
+  } restore{current_, std::exchange(current_, &current)};
+  return OnWndMsg(msg, wParam, lParam, result);
+}
+
+bool CWnd::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  HWND child = ReflectTarget(m_hWnd, msg, wParam, lParam);
+  CWnd* target = child ? FromHandlePermanent(child) : nullptr;
+  if (!target || target == this) return false;
+  result = 0;
+  return target->DispatchAs(afx::Reflected(msg), wParam, lParam, result);
+}
+
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (HWND child = ReflectTarget(m_hWnd, msg, wParam, lParam)) {
-    CWnd* target = FromHandlePermanent(child);
-    LRESULT result = 0;
-    if (target && target != this && target->OnChildNotify(msg, wParam, lParam, result)) {
-      return result;
-    }
-  }
-  switch (msg) {
-    case WM_COMMAND:
-      if (OnCmdMsg(LOWORD(wParam), true)) return 0;
-      break;
-    case WM_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-      LRESULT result = 0;
-      if (CWnd* from = FromHandlePermanent(hdr->hwndFrom);
-          from && from != this && from->OnReflectNotify(hdr, result)) {
-        return result;
-      }
-      if (OnNotify(hdr, result)) return result;
-      break;
-    }
-    default:
-      break;
-  }
+  LRESULT result = 0;
+  if (ReflectToChild(msg, wParam, lParam, result)) return result;
+  if (DispatchAs(msg, wParam, lParam, result)) return result;
   return DefWindowProc(msg, wParam, lParam);
+}
+
+bool CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_COMMAND && afx::IsCommand(wParam, lParam) && OnCmdMsg(LOWORD(wParam), true)) {
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+LRESULT CWnd::Default() {
+  if (!current_ || !m_hWnd || current_->msg >= afx::kReflectBase) return 0;
+  return DefWindowProc(current_->msg, current_->wParam, current_->lParam);
+}
+
+LRESULT CWnd::OnException(UINT msg) {
+  switch (msg) {
+    case WM_CREATE: return -1;
+    case WM_NCCREATE: return FALSE;
+    default: return 0;
+  }
+}
+
+bool afx::Matches(const Route& r, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg < r.msg || msg > r.msgLast) return false;
+  switch (r.match) {
+    case Route::Match::kMessage:
+      return true;
+    case Route::Match::kControl: {
+      const UINT id = LOWORD(wParam);
+      return lParam != 0 && HIWORD(wParam) == r.code && id >= r.idFirst && id <= r.idLast;
+    }
+    case Route::Match::kNotify: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+      return hdr->code == r.code && hdr->idFrom >= r.idFirst && hdr->idFrom <= r.idLast;
+    }
+    case Route::Match::kReflectCommand:
+      return HIWORD(wParam) == r.code;
+    case Route::Match::kReflectNotify:
+      return reinterpret_cast<const NMHDR*>(lParam)->code == r.code;
+  }
+  return false;
 }
 
 CRect CWnd::GetClientRect() const {
@@ -235,6 +337,12 @@ CRect CWnd::GetClientRect() const {
 CRect CWnd::GetWindowRect() const {
   CRect r;
   ::GetWindowRect(m_hWnd, &r);
+  return r;
+}
+
+CRect CWnd::GetRectInParent() const {
+  CRect r = GetWindowRect();
+  ::MapWindowPoints(HWND_DESKTOP, GetParent(), reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
 
@@ -294,9 +402,9 @@ void CWnd::CenterWindow(HWND alternate) {
 
 LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   CWnd* self = CWnd::FromHandlePermanent(wnd);
-  if (!self && t_creating) {
-    self = t_creating;
-    t_creating = nullptr;
+  if (!self && t_creating && !t_hook) {
+    // A creation scope without its hook: the first message attaches.
+    self = std::exchange(t_creating, nullptr);
     self->Attach(wnd);
   }
   if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
@@ -315,5 +423,7 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   } catch (...) {
     afx::Trace(L"Exception in window procedure (message 0x%x)\n", msg);
   }
-  return 0;
+  // The object may be gone (a throwing handler can end its window).
+  if (CWnd* still = CWnd::FromHandlePermanent(wnd)) return still->OnException(msg);
+  return msg == WM_CREATE ? -1 : 0;
 }

@@ -3,12 +3,4 @@
 #include "res/parvane/resource.h"
 
 CInfoDialog::CInfoDialog(HINSTANCE module, HWND owner)
-    : CDialog(IDD_INFO_DIALOG, nullptr, module) {
-  SetOwner(owner);
-}
-
-bool CInfoDialog::OnInitDialog() {
-  SetIcon(LoadIconResource(IDI_INFO_DIALOG, true), true);
-  SetIcon(LoadIconResource(IDI_INFO_DIALOG, false), false);
-  return true;
-}
+    : CLibraryDialog(IDD_INFO_DIALOG, IDI_INFO_DIALOG, module, owner) {}

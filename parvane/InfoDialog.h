@@ -4,15 +4,9 @@
 
 #include <windows.h>
 
-#include "framework/Dialog.h"
+#include "framework/LibraryDialog.h"
 
-class CInfoDialog : public CDialog {
+class CInfoDialog : public CLibraryDialog {
  public:
-  // `module`: this library's module, which holds the template and the icon.
-  // `owner`: the window kept disabled while the dialog runs.
   CInfoDialog(HINSTANCE module, HWND owner);
-
-  bool OnInitDialog() override;
-  // No buttons: Esc and the caption's close box end it.
-  void OnCancel() override { EndDialog(0); }
 };

@@ -4,37 +4,18 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/LibraryDialog.h"
 #include "parvane/InfoDialog.h"
 
-namespace {
-
-HINSTANCE g_module = nullptr;
-
-}  // namespace
-
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  switch (reason) {
-    case DLL_PROCESS_ATTACH:
-      OutputDebugStringA("PARVANE.DLL Initializing!\n");
-      g_module = instance;
-      DisableThreadLibraryCalls(instance);
-      return TRUE;
-    case DLL_PROCESS_DETACH:
-      OutputDebugStringA("PARVANE.DLL Terminating!\n");
-      return TRUE;
-    default:
-      return TRUE;
-  }
+  return afx::LibraryMain(instance, reason, "PARVANE.DLL Initializing!\n",
+                          "PARVANE.DLL Terminating!\n");
 }
 
 // The information dialog, modal to the caller's active window (the main
 // frame when called from its menu). Always 0.
 extern "C" int CRegular() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
-  CInfoDialog dialog(g_module, GetActiveWindow());
-  dialog.DoModal();
-  return 0;
+  return afx::RunLibraryDialog<CInfoDialog>(ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES);
 }
 
 // The library's other exports do nothing and return 0.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/TextWin.h"
+#include "platform/UniqueHandle.h"
 
 namespace platform {
 namespace {
@@ -10,13 +11,10 @@ namespace {
 class WinListing final : public DirEnumerator::Listing {
  public:
   WinListing(HANDLE find, const WIN32_FIND_DATAW& first) : find_(find), data_(first) {}
-  ~WinListing() override { FindClose(find_); }
-  WinListing(const WinListing&) = delete;
-  WinListing& operator=(const WinListing&) = delete;
 
   bool Next(DirEntry& out) override {
     if (!first_) {
-      if (!FindNextFileW(find_, &data_)) return false;
+      if (!FindNextFileW(find_.get(), &data_)) return false;
     }
     first_ = false;
     out = DirEntry{};
@@ -33,7 +31,7 @@ class WinListing final : public DirEnumerator::Listing {
   }
 
  private:
-  HANDLE find_;
+  UniqueFind find_;
   WIN32_FIND_DATAW data_;
   bool first_ = true;
   std::string name_;

@@ -3,12 +3,4 @@
 #include "res/tunara/resource.h"
 
 COptimizeDlg::COptimizeDlg(HINSTANCE module, HWND owner)
-    : CDialog(IDD_OPTIMIZE_DIALOG, nullptr, module) {
-  SetOwner(owner);
-}
-
-bool COptimizeDlg::OnInitDialog() {
-  SetIcon(LoadIconResource(IDI_OPTIMIZE_DIALOG, true), true);
-  SetIcon(LoadIconResource(IDI_OPTIMIZE_DIALOG, false), false);
-  return true;
-}
+    : CLibraryDialog(IDD_OPTIMIZE_DIALOG, IDI_OPTIMIZE_DIALOG, module, owner) {}

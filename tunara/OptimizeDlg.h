@@ -4,15 +4,9 @@
 
 #include <windows.h>
 
-#include "framework/Dialog.h"
+#include "framework/LibraryDialog.h"
 
-class COptimizeDlg : public CDialog {
+class COptimizeDlg : public CLibraryDialog {
  public:
-  // `module`: this library's module, which holds the template and the icon.
-  // `owner`: the window kept disabled while the dialog runs.
   COptimizeDlg(HINSTANCE module, HWND owner);
-
-  bool OnInitDialog() override;
-  // No buttons: Esc and the caption's close box end it.
-  void OnCancel() override { EndDialog(0); }
 };

@@ -4,35 +4,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "framework/LibraryDialog.h"
 #include "tunara/OptimizeDlg.h"
 
-namespace {
-
-HINSTANCE g_module = nullptr;
-
-}  // namespace
-
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  switch (reason) {
-    case DLL_PROCESS_ATTACH:
-      OutputDebugStringA("TUNARA.DLL Initializing!\n");
-      g_module = instance;
-      DisableThreadLibraryCalls(instance);
-      return TRUE;
-    case DLL_PROCESS_DETACH:
-      OutputDebugStringA("TUNARA.DLL Terminating!\n");
-      return TRUE;
-    default:
-      return TRUE;
-  }
+  return afx::LibraryMain(instance, reason, "TUNARA.DLL Initializing!\n",
+                          "TUNARA.DLL Terminating!\n");
 }
 
 // The optimisation dialog, modal to the caller's active window (the main
 // frame when called from its menu). Always 0, whatever the dialog returned.
 extern "C" int CRegula() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_USEREX_CLASSES};
-  InitCommonControlsEx(&controls);
-  COptimizeDlg dialog(g_module, GetActiveWindow());
-  dialog.DoModal();
-  return 0;
+  return afx::RunLibraryDialog<COptimizeDlg>(ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                             ICC_USEREX_CLASSES);
 }

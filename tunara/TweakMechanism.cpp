@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/Atoi.h"
+
 namespace tunara {
 namespace {
 
@@ -13,8 +15,6 @@ std::span<const std::uint8_t> UpToNul(std::span<const std::uint8_t> bytes) {
   auto nul = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
   return bytes.first(static_cast<std::size_t>(nul - bytes.begin()));
 }
-
-bool IsCSpace(std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 std::size_t BufferFor(StateTest test) {
   switch (test) {
@@ -33,24 +33,9 @@ void AppendDword(std::vector<std::uint8_t>& out, std::uint32_t n) {
 
 }  // namespace
 
-std::int32_t AtoiBytes(std::span<const std::uint8_t> bytes) {
-  bytes = UpToNul(bytes);
-  std::size_t i = 0;
-  while (i < bytes.size() && IsCSpace(bytes[i])) ++i;
-  bool negative = false;
-  if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-')) negative = bytes[i++] == '-';
-  // atoi leaves overflow undefined; saturate rather than wrap.
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t value = 0;
-  for (; i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
-    value = std::min(kLimit, value * 10 + (bytes[i] - '0'));
-  if (negative) return static_cast<std::int32_t>(-value);
-  return static_cast<std::int32_t>(std::min(value, kLimit - 1));
-}
-
 bool PassesNumberText(const RawValue& raw, std::int32_t n) {
   // A missing key or value reads as empty text, which is 0.
-  return (raw ? AtoiBytes(*raw) : 0) == n;
+  return (raw ? platform::Atoi(*raw) : 0) == n;
 }
 
 bool PassesSingleByte(const RawValue& raw, std::uint8_t n) {

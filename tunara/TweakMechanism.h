@@ -27,10 +27,6 @@ inline constexpr std::size_t kNumberTextBytes = 255;
 inline constexpr std::size_t kSingleByteBytes = 80;
 inline constexpr std::size_t kDwordBytes = 4;
 
-// The C atoi rules on the bytes before the first NUL: leading blanks, an
-// optional sign, decimal digits; anything else ends the number.
-std::int32_t AtoiBytes(std::span<const std::uint8_t> bytes);
-
 // The four tests on bytes already read.
 bool PassesNumberText(const RawValue& raw, std::int32_t n);
 bool PassesSingleByte(const RawValue& raw, std::uint8_t n);

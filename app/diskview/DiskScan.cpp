@@ -4,7 +4,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/diskview/ScanMessages.h"
+#include "app/Messages.h"
 
 namespace diskview {
 

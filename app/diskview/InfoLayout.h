@@ -8,29 +8,32 @@
 #include <string>
 #include <vector>
 
-#include "app/layout/Geometry.h"
+#include "geometry/Geometry.h"
+#include "res/app/resource.h"
 
 namespace diskview {
 
-using layout::Colour;
-using layout::Point;
-using layout::Rect;
-using layout::Size;
+using geom::Colour;
+using geom::Point;
+using geom::Rect;
+using geom::Size;
 
 // Row keys: string-table identifiers that also give the rows' labels.
-inline constexpr int kInfoPartition = 61446;
-inline constexpr int kInfoSize = 61447;
-inline constexpr int kInfoUsed = 61448;
-inline constexpr int kInfoFileSize = 61449;
-inline constexpr int kInfoFileCount = 61450;
-inline constexpr int kInfoFolderCount = 61451;
-inline constexpr int kInfoAllocated = 61452;
-inline constexpr int kInfoEfficiency = 61453;
+inline constexpr int kInfoPartition = IDS_INFO_PARTITION;
+inline constexpr int kInfoSize = IDS_INFO_SIZE;
+inline constexpr int kInfoUsed = IDS_INFO_USED;
+inline constexpr int kInfoFileSize = IDS_INFO_FILESIZE;
+inline constexpr int kInfoFileCount = IDS_INFO_FILES;
+inline constexpr int kInfoFolderCount = IDS_INFO_FOLDERS;
+inline constexpr int kInfoAllocated = IDS_INFO_ALLOCATED;
+inline constexpr int kInfoEfficiency = IDS_INFO_EFFICIENCY;
 // Words appended to counts.
-inline constexpr int kInfoFilesWord = 61454;
-inline constexpr int kInfoFoldersWord = 61455;
+inline constexpr int kInfoFilesWord = IDS_WORD_FILES;
+inline constexpr int kInfoFoldersWord = IDS_WORD_FOLDERS;
 
-// The program's strings for the keys above ("" for any other key).
+// The program's strings for the keys above ("" for any other key): the
+// string table's entries, for the portable plans (a Windows test checks
+// that the two agree).
 std::string InfoString(int key);
 
 struct InfoLine {

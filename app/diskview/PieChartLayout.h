@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/layout/Geometry.h"
+#include "geometry/Geometry.h"
 
 namespace diskview {
 
-using layout::Colour;
-using layout::Point;
-using layout::Rect;
+using geom::Colour;
+using geom::Point;
+using geom::Rect;
 
 struct PalettePair {
   Colour colour;      // slice fill (and legend box)

@@ -6,13 +6,13 @@
 #include <array>
 #include <string>
 
-#include "app/layout/Geometry.h"
+#include "geometry/Geometry.h"
 
 namespace diskview {
 
-using layout::Colour;
-using layout::Point;
-using layout::Rect;
+using geom::Colour;
+using geom::Point;
+using geom::Rect;
 
 // Headings of the five result panels.
 inline constexpr const char* kPanelCaptions[5] = {"C盘:", "D盘:", "E盘:", "F盘:", "其它盘:"};

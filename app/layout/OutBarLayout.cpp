@@ -4,9 +4,9 @@
 
 namespace layout {
 
-Rect ItemAreaRect(const Rect& client, int folderCount, int shownFolder,
+geom::Rect ItemAreaRect(const geom::Rect& client, int folderCount, int shownFolder,
                   const OutBarMetrics& metrics) {
-  Rect area = client;
+  geom::Rect area = client;
   if (folderCount > 0) {
     area.top += metrics.folderHeight * (shownFolder + 1) - 1;
     area.bottom -= metrics.folderHeight * (folderCount - shownFolder - 1);
@@ -14,7 +14,7 @@ Rect ItemAreaRect(const Rect& client, int folderCount, int shownFolder,
   return area;
 }
 
-Rect ItemBounds(const Rect& itemArea, const std::vector<Size>& itemSizes, int index,
+geom::Rect ItemBounds(const geom::Rect& itemArea, const std::vector<geom::Size>& itemSizes, int index,
                 int firstVisible, bool largeIcons, const OutBarMetrics& metrics) {
   const int spacing = largeIcons ? metrics.largeItemSpacing : metrics.smallItemSpacing;
   int y = itemArea.top;
@@ -23,8 +23,8 @@ Rect ItemBounds(const Rect& itemArea, const std::vector<Size>& itemSizes, int in
     y += itemSizes[static_cast<std::size_t>(i)].cy + spacing;
     if (i == firstVisible - 1) offset = y - itemArea.top;
   }
-  const Size size = itemSizes[static_cast<std::size_t>(index)];
-  Rect r{itemArea.left, y, itemArea.left + size.cx, y + size.cy};
+  const geom::Size size = itemSizes[static_cast<std::size_t>(index)];
+  geom::Rect r{itemArea.left, y, itemArea.left + size.cx, y + size.cy};
   r = r.Offset(0, -offset);
   r.left += 5;
   r.top += 20;
@@ -37,7 +37,7 @@ Rect ItemBounds(const Rect& itemArea, const std::vector<Size>& itemSizes, int in
   return r;
 }
 
-OutBarHit HitTestPoint(const OutBarHitState& state, Point point, const OutBarMetrics& metrics) {
+OutBarHit HitTestPoint(const OutBarHitState& state, geom::Point point, const OutBarMetrics& metrics) {
   if (state.upArrowShown && state.upArrow.Contains(point)) return {kHitUpArrow, -1};
   if (state.downArrowShown && state.downArrow.Contains(point)) return {kHitDownArrow, -1};
   if (state.largeIcons) {
@@ -55,18 +55,9 @@ OutBarHit HitTestPoint(const OutBarHitState& state, Point point, const OutBarMet
 }
 
 int SlotCodeForItem(int index) {
-  switch (index) {
-    case 0:
-      return 1;
-    case 1:
-      return 13;
-    case 2:
-      return 14;
-    case 3:
-      return 15;
-    default:
-      return 16;
-  }
+  constexpr int kFirstFour[] = {1, 13, 14, 15};
+  if (index < 0) return 0;
+  return index < 4 ? kFirstFour[index] : 16;
 }
 
 }  // namespace layout

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/layout/Geometry.h"
+#include "geometry/Geometry.h"
 
 namespace layout {
 
@@ -19,18 +19,18 @@ struct OutBarMetrics {
 // The client rectangle without the folder band: the band holds one row per
 // folder, the shown folder's row and those above it at the top, the rest at
 // the bottom.
-Rect ItemAreaRect(const Rect& client, int folderCount, int shownFolder,
+geom::Rect ItemAreaRect(const geom::Rect& client, int folderCount, int shownFolder,
                   const OutBarMetrics& metrics = {});
 
 // The rectangle of item `index` of the shown folder, scrolled so that item
 // `firstVisible` is at the top. `itemSizes` are the measured sizes of the
 // folder's items (MeasureItem, icon and caption together).
-Rect ItemBounds(const Rect& itemArea, const std::vector<Size>& itemSizes, int index,
+geom::Rect ItemBounds(const geom::Rect& itemArea, const std::vector<geom::Size>& itemSizes, int index,
                 int firstVisible, bool largeIcons, const OutBarMetrics& metrics = {});
 
 // Fixed places of the scroll arrows.
-inline constexpr Rect kUpArrowRect{0, 0, 105, 26};
-inline constexpr Rect kDownArrowRect{0, 381, 105, 407};
+inline constexpr geom::Rect kUpArrowRect{0, 0, 105, 26};
+inline constexpr geom::Rect kDownArrowRect{0, 381, 105, 407};
 
 enum HitCode : int {
   kHitNothing = 0,
@@ -40,14 +40,14 @@ enum HitCode : int {
 };
 
 struct OutBarHitState {
-  Rect itemArea;
-  std::vector<Size> itemSizes;  // of the shown folder
+  geom::Rect itemArea;
+  std::vector<geom::Size> itemSizes;  // of the shown folder
   int firstVisible = 0;
   bool largeIcons = true;
   bool upArrowShown = false;
   bool downArrowShown = false;
-  Rect upArrow = kUpArrowRect;
-  Rect downArrow = kDownArrowRect;
+  geom::Rect upArrow = kUpArrowRect;
+  geom::Rect downArrow = kDownArrowRect;
 };
 
 struct OutBarHit {
@@ -57,11 +57,12 @@ struct OutBarHit {
 
 // The arrows first (only while shown), then, in large-icon view only, the
 // first eleven items, from the first visible one on.
-OutBarHit HitTestPoint(const OutBarHitState& state, Point point,
+OutBarHit HitTestPoint(const OutBarHitState& state, geom::Point point,
                        const OutBarMetrics& metrics = {});
 
 // The slot code the bar sends its owner for a clicked item (wParam of its
-// click message): 1, 13, 14, 15, then 16 for items 4 to 10.
+// click message): 1, 13, 14, 15, then 16 for item 4 and every later one;
+// 0 for no item.
 int SlotCodeForItem(int index);
 
 }  // namespace layout

@@ -4,11 +4,11 @@
 
 namespace layout {
 
-SplitterLayoutResult LayoutSplitterColumns(const Rect& client,
+SplitterLayoutResult LayoutSplitterColumns(const geom::Rect& client,
                                            const std::vector<SplitterColumn>& columns,
                                            const SplitterMetrics& metrics) {
   SplitterLayoutResult result;
-  Rect inside = client.Inflated(-metrics.border, -metrics.border);
+  geom::Rect inside = client.Inflated(-metrics.border, -metrics.border);
   if (metrics.topStripOn) inside.top += metrics.topStripHeight;
   result.inside = inside;
 
@@ -41,7 +41,7 @@ SplitterLayoutResult LayoutSplitterColumns(const Rect& client,
   return result;
 }
 
-EtchedLine SplitterEtchedLine(const Rect& client) {
+EtchedLine SplitterEtchedLine(const geom::Rect& client) {
   return {{client.left, client.top},
           {client.right - 1, client.top},
           {client.left, client.top + 1},

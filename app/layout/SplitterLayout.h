@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/layout/Geometry.h"
+#include "geometry/Geometry.h"
 
 namespace layout {
 
@@ -22,16 +22,16 @@ struct SplitterMetrics {
 };
 
 struct SplitterLayoutResult {
-  Rect inside;                // the panes' area
-  std::vector<Rect> panes;    // one per column; empty when there was no room
-  std::vector<Rect> bars;     // one after each column but the last, when it fits
+  geom::Rect inside;                // the panes' area
+  std::vector<geom::Rect> panes;    // one per column; empty when there was no room
+  std::vector<geom::Rect> bars;     // one after each column but the last, when it fits
 };
 
 // Every column but the last gets its ideal width (0 when the ideal is below
 // the minimum), the last takes the rest; a column that does not fit is cut to
 // the room left, and a bar plus gap follows each column but the last while
 // there is room for them.
-SplitterLayoutResult LayoutSplitterColumns(const Rect& client,
+SplitterLayoutResult LayoutSplitterColumns(const geom::Rect& client,
                                            const std::vector<SplitterColumn>& columns,
                                            const SplitterMetrics& metrics = {});
 
@@ -39,9 +39,9 @@ SplitterLayoutResult LayoutSplitterColumns(const Rect& client,
 // highlight line on the second, each from `left` up to but not including
 // `right - 1` (LineTo leaves out its end point).
 struct EtchedLine {
-  Point shadowFrom, shadowTo;
-  Point highlightFrom, highlightTo;
+  geom::Point shadowFrom, shadowTo;
+  geom::Point highlightFrom, highlightTo;
 };
-EtchedLine SplitterEtchedLine(const Rect& client);
+EtchedLine SplitterEtchedLine(const geom::Rect& client);
 
 }  // namespace layout

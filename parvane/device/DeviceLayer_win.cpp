@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/TextWin.h"
+#include "platform/UniqueHandle.h"
 
 namespace parvane {
 
@@ -21,35 +22,13 @@ constexpr DWORD kStorageGetMediaTypesEx = 0x002D0C04;
 constexpr DWORD kStorageQueryProperty = 0x002D1400;
 constexpr DWORD kDescriptorFieldsEnd = 32;
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (ok()) CloseHandle(h_);
-  }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
+// A device information set (INVALID_HANDLE_VALUE for none).
+struct DeviceInfoSetTraits {
+  using Handle = HDEVINFO;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { SetupDiDestroyDeviceInfoList(h); }
 };
-
-class DeviceInfoSet {
- public:
-  explicit DeviceInfoSet(HDEVINFO h) : h_(h) {}
-  DeviceInfoSet(const DeviceInfoSet&) = delete;
-  DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-  ~DeviceInfoSet() {
-    if (ok()) SetupDiDestroyDeviceInfoList(h_);
-  }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HDEVINFO get() const { return h_; }
-
- private:
-  HDEVINFO h_;
-};
+using DeviceInfoSet = platform::UniqueHandle<DeviceInfoSetTraits>;
 
 HANDLE OpenDevice(const std::wstring& name, DWORD access) {
   return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -67,7 +46,7 @@ class Win32StorageDevice final : public StorageDevice {
   }
 
  private:
-  FileHandle handle_;
+  platform::UniqueFile handle_;
 };
 
 std::unique_ptr<StorageDevice> OpenStorage(const std::wstring& name, DWORD access) {
@@ -160,11 +139,11 @@ bool Win32DeviceLayer::IdentifyPhysicalDrive(int n, IdentifyData& block) {
   const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(n);
   bool ok = false;
   {
-    FileHandle disk(OpenDevice(name, GENERIC_READ | GENERIC_WRITE));
+    platform::UniqueFile disk(OpenDevice(name, GENERIC_READ | GENERIC_WRITE));
     if (disk.ok()) ok = ReadIdentifyViaSmart(disk.get(), block);
   }
   if (!ok) {
-    FileHandle disk(OpenDevice(name, 0));
+    platform::UniqueFile disk(OpenDevice(name, 0));
     if (disk.ok()) ok = ReadIdentifyViaProtocolQuery(disk.get(), block);
   }
   if (!ok) {

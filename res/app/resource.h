@@ -46,13 +46,16 @@
 #define ID_SKIN_TWO 32788
 #define ID_HELP_HOMEPAGE 32790
 
-// Info box rows and count words of the disk overview.
+// Info box rows and count words of the disk overview. Portable code reads
+// these numbers from here too (no Windows header is needed).
+#define IDS_INFO_PARTITION 61446
 #define IDS_INFO_SIZE 61447
 #define IDS_INFO_USED 61448
 #define IDS_INFO_FILESIZE 61449
 #define IDS_INFO_FILES 61450
 #define IDS_INFO_FOLDERS 61451
 #define IDS_INFO_ALLOCATED 61452
+#define IDS_INFO_EFFICIENCY 61453
 #define IDS_WORD_FILES 61454
 #define IDS_WORD_FOLDERS 61455
 

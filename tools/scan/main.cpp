@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/Messages.h"
 
 #ifdef _WIN32
 #include <windows.h>

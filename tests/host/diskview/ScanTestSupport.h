@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/Messages.h"
 
 namespace diskview::test {
 

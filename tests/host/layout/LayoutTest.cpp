@@ -6,6 +6,10 @@
 namespace layout {
 namespace {
 
+using geom::Point;
+using geom::Rect;
+using geom::Size;
+
 TEST(OutBarItemArea, FolderBandAboveAndBelow) {
   const Rect client{0, 0, 105, 407};
   EXPECT_EQ(ItemAreaRect(client, 0, 0), client);
@@ -87,7 +91,9 @@ TEST(OutBarSlotCodes, ByItemIndex) {
   EXPECT_EQ(SlotCodeForItem(1), 13);
   EXPECT_EQ(SlotCodeForItem(2), 14);
   EXPECT_EQ(SlotCodeForItem(3), 15);
-  for (int i = 4; i <= 10; ++i) EXPECT_EQ(SlotCodeForItem(i), 16);
+  // Every later item opens in the last slot, however many drives there are.
+  for (int i = 4; i <= 30; ++i) EXPECT_EQ(SlotCodeForItem(i), 16);
+  EXPECT_EQ(SlotCodeForItem(-1), 0);
 }
 
 TEST(SplitterColumns, BarAfterTheFirstColumnBelowTheStrip) {

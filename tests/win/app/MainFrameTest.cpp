@@ -16,6 +16,14 @@
 
 namespace {
 
+// The stand-in panes behind the frame's view and shortcut bar.
+CStandInView* ViewOf(CMainFrame* frame) {
+  return dynamic_cast<CStandInView*>(frame->GetActiveView());
+}
+CStandInDriveBar& BarOf(CMainFrame* frame) {
+  return dynamic_cast<CStandInDriveBar&>(frame->ShortcutBar());
+}
+
 std::vector<std::wstring>* g_log = nullptr;
 int Parvane() { g_log->push_back(L"parvane"); return 0; }
 int Tunara() { g_log->push_back(L"tunara"); return 0; }
@@ -32,7 +40,7 @@ class Frame : public ::testing::Test {
     system = new FakeSystem;
     g_log = &system->calls;
     app = new CKestrinApp(std::make_unique<CSkinLoader>(L"NoSuchSkinEngine.dll"),
-                          shell::SettingsPlace{HKEY_CURRENT_USER, "Software\\Dravon Tests\\"}, *system);
+                          shell::SettingsPlace{platform::RegRoot::CurrentUser, "Software\\Dravon Tests\\"}, *system);
     LibraryEntries entries;
     entries.parvane = Parvane;
     entries.tunara = Tunara;
@@ -173,7 +181,7 @@ TEST_F(Frame, TitleBarMinimiseHidesTheFrame) {
 }
 
 TEST_F(Frame, DriveItemsCarryTheirCaptionAndImage) {
-  CStandInDriveBar& bar = frame->ShortcutBar();
+  CStandInDriveBar& bar = BarOf(frame);
   int before = bar.GetItemCount();
   ASSERT_EQ(static_cast<size_t>(before), frame->DriveList().size());
   frame->AddDriveItem(L"Q:\\", 2);  // no such drive: its label cannot be read
@@ -193,7 +201,7 @@ TEST_F(Frame, BarClicksOpenTheDriveInItsSlot) {
   std::vector<CString> roots = {L"C:\\", L"D:", L"E:\\", L"F:\\", L"G:\\", L"H:\\"};
   size_t first = frame->DriveList().size();
   for (const CString& r : roots) frame->AddDriveItem(r, 1);
-  CStandInView* view = frame->GetView();
+  CStandInView* view = ViewOf(frame);
   const int codes[] = {1, 13, 14, 15, 16, 16};
   const int slots[] = {1, 2, 3, 4, 5, 5};
   for (size_t i = 0; i < roots.size(); ++i) {
@@ -216,13 +224,13 @@ TEST_F(Frame, BarClicksOpenTheDriveInItsSlot) {
 }
 
 TEST_F(Frame, ClickingADriveItemReachesTheFrame) {
-  CStandInDriveBar& bar = frame->ShortcutBar();
+  CStandInDriveBar& bar = BarOf(frame);
   ASSERT_GE(bar.GetItemCount(), 1);
   CRect item = bar.ItemRect(0);
   bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
                   MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
-  EXPECT_EQ(frame->GetView()->LastSlot(), 1);
-  EXPECT_EQ(frame->GetView()->SlotPath(1), frame->DriveList()[0]);
+  EXPECT_EQ(ViewOf(frame)->LastSlot(), 1);
+  EXPECT_EQ(ViewOf(frame)->SlotPath(1), frame->DriveList()[0]);
   EXPECT_EQ(bar.GetSelectedItem(), 0);
 }
 
@@ -333,8 +341,8 @@ TEST_F(Frame, ToolbarHoldsTheFunctionButtonsWithTrueColourImages) {
 }
 
 TEST_F(Frame, PanesSitBelowTheToolbarWithTheBarOneHundredWide) {
-  CRect bar = frame->ShortcutBar().GetWindowRect();
-  CRect view = frame->GetView()->GetWindowRect();
+  CRect bar = BarOf(frame).GetWindowRect();
+  CRect view = ViewOf(frame)->GetWindowRect();
   CRect tools = frame->ToolBar().GetWindowRect();
   EXPECT_EQ(bar.Width(), 100);
   EXPECT_GE(bar.top, tools.bottom);

@@ -11,9 +11,11 @@
 
 #include "TestPump.h"
 #include "app/BannerDlg.h"
+#include "app/diskview/InfoLayout.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/TextWin.h"
+#include "app/diskview/InfoLayout.h"
 #include "res/app/resource.h"
 
 namespace {
@@ -112,6 +114,15 @@ TEST(Strings, TitlePromptsAndFrameworkTexts) {
   EXPECT_EQ(s, L"Velmora");
   s.LoadString(57345);
   EXPECT_EQ(s, L"就绪");
+}
+
+TEST(Strings, TheInfoRowsPortableTextsAreTheStringTables) {
+  // The disk overview's plans use InfoString; the windows load the table.
+  for (int key = IDS_INFO_PARTITION; key <= IDS_WORD_FOLDERS; ++key) {
+    CString s;
+    ASSERT_TRUE(s.LoadString(static_cast<UINT>(key))) << key;
+    EXPECT_EQ(s.ToUtf8(), diskview::InfoString(key)) << key;
+  }
 }
 
 TEST(Strings, VersionRecordNamesTheProgramInChinese) {

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings_win.h"
+#include "app/Settings.h"
+#include "platform/RegistryWin.h"
 
 namespace {
 
 const char kScratch[] = "Software\\Dravon Tests\\";
 
-shell::SettingsPlace Scratch() { return {HKEY_CURRENT_USER, kScratch}; }
+shell::SettingsPlace Scratch() { return {platform::RegRoot::CurrentUser, kScratch}; }
+platform::RegistryWin g_registry;
 
 void ClearScratch() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dravon Tests"); }
 
@@ -51,13 +53,13 @@ void PutSkinBytes(const void* bytes, DWORD size, DWORD type = REG_SZ) {
 
 TEST(SkinSetting, IsWrittenAsOneCharacterWithoutTerminator) {
   ClearScratch();
-  shell::WriteSkinSetting(Scratch(), true);
+  shell::WriteSkinSetting(g_registry, Scratch(), true);
   Raw one = QueryRaw("SOFTWARE\\Tarvik\\SKIN", "Skin");
   ASSERT_EQ(one.status, ERROR_SUCCESS);
   EXPECT_EQ(one.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(one.data, std::vector<BYTE>{'1'});
 
-  shell::WriteSkinSetting(Scratch(), false);
+  shell::WriteSkinSetting(g_registry, Scratch(), false);
   Raw zero = QueryRaw("SOFTWARE\\Tarvik\\SKIN", "Skin");
   EXPECT_EQ(zero.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(zero.data, std::vector<BYTE>{'0'});
@@ -66,28 +68,28 @@ TEST(SkinSetting, IsWrittenAsOneCharacterWithoutTerminator) {
 
 TEST(SkinSetting, ReadsBackWhatWasWrittenAndWhatOthersStored) {
   ClearScratch();
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 0);  // no key
-  shell::WriteSkinSetting(Scratch(), true);
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 1);
-  shell::WriteSkinSetting(Scratch(), false);
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 0);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 0);  // no key
+  shell::WriteSkinSetting(g_registry, Scratch(), true);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 1);
+  shell::WriteSkinSetting(g_registry, Scratch(), false);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 0);
 
   PutSkinBytes("01", 3);
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 1);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 1);
   PutSkinBytes("1abc", 4);  // no terminator stored
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 1);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 1);
   PutSkinBytes("2", 2);
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 2);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 2);
   // Longer than the 255 characters read: fails to read, so no skin.
   std::string huge(400, '1');
   PutSkinBytes(huge.c_str(), static_cast<DWORD>(huge.size() + 1));
-  EXPECT_EQ(shell::ReadSkinSetting(Scratch()), 0);
+  EXPECT_EQ(shell::ReadSkinSetting(g_registry, Scratch()), 0);
   ClearScratch();
 }
 
 TEST(LibraryKeys, AreCreatedWithoutValuesAndKeepWhatIsThere) {
   ClearScratch();
-  shell::CreateLibraryKeys(Scratch());
+  shell::CreateLibraryKeys(g_registry, Scratch());
   for (const char* k : {"SOFTWARE\\Tarvik\\HD", "SOFTWARE\\Tarvik\\CD", "SOFTWARE\\Tarvik\\CDROM"}) {
     HKEY h;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (std::string(kScratch) + k).c_str(), 0, KEY_READ, &h),
@@ -105,7 +107,7 @@ TEST(LibraryKeys, AreCreatedWithoutValuesAndKeepWhatIsThere) {
   RegSetValueExA(h, "IoPage", 0, REG_SZ, reinterpret_cast<const BYTE*>("3"), 2);
   RegCloseKey(h);
   Raw before = QueryRaw("SOFTWARE\\Tarvik\\HD", "IoPage");
-  shell::CreateLibraryKeys(Scratch());
+  shell::CreateLibraryKeys(g_registry, Scratch());
   Raw after = QueryRaw("SOFTWARE\\Tarvik\\HD", "IoPage");
   EXPECT_EQ(after.status, ERROR_SUCCESS);
   EXPECT_EQ(after.data, before.data);

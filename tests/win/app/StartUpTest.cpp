@@ -16,6 +16,11 @@
 
 namespace {
 
+// The stand-in panes behind the frame's view and shortcut bar.
+CStandInView* ViewOf(CMainFrame* frame) {
+  return dynamic_cast<CStandInView*>(frame->GetActiveView());
+}
+
 struct SkinCall {
   bool pathNull, text2Null, text3Null;
   std::string path, text2, text3;
@@ -109,7 +114,7 @@ class StartUp : public ::testing::Test {
   }
   void MakeApp() {
     app = std::make_unique<CKestrinApp>(std::make_unique<CSkinLoader>(FakeSkinStart, FakeSkinRemove),
-                                        shell::SettingsPlace{HKEY_CURRENT_USER, kScratch}, system);
+                                        shell::SettingsPlace{platform::RegRoot::CurrentUser, kScratch}, system);
   }
   void StoreSkin(const char* text) {
     HKEY h;
@@ -128,6 +133,7 @@ class StartUp : public ::testing::Test {
   }
 
   FakeSystem system;
+  platform::RegistryWin registry;
   std::unique_ptr<CKestrinApp> app;
 };
 
@@ -201,7 +207,7 @@ TEST_F(StartUp, ViewReopensTheLastFolderFromTheProfile) {
   RegCloseKey(h);
   MakeApp();
   ASSERT_TRUE(app->InitInstance());
-  CStandInView* view = app->MainFrame()->GetView();
+  CStandInView* view = ViewOf(app->MainFrame());
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->LastSlot(), 1);
   EXPECT_EQ(view->SlotPath(1), L"D:\\资料");
@@ -210,7 +216,7 @@ TEST_F(StartUp, ViewReopensTheLastFolderFromTheProfile) {
 TEST_F(StartUp, WithoutAStoredFolderSlotOneOpensTheEmptyPath) {
   MakeApp();
   ASSERT_TRUE(app->InitInstance());
-  CStandInView* view = app->MainFrame()->GetView();
+  CStandInView* view = ViewOf(app->MainFrame());
   EXPECT_EQ(view->OpenCount(), 1);
   EXPECT_EQ(view->LastSlot(), 1);
   EXPECT_TRUE(view->SlotPath(1).IsEmpty());
@@ -222,10 +228,10 @@ TEST_F(StartUp, SkinCommandsStoreTheChoiceAndSkinOneAppliesIt) {
   CMainFrame* frame = app->MainFrame();
   frame->SendMessage(WM_COMMAND, ID_SKIN_ONE);
   ASSERT_EQ(g_skinCalls.size(), 1u);
-  EXPECT_EQ(shell::ReadSkinSetting({HKEY_CURRENT_USER, kScratch}), 1);
+  EXPECT_EQ(shell::ReadSkinSetting(registry, {platform::RegRoot::CurrentUser, kScratch}), 1);
   frame->SendMessage(WM_COMMAND, ID_SKIN_TWO);
   EXPECT_EQ(g_skinCalls.size(), 1u);  // the running look stays
-  EXPECT_EQ(shell::ReadSkinSetting({HKEY_CURRENT_USER, kScratch}), 0);
+  EXPECT_EQ(shell::ReadSkinSetting(registry, {platform::RegRoot::CurrentUser, kScratch}), 0);
 }
 
 TEST_F(StartUp, ClosingTheFrameEndsTheProgramAndRemovesTheTrayIcon) {

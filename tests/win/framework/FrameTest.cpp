@@ -42,7 +42,12 @@ class TestFrame : public CFrameWnd {
   }
 
  protected:
-  int OnCreate(CREATESTRUCTW&) override {
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    static constexpr afx::Route routes[] = {afx::OnCreate<&TestFrame::OnCreate>()};
+    return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
+           CFrameWnd::OnWndMsg(msg, wp, lp, result);
+  }
+  int OnCreate(CREATESTRUCTW&) {
     if (!pane.Create(nullptr, nullptr, WS_VISIBLE | WS_BORDER, CRect(), this, AFX_IDW_PANE_FIRST)) {
       return -1;
     }

@@ -1,10 +1,11 @@
-// Plain geometry for the layout and paint plans: the same meaning as the
-// Win32 POINT, SIZE and RECT (right and bottom exclusive), without Win32.
+// Plain geometry for the portable layout and paint plans: the same meaning
+// as the Win32 POINT, SIZE and RECT (right and bottom exclusive), without
+// Win32. framework/Rect.h converts to and from CRect, CPoint and CSize.
 #pragma once
 
 #include <cstdint>
 
-namespace layout {
+namespace geom {
 
 // A colour as Windows writes it: 0x00BBGGRR.
 using Colour = std::uint32_t;
@@ -37,4 +38,4 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-}  // namespace layout
+}  // namespace geom

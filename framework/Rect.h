@@ -1,19 +1,29 @@
 // CPoint, CSize, CRect: the Win32 structures with the few helpers the
-// windows use. Layout-compatible with POINT, SIZE and RECT.
+// windows use. Layout-compatible with POINT, SIZE and RECT. They convert to
+// and from the portable plans' geom::Point, geom::Size and geom::Rect here
+// and nowhere else.
 #pragma once
 
 #include <windows.h>
+
+#include "geometry/Geometry.h"
 
 struct CPoint : POINT {
   CPoint() : POINT{0, 0} {}
   CPoint(int x_, int y_) : POINT{x_, y_} {}
   CPoint(POINT p) : POINT(p) {}
+  explicit CPoint(geom::Point p) : POINT{p.x, p.y} {}
+  geom::Point ToGeom() const { return geom::Point{x, y}; }
+  friend bool operator==(const CPoint& a, const CPoint& b) { return a.x == b.x && a.y == b.y; }
 };
 
 struct CSize : SIZE {
   CSize() : SIZE{0, 0} {}
   CSize(int cx_, int cy_) : SIZE{cx_, cy_} {}
   CSize(SIZE s) : SIZE(s) {}
+  explicit CSize(geom::Size s) : SIZE{s.cx, s.cy} {}
+  geom::Size ToGeom() const { return geom::Size{cx, cy}; }
+  friend bool operator==(const CSize& a, const CSize& b) { return a.cx == b.cx && a.cy == b.cy; }
 };
 
 struct CRect : RECT {
@@ -22,6 +32,8 @@ struct CRect : RECT {
   CRect(const RECT& r) : RECT(r) {}
   CRect(POINT topLeft, SIZE size)
       : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy} {}
+  explicit CRect(const geom::Rect& r) : RECT{r.left, r.top, r.right, r.bottom} {}
+  geom::Rect ToGeom() const { return geom::Rect{left, top, right, bottom}; }
 
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }

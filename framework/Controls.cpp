@@ -1,0 +1,71 @@
+#include "framework/Controls.h"
+
+#include <vector>
+
+bool CreateControl(CWnd& control, const wchar_t* className, const wchar_t* text, DWORD style,
+                   const RECT& rect, CWnd* parent, UINT id, DWORD exStyle) {
+  return control.CreateEx(exStyle, className, text, style | WS_CHILD, rect,
+                          parent ? parent->m_hWnd : nullptr, id);
+}
+
+int CComboBoxEx::InsertItem(int index, const wchar_t* text, int image, int selectedImage) {
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT;
+  item.iItem = index;
+  item.pszText = const_cast<wchar_t*>(text ? text : L"");
+  if (image >= 0) {
+    item.mask |= CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iImage = image;
+    item.iSelectedImage = selectedImage >= 0 ? selectedImage : image;
+  }
+  return static_cast<int>(SendMessage(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+CString CComboBoxEx::GetItemText(int index) const {
+  std::vector<wchar_t> buf(1024, L'\0');
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT;
+  item.iItem = index;
+  item.pszText = buf.data();
+  item.cchTextMax = static_cast<int>(buf.size());
+  if (!SendMessage(CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return CString();
+  buf.back() = L'\0';
+  return CString(item.pszText);
+}
+
+int CTabCtrl::InsertItem(int index, const wchar_t* text, int image) {
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(text ? text : L"");
+  if (image >= 0) {
+    item.mask |= TCIF_IMAGE;
+    item.iImage = image;
+  }
+  return static_cast<int>(
+      SendMessage(TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+CString CTabCtrl::GetItemText(int index) const {
+  std::vector<wchar_t> buf(512, L'\0');
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = buf.data();
+  item.cchTextMax = static_cast<int>(buf.size());
+  if (!SendMessage(TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item))) {
+    return CString();
+  }
+  buf.back() = L'\0';
+  return CString(item.pszText);
+}
+
+CRect CTabCtrl::GetItemRect(int index) const {
+  CRect r;
+  SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+int CTabCtrl::HitTest(POINT p) const {
+  TCHITTESTINFO info{};
+  info.pt = p;
+  return static_cast<int>(SendMessage(TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+}

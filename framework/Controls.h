@@ -1,0 +1,135 @@
+// Thin objects over the standard and common controls: each is a CWnd routed
+// through its own object (subclassed at creation, or bound to a template's
+// control with SubclassDlgItem), with the few typed calls our windows use.
+// A control made with Create has the window class of its kind; its parent
+// gets its notifications (or the object, through reflected routes).
+//
+// A tab control that hosts dialog pages as its children needs
+// WS_EX_CONTROLPARENT (CTabCtrl::HostPages) so Tab moves into the pages.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "framework/String.h"
+#include "framework/Wnd.h"
+
+// A control of window class `className` as a child of `parent`.
+bool CreateControl(CWnd& control, const wchar_t* className, const wchar_t* text, DWORD style,
+                   const RECT& rect, CWnd* parent, UINT id, DWORD exStyle = 0);
+
+class CButton : public CWnd {
+ public:
+  bool Create(const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateControl(*this, WC_BUTTONW, text, style, rect, parent, id);
+  }
+  // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+  int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+  void SetCheck(int state) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(state)); }
+  UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
+  // The image the button shows (BS_BITMAP / BS_ICON); the caller keeps it.
+  HBITMAP SetBitmap(HBITMAP bitmap) {
+    return reinterpret_cast<HBITMAP>(
+        SendMessage(BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  }
+  HICON SetButtonIcon(HICON icon) {
+    return reinterpret_cast<HICON>(
+        SendMessage(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
+  }
+};
+
+class CEdit : public CWnd {
+ public:
+  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateControl(*this, WC_EDITW, L"", style, rect, parent, id, WS_EX_CLIENTEDGE);
+  }
+  void SetReadOnly(bool readOnly = true) { SendMessage(EM_SETREADONLY, readOnly ? TRUE : FALSE); }
+  void SetSel(int start, int end) { SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end); }
+  void ReplaceSel(const wchar_t* text) {
+    SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+  }
+  void LimitText(int chars) { SendMessage(EM_SETLIMITTEXT, static_cast<WPARAM>(chars)); }
+  int GetLineCount() const { return static_cast<int>(SendMessage(EM_GETLINECOUNT)); }
+};
+
+class CStatic : public CWnd {
+ public:
+  bool Create(const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateControl(*this, WC_STATICW, text, style, rect, parent, id);
+  }
+  // The picture of an SS_ICON / SS_BITMAP static; the caller keeps it.
+  HICON SetStaticIcon(HICON icon) {
+    return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(icon)));
+  }
+  HBITMAP SetBitmap(HBITMAP bitmap) {
+    return reinterpret_cast<HBITMAP>(
+        SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  }
+};
+
+class CSliderCtrl : public CWnd {
+ public:
+  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateControl(*this, TRACKBAR_CLASSW, nullptr, style, rect, parent, id);
+  }
+  void SetRange(int minimum, int maximum, bool redraw = false) {
+    SendMessage(TBM_SETRANGEMIN, FALSE, minimum);
+    SendMessage(TBM_SETRANGEMAX, redraw ? TRUE : FALSE, maximum);
+  }
+  int GetRangeMin() const { return static_cast<int>(SendMessage(TBM_GETRANGEMIN)); }
+  int GetRangeMax() const { return static_cast<int>(SendMessage(TBM_GETRANGEMAX)); }
+  int GetPos() const { return static_cast<int>(SendMessage(TBM_GETPOS)); }
+  void SetPos(int pos) { SendMessage(TBM_SETPOS, TRUE, pos); }
+  void SetPageSize(int size) { SendMessage(TBM_SETPAGESIZE, 0, size); }
+  void SetLineSize(int size) { SendMessage(TBM_SETLINESIZE, 0, size); }
+  void SetTicFreq(int frequency) { SendMessage(TBM_SETTICFREQ, static_cast<WPARAM>(frequency)); }
+  void ClearTics(bool redraw = false) { SendMessage(TBM_CLEARTICS, redraw ? TRUE : FALSE); }
+};
+
+class CComboBoxEx : public CWnd {
+ public:
+  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateControl(*this, WC_COMBOBOXEXW, nullptr, style, rect, parent, id);
+  }
+  // Inserts at `index` (-1: at the end); returns the new item's index or -1.
+  int InsertItem(int index, const wchar_t* text, int image = -1, int selectedImage = -1);
+  bool DeleteItem(int index) { return SendMessage(CBEM_DELETEITEM, static_cast<WPARAM>(index)) >= 0; }
+  void ResetContent() { SendMessage(CB_RESETCONTENT); }
+  int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+  int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+  int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
+  CString GetItemText(int index) const;
+  // The control does not own the list; returns the previous one.
+  HIMAGELIST SetImageList(HIMAGELIST list) {
+    return reinterpret_cast<HIMAGELIST>(SendMessage(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list)));
+  }
+  HWND GetComboBoxCtrl() const { return reinterpret_cast<HWND>(SendMessage(CBEM_GETCOMBOCONTROL)); }
+};
+
+class CTabCtrl : public CWnd {
+ public:
+  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CreateControl(*this, WC_TABCONTROLW, nullptr, style, rect, parent, id);
+  }
+  // Inserts tab `text` at `index`; returns its index or -1.
+  int InsertItem(int index, const wchar_t* text, int image = -1);
+  bool DeleteAllItems() { return SendMessage(TCM_DELETEALLITEMS) != FALSE; }
+  int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
+  CString GetItemText(int index) const;
+  int GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
+  // Selects without the change notifications (as TCM_SETCURSEL does).
+  int SetCurSel(int index) { return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(index))); }
+  CRect GetItemRect(int index) const;
+  // The display area for a window rectangle (`larger` false), or the window
+  // rectangle for a display area (`larger` true).
+  void AdjustRect(bool larger, RECT& r) const {
+    SendMessage(TCM_ADJUSTRECT, larger ? TRUE : FALSE, reinterpret_cast<LPARAM>(&r));
+  }
+  // The tab under a client point, or -1.
+  int HitTest(POINT p) const;
+  HIMAGELIST SetImageList(HIMAGELIST list) {
+    return reinterpret_cast<HIMAGELIST>(SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list)));
+  }
+  // Lets dialog keyboard navigation enter pages that are this control's children.
+  void HostPages() { ModifyStyleEx(0, WS_EX_CONTROLPARENT); }
+};

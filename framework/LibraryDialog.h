@@ -1,0 +1,50 @@
+// What Parvane and Tunara share as extension libraries of the program: the
+// load and unload traces, and one modal dialog from the library's own
+// module, owned by the caller's active window, closed by Esc or its close
+// box, returning 0 to the caller whatever the dialog returned.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
+
+class CLibraryDialog : public CDialog {
+ public:
+  // `module`: the library's module, which holds the template and the icon.
+  // `owner`: the window kept disabled while the dialog runs.
+  CLibraryDialog(UINT templateId, UINT iconId, HINSTANCE module, HWND owner)
+      : CDialog(templateId, nullptr, module), iconId_(iconId) {
+    SetOwner(owner);
+  }
+
+  bool OnInitDialog() override {
+    SetIconsFrom(iconId_);
+    return true;
+  }
+  // No buttons: Esc and the caption's close box end it.
+  void OnCancel() override { EndDialog(0); }
+
+ private:
+  UINT iconId_;
+};
+
+namespace afx {
+
+// The DllMain of a library: its traces when it is loaded and unloaded.
+BOOL LibraryMain(HINSTANCE instance, DWORD reason, const char* loadTrace, const char* unloadTrace);
+
+// Runs the library's dialog modally, after registering the common control
+// classes it uses. Always 0.
+template <class Dialog>
+int RunLibraryDialog(DWORD controlClasses) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, controlClasses};
+  ::InitCommonControlsEx(&controls);
+  // A library has no application object: the framework's module is its own.
+  Dialog dialog(AfxGetInstanceHandle(), ::GetActiveWindow());
+  dialog.DoModal();
+  return 0;
+}
+
+}  // namespace afx
