@@ -9,11 +9,7 @@
 BUILD=${1:?usage: installer.sh WIN-BUILD-TREE DIST VERSION} DIST=${2:?} VERSION=${3:?}
 . "$(dirname "$0")/release-lib.sh"
 
-if [ ! -f "$SETUP" ]; then
-  not_ok "$SETUP exists"
-  finish
-  exit
-fi
+require_file "$SETUP"
 fresh_prefix installer
 desk=release-setup
 instdir='C:\Program Files\Dravon Test'

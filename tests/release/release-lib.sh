@@ -23,20 +23,29 @@ USB.dll
 WAV/Windows XP.wav
 WAV/start.wav"
 
+# require_file FILE: ends the test, failed, when the release lacks FILE.
+require_file() {
+  [ -f "$1" ] && return 0
+  not_ok "$1 exists"
+  finish
+  exit
+}
+
 # Plain wine in the test's own prefix: not wine-run.sh, whose search path
 # holds the build tree's binaries; no Linux menu entries for the shortcuts.
 WINE_RUN=wine
 unset WINEPATH
 probe() { wine "$PROBE" "$@"; }
 
-# fresh_prefix NAME: a new prefix under the build tree, used from here on and
-# ended with the test.
+# fresh_prefix NAME: a new prefix under the build tree, used from here on;
+# its processes end with the test, and the prefix (700 MB) goes unless a
+# check failed.
 fresh_prefix() {
   export WINEPREFIX="$BUILD/release-tests/$1"
   rm -rf "$WINEPREFIX"
   "$TOP/tools/wine/prefix.sh" "$WINEPREFIX"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  trap 'wineserver -k 2>/dev/null' EXIT
+  trap 'wineserver -k 2>/dev/null; [ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"' EXIT
 }
 
 # in_desktop DESKTOP DIR PROGRAM ARGS...: starts PROGRAM from DIR (a Unix

@@ -6,11 +6,7 @@
 BUILD=${1:?usage: zip.sh WIN-BUILD-TREE DIST VERSION} DIST=${2:?} VERSION=${3:?}
 . "$(dirname "$0")/release-lib.sh"
 
-if [ ! -f "$ZIP" ]; then
-  not_ok "$ZIP exists"
-  finish
-  exit
-fi
+require_file "$ZIP"
 listed=$(unzip -Z1 "$ZIP" | LC_ALL=C sort)
 expected=$(sed "s|^|$NAME/|" <<<"$RELEASE_FILES")
 if [ "$listed" = "$expected" ]; then ok "the zip holds exactly $NAME/ and its files"; else
