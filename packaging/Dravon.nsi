@@ -15,9 +15,10 @@ Target amd64-unicode
 !include WinMessages.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravon"
-; Where the program keeps its settings: kept on uninstall unless asked.
+; Where the program keeps its settings (app/ShellRules.h, app/Kestrin.cpp): kept on
+; uninstall unless asked.
 !define SETTINGS_KEY "SOFTWARE\Tarvik"
-!define PROFILE_COMPANY_KEY "Software\${DRAVON_PUBLISHER}"
+!define PROFILE_COMPANY_KEY "Software\Brantle Software"
 !define PROFILE_KEY "${PROFILE_COMPANY_KEY}\Sorvane Pro"
 
 Name "Dravon"
