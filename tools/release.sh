@@ -31,7 +31,8 @@ name=Dravon-$version
 stage=$build/stage
 rm -rf "$stage"
 cmake --install "$build" --prefix "$stage/$name" >/dev/null
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || date +%s)}
+# The commit's time; outside git, the time of the top CMakeLists.txt.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || stat -c %Y "$top/CMakeLists.txt")}
 find "$stage" -exec touch -h -d "@$epoch" {} +
 files=$(cd "$stage/$name" && find . -type f -printf '%P\n' | LC_ALL=C sort)
 
