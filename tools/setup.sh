@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
+  nsis zip unzip
 )
 
 missing=()

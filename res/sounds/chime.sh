@@ -3,6 +3,7 @@
 #   chime.sh OUT.wav HZ[@DELAY] ...
 # Each note is a sine with a quieter octave, a 5 ms attack and a long
 # quarter-sine decay; the notes are mixed, each starting DELAY seconds in.
+# -R seeds the dither the same each time: one commit, one set of files.
 set -euo pipefail
 out=$1; shift
 tmp=$(mktemp -d)
@@ -13,14 +14,14 @@ for spec in "$@"; do
   note=${spec%@*} delay=0
   [ "$spec" != "$note" ] && delay=${spec#*@}
   n=$((n + 1))
-  sox -n -r 44100 -c 1 -b 16 "$tmp/f$n.wav" synth 0.9 sine "$note" fade q 0.005 0.9 0.85
-  sox -n -r 44100 -c 1 -b 16 "$tmp/o$n.wav" synth 0.5 sine "$((note * 2))" fade q 0.005 0.5 0.48 vol 0.25
-  sox -m "$tmp/f$n.wav" "$tmp/o$n.wav" "$tmp/n$n.wav" pad "$delay"
+  sox -R -n -r 44100 -c 1 -b 16 "$tmp/f$n.wav" synth 0.9 sine "$note" fade q 0.005 0.9 0.85
+  sox -R -n -r 44100 -c 1 -b 16 "$tmp/o$n.wav" synth 0.5 sine "$((note * 2))" fade q 0.005 0.5 0.48 vol 0.25
+  sox -R -m "$tmp/f$n.wav" "$tmp/o$n.wav" "$tmp/n$n.wav" pad "$delay"
   parts+=("$tmp/n$n.wav")
 done
 if [ ${#parts[@]} -eq 1 ]; then
   cp "${parts[0]}" "$tmp/mix.wav"
 else
-  sox -m "${parts[@]}" "$tmp/mix.wav"
+  sox -R -m "${parts[@]}" "$tmp/mix.wav"
 fi
-sox "$tmp/mix.wav" -r 22050 -b 16 "$out" norm -4
+sox -R "$tmp/mix.wav" -r 22050 -b 16 "$out" norm -4

@@ -1,0 +1,83 @@
+# Shared by the release tests. Source it with BUILD (the win build tree), DIST
+# (the release's folder) and VERSION set: it brings e2e-lib.sh's checks, a
+# fresh Wine prefix per test, the files a release folder holds, and helpers
+# for windows, the registry and the notification area.
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e-lib.sh"
+TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+NAME=Dravon-$VERSION
+ZIP=$DIST/$NAME-win64.zip
+SETUP=$DIST/$NAME-setup.exe
+PROBE=$BUILD/tests/release_probe.exe
+MAIN_TITLE="Dravon   V1.3"
+TRAY_ID=128
+# The release folder, file by file (C order).
+RELEASE_FILES="AppFace.dll
+Dravon.exe
+Parvane.dll
+README.txt
+SKIN/BluePinna.urf
+Scavra.dll
+Tunara.dll
+USB.dll
+WAV/Windows XP.wav
+WAV/start.wav"
+
+# require_file FILE: ends the test, failed, when the release lacks FILE.
+require_file() {
+  [ -f "$1" ] && return 0
+  not_ok "$1 exists"
+  finish
+  exit
+}
+
+# Plain wine in the test's own prefix: not wine-run.sh, whose search path
+# holds the build tree's binaries; no Linux menu entries for the shortcuts.
+WINE_RUN=wine
+unset WINEPATH
+probe() { wine "$PROBE" "$@"; }
+
+# fresh_prefix NAME: a new prefix under the build tree, used from here on;
+# its processes end with the test, and the prefix (700 MB) goes unless a
+# check failed.
+fresh_prefix() {
+  export WINEPREFIX="$BUILD/release-tests/$1"
+  rm -rf "$WINEPREFIX"
+  "$TOP/tools/wine/prefix.sh" "$WINEPREFIX"
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  trap 'wineserver -k 2>/dev/null; [ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"' EXIT
+}
+
+# in_desktop DESKTOP DIR PROGRAM ARGS...: starts PROGRAM from DIR (a Unix
+# path), as a double-click in Explorer does, in the virtual desktop DESKTOP,
+# with the program's debug output in $SHOTS/DESKTOP.log.
+in_desktop() {
+  local desk=$1 dir=$2; shift 2
+  (cd "$dir" && WINEDEBUG=+debugstr exec wine explorer "/desktop=$desk,1024x768" "$@") >"$SHOTS/$desk.log" 2>&1 &
+  app_pid=$!
+}
+
+# window_handle TITLE: the handle of the top-level window TITLE, as hex.
+window_handle() {
+  driver list-windows 2>/dev/null | grep -F "\"$1\"" | head -1 | cut -d' ' -f1
+}
+
+# reg_value KEY NAME: the value's text as reg.exe shows it (REG_DWORD as 0x...).
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+}
+reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+
+# check_value KEY NAME EXPECTED
+check_value() {
+  local got
+  got=$(reg_value "$1" "$2")
+  if [ "$got" = "$3" ]; then ok "$2 = \"$3\""; else not_ok "$2 = \"$3\" (got \"$got\")"; fi
+}
+
+# wait_for SECONDS COMMAND...: exit 0 once COMMAND succeeds.
+wait_for() {
+  local limit=$1; shift
+  for _ in $(seq $((limit * 4))); do "$@" && return 0; sleep 0.25; done
+  return 1
+}
