@@ -6,11 +6,6 @@ namespace {
 using platform::Registry;
 using platform::RegRoot;
 
-constexpr const char* kNtCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr const char* kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr const char* kProductOptions = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
-constexpr const char* kSystemDescription = "HARDWARE\\DESCRIPTION\\System";
-constexpr const char* k9xBios = "Enum\\Root\\*PNP0C01\\0000";
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
