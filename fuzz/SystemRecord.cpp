@@ -8,6 +8,7 @@
 #include "fuzz/FuzzInput.h"
 #include "fuzz/Slots.h"
 #include "parvane/SystemRecord.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -59,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int vars = in.U8() % 4;
   for (int i = 0; i < vars; ++i) {
     std::string name = in.Bool() ? (in.Bool() ? "TMP" : "TEMP") : in.Text();
-    // An environment variable cannot hold a NUL.
-    std::string value = in.Text();
+    // An environment variable is text, and cannot hold a NUL.
+    std::string value = platform::ValidUtf8(in.Text());
     env[name] = value.substr(0, value.find('\0'));
   }
   if (in.Bool()) {
@@ -97,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Expansion alone: what it gives always fits, and a text without a '%'
   // comes back as it went in when it fits.
-  const std::string text = in.Text();
+  const std::string text = platform::ValidUtf8(in.Text());
   const auto expanded = parvane::ExpandVariables(text, facts.environment);
   if (expanded) FUZZ_CHECK(Units(*expanded) + 1 <= parvane::kLongTextChars);
   if (text.find('%') == std::string::npos && Units(text) + 1 <= parvane::kLongTextChars)

@@ -48,9 +48,9 @@ for t in "${targets[@]}"; do
   "$bin" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$found/" "$work" "fuzz/corpus/$t" >"$log" 2>&1
   rc=$?
-  execs=$(awk -F': *' '/stat::number_of_executed_units/ {print $2}' "$log" | tail -n 1)
-  speed=$(awk -F': *' '/stat::average_exec_per_sec/ {print $2}' "$log" | tail -n 1)
-  added=$(awk -F': *' '/stat::new_units_added/ {print $2}' "$log" | tail -n 1)
+  execs=$(awk '/stat::number_of_executed_units/ {print $NF}' "$log" | tail -n 1)
+  speed=$(awk '/stat::average_exec_per_sec/ {print $NF}' "$log" | tail -n 1)
+  added=$(awk '/stat::new_units_added/ {print $NF}' "$log" | tail -n 1)
   start=$(grep -m 1 -o 'INITED cov: [0-9]*' "$log" | grep -o '[0-9]*$')
   end=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$')
   findings=$(find "$found" -type f | wc -l)
