@@ -83,6 +83,10 @@ TEST(DirEnumWin, FoldersBeyondTheClassicPathLimit) {
   EXPECT_EQ(platform::FindPatternFor(deep).rfind(L"\\\\?\\", 0), 0u);
   EXPECT_EQ(platform::FindPatternFor("C:\\short\\"), L"C:\\short\\*");
   EXPECT_EQ(platform::FindPatternFor(""), L"*");
+  // Found by the torture test: names ending in a dot or a blank were cut by
+  // the path parser, so such a folder was listed as empty (or as another).
+  EXPECT_EQ(platform::FindPatternFor("C:\\a.\\b \\"), L"\\\\?\\C:\\a.\\b \\*");
+  EXPECT_EQ(platform::FindPatternFor("C:\\x\\.\\"), L"C:\\x\\.\\*");
 
   auto entries = List(deep);
   ASSERT_EQ(entries.count("deep.dat"), 1u);
