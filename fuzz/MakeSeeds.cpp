@@ -34,6 +34,13 @@ void Seed(const std::string& target, const std::string& name, const std::string&
 std::string Dword(std::uint32_t v) { return Writer().U32(v).str(); }
 std::string Bytes(const void* p, std::size_t n) { return std::string(static_cast<const char*>(p), n); }
 
+// The first slot holding a value of this name, whatever its key.
+std::uint8_t SlotNamed(const std::vector<fuzz::RegSlot>& slots, std::string_view name) {
+  for (std::size_t i = 0; i < slots.size(); ++i)
+    if (slots[i].name == name) return static_cast<std::uint8_t>(i);
+  fuzz::Fail(__FILE__, __LINE__, "no such value");
+}
+
 void IdentifySeeds(const fs::path& data) {
   for (const auto& entry : fs::directory_iterator(data)) {
     if (entry.path().extension() != ".hex") continue;
@@ -140,11 +147,7 @@ void SystemSeeds() {
 
 void TweakSeeds() {
   const auto& slots = fuzz::TweakSlots();
-  auto slot = [&](std::string_view name) {
-    for (std::size_t i = 0; i < slots.size(); ++i)
-      if (slots[i].name == name) return static_cast<std::uint8_t>(i);
-    fuzz::Fail(__FILE__, __LINE__, "no such value");
-  };
+  auto slot = [&](std::string_view name) { return SlotNamed(slots, name); };
   Writer w;
   w.Bool(false).Text(" -12x").U32(static_cast<std::uint32_t>(-12));
   fuzz::WriteRegistry(w, {{slot("EnableBigLba"), false, kRegSz, "1"},
@@ -169,11 +172,7 @@ void TweakSeeds() {
 
 void LevelSeeds() {
   const auto& slots = fuzz::LevelSlots();
-  auto slot = [&](std::string_view name) {
-    for (std::size_t i = 0; i < slots.size(); ++i)
-      if (slots[i].name == name) return static_cast<std::uint8_t>(i);
-    fuzz::Fail(__FILE__, __LINE__, "no such value");
-  };
+  auto slot = [&](std::string_view name) { return SlotNamed(slots, name); };
   Writer w;
   fuzz::WriteRegistry(w, {{slot("AutoChkTimeOut"), false, kRegDword, Dword(10)},
                           {slot("IoPage"), false, kRegDword, Dword(3)},

@@ -36,36 +36,8 @@ namespace diskview {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-// Ends the test program when a step takes longer than a hang could excuse.
-class Watchdog {
- public:
-  explicit Watchdog(const char* what, int seconds = 30) : what_(what) {
-    thread_ = std::thread([this, seconds] {
-      std::unique_lock lock(mutex_);
-      if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return disarmed_; })) {
-        std::fprintf(stderr, "hang: %s did not end within %d s\n", what_, seconds);
-        std::abort();
-      }
-    });
-  }
-  ~Watchdog() {
-    {
-      std::lock_guard lock(mutex_);
-      disarmed_ = true;
-    }
-    done_.notify_all();
-    thread_.join();
-  }
-
- private:
-  const char* what_;
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool disarmed_ = false;
-  std::thread thread_;
-};
+using test::Child;
+using test::Watchdog;
 
 // What the process holds: open descriptors, threads, heap bytes in use.
 struct Holdings {
@@ -132,12 +104,6 @@ void ExpectTotals(const CMyFolder& node, const FindTotals& find) {
   EXPECT_DOUBLE_EQ(node.GetSize(true), find.bytes);
   EXPECT_EQ(node.CountFiles(true), static_cast<int>(find.files));
   EXPECT_EQ(node.CountFolders(true, true), static_cast<int>(find.folders));
-}
-
-const CMyFolder* Child(const CMyFolder& node, const std::string& name) {
-  for (int i = 0; i < node.GetChildCount(); ++i)
-    if (node.GetChild(i)->GetName() == name) return node.GetChild(i);
-  return nullptr;
 }
 
 void MakeFile(const fs::path& p, std::uint64_t bytes) {
@@ -398,70 +364,19 @@ TEST_F(ScanTorture, UnreadableFoldersStayEmpty) {
   EXPECT_TRUE(*result);
 }
 
-// Counts the start, end and completion notifications and keeps nothing, so
-// a thousand scans leave the heap as they found it.
-class CountingNotifier final : public ScanNotifier {
- public:
-  void PostProgress(unsigned code, std::intptr_t) override {
-    if (code == kScanProgressStart) ++starts;
-    if (code == kScanProgressEnd) ++ends;
-  }
-  void PostCompletion(unsigned) override { ++completions; }
-  std::atomic<int> starts{0}, ends{0}, completions{0};
-};
-
 TEST_F(ScanTorture, ThousandStopsAtRandomMoments) {
   MakeStill(dir / "still");
   for (int i = 0; i < 400; ++i) fs::create_directories(dir / "many" / std::to_string(i / 20) / std::to_string(i));
   const FindTotals find(dir);
-
   platform::DirEnumPosix dirs;
-  NullRowSink rows;
-  CountingNotifier notes;
-  CMyFolder root;
-  root.AssignName(dir.string());
-  // Stops fall anywhere from the start to twice a whole scan's time.
-  const auto started = Clock::now();
-  {
-    test::FinishedScan once(dirs, dir.string());
-  }
-  const auto scanMicros = std::max<long>(
-      1, std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count());
-  const Holdings before = Holdings::Now();
-  std::mt19937 random(14);
-  std::vector<double> stops;  // milliseconds from the stop request to the worker's end
-  int completed = 0;
-  {
-    DiskScan scan(dirs, rows, notes);
-    scan.SetRoot(&root);
-    for (int cycle = 0; cycle < 1000; ++cycle) {
-      Watchdog watch("start/stop cycle");
-      scan.StartScan(1 + cycle % 5);
-      std::this_thread::sleep_for(std::chrono::microseconds(random() % (2 * scanMicros)));
-      if (!scan.IsScanning()) {
-        ++completed;
-        scan.WaitForWorker();
-        ExpectTotals(root, find);
-        continue;
-      }
-      const auto asked = Clock::now();
-      scan.StopScan();
-      stops.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
-      EXPECT_FALSE(scan.IsScanning());
-    }
-  }
-  root.Clear();
+  Holdings before;
+  test::StopCycles cycles(dirs, dir.string(), 1000, [&] { before = Holdings::Now(); },
+                          [&](const CMyFolder& root) { ExpectTotals(root, find); });
   ExpectNothingHeld(before);
   // Every cycle ended exactly once: by its completion or by its stop.
-  EXPECT_EQ(notes.ends.load(), 1000);
-  EXPECT_EQ(notes.starts.load(), 1000);
-  EXPECT_EQ(notes.completions.load(), completed);
-  std::sort(stops.begin(), stops.end());
-  if (!stops.empty()) {
-    std::printf("1000 cycles (a whole scan %.1f ms): %zu stopped mid-scan, %d completed; stop to "
-                "worker end: median %.3f ms, longest %.3f ms\n",
-                scanMicros / 1000.0, stops.size(), completed, stops[stops.size() / 2], stops.back());
-  }
+  EXPECT_EQ(cycles.notes.ends.load(), 1000);
+  EXPECT_EQ(cycles.notes.starts.load(), 1000);
+  EXPECT_EQ(cycles.notes.completions.load(), cycles.completions);
 }
 
 }  // namespace

@@ -30,33 +30,10 @@
 namespace diskview {
 namespace {
 
+using test::Child;
 using test::WinTempTree;
+using test::Watchdog;
 using Clock = std::chrono::steady_clock;
-
-// Ends the program when a step takes longer than a hang could excuse.
-class Watchdog {
- public:
-  explicit Watchdog(const char* what, DWORD seconds = 30)
-      : what_(what), done_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    thread_ = std::thread([this, seconds] {
-      if (WaitForSingleObject(done_, seconds * 1000) == WAIT_TIMEOUT) {
-        std::fprintf(stderr, "hang: %s did not end within %lu s\n", what_, seconds);
-        std::fflush(stderr);
-        std::abort();
-      }
-    });
-  }
-  ~Watchdog() {
-    SetEvent(done_);
-    thread_.join();
-    CloseHandle(done_);
-  }
-
- private:
-  const char* what_;
-  HANDLE done_;
-  std::thread thread_;
-};
 
 // What the process holds: kernel handles, threads, private bytes.
 struct Holdings {
@@ -99,10 +76,14 @@ void ExpectNothingHeld(const Holdings& before) {
   EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
 }
 
-const CMyFolder* Child(const CMyFolder& node, const std::string& name) {
-  for (int i = 0; i < node.GetChildCount(); ++i)
-    if (node.GetChild(i)->GetName() == name) return node.GetChild(i);
-  return nullptr;
+// A folder the test's CMake fixture made from the Unix side, named by an
+// environment variable as a Wine path.
+std::string FixtureFolder(const wchar_t* variable) {
+  wchar_t path[MAX_PATH];
+  if (GetEnvironmentVariableW(variable, path, MAX_PATH) == 0) return {};
+  std::wstring folder = path;
+  std::replace(folder.begin(), folder.end(), L'/', L'\\');
+  return platform::Narrow(folder) + "\\";
 }
 
 std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
@@ -178,16 +159,13 @@ TEST(WinScanTorture, AwkwardNamesJunctionsSparseFileAndLongPaths) {
 // 99 900 empty files and 100 folders. Made through Wine, one call at a
 // time, they take longer than the test may run.
 TEST(WinScanTorture, HundredThousandEntriesInOneFolder) {
-  wchar_t big[MAX_PATH];
-  ASSERT_NE(GetEnvironmentVariableW(L"DRAVON_BIG_FOLDER", big, MAX_PATH), 0u)
-      << "the fixture makes the folder";
-  std::wstring folder = big;
-  std::replace(folder.begin(), folder.end(), L'/', L'\\');
+  const std::string folder = FixtureFolder(L"DRAVON_BIG_FOLDER");
+  ASSERT_FALSE(folder.empty()) << "the fixture makes the folder";
   const Holdings before = Holdings::Now();
   {
     Watchdog watch("scan of 100 000 entries");
     platform::DirEnumWin dirs;
-    test::FinishedScan done(dirs, platform::Narrow(folder) + "\\");
+    test::FinishedScan done(dirs, folder);
     EXPECT_EQ(done.root.CountFiles(true), 99900);
     EXPECT_EQ(done.root.CountFolders(true, true), 100);
     EXPECT_EQ(done.rows.Rows().size(), 1u + 100 + 1);
@@ -199,11 +177,8 @@ TEST(WinScanTorture, HundredThousandEntriesInOneFolder) {
 // (DRAVON_DEEP_FOLDER). Wine reaches folders through Unix paths, which end
 // at 4 096 bytes: deeper levels are listed by name and stay empty.
 TEST(WinScanTorture, ChainTenThousandDeep) {
-  wchar_t deep[MAX_PATH];
-  ASSERT_NE(GetEnvironmentVariableW(L"DRAVON_DEEP_FOLDER", deep, MAX_PATH), 0u)
-      << "the fixture makes the chain";
-  std::wstring folder = deep;
-  std::replace(folder.begin(), folder.end(), L'/', L'\\');
+  const std::string folder = FixtureFolder(L"DRAVON_DEEP_FOLDER");
+  ASSERT_FALSE(folder.empty()) << "the fixture makes the chain";
   const Holdings before = Holdings::Now();
   {
     // Wine resolves every level's whole path again, so the walk grows with
@@ -211,7 +186,7 @@ TEST(WinScanTorture, ChainTenThousandDeep) {
     Watchdog watch("scan of a chain 10 000 deep", 200);
     const auto started = Clock::now();
     platform::DirEnumWin dirs;
-    test::FinishedScan done(dirs, platform::Narrow(folder) + "\\");
+    test::FinishedScan done(dirs, folder);
     std::printf("chain scan took %.1f s\n",
                 std::chrono::duration<double>(Clock::now() - started).count());
     const int levels = done.root.CountFolders(true, true);
@@ -308,16 +283,13 @@ TEST(WinScanTorture, FoldersVanishReappearAndTurnIntoFilesMidScan) {
 // (DRAVON_LOCKED_FOLDER, made by the test's CMake fixture): Wine honours
 // those bits, not Windows security descriptors, and root ignores them.
 TEST(WinScanTorture, UnreadableFolderStaysEmpty) {
-  wchar_t locked[MAX_PATH];
-  if (GetEnvironmentVariableW(L"DRAVON_LOCKED_FOLDER", locked, MAX_PATH) == 0)
-    GTEST_SKIP() << "no locked folder was made for this run";
-  std::wstring folder = locked;
-  std::replace(folder.begin(), folder.end(), L'/', L'\\');
-  const std::wstring parent = folder.substr(0, folder.rfind(L'\\') + 1);
+  const std::string folder = FixtureFolder(L"DRAVON_LOCKED_FOLDER");
+  if (folder.empty()) GTEST_SKIP() << "no locked folder was made for this run";
+  const std::string parent = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
   platform::DirEnumWin dirs;
-  if (dirs.Open(platform::Narrow(folder) + "\\") != nullptr)
+  if (dirs.Open(folder) != nullptr)
     GTEST_SKIP() << "the locked folder can be listed: running as root, who ignores permission bits";
-  test::FinishedScan done(dirs, platform::Narrow(parent));
+  test::FinishedScan done(dirs, parent);
   const CMyFolder* node = Child(done.root, "locked");
   ASSERT_NE(node, nullptr);
   EXPECT_EQ(node->GetChildCount(), 0);
@@ -325,67 +297,21 @@ TEST(WinScanTorture, UnreadableFolderStaysEmpty) {
   EXPECT_EQ(done.notes.Count(WM_SCAN_DONE_1, 1), 1);
 }
 
-// Counts the start, end and completion notifications and keeps nothing.
-class CountingNotifier final : public ScanNotifier {
- public:
-  void PostProgress(unsigned code, std::intptr_t) override {
-    if (code == kScanProgressStart) ++starts;
-    if (code == kScanProgressEnd) ++ends;
-  }
-  void PostCompletion(unsigned) override { ++completions; }
-  std::atomic<int> starts{0}, ends{0}, completions{0};
-};
-
 TEST(WinScanTorture, ThousandStopsAtRandomMoments) {
   WinTempTree tree;
   int stillFiles = 0;
   const double stillBytes = MakeStill(tree, stillFiles);
   platform::DirEnumWin dirs;
-  NullRowSink rows;
-  CountingNotifier notes;
-  CMyFolder root;
-  root.AssignName(tree.RootUtf8());
-  // Stops fall anywhere from the start to twice a whole scan's time.
-  const auto started = Clock::now();
-  {
-    test::FinishedScan once(dirs, tree.RootUtf8());
-  }
-  const auto scanMicros = std::max<long long>(
-      1, std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count());
-  const Holdings before = Holdings::Now();
-  std::mt19937 random(14);
-  std::vector<double> stops;  // milliseconds from the stop request to the worker's end
-  int completed = 0;
-  {
-    DiskScan scan(dirs, rows, notes);
-    scan.SetRoot(&root);
-    for (int cycle = 0; cycle < 1000; ++cycle) {
-      Watchdog watch("start/stop cycle");
-      scan.StartScan(1 + cycle % 5);
-      std::this_thread::sleep_for(std::chrono::microseconds(random() % (2 * scanMicros)));
-      if (!scan.IsScanning()) {
-        ++completed;
-        scan.WaitForWorker();
-        EXPECT_DOUBLE_EQ(root.GetSize(true), stillBytes);
-        EXPECT_EQ(root.CountFiles(true), stillFiles);
-        continue;
-      }
-      const auto asked = Clock::now();
-      scan.StopScan();
-      stops.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
-    }
-  }
-  root.Clear();
+  Holdings before;
+  test::StopCycles cycles(dirs, tree.RootUtf8(), 1000, [&] { before = Holdings::Now(); },
+                          [&](const CMyFolder& root) {
+                            EXPECT_DOUBLE_EQ(root.GetSize(true), stillBytes);
+                            EXPECT_EQ(root.CountFiles(true), stillFiles);
+                          });
   ExpectNothingHeld(before);
-  EXPECT_EQ(notes.ends.load(), 1000);
-  EXPECT_EQ(notes.starts.load(), 1000);
-  EXPECT_EQ(notes.completions.load(), completed);
-  std::sort(stops.begin(), stops.end());
-  if (!stops.empty()) {
-    std::printf("1000 cycles (a whole scan %.1f ms): %zu stopped mid-scan, %d completed; stop to "
-                "worker end: median %.3f ms, longest %.3f ms\n",
-                scanMicros / 1000.0, stops.size(), completed, stops[stops.size() / 2], stops.back());
-  }
+  EXPECT_EQ(cycles.notes.ends.load(), 1000);
+  EXPECT_EQ(cycles.notes.starts.load(), 1000);
+  EXPECT_EQ(cycles.notes.completions.load(), cycles.completions);
 }
 
 }  // namespace
