@@ -8,7 +8,6 @@ namespace {
 using platform::Registry;
 using platform::RegRoot;
 
-
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

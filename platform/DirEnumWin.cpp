@@ -39,10 +39,6 @@ class WinListing final : public DirEnumerator::Listing {
   std::string name_;
 };
 
-}  // namespace
-
-namespace {
-
 // Win32 path parsing drops the dots and blanks that end a name, so a folder
 // named "a." or "b " is reached only through the "\\?\" form, which takes
 // names as they are.
@@ -51,8 +47,8 @@ bool HasNameTheParserCuts(const std::wstring& path) {
   for (std::size_t i = 0; i <= path.size(); ++i) {
     if (i < path.size() && path[i] != L'\\') continue;
     const std::wstring_view name(path.data() + start, i - start);
-    if (!name.empty() && name != L"." && name != L".." && (name.back() == L'.' || name.back() == L' '))
-      return true;
+    const bool dotOrBlank = !name.empty() && (name.back() == L'.' || name.back() == L' ');
+    if (dotOrBlank && name != L"." && name != L"..") return true;
     start = i + 1;
   }
   return false;

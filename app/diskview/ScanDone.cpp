@@ -61,7 +61,8 @@ std::vector<InfoLineUpdate> PlanDriveLines(bool queried, const platform::DiskSpa
   const double used = total - free;
   // An empty or unreadable volume reports a size of 0: nothing is used. A
   // free count above the size (a driver's error) is not a negative share.
-  const int percent = total > 0 ? static_cast<int>(std::clamp(used / total * 100, 0.0, 100.0)) : 0;
+  const int percent =
+      total > 0 ? static_cast<int>(std::clamp(used / total * 100, 0.0, 100.0)) : 0;
   lines.push_back({2, kInfoSize, FormatSize(total), -1});
   lines.push_back({2, kInfoUsed, {}, percent});
   lines.push_back({2, kInfoAllocated, FormatSize(used), -1});
