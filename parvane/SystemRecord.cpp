@@ -1,16 +1,12 @@
 #include "parvane/SystemRecord.h"
 
+#include <algorithm>
+
 namespace parvane {
 namespace {
 
 using platform::Registry;
 using platform::RegRoot;
-
-constexpr const char* kNtCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr const char* kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr const char* kProductOptions = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
-constexpr const char* kSystemDescription = "HARDWARE\\DESCRIPTION\\System";
-constexpr const char* k9xBios = "Enum\\Root\\*PNP0C01\\0000";
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -67,17 +63,22 @@ class QueryKey {
   }
   bool ok() const { return key_ != 0; }
 
-  // The value's text, or nothing when it cannot be read into the buffer.
-  std::optional<std::string> Text(std::string_view name, std::size_t chars,
-                                  std::uint32_t* type = nullptr) {
-    if (key_ == 0) return std::nullopt;
-    std::uint32_t t = 0;
-    std::string out;
-    if (reg_.QueryText(key_, name, chars, t, out) != platform::kRegOk) return std::nullopt;
-    // A value stored without its terminator may fill the buffer exactly;
-    // the text and its NUL must both fit.
-    if (t != platform::kRegMultiSz && Units(out) >= chars) return std::nullopt;
-    if (type) *type = t;
+  // The value as the one NUL-terminated text a record field holds: a
+  // multi-string gives its first string, not its inner NULs. Nothing when
+  // the value cannot be read into the buffer, or when a text stored without
+  // its terminator fills the buffer, leaving no room for one.
+  std::optional<std::string> Text(std::string_view name, std::size_t chars) {
+    std::uint32_t type = 0;
+    auto out = Read(name, chars, type);
+    if (!out) return std::nullopt;
+    if (type == platform::kRegMultiSz) out->resize(std::min(out->size(), out->find('\0')));
+    if (Units(*out) >= chars) return std::nullopt;
+    return out;
+  }
+  // The value with a multi-string's inner NULs kept, and its type.
+  std::optional<std::string> List(std::string_view name, std::size_t chars, std::uint32_t& type) {
+    auto out = Read(name, chars, type);
+    if (out && type != platform::kRegMultiSz && Units(*out) >= chars) return std::nullopt;
     return out;
   }
   // A failed read stores an empty text.
@@ -86,6 +87,13 @@ class QueryKey {
   }
 
  private:
+  std::optional<std::string> Read(std::string_view name, std::size_t chars, std::uint32_t& type) {
+    if (key_ == 0) return std::nullopt;
+    std::string out;
+    if (reg_.QueryText(key_, name, chars, type, out) != platform::kRegOk) return std::nullopt;
+    return out;
+  }
+
   Registry& reg_;
   Registry::Key key_ = 0;
 };
@@ -233,7 +241,7 @@ void ReadBiosRecord(Registry& reg, const SystemFacts& facts, BiosInfoRecord& rec
   if (facts.ntFamily) {
     QueryKey key(reg, kSystemDescription);
     std::uint32_t type = 0;
-    auto name = key.Text("SystemBiosVersion", kLongTextChars, &type);
+    auto name = key.List("SystemBiosVersion", kLongTextChars, type);
     if (name && !name->empty() && (*name)[0] != '\0') {
       if (type == platform::kRegMultiSz) {
         // One line: each string's terminator and the list's closing one

@@ -65,6 +65,13 @@ struct BiosInfoRecord {
   std::string kindText;
 };
 
+// The keys the records are read from, all under HKEY_LOCAL_MACHINE.
+inline constexpr const char* kNtCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+inline constexpr const char* kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+inline constexpr const char* kProductOptions = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
+inline constexpr const char* kSystemDescription = "HARDWARE\\DESCRIPTION\\System";
+inline constexpr const char* k9xBios = "Enum\\Root\\*PNP0C01\\0000";
+
 inline constexpr std::size_t kRegTextChars = 100;
 inline constexpr std::size_t kLongTextChars = 300;
 inline constexpr std::size_t kProductTypeChars = 64;

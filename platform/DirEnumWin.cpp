@@ -37,18 +37,39 @@ class WinListing final : public DirEnumerator::Listing {
   std::string name_;
 };
 
+// Win32 path parsing drops the dots and blanks that end a name, so a folder
+// named "a." or "b " is reached only through the "\\?\" form, which takes
+// names as they are.
+bool HasNameTheParserCuts(const std::wstring& path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != L'\\') continue;
+    const std::wstring_view name(path.data() + start, i - start);
+    const bool dotOrBlank = !name.empty() && (name.back() == L'.' || name.back() == L' ');
+    if (dotOrBlank && name != L"." && name != L"..") return true;
+    start = i + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::wstring FindPatternFor(const std::string& folder) {
   std::wstring path = Widen(folder);
-  // The classic limit counts the pattern and the terminator; beyond it the
-  // "\\?\" form is needed, and that form takes only absolute paths.
-  if (path.size() + 2 >= MAX_PATH) {
+  // The classic limit counts the pattern and the terminator; beyond it, or
+  // for a name the parser would cut, the "\\?\" form is needed, and that
+  // form takes only absolute paths.
+  const bool cut = HasNameTheParserCuts(path);
+  if (path.size() + 2 >= MAX_PATH || cut) {
     bool unc = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
     bool already = path.rfind(L"\\\\?\\", 0) == 0;
+    bool drive = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
     if (!already) {
       if (unc) {
         path = L"\\\\?\\UNC\\" + path.substr(2);
+      } else if (drive && cut) {
+        // Already absolute: the full-path call would cut the names again.
+        path = L"\\\\?\\" + path;
       } else {
         DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
         if (n > 0) {

@@ -1,5 +1,7 @@
 #include "platform/RegistryMemory.h"
 
+#include "platform/Utf8.h"
+
 #include <cstring>
 
 namespace platform {
@@ -96,7 +98,8 @@ long RegistryMemory::QueryText(Key key, std::string_view name, std::size_t maxCh
   type = raw.type;
   // As the Win32 store does: a value that is not text reads as empty text.
   if (raw.type != kRegSz && raw.type != kRegExpandSz && raw.type != kRegMultiSz) return kRegOk;
-  std::string text(raw.data.begin(), raw.data.end());
+  // The Win32 store hands text back as valid Unicode, whatever was stored.
+  std::string text = ValidUtf8(std::string_view(reinterpret_cast<const char*>(raw.data.data()), raw.data.size()));
   // Bound the text as the Win32 store does, in UTF-16 units: one per UTF-8
   // sequence, two for a sequence beyond the basic plane.
   std::size_t units = 0;

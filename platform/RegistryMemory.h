@@ -1,6 +1,6 @@
 // An in-memory registry for tests: keys and value names compare without
 // regard to ASCII case, as Windows compares them. Text values are kept as the
-// bytes an "A" write stores; QueryText reads them back as UTF-8.
+// bytes an "A" write stores; QueryText reads them back as UTF-8, an invalid byte as U+FFFD.
 #pragma once
 
 #include <map>

@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
 # Configures and builds one tree: host (native, logic and its tests), win
-# (MinGW-w64, everything) or release (MinGW-w64, the shipped files only,
-# stripped and reproducible: tools/release.sh). The tree is build/<name>, or
-# DRAVON_BUILD_DIR. Usage: tools/build.sh host|win|release [extra cmake args]
+# (MinGW-w64, everything), release (MinGW-w64, the shipped files only,
+# stripped and reproducible: tools/release.sh), or a sanitizer tree of the
+# host logic: host-asan (ASan + UBSan, every test), host-tsan
+# (ThreadSanitizer, for the scan tests), fuzz (clang with libFuzzer: the
+# fuzz targets only). The tree is build/<name>, or DRAVON_BUILD_DIR.
+# Usage: tools/build.sh host|win|release|host-asan|host-tsan|fuzz [extra cmake args]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-tree=${1:?usage: build.sh host|win|release}
+tree=${1:?usage: build.sh host|win|release|host-asan|host-tsan|fuzz}
 shift
+targets=()
 case "$tree" in
   host) args=() ;;
   win) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake") ;;
   release) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
                  -DDRAVON_TESTS=OFF -DDRAVON_RELEASE=ON) ;;
+  host-asan) args=(-DDRAVON_SANITIZE=ON) ;;
+  host-tsan) args=(-DDRAVON_SANITIZE_THREAD=ON); targets=(--target diskview_tests diskview_torture_tests) ;;
+  fuzz) args=(-DDRAVON_FUZZ=ON -DDRAVON_TESTS=OFF -DCMAKE_C_COMPILER=clang-14
+              -DCMAKE_CXX_COMPILER=clang++-14) ;;
   *) echo "unknown tree: $tree" >&2; exit 2 ;;
 esac
 dir=${DRAVON_BUILD_DIR:-$top/build/$tree}
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${args[@]}" "$@" >/dev/null
-cmake --build "$dir" -j2
+cmake --build "$dir" -j2 "${targets[@]}"

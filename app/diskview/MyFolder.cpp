@@ -1,6 +1,7 @@
 #include "app/diskview/MyFolder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace diskview {
@@ -117,8 +118,10 @@ void CMyFolder::SortChildrenBySize() {
     std::vector<std::pair<double, std::unique_ptr<CMyFolder>>> keyed;
     keyed.reserve(children_.size());
     for (auto& child : children_) {
-      double size = child->GetSize(true);
-      keyed.emplace_back(size, std::move(child));
+      // A size that is no number (a corrupt one) sorts last: the order must
+      // be total, or the sort itself goes wrong.
+      const double size = child->GetSize(true);
+      keyed.emplace_back(std::isnan(size) ? -HUGE_VAL : size, std::move(child));
     }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -127,24 +130,25 @@ void CMyFolder::SortChildrenBySize() {
   sorted_ = true;
 }
 
-std::string FormatSize(double bytes) {
-  char text[64];
-  if (bytes < 1024) {
-    std::snprintf(text, sizeof text, "%.0f byte", bytes);
-    return text;
-  }
-  double k = bytes / 1024;
-  if (k < 1000) {
-    std::snprintf(text, sizeof text, "%.2f Kb", k);
-    return text;
-  }
-  double m = k / 1024;
-  if (m < 1000) {
-    std::snprintf(text, sizeof text, "%.2f Mb", m);
-    return text;
-  }
-  std::snprintf(text, sizeof text, "%.2f Gb", m / 1024);
+namespace {
+
+// The whole text, however many digits a huge or corrupt size has.
+std::string Printed(const char* format, double value) {
+  const int n = std::snprintf(nullptr, 0, format, value);
+  std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, value);
   return text;
+}
+
+}  // namespace
+
+std::string FormatSize(double bytes) {
+  if (bytes < 1024) return Printed("%.0f byte", bytes);
+  const double k = bytes / 1024;
+  if (k < 1000) return Printed("%.2f Kb", k);
+  const double m = k / 1024;
+  if (m < 1000) return Printed("%.2f Mb", m);
+  return Printed("%.2f Gb", m / 1024);
 }
 
 }  // namespace diskview

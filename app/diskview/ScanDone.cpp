@@ -1,5 +1,8 @@
 #include "app/diskview/ScanDone.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
 
@@ -34,7 +37,10 @@ std::vector<SlicePlan> PlanSlices(CMyFolder& node) {
     // Multiplying first keeps an exact half exact (241 of 720 bytes is 120.5
     // degrees, not 120.49999...), so halves really go up. A tree of empty
     // files has no shares at all: every child is 0 degrees.
-    const double a = total > 0 ? node.GetChild(i)->GetSize(true) * 360 / total : 0.0;
+    double a = total > 0 ? node.GetChild(i)->GetSize(true) * 360 / total : 0.0;
+    // Only corrupt sizes give a share that is no number or lies outside the
+    // circle: it counts as no share, or as the whole circle.
+    a = std::isnan(a) ? 0.0 : std::clamp(a, 0.0, 360.0);
     const int n = RoundHalfUp(a);
     if (n < 11) break;
     slices.push_back({palette, n});
@@ -53,8 +59,10 @@ std::vector<InfoLineUpdate> PlanDriveLines(bool queried, const platform::DiskSpa
   const double total = space.totalHigh * 4294967296.0 + space.totalLow;
   const double free = space.freeHigh * 4294967296.0 + space.freeLow;
   const double used = total - free;
-  // An empty or unreadable volume reports a size of 0: nothing is used.
-  const int percent = total > 0 ? static_cast<int>(used / total * 100) : 0;
+  // An empty or unreadable volume reports a size of 0: nothing is used. A
+  // free count above the size (a driver's error) is not a negative share.
+  const int percent =
+      total > 0 ? static_cast<int>(std::clamp(used / total * 100, 0.0, 100.0)) : 0;
   lines.push_back({2, kInfoSize, FormatSize(total), -1});
   lines.push_back({2, kInfoUsed, {}, percent});
   lines.push_back({2, kInfoAllocated, FormatSize(used), -1});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/diskview/MyFolder.h"
 
 namespace diskview {
@@ -143,6 +145,16 @@ TEST(MyFolderSort, LargestFirstAcrossTwoGigabyteGaps) {
   EXPECT_EQ(node.GetChild(2)->GetSize(true), 2.5e9);
   EXPECT_EQ(node.GetChild(3)->GetSize(true), 1.0);
   EXPECT_EQ(node.GetChild(4)->GetSize(true), 0.0);
+}
+
+// Found by fuzzing: a size past about 1e50 Gb was cut at 63 characters,
+// losing its unit.
+TEST(FormatSize, HugeAndCorruptSizesKeepTheirWholeText) {
+  const std::string max = FormatSize(std::numeric_limits<double>::max());
+  EXPECT_GT(max.size(), 300u);
+  EXPECT_EQ(max.substr(max.size() - 3), " Gb");
+  EXPECT_EQ(FormatSize(std::numeric_limits<double>::infinity()), "inf Gb");
+  EXPECT_EQ(FormatSize(-1), "-1 byte");
 }
 
 TEST(FormatSize, EveryThreshold) {

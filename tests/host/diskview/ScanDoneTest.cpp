@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/ScanDone.h"
 
@@ -116,6 +119,36 @@ TEST(PlanDriveLines, HighHalvesEmptyDriveAndFailure) {
   ASSERT_EQ(failed.size(), 1u);
   EXPECT_EQ(failed[0].key, kInfoAllocated);
   EXPECT_EQ(failed[0].text, "");
+}
+
+// Found by fuzzing: a free count above the size made a negative share whose
+// conversion to int is undefined; the share is bounded to 0..100.
+TEST(PlanDriveLines, FreeAboveTheSizeIsNoNegativeShare) {
+  EXPECT_EQ(PlanDriveLines(true, Q{0xFFFFFFFFu, 0xFFFFu, 1000, 0})[1].value, 0);
+  EXPECT_EQ(PlanDriveLines(true, Q{0, 0, 1000, 0})[1].value, 100);
+}
+
+// Found by fuzzing: sizes that are no number or lie outside any real range
+// (corrupt ones) gave shares beyond the circle, an undefined conversion of
+// NaN to int, and a sort whose order was not total.
+TEST(PlanSlices, CorruptSizesStayInsideTheCircle) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  auto negative = NodeWithChildren({-5000, 400, 100});
+  for (const SlicePlan& s : PlanSlices(*negative)) {
+    EXPECT_GE(s.angle, 1);
+    EXPECT_LE(s.angle, 360);
+  }
+  // Total NaN or infinite: no child has a share; the circle is the remainder.
+  EXPECT_EQ(Pairs(PlanSlices(*NodeWithChildren({nan, 300, 100}))), (P{{0, 360}}));
+  EXPECT_EQ(Pairs(PlanSlices(*NodeWithChildren({inf, 300, 100}))), (P{{0, 360}}));
+  // The sort puts a size that is no number last and the others in order.
+  auto mixed = NodeWithChildren({100, nan, 900, 400, nan, 50});
+  mixed->SortChildrenBySize();
+  const double want[] = {900, 400, 100, 50};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(mixed->GetChild(i)->GetSize(true), want[i]) << i;
+  EXPECT_TRUE(std::isnan(mixed->GetChild(4)->GetSize(true)));
+  EXPECT_TRUE(std::isnan(mixed->GetChild(5)->GetSize(true)));
 }
 
 TEST(PlanScanDone, FolderRootFillsGroupTwoWithoutQuerying) {

@@ -1,9 +1,16 @@
 // Recording seams for scan tests: every row and message the scan produces.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
@@ -105,6 +112,108 @@ struct FinishedScan {
   RecordingRows rows;
   RecordingNotifier notes;
   CMyFolder root;
+};
+
+// The child of `node` with exactly this name, or nullptr.
+inline const CMyFolder* Child(const CMyFolder& node, const std::string& name) {
+  for (int i = 0; i < node.GetChildCount(); ++i)
+    if (node.GetChild(i)->GetName() == name) return node.GetChild(i);
+  return nullptr;
+}
+
+// Ends the test program when a step takes longer than a hang could excuse.
+class Watchdog {
+ public:
+  explicit Watchdog(const char* what, int seconds = 30) : what_(what) {
+    thread_ = std::thread([this, seconds] {
+      std::unique_lock lock(mutex_);
+      if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return disarmed_; })) {
+        std::fprintf(stderr, "hang: %s did not end within %d s\n", what_, seconds);
+        std::fflush(stderr);
+        std::abort();
+      }
+    });
+  }
+  ~Watchdog() {
+    {
+      std::lock_guard lock(mutex_);
+      disarmed_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+ private:
+  const char* what_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool disarmed_ = false;
+  std::thread thread_;
+};
+
+// Counts the start, end and completion notifications and keeps nothing, so
+// a thousand scans leave the heap as they found it.
+class CountingNotifier final : public ScanNotifier {
+ public:
+  void PostProgress(unsigned code, std::intptr_t) override {
+    if (code == kScanProgressStart) ++starts;
+    if (code == kScanProgressEnd) ++ends;
+  }
+  void PostCompletion(unsigned) override { ++completions; }
+  std::atomic<int> starts{0}, ends{0}, completions{0};
+};
+
+// Scans of `path` started `cycles` times, each stopped at a random moment
+// between its start and twice a whole scan's time (so some complete first).
+// `atStart` runs after the scan that measures that time, right before the
+// cycles; `completed` after each scan that completed.
+struct StopCycles {
+  StopCycles(platform::DirEnumerator& dirs, const std::string& path, int cycles,
+             const std::function<void()>& atStart,
+             const std::function<void(const CMyFolder&)>& completed) {
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    { FinishedScan once(dirs, path); }
+    scanMs = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    const long range = std::max(2L, static_cast<long>(2000 * scanMs));  // microseconds
+    NullRowSink rows;
+    CMyFolder root;
+    root.AssignName(path);
+    atStart();
+    std::mt19937 random(14);
+    {
+      DiskScan scan(dirs, rows, notes);
+      scan.SetRoot(&root);
+      for (int cycle = 0; cycle < cycles; ++cycle) {
+        Watchdog watch("start/stop cycle");
+        scan.StartScan(1 + cycle % 5);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % range));
+        if (!scan.IsScanning()) {
+          ++completions;
+          scan.WaitForWorker();
+          completed(root);
+          continue;
+        }
+        const auto asked = Clock::now();
+        scan.StopScan();
+        stopMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
+      }
+    }
+    root.Clear();
+    std::sort(stopMs.begin(), stopMs.end());
+    if (!stopMs.empty()) {
+      std::printf("%d cycles (a whole scan %.1f ms): %zu stopped mid-scan, %d completed; stop to "
+                  "worker end: median %.3f ms, longest %.3f ms\n",
+                  cycles, scanMs, stopMs.size(), completions, stopMs[stopMs.size() / 2],
+                  stopMs.back());
+    }
+  }
+  CountingNotifier notes;
+  double scanMs = 0;
+  int completions = 0;          // cycles whose scan completed before the stop
+  std::vector<double> stopMs;   // stop request to the worker's end, sorted
 };
 
 }  // namespace diskview::test

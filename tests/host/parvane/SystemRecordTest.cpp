@@ -93,6 +93,26 @@ TEST_F(SystemRecordTest, SystemRecordReadsTheNtValuesAndRunsVersionAndBuildToget
   EXPECT_EQ("TEMP = %TEMP%", r.tempText);  // not set: kept as written
 }
 
+// Found by fuzzing: a multi-string where a single text is read put its
+// inner NULs into the record, so the version row showed "5.1" and hid the
+// build number run on after it. A record field is one NUL-terminated text.
+TEST_F(SystemRecordTest, AMultiStringWhereOneTextIsReadGivesItsFirstString) {
+  auto multi = [](std::string s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+  reg.Put(RegRoot::LocalMachine, kNt, "CurrentVersion", platform::kRegMultiSz,
+          multi(std::string("5.1\0extra\0\0", 12)));
+  reg.PutText(RegRoot::LocalMachine, kNt, "CurrentBuildNumber", "2600");
+  reg.Put(RegRoot::LocalMachine, kNt, "CSDVersion", platform::kRegMultiSz,
+          multi(std::string("SP3\0", 4)));
+  // 100 characters and no NUL at all: no room for a terminator.
+  reg.Put(RegRoot::LocalMachine, kNt, "RegisteredOwner", platform::kRegMultiSz,
+          multi(std::string(100, 'o')));
+  SystemInfoRecord r;
+  ASSERT_TRUE(ReadSystemRecord(reg, Facts(5, 1), r));
+  EXPECT_EQ("5.12600", r.version);
+  EXPECT_EQ("SP3", r.servicePack);
+  EXPECT_EQ("", r.owner);
+}
+
 TEST_F(SystemRecordTest, FailedVersionQueryLeavesTheRecordEmpty) {
   SystemFacts f = Facts(5, 1);
   f.version.reset();

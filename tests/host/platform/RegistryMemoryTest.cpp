@@ -83,3 +83,19 @@ TEST(RegistryMemory, QueryTextBoundCountsUtf16UnitsAsWindowsDoes) {
   EXPECT_EQ(platform::kRegMoreData, reg.QueryText(k, "E", 2, type, out));
   reg.Close(k);
 }
+
+// Found by fuzzing: bytes that are no UTF-8 came back as they were, so the
+// records counted their buffer room in units no Unicode read would give.
+TEST(RegistryMemory, QueryTextGivesWellFormedTextAsWindowsDoes) {
+  RegistryMemory reg;
+  reg.Put(RegRoot::LocalMachine, "K", "v", platform::kRegSz,
+          {'a', 0xEF, 'b', 0xFF, 0xC3, 0xA9, 0xED, 0xA0, 0x80});
+  Registry::Key k = 0;
+  ASSERT_EQ(reg.Open(RegRoot::LocalMachine, "K", Registry::Access::Read, k), platform::kRegOk);
+  std::uint32_t type = 0;
+  std::string text;
+  ASSERT_EQ(reg.QueryText(k, "v", 100, type, text), platform::kRegOk);
+  // a, a cut-off sequence, b, a byte no sequence starts with, é, a surrogate.
+  EXPECT_EQ(text, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "\xC3\xA9" "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+  reg.Close(k);
+}

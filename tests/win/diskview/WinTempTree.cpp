@@ -1,5 +1,8 @@
 #include "tests/win/diskview/WinTempTree.h"
 
+#include <winioctl.h>
+
+#include <cstring>
 #include <vector>
 
 namespace diskview::test {
@@ -63,6 +66,39 @@ bool WinTempTree::File(const std::wstring& relative, std::uint64_t bytes, DWORD 
   CloseHandle(file);
   if (ok && attributes != 0) ok = SetFileAttributesW(Long(Full(relative)).c_str(), attributes) != 0;
   return ok;
+}
+
+bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+  if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+  HANDLE dir = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (dir == INVALID_HANDLE_VALUE) return false;
+  const std::wstring substitute = L"\\??\\" + target;
+  const std::wstring print = target;
+  // The mount-point layout of REPARSE_DATA_BUFFER: tag, length, reserved,
+  // then four offsets/lengths and the two names, each NUL-terminated.
+  std::vector<BYTE> buffer(8 + 8 + (substitute.size() + print.size() + 2) * sizeof(wchar_t));
+  auto put16 = [&](std::size_t at, std::size_t v) {
+    buffer[at] = static_cast<BYTE>(v);
+    buffer[at + 1] = static_cast<BYTE>(v >> 8);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  std::memcpy(buffer.data(), &tag, 4);
+  put16(4, buffer.size() - 8);
+  const std::size_t subBytes = substitute.size() * sizeof(wchar_t);
+  const std::size_t printBytes = print.size() * sizeof(wchar_t);
+  put16(8, 0);
+  put16(10, subBytes);
+  put16(12, subBytes + sizeof(wchar_t));
+  put16(14, printBytes);
+  std::memcpy(buffer.data() + 16, substitute.c_str(), subBytes + sizeof(wchar_t));
+  std::memcpy(buffer.data() + 16 + subBytes + sizeof(wchar_t), print.c_str(),
+              printBytes + sizeof(wchar_t));
+  DWORD returned = 0;
+  const BOOL ok = DeviceIoControl(dir, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                  static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  CloseHandle(dir);
+  return ok != 0;
 }
 
 }  // namespace diskview::test

@@ -31,4 +31,8 @@ class WinTempTree {
   std::wstring root_;
 };
 
+// Makes `link` (an absolute path) a junction, a mount-point reparse point,
+// to the folder `target`. False where the system makes none.
+bool MakeJunction(const std::wstring& link, const std::wstring& target);
+
 }  // namespace diskview::test
