@@ -77,7 +77,7 @@ std::wstring FolderOf(HMODULE module) {
 class Engine {
  public:
   Engine(DWORD thread, std::unique_ptr<Palette> palette)
-      : thread_(thread), palette_(std::move(palette)), patcher_(ProgramRedirects()) {}
+      : thread_(thread), palette_(std::move(palette)), patcher_("user32.dll", ProgramRedirects()) {}
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
@@ -270,6 +270,12 @@ void Engine::OnCreating(HWND wnd, const CREATESTRUCTW* cs) {
     PatchIfProgramModule(cs->hInstance);
   }
   Attach(wnd);
+  // A popup menu's window is made for its menu before the menu is measured;
+  // a popup opened without notifications (TPM_NONOTIFY) is adopted here.
+  Window* w = Find(wnd);
+  if (w && w->kind == Kind::MenuPopup && cs && IsMenu(static_cast<HMENU>(cs->lpCreateParams))) {
+    menus_.Adopt(static_cast<HMENU>(cs->lpCreateParams));
+  }
 }
 
 // ---- messages -------------------------------------------------------------

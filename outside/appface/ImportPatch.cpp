@@ -36,10 +36,10 @@ const IMAGE_IMPORT_DESCRIPTOR* Imports(const BYTE* base) {
 
 }  // namespace
 
-ImportPatcher::ImportPatcher(std::vector<Redirect> redirects) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+ImportPatcher::ImportPatcher(const char* library, std::vector<Redirect> redirects) : library_(library) {
+  HMODULE source = GetModuleHandleA(library);
   for (const Redirect& r : redirects) {
-    void* real = user32 ? reinterpret_cast<void*>(GetProcAddress(user32, r.name)) : nullptr;
+    void* real = source ? reinterpret_cast<void*>(GetProcAddress(source, r.name)) : nullptr;
     targets_.push_back({r.name, real, r.replacement});
   }
 }
@@ -54,7 +54,7 @@ int ImportPatcher::Patch(HMODULE module) {
   const auto* base = reinterpret_cast<const BYTE*>(module);
   int changed = 0;
   for (const auto* d = Imports(base); d && d->Name; ++d) {
-    if (!SameDllName(reinterpret_cast<const char*>(base + d->Name), "user32.dll")) continue;
+    if (!SameDllName(reinterpret_cast<const char*>(base + d->Name), library_)) continue;
     auto** iat = reinterpret_cast<void**>(const_cast<BYTE*>(base) + d->FirstThunk);
     const auto* names = d->OriginalFirstThunk
                             ? reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk)

@@ -1,7 +1,7 @@
-// ImportPatcher: points a module's imports of some user32 functions at
-// replacements, by rewriting the module's import address table, and puts
-// every slot it changed back. Only the calls that module makes change; the
-// system and every other module keep the real functions.
+// ImportPatcher: points a module's imports of some functions of one system
+// library at replacements, by rewriting the module's import address table,
+// and puts every slot it changed back. Only the calls that module makes
+// change; the system and every other module keep the real functions.
 #pragma once
 
 #include <windows.h>
@@ -11,13 +11,14 @@
 namespace appface {
 
 struct Redirect {
-  const char* name;    // the user32 export, as the module imports it
+  const char* name;    // the library's export, as the module imports it
   void* replacement;   // same signature and calling convention
 };
 
 class ImportPatcher {
  public:
-  explicit ImportPatcher(std::vector<Redirect> redirects);
+  // `library` is the system library the imports come from ("user32.dll").
+  ImportPatcher(const char* library, std::vector<Redirect> redirects);
   ~ImportPatcher() { RestoreAll(); }
   ImportPatcher(const ImportPatcher&) = delete;
   ImportPatcher& operator=(const ImportPatcher&) = delete;
@@ -41,6 +42,7 @@ class ImportPatcher {
     void* real;
     void* replacement;
   };
+  const char* library_;
   std::vector<Target> targets_;
   std::vector<Slot> slots_;
   std::vector<HMODULE> seen_;
