@@ -3,6 +3,9 @@
 // inactive colours, and the part of the menu bar its items leave; and the
 // edges of child windows. The layout is the system's own (the same metrics),
 // so hit-testing, sizing and the client area do not change; only the paint.
+// (Where a window manager decorates Wine's windows, Wine draws no frame at
+// all and there is nothing to skin; in Wine's virtual desktop, and with
+// unmanaged windows, Wine draws frames itself and the skin's show.)
 #pragma once
 
 #include <windows.h>

@@ -265,8 +265,18 @@ class Ledger {
 
 // ---- the program under the skin ----------------------------------------------------
 
+// What the test frames were asked to do, and what a test runs inside them.
+constexpr UINT kRunInside = WM_APP + 1;
+std::function<void()> g_inside;
+std::vector<WPARAM> g_systemCommands;
+
 LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CLOSE) return 0;  // the tests destroy it
+  if (msg == kRunInside && g_inside) {
+    g_inside();
+    return 0;
+  }
+  if (msg == WM_SYSCOMMAND) g_systemCommands.push_back(wp & 0xFFF0);
   return DefWindowProcW(wnd, msg, wp, lp);  // through this module's imports, as a program's would be
 }
 
@@ -605,6 +615,56 @@ TEST_F(AppFace, TheProgramsSystemColourCallsAnswerWithTheSkinOnItsThreadOnly) {
   DeleteObject(bitmap);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+}
+
+TEST_F(AppFace, ACaptionButtonPressedAndReleasedOnItSendsItsCommand) {
+  Frame frame;
+  ASSERT_EQ(Start(skinA_), 1);
+  RECT r{};
+  GetWindowRect(frame.wnd, &r);
+  const int border = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXEDGE);
+  const POINT close{r.right - border - GetSystemMetrics(SM_CXSIZE) / 2, r.top + CaptionPoint(frame.wnd).y};
+  ASSERT_EQ(SendMessageW(frame.wnd, WM_NCHITTEST, 0, MAKELPARAM(close.x, close.y)), HTCLOSE);
+  SetCursorPos(close.x, close.y);
+  g_systemCommands.clear();
+  // The release is queued first: the press runs its own loop until it comes.
+  PostMessageW(frame.wnd, WM_LBUTTONUP, 0, 0);
+  SendMessageW(frame.wnd, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+  EXPECT_EQ(g_systemCommands, std::vector<WPARAM>{SC_CLOSE});
+  // Pressed on the button, released off it: nothing.
+  g_systemCommands.clear();
+  SetCursorPos(close.x - 200, close.y + 100);
+  PostMessageW(frame.wnd, WM_LBUTTONUP, 0, 0);
+  SendMessageW(frame.wnd, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+  EXPECT_TRUE(g_systemCommands.empty());
+  EXPECT_COLOUR(CaptionColour(frame.wnd), kCaption) << "the caption is whole again";
+}
+
+TEST_F(AppFace, TheProgramMaySwitchOrEndTheSkinFromItsOwnMessages) {
+  Frame frame;
+  Dialog dialog;
+  SetForegroundWindow(frame.wnd);
+  SetActiveWindow(frame.wnd);
+  flush_events(100);
+  const Image before = Capture(frame.wnd);
+  ASSERT_EQ(Start(skinA_), 1);
+  // As a menu command would: inside the skinned frame's own procedure.
+  int switched = -1, removed = -1;
+  g_inside = [&] {
+    switched = start_(skinB_.c_str(), "", 1, 0, "");
+    removed = remove_();
+  };
+  SendMessageW(frame.wnd, kRunInside, 0, 0);
+  g_inside = nullptr;
+  flush_events(50);
+  EXPECT_EQ(switched, 1);
+  EXPECT_EQ(removed, 1);
+  EXPECT_TRUE(Capture(frame.wnd) == before);
+  g_inside = [&] { switched = start_(skinB_.c_str(), "", 1, 0, ""); };
+  SendMessageW(frame.wnd, kRunInside, 0, 0);
+  g_inside = nullptr;
+  flush_events(50);
+  EXPECT_COLOUR(CaptionColour(frame.wnd), kCaptionB) << "started from inside, as the skin command does";
 }
 
 // ---- undoing and switching ----------------------------------------------------------
