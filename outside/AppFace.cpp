@@ -1,20 +1,16 @@
-// AppFace.dll stand-in: the skin engine that Dravon loads at run time. It
-// reads the skin file it is given and records that skinning is on; drawing
-// the program's windows in the skin's colours is left to the real engine.
+// AppFace.dll: the skin engine that Dravon loads at run time. SkinStart
+// reads a skin file (outside/SkinFile.h) and skins every window of the
+// calling thread with it; SkinRemove puts the thread's windows back. How it
+// skins is told in outside/appface/Engine.h.
 #include <windows.h>
 
 #include <optional>
 #include <string>
 
 #include "outside/SkinFile.h"
+#include "outside/appface/Engine.h"
 
 namespace {
-
-struct SkinState {
-  bool on = false;
-  outside::SkinFile skin;
-};
-SkinState g_state;
 
 // The caller passes a narrow path: UTF-8 from a Unicode program, the ANSI
 // code page from an older one. Strict UTF-8 first, then the code page.
@@ -31,18 +27,19 @@ std::wstring WidePath(const char* path) {
   return {};
 }
 
-// A skin file is small; anything over 64 KiB is not one.
+// The file's bytes; empty when it cannot be read or is too long to be a skin.
 std::optional<std::string> ReadSmallFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<std::string> text;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart <= 64 * 1024) {
+  if (GetFileSizeEx(file, &size) && size.QuadPart <= static_cast<LONGLONG>(outside::kMaxSkinFileBytes)) {
     std::string data(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
-    if (ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) && read == data.size())
+    if (ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) && read == data.size()) {
       text = std::move(data);
+    }
   }
   CloseHandle(file);
   return text;
@@ -50,29 +47,46 @@ std::optional<std::string> ReadSmallFile(const std::wstring& path) {
 
 }  // namespace
 
-// Starts skinning from the skin file at `path`; the other arguments select
-// the real engine's modes and are not used here. 1 when the file was read
-// and is a skin file, else 0 (and the look stays as it was).
+// Skins the calling thread's windows, those there are and those to come,
+// with the skin file at `path`; a second call with another file switches
+// skins. The other arguments (a resource name, a mode, a type and a section,
+// as callers of other engines pass them) are accepted and not used. 1 when
+// the skin is on; 0 when the file is missing or not a skin file, or another
+// thread of the process is skinned: then the look stays as it was.
 extern "C" int SkinStart(const char* path, const char* /*resource*/, int /*mode*/, int /*type*/,
                          const char* /*section*/) {
   if (path == nullptr || *path == '\0') return 0;
   try {
     const auto text = ReadSmallFile(WidePath(path));
     if (!text) return 0;
-    auto skin = outside::ParseSkinFile(*text);
-    if (!skin) return 0;
-    g_state.skin = std::move(*skin);
-    g_state.on = true;
-    OutputDebugStringA(("AppFace: skin " + g_state.skin.name + " on\n").c_str());
+    const auto skin = outside::ParseSkinFile(*text);
+    if (!skin || !appface::StartSkinning(*skin)) return 0;
+    OutputDebugStringA(("AppFace: skin " + skin->name + " on\n").c_str());
     return 1;
   } catch (...) {
     return 0;  // nothing may cross into the caller
   }
 }
 
-// Ends skinning. Always 1.
+// Ends skinning on the calling thread and repaints its windows as they
+// were. 1 when no skin is on afterwards; 0 when another thread is the
+// skinned one, which stays skinned.
 extern "C" int SkinRemove() {
-  if (g_state.on) OutputDebugStringA("AppFace: skin off\n");
-  g_state = {};
-  return 1;
+  try {
+    if (!appface::Skinning()) return 1;
+    if (!appface::StopSkinning()) return 0;
+    OutputDebugStringA("AppFace: skin off\n");
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+  // While skinning, the engine holds a reference on this library, so it is
+  // detached with a skin on only when the process ends: the program's
+  // imports are put back, and its windows, which end with it, are left be.
+  if (reason == DLL_PROCESS_DETACH && reserved != nullptr) appface::RestoreImportsAtExit();
+  return TRUE;
 }

@@ -38,6 +38,11 @@ shot() {
     && echo "# screenshot $SHOTS/$1.png"
 }
 
+# pixel SHOT X Y: the colour (RRGGBB) at X, Y of screenshot SHOT.
+pixel() {
+  /usr/bin/convert "$SHOTS/$1.png" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6
+}
+
 # end_program: waits for the started program to end by itself (after a
 # close), ending the prefix's processes only as the last resort.
 end_program() {

@@ -14,6 +14,7 @@
 //   driver list-windows                every top-level window
 //   driver post-command TITLE ID       post WM_COMMAND ID
 //   driver send-command TITLE ID [MS]  send WM_COMMAND ID, waiting at most MS
+//   driver post TITLE MSG WPARAM LPARAM post any message (numbers as in C: 0x112)
 //   driver close TITLE                 post WM_CLOSE
 //   driver click X Y [TITLE]           left click at screen point X, Y, as
 //                                      button messages (into window TITLE)
@@ -387,6 +388,15 @@ int Run(const std::vector<std::wstring>& a) {
     HWND w = RequireWindow(a[1]);
     if (!w) return 1;
     return PostMessageW(w, WM_COMMAND, MAKEWPARAM(number(a[2]), 0), 0) ? 0 : 1;
+  }
+  if (cmd == L"post" && n == 4) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    const auto value = [](const std::wstring& t) { return std::wcstoull(t.c_str(), nullptr, 0); };
+    return PostMessageW(w, static_cast<UINT>(value(a[2])), static_cast<WPARAM>(value(a[3])),
+                        static_cast<LPARAM>(value(a[4])))
+               ? 0
+               : 1;
   }
   if (cmd == L"send-command" && (n == 2 || n == 3)) {
     HWND w = RequireWindow(a[1]);
