@@ -29,9 +29,10 @@ endfunction()
 # named "<program>.<Suite>.<Case>", listed and run under Wine (the tree's
 # emulator) when CTest runs, so building needs no Wine. The cases of one
 # program run one at a time (they may share scratch registry keys); LABELS
-# gui marks programs that need the private X display.
+# gui marks programs that need the private X display; PROPERTIES are more
+# test properties for every case (fixtures, environment, a longer timeout).
 function(dravon_win_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   dravon_target_defaults(${name})
   target_link_libraries(${name} PRIVATE gtest_main ${T_LIBS})
@@ -43,5 +44,5 @@ function(dravon_win_test name)
     EXTRA_ARGS --gtest_color=no
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS "win;${T_LABELS}" TIMEOUT 180 RESOURCE_LOCK ${name})
+    PROPERTIES LABELS "win;${T_LABELS}" TIMEOUT 180 RESOURCE_LOCK ${name} ${T_PROPERTIES})
 endfunction()

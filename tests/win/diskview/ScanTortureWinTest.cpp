@@ -76,12 +76,12 @@ void ExpectNothingHeld(const Holdings& before) {
   EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
 }
 
-// A folder the test's CMake fixture made from the Unix side, named by an
-// environment variable as a Wine path.
-std::string FixtureFolder(const wchar_t* variable) {
+// A folder the test's CMake fixture made from the Unix side, below the
+// place DRAVON_TORTURE_TREES names as a Wine path.
+std::string FixtureFolder(const wchar_t* name) {
   wchar_t path[MAX_PATH];
-  if (GetEnvironmentVariableW(variable, path, MAX_PATH) == 0) return {};
-  std::wstring folder = path;
+  if (GetEnvironmentVariableW(L"DRAVON_TORTURE_TREES", path, MAX_PATH) == 0) return {};
+  std::wstring folder = std::wstring(path) + L"/" + name;
   std::replace(folder.begin(), folder.end(), L'/', L'\\');
   return platform::Narrow(folder) + "\\";
 }
@@ -155,11 +155,11 @@ TEST(WinScanTorture, AwkwardNamesJunctionsSparseFileAndLongPaths) {
   ExpectNothingHeld(before);
 }
 
-// Made from the Unix side by the test's CMake fixture (DRAVON_BIG_FOLDER):
+// Made from the Unix side by the test's CMake fixture (big):
 // 99 900 empty files and 100 folders. Made through Wine, one call at a
 // time, they take longer than the test may run.
 TEST(WinScanTorture, HundredThousandEntriesInOneFolder) {
-  const std::string folder = FixtureFolder(L"DRAVON_BIG_FOLDER");
+  const std::string folder = FixtureFolder(L"big");
   ASSERT_FALSE(folder.empty()) << "the fixture makes the folder";
   const Holdings before = Holdings::Now();
   {
@@ -174,10 +174,10 @@ TEST(WinScanTorture, HundredThousandEntriesInOneFolder) {
 }
 
 // A chain 10 000 deep, made from the Unix side by the fixture
-// (DRAVON_DEEP_FOLDER). Wine reaches folders through Unix paths, which end
+// (deep). Wine reaches folders through Unix paths, which end
 // at 4 096 bytes: deeper levels are listed by name and stay empty.
 TEST(WinScanTorture, ChainTenThousandDeep) {
-  const std::string folder = FixtureFolder(L"DRAVON_DEEP_FOLDER");
+  const std::string folder = FixtureFolder(L"deep");
   ASSERT_FALSE(folder.empty()) << "the fixture makes the chain";
   const Holdings before = Holdings::Now();
   {
@@ -280,10 +280,10 @@ TEST(WinScanTorture, FoldersVanishReappearAndTurnIntoFilesMidScan) {
 }
 
 // A folder whose Unix permissions were taken away before the test started
-// (DRAVON_LOCKED_FOLDER, made by the test's CMake fixture): Wine honours
+// (locked, made by the test's CMake fixture): Wine honours
 // those bits, not Windows security descriptors, and root ignores them.
 TEST(WinScanTorture, UnreadableFolderStaysEmpty) {
-  const std::string folder = FixtureFolder(L"DRAVON_LOCKED_FOLDER");
+  const std::string folder = FixtureFolder(L"locked");
   if (folder.empty()) GTEST_SKIP() << "no locked folder was made for this run";
   const std::string parent = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
   platform::DirEnumWin dirs;
