@@ -1,9 +1,10 @@
 // The program's private window messages, all in one table. Portable (no
 // Win32 header), so the scan engine can name them too; kWmUser is WM_USER.
 //
-// Two windows receive them: the main frame and the disk overview view (the
-// disk tree's parent). Numbers need only differ among the messages of one
-// window: WM_BARCLICK and WM_SCAN_DONE_2 share WM_USER+13 on purpose.
+// Three windows receive them: the main frame, the disk overview view (the
+// disk tree's parent) and the disk tree itself. Numbers need only differ
+// among the messages of one window: WM_BARCLICK and WM_SCAN_DONE_2 share
+// WM_USER+13 on purpose.
 #pragma once
 
 inline constexpr unsigned kWmUser = 0x400;
@@ -47,6 +48,18 @@ constexpr int SlotOfScanDone(unsigned message) {
   return 0;
 }
 
+// --- To the disk tree control -------------------------------------------------
+
+// Sent by the control's own scan worker and answered on the user-interface
+// thread, so the rows and the folder tree change together. Private to the
+// control's class: from the application range, clear of the list view's own.
+inline constexpr unsigned kWmApp = 0x8000;
+// lParam: the control's insertion request (app/diskview/DiskTreeCtrl.cpp).
+inline constexpr unsigned WM_DISKTREE_INSERT_ROW = kWmApp + 1;
+// A completed scan: redraw at once, then select the root row if none is.
+inline constexpr unsigned WM_DISKTREE_REDRAW = kWmApp + 2;
+inline constexpr unsigned WM_DISKTREE_SELECT_ROOT = kWmApp + 3;
+
 // --- The numbers, checked ---------------------------------------------------
 
 namespace messages_detail {
@@ -66,6 +79,8 @@ constexpr unsigned kToFrame[] = {WM_TRAYICON,         WM_BARCLICK,         WM_SC
                                  kBarClickAliases[3]};
 constexpr unsigned kToView[] = {WM_SCAN_DONE_1, WM_SCAN_DONE_2, WM_SCAN_DONE_3, WM_SCAN_DONE_4,
                                 WM_SCAN_DONE_5};
+constexpr unsigned kToDiskTree[] = {WM_DISKTREE_INSERT_ROW, WM_DISKTREE_REDRAW,
+                                    WM_DISKTREE_SELECT_ROOT};
 
 }  // namespace messages_detail
 
@@ -73,6 +88,8 @@ static_assert(messages_detail::AllDifferent(messages_detail::kToFrame),
               "two messages to the frame share a number");
 static_assert(messages_detail::AllDifferent(messages_detail::kToView),
               "two messages to the view share a number");
+static_assert(messages_detail::AllDifferent(messages_detail::kToDiskTree),
+              "two messages to the disk tree share a number");
 static_assert(WM_TRAYICON == 0x405 && WM_BARCLICK == 0x40D && WM_SCAN_PROGRESS == 0x466);
 static_assert(WM_SCAN_DONE_1 == 0x485 && WM_SCAN_DONE_2 == 0x40D && WM_SCAN_DONE_3 == 0x403 &&
               WM_SCAN_DONE_4 == 0x41F && WM_SCAN_DONE_5 == 0x420);

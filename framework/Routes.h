@@ -224,6 +224,16 @@ template <auto F> constexpr Route OnSysColorChange() { return detail::NoArgs<WM_
 template <auto F> constexpr Route OnQueryDragIcon() { return detail::NoArgs<WM_QUERYDRAGICON, F>(); }
 template <auto F> constexpr Route OnGetDlgCode() { return detail::NoArgs<WM_GETDLGCODE, F>(); }
 
+// void OnPrintClient(HDC, UINT flags): draw the client area into the DC
+// (WM_PRINTCLIENT; flags are PRF_ bits).
+template <auto F>
+constexpr Route OnPrintClient() {
+  return detail::Message(WM_PRINTCLIENT, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+    r = detail::Call<F>(w, reinterpret_cast<HDC>(wp), static_cast<UINT>(lp));
+    return true;
+  });
+}
+
 // void OnSize(UINT type, int cx, int cy)
 template <auto F>
 constexpr Route OnSize() {

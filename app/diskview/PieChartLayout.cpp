@@ -53,7 +53,8 @@ PiePaintPlan PlanPiePaint(const Rect& client, const Rect& pieRect, int startAngl
   for (const PieSliceInput& slice : slices) {
     a += slice.angle;
     const Point p1 = AnglePoint(pieRect, a, rim);
-    plan.wedges.push_back({p0, p1, p0 == p1, slice.colour});
+    const bool full = slice.angle >= 360 || (p0 == p1 && slice.angle >= 180);
+    plan.wedges.push_back({p0, p1, full, full || (slice.angle > 0 && p0 != p1), slice.colour});
     if (!slice.label.empty()) {
       const int top = client.top + legendRows * labelHeight;
       const Rect box{client.right - labelHeight, top, client.right, top + labelHeight};

@@ -56,7 +56,13 @@ struct PieSliceInput {
 struct PieWedge {
   Point from;  // the wedge runs clockwise from `from` to `to`
   Point to;
-  bool fullDisc = false;  // both points coincide: fill the whole disc
+  // A slice of a whole turn or more fills the whole disc. When both rim
+  // points coincide otherwise, the slice is either thinner than a pixel
+  // (below 180 degrees: nothing is drawn, where a wedge between two equal
+  // points would fill the whole disc) or short of the whole turn by less
+  // than a pixel (the whole disc). A slice of no degrees draws nothing.
+  bool fullDisc = false;
+  bool drawn = true;
   Colour colour = 0;
 };
 

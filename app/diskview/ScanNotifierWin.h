@@ -12,8 +12,13 @@ namespace diskview {
 class ScanNotifierWin final : public ScanNotifier {
  public:
   // Either window may be null; nothing is posted to a null window.
-  ScanNotifierWin(HWND progressWindow, HWND completionWindow)
+  ScanNotifierWin(HWND progressWindow = nullptr, HWND completionWindow = nullptr)
       : progress_(progressWindow), completion_(completionWindow) {}
+  // Only while no worker runs: the worker reads them without a lock.
+  void SetWindows(HWND progressWindow, HWND completionWindow) {
+    progress_ = progressWindow;
+    completion_ = completionWindow;
+  }
 
   void PostProgress(unsigned code, std::intptr_t value) override;
   void PostCompletion(unsigned message) override;

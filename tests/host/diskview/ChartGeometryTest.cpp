@@ -56,6 +56,24 @@ TEST(PiePaint, FullCircleSliceAndPercentages) {
   EXPECT_EQ(small.wedges[2].to, small.wedges[0].from);  // 360 in total
 }
 
+TEST(PiePaint, OnlyAWholeTurnFillsTheWholeDisc) {
+  const Rect client{0, 0, 98, 95};
+  const Rect pie = ComputeLayout(client, 0);
+  // One degree on a disc of this size moves the rim point by less than a
+  // pixel near 3 o'clock: both points coincide, yet the slice is no disc.
+  ASSERT_EQ(AnglePoint(pie, 89, RimRadius(pie)), AnglePoint(pie, 90, RimRadius(pie)));
+  auto plan = PlanPiePaint(client, pie, 90,
+                           {{1, 0, 359, ""}, {2, 0, 1, ""}, {3, 0, 0, ""}, {4, 0, 720, ""}}, 13, false);
+  ASSERT_EQ(plan.wedges.size(), 4u);
+  EXPECT_TRUE(plan.wedges[0].drawn) << "short of the whole turn by less than a pixel";
+  EXPECT_TRUE(plan.wedges[0].fullDisc);
+  EXPECT_FALSE(plan.wedges[1].drawn);
+  EXPECT_FALSE(plan.wedges[1].fullDisc);
+  EXPECT_FALSE(plan.wedges[2].drawn);
+  EXPECT_TRUE(plan.wedges[3].drawn);
+  EXPECT_TRUE(plan.wedges[3].fullDisc);
+}
+
 TEST(PiePaint, QuarterFromTwelveOClockAndRotation) {
   const Rect client{0, 0, 200, 120};
   const Rect pie = ComputeLayout(client, 0);

@@ -1,0 +1,96 @@
+// CDiskTreeCtrl: the folder tree of the disk overview, a super grid with one
+// row per scanned folder and one per folder's group of files, in four
+// centred columns: name, total size, folders and files of the subtree. Cells
+// are not stored: each is asked of the row's CMyFolder when shown.
+//
+// It owns the background scan that fills it (DiskScan, with the Win32
+// listing). The worker's row insertions are sent to the user-interface
+// thread and carried out there whole (the node and its row together), so
+// the rows and the folder tree agree at every moment and a stop never
+// leaves half a row. While a scan runs a row shows only its name until its
+// folder is finished; totals appear as folders complete.
+//
+// What the owner (the view) does:
+//   - create it as a child (the view keeps it hidden); its parent receives
+//     the slot's completion message WM_SCAN_DONE_n (wParam 1) and must ignore
+//     one that arrives while IsScanning() (a newer scan owns the root then);
+//     the application's main window, if any, gets WM_SCAN_PROGRESS;
+//   - before each scan: StopScan, name the root folder with the path, hand
+//     it over with SetRootFolder, then StartScan(slot);
+//   - after the completion: GetSelectedFolder is the node to chart.
+// The control never owns the folder tree. Ending the control (destructor or
+// window destruction) stops a running scan first.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/diskview/DiskScan.h"
+#include "app/diskview/ScanNotifierWin.h"
+#include "app/supergridctrl.h"
+#include "framework/ImageList.h"
+#include "platform/DirEnumWin.h"
+
+class CDiskTreeCtrl : public CSuperGridCtrl {
+ public:
+  // Headers of the four columns, each LVCFMT_CENTER and kColumnWidth wide.
+  static constexpr const wchar_t* kColumns[4] = {L"系统文件名", L"文件大小", L"文件夹个数",
+                                                 L"文件个数"};
+  static constexpr int kColumnWidth = 200;
+  // Images of bitmap 131 (IDB_TREE_IMAGES), cyan transparent.
+  static constexpr int kImageExpanded = 0;
+  static constexpr int kImageCollapsed = 1;
+  static constexpr int kImageFileGroup = 2;
+
+  CDiskTreeCtrl();
+  ~CDiskTreeCtrl() override;
+
+  // The folder to scan next (its name is the path; empty: the current
+  // directory). Not owned. Ignored while a scan runs.
+  void SetRootFolder(diskview::CMyFolder* root);
+  diskview::CMyFolder* GetRootFolder() const { return scan_.Root(); }
+
+  // Empties the rows, clears the root folder and scans it for slot 1..5
+  // (which only picks the completion message). Does nothing while a scan
+  // runs, without a root folder or without a window.
+  void StartScan(int slot);
+  // Stops a running scan and waits for its worker (handling the insertions
+  // it has pending); posts the end notification. The partial rows stay.
+  void StopScan();
+  bool IsScanning() const { return scan_.IsScanning(); }
+  // Bytes of the files seen so far by the running or last scan.
+  double ProgressBytes() const { return scan_.ProgressBytes(); }
+
+  // The folder behind the first selected row, or null.
+  diskview::CMyFolder* GetSelectedFolder() const;
+  // Removes every row (and the tree's nodes); the folders stay.
+  void DeleteAll() { DeleteTree(false); }
+  // As the super grid's, after stopping a running scan.
+  void DeleteTree(bool selectedOnly = false);
+
+  // File group 2; otherwise 1 while the row's children are hidden, else 0.
+  int GetIcon(const GridTreeNode* node) const override;
+
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  class RowSink;
+
+  int OnCreate(CREATESTRUCTW& cs);
+  void OnDestroy();
+  LRESULT OnGetDispInfo(NMLVDISPINFOW& info);
+  // The worker's requests (sent; their data waits in the sink).
+  LRESULT OnInsertRow(WPARAM, LPARAM);
+  LRESULT OnRedraw(WPARAM, LPARAM);
+  LRESULT OnSelectRoot(WPARAM, LPARAM);
+  // The folder a row shows, or null.
+  static diskview::CMyFolder* FolderOf(const GridTreeNode* node);
+
+  CImageList images_;
+  platform::DirEnumWin dirs_;
+  diskview::ScanNotifierWin notifier_;
+  std::unique_ptr<RowSink> rows_;
+  // Last: it stops and joins its worker before the members it uses go.
+  diskview::DiskScan scan_;
+};

@@ -1,0 +1,22 @@
+// What the disk overview's drawn panels (pie charts, caption and legend
+// strips, info boxes) share: their process-wide window classes and the
+// parameters of their text fonts.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Gdi.h"
+
+namespace diskview {
+
+// Registers, unless it exists, a process-wide class (CS_GLOBALCLASS) of
+// `name` with the default window procedure, the I-beam cursor and
+// `background`, for the program's module. Our objects reach such windows
+// through the framework's creation hook. False when there is no such class.
+bool RegisterPanelClass(const wchar_t* name, HBRUSH background);
+
+// A font of `face` and cell height `height`: normal weight, the default
+// character set, character output and clipping precision.
+bool CreatePanelFont(CFont& font, const wchar_t* face, int height);
+
+}  // namespace diskview

@@ -1,0 +1,83 @@
+// CPieChartCtrl: the disk overview's chart, a child window of class
+// PIE_CHART_CTRL that draws an ordered list of slices (whole degrees, 0 at
+// 12 o'clock, clockwise) as a disc on a blue square, with the share of each
+// slice above 25 degrees written inside it, a legend row at the top right
+// for each labelled slice and an optional title at the top left. Dragging
+// with the left button turns the disc one degree per pixel.
+//
+// The geometry is the portable plan of PieChartLayout.h; this class measures
+// its texts, asks for the plan and walks it onto an off-screen bitmap.
+//
+// The owner (the view) constructs it, creates its window, and after each
+// scan calls RemoveAllSlices and AddSlice (colours from kSlicePalette); the
+// slices and fonts live as long as the object.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/diskview/PieChartLayout.h"
+#include "framework/Gdi.h"
+#include "framework/String.h"
+#include "framework/Wnd.h"
+
+class CPieChartCtrl : public CWnd {
+ public:
+  static constexpr const wchar_t* kClassName = L"PIE_CHART_CTRL";
+  // Registers the class for the program's module (the constructor does).
+  static bool RegisterPieClass();
+
+  CPieChartCtrl();
+  ~CPieChartCtrl() override;
+
+  // A child window of class PIE_CHART_CTRL.
+  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+
+  // Appends a slice of `angle` degrees and repaints. An empty label means no
+  // legend row.
+  void AddSlice(COLORREF colour, COLORREF textColour, int angle, const CString& label = CString());
+  void RemoveAllSlices();
+  int GetSliceCount() const { return static_cast<int>(slices_.size()); }
+  // The colour of slice min(index, count - 1); false (and `colour` left as
+  // it is) when there is no slice.
+  bool GetSliceColour(int index, COLORREF& colour) const;
+  // Empty: no title line.
+  void SetTitle(const CString& title);
+
+  int GetStartAngle() const { return startAngle_; }
+  // The square that bounds the disc, in client coordinates.
+  const CRect& GetPieRect() const { return pieRect_; }
+  bool IsDragging() const { return dragging_; }
+
+  // Draws the whole client area into `dc` at (0, 0): what the window shows.
+  void Paint(CDC& dc);
+
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  struct Slice {
+    diskview::PieSliceInput input;
+    CBrush brush;
+  };
+
+  void OnPaint();
+  void OnPrintClient(HDC dc, UINT flags);
+  void OnSize(UINT type, int cx, int cy);
+  void OnLButtonDown(UINT flags, CPoint point);
+  void OnMouseMove(UINT flags, CPoint point);
+  void OnLButtonUp(UINT flags, CPoint point);
+  void OnCaptureChanged(HWND gaining);
+  void ComputeLayout();
+
+  int startAngle_ = 0;
+  std::vector<Slice> slices_;
+  int titleHeight_ = 0;
+  CFont titleFont_;
+  CFont textFont_;
+  CString title_;
+  CPoint lastMouse_;
+  bool dragging_ = false;
+  CRect pieRect_;
+};

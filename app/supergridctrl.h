@@ -1,0 +1,150 @@
+// CSuperGridCtrl: a tree shown in a multi-column report list. Each list row
+// is one tree node, drawn indented by its depth with a plus/minus button when
+// the node has children, then the cells of the other columns. The tree lives
+// in the control as GridTreeNode objects; only nodes whose ancestors are all
+// expanded have rows, and they appear in depth-first order.
+//
+// The rows carry their node as item data and LPSTR_TEXTCALLBACKW as text, so
+// the list asks for every cell through LVN_GETDISPINFOW; a derived class
+// answers it (a reflected route) and may choose each row's icon (GetIcon).
+// Rows are owner-drawn: the parent must be one of our windows so that the
+// drawing and text requests are reflected to the control.
+//
+// Invariant: a node is expanded only while it has a row, and a row exists
+// for the root and for every child of an expanded node. Collapsing a node
+// collapses its whole subtree, so expanding it again shows its children only.
+//
+// User-interface thread only. Nodes are freed when their rows are deleted
+// (DeleteTree) or with the control.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/diskview/MyFolder.h"
+#include "framework/ListCtrl.h"
+
+class GridTreeNode {
+ public:
+  using Info = diskview::TreeItemInfo;
+
+  GridTreeNode(GridTreeNode* parent, std::unique_ptr<Info> info, int indent);
+  // Frees the subtree without recursing once per level.
+  ~GridTreeNode();
+  GridTreeNode(const GridTreeNode&) = delete;
+  GridTreeNode& operator=(const GridTreeNode&) = delete;
+
+  int GetChildCount() const { return static_cast<int>(children_.size()); }
+  GridTreeNode* GetChild(int index) const { return children_[static_cast<std::size_t>(index)].get(); }
+  GridTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
+  GridTreeNode* GetLastChild() const { return children_.empty() ? nullptr : children_.back().get(); }
+  // Appends (children keep their insertion order) and returns the child.
+  GridTreeNode* AppendChild(std::unique_ptr<GridTreeNode> child);
+  // Takes `child` out of this node's children; null when it is not one.
+  std::unique_ptr<GridTreeNode> RemoveChild(const GridTreeNode* child);
+
+  GridTreeNode* GetParent() const { return parent_; }
+  // Depth: 1 for the root, the parent's plus one below it.
+  int GetIndent() const { return indent_; }
+  Info* GetInfo() const { return info_.get(); }
+  // True while the children have no rows (a new node starts so).
+  bool IsCollapsed() const { return hideChildren_; }
+  void SetCollapsed(bool collapsed) { hideChildren_ = collapsed; }
+
+  // Nodes alive in the process, for leak tests.
+  static int LiveCount() { return live_; }
+
+ private:
+  std::vector<std::unique_ptr<GridTreeNode>> children_;
+  GridTreeNode* parent_;
+  std::unique_ptr<Info> info_;
+  bool hideChildren_ = true;
+  int indent_;
+  static inline int live_ = 0;
+};
+
+class CSuperGridCtrl : public CListCtrl {
+ public:
+  using Info = GridTreeNode::Info;
+  // Report view, single selection always shown, shared (not owned) image
+  // lists, owner-drawn fixed rows: added to any style it is created with.
+  static constexpr DWORD kGridStyle =
+      LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDRAWFIXED;
+
+  CSuperGridCtrl() = default;
+  // Ends the window (and its rows) before the nodes they point to.
+  ~CSuperGridCtrl() override;
+
+  bool PreCreateWindow(CREATESTRUCTW& cs) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+  // Adds `styles` to the list's extended styles (unlike CListCtrl's, which
+  // replaces them all).
+  void SetExtendedStyle(DWORD styles);
+
+  // Makes a new root (indent 1) with `info` (an empty record when null) and
+  // its row 0. A tree already there is deleted first. False when the row
+  // cannot be added (no window); there is no root then.
+  bool InsertRootRow(std::unique_ptr<Info> info = nullptr);
+  GridTreeNode* GetRootNode() const { return root_.get(); }
+  // Appends a child to `parent`. It gets a row at once when the parent is
+  // expanded; under a collapsed parent `refresh` expands the parent (when it
+  // has a row) so that the new child shows with its siblings; otherwise the
+  // child waits, rowless, for the parent to be expanded. Null without a parent.
+  GridTreeNode* InsertChildRow(GridTreeNode* parent, std::unique_ptr<Info> info = nullptr,
+                               bool refresh = false);
+  // Gives each child of `node`, in order, a row right below `row` (the
+  // node's own row). Does nothing when the node is already expanded or has
+  // no row.
+  void ExpandNode(GridTreeNode* node, int row);
+  // Removes the rows of all the node's visible descendants and marks it and
+  // its whole subtree collapsed.
+  void CollapseNode(GridTreeNode* node);
+  // The node's row: a depth-first walk from the root over expanded nodes;
+  // -1 when the node has no row.
+  int NodeToIndex(const GridTreeNode* node) const;
+  // Expands every ancestor of `node`, selects and focuses its row and
+  // scrolls it into view.
+  void SelectNode(GridTreeNode* node);
+  // Deletes row 0 (the whole tree), or with `selectedOnly` the selected row
+  // and its subtree, and frees the nodes of the rows deleted.
+  void DeleteTree(bool selectedOnly = false);
+  // The node behind a list row, or null.
+  GridTreeNode* NodeAt(int row) const;
+
+  // The image of a node's row, or -1 for the row's own; 0 here.
+  using CWnd::GetIcon;
+  virtual int GetIcon(const GridTreeNode* node) const { return 0; }
+
+  int IconWidth() const { return iconWidth_; }
+  int IconHeight() const { return iconHeight_; }
+
+ protected:
+  // The icon size the row geometry is made of (a derived class reads it
+  // from its image list).
+  void SetIconSize(int cx, int cy) {
+    iconWidth_ = cx;
+    iconHeight_ = cy;
+  }
+  // Draws one whole row: icon, button, column 0's label and the cells.
+  virtual void DrawRow(const DRAWITEMSTRUCT& dis);
+
+ private:
+  // Suspends the list's redrawing while it lives (nests).
+  class RedrawSuspension;
+
+  void OnLButtonDown(UINT flags, CPoint point);
+  void OnReflectedDrawItem(DRAWITEMSTRUCT& dis) { DrawRow(dis); }
+  void DrawButton(HDC dc, const GridTreeNode& node, const CRect& bounds) const;
+  bool InsertNodeRow(GridTreeNode* node, int row);
+  // Rows below the node's own that belong to its subtree.
+  int VisibleDescendants(const GridTreeNode* node) const;
+
+  std::unique_ptr<GridTreeNode> root_;
+  int iconWidth_ = 0;
+  int iconHeight_ = 0;
+  int redrawSuspended_ = 0;
+};

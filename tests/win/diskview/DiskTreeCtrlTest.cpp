@@ -1,0 +1,296 @@
+// The disk tree over real folders scanned under Wine: its columns and rows,
+// the cell requests, and a scan stopped at any moment or ended with the
+// control, with the rows and the folder tree in agreement throughout.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Messages.h"
+#include "app/diskview/DiskTreeCtrl.h"
+#include "framework/WinApp.h"
+#include "tests/win/diskview/ControlsTestSupport.h"
+#include "tests/win/diskview/WinTempTree.h"
+
+namespace diskview::test {
+namespace {
+
+// The tree's parent, as the view is: it counts the scan's messages.
+class ScanParent : public TestParent {
+ public:
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (int slot = SlotOfScanDone(msg); slot != 0 && wp == 1) {
+      ++done[slot];
+      result = 0;
+      return true;
+    }
+    if (msg == WM_SCAN_PROGRESS) {
+      if (wp == kScanProgressEnd) ++ends;
+      result = 0;
+      return true;
+    }
+    return TestParent::OnWndMsg(msg, wp, lp, result);
+  }
+  int done[6] = {};
+  int ends = 0;
+};
+
+// Waits, handling messages, until `ready` or ten seconds have passed.
+template <class Ready>
+bool WaitFor(Ready ready) {
+  const DWORD end = GetTickCount() + 10000;
+  while (!ready()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    flush_events(10);
+  }
+  return true;
+}
+
+class DiskTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app.m_pMainWnd = &parent;  // the progress notifications come here too
+    ASSERT_TRUE(parent.Make(900, 400));
+    tree = std::make_unique<CDiskTreeCtrl>();
+    ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 880, 360), &parent, 103));
+  }
+  void TearDown() override {
+    tree.reset();
+    app.m_pMainWnd = nullptr;
+  }
+  // Scans `path` for `slot` to its completion.
+  void ScanToTheEnd(const std::string& path, int slot = 1) {
+    root.AssignName(path);
+    tree->SetRootFolder(&root);
+    tree->StartScan(slot);
+    ASSERT_TRUE(WaitFor([&] { return parent.done[slot] > 0; }));
+    ASSERT_FALSE(tree->IsScanning());
+  }
+  int RowNamed(const std::wstring& name) const {
+    for (int i = 0; i < tree->GetItemCount(); ++i) {
+      if (tree->GetItemText(i, 0) == name.c_str()) return i;
+    }
+    return -1;
+  }
+  std::vector<std::wstring> Cells(int row) const {
+    std::vector<std::wstring> cells;
+    for (int c = 0; c < 4; ++c) cells.push_back(tree->GetItemText(row, c).str());
+    return cells;
+  }
+
+  CWinApp app{L"DiskTreeTest"};
+  ScanParent parent;
+  CMyFolder root;
+  std::unique_ptr<CDiskTreeCtrl> tree;
+};
+
+TEST_F(DiskTreeTest, ColumnsIconsAndStyle) {
+  ASSERT_EQ(tree->GetColumnCount(), 4);
+  const wchar_t* headers[] = {L"系统文件名", L"文件大小", L"文件夹个数", L"文件个数"};
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(tree->GetColumnText(c), headers[c]);
+    EXPECT_EQ(tree->GetColumnWidth(c), 200);
+    if (c > 0) {
+      EXPECT_EQ(tree->GetColumnFormat(c) & LVCFMT_JUSTIFYMASK, LVCFMT_CENTER);
+    }
+  }
+  EXPECT_TRUE(tree->GetExtendedStyle() & LVS_EX_GRIDLINES);
+  EXPECT_EQ(tree->GetStyle() & CSuperGridCtrl::kGridStyle, CSuperGridCtrl::kGridStyle);
+  HIMAGELIST images = tree->GetImageList(LVSIL_SMALL);
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), 3);
+  EXPECT_EQ(tree->IconWidth(), 16);
+  EXPECT_EQ(tree->IconHeight(), 16);
+  EXPECT_EQ(tree->GetSelectedFolder(), nullptr);
+  tree->StartScan(1);  // no root folder: nothing starts
+  EXPECT_FALSE(tree->IsScanning());
+  EXPECT_EQ(tree->GetItemCount(), 0);
+}
+
+TEST_F(DiskTreeTest, ARealFolderScannedShowsItsTotalsFoldersAndFileGroups) {
+  WinTempTree disk;
+  ASSERT_TRUE(disk.File(L"a.txt", 100));
+  ASSERT_TRUE(disk.File(L"b.bin", 200, FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(disk.Folder(L"Sub1"));
+  ASSERT_TRUE(disk.File(L"Sub1\\c.dat", 1000));
+  ASSERT_TRUE(disk.Folder(L"Empty"));
+  ASSERT_TRUE(disk.Folder(L".dot"));
+  ASSERT_TRUE(disk.Folder(L".dot\\deep"));
+  ASSERT_TRUE(disk.File(L".dot\\deep\\d", 5));
+  ScanToTheEnd(disk.RootUtf8());
+  EXPECT_EQ(parent.ends, 1);
+
+  // The root row: the path and the totals of everything below it.
+  EXPECT_EQ(Cells(0), (std::vector<std::wstring>{disk.Root(), L"1.27 Kb", L"4", L"4"}));
+  EXPECT_EQ(tree->GetSelectedFolder(), &root) << "the root is selected when nothing was";
+  // The root is open: its folders, then its own files as one group, last.
+  ASSERT_EQ(tree->GetItemCount(), 5);
+  const int sub = RowNamed(L"Sub1");
+  ASSERT_GT(sub, 0);
+  EXPECT_EQ(Cells(sub), (std::vector<std::wstring>{L"Sub1", L"1000 byte", L"0", L"1"}));
+  EXPECT_EQ(Cells(RowNamed(L"Empty")), (std::vector<std::wstring>{L"Empty", L"0 byte", L"0", L"0"}));
+  EXPECT_EQ(Cells(4), (std::vector<std::wstring>{L"", L"300 byte", L"0", L"2"}));
+  EXPECT_EQ(tree->GetIcon(tree->NodeAt(4)), CDiskTreeCtrl::kImageFileGroup);
+  EXPECT_EQ(tree->NodeAt(4)->GetChildCount(), 0);
+  EXPECT_EQ(tree->GetIcon(tree->NodeAt(0)), CDiskTreeCtrl::kImageExpanded);
+  EXPECT_EQ(tree->GetIcon(tree->NodeAt(sub)), CDiskTreeCtrl::kImageCollapsed);
+
+  // Deeper rows wait under their collapsed folder until it opens.
+  const int dot = RowNamed(L".dot");
+  ASSERT_GT(dot, 0);
+  tree->ExpandNode(tree->NodeAt(dot), dot);
+  EXPECT_EQ(Cells(dot + 1), (std::vector<std::wstring>{L"deep", L"5 byte", L"0", L"1"}));
+  tree->SelectNode(tree->NodeAt(dot + 1));
+  EXPECT_EQ(tree->GetSelectedFolder()->GetName(), "deep");
+
+  // What a person sees when the control is shown.
+  parent.Show();
+  dravon_test::Canvas canvas(880, 360);
+  tree->SendMessage(WM_PRINT, reinterpret_cast<WPARAM>(static_cast<HDC>(canvas)),
+                    PRF_CLIENT | PRF_CHILDREN | PRF_NONCLIENT | PRF_ERASEBKGND);
+  SaveRender(canvas, "disktree-scanned");
+  // The file group's icon (image 2) is drawn at its row's indent.
+  const CRect group = tree->GetItemRect(4, LVIR_BOUNDS);
+  const CRect icon(group.left + 32, group.top, group.left + 48, group.bottom);
+  EXPECT_LT(CountColour(canvas, icon, GetSysColor(COLOR_WINDOW)), icon.Width() * icon.Height() - 20);
+
+  // A second scan replaces every row.
+  ScanToTheEnd(disk.RootUtf8() + "Sub1\\", 3);
+  EXPECT_EQ(tree->GetItemCount(), 2);
+  EXPECT_EQ(Cells(1), (std::vector<std::wstring>{L"", L"1000 byte", L"0", L"1"}));
+}
+
+TEST_F(DiskTreeTest, ACellRequestIsAnsweredOnlyForTextAndWithinItsBuffer) {
+  root.AssignName("C:\\Windows\\");
+  auto info = std::make_unique<TreeItemInfo>();
+  info->folder = &root;
+  ASSERT_TRUE(tree->InsertRootRow(std::move(info)));
+  root.SetKind(CMyFolder::kKindFolder);
+  auto ask = [&](UINT mask, int subItem, int room) {
+    std::wstring buffer(12, L'X');
+    NMLVDISPINFOW request{};
+    request.hdr.hwndFrom = tree->m_hWnd;
+    request.hdr.idFrom = 103;
+    request.hdr.code = LVN_GETDISPINFOW;
+    request.item.mask = mask;
+    request.item.iItem = 0;
+    request.item.iSubItem = subItem;
+    request.item.lParam = reinterpret_cast<LPARAM>(tree->NodeAt(0));
+    request.item.pszText = buffer.data();
+    request.item.cchTextMax = room;
+    parent.SendMessage(WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&request));
+    return buffer;
+  };
+  EXPECT_EQ(ask(LVIF_IMAGE, 0, 12), std::wstring(12, L'X')) << "no text asked: untouched";
+  EXPECT_EQ(ask(LVIF_TEXT, 0, 0), std::wstring(12, L'X')) << "no room: untouched";
+  EXPECT_EQ(ask(LVIF_TEXT, 0, 5).substr(0, 5), std::wstring(L"C:\\W\0", 5)) << "cut to the room";
+  EXPECT_EQ(ask(LVIF_TEXT, 1, 12).c_str(), std::wstring(L"0 byte"));
+  EXPECT_EQ(ask(LVIF_TEXT, 3, 12).c_str(), std::wstring(L"0"));
+  EXPECT_EQ(ask(LVIF_TEXT, 9, 12).c_str(), std::wstring(L"")) << "no such column";
+}
+
+// Every row's node stands for the folder it names, in the folders' order:
+// the rows of a folder's children are its first children, all of them but
+// possibly the last, which a stop may have left without its row.
+void ExpectRowsAgreeWithTheFolders(const CDiskTreeCtrl& tree, const CMyFolder& root,
+                                   bool complete) {
+  const GridTreeNode* top = tree.GetRootNode();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(top->GetInfo()->folder, &root);
+  std::vector<const GridTreeNode*> pending{top};
+  int nodes = 0;
+  while (!pending.empty()) {
+    const GridTreeNode* node = pending.back();
+    pending.pop_back();
+    ++nodes;
+    const CMyFolder* folder = node->GetInfo()->folder;
+    const int rows = node->GetChildCount();
+    const int folders = folder->GetChildCount();
+    ASSERT_LE(rows, folders);
+    ASSERT_LE(folders - rows, complete ? 0 : 1) << folder->GetName();
+    for (int i = 0; i < rows; ++i) {
+      ASSERT_EQ(node->GetChild(i)->GetInfo()->folder, folder->GetChild(i));
+      pending.push_back(node->GetChild(i));
+    }
+    const int row = tree.NodeToIndex(node);
+    if (row >= 0) {
+      ASSERT_EQ(tree.NodeAt(row), node);
+    }
+  }
+  EXPECT_EQ(nodes, GridTreeNode::LiveCount());
+}
+
+TEST_F(DiskTreeTest, AStopAtAnyMomentLeavesNoHalfRow) {
+  WinTempTree disk;
+  for (int i = 0; i < 30; ++i) {
+    const std::wstring f = L"f" + std::to_wstring(i);
+    ASSERT_TRUE(disk.Folder(f));
+    ASSERT_TRUE(disk.File(f + L"\\x", 10));
+    for (int j = 0; j < 3; ++j) {
+      ASSERT_TRUE(disk.Folder(f + L"\\g" + std::to_wstring(j)));
+      ASSERT_TRUE(disk.File(f + L"\\g" + std::to_wstring(j) + L"\\y", 1));
+    }
+  }
+  root.AssignName(disk.RootUtf8());
+  tree->SetRootFolder(&root);
+  // Stops after 0, 1, 2, ... insertions carried out, and some in between.
+  for (int allowed = 0; allowed < 40; allowed += allowed < 8 ? 1 : 7) {
+    SCOPED_TRACE(allowed);
+    parent.ends = 0;
+    tree->StartScan(2);
+    ASSERT_TRUE(tree->IsScanning());
+    for (int i = 0; i < allowed; ++i) {
+      // One sent insertion at a time: the worker waits in each.
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    tree->StopScan();
+    EXPECT_FALSE(tree->IsScanning());
+    const int rows = tree->GetItemCount();
+    ExpectRowsAgreeWithTheFolders(*tree, root, false);
+    if (HasFatalFailure()) return;
+    flush_events(20);
+    EXPECT_EQ(tree->GetItemCount(), rows) << "nothing is added after the stop";
+    EXPECT_EQ(parent.ends, 1);
+    EXPECT_EQ(parent.done[2], 0);
+  }
+  ScanToTheEnd(disk.RootUtf8(), 4);
+  ExpectRowsAgreeWithTheFolders(*tree, root, true);
+  EXPECT_EQ(Cells(0)[2], L"120");
+  EXPECT_EQ(Cells(0)[3], L"120");
+}
+
+TEST_F(DiskTreeTest, EndingTheControlOrItsWindowStopsItsScan) {
+  WinTempTree disk;
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(disk.Folder(L"f" + std::to_wstring(i)));
+  root.AssignName(disk.RootUtf8());
+  // The object ends while its worker waits on its first row.
+  const int nodesBefore = GridTreeNode::LiveCount();
+  tree->SetRootFolder(&root);
+  tree->StartScan(1);
+  ASSERT_TRUE(tree->IsScanning());
+  tree.reset();
+  flush_events(50);
+  EXPECT_EQ(parent.done[1], 0);
+  EXPECT_EQ(parent.ends, 1);
+  EXPECT_EQ(GridTreeNode::LiveCount(), nodesBefore);
+
+  // The window ends (with its parent) while the object lives on.
+  tree = std::make_unique<CDiskTreeCtrl>();
+  ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 400, 300), &parent, 103));
+  tree->SetRootFolder(&root);
+  tree->StartScan(5);
+  ASSERT_TRUE(tree->IsScanning());
+  parent.DestroyWindow();
+  EXPECT_FALSE(tree->IsScanning());
+  EXPECT_EQ(tree->m_hWnd, nullptr);
+  flush_events(50);
+  tree.reset();
+  EXPECT_EQ(afx::WindowsEndedByBase(), 0);
+}
+
+}  // namespace
+}  // namespace diskview::test

@@ -1,0 +1,241 @@
+// The pie chart window: what it paints, read back pixel by pixel, and the
+// drag that turns it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/diskview/PanelWin.h"
+#include "app/diskview/PieChartCtrl.h"
+#include "framework/WinApp.h"
+#include "tests/win/diskview/ControlsTestSupport.h"
+
+namespace diskview::test {
+namespace {
+
+constexpr COLORREF kBlue = kPieSquareColour;
+
+class PieTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(parent.Make());
+    ASSERT_TRUE(pie.Create(WS_VISIBLE, CRect(0, 0, 200, 120), &parent, 104));
+  }
+  // A point at `degrees` on `fraction` of the rim radius.
+  CPoint At(int degrees, double fraction) const {
+    const geom::Rect square = pie.GetPieRect().ToGeom();
+    return CPoint(AnglePoint(square, degrees, RimRadius(square) * fraction));
+  }
+  // The extent of `text` in the chart's text font.
+  CSize TextSize(const wchar_t* text) const {
+    CFont font;
+    CreatePanelFont(font, L"Arial", 13);
+    dravon_test::Canvas scratch(1, 1);
+    CSelectObject f(scratch, font);
+    return scratch.dc().GetTextExtent(text, lstrlenW(text));
+  }
+  TestParent parent;
+  CPieChartCtrl pie;
+};
+
+TEST_F(PieTest, ItsClassLayoutAndSlices) {
+  WNDCLASSW wc{};
+  ASSERT_TRUE(GetClassInfoW(AfxGetInstanceHandle(), L"PIE_CHART_CTRL", &wc));
+  EXPECT_TRUE(wc.style & CS_GLOBALCLASS);
+  EXPECT_EQ(wc.hCursor, LoadCursorW(nullptr, IDC_IBEAM));
+  wchar_t name[32] = {};
+  GetClassNameW(pie.m_hWnd, name, 32);
+  EXPECT_STREQ(name, L"PIE_CHART_CTRL");
+  // 200 by 120: the largest odd square, one thirtieth of the room from the left.
+  EXPECT_EQ(pie.GetPieRect(), CRect(2, 0, 119, 117));
+
+  COLORREF colour = 7;
+  EXPECT_FALSE(pie.GetSliceColour(0, colour));
+  EXPECT_EQ(colour, 7u);
+  pie.AddSlice(0x8000FF, 0xFFFFFF, 200);
+  pie.AddSlice(0xFF0000, 0xFFFFFF, 160);
+  EXPECT_EQ(pie.GetSliceCount(), 2);
+  ASSERT_TRUE(pie.GetSliceColour(0, colour));
+  EXPECT_EQ(colour, 0x8000FFu);
+  ASSERT_TRUE(pie.GetSliceColour(9, colour));  // past the end: the last
+  EXPECT_EQ(colour, 0xFF0000u);
+  pie.RemoveAllSlices();
+  EXPECT_EQ(pie.GetSliceCount(), 0);
+
+  // A title takes twice its height above the disc.
+  pie.SetTitle(L"标题");
+  const CRect titled = pie.GetPieRect();
+  EXPECT_GT(titled.top, 0);
+  EXPECT_EQ(titled.Width() % 2, 1);
+  EXPECT_EQ(titled.Width(), titled.Height());
+  pie.SetTitle(L"");
+  EXPECT_EQ(pie.GetPieRect(), CRect(2, 0, 119, 117));
+}
+
+TEST_F(PieTest, WithoutSlicesOnlyTheOutlinedBlueSquare) {
+  auto canvas = Render(pie);
+  SaveRender(*canvas, "pie-empty");
+  const HDC dc = *canvas;
+  EXPECT_EQ(CountColour(dc, CRect(3, 1, 118, 116), kBlue), 115 * 115);
+  EXPECT_EQ(CountColour(dc, CRect(2, 0, 119, 1), 0), 117);    // top edge
+  EXPECT_EQ(CountColour(dc, CRect(2, 116, 119, 117), 0), 117);  // bottom
+  EXPECT_EQ(CountColour(dc, CRect(2, 0, 3, 117), 0), 117);    // left
+  EXPECT_EQ(CountColour(dc, CRect(118, 0, 119, 117), 0), 117);  // right
+  // Around it the view's face colour, and nothing drawn anywhere else.
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(CountColour(dc, CRect(119, 0, 200, 120), face), 81 * 120);
+  EXPECT_EQ(CountColour(dc, CRect(0, 0, 2, 120), face), 2 * 120);
+  EXPECT_EQ(CountColour(dc, CRect(2, 117, 119, 120), face), 117 * 3);
+}
+
+TEST_F(PieTest, AWholeTurnFillsTheDiscAndWritesItsShareBelowTheCentre) {
+  pie.AddSlice(0x8000FF, 0xFFFFFF, 360);
+  auto canvas = Render(pie);
+  SaveRender(*canvas, "pie-whole-turn");
+  EXPECT_EQ(canvas->Pixel(60, 58), 0x8000FFu);  // the disc's centre
+  EXPECT_EQ(canvas->Pixel(60, 4), 0x8000FFu);
+  EXPECT_EQ(canvas->Pixel(4, 2), kBlue);  // the square's corner, outside the disc
+  // "100%" has its top-left corner three fifths of the radius below the centre.
+  const CPoint anchor = At(180, 3.0 / 5.0);
+  EXPECT_EQ(anchor, CPoint(61, 93));
+  const CSize text = TextSize(L"100%");
+  EXPECT_GT(CountNear(*canvas, CRect(anchor, text), 0xFFFFFF), 5);
+  EXPECT_EQ(CountNear(*canvas, CRect(3, 1, 118, 85), 0xFFFFFF), 0) << "no text above the centre";
+}
+
+TEST_F(PieTest, AQuarterFromTwelveToThreeOClock) {
+  pie.AddSlice(0x0000FF, 0x000000, 90);
+  auto canvas = Render(pie);
+  SaveRender(*canvas, "pie-quarter");
+  for (int degrees : {3, 45, 87}) {
+    const CPoint p = At(degrees, 0.85);
+    EXPECT_EQ(canvas->Pixel(p.x, p.y), 0x0000FFu) << degrees;
+  }
+  for (int degrees : {93, 135, 225, 315, 357}) {
+    const CPoint p = At(degrees, 0.85);
+    EXPECT_EQ(canvas->Pixel(p.x, p.y), kBlue) << degrees;
+  }
+}
+
+TEST_F(PieTest, SharesAreWrittenForSlicesAboveTwentyFiveDegrees) {
+  pie.AddSlice(0x8000FF, 0x00FFFF, 25);
+  pie.AddSlice(0xFF0000, 0x00FF00, 26);
+  pie.AddSlice(0x555555, 0xFFFFFF, 309);
+  auto canvas = Render(pie);
+  SaveRender(*canvas, "pie-25-26-309");
+  const CRect all(0, 0, 200, 120);
+  EXPECT_EQ(CountNear(*canvas, all, 0x00FFFF), 0) << "25 degrees: no share";
+  // "7%" (26 * 100 / 360 = 7.2) at the 26-degree slice's middle, 38 degrees.
+  const CRect box(At(25 + 13, 3.0 / 5.0), TextSize(L"7%"));
+  const int inBox = CountNear(*canvas, box, 0x00FF00);
+  EXPECT_GT(inBox, 5);
+  EXPECT_EQ(CountNear(*canvas, all, 0x00FF00), inBox) << "no more text than 7%";
+}
+
+TEST_F(PieTest, ASliceTooThinToShowDoesNotCoverTheDisc) {
+  // On this disc one degree near 3 o'clock is less than a pixel: both rim
+  // points are the same, yet the slice is not a whole turn.
+  ASSERT_TRUE(pie.SetWindowPos(nullptr, 0, 0, 98, 95, SWP_NOZORDER | SWP_NOMOVE));
+  ASSERT_EQ(At(89, 1.0), At(90, 1.0));
+  pie.AddSlice(0x8000FF, 0xFFFFFF, 89);
+  pie.AddSlice(0xFF0000, 0xFFFFFF, 1);
+  pie.AddSlice(0x555555, 0xFFFFFF, 270);
+  auto canvas = Render(pie);
+  EXPECT_EQ(CountColour(*canvas, CRect(0, 0, 98, 95), 0xFF0000), 0);
+  const CPoint first = At(45, 0.85);
+  EXPECT_EQ(canvas->Pixel(first.x, first.y), 0x8000FFu);
+}
+
+TEST_F(PieTest, DraggingTurnsTheDiscOneDegreePerPixel) {
+  parent.Show();
+  pie.AddSlice(0x0000FF, 0x000000, 90);
+  flush_events(20);
+  pie.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+  EXPECT_EQ(GetCapture(), pie.m_hWnd);
+  EXPECT_TRUE(pie.IsDragging());
+  ValidateRect(pie.m_hWnd, nullptr);
+  pie.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 70));  // vertical movement is ignored
+  EXPECT_EQ(pie.GetStartAngle(), 30);
+  CRect dirty;
+  GetUpdateRect(pie.m_hWnd, &dirty, FALSE);
+  EXPECT_EQ(dirty, pie.GetPieRect()) << "only the square is repainted";
+
+  auto canvas = Render(pie);
+  SaveRender(*canvas, "pie-quarter-turned-30");
+  for (int degrees : {33, 75, 117}) {
+    const CPoint p = At(degrees, 0.85);
+    EXPECT_EQ(canvas->Pixel(p.x, p.y), 0x0000FFu) << degrees;
+  }
+  for (int degrees : {15, 27, 123}) {
+    const CPoint p = At(degrees, 0.85);
+    EXPECT_EQ(canvas->Pixel(p.x, p.y), kBlue) << degrees;
+  }
+
+  pie.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 70));  // and back
+  EXPECT_EQ(pie.GetStartAngle(), 0);
+  pie.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(50, 70));
+  EXPECT_NE(GetCapture(), pie.m_hWnd);
+  EXPECT_FALSE(pie.IsDragging());
+  pie.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(90, 70));
+  EXPECT_EQ(pie.GetStartAngle(), 0) << "no turning with the button up";
+
+  // Capture taken away mid-drag ends the drag.
+  pie.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+  ReleaseCapture();
+  EXPECT_FALSE(pie.IsDragging());
+  pie.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(90, 50));
+  EXPECT_EQ(pie.GetStartAngle(), 0);
+}
+
+TEST_F(PieTest, APaintedChartMatchesItsPrintedOne) {
+  // The window's own paint (off-screen, then copied) and the render agree.
+  parent.Show();
+  for (int i = 0; i < 4; ++i) {
+    pie.AddSlice(kSlicePalette[i].colour, kSlicePalette[i].textColour, i < 3 ? 120 - i : 3);
+  }
+  pie.UpdateWindow();
+  flush_events(20);
+  auto printed = Render(pie);
+  HDC screen = GetDC(pie.m_hWnd);
+  int differ = 0;
+  for (int y = 0; y < 120; y += 3) {
+    for (int x = 0; x < 200; x += 3) differ += GetPixel(screen, x, y) != printed->Pixel(x, y);
+  }
+  ReleaseDC(pie.m_hWnd, screen);
+  EXPECT_EQ(differ, 0);
+}
+
+TEST(PieRenders, ChartsAsTheViewAndALegendShowThem) {
+  TestParent parent;
+  ASSERT_TRUE(parent.Make());
+  // A result slot's chart: the palette, largest first, a remainder slice.
+  CPieChartCtrl slot;
+  ASSERT_TRUE(slot.Create(WS_VISIBLE, CRect(0, 0, 98, 95), &parent, 104));
+  const int angles[] = {151, 87, 52, 30, 14, 11, 15};
+  for (int i = 0; i < 7; ++i) {
+    slot.AddSlice(kSlicePalette[i].colour, kSlicePalette[i].textColour, angles[i]);
+  }
+  SaveRender(*Render(slot), "pie-slot");
+  // Labelled slices and a title.
+  CPieChartCtrl legend;
+  ASSERT_TRUE(legend.Create(WS_VISIBLE, CRect(0, 0, 240, 160), &parent, 105));
+  legend.SetTitle(L"D:\\ 文件夹");
+  legend.AddSlice(kSlicePalette[0].colour, kSlicePalette[0].textColour, 200, L"Windows");
+  legend.AddSlice(kSlicePalette[1].colour, kSlicePalette[1].textColour, 100, L"用户");
+  legend.AddSlice(kSlicePalette[2].colour, kSlicePalette[2].textColour, 60, L"其它");
+  auto canvas = Render(legend);
+  SaveRender(*canvas, "pie-legend-title");
+  // Legend boxes at the top right, one text line high each, in slice colours.
+  const CSize line = [] {
+    CFont font;
+    CreatePanelFont(font, L"Arial", 13);
+    dravon_test::Canvas scratch(1, 1);
+    CSelectObject f(scratch, font);
+    return scratch.dc().GetTextExtent(L"%", 1);
+  }();
+  EXPECT_EQ(canvas->Pixel(239 - line.cy / 2, line.cy / 2), kSlicePalette[0].colour);
+  EXPECT_EQ(canvas->Pixel(239 - line.cy / 2, line.cy + line.cy / 2), kSlicePalette[1].colour);
+  EXPECT_EQ(canvas->Pixel(239 - line.cy / 2, 2 * line.cy + line.cy / 2), kSlicePalette[2].colour);
+}
+
+}  // namespace
+}  // namespace diskview::test
