@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The name may be anything the line held; only a name that survives the
   // round trip (no line breaks, no padding) is written back.
   outside::SkinFile plain = *skin;
-  if (plain.name.find_first_of("\r\n") != std::string::npos || plain.name.front() == ' ' ||
-      plain.name.back() == ' ') {
+  if (!plain.name.empty() && (plain.name.find_first_of("\r\n") != std::string::npos ||
+                              plain.name.front() == ' ' || plain.name.back() == ' ')) {
     plain.name.clear();
   }
   const auto again = outside::ParseSkinFile(Canonical(plain));
