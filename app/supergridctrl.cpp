@@ -1,6 +1,8 @@
 #include "app/supergridctrl.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "framework/Gdi.h"
 
@@ -68,6 +70,7 @@ bool CSuperGridCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   static constexpr afx::Route routes[] = {
       afx::OnLButtonDown<&CSuperGridCtrl::OnLButtonDown>(),
       afx::OnReflectDrawItem<&CSuperGridCtrl::OnReflectedDrawItem>(),
+      afx::OnReflectNotify<&CSuperGridCtrl::OnDeleteAllItems>(LVN_DELETEALLITEMS),
   };
   return afx::Dispatch(*this, routes, msg, wp, lp, result) || CListCtrl::OnWndMsg(msg, wp, lp, result);
 }
@@ -135,8 +138,22 @@ void CSuperGridCtrl::CollapseNode(GridTreeNode* node) {
     const int rows = VisibleDescendants(node);
     if (row >= 0 && rows > 0) {
       RedrawSuspension quiet(*this);
-      // The subtree's rows follow the node's own; deepest (last) first.
-      for (int i = row + rows; i > row; --i) DeleteItem(i);
+      if (row + rows == GetItemCount() - 1 && rows > row + 1) {
+        // The subtree ends the list and outweighs the rows above it: the
+        // list view deletes a row at a time slowly, so empty it and put the
+        // rows above back with their selection and focus.
+        std::vector<std::pair<GridTreeNode*, UINT>> kept;
+        for (int i = 0; i <= row; ++i)
+          kept.emplace_back(NodeAt(i), GetItemState(i, LVIS_SELECTED | LVIS_FOCUSED));
+        DeleteAllItems();
+        for (int i = 0; i <= row; ++i) {
+          InsertNodeRow(kept[i].first, i);
+          if (kept[i].second) SetItemState(i, kept[i].second, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+      } else {
+        // The subtree's rows follow the node's own; deepest (last) first.
+        for (int i = row + rows; i > row; --i) DeleteItem(i);
+      }
     }
   }
   // Expanded nodes lie only below expanded nodes.

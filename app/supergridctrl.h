@@ -138,6 +138,9 @@ class CSuperGridCtrl : public CListCtrl {
 
   void OnLButtonDown(UINT flags, CPoint point);
   void OnReflectedDrawItem(DRAWITEMSTRUCT& dis) { DrawRow(dis); }
+  // Rows own nothing (the nodes are the tree's): no LVN_DELETEITEM per row
+  // when the list is emptied, which keeps closing a large folder quick.
+  LRESULT OnDeleteAllItems(NMLISTVIEW&) { return TRUE; }
   void DrawButton(HDC dc, const GridTreeNode& node, const CRect& bounds) const;
   bool InsertNodeRow(GridTreeNode* node, int row);
   // Rows below the node's own that belong to its subtree.

@@ -146,6 +146,33 @@ TEST_F(GridTest, CollapsingHidesTheWholeSubtreeAndExpandingShowsOnlyTheChildren)
   EXPECT_EQ(grid.GetItemCount(), 5);
 }
 
+// Closing a subtree that ends the list empties the list and puts the rows
+// above back: they must come back in order, with their selection and focus.
+TEST_F(GridTest, ClosingTheLastSubtreeKeepsTheRowsAboveWithTheirSelection) {
+  GridTreeNode* r = Root();
+  Expand(r);
+  Add(r, "a");
+  GridTreeNode* b = Add(r, "b");
+  for (const char* name : {"b1", "b2", "b3", "b4"}) Add(b, name);
+  Expand(b);
+  ASSERT_EQ(Rows(), (Names{"r", "a", "b", "b1", "b2", "b3", "b4"}));
+  grid.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  grid.CollapseNode(b);
+  EXPECT_EQ(Rows(), (Names{"r", "a", "b"}));
+  EXPECT_EQ(grid.GetItemState(1, LVIS_SELECTED | LVIS_FOCUSED), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+  EXPECT_EQ(grid.GetItemState(0, LVIS_SELECTED), 0u);
+  EXPECT_EQ(grid.NodeToIndex(b), 2);
+  EXPECT_EQ(grid.GetNextItem(-1, LVNI_SELECTED), 1);
+
+  grid.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  grid.CollapseNode(r);
+  EXPECT_EQ(Rows(), (Names{"r"}));
+  EXPECT_EQ(grid.GetItemState(0, LVIS_SELECTED | LVIS_FOCUSED), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+  EXPECT_TRUE(b->IsCollapsed());
+  Expand(r);
+  EXPECT_EQ(Rows(), (Names{"r", "a", "b"}));
+}
+
 TEST_F(GridTest, SelectingANodeThreeLevelsDownExpandsTheAncestorsBelowTheRoot) {
   GridTreeNode* r = Root();
   Expand(r);
