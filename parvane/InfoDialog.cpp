@@ -10,7 +10,14 @@ CInfoDialog::CInfoDialog(HINSTANCE module, HWND owner, const parvane::InfoSource
 // every object is still whole.
 CInfoDialog::~CInfoDialog() { DestroyWindow(); }
 
-bool CInfoDialog::CreatePage(CDialog& page) { return page.Create(&tab_); }
+bool CInfoDialog::CreatePage(CInfoPage& page) {
+  if (!page.Create(&tab_)) return false;
+  // The room from the page origin to the inner edge of the control's frame.
+  CRect area = tab_.GetClientRect();
+  tab_.AdjustRect(false, area);
+  page.FitInto(CSize(area.right - CSlideTabCtrl::kPageOrigin.x, area.bottom - CSlideTabCtrl::kPageOrigin.y));
+  return true;
+}
 
 bool CInfoDialog::OnInitDialog() {
   CLibraryDialog::OnInitDialog();
@@ -32,7 +39,10 @@ bool CInfoDialog::OnInitDialog() {
   if (CreatePage(*dirsPage_)) tab_.AddPage(*dirsPage_, L"  信息");
   systemPage_ = std::make_unique<CSystemInfoPage>(module, sources_);
   if (CreatePage(*systemPage_)) tab_.AddPage(*systemPage_, L"  系统");
-  return true;
+  // The keyboard starts on the tabs: the arrow keys choose a page. (Given
+  // to the first control, focus would land in the USB text, all selected.)
+  ::SetFocus(tab_.m_hWnd);
+  return false;
 }
 
 bool CInfoDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

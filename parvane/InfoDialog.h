@@ -1,8 +1,9 @@
 // CInfoDialog: "参数信息", the library's one dialog. Its tab control hosts
 // six pages, made and filled while the dialog initialises, registered last
 // to first so that the tabs read 系统, 信息, 硬盘, 信息, CDROM, USB and the
-// USB page is the one shown, its tab selected. No buttons: Esc and the
-// caption's close box end it. Minimised, it draws its icon.
+// USB page is the one shown, its tab selected; the keyboard starts on the
+// tabs. No buttons: Esc and the caption's close box end it. Minimised, it
+// draws its icon.
 #pragma once
 
 #include <windows.h>
@@ -31,8 +32,9 @@ class CInfoDialog : public CLibraryDialog {
   void OnPrintClient(HDC dc, UINT flags);
   // The big icon centred in the client area, on the icon background.
   void DrawMinimised(HDC dc);
-  // Makes `page` a child of the tab control; false when it could not be made.
-  bool CreatePage(CDialog& page);
+  // Makes `page` a child of the tab control, fitted into the control's
+  // display area; false when it could not be made.
+  bool CreatePage(CInfoPage& page);
 
   parvane::InfoSources sources_;
   std::unique_ptr<CSystemInfoPage> systemPage_;

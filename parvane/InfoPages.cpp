@@ -1,5 +1,7 @@
 #include "parvane/InfoPages.h"
 
+#include <algorithm>
+
 #include "parvane/SystemRecord.h"
 #include "parvane/device/StorageScan.h"
 #include "platform/TextWin.h"
@@ -23,10 +25,28 @@ constexpr int kRowImageCount = 10;
 
 }  // namespace
 
+// ---- every page --------------------------------------------------------------
+
+CInfoPage::CInfoPage(UINT templateId, UINT mainId, HINSTANCE module, const InfoSources& sources)
+    : CDialog(templateId, nullptr, module), sources_(sources), mainId_(mainId) {}
+
+void CInfoPage::FitInto(SIZE room) {
+  SetWindowPos(nullptr, 0, 0, room.cx, room.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  HWND control = GetDlgItem(static_cast<int>(mainId_));
+  if (!control) return;
+  CRect r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  const int right = std::min<int>(r.right, room.cx - kFitMargin);
+  const int bottom = std::min<int>(r.bottom, room.cy - kFitMargin);
+  ::SetWindowPos(control, nullptr, 0, 0, std::max<int>(right - r.left, 0), std::max<int>(bottom - r.top, 0),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---- list pages -------------------------------------------------------------
 
 CListPage::CListPage(const ListPageLayout& layout, HINSTANCE module, const InfoSources& sources)
-    : CDialog(layout.templateId, nullptr, module), sources_(sources), layout_(layout) {}
+    : CInfoPage(layout.templateId, layout.listId, module, sources), layout_(layout) {}
 
 bool CListPage::OnInitDialog() {
   if (!list_.SubclassDlgItem(layout_.listId, this)) return true;
@@ -77,10 +97,10 @@ std::vector<PageRow> CDiskModesPage::Rows() { return parvane::DiskModesPageRows(
 // ---- text pages -------------------------------------------------------------
 
 CTextPage::CTextPage(UINT templateId, UINT editId, HINSTANCE module, const InfoSources& sources)
-    : CDialog(templateId, nullptr, module), sources_(sources), editId_(editId) {}
+    : CInfoPage(templateId, editId, module, sources) {}
 
 bool CTextPage::OnInitDialog() {
-  ::SetDlgItemTextW(m_hWnd, static_cast<int>(editId_), platform::Widen(Text()).c_str());
+  ::SetDlgItemTextW(m_hWnd, static_cast<int>(MainControlId()), platform::Widen(Text()).c_str());
   return true;
 }
 

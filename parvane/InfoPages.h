@@ -21,6 +21,28 @@
 #include "parvane/InfoSources.h"
 #include "parvane/PageRow.h"
 
+// What every page shares: a template of this library and one main control,
+// which is fitted into the room the tab control gives the page.
+class CInfoPage : public CDialog {
+ public:
+  CInfoPage(UINT templateId, UINT mainId, HINSTANCE module, const parvane::InfoSources& sources);
+
+  // Makes the page `room` in size and ends its main control inside it. The
+  // controls keep their places in dialog units; a main control as large as
+  // the template makes it would reach past the tab control's edge, its
+  // scroll bars and last lines cut off.
+  void FitInto(SIZE room);
+  UINT MainControlId() const { return mainId_; }
+
+  static constexpr int kFitMargin = 2;  // pixels between the control and the room's edge
+
+ protected:
+  const parvane::InfoSources& sources_;
+
+ private:
+  UINT mainId_;
+};
+
 // What differs between the list pages.
 struct ListPageLayout {
   UINT templateId;
@@ -30,7 +52,7 @@ struct ListPageLayout {
   const wchar_t* valueCaption;  // column 1, 300 pixels wide
 };
 
-class CListPage : public CDialog {
+class CListPage : public CInfoPage {
  public:
   static constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP |
                                        LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE |
@@ -49,7 +71,6 @@ class CListPage : public CDialog {
  protected:
   // The page's rows in list order.
   virtual std::vector<parvane::PageRow> Rows() = 0;
-  const parvane::InfoSources& sources_;
 
  private:
   const ListPageLayout& layout_;
@@ -57,7 +78,7 @@ class CListPage : public CDialog {
   CImageList images_;  // shared with the list (LVS_SHAREIMAGELISTS), outlives it
 };
 
-class CTextPage : public CDialog {
+class CTextPage : public CInfoPage {
  public:
   CTextPage(UINT templateId, UINT editId, HINSTANCE module, const parvane::InfoSources& sources);
 
@@ -66,10 +87,6 @@ class CTextPage : public CDialog {
  protected:
   // The page's text, UTF-8.
   virtual std::string Text() = 0;
-  const parvane::InfoSources& sources_;
-
- private:
-  UINT editId_;
 };
 
 // "  系统": the operating system, its edition and registration (tab 1).

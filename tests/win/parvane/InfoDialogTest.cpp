@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -219,7 +220,21 @@ TEST_F(InfoDialog, EveryPageHasItsLeftStripAndMainControl) {
     GetWindowRect(control, &at);
     MapWindowPoints(nullptr, page->m_hWnd, reinterpret_cast<POINT*>(&at), 2);
     const CRect& u = strips[i].units;
-    EXPECT_EQ(DialogUnits(page->m_hWnd, u.left, u.top, u.right, u.bottom), at);
+    const CRect placed = DialogUnits(page->m_hWnd, u.left, u.top, u.right, u.bottom);
+    EXPECT_EQ(placed.TopLeft(), at.TopLeft());
+    // Ended inside the page, which is the tab control's room.
+    const CRect room = page->GetClientRect();
+    const int margin = CInfoPage::kFitMargin;
+    EXPECT_EQ(std::min<int>(placed.right, room.right - margin), at.right);
+    EXPECT_EQ(std::min<int>(placed.bottom, room.bottom - margin), at.bottom);
+    for (HWND kid : kids) {
+      CRect k;
+      GetWindowRect(kid, &k);
+      MapWindowPoints(nullptr, page->m_hWnd, reinterpret_cast<POINT*>(&k), 2);
+      if (kid == kids.back() && i == 5) continue;  // "Static", covered by the text box
+      EXPECT_TRUE(k.left >= 0 && k.top >= 0 && k.right <= room.right && k.bottom <= room.bottom)
+          << "child " << (&kid - kids.data()) << " at " << k << " in " << room;
+    }
     if (i == 5) {
       EXPECT_EQ("Static", text(kids[5]));
       CRect s;
@@ -227,6 +242,29 @@ TEST_F(InfoDialog, EveryPageHasItsLeftStripAndMainControl) {
       MapWindowPoints(nullptr, page->m_hWnd, reinterpret_cast<POINT*>(&s), 2);
       EXPECT_EQ(DialogUnits(page->m_hWnd, 39, 58, 0, 0).TopLeft(), s.TopLeft());
     }
+  }
+}
+
+// A page at rest fills the tab control's display area from the page origin,
+// so its scroll bars and last lines are inside the control's frame.
+TEST_F(InfoDialog, PagesFitTheTabControlsDisplayArea) {
+  auto dialog = Open();
+  CSlideTabCtrl& tabs = dialog->Tabs();
+  CRect area = tabs.GetClientRect();
+  tabs.AdjustRect(false, area);
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    auto* page = dynamic_cast<CInfoPage*>(tabs.PageAt(i));
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(CRect(4, 28, area.right, area.bottom), page->GetRectInParent());
+    HWND main = page->GetDlgItem(static_cast<int>(page->MainControlId()));
+    CRect r;
+    GetWindowRect(main, &r);
+    MapWindowPoints(nullptr, tabs.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_LE(r.right, area.right);
+    EXPECT_LE(r.bottom, area.bottom);
+    EXPECT_GT(r.Width(), area.Width() * 3 / 4);
+    EXPECT_GT(r.Height(), area.Height() * 3 / 4);
   }
 }
 
@@ -258,6 +296,23 @@ TEST_F(InfoDialog, ListPagesShareTheirLayout) {
     ImageList_GetIconSize(images, &cx, &cy);
     EXPECT_EQ(16, cx);
     EXPECT_EQ(16, cy);
+    // The second ten, masked 0x0FFFFF, look like the first ten on the list.
+    dravon_test::Canvas first(16, 16), second(16, 16);
+    for (int image = 0; image < 10; ++image) {
+      first.dc().FillSolidRect(CRect(0, 0, 16, 16), RGB(255, 255, 255));
+      second.dc().FillSolidRect(CRect(0, 0, 16, 16), RGB(255, 255, 255));
+      ImageList_Draw(images, image, first, 0, 0, ILD_NORMAL);
+      ImageList_Draw(images, image + 10, second, 0, 0, ILD_NORMAL);
+      int differ = 0, coloured = 0;
+      for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+          differ += first.Pixel(x, y) != second.Pixel(x, y);
+          coloured += first.Pixel(x, y) != RGB(255, 255, 255);
+        }
+      }
+      EXPECT_EQ(0, differ) << "image " << image;
+      EXPECT_GT(coloured, 40) << "image " << image;
+    }
     ASSERT_EQ(2, list.GetColumnCount());
     EXPECT_EQ(c.key, list.GetColumnText(0).ToUtf8());
     EXPECT_EQ(c.value, list.GetColumnText(1).ToUtf8());
