@@ -33,7 +33,9 @@ CString CComboBoxEx::GetItemText(int index) const {
   return CString(item.pszText);
 }
 
-int CTabCtrl::InsertItem(int index, const wchar_t* text, int image) {
+namespace {
+
+TCITEMW TabItem(const wchar_t* text, int image) {
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = const_cast<wchar_t*>(text ? text : L"");
@@ -41,8 +43,30 @@ int CTabCtrl::InsertItem(int index, const wchar_t* text, int image) {
     item.mask |= TCIF_IMAGE;
     item.iImage = image;
   }
+  return item;
+}
+
+}  // namespace
+
+int CTabCtrl::InsertItem(int index, const wchar_t* text, int image) {
+  TCITEMW item = TabItem(text, image);
   return static_cast<int>(
       SendMessage(TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+int CTabCtrl::InsertItem(int index, const wchar_t* text, int image, LPARAM data) {
+  TCITEMW item = TabItem(text, image);
+  item.mask |= TCIF_PARAM;
+  item.lParam = data;
+  return static_cast<int>(
+      SendMessage(TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+
+LPARAM CTabCtrl::GetItemData(int index) const {
+  TCITEMW item{};
+  item.mask = TCIF_PARAM;
+  if (!SendMessage(TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item))) return 0;
+  return item.lParam;
 }
 
 CString CTabCtrl::GetItemText(int index) const {

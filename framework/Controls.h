@@ -113,6 +113,10 @@ class CTabCtrl : public CWnd {
   }
   // Inserts tab `text` at `index`; returns its index or -1.
   int InsertItem(int index, const wchar_t* text, int image = -1);
+  // The same with the item's data (`image` -1: none).
+  int InsertItem(int index, const wchar_t* text, int image, LPARAM data);
+  // The item's data; 0 when it has none or there is no such item.
+  LPARAM GetItemData(int index) const;
   bool DeleteAllItems() { return SendMessage(TCM_DELETEALLITEMS) != FALSE; }
   int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
   CString GetItemText(int index) const;

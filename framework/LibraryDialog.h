@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 
@@ -36,13 +38,14 @@ namespace afx {
 BOOL LibraryMain(HINSTANCE instance, DWORD reason, const char* loadTrace, const char* unloadTrace);
 
 // Runs the library's dialog modally, after registering the common control
-// classes it uses. Always 0.
-template <class Dialog>
-int RunLibraryDialog(DWORD controlClasses) {
+// classes it uses. The dialog is made from the module and the owner, then
+// `args` (what else its constructor takes). Always 0.
+template <class Dialog, class... Args>
+int RunLibraryDialog(DWORD controlClasses, Args&&... args) {
   INITCOMMONCONTROLSEX controls{sizeof controls, controlClasses};
   ::InitCommonControlsEx(&controls);
   // A library has no application object: the framework's module is its own.
-  Dialog dialog(AfxGetInstanceHandle(), ::GetActiveWindow());
+  Dialog dialog(AfxGetInstanceHandle(), ::GetActiveWindow(), std::forward<Args>(args)...);
   dialog.DoModal();
   return 0;
 }

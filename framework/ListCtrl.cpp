@@ -2,12 +2,12 @@
 
 #include <vector>
 
-int CListCtrl::InsertColumn(int index, const wchar_t* text, int format, int width) {
+int CListCtrl::InsertColumn(int index, const wchar_t* text, int format, int width, int subItem) {
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
   col.fmt = format;
   col.pszText = const_cast<wchar_t*>(text ? text : L"");
-  col.iSubItem = index;
+  col.iSubItem = subItem >= 0 ? subItem : index;
   if (width >= 0) {
     col.mask |= LVCF_WIDTH;
     col.cx = width;

@@ -25,9 +25,10 @@ class CListCtrl : public CWnd {
     return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(styles)));
   }
 
-  // Column `index` with caption `text`, LVCFMT_ alignment and pixel width;
-  // returns its index or -1.
-  int InsertColumn(int index, const wchar_t* text, int format = LVCFMT_LEFT, int width = -1);
+  // Column `index` with caption `text`, LVCFMT_ alignment, pixel width and
+  // sub-item number (-1: the column's index); returns its index or -1.
+  int InsertColumn(int index, const wchar_t* text, int format = LVCFMT_LEFT, int width = -1,
+                   int subItem = -1);
   int GetColumnWidth(int column) const {
     return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
   }

@@ -7,6 +7,7 @@
 #include "fuzz/FuzzInput.h"
 #include "parvane/Identify.h"
 #include "parvane/IdentifyDecode.h"
+#include "platform/AnsiText.h"
 
 namespace {
 
@@ -46,9 +47,14 @@ void CheckBlock(const parvane::IdentifyData& block) {
   CheckRows(disk, diskLabels);
   CheckRows(modes, modesLabels);
 
-  // Identity rows always have a value, bounded by their fields.
-  FUZZ_CHECK(disk[0].value && disk[0].value->size() <= parvane::kModelField.length);
-  FUZZ_CHECK(disk[1].value && disk[1].value->size() <= parvane::kSerialField.length);
+  // Identity rows always have a value: the field's bytes, read within the
+  // field, in the system's code page.
+  const std::string model = parvane::IdentifyText(block, parvane::kModelField);
+  const std::string serial = parvane::IdentifyText(block, parvane::kSerialField);
+  FUZZ_CHECK(model.size() <= parvane::kModelField.length);
+  FUZZ_CHECK(serial.size() <= parvane::kSerialField.length);
+  FUZZ_CHECK(disk[0].value && *disk[0].value == platform::AnsiBytesToUtf8(model));
+  FUZZ_CHECK(disk[1].value && *disk[1].value == platform::AnsiBytesToUtf8(serial));
   // The DMA rows (2-9) and the CHS rows (17-21) have values exactly when
   // word 53 says those words are valid.
   for (int i = 2; i <= 9; ++i) FUZZ_CHECK(disk[i].value.has_value() == block.Bit(53, 2));

@@ -9,6 +9,7 @@
 #include "fuzz/FuzzInput.h"
 #include "parvane/StorageText.h"
 #include "parvane/device/StorageScan.h"
+#include "platform/AnsiText.h"
 
 namespace {
 
@@ -42,9 +43,9 @@ void CheckBlock(const std::string& text, parvane::StorageVariant variant, const 
   next(parvane::BusTypeName(parsed.busType));
   next(parvane::MediaTypeName(parvane::ParseGeometry(g).mediaType));
   next(parsed.removable ? "Removable(可拆卸)" : "Fixed(固定)");
-  next(parsed.vendor);
-  next(parsed.product);
-  next(parsed.revision);
+  next(platform::AnsiBytesToUtf8(parsed.vendor));
+  next(platform::AnsiBytesToUtf8(parsed.product));
+  next(platform::AnsiBytesToUtf8(parsed.revision));
   next("柱面数");
   next("每柱面的磁道数");
   next("每磁道的扇区数");

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/AnsiText.h"
+
 namespace parvane {
 namespace {
 
@@ -18,6 +20,12 @@ struct RowDef {
   When when;
   Rule rule;
 };
+
+// A text field as the page shows it: the drive's bytes, read within the
+// field, in the system's code page.
+std::string DeviceText(const IdentifyData& b, IdentifyField field) {
+  return platform::AnsiBytesToUtf8(IdentifyText(b, field));
+}
 
 std::string YesNo(bool b) { return b ? "Yes" : "No"; }
 
@@ -62,9 +70,9 @@ const std::vector<RowDef>& DiskRowDefs() {
   static const std::vector<RowDef> defs = [] {
     std::vector<RowDef> s = {
         {"硬盘型号:", 0, When::Always,
-         [](const IdentifyData& b) { return IdentifyText(b, kModelField); }},
+         [](const IdentifyData& b) { return DeviceText(b, kModelField); }},
         {"序列号:", 1, When::Always,
-         [](const IdentifyData& b) { return IdentifyText(b, kSerialField); }},
+         [](const IdentifyData& b) { return DeviceText(b, kSerialField); }},
         {"DMA模式0 (16.7Mb/s)  的支持:", 2, When::Word53Bit2, Bit(88, 0)},
         {"DMA模式1 (25MB/ s)    的支持:", 3, When::Word53Bit2, Bit(88, 1)},
         {"DMA模式2 (33Mb/ s)   的支持:", 5, When::Word53Bit2, Bit(88, 2)},

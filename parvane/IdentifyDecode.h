@@ -1,5 +1,7 @@
 // The two hard-disk pages' rows, decoded from one repaired IDENTIFY block.
-// Pure functions: the pages only put the rows into their lists.
+// Pure functions: the pages only put the rows into their lists. The model
+// and serial texts are the drive's bytes, each read within its own field, in
+// the system's code page (platform/AnsiText.h).
 #pragma once
 
 #include <vector>

@@ -1,12 +1,47 @@
-// The information dialog: its caption and tab control come from the template
-// in this library's module; for now it is the shell the pages will fill.
+// CInfoDialog: "参数信息", the library's one dialog. Its tab control hosts
+// six pages, made and filled while the dialog initialises, registered last
+// to first so that the tabs read 系统, 信息, 硬盘, 信息, CDROM, USB and the
+// USB page is the one shown, its tab selected; the keyboard starts on the
+// tabs. No buttons: Esc and the caption's close box end it. Minimised, it
+// draws its icon.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/LibraryDialog.h"
+#include "parvane/InfoPages.h"
+#include "parvane/InfoSources.h"
+#include "parvane/SlideTabCtrl.h"
 
 class CInfoDialog : public CLibraryDialog {
  public:
-  CInfoDialog(HINSTANCE module, HWND owner);
+  // `sources` are read by the pages while the dialog initialises; the
+  // devices and registry they name must outlive the dialog's window.
+  CInfoDialog(HINSTANCE module, HWND owner, const parvane::InfoSources& sources);
+  ~CInfoDialog() override;
+
+  bool OnInitDialog() override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+  CSlideTabCtrl& Tabs() { return tab_; }
+
+ private:
+  void OnPaint();
+  void OnPrintClient(HDC dc, UINT flags);
+  // The big icon centred in the client area, on the icon background.
+  void DrawMinimised(HDC dc);
+  // Makes `page` a child of the tab control, fitted into the control's
+  // display area; false when it could not be made.
+  bool CreatePage(CInfoPage& page);
+
+  parvane::InfoSources sources_;
+  std::unique_ptr<CSystemInfoPage> systemPage_;
+  std::unique_ptr<CSystemDirsPage> dirsPage_;
+  std::unique_ptr<CDiskPage> diskPage_;
+  std::unique_ptr<CDiskModesPage> modesPage_;
+  std::unique_ptr<CCdromPage> cdromPage_;
+  std::unique_ptr<CUsbPage> usbPage_;
+  CSlideTabCtrl tab_;
 };

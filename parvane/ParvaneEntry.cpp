@@ -6,16 +6,24 @@
 
 #include "framework/LibraryDialog.h"
 #include "parvane/InfoDialog.h"
+#include "parvane/SystemFactsWin.h"
+#include "parvane/device/DeviceLayerWin.h"
+#include "platform/RegistryWin.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return afx::LibraryMain(instance, reason, "PARVANE.DLL Initializing!\n",
                           "PARVANE.DLL Terminating!\n");
 }
 
-// The information dialog, modal to the caller's active window (the main
-// frame when called from its menu). Always 0.
+// The information dialog over this machine's drives, registry and system,
+// modal to the caller's active window (the main frame when called from its
+// menu). Always 0.
 extern "C" int CRegular() {
-  return afx::RunLibraryDialog<CInfoDialog>(ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES);
+  parvane::Win32DeviceLayer devices;
+  platform::RegistryWin registry;
+  return afx::RunLibraryDialog<CInfoDialog>(
+      ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES,
+      parvane::InfoSources{devices, registry, parvane::QuerySystemFacts()});
 }
 
 // The library's other exports do nothing and return 0.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/AnsiText.h"
+
 namespace parvane {
 namespace {
 
@@ -145,10 +147,12 @@ std::string FormatStorageDevice(StorageVariant variant, std::string_view /*path*
   t += std::string(l.media) + MediaTypeName(g.mediaType) + l.mediaTail;
   t += std::string(l.removable) + (d.removable ? "Removable(可拆卸)" : "Fixed(固定)") +
        l.removableTail;
-  t += l.vendor + d.vendor + l.vendorTail;
-  t += l.product + d.product + l.productTail;
-  t += l.revision + d.revision + l.revisionTail;
-  t += l.serial + Trim(d.serial) + "\r\n ";
+  // The driver's texts are bytes in no declared encoding.
+  using platform::AnsiBytesToUtf8;
+  t += l.vendor + AnsiBytesToUtf8(d.vendor) + l.vendorTail;
+  t += l.product + AnsiBytesToUtf8(d.product) + l.productTail;
+  t += l.revision + AnsiBytesToUtf8(d.revision) + l.revisionTail;
+  t += l.serial + AnsiBytesToUtf8(Trim(d.serial)) + "\r\n ";
 
   // "%I64d" for the cylinders, "%ld" (signed 32-bit) for the three counts.
   t += "柱面数                 = " + std::to_string(static_cast<std::int64_t>(g.cylinders)) +

@@ -46,7 +46,8 @@ struct StorageDescriptor {
 
 // Reads the fields the pages show. A text offset of 0 means absent; a text is
 // read up to its NUL or the end of the buffer, whichever comes first, and an
-// offset outside the buffer gives an empty text.
+// offset outside the buffer gives an empty text. The texts are the driver's
+// bytes as they stand.
 StorageDescriptor ParseDescriptor(const DescriptorBuffer& buffer);
 
 struct DiskGeometry {
@@ -67,7 +68,8 @@ const char* MediaTypeName(std::uint32_t mediaType);
 
 enum class StorageVariant { Cdrom, Disk };
 
-// The text block of one device. The path is accepted for the callers'
+// The text block of one device, the driver's texts read in the system's code
+// page (platform/AnsiText.h). The path is accepted for the callers'
 // symmetry but not printed. The serial number goes on the serial label's own
 // line, before its line break (the label ends in CR LF and one blank, after
 // which the geometry lines follow).

@@ -6,8 +6,9 @@
 
 namespace parvane {
 
-// The version query (GetVersionExW), the family (GetVersion's high bit),
-// environment variables, the computer name and the network user name.
+// The true version (RtlGetVersion, which no manifest shims), the family
+// (GetVersion's high bit), environment variables, the computer name and the
+// network user name.
 SystemFacts QuerySystemFacts();
 
 }  // namespace parvane

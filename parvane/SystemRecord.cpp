@@ -113,6 +113,17 @@ std::optional<std::string> Value(const std::string& text) {
   return text;
 }
 
+// Windows from Vista on by its own name, with the trailing blank the XP
+// text has; a version the table does not know by its numbers.
+std::string NamedWindows(const VersionRecord& v) {
+  if (v.major == 6 && v.minor == 0) return "Windows Vista ";
+  if (v.major == 6 && v.minor == 1) return "Windows 7 ";
+  if (v.major == 6 && v.minor == 2) return "Windows 8 ";
+  if (v.major == 6 && v.minor == 3) return "Windows 8.1 ";
+  if (v.major == 10 && v.minor == 0) return v.build >= 22000 ? "Windows 11 " : "Windows 10 ";
+  return "Windows " + std::to_string(v.major) + "." + std::to_string(v.minor) + " ";
+}
+
 }  // namespace
 
 std::optional<std::string> ExpandVariables(
@@ -161,7 +172,12 @@ void AppendProductType(Registry& reg, std::string& text) {
 
 void ClassifyWindows(Registry& reg, const VersionRecord& v, SystemInfoRecord& record) {
   std::string name;
-  if (v.major > 4) {
+  if (v.major >= 6) {
+    // The old rule below names every later system "Windows XP or Windows
+    // .NET Server" (and 10.0 "Windows 2000").
+    name = NamedWindows(v);
+    AppendProductType(reg, name);
+  } else if (v.major > 4) {
     name = v.minor == 0 ? "Windows 2000" : "Windows XP or Windows .NET Server ";
     AppendProductType(reg, name);
   } else if (v.major == 3) {

@@ -87,7 +87,12 @@ std::optional<std::string> ExpandVariables(
 // product type; nothing for any other type or when it cannot be read.
 void AppendProductType(platform::Registry& reg, std::string& text);
 
-// Sets osName from the version record.
+// Sets osName from the version record. Up to 5.2 by the system's first
+// rules (every 5.x with a non-zero minor is "Windows XP or Windows .NET
+// Server "); from 6.0 on by name: Vista, 7, 8, 8.1, 10, and 11 for 10.0
+// from build 22000, each with a trailing blank ("Windows 7 Professional").
+// The record must be the true version, not the one a manifest without
+// compatibility entries is told.
 void ClassifyWindows(platform::Registry& reg, const VersionRecord& version,
                      SystemInfoRecord& record);
 

@@ -5,8 +5,8 @@
 # Bitmaps are 24-bit BMP3 without alpha. With MASK, every pixel that is less than
 # half covered becomes exactly MASK (the colour the program treats as
 # transparent) and the rest is flattened on EDGE, so anti-aliased edges never
-# mix with the mask colour into a visible fringe. Without MASK the image is
-# flattened on EDGE (default: the dialog face colour).
+# mix with the mask colour into a visible fringe. Without MASK (or with "-")
+# the image is flattened on EDGE (default: the dialog face colour).
 # Icons carry 16, 32 and 48 pixel images; SRC-16.svg, when present, is a
 # hand-tuned drawing for the smallest size.
 set -euo pipefail
@@ -18,6 +18,7 @@ trap 'rm -rf "$tmp"' EXIT
 case "$kind" in
   bitmap)
     w=$4 h=$5 mask=${6:-} edge=${7:-#F0F0F0}
+    [ "$mask" = "-" ] && mask=
     rsvg-convert -w "$w" -h "$h" "$src" -o "$tmp/a.png"
     "$convert" "$tmp/a.png" -background "$edge" -alpha remove -alpha off "$tmp/flat.png"
     if [ -n "$mask" ]; then

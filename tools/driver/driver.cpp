@@ -22,6 +22,17 @@
 //                                      functions read them
 //   driver reg-key-exists ROOT KEY     exit 0 when the key exists
 //   driver reg-delete-key ROOT KEY     delete the key and its subkeys
+//   driver tab-items TITLE ID          the tabs of tab control ID (a descendant
+//                                      of window TITLE): index, selected, screen
+//                                      rect, text, tab-separated
+//   driver list-rows TITLE ID          the rows of list view ID: index, image,
+//                                      each column's text, tab-separated
+//   driver control-text TITLE ID       the whole text of control ID
+//   driver gui-counts TITLE            GDI and USER objects of TITLE's process
+//   driver repeat-dialog TITLE ID DIALOG N
+//                                      N times: post command ID to TITLE, wait
+//                                      for window DIALOG, close it, wait until
+//                                      it is gone; prints the time taken
 //
 // ROOT is HKLM, HKCU, HKCR or HKU. Titles may carry \uXXXX escapes, for
 // shells whose locale cannot pass Chinese text. Exit 0 on success, 1 when
@@ -38,6 +49,7 @@
 #include <vector>
 
 #include "MenuText.h"
+#include "RemoteControls.h"
 #include "platform/TextWin.h"
 
 namespace {
@@ -167,6 +179,19 @@ int WaitWindow(const std::wstring& title, DWORD ms, bool gone) {
     }
     Sleep(100);
   }
+}
+
+// Opens and closes a window by a command of its owner, `times` times over.
+int RepeatDialog(HWND owner, UINT command, const std::wstring& dialog, int times) {
+  const ULONGLONG start = GetTickCount64();
+  for (int i = 0; i < times; ++i) {
+    if (!PostMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0) || WaitWindow(dialog, 15000, false) != 0)
+      return 1;
+    HWND w = FindTitled(dialog, true);
+    if (!w || !PostMessageW(w, WM_CLOSE, 0, 0) || WaitWindow(dialog, 15000, true) != 0) return 1;
+  }
+  Print(Format("cycles %d ms %llu\n", times, GetTickCount64() - start));
+  return 0;
 }
 
 // Another process's menu, read by driverhook.dll inside that process (see
@@ -408,6 +433,27 @@ int Run(const std::vector<std::wstring>& a) {
       return 1;
     }
     return 0;
+  }
+  if ((cmd == L"tab-items" || cmd == L"list-rows" || cmd == L"control-text") && n == 2) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    HWND control = driver::FindDescendant(w, static_cast<int>(number(a[2])));
+    if (!control) {
+      Error("no control " + Narrow(a[2]));
+      return 1;
+    }
+    if (cmd == L"tab-items") return driver::PrintTabItems(control);
+    if (cmd == L"list-rows") return driver::PrintListRows(control);
+    return driver::PrintControlText(control);
+  }
+  if (cmd == L"gui-counts" && n == 1) {
+    HWND w = RequireWindow(a[1]);
+    return w ? driver::PrintGuiCounts(w, TopLevelWindows()) : 1;
+  }
+  if (cmd == L"repeat-dialog" && n == 4) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    return RepeatDialog(w, static_cast<UINT>(number(a[2])), a[3], static_cast<int>(number(a[4])));
   }
   if (cmd.rfind(L"reg-", 0) == 0 && n >= 2) {
     HKEY root{};

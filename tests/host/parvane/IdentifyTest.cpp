@@ -8,6 +8,8 @@
 
 #include "parvane/Identify.h"
 #include "parvane/IdentifyDecode.h"
+#include "platform/AnsiText.h"
+#include "platform/Utf8.h"
 
 using parvane::IdentifyData;
 
@@ -160,6 +162,23 @@ TEST(DiskPage, RowsLabelsAndImagesInListOrder) {
   EXPECT_EQ("        ATA/ATAPI-14版本:", rows[44].label);
   EXPECT_EQ("", rows[45].label);
   for (const auto& r : rows) EXPECT_FALSE(r.value) << r.label;
+}
+
+TEST(DiskPage, IdentityTextsAreTheFieldsBytesInTheSystemCodePage) {
+  // A model that fills its field with bytes outside ASCII, the serial right
+  // behind it: the row shows exactly the model's 40 bytes, converted, and
+  // valid UTF-8 whatever the bytes.
+  IdentifyData b;
+  std::string model = "DISK \xC4\xE3\xBA\xC3";
+  model.resize(40, '\xB0');
+  PutRawText(b, parvane::kModelField, model);
+  PutRawText(b, parvane::kSerialField, "\xD0\xF2SERIAL-1          ");
+  parvane::FixIdentifyTexts(b);
+  const auto rows = parvane::DecodeDiskPage(b);
+  EXPECT_EQ(platform::AnsiBytesToUtf8(model), Value(rows, 0));
+  EXPECT_EQ(platform::AnsiBytesToUtf8("\xD0\xF2SERIAL-1"), Value(rows, 1));
+  for (int i : {0, 1}) EXPECT_EQ(platform::ValidUtf8(Value(rows, i)), Value(rows, i));
+  EXPECT_EQ(std::string::npos, Value(rows, 0).find("SERIAL"));
 }
 
 TEST(DiskPage, Word53SelectsTheDmaAndChsRows) {

@@ -1,49 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
-#include <map>
-#include <optional>
 
 #include "parvane/StorageText.h"
 #include "parvane/device/StorageScan.h"
+#include "platform/AnsiText.h"
+#include "platform/Utf8.h"
+#include "tests/host/parvane/FakeDevices.h"
 
 using namespace parvane;
+using namespace parvane_test;
 
 namespace {
-
-void PutU32(std::uint8_t* at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-GeometryRecord Geometry(std::uint64_t cylinders, std::uint32_t media, std::uint32_t tracks,
-                        std::uint32_t sectors, std::uint32_t bytes) {
-  GeometryRecord r{};
-  PutU32(r.data(), static_cast<std::uint32_t>(cylinders));
-  PutU32(r.data() + 4, static_cast<std::uint32_t>(cylinders >> 32));
-  PutU32(r.data() + 8, media);
-  PutU32(r.data() + 12, tracks);
-  PutU32(r.data() + 16, sectors);
-  PutU32(r.data() + 20, bytes);
-  return r;
-}
-
-// A descriptor as a driver fills it: texts after the fixed part.
-DescriptorBuffer Descriptor(std::uint32_t bus, bool removable, const char* vendor,
-                            const char* product, const char* revision, const char* serial) {
-  DescriptorBuffer b = NewDescriptorBuffer();
-  b[10] = removable ? 1 : 0;
-  PutU32(b.data() + 28, bus);
-  std::size_t at = 40;
-  const char* texts[] = {vendor, product, revision, serial};
-  for (int i = 0; i < 4; ++i) {
-    if (!texts[i]) continue;
-    PutU32(b.data() + 12 + 4 * i, static_cast<std::uint32_t>(at));
-    std::memcpy(b.data() + at, texts[i], std::strlen(texts[i]) + 1);
-    at += std::strlen(texts[i]) + 1;
-  }
-  return b;
-}
 
 // ---- records ---------------------------------------------------------------
 
@@ -145,6 +113,19 @@ TEST(FormatStorageDevice, DiskVariantLabelsTailsAndFullWidthColon) {
       text);
 }
 
+TEST(FormatStorageDevice, DriverTextsAreReadInTheSystemCodePage) {
+  auto text = FormatStorageDevice(
+      StorageVariant::Cdrom, "", Geometry(1, 51, 1, 1, 2048),
+      Descriptor(2, true, "\xC4\xE3\xBA\xC3", "DVD \xB9\xE2\xC7\xFD", "1.0", " \xB1\xE0 "));
+  using platform::AnsiBytesToUtf8;
+  EXPECT_NE(std::string::npos,
+            text.find("生产厂商:        " + AnsiBytesToUtf8("\xC4\xE3\xBA\xC3") + "    \r\n"));
+  EXPECT_NE(std::string::npos,
+            text.find("光驱型号:            " + AnsiBytesToUtf8("DVD \xB9\xE2\xC7\xFD") + "      \r\n"));
+  EXPECT_NE(std::string::npos, text.find("编号序号:            " + AnsiBytesToUtf8("\xB1\xE0") + "\r\n "));
+  EXPECT_EQ(platform::ValidUtf8(text), text);
+}
+
 TEST(FormatStorageDevice, ZeroedRecordsAndUnknownBus) {
   auto text = FormatStorageDevice(StorageVariant::Cdrom, "", GeometryRecord{},
                                   Descriptor(9, false, nullptr, nullptr, nullptr, nullptr));
@@ -159,67 +140,6 @@ TEST(UsbDriveLine, NoneOrTheLettersRunTogether) {
 }
 
 // ---- pages over a recorded device layer -----------------------------------
-
-struct FakeDevice {
-  bool geometryOk = true;
-  bool descriptorOk = true;
-  GeometryRecord geometry{};
-  DescriptorBuffer descriptor{};
-  std::uint32_t answerSize = 120;
-};
-
-class FakeLayer final : public DeviceLayer {
- public:
-  std::map<std::string, FakeDevice> devices;  // by path or "X:"
-  std::vector<std::string> disks, cdroms;
-  std::uint32_t mask = 0;
-  std::string removable;
-  std::optional<IdentifyData> drive0;
-  int identifyCalls = 0;
-
-  bool IdentifyPhysicalDrive(int n, IdentifyData& block) override {
-    ++identifyCalls;
-    block = n == 0 && drive0 ? *drive0 : IdentifyData{};
-    return n == 0 && drive0.has_value();
-  }
-  std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) override {
-    return cls == InterfaceClass::Disk ? disks : cdroms;
-  }
-  std::unique_ptr<StorageDevice> OpenInterface(const std::string& path) override {
-    return Open(path);
-  }
-  std::uint32_t LogicalDrives() override { return mask; }
-  bool IsRemovableDrive(char letter) override {
-    return removable.find(letter) != std::string::npos;
-  }
-  std::unique_ptr<StorageDevice> OpenVolume(char letter) override {
-    return Open(std::string(1, letter) + ":");
-  }
-
- private:
-  struct Dev final : StorageDevice {
-    explicit Dev(const FakeDevice& d) : d_(d) {}
-    bool QueryDiskGeometry(GeometryRecord& r) override {
-      if (d_.geometryOk) r = d_.geometry;
-      return d_.geometryOk;
-    }
-    // As a driver does: fills at most the length the size field asks for,
-    // then stores its own answer's size there.
-    bool QueryDeviceDescriptor(DescriptorBuffer& b) override {
-      if (!d_.descriptorOk) return false;
-      std::uint32_t asked = b[4] | (b[5] << 8) | (b[6] << 16) | (b[7] << 24);
-      std::memcpy(b.data(), d_.descriptor.data(), std::min<std::size_t>(asked, b.size()));
-      std::memcpy(b.data() + 4, &d_.answerSize, 4);
-      return true;
-    }
-    FakeDevice d_;
-  };
-  std::unique_ptr<StorageDevice> Open(const std::string& key) {
-    auto it = devices.find(key);
-    if (it == devices.end()) return nullptr;
-    return std::make_unique<Dev>(it->second);
-  }
-};
 
 std::size_t Count(const std::string& text, const std::string& what) {
   std::size_t n = 0;

@@ -34,9 +34,11 @@ class SystemRecordTest : public ::testing::Test {
   }
 
   std::string OsName(std::uint32_t major, std::uint32_t minor, std::uint32_t platform = 2,
-                     std::string csd = "") {
+                     std::string csd = "", std::uint32_t build = 0) {
     SystemInfoRecord r;
-    ClassifyWindows(reg, *Facts(major, minor, platform, csd).version, r);
+    VersionRecord v = *Facts(major, minor, platform, csd).version;
+    v.build = build;
+    ClassifyWindows(reg, v, r);
     return r.osName;
   }
 
@@ -50,7 +52,7 @@ class SystemRecordTest : public ::testing::Test {
 TEST_F(SystemRecordTest, ClassifiesNtVersionsWithTheProductTypeRunOn) {
   ProductType("WinNT");
   EXPECT_EQ("Windows XP or Windows .NET Server Professional", OsName(5, 1));
-  EXPECT_EQ("Windows XP or Windows .NET Server Professional", OsName(6, 1));
+  EXPECT_EQ("Windows XP or Windows .NET Server Professional", OsName(5, 2, 2, "", 3790));
   ProductType("ServerNT");
   EXPECT_EQ("Windows 2000Server", OsName(5, 0));
   ProductType("LanmanNT");
@@ -68,6 +70,24 @@ TEST_F(SystemRecordTest, ClassifiesTheNinetyFiveFamilyByMinorAndServicePackText)
   EXPECT_EQ("Windows 98", OsName(4, 10, 1, " A "));
   EXPECT_EQ("Windows Millennium Edition\n", OsName(4, 90, 1));
   EXPECT_EQ("", OsName(4, 3, 1));
+}
+
+TEST_F(SystemRecordTest, SystemsFromVistaOnAreNamedWithTheProductTypeRunOn) {
+  ProductType("WinNT");
+  EXPECT_EQ("Windows Vista Professional", OsName(6, 0, 2, "", 6002));
+  EXPECT_EQ("Windows 7 Professional", OsName(6, 1, 2, "Service Pack 1", 7601));
+  EXPECT_EQ("Windows 8 Professional", OsName(6, 2, 2, "", 9200));
+  EXPECT_EQ("Windows 8.1 Professional", OsName(6, 3, 2, "", 9600));
+  EXPECT_EQ("Windows 10 Professional", OsName(10, 0, 2, "", 19045));
+  EXPECT_EQ("Windows 10 Professional", OsName(10, 0, 2, "", 21999));
+  EXPECT_EQ("Windows 11 Professional", OsName(10, 0, 2, "", 22000));
+  EXPECT_EQ("Windows 11 Professional", OsName(10, 0, 2, "", 22631));
+  ProductType("ServerNT");
+  EXPECT_EQ("Windows 10 Server", OsName(10, 0, 2, "", 17763));
+  // A version the names do not know yet is shown by its numbers.
+  ProductType("Other");
+  EXPECT_EQ("Windows 6.4 ", OsName(6, 4, 2, "", 9841));
+  EXPECT_EQ("Windows 12.0 ", OsName(12, 0));
 }
 
 TEST_F(SystemRecordTest, MissingProductTypeAppendsNothing) {

@@ -8,7 +8,9 @@
 // object, as on Windows) and the process's windows, top-level, child and
 // message-only. Under Wine the USER count therefore leaves out menus, icons
 // and cursors. The first use of many calls allocates objects once (font
-// caches, stock objects), so warm up before taking the first count.
+// caches, stock objects), so warm up before taking the first count. The
+// end-to-end driver counts a running program's objects the same way, from
+// outside (GuiCountsOf).
 #pragma once
 
 #include <windows.h>
@@ -17,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace dravon_test {
 
@@ -46,13 +49,36 @@ static_assert(sizeof(HandleEntry) == 24);
 constexpr std::size_t kHandleTableOffset = 0xF8;  // PEB.GdiSharedHandleTable, x64
 constexpr int kMaxHandles = 0x10000;
 
-inline long CountGdiHandles() {
-  auto* peb = reinterpret_cast<std::uint8_t*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-  auto* table = *reinterpret_cast<const HandleEntry* const*>(peb + kHandleTableOffset);
-  if (!table) return -1;
+inline long CountLive(const HandleEntry* table) {
   long live = 0;
   for (int i = 0; i < kMaxHandles; ++i) live += table[i].type != 0;
   return live;
+}
+
+inline long CountGdiHandles() {
+  auto* peb = reinterpret_cast<std::uint8_t*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+  auto* table = *reinterpret_cast<const HandleEntry* const*>(peb + kHandleTableOffset);
+  return table ? CountLive(table) : -1;
+}
+
+// The same table of another process (opened with PROCESS_QUERY_INFORMATION
+// and PROCESS_VM_READ), read through its environment block.
+inline long CountGdiHandles(HANDLE process) {
+  using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION info{};
+  if (!query || query(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0) return -1;
+  std::uint64_t table = 0;
+  if (!ReadProcessMemory(process, static_cast<std::uint8_t*>(static_cast<void*>(info.PebBaseAddress)) + kHandleTableOffset,
+                         &table, sizeof table, nullptr) ||
+      table == 0)
+    return -1;
+  std::vector<HandleEntry> copy(kMaxHandles);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), copy.data(),
+                         copy.size() * sizeof(HandleEntry), nullptr))
+    return -1;
+  return CountLive(copy.data());
 }
 
 inline BOOL CALLBACK CountChildren(HWND, LPARAM counter) {
@@ -60,12 +86,18 @@ inline BOOL CALLBACK CountChildren(HWND, LPARAM counter) {
   return TRUE;
 }
 
-inline BOOL CALLBACK CountTopLevel(HWND wnd, LPARAM counter) {
+struct WindowTally {
+  DWORD pid;
+  long count;
+};
+
+inline BOOL CALLBACK CountTopLevel(HWND wnd, LPARAM param) {
+  auto* tally = reinterpret_cast<WindowTally*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(wnd, &pid);
-  if (pid != GetCurrentProcessId()) return TRUE;
-  ++*reinterpret_cast<long*>(counter);
-  EnumChildWindows(wnd, CountChildren, counter);  // every descendant
+  if (pid != tally->pid) return TRUE;
+  ++tally->count;
+  EnumChildWindows(wnd, CountChildren, reinterpret_cast<LPARAM>(&tally->count));  // every descendant
   return TRUE;
 }
 
@@ -87,14 +119,27 @@ inline BOOL CALLBACK NameTopLevel(HWND wnd, LPARAM names) {
   return TRUE;
 }
 
-inline long CountWindows() {
-  long n = 0;
-  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&n));
+// The windows of process `pid` among `topLevel` and the message-only
+// windows, with all their descendants.
+inline long CountWindows(DWORD pid, const std::vector<HWND>& topLevel) {
+  WindowTally tally{pid, 0};
+  for (HWND w : topLevel) CountTopLevel(w, reinterpret_cast<LPARAM>(&tally));
   for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
        w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) {
-    CountTopLevel(w, reinterpret_cast<LPARAM>(&n));
+    CountTopLevel(w, reinterpret_cast<LPARAM>(&tally));
   }
-  return n;
+  return tally.count;
+}
+
+inline BOOL CALLBACK CollectWindow(HWND wnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+  return TRUE;
+}
+
+inline long CountWindows() {
+  std::vector<HWND> topLevel;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&topLevel));
+  return CountWindows(GetCurrentProcessId(), topLevel);
 }
 
 }  // namespace gui_detail
@@ -110,6 +155,20 @@ inline std::string DescribeWindows() {
   std::string out;
   for (wchar_t c : names) out += c < 128 ? static_cast<char>(c) : '?';
   return "windows: " + out;
+}
+
+// Another process's counts: `process` opened with PROCESS_QUERY_INFORMATION
+// and PROCESS_VM_READ, its windows among `topLevel` (which may span desktops).
+inline GuiCounts GuiCountsOf(HANDLE process, const std::vector<HWND>& topLevel) {
+  GuiCounts c;
+  SetLastError(0);
+  c.gdi = static_cast<long>(GetGuiResources(process, GR_GDIOBJECTS));
+  c.user = static_cast<long>(GetGuiResources(process, GR_USEROBJECTS));
+  if (c.gdi == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+    c.gdi = gui_detail::CountGdiHandles(process);
+    c.user = gui_detail::CountWindows(GetProcessId(process), topLevel);
+  }
+  return c;
 }
 
 inline GuiCounts CurrentGuiCounts() {

@@ -3,6 +3,9 @@
 
 #include <string>
 
+#include <windows.h>
+
+#include "platform/AnsiText.h"
 #include "platform/TextWin.h"
 
 namespace {
@@ -47,3 +50,20 @@ TEST(TextWin, NarrowIntoReplacesThePreviousText) {
 }
 
 }  // namespace
+
+// Device texts: printable ASCII as it is, anything else in the system's
+// ANSI code page, the whole text at once (a double-byte character's trail
+// byte may be an ASCII letter), and never as broken UTF-16.
+TEST(AnsiBytesToUtf8, ReadsTheSystemCodePage) {
+  EXPECT_EQ("ST500DM002-1BD142", platform::AnsiBytesToUtf8("ST500DM002-1BD142"));
+  const std::string bytes = "\xC4\xE3\xBA\xC3 \x81\x40 X\x81";
+  wchar_t wide[32] = {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide, 32);
+  ASSERT_GT(n, 0);
+  const std::string out = platform::AnsiBytesToUtf8(bytes);
+  EXPECT_EQ(Narrow(std::wstring(wide, static_cast<std::size_t>(n))), out);
+  for (wchar_t c : Widen(out)) EXPECT_NE(0xFFFD, c) << "code page " << GetACP();
+  if (GetACP() == 936) {
+    EXPECT_EQ(0u, out.find("你好 "));
+  }
+}

@@ -1,0 +1,115 @@
+#include "parvane/InfoPages.h"
+
+#include <algorithm>
+
+#include "parvane/SystemRecord.h"
+#include "parvane/device/StorageScan.h"
+#include "platform/TextWin.h"
+#include "res/parvane/resource.h"
+
+using parvane::InfoSources;
+using parvane::PageRow;
+
+namespace {
+
+constexpr ListPageLayout kSystemLayout{IDD_SYSTEM_PAGE, IDC_SYSTEM_LIST, L"操作系统", 245, L"系统信息"};
+constexpr ListPageLayout kDirsLayout{IDD_FOLDERS_PAGE, IDC_FOLDERS_LIST, L"安装目录", 245, L"目录路径"};
+constexpr ListPageLayout kDiskLayout{IDD_DISK_PAGE, IDC_DISK_LIST, L"硬盘参数", 245, L"参数值"};
+constexpr ListPageLayout kModesLayout{IDD_DISK_MODES_PAGE, IDC_DISK_MODES_LIST, L"硬盘参数", 265,
+                                      L"参数值"};
+
+// The row bitmap is a strip of 16-pixel images; its last columns, short of
+// a whole image, are left out.
+constexpr int kRowImageSize = 16;
+constexpr int kRowImageCount = 10;
+
+}  // namespace
+
+// ---- every page --------------------------------------------------------------
+
+CInfoPage::CInfoPage(UINT templateId, UINT mainId, HINSTANCE module, const InfoSources& sources)
+    : CDialog(templateId, nullptr, module), sources_(sources), mainId_(mainId) {}
+
+void CInfoPage::FitInto(SIZE room) {
+  SetWindowPos(nullptr, 0, 0, room.cx, room.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  HWND control = GetDlgItem(static_cast<int>(mainId_));
+  if (!control) return;
+  CRect r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  const int right = std::min<int>(r.right, room.cx - kFitMargin);
+  const int bottom = std::min<int>(r.bottom, room.cy - kFitMargin);
+  ::SetWindowPos(control, nullptr, 0, 0, std::max<int>(right - r.left, 0), std::max<int>(bottom - r.top, 0),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- list pages -------------------------------------------------------------
+
+CListPage::CListPage(const ListPageLayout& layout, HINSTANCE module, const InfoSources& sources)
+    : CInfoPage(layout.templateId, layout.listId, module, sources), layout_(layout) {}
+
+bool CListPage::OnInitDialog() {
+  if (!list_.SubclassDlgItem(layout_.listId, this)) return true;
+  list_.SetExtendedStyle(list_.GetExtendedStyle() | kListStyles);
+
+  if (images_.CreateFromBitmap(IDB_LIST_ROWS, kRowImageSize, kRowImageCount, kFirstMask,
+                               GetResourceModule())) {
+    images_.AddFromResource(IDB_LIST_ROWS, kSecondMask, GetResourceModule());
+    list_.SetImageList(images_.GetSafeHandle(), LVSIL_SMALL);
+  }
+
+  list_.InsertColumn(0, layout_.keyCaption, LVCFMT_LEFT, layout_.keyWidth, kKeySubItem);
+  list_.InsertColumn(1, layout_.valueCaption, LVCFMT_LEFT, kValueWidth, kValueSubItem);
+
+  const std::vector<PageRow> rows = Rows();
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    const PageRow& row = rows[static_cast<std::size_t>(i)];
+    list_.InsertItem(i, platform::Widen(row.label).c_str(), row.image);
+    if (row.value) list_.SetItemText(i, 1, platform::Widen(*row.value).c_str());
+  }
+  return true;
+}
+
+CSystemInfoPage::CSystemInfoPage(HINSTANCE module, const InfoSources& sources)
+    : CListPage(kSystemLayout, module, sources) {}
+
+std::vector<PageRow> CSystemInfoPage::Rows() {
+  return parvane::SystemInfoPageRows(sources_.registry, sources_.facts);
+}
+
+CSystemDirsPage::CSystemDirsPage(HINSTANCE module, const InfoSources& sources)
+    : CListPage(kDirsLayout, module, sources) {}
+
+std::vector<PageRow> CSystemDirsPage::Rows() {
+  return parvane::SystemDirsPageRows(sources_.registry, sources_.facts);
+}
+
+CDiskPage::CDiskPage(HINSTANCE module, const InfoSources& sources)
+    : CListPage(kDiskLayout, module, sources) {}
+
+std::vector<PageRow> CDiskPage::Rows() { return parvane::DiskPageRows(sources_.devices); }
+
+CDiskModesPage::CDiskModesPage(HINSTANCE module, const InfoSources& sources)
+    : CListPage(kModesLayout, module, sources) {}
+
+std::vector<PageRow> CDiskModesPage::Rows() { return parvane::DiskModesPageRows(sources_.devices); }
+
+// ---- text pages -------------------------------------------------------------
+
+CTextPage::CTextPage(UINT templateId, UINT editId, HINSTANCE module, const InfoSources& sources)
+    : CInfoPage(templateId, editId, module, sources) {}
+
+bool CTextPage::OnInitDialog() {
+  ::SetDlgItemTextW(m_hWnd, static_cast<int>(MainControlId()), platform::Widen(Text()).c_str());
+  return true;
+}
+
+CCdromPage::CCdromPage(HINSTANCE module, const InfoSources& sources)
+    : CTextPage(IDD_CDROM_PAGE, IDC_CDROM_TEXT, module, sources) {}
+
+std::string CCdromPage::Text() { return parvane::CdromPageText(sources_.devices); }
+
+CUsbPage::CUsbPage(HINSTANCE module, const InfoSources& sources)
+    : CTextPage(IDD_USB_PAGE, IDC_USB_TEXT, module, sources) {}
+
+std::string CUsbPage::Text() { return parvane::UsbPageText(sources_.devices); }

@@ -1,0 +1,75 @@
+#include "parvane/SlideTabCtrl.h"
+
+#include <algorithm>
+
+void CSlideTabCtrl::AddPage(CWnd& page, const wchar_t* caption) {
+  InsertItem(insertAt_, caption, -1, reinterpret_cast<LPARAM>(&page));
+  page.SetWindowPos(nullptr, kPageOrigin.x, kPageOrigin.y, 0, 0,
+                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CSlideTabCtrl::AddFirstPage(CWnd& page, const wchar_t* caption) {
+  AddPage(page, caption);
+  page.ShowWindow(SW_SHOW);
+  Invalidate(true);
+}
+
+CWnd* CSlideTabCtrl::PageAt(int index) const {
+  return index < 0 ? nullptr : reinterpret_cast<CWnd*>(GetItemData(index));
+}
+
+int CSlideTabCtrl::NextSlideLeft(int left, int rest) {
+  return std::min(left + kSlideStep, rest);
+}
+
+bool CSlideTabCtrl::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnReflectNotify<&CSlideTabCtrl::OnSelChanging>(TCN_SELCHANGING),
+      afx::OnReflectNotify<&CSlideTabCtrl::OnSelChange>(TCN_SELCHANGE),
+      afx::OnTimer<&CSlideTabCtrl::OnTimer>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CTabCtrl::OnWndMsg(msg, wParam, lParam, result);
+}
+
+LRESULT CSlideTabCtrl::OnSelChanging(NMHDR&) {
+  if (CWnd* page = PageAt(GetCurSel())) page->ShowWindow(SW_HIDE);
+  return 0;  // the change goes ahead
+}
+
+LRESULT CSlideTabCtrl::OnSelChange(NMHDR&) {
+  if (CWnd* page = PageAt(GetCurSel())) StartSlide(*page);
+  return 0;
+}
+
+void CSlideTabCtrl::StartSlide(CWnd& page) {
+  // From one page width left of the origin, wherever the page stood: a page
+  // whose slide was cut short by another choice starts again in full.
+  const CRect r = page.GetRectInParent();
+  const CRect start(kPageOrigin.x - r.Width(), r.top, kPageOrigin.x, r.bottom);
+  page.MoveWindow(start, true);
+  page.ShowWindow(SW_SHOW);
+  sliding_ = &page;
+  SetTimer(kSlideTimer, kSlidePeriodMs);
+}
+
+void CSlideTabCtrl::OnTimer(UINT_PTR id) {
+  if (id == kSlideTimer) {
+    if (!sliding_ || !sliding_->m_hWnd) {
+      StopSlide();
+    } else {
+      CRect r = sliding_->GetRectInParent();
+      const int left = NextSlideLeft(r.left, kPageOrigin.x);
+      if (left != r.left) {
+        sliding_->MoveWindow(CRect(left, r.top, left + r.Width(), r.bottom), true);
+      }
+      if (left >= kPageOrigin.x) StopSlide();
+    }
+  }
+  Default();
+}
+
+void CSlideTabCtrl::StopSlide() {
+  KillTimer(kSlideTimer);
+  sliding_ = nullptr;
+}

@@ -1,0 +1,46 @@
+// CSlideTabCtrl: the information dialog's tab control. Each tab carries its
+// page (a child dialog of the control) as its item data; every new tab goes
+// in front of the others. Choosing a tab hides the old page and slides the
+// new one in from the left, 30 pixels every 14 ms, until it stands at the
+// page origin (4, 28) of the control's client area; there the timer stops.
+// A new choice during a slide starts a slide of its own.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Controls.h"
+
+class CSlideTabCtrl : public CTabCtrl {
+ public:
+  static constexpr int kSlideStep = 30;
+  static constexpr UINT kSlidePeriodMs = 14;
+  static constexpr UINT_PTR kSlideTimer = 1;
+  static constexpr POINT kPageOrigin{4, 28};
+
+  // A tab in front, captioned `caption`, for `page`, which moves to the page
+  // origin (keeping its size and z-order, not activated) and stays hidden.
+  void AddPage(CWnd& page, const wchar_t* caption);
+  // The same, and the page is shown: the page the dialog opens on.
+  void AddFirstPage(CWnd& page, const wchar_t* caption);
+
+  // The page of tab `index`, or null.
+  CWnd* PageAt(int index) const;
+  // The page sliding in, or null once it stands in its place.
+  CWnd* SlidingPage() const { return sliding_; }
+
+  // Where a page whose left edge is at `left` goes on the next step: 30
+  // pixels on, the last step no further than `rest`.
+  static int NextSlideLeft(int left, int rest);
+
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  LRESULT OnSelChanging(NMHDR& header);
+  LRESULT OnSelChange(NMHDR& header);
+  void OnTimer(UINT_PTR id);
+  void StartSlide(CWnd& page);
+  void StopSlide();
+
+  int insertAt_ = 0;  // every new tab goes in front
+  CWnd* sliding_ = nullptr;
+};
