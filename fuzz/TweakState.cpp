@@ -7,6 +7,7 @@
 
 #include "fuzz/FuzzInput.h"
 #include "fuzz/Slots.h"
+#include "platform/Atoi.h"
 #include "tunara/PageModels.h"
 #include "tunara/TweakMechanism.h"
 
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (StateTest test : {StateTest::NumberText, StateTest::SingleByte, StateTest::TextY,
                          StateTest::DwordZero, StateTest::NotRead})
     FUZZ_CHECK(tunara::PassesStateTest(test, operand, raw) == Expected(test, operand, raw));
-  if (raw) FUZZ_CHECK(tunara::AtoiBytes(*raw) == Atoi(*raw));
+  if (raw) FUZZ_CHECK(platform::Atoi(*raw) == Atoi(*raw));
 
   platform::RegistryMemory reg;
   fuzz::FillRegistry(in, reg, fuzz::TweakSlots());
