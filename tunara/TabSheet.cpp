@@ -48,6 +48,7 @@ bool CTabSheet::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
       afx::OnLButtonUp<&CTabSheet::OnLButtonUp>(),
       afx::OnCaptureChanged<&CTabSheet::OnCaptureChanged>(),
       afx::OnReflectNotify<&CTabSheet::OnSelChange>(TCN_SELCHANGE),
+      afx::OnReflectNotify<&CTabSheet::OnFocusChange>(TCN_FOCUSCHANGE),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
          CTabCtrl::OnWndMsg(msg, wParam, lParam, result);
@@ -87,4 +88,13 @@ void CTabSheet::OnCaptureChanged(HWND gaining) {
 bool CTabSheet::OnSelChange(NMHDR&) {
   if (!pressing_) SwitchTo(GetCurSel());
   return false;  // the dialog may see it too
+}
+
+bool CTabSheet::OnFocusChange(NMHDR&) {
+  const int focus = GetCurFocus();
+  if (!pressing_ && focus >= 0 && focus != GetCurSel()) {
+    SetCurSel(focus);  // as quiet as a focus change: no selection notices
+    SwitchTo(focus);
+  }
+  return false;
 }

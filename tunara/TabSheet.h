@@ -2,11 +2,12 @@
 // one page per tab, every page made when the sheet is shown (so each reads
 // its state then, not when its tab is first chosen).
 //
-// A page follows its tab when the left button is released over the tab
-// control, as the tabs of this dialog always have. The selection also moves
-// by keyboard (arrow keys, Ctrl+Tab): then the page follows at once, since
-// no button release comes; and a press whose release lands elsewhere is
-// still followed, the release being captured.
+// The page shown is always the selected tab's. A click selects a tab as the
+// button goes down and shows its page when it is released (a release away
+// from the tabs too: the press captures it). The keyboard chooses a tab as
+// well: in button mode the arrow keys only move the focus between the tabs,
+// so a focus change selects the focused tab, and any selection that comes
+// without a click shows its page at once.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +45,7 @@ class CTabSheet : public CTabCtrl {
   void OnLButtonUp(UINT flags, CPoint point);
   void OnCaptureChanged(HWND gaining);
   bool OnSelChange(NMHDR& header);
+  bool OnFocusChange(NMHDR& header);
   // Hides the current page and shows page `index` instead.
   void SwitchTo(int index);
 

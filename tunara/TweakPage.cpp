@@ -28,6 +28,7 @@ void CTweakPage::RaiseToTop() { SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOV
 
 bool CTweakPage::OnInitDialog() {
   CDialog::OnInitDialog();
+  pictures_.Adopt(m_hWnd);
   BeforeStart();
   PrepareLevels();
   model_.Start(DriveTypes());

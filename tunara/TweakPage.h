@@ -26,6 +26,8 @@ class CTweakPage : public CDialog {
  public:
   // `module` holds the template and the lists' bitmap; `reg` outlives the page.
   CTweakPage(UINT templateId, tunara::PageId page, HINSTANCE module, platform::Registry& reg);
+  // The window goes first: its pictures and lists are this object's.
+  ~CTweakPage() override { DestroyWindow(); }
 
   const tunara::TweakPageModel& Model() const { return model_; }
 
@@ -59,6 +61,7 @@ class CTweakPage : public CDialog {
   CComboBoxEx* List(UINT id);
 
   tunara::TweakPageModel model_;
+  CStaticPictures pictures_;
   std::vector<std::unique_ptr<CSliderCtrl>> sliders_;
   std::vector<std::unique_ptr<BoundList>> lists_;
 };
