@@ -22,7 +22,7 @@ std::string UpToNul(const std::vector<std::uint8_t>& bytes) {
 }
 
 // The C library's reading of the text, saturated to 32 bits.
-std::int32_t Atoi(const std::vector<std::uint8_t>& bytes) {
+std::int32_t ReferenceAtoi(const std::vector<std::uint8_t>& bytes) {
   const std::string text = UpToNul(bytes);
   errno = 0;
   long long v = std::strtoll(text.c_str(), nullptr, 10);
@@ -33,7 +33,7 @@ std::int32_t Atoi(const std::vector<std::uint8_t>& bytes) {
 
 bool Expected(StateTest test, std::uint32_t operand, const RawValue& raw) {
   switch (test) {
-    case StateTest::NumberText: return (raw ? Atoi(*raw) : 0) == static_cast<std::int32_t>(operand);
+    case StateTest::NumberText: return (raw ? ReferenceAtoi(*raw) : 0) == static_cast<std::int32_t>(operand);
     case StateTest::SingleByte: {
       if (!raw) return false;
       const std::string t = UpToNul(*raw);
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (StateTest test : {StateTest::NumberText, StateTest::SingleByte, StateTest::TextY,
                          StateTest::DwordZero, StateTest::NotRead})
     FUZZ_CHECK(tunara::PassesStateTest(test, operand, raw) == Expected(test, operand, raw));
-  if (raw) FUZZ_CHECK(platform::Atoi(*raw) == Atoi(*raw));
+  if (raw) FUZZ_CHECK(platform::Atoi(*raw) == ReferenceAtoi(*raw));
 
   platform::RegistryMemory reg;
   fuzz::FillRegistry(in, reg, fuzz::TweakSlots());

@@ -570,6 +570,9 @@ TEST_F(AppFace, MessageBoxesAreSkinned) {
   Image box;
   dravon_test::CallWithModalProbe([] { return MessageBoxW(nullptr, L"Skinned?", L"Box", MB_OK); },
                                   dravon_test::WithCaption(L"Box"), [&](HWND wnd) {
+                                    // The process's first window is not
+                                    // always made active by Wine: draw it so.
+                                    SendMessageW(wnd, WM_NCACTIVATE, TRUE, 0);
                                     flush_events(50);
                                     box = Capture(wnd);
                                   },
