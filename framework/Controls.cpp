@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include <cwchar>
 #include <vector>
 
 bool CreateControl(CWnd& control, const wchar_t* className, const wchar_t* text, DWORD style,
@@ -92,4 +93,20 @@ int CTabCtrl::HitTest(POINT p) const {
   TCHITTESTINFO info{};
   info.pt = p;
   return static_cast<int>(SendMessage(TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+}
+
+void CStaticPictures::Adopt(HWND dialog) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(child, name, 16);
+    if (_wcsicmp(name, WC_STATICW) != 0) continue;
+    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+    auto picture = reinterpret_cast<HBITMAP>(::SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (!picture) continue;
+    // Taken back and given again: now it is an image the control was given,
+    // which it leaves to its owner, as it does every image set this way.
+    ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    bitmaps_.emplace_back().Attach(picture);
+  }
 }

@@ -11,6 +11,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
+#include "framework/Gdi.h"
 #include "framework/String.h"
 #include "framework/Wnd.h"
 
@@ -65,6 +68,21 @@ class CStatic : public CWnd {
     return reinterpret_cast<HBITMAP>(
         SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   }
+};
+
+// The bitmaps that a dialog's SS_BITMAP statics load from its template. A
+// static control does not free a bitmap it loaded itself (Wine never does;
+// Windows documents no owner for it), so every opening of such a dialog
+// would leave its pictures behind. Adopt hands them to this object, which
+// frees them with itself; it must outlive the dialog's window.
+class CStaticPictures {
+ public:
+  // Every SS_BITMAP child of `dialog` that shows a picture.
+  void Adopt(HWND dialog);
+  int GetCount() const { return static_cast<int>(bitmaps_.size()); }
+
+ private:
+  std::vector<CBitmap> bitmaps_;
 };
 
 class CSliderCtrl : public CWnd {
@@ -134,6 +152,9 @@ class CTabCtrl : public CWnd {
   HIMAGELIST SetImageList(HIMAGELIST list) {
     return reinterpret_cast<HIMAGELIST>(SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list)));
   }
+  // The tab with the focus: in button mode (TCS_BUTTONS) the arrow keys move
+  // it without selecting.
+  int GetCurFocus() const { return static_cast<int>(SendMessage(TCM_GETCURFOCUS)); }
   // Lets dialog keyboard navigation enter pages that are this control's children.
   void HostPages() { ModifyStyleEx(0, WS_EX_CONTROLPARENT); }
 };

@@ -1,5 +1,6 @@
 #include "tunara/LevelTables.h"
 
+#include "res/tunara/resource.h"
 #include "tunara/TweakMechanism.h"
 
 namespace tunara {
@@ -66,30 +67,30 @@ constexpr std::string_view kMemoryManagementKey =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
 
 constexpr LevelControl kWaitTime{
-    29020, 29001, LevelKind::Slider, RegRoot::LocalMachine, kSessionManagerKey, "AutoChkTimeOut",
-    {}, {}, kWaitTimeRows};
+    IDC_DISK_WAIT_SLIDER, IDC_DISK_WAIT_TEXT, LevelKind::Slider, RegRoot::LocalMachine,
+    kSessionManagerKey, "AutoChkTimeOut", {}, {}, kWaitTimeRows};
 
 constexpr LevelControl kPrefetch{
-    29021, 29001, LevelKind::List, RegRoot::LocalMachine,
+    IDC_MEM_PREFETCH_LIST, IDC_MEM_PREFETCH_TEXT, LevelKind::List, RegRoot::LocalMachine,
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\PrefetchParameters\\",
     "EnablePrefetcher", {}, {}, kPrefetchRows};
 
 constexpr LevelControl kDiskBuffer{
-    29024, 29025, LevelKind::Slider, RegRoot::LocalMachine, kMemoryManagementKey,
-    "IoPageLockLimit", kOwnHdKey, "IoPage", kDiskBufferRows};
+    IDC_MEM_BUFFER_SLIDER, IDC_MEM_BUFFER_TEXT, LevelKind::Slider, RegRoot::LocalMachine,
+    kMemoryManagementKey, "IoPageLockLimit", kOwnHdKey, "IoPage", kDiskBufferRows};
 
 constexpr LevelControl kCdSpeed{
-    29020, 29025, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey, "Prefetch", kOwnCdromKey,
-    "EnablePrefetcher", kCdSpeedRows};
+    IDC_CD_SPEED_SLIDER, IDC_CD_SPEED_TEXT, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey,
+    "Prefetch", kOwnCdromKey, "EnablePrefetcher", kCdSpeedRows};
 
 constexpr LevelControl kCdCache{
-    29024, 29001, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey, "CacheSize", kOwnCdKey,
-    "EnCDFS", kCdCacheRows};
+    IDC_CD_CACHE_SLIDER, IDC_CD_CACHE_TEXT, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey,
+    "CacheSize", kOwnCdKey, "EnCDFS", kCdCacheRows};
 
 // Windows reads the reservation under FileSystem, beside the other NTFS
 // values; written one level up it would change nothing.
 constexpr LevelControl kMftZone{
-    29021, 29001, LevelKind::List, RegRoot::LocalMachine,
+    IDC_NTFS_MFT_LIST, IDC_NTFS_MFT_TEXT, LevelKind::List, RegRoot::LocalMachine,
     "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\", "NtfsMftZoneReservation", {}, {},
     kMftZoneRows};
 

@@ -44,12 +44,12 @@ inline constexpr std::string_view kOwnHdKey = "SOFTWARE\\Tarvik\\HD\\";
 inline constexpr std::string_view kOwnCdKey = "SOFTWARE\\Tarvik\\CD\\";
 inline constexpr std::string_view kOwnCdromKey = "SOFTWARE\\Tarvik\\CDROM\\";
 
-const LevelControl& WaitTimeLevels();     // hard-disk page, slider 29020
-const LevelControl& PrefetchLevels();     // memory page, list 29021
-const LevelControl& DiskBufferLevels();   // memory page, slider 29024
-const LevelControl& CdSpeedLevels();      // CD-ROM page, slider 29020
-const LevelControl& CdCacheLevels();      // CD-ROM page, slider 29024
-const LevelControl& MftZoneLevels();      // NTFS page, list 29021
+const LevelControl& WaitTimeLevels();     // hard-disk page, slider
+const LevelControl& PrefetchLevels();     // memory page, list
+const LevelControl& DiskBufferLevels();   // memory page, slider
+const LevelControl& CdSpeedLevels();      // CD-ROM page, speed slider
+const LevelControl& CdCacheLevels();      // CD-ROM page, cache slider
+const LevelControl& MftZoneLevels();      // NTFS page, list
 
 // The level controls of a page, in the order the page reads them.
 std::span<const LevelControl* const> LevelControls(PageId page);

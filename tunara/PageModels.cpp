@@ -1,5 +1,7 @@
 #include "tunara/PageModels.h"
 
+#include "res/tunara/resource.h"
+
 #include "tunara/TweakMechanism.h"
 
 namespace tunara {
@@ -59,9 +61,9 @@ void TweakPageModel::Start(const DriveTypeQuery& driveType) {
       for (LevelState& level : levels_) StartLevel(level);
       break;
     case PageId::Memory:
-      StartLevel(*FindLevel(29024, LevelKind::Slider));  // disk buffer, from "IoPage"
+      StartLevel(*FindLevel(IDC_MEM_BUFFER_SLIDER, LevelKind::Slider));  // from "IoPage"
       StartOptions();
-      StartLevel(*FindLevel(29021, LevelKind::List));  // prefetch mode
+      StartLevel(*FindLevel(IDC_MEM_PREFETCH_LIST, LevelKind::List));
       break;
     case PageId::Ntfs:
       for (LevelState& level : levels_) StartLevel(level);
@@ -93,7 +95,7 @@ std::vector<std::pair<std::uint16_t, std::string>> TweakPageModel::ControlTexts(
   std::vector<std::pair<std::uint16_t, std::string>> texts;
   for (const CheckBoxState& box : boxes_) texts.emplace_back(box.status, box.statusText);
   for (const LevelState& level : levels_) texts.emplace_back(level.textBox, level.text);
-  if (page_ == PageId::Ntfs) texts.emplace_back(kNtfsCdromLocationBox, cdromLocation_);
+  if (page_ == PageId::Ntfs) texts.emplace_back(IDC_NTFS_CDROM_DRIVE, cdromLocation_);
   return texts;
 }
 

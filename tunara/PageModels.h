@@ -50,17 +50,12 @@ using DriveTypeQuery = std::function<unsigned(std::string_view root)>;
 // A to J, as " D:\ 盘 "; empty when there is none.
 std::string CdromLocationText(const DriveTypeQuery& driveType);
 
-// Control IDs the pages use besides the table's.
-inline constexpr std::uint16_t kNtfsCdromLocationBox = 29030;
-inline constexpr std::uint16_t kTrayOpenButton = 29027;
-inline constexpr std::uint16_t kTrayCloseButton = 29028;
 // Media control commands of the CD-ROM page's tray buttons.
 inline constexpr std::string_view kTrayOpenCommand = "set cdaudio door open";
 inline constexpr std::string_view kTrayCloseCommand = "set cdaudio door closed";
 
 // Tab captions, left to right, each with three leading blanks.
 inline constexpr std::string_view kPageTitles[] = {"   优化", "   加速", "   CDROM", "   NTFS"};
-inline constexpr std::uint16_t kPageTemplates[] = {29001, 29002, 29003, 29011};
 
 class TweakPageModel {
  public:
@@ -75,7 +70,7 @@ class TweakPageModel {
   const std::vector<LevelState>& Levels() const { return levels_; }
   const CheckBoxState* Box(std::uint16_t box) const;
   const LevelState* Level(std::uint16_t id) const;
-  // NTFS page: the text of 29030.
+  // NTFS page: the text of its CD-ROM drive box.
   const std::string& CdromLocation() const { return cdromLocation_; }
   // Every text the page sets, by control: status labels, level text boxes
   // and (NTFS) the CD-ROM location, in that order.

@@ -50,6 +50,28 @@ class ScratchRegistry : public ::testing::Test {
     RegCloseKey(h);
     return data;
   }
+  // What a value holds as the A functions read it (the view the tweaks
+  // write with: a REG_SZ "1" is one byte), under a scratch root: lm_ or cu_.
+  // Empty, with type REG_NONE, when the key or value is missing.
+  static Bytes StoredA(HKEY root, const std::wstring& key, const std::string& name,
+                       DWORD* type = nullptr) {
+    HKEY h = nullptr;
+    Bytes data;
+    DWORD t = REG_NONE;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
+      DWORD size = 0;
+      if (RegQueryValueExA(h, name.c_str(), nullptr, &t, nullptr, &size) == ERROR_SUCCESS) {
+        data.resize(size);
+        RegQueryValueExA(h, name.c_str(), nullptr, &t, data.data(), &size);
+        data.resize(size);
+      } else {
+        t = REG_NONE;
+      }
+      RegCloseKey(h);
+    }
+    if (type) *type = t;
+    return data;
+  }
   void MakeKey(const wchar_t* key) {
     HKEY h = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, key, &h));

@@ -1,0 +1,238 @@
+// The dialog around the pages: its template and icons, the tab sheet (its
+// table, the tabs, where the pages sit, which page follows which tab, by
+// mouse and by keyboard), the settings broadcast, and that opening and
+// closing it leaves nothing behind.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <thread>
+
+#include "framework/Wnd.h"
+#include "res/tunara/resource.h"
+#include "tests/win/common/GuiResources.h"
+#include "tests/win/framework/TestPump.h"
+#include "tests/win/tunara/OptimizeDlgTestSupport.h"
+
+namespace tunara_test {
+namespace {
+
+using OptimizeDialog = OptimizeDialogTest;
+
+int ShownPage(COptimizeDlg& dialog) {
+  int shown = -1;
+  for (int i = 0; i < dialog.TabSheet().GetPageCount(); ++i) {
+    if (Shown(dialog.TabSheet().GetPage(i)->m_hWnd)) {
+      if (shown != -1) return -2;  // two at once
+      shown = i;
+    }
+  }
+  return shown;
+}
+
+LPARAM Centre(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+
+TEST_F(OptimizeDialog, OpensWithFourTabsAndTheFirstPageShown) {
+  COptimizeDlg& dialog = Open();
+  EXPECT_EQ(L"优化加速", Text(dialog.m_hWnd));
+  EXPECT_TRUE(GetWindowLongW(dialog.m_hWnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_NE(nullptr, dialog.GetIcon(true));
+  EXPECT_NE(nullptr, dialog.GetIcon(false));
+  CTabSheet& sheet = dialog.TabSheet();
+  ASSERT_EQ(sheet.m_hWnd, GetDlgItem(dialog.m_hWnd, IDC_OPTIMIZE_TAB));
+  const DWORD style = sheet.GetStyle();
+  EXPECT_EQ(static_cast<DWORD>(TCS_BUTTONS | TCS_HOTTRACK | TCS_TOOLTIPS),
+            style & (TCS_BUTTONS | TCS_HOTTRACK | TCS_TOOLTIPS));
+  // The dialog manager draws a template control's border as a sunken edge.
+  EXPECT_TRUE((style & WS_BORDER) || (sheet.GetExStyle() & WS_EX_CLIENTEDGE));
+  ASSERT_EQ(4, sheet.GetItemCount());
+  const wchar_t* titles[] = {L"   优化", L"   加速", L"   CDROM", L"   NTFS"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(titles[i], std::wstring(sheet.GetItemText(i)));
+  EXPECT_EQ(0, sheet.GetCurSel());
+  EXPECT_EQ(0, ShownPage(dialog));
+  // Every page exists from the start: each has read the registry already.
+  for (int i = 0; i < 4; ++i) {
+    HWND page = sheet.GetPage(i)->m_hWnd;
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(sheet.m_hWnd, GetParent(page));
+  }
+  EXPECT_EQ(IDD_DISK_PAGE, sheet.GetPage(0)->GetTemplateId());
+  EXPECT_EQ(IDD_MEMORY_PAGE, sheet.GetPage(1)->GetTemplateId());
+  EXPECT_EQ(IDD_CDROM_PAGE, sheet.GetPage(2)->GetTemplateId());
+  EXPECT_EQ(IDD_NTFS_PAGE, sheet.GetPage(3)->GetTemplateId());
+}
+
+TEST_F(OptimizeDialog, PagesFillTheSheetBelowTheTabs) {
+  COptimizeDlg& dialog = Open();
+  CTabSheet& sheet = dialog.TabSheet();
+  const CRect client = sheet.GetClientRect();
+  const CRect tab = sheet.GetItemRect(0);
+  const CRect expected(tab.left, tab.bottom + 1, client.right - 2, client.bottom - 2);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(expected, sheet.GetPage(i)->GetRectInParent()) << "page " << i;
+  }
+  // Raised as they start: the memory and NTFS pages sit above the CD-ROM
+  // page that was made between them (siblings come in below one another).
+  auto above = [](HWND upper, HWND lower) {
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+      if (w == upper) return true;
+    return false;
+  };
+  EXPECT_TRUE(above(Page(PageId::Memory), Page(PageId::Cdrom)));
+  EXPECT_TRUE(above(Page(PageId::Ntfs), Page(PageId::Cdrom)));
+}
+
+TEST_F(OptimizeDialog, APageFollowsItsTabWhenTheButtonIsReleased) {
+  COptimizeDlg& dialog = Open();
+  CTabSheet& sheet = dialog.TabSheet();
+  for (int target : {2, 1, 3, 0}) {
+    SCOPED_TRACE(target);
+    const int before = ShownPage(dialog);
+    const LPARAM at = Centre(sheet.GetItemRect(target));
+    sheet.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(target, sheet.GetCurSel());
+    EXPECT_EQ(before, ShownPage(dialog)) << "not before the release";
+    sheet.SendMessage(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(target, ShownPage(dialog));
+    EXPECT_EQ(target, sheet.GetCurrentPage());
+  }
+  EXPECT_EQ(nullptr, GetCapture());
+}
+
+TEST_F(OptimizeDialog, AReleaseAwayFromTheTabsStillShowsTheChosenPage) {
+  COptimizeDlg& dialog = Open();
+  CTabSheet& sheet = dialog.TabSheet();
+  sheet.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Centre(sheet.GetItemRect(3)));
+  EXPECT_EQ(sheet.m_hWnd, GetCapture()) << "the release comes back to the tabs";
+  sheet.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(2000, 2000));
+  EXPECT_EQ(3, ShownPage(dialog));
+  EXPECT_EQ(nullptr, GetCapture());
+
+  // Another window takes the mouse before the release.
+  sheet.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Centre(sheet.GetItemRect(1)));
+  SetCapture(Page(PageId::Disk));
+  EXPECT_EQ(1, ShownPage(dialog));
+  ReleaseCapture();
+}
+
+TEST_F(OptimizeDialog, ATabChosenWithTheKeyboardShowsItsPage) {
+  COptimizeDlg& dialog = Open();
+  CTabSheet& sheet = dialog.TabSheet();
+  sheet.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(1, sheet.GetCurSel());
+  EXPECT_EQ(1, ShownPage(dialog));
+  sheet.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+  sheet.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(3, ShownPage(dialog));
+  sheet.SendMessage(WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(2, ShownPage(dialog));
+  // A click on the shown tab changes nothing.
+  const LPARAM at = Centre(sheet.GetItemRect(2));
+  sheet.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  sheet.SendMessage(WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(2, ShownPage(dialog));
+}
+
+TEST(TabSheet, HoldsSixteenPages) {
+  CTabSheet sheet;
+  CDialog pages[CTabSheet::kMaxPages + 1] = {
+      CDialog(1), CDialog(2),  CDialog(3),  CDialog(4),  CDialog(5),  CDialog(6),
+      CDialog(7), CDialog(8),  CDialog(9),  CDialog(10), CDialog(11), CDialog(12),
+      CDialog(13), CDialog(14), CDialog(15), CDialog(16), CDialog(17)};
+  for (int i = 0; i < CTabSheet::kMaxPages; ++i) EXPECT_TRUE(sheet.AddPage(L"页", &pages[i]));
+  EXPECT_FALSE(sheet.AddPage(L"页", &pages[CTabSheet::kMaxPages]));
+  EXPECT_EQ(CTabSheet::kMaxPages, sheet.GetPageCount());
+  EXPECT_EQ(&pages[CTabSheet::kMaxPages - 1], sheet.GetPage(CTabSheet::kMaxPages - 1));
+}
+
+TEST_F(OptimizeDialog, TheDialogHasRoomForTwelveMorePages) {
+  COptimizeDlg& dialog = Open();
+  CDialog spare(IDD_DISK_PAGE);
+  for (int i = 0; i < 12; ++i) EXPECT_TRUE(dialog.TabSheet().AddPage(L"页", &spare));
+  EXPECT_FALSE(dialog.TabSheet().AddPage(L"页", &spare));
+}
+
+// A top-level window of this thread that counts the settings broadcasts.
+class Listener {
+ public:
+  Listener() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TunaraTestListener";
+    RegisterClassW(&wc);
+    wnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  }
+  ~Listener() { DestroyWindow(wnd_); }
+  static inline int count = 0;
+  static inline WPARAM wParam = 1;
+  static inline LPARAM lParam = 1;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_SETTINGCHANGE) {
+      ++count;
+      wParam = wp;
+      lParam = lp;
+      return 0;
+    }
+    return DefWindowProcW(w, m, wp, lp);
+  }
+  HWND wnd_;
+};
+
+TEST_F(OptimizeDialog, OpeningBroadcastsTheSettingsChangeOnce) {
+  Listener listener;
+  Open();
+  EXPECT_EQ(1, Listener::count);
+  EXPECT_EQ(0u, Listener::wParam);
+  EXPECT_EQ(0, Listener::lParam);
+}
+
+TEST_F(OptimizeDialog, AHungWindowDoesNotHoldTheDialog) {
+  // A window whose thread stops answering: the broadcast skips it after its
+  // time instead of waiting for ever.
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread hung([&] {
+    HWND w = CreateWindowExW(0, L"STATIC", L"hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+    SetEvent(ready);
+    WaitForSingleObject(release, INFINITE);  // no messages meanwhile
+    DestroyWindow(w);
+  });
+  WaitForSingleObject(ready, INFINITE);
+  COptimizeDlg& dialog = Open();
+  EXPECT_NE(nullptr, dialog.m_hWnd);
+  EXPECT_NE(nullptr, Page(PageId::Ntfs)) << "the pages after the memory page were made";
+  SetEvent(release);
+  hung.join();
+  CloseHandle(ready);
+  CloseHandle(release);
+}
+
+TEST_F(OptimizeDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
+  for (int i = 0; i < 3; ++i) {
+    Open();
+    Close();
+  }
+  flush_events(50);
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  ASSERT_GT(before.gdi, 0);
+  const int endedByBase = afx::WindowsEndedByBase();
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_NE(nullptr, Open().m_hWnd);
+    Close();
+  }
+  flush_events(50);
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_GE(after.gdi, before.gdi - dravon_test::kGdiCacheSlack);
+  EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
+  EXPECT_EQ(before.user, after.user) << dravon_test::DescribeWindows();
+  EXPECT_EQ(endedByBase, afx::WindowsEndedByBase());
+}
+
+}  // namespace
+}  // namespace tunara_test

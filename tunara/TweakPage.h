@@ -1,0 +1,67 @@
+// CTweakPage: one page of the optimisation dialog, a child dialog whose
+// controls are bound to its page model by control ID. The model (the tweak
+// and level tables) says which IDs are check boxes, sliders and lists and
+// what each shows; the page only moves that into and out of the controls:
+//  - at start: slider ranges, the lists' images and items, then the model's
+//    start (every registry read of the page), then every mark and text;
+//  - a check box's click (BN_CLICKED), a slider's release
+//    (NM_RELEASEDCAPTURE; moving the thumb writes nothing) and a list's
+//    change (CBN_SELCHANGE) go to the model, which writes the registry at
+//    once, and the touched controls show the result.
+// The four pages add only what is not in the tables (TweakPages.h).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/ImageList.h"
+#include "platform/Registry.h"
+#include "tunara/PageModels.h"
+
+class CTweakPage : public CDialog {
+ public:
+  // `module` holds the template and the lists' bitmap; `reg` outlives the page.
+  CTweakPage(UINT templateId, tunara::PageId page, HINSTANCE module, platform::Registry& reg);
+  // The window goes first: its pictures and lists are this object's.
+  ~CTweakPage() override { DestroyWindow(); }
+
+  const tunara::TweakPageModel& Model() const { return model_; }
+
+  bool OnInitDialog() override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  bool OnCmdMsg(UINT id, bool execute) override;
+
+ protected:
+  // Steps of the page's start that read nothing: before the controls are
+  // prepared, and after they show the model.
+  virtual void BeforeStart() {}
+  virtual void AfterStart() {}
+  // The drive types the page's start asks (none by default).
+  virtual tunara::DriveTypeQuery DriveTypes() const { return {}; }
+  // Moves the page to the top of its siblings.
+  void RaiseToTop();
+
+ private:
+  // An image drop-down and the images it shows; the list goes first.
+  struct BoundList {
+    CImageList images;
+    CComboBoxEx list;
+  };
+
+  LRESULT OnReleasedCapture(UINT id, NMHDR& header);
+  void OnSelChange(UINT id);
+  void PrepareLevels();
+  void ShowBox(const tunara::CheckBoxState& box);
+  void ShowLevelText(const tunara::LevelState& level);
+  CSliderCtrl* Slider(UINT id);
+  CComboBoxEx* List(UINT id);
+
+  tunara::TweakPageModel model_;
+  CStaticPictures pictures_;
+  std::vector<std::unique_ptr<CSliderCtrl>> sliders_;
+  std::vector<std::unique_ptr<BoundList>> lists_;
+};
