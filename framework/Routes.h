@@ -398,16 +398,6 @@ constexpr Route OnCtlColor() {
       });
 }
 
-// void OnPrintClient(HDC, UINT flags): draw the client area into the DC
-// (WM_PRINTCLIENT; PRF_* flags), as a paint handler draws on the screen.
-template <auto F>
-constexpr Route OnPrintClient() {
-  return detail::Message(WM_PRINTCLIENT, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
-    r = detail::Call<F>(w, reinterpret_cast<HDC>(wp), static_cast<UINT>(lp));
-    return true;
-  });
-}
-
 // LRESULT OnX(WPARAM, LPARAM): a private message, whose parameters are its
 // own protocol (named where the message is defined).
 template <auto F>
