@@ -80,14 +80,111 @@ dialog_round_trip() {
   fi
 }
 
-# click_child TITLE ID: clicks the middle of child ID of window TITLE, by
-# screen coordinates, as a user would.
+# shown_child TITLE ID [only]: "X Y W H" of child ID of window TITLE in its
+# client area; where pages of a tab control repeat ids, the one on the shown
+# page (it and every window above it visible), else the first (nothing
+# with "only").
+shown_child() {
+  driver children "$1" 2>/dev/null | awk -v id="$2" -v only="${3:-}" '
+    $1 == "child" {
+      depth = (index($0, "child") - 1) / 2
+      shown[depth] = $8 == "visible" && (depth == 0 || shown[depth - 1])
+      if ($2 != id) next
+      if (shown[depth]) { print $4, $5, $6, $7; found = 1; exit }
+      if (first == "") first = $4 " " $5 " " $6 " " $7
+    }
+    END { if (!found && first != "" && only == "") print first }'
+}
+
+# on_shown_page TITLE ID: exit 0 when child ID of window TITLE is shown.
+on_shown_page() { [ -n "$(shown_child "$1" "$2" only)" ]; }
+
+# click_child TITLE ID: clicks the middle of child ID of window TITLE (the
+# shown one, see shown_child), by screen coordinates, as a user would.
 click_child() {
   local title=$1 id=$2 origin child
   origin=$(driver window-info "$title" 2>/dev/null | sed -n 's/^client-origin //p')
-  child=$(driver children "$title" 2>/dev/null | awk -v id="$id" '$1 == "child" && $2 == id { print $4, $5, $6, $7; exit }')
+  child=$(shown_child "$title" "$id")
   [ -n "$origin" ] && [ -n "$child" ] || return 1
   read -r ox oy <<<"$origin"
   read -r cx cy cw ch <<<"$child"
-  driver click $((ox + cx + cw / 2)) $((oy + cy + ch / 2)) >/dev/null 2>&1
+  driver click $((ox + cx + cw / 2)) $((oy + cy + ch / 2)) "$title" >/dev/null 2>&1
+}
+
+# open_from_menu MAIN KEY DOWNS TITLE: opens a menu of window MAIN by its
+# mnemonic KEY (a character code, as SC_KEYMENU gets it from Alt+KEY), goes
+# DOWNS items down from the first, presses Enter; exit 0 once a window
+# TITLE is shown.
+open_from_menu() {
+  local main=$1 key=$2 downs=$3 title=$4
+  driver post "$main" 0x0112 0xF100 "$key" >/dev/null 2>&1
+  sleep 0.5
+  for _ in $(seq "$downs"); do driver post "$main" 0x0100 0x28 0 >/dev/null 2>&1; done
+  driver post "$main" 0x0100 0x0D 0 >/dev/null 2>&1
+  driver wait-window "$title" 15000 >/dev/null 2>&1
+}
+
+# open_in_program DESKTOP MAIN KEY DOWNS TITLE: starts Dravon.exe in the
+# virtual desktop DESKTOP, waits for its main window MAIN and opens window
+# TITLE, the menu item of that name, from MAIN's menu (open_from_menu). When
+# either does not appear, reports it and ends the program and the script.
+open_in_program() {
+  local desk=$1 main=$2 key=$3 downs=$4 title=$5
+  start_in_desktop "$desk" Dravon.exe
+  if ! driver wait-window "$main" 60000 >/dev/null 2>&1; then
+    not_ok "main window \"$main\" appeared"
+    shot "$desk-missing"
+    finish
+    exit
+  fi
+  ok "main window \"$main\" appeared"
+  if ! open_from_menu "$main" "$key" "$downs" "$title"; then
+    not_ok "the menu item $title opens the dialog"
+    shot "$desk-dialog-missing"
+    driver close "$main" >/dev/null 2>&1
+    finish
+    exit
+  fi
+  ok "the menu item $title opens the dialog"
+}
+
+# check_tabs TITLE TAB-ID SELECTED CAPTION...: tab control TAB-ID of window
+# TITLE carries the CAPTIONs in this order, and tab SELECTED is selected.
+check_tabs() {
+  local title=$1 id=$2 selected=$3 tabs captions want
+  shift 3
+  tabs=$(driver tab-items "$title" "$id" 2>/dev/null)
+  captions=$(cut -f8 <<<"$tabs" | tr '\n' '|')
+  want=$(printf '%s|' "$@")
+  if [ "$captions" = "$want" ]; then ok "$# tabs in order"; else not_ok "$# tabs in order ($captions)"; fi
+  check "tab $selected is the selected tab" grep -qP "^tab\t$selected\t1\t" <<<"$tabs"
+}
+
+# click_tab TITLE TAB-ID INDEX: a click on the middle of tab INDEX of tab
+# control TAB-ID in window TITLE.
+click_tab() {
+  local l t r b
+  read -r l t r b <<<"$(driver tab-items "$1" "$2" 2>/dev/null | awk -F'\t' -v i="$3" '$2 == i { print $4, $5, $6, $7 }')"
+  [ -n "$b" ] && driver click $(((l + r) / 2)) $(((t + b) / 2)) "$1" >/dev/null 2>&1
+}
+
+# check_no_leaks MAIN COMMAND TITLE: opens window TITLE by command COMMAND
+# of window MAIN and closes it, 200 times; MAIN's process must end with its
+# USER objects where they were and its GDI objects within the slack of
+# objects Wine may still cache once (tests/win/common/GuiResources.h),
+# counted after two rounds that fill the caches made once.
+check_no_leaks() {
+  local main=$1 command=$2 title=$3 slack=2 before after cycles gdi0 gdi1 user0 user1
+  driver repeat-dialog "$main" "$command" "$title" 2 >/dev/null 2>&1
+  before=$(driver gui-counts "$main" 2>/dev/null | tr '\n' ' ')
+  cycles=$(driver repeat-dialog "$main" "$command" "$title" 200 2>&1)
+  after=$(driver gui-counts "$main" 2>/dev/null | tr '\n' ' ')
+  echo "# 200 openings: $cycles; before: $before; after: $after"
+  read -r _ gdi0 _ user0 <<<"$before"
+  read -r _ gdi1 _ user1 <<<"$after"
+  if grep -q "^cycles 200 " <<<"$cycles"; then ok "opened and closed 200 times"; else not_ok "opened and closed 200 times"; fi
+  if [ -n "$gdi0" ] && [ -n "$gdi1" ] && [ $((gdi1 - gdi0)) -le "$slack" ] && [ $((gdi0 - gdi1)) -le "$slack" ]; then
+    ok "GDI objects back to where they were ($gdi0, $gdi1)"; else not_ok "GDI objects back to where they were ($gdi0, $gdi1)"; fi
+  if [ -n "$user0" ] && [ "$user0" = "$user1" ]; then ok "USER objects back to where they were ($user0)"; else
+    not_ok "USER objects back to where they were ($user0, $user1)"; fi
 }

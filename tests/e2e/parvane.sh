@@ -11,48 +11,15 @@ BUILD=${1:?usage: parvane.sh WIN-BUILD-TREE}
 main="Dravon   V1.3"
 title="参数信息"
 tab_id=25000
-gdi_slack=2  # GDI objects Wine may still cache once (tests/win/common/GuiResources.h)
 
 # No skin: the program's keys as at a first start.
 driver reg-delete-key HKLM 'SOFTWARE\Tarvik' >/dev/null 2>&1
 
-start_in_desktop e2e-parvane Dravon.exe
-if ! driver wait-window "$main" 60000 >/dev/null 2>&1; then
-  not_ok "main window \"$main\" appeared"
-  shot parvane-missing
-  finish
-  exit
-fi
-ok "main window \"$main\" appeared"
-
 # 功能(&F) by its mnemonic, then Enter on its first item, 参数信息.
-driver post "$main" 0x0112 0xF100 0x66 >/dev/null 2>&1
-sleep 0.5
-driver post "$main" 0x0100 0x0D 0 >/dev/null 2>&1
-if ! driver wait-window "$title" 15000 >/dev/null 2>&1; then
-  not_ok "the menu item 参数信息 opens the dialog"
-  shot parvane-dialog-missing
-  driver close "$main" >/dev/null 2>&1
-  finish
-  exit
-fi
-ok "the menu item 参数信息 opens the dialog"
+open_in_program e2e-parvane "$main" 0x66 0 "$title"
 
-tabs=$(driver tab-items "$title" $tab_id 2>/dev/null)
-captions=$(cut -f8 <<<"$tabs" | tr '\n' '|')
-if [ "$captions" = "  系统|  信息|  硬盘|  信息|  CDROM|  USB|" ]; then ok "six tabs in order"; else
-  not_ok "six tabs in order (${captions})"; fi
-check "the USB tab is selected" grep -qP '^tab\t5\t1\t' <<<"$tabs"
+check_tabs "$title" $tab_id 5 "  系统" "  信息" "  硬盘" "  信息" "  CDROM" "  USB"
 
-# visible_page ID: exit 0 when control ID is on the page that is shown.
-# `children` lists the dialog's descendants depth first: a page ("#32770",
-# one level under the tab control), then its controls.
-visible_page() {
-  driver children "$title" 2>/dev/null | awk -v id="$1" '
-    $1 == "child" && $3 == "\"#32770\"" { shown = ($8 == "visible") }
-    $1 == "child" && $2 == id { found = shown }
-    END { exit found ? 0 : 1 }'
-}
 # page_at_rest ID: the page of control ID is shown and stands at the page
 # origin, 4 pixels into the tab control.
 page_at_rest() {
@@ -72,12 +39,6 @@ if grep -q $'\r\n没有U盘\r\n$' <<<"$usb" || grep -q $'\r\n 正在使用U盘: 
   ok "the USB page ends with its drive-letter line"; else not_ok "the USB page ends with its drive-letter line"; fi
 shot parvane-usb
 
-# choose INDEX: a click on the middle of tab INDEX.
-choose() {
-  local l t r b
-  read -r l t r b <<<"$(driver tab-items "$title" $tab_id 2>/dev/null | awk -F'\t' -v i="$1" '$2 == i { print $4, $5, $6, $7 }')"
-  [ -n "$b" ] && driver click $(((l + r) / 2)) $(((t + b) / 2)) "$title" >/dev/null 2>&1
-}
 # rows ID: the rows of list ID, tab-separated: row, index, image, label, value.
 rows() { driver list-rows "$title" "$1" 2>/dev/null; }
 row_is() {  # row_is ROWS INDEX LABEL [VALUE]
@@ -88,7 +49,7 @@ row_is() {  # row_is ROWS INDEX LABEL [VALUE]
 
 for entry in "0 25001 system 16" "1 25004 folders 15" "2 25006 disk 46" "3 25008 modes 35" "4 25009 cdrom -" "5 25015 usb -"; do
   read -r index control name count <<<"$entry"
-  choose "$index"
+  click_tab "$title" $tab_id "$index"
   if wait_at_rest "$control"; then ok "tab $index: a click slides page $name into its place"; else
     not_ok "tab $index: a click slides page $name into its place"; fi
   check "tab $index is the selected tab" grep -qP "^tab\t$index\t1\t" <<<"$(driver tab-items "$title" $tab_id 2>/dev/null)"
@@ -121,21 +82,8 @@ driver post "$title" 0x0112 0xF060 0 >/dev/null 2>&1
 check "the close box closes the dialog" driver wait-window-gone "$title" 10000
 check "the main window is there and enabled again" grep -q '^style 0x.[0-7]' <<<"$(driver window-info "$main" 2>/dev/null)"
 
-# Opened and closed 200 times: the program's objects come back to where they
-# were (after two rounds that fill the caches made once).
-counts() { driver gui-counts "$main" 2>/dev/null | tr '\n' ' '; }
-driver repeat-dialog "$main" 32776 "$title" 2 >/dev/null 2>&1
-before=$(counts)
-cycles=$(driver repeat-dialog "$main" 32776 "$title" 200 2>&1)
-after=$(counts)
-echo "# 200 openings: $cycles; before: $before; after: $after"
-read -r _ gdi0 _ user0 <<<"$before"
-read -r _ gdi1 _ user1 <<<"$after"
-if grep -q "^cycles 200 " <<<"$cycles"; then ok "opened and closed 200 times"; else not_ok "opened and closed 200 times"; fi
-if [ -n "$gdi0" ] && [ -n "$gdi1" ] && [ $((gdi1 - gdi0)) -le $gdi_slack ] && [ $((gdi0 - gdi1)) -le $gdi_slack ]; then
-  ok "GDI objects back to where they were ($gdi0, $gdi1)"; else not_ok "GDI objects back to where they were ($gdi0, $gdi1)"; fi
-if [ -n "$user0" ] && [ "$user0" = "$user1" ]; then ok "USER objects back to where they were ($user0)"; else
-  not_ok "USER objects back to where they were ($user0, $user1)"; fi
+# Opened and closed 200 times, leaving nothing behind.
+check_no_leaks "$main" 32776 "$title"
 
 driver close "$main" >/dev/null 2>&1
 finish

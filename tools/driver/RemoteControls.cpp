@@ -67,23 +67,42 @@ LRESULT Send(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 struct Search {
+  HWND top;
   int id;
-  HWND found;
+  HWND first;
+  HWND shown;
 };
+
+// The style bits up to `top`: Wine reports the windows of another desktop
+// as hidden to IsWindowVisible.
+bool ShownWithin(HWND wnd, HWND top) {
+  for (HWND w = wnd; w && w != top; w = GetParent(w))
+    if (!(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) return false;
+  return true;
+}
 
 BOOL CALLBACK MatchId(HWND wnd, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   if (GetDlgCtrlID(wnd) != search->id) return TRUE;
-  search->found = wnd;
+  if (!search->first) search->first = wnd;
+  if (!ShownWithin(wnd, search->top)) return TRUE;
+  search->shown = wnd;
   return FALSE;
 }
 
 }  // namespace
 
 HWND FindDescendant(HWND top, int id) {
-  Search search{id, nullptr};
+  Search search{top, id, nullptr, nullptr};
   EnumChildWindows(top, MatchId, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return search.shown ? search.shown : search.first;
+}
+
+int PrintButtonCheck(HWND button) {
+  DWORD_PTR state = 0;
+  if (!SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state)) return 1;
+  Print(Number(static_cast<long long>(state)) + "\n");
+  return 0;
 }
 
 int PrintTabItems(HWND tab) {

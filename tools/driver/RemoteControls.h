@@ -11,7 +11,9 @@
 
 namespace driver {
 
-// The first descendant of `top` with control id `id`, or null.
+// The first shown descendant of `top` with control id `id` (pages of a
+// tab control may repeat each other's ids), else the first hidden one, or
+// null.
 HWND FindDescendant(HWND top, int id);
 
 // One line per tab: "tab INDEX SELECTED SCREEN-LEFT TOP RIGHT BOTTOM TEXT",
@@ -22,6 +24,8 @@ int PrintTabItems(HWND tab);
 int PrintListRows(HWND list);
 // The control's whole text (WM_GETTEXT), as it stands.
 int PrintControlText(HWND control);
+// A button's check state (BM_GETCHECK): 0, 1 or 2.
+int PrintButtonCheck(HWND button);
 // "gdi N" and "user N" of the process owning `wnd`; its windows are found
 // among `topLevel`.
 int PrintGuiCounts(HWND wnd, const std::vector<HWND>& topLevel);

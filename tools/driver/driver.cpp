@@ -17,17 +17,24 @@
 //   driver post TITLE MSG WPARAM LPARAM post any message (numbers as in C: 0x112)
 //   driver close TITLE                 post WM_CLOSE
 //   driver click X Y [TITLE]           left click at screen point X, Y, as
-//                                      button messages (into window TITLE)
+//                                      button messages to the window a hit
+//                                      test finds there (inside window TITLE)
 //   driver reg-query ROOT KEY VALUE    type and raw bytes (hex), as the ANSI
 //                                      functions read them
 //   driver reg-key-exists ROOT KEY     exit 0 when the key exists
 //   driver reg-delete-key ROOT KEY     delete the key and its subkeys
+//   driver reg-delete-value ROOT KEY VALUE
+//                                      delete one value (exit 0 when it is
+//                                      gone, also when it was not there)
 //   driver tab-items TITLE ID          the tabs of tab control ID (a descendant
 //                                      of window TITLE): index, selected, screen
 //                                      rect, text, tab-separated
 //   driver list-rows TITLE ID          the rows of list view ID: index, image,
 //                                      each column's text, tab-separated
 //   driver control-text TITLE ID       the whole text of control ID
+//   driver button-check TITLE ID       check state of button ID: 0, 1 or 2
+//                                      (IDs name the shown control first:
+//                                      tab pages may repeat each other's)
 //   driver gui-counts TITLE            GDI and USER objects of TITLE's process
 //   driver repeat-dialog TITLE ID DIALOG N
 //                                      N times: post command ID to TITLE, wait
@@ -290,8 +297,26 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM top) {
   return TRUE;
 }
 
-// A left click at screen point x, y, sent as button messages to the deepest
-// visible child under the point of the target window (by default the
+// The deepest visible descendant of `parent` under screen point `at`, found
+// as the system's own hit test finds it: children in Z order, each one's
+// children before itself, and a window that answers WM_NCHITTEST with
+// HTTRANSPARENT there (a group box, a static without SS_NOTIFY) passes the
+// point to the windows behind it. ChildWindowFromPointEx would stop at a
+// group box drawn around the very box to be clicked.
+HWND HitDescendant(HWND parent, POINT at) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    if (!Visible(child) || !GetWindowRect(child, &r) || !PtInRect(&r, at)) continue;
+    if (HWND deeper = HitDescendant(child, at)) return deeper;
+    DWORD_PTR hit = HTCLIENT;
+    SendMessageTimeoutW(child, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y), SMTO_ABORTIFHUNG, 2000, &hit);
+    if (static_cast<LRESULT>(hit) != HTTRANSPARENT) return child;
+  }
+  return nullptr;
+}
+
+// A left click at screen point x, y, sent as button messages to the window
+// a hit test finds under the point inside the target window (by default the
 // uppermost visible top-level window there): input sent from here does not
 // reach another Wine desktop. Where no window is, it is real input.
 int Click(int x, int y, HWND target) {
@@ -308,14 +333,8 @@ int Click(int x, int y, HWND target) {
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
   }
-  HWND hit = target;
-  for (;;) {
-    POINT p{x, y};
-    ScreenToClient(hit, &p);
-    HWND child = ChildWindowFromPointEx(hit, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-    if (!child || child == hit) break;
-    hit = child;
-  }
+  HWND hit = HitDescendant(target, POINT{x, y});
+  if (!hit) hit = target;
   POINT p{x, y};
   ScreenToClient(hit, &p);
   const LPARAM at = MAKELPARAM(p.x, p.y);
@@ -369,6 +388,16 @@ int RegQuery(HKEY root, const std::wstring& key, const std::wstring& value) {
   for (DWORD i = 0; i < size; ++i) hex += Format("%02x", data[i]);
   Print(Format("type %s\nlength %lu\nbytes %s\n", TypeName(type), static_cast<unsigned long>(size), hex.c_str()));
   return 0;
+}
+
+int RegDeleteValue(HKEY root, const std::wstring& key, const std::wstring& value) {
+  HKEY k = nullptr;
+  LONG rc = RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, &k);
+  if (rc == ERROR_FILE_NOT_FOUND) return 0;
+  if (rc != ERROR_SUCCESS) return 1;
+  rc = RegDeleteValueW(k, value.c_str());
+  RegCloseKey(k);
+  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? 0 : 1;
 }
 
 int Usage() {
@@ -434,7 +463,8 @@ int Run(const std::vector<std::wstring>& a) {
     }
     return 0;
   }
-  if ((cmd == L"tab-items" || cmd == L"list-rows" || cmd == L"control-text") && n == 2) {
+  if ((cmd == L"tab-items" || cmd == L"list-rows" || cmd == L"control-text" || cmd == L"button-check") &&
+      n == 2) {
     HWND w = RequireWindow(a[1]);
     if (!w) return 1;
     HWND control = driver::FindDescendant(w, static_cast<int>(number(a[2])));
@@ -444,6 +474,7 @@ int Run(const std::vector<std::wstring>& a) {
     }
     if (cmd == L"tab-items") return driver::PrintTabItems(control);
     if (cmd == L"list-rows") return driver::PrintListRows(control);
+    if (cmd == L"button-check") return driver::PrintButtonCheck(control);
     return driver::PrintControlText(control);
   }
   if (cmd == L"gui-counts" && n == 1) {
@@ -465,6 +496,7 @@ int Run(const std::vector<std::wstring>& a) {
       RegCloseKey(k);
       return 0;
     }
+    if (cmd == L"reg-delete-value" && n == 3) return RegDeleteValue(root, a[2], a[3]);
     if (cmd == L"reg-delete-key" && n == 2) {
       const LONG rc = RegDeleteTreeW(root, a[2].c_str());
       if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {

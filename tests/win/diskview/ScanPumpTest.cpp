@@ -12,6 +12,7 @@
 #include "app/Messages.h"
 #include "app/diskview/ScanNotifierWin.h"
 #include "platform/DirEnumMemory.h"
+#include "tests/win/common/ProcWindow.h"
 
 namespace diskview {
 namespace {
@@ -46,24 +47,12 @@ LRESULT CALLBACK UiProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 class UiWindow {
  public:
-  UiWindow() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = UiProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"DravonScanPumpTest";
-    RegisterClassW(&wc);
-    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            wc.hInstance, nullptr);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-  }
-  ~UiWindow() { DestroyWindow(hwnd_); }
-  UiWindow(const UiWindow&) = delete;
-  UiWindow& operator=(const UiWindow&) = delete;
-  HWND hwnd() const { return hwnd_; }
+  UiWindow() { SetWindowLongPtrW(window_.hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state)); }
+  HWND hwnd() const { return window_.hwnd(); }
   UiState state;
 
  private:
-  HWND hwnd_;
+  dravon_test::ProcWindow window_{L"DravonScanPumpTest", UiProc, HWND_MESSAGE};  // ends before state
 };
 
 void Pump() {

@@ -12,6 +12,7 @@
 #include "framework/Wnd.h"
 #include "res/tunara/resource.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/ProcWindow.h"
 #include "tests/win/framework/TestPump.h"
 #include "tests/win/tunara/OptimizeDlgTestSupport.h"
 
@@ -156,16 +157,6 @@ TEST_F(OptimizeDialog, TheDialogHasRoomForTwelveMorePages) {
 // A top-level window of this thread that counts the settings broadcasts.
 class Listener {
  public:
-  Listener() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TunaraTestListener";
-    RegisterClassW(&wc);
-    wnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           wc.hInstance, nullptr);
-  }
-  ~Listener() { DestroyWindow(wnd_); }
   static inline int count = 0;
   static inline WPARAM wParam = 1;
   static inline LPARAM lParam = 1;
@@ -180,7 +171,7 @@ class Listener {
     }
     return DefWindowProcW(w, m, wp, lp);
   }
-  HWND wnd_;
+  dravon_test::ProcWindow window_{L"TunaraTestListener", Proc, nullptr, WS_POPUP};
 };
 
 TEST_F(OptimizeDialog, OpeningBroadcastsTheSettingsChangeOnce) {
