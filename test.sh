@@ -43,5 +43,8 @@ echo "== Scan tests under ThreadSanitizer"
 (cd build/host-tsan && export TSAN_OPTIONS=halt_on_error=1 &&
   ./tests/diskview_tests --gtest_brief=1 && ./tests/diskview_torture_tests --gtest_brief=1) || status=1
 echo "== Windows tests under Wine"
-(cd build/win && ctest --output-on-failure -j2) || status=1
+# A Wine process now and then fails to exit after its test has passed (seen
+# under load); such a case is run once more rather than failing the run. A
+# case that really hangs times out twice and still fails.
+(cd build/win && ctest --output-on-failure -j2 --repeat after-timeout:2) || status=1
 exit $status
