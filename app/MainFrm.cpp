@@ -65,7 +65,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndOutBar.SelectItem(-1);
   m_wndSplitter.SetColumnInfo(0, 100, 0);
 
-  m_pView = std::make_unique<CStandInView>();
+  m_pView = std::make_unique<CKestrinView>(system_);
   if (!m_pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
                        CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 1))) {
     afx::Trace(L"Failed to create view window\n");

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/KestrinView.h"
 #include "app/LibraryEntries.h"
 #include "app/StandInPanes.h"
 #include "app/SystemActions.h"
@@ -30,8 +31,9 @@ class CMainFrame : public CFrameWnd {
   void AddDriveItem(const CString& root, int image);
 
   const std::vector<CString>& DriveList() const { return m_driveList; }
-  // The shortcut bar in the splitter's left pane (the view is the active view).
+  // The shortcut bar in the splitter's left pane, and the view in the right.
   CWnd& ShortcutBar() { return m_wndOutBar; }
+  CKestrinView* View() const { return m_pView.get(); }
   CTrueColorToolBar& ToolBar() { return m_wndToolBar; }
   bool HasTrayIcon() const { return trayAdded_; }
 
@@ -71,7 +73,7 @@ class CMainFrame : public CFrameWnd {
 
   CTrueColorToolBar m_wndToolBar;
   CStandInSplitter m_wndSplitter;
-  std::unique_ptr<CStandInView> m_pView;
+  std::unique_ptr<CKestrinView> m_pView;
   CStandInDriveBar m_wndOutBar;
   CImageList m_largeImages;
   std::vector<CString> m_driveList;

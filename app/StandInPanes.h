@@ -1,9 +1,8 @@
-// TEMPORARY panes that keep the main window whole until the splitter, the
-// shortcut bar and the disk overview view are built. They offer the calls
-// the frame makes of those windows, with the smallest behaviour behind them:
+// TEMPORARY panes that keep the main window whole until the splitter and
+// the shortcut bar are built. They offer the calls the frame makes of those
+// windows, with the smallest behaviour behind them:
 //   CStandInSplitter  - one row, two columns, column 0 at its ideal width
 //   CStandInDriveBar  - lists the drive items; a click sends WM_BARCLICK
-//   CStandInView      - shows the five slot headings and what it was asked
 #pragma once
 
 #include <windows.h>
@@ -60,23 +59,4 @@ class CStandInDriveBar : public CWnd {
   HIMAGELIST large_ = nullptr;
   int selected_ = -1;
   CFont font_;
-};
-
-class CStandInView : public CView {
- public:
-  // Remembers `path` as asked for in `slot` (1 to 5) and shows it.
-  void OpenFolderInSlot(int slot, const CString& path);
-  // Opens the profile's "DetailLastOpened" in slot 1.
-  void RestoreLastOpened();
-  const CString& SlotPath(int slot) const { return paths_[static_cast<size_t>(slot - 1)]; }
-  int LastSlot() const { return lastSlot_; }
-  int OpenCount() const { return openCount_; }
-
- protected:
-  void OnDraw(CDC& dc) override;
-
- private:
-  CString paths_[5];
-  int lastSlot_ = 0;
-  int openCount_ = 0;
 };

@@ -1,0 +1,182 @@
+#include "ProcessFacts.h"
+
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+namespace driver {
+namespace {
+
+void Print(const char* format, long long value) {
+  char line[128];
+  std::snprintf(line, sizeof line, format, value);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(std::strlen(line)), &written,
+            nullptr);
+}
+
+DWORD ProcessOf(HWND wnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  return pid;
+}
+
+int CountThreads(DWORD pid) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == pid) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+struct Search {
+  const std::wstring* className;
+  int index;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  bool match;
+  if (!search->className->empty() && (*search->className)[0] == L'#') {
+    match = GetDlgCtrlID(child) == std::wcstol(search->className->c_str() + 1, nullptr, 0);
+  } else {
+    wchar_t name[256] = {};
+    GetClassNameW(child, name, 256);
+    match = *search->className == name;
+  }
+  if (match && search->index-- == 0) {
+    search->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The deepest visible child of `top` under the screen point.
+HWND DeepestAt(HWND top, POINT screen) {
+  HWND hit = top;
+  for (;;) {
+    POINT p = screen;
+    ScreenToClient(hit, &p);
+    HWND child = ChildWindowFromPointEx(hit, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == hit) return hit;
+    hit = child;
+  }
+}
+
+}  // namespace
+
+bool PostClick(HWND top, POINT screen) {
+  HWND hit = DeepestAt(top, screen);
+  POINT p = screen;
+  ScreenToClient(hit, &p);
+  const LPARAM at = MAKELPARAM(p.x, p.y);
+  return PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+         PostMessageW(hit, WM_LBUTTONUP, 0, at);
+}
+
+int PrintProcessCounts(HWND wnd) {
+  const DWORD pid = ProcessOf(wnd);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  DWORD handles = 0;
+  const bool counted = process && GetProcessHandleCount(process, &handles);
+  if (process) CloseHandle(process);
+  Print("threads %lld\n", CountThreads(pid));
+  Print("handles %lld\n", counted ? static_cast<long long>(handles) : -1LL);
+  return 0;
+}
+
+int PrintRoundTrip(HWND wnd, UINT limitMs) {
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  DWORD_PTR result = 0;
+  const bool answered =
+      SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result) != 0;
+  QueryPerformanceCounter(&end);
+  Print("ms %lld\n", (end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+  return answered ? 0 : 1;
+}
+
+int PrintChildRect(HWND top, const std::wstring& className, int index) {
+  Search search{&className, index, nullptr};
+  EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return 1;
+  RECT r{};
+  GetWindowRect(search.found, &r);
+  char line[128];
+  std::snprintf(line, sizeof line, "rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, static_cast<DWORD>(std::strlen(line)), &written,
+            nullptr);
+  return 0;
+}
+
+int ClickAlternately(HWND top, POINT a, POINT b, int count, UINT gapMs) {
+  const DWORD pid = ProcessOf(top);
+  int most = CountThreads(pid);
+  int done = 0;
+  for (; done < count; ++done) {
+    if (!PostClick(top, done % 2 == 0 ? a : b)) break;
+    Sleep(gapMs);
+    const int now = CountThreads(pid);
+    if (now > most) most = now;
+  }
+  Print("clicks %lld\n", done);
+  Print("max-threads %lld\n", most);
+  return done == count ? 0 : 1;
+}
+
+int MeasureScanAfterClick(HWND top, POINT click, HWND list, UINT limitMs) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  auto elapsedMs = [&] {
+    QueryPerformanceCounter(&now);
+    return (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+  };
+  auto rootSelected = [&] {
+    DWORD_PTR state = 0;
+    return SendMessageTimeoutW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED, SMTO_NORMAL, 10000, &state) &&
+           (state & LVIS_SELECTED) != 0;
+  };
+  QueryPerformanceCounter(&start);
+  if (!PostClick(top, click)) return 1;
+  // The last scan's root row goes first (the click empties the tree).
+  bool emptied = false;
+  long long longest = 0;
+  long long trips = 0;
+  long long filled = -1;
+  while (elapsedMs() < limitMs) {
+    LARGE_INTEGER before, after;
+    QueryPerformanceCounter(&before);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result);
+    QueryPerformanceCounter(&after);
+    ++trips;
+    const long long trip = (after.QuadPart - before.QuadPart) * 1000 / frequency.QuadPart;
+    if (trip > longest) longest = trip;
+    const bool selected = rootSelected();
+    if (!selected) emptied = true;
+    if (emptied && selected) {
+      filled = elapsedMs();
+      break;
+    }
+    // Often enough to land in any stall of note, seldom enough not to slow
+    // the scan down.
+    Sleep(10);
+  }
+  Print("fill-ms %lld\n", filled);
+  Print("max-stall-ms %lld\n", longest);
+  Print("round-trips %lld\n", trips);
+  return filled >= 0 ? 0 : 1;
+}
+
+}  // namespace driver
