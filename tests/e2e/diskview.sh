@@ -56,40 +56,47 @@ trap 'wineserver -k 2>/dev/null; rm -rf "$prefix"' EXIT
 
 # ---- where things are ------------------------------------------------------
 # Palette colours (RRGGBB) of slices 0, 1 and 2, and the empty square.
-colour0=ff0080 colour1=0000ff colour2=ff8000 square=0096dd
+colour0=FF0080 colour1=0000FF colour2=FF8000 square=0096DD
 
-# pie_rect SLOT: the screen rect of the slot's pie chart (PIE_CHART_CTRL n-1).
-pie_rect() { driver child-rect "$main" PIE_CHART_CTRL $(($1 - 1)) 2>/dev/null | sed -n 's/^rect //p'; }
+# The pie charts' screen rects, slot 1 to 5 (PIE_CHART_CTRL 0 to 4), asked
+# once: the layout does not change.
+declare -A pie
+read_pie_rects() {
+  for slot in 1 2 3 4 5; do
+    pie[$slot]=$(driver child-rect "$main" PIE_CHART_CTRL $((slot - 1)) 2>/dev/null | sed -n 's/^rect //p')
+  done
+}
 
 # pie_point SLOT DEGREES: the screen point at DEGREES (0 at 12 o'clock,
 # clockwise) at 85 % of the disc's radius, clear of the share texts.
 pie_point() {
   local l t r b
-  read -r l t r b <<<"$(pie_rect "$1")"
+  read -r l t r b <<<"${pie[$1]}"
   [ -n "$b" ] || return 1
   awk -v l="$l" -v t="$t" -v w=$((r - l)) -v h=$((b - t)) -v a="$2" 'BEGIN {
     s = (w < h ? w : h); c = s / 2; rad = 0.85 * (s / 2 - 1); th = a * 3.14159265 / 180
     printf "%d %d\n", l + c + rad * sin(th), t + c - rad * cos(th) }'
 }
 
-# slot_colours SHOT SLOT DEGREES...: the colours at those angles, joined by spaces.
+# slot_colours SHOT SLOT DEGREES...: the colours at those angles, joined by
+# spaces (one reading of the screenshot).
 slot_colours() {
-  local shot=$1 slot=$2 out="" x y; shift 2
+  local shot=$1 slot=$2 format="" x y; shift 2
   for a in "$@"; do
     read -r x y <<<"$(pie_point "$slot" "$a")" || return 1
-    out="$out $(pixel "$shot" "$x" "$y")"
+    format="$format %[hex:p{$x,$y}]"
   done
-  echo "${out# }"
+  /usr/bin/convert "$SHOTS/$shot.png" -format "${format# }" info: 2>/dev/null | sed 's/\([0-9A-F]\{6\}\)[0-9A-F]*/\1/g'
 }
 
 # wait_slot SLOT EXPECTED DEGREES...: screenshots until the slot shows the
 # colours EXPECTED at those angles (30 s at most).
 wait_slot() {
-  local slot=$1 want=$2; shift 2
-  for _ in $(seq 100); do
+  local slot=$1 want=$2 end=$((SECONDS + 30)); shift 2
+  while [ "$SECONDS" -lt "$end" ]; do
     shot diskview-poll >/dev/null
     [ "$(slot_colours diskview-poll "$slot" "$@")" = "$want" ] && return 0
-    sleep 0.3
+    sleep 0.2
   done
   echo "# slot $slot shows $(slot_colours diskview-poll "$slot" "$@"), not $want"
   return 1
@@ -107,8 +114,8 @@ bar_item_point() {
   echo $(((l + r) / 2)) $((t + bar_first_icon + $1 * bar_item_step))
 }
 
-d_angles=(30 250 330) d_colours="$colour0 $colour1 $colour2"
-e_angles=(30 150 270) e_colours="$colour0 $colour1 $colour2"
+d_angles=(30 200 320) d_colours="$colour0 $colour1 $colour2"
+e_angles=(20 210 270) e_colours="$colour0 $colour1 $colour2"
 
 # ---- start-up: slot 1 reopens the stored folder ------------------------------
 driver reg-delete-key HKLM 'SOFTWARE\Tarvik' >/dev/null 2>&1
@@ -121,6 +128,7 @@ if ! driver wait-window "$main" 60000 >/dev/null 2>&1; then
   exit
 fi
 ok "main window \"$main\" appeared"
+read_pie_rects
 
 # D:\c holds p and q of 2 MiB each: two half discs.
 check "slot 1 shows the stored folder D:\\c by itself" wait_slot 1 "$colour0 $colour1" 45 225
@@ -136,7 +144,8 @@ check "a click on D: fills slot 2 with its three folders" wait_slot 2 "$d_colour
 driver click "$ex" "$ey" "$main" >/dev/null 2>&1
 check "a click on E: fills slot 3 with its three folders" wait_slot 3 "$e_colours" "${e_angles[@]}"
 check "slot 2 kept D:" test "$(slot_colours diskview-poll 2 "${d_angles[@]}")" = "$d_colours"
-check "slots 4 and 5 are empty" test "$(slot_colours diskview-poll 4 0 180) $(slot_colours diskview-poll 5 0 180)" = "$square $square $square $square"
+# (Their tops lie under the heading strips: 90 and 270 degrees are clear.)
+check "slots 4 and 5 are empty" test "$(slot_colours diskview-poll 4 90 270) $(slot_colours diskview-poll 5 90 270)" = "$square $square $square $square"
 shot diskview-filled
 
 # ---- 200 quick clicks while scans run ------------------------------------------
@@ -158,7 +167,13 @@ read -r threads1 handles1 <<<"$(driver process-counts "$main" 2>/dev/null | awk 
 gui1=$(driver gui-counts "$main" 2>/dev/null | tr '\n' ' ')
 echo "# threads $threads0 -> $threads1, handles $handles0 -> $handles1, gui $gui0-> $gui1"
 check "no thread left behind" test "$threads1" -eq "$threads0"
-check "no handle left behind" test "$handles1" -le "$handles0"
+# Wine counts no handles (GetProcessHandleCount gives 0): checked where
+# the system counts them.
+if [ "${handles0:-0}" -gt 0 ]; then
+  check "no handle left behind" test "$handles1" -le "$handles0"
+else
+  echo "# no handle count from this system: not checked"
+fi
 check "no window left behind" test "$(awk '{ print $4 }' <<<"$gui1")" -eq "$(awk '{ print $4 }' <<<"$gui0")"
 shot diskview-after-clicks
 
