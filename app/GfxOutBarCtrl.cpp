@@ -73,6 +73,21 @@ int CGfxOutBarCtrl::GetItemCount() const {
   return static_cast<int>(folders_[static_cast<size_t>(shownFolder_)].items.size());
 }
 
+const CGfxOutBarCtrl::Item* CGfxOutBarCtrl::FindItem(int index) const {
+  if (index < 0 || index >= GetItemCount()) return nullptr;
+  return &folders_[static_cast<size_t>(shownFolder_)].items[static_cast<size_t>(index)];
+}
+
+std::wstring CGfxOutBarCtrl::GetItemText(int index) const {
+  const Item* item = FindItem(index);
+  return item ? item->caption : std::wstring();
+}
+
+int CGfxOutBarCtrl::GetItemImage(int index) const {
+  const Item* item = FindItem(index);
+  return item ? item->image : -1;
+}
+
 CRect CGfxOutBarCtrl::ItemAreaRect() const {
   return CRect(layout::ItemAreaRect(GetClientRect().ToGeom(), GetFolderCount(), shownFolder_));
 }

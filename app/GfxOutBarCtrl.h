@@ -53,6 +53,10 @@ class CGfxOutBarCtrl : public CWnd {
   int GetSelectedItem() const { return selected_; }
   int GetFirstVisibleItem() const { return firstVisible_; }
   int GetShownFolder() const { return shownFolder_; }
+  // Caption and image index of item `index` of the shown folder (empty and
+  // -1 when there is no such item).
+  std::wstring GetItemText(int index) const;
+  int GetItemImage(int index) const;
   // Item `index` of the shown folder in client pixels (empty when there is
   // no such item).
   CRect ItemRect(int index) const;
@@ -67,6 +71,8 @@ class CGfxOutBarCtrl : public CWnd {
     std::wstring caption;
     DWORD data = 0;
   };
+  // Item `index` of the shown folder, or null.
+  const Item* FindItem(int index) const;
   struct Folder {
     std::wstring name;
     DWORD data = 0;

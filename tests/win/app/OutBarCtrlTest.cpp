@@ -257,6 +257,11 @@ TEST_F(OutBarTest, ItemsFoldersAndImageLists) {
   bar.AddItem(0, 99, L"c", 2, 0);  // past the end appends
   bar.AddItem(5, 0, L"x", 0, 0);   // no such folder: nothing
   EXPECT_EQ(bar.GetItemCount(), 3);
+  EXPECT_EQ(bar.GetItemText(0), L"a");
+  EXPECT_EQ(bar.GetItemText(2), L"c");
+  EXPECT_EQ(bar.GetItemImage(1), 1);
+  EXPECT_EQ(bar.GetItemText(3), L"");
+  EXPECT_EQ(bar.GetItemImage(-1), -1);
   EXPECT_EQ(bar.AppendFolder(nullptr, 7), 1);
   EXPECT_EQ(bar.GetFolderCount(), 2);
   HIMAGELIST large = images.GetSafeHandle();
