@@ -23,7 +23,7 @@ constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
 }  // namespace
 
 CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
-    : libraries_(libraries), system_(system) {}
+    : libraries_(libraries), system_(system), m_wndOutBar(system) {}
 
 CMainFrame::~CMainFrame() {
   // Destroy while the whole object still exists, so WM_DESTROY reaches it.
@@ -58,7 +58,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndOutBar.SetOwner(m_hWnd);
   m_wndOutBar.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
   if (m_largeImages.CreateFromBitmap(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255))) {
-    m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), 2);
+    m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), CGfxOutBarCtrl::kLargeIcons);
   }
   m_wndOutBar.AppendFolder(L"HD", 0);
   AddDriveItems();

@@ -9,9 +9,10 @@
 #include <memory>
 #include <vector>
 
+#include "app/GfxOutBarCtrl.h"
+#include "app/GfxSplitterWnd.h"
 #include "app/KestrinView.h"
 #include "app/LibraryEntries.h"
-#include "app/StandInPanes.h"
 #include "app/SystemActions.h"
 #include "app/TrueColorToolBar.h"
 #include "framework/FrameWnd.h"
@@ -32,7 +33,7 @@ class CMainFrame : public CFrameWnd {
 
   const std::vector<CString>& DriveList() const { return m_driveList; }
   // The shortcut bar in the splitter's left pane, and the view in the right.
-  CWnd& ShortcutBar() { return m_wndOutBar; }
+  CGfxOutBarCtrl& ShortcutBar() { return m_wndOutBar; }
   CKestrinView* View() const { return m_pView.get(); }
   CTrueColorToolBar& ToolBar() { return m_wndToolBar; }
   bool HasTrayIcon() const { return trayAdded_; }
@@ -72,9 +73,9 @@ class CMainFrame : public CFrameWnd {
   SystemActions& system_;
 
   CTrueColorToolBar m_wndToolBar;
-  CStandInSplitter m_wndSplitter;
+  CGfxSplitterWnd m_wndSplitter;
   std::unique_ptr<CKestrinView> m_pView;
-  CStandInDriveBar m_wndOutBar;
+  CGfxOutBarCtrl m_wndOutBar;
   CImageList m_largeImages;
   std::vector<CString> m_driveList;
   NOTIFYICONDATAW tray_{};

@@ -3,9 +3,13 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <utility>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
+#include <string>
 
 namespace driver {
 namespace {
@@ -24,14 +28,60 @@ DWORD ProcessOf(HWND wnd) {
   return pid;
 }
 
-int CountThreads(DWORD pid) {
+// Where a thread began, as the system recorded it; 0 when it cannot say.
+std::uintptr_t StartAddress(DWORD threadId) {
+  using QueryThread = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+  constexpr int kThreadQuerySetWin32StartAddress = 9;
+  HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+  std::uintptr_t start = 0;
+  if (thread && query) {
+    PVOID address = nullptr;
+    if (query(thread, kThreadQuerySetWin32StartAddress, &address, sizeof address, nullptr) == 0) {
+      start = reinterpret_cast<std::uintptr_t>(address);
+    }
+  }
+  if (thread) CloseHandle(thread);
+  return start;
+}
+
+// The name of the module of `pid` that holds `address`, or "?".
+std::wstring ModuleAt(DWORD pid, std::uintptr_t address) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return L"?";
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  std::wstring name = L"?";
+  for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module)) {
+    const auto base = reinterpret_cast<std::uintptr_t>(module.modBaseAddr);
+    if (address >= base && address < base + module.modBaseSize) {
+      name = module.szModule;
+      break;
+    }
+  }
+  CloseHandle(snapshot);
+  return name;
+}
+
+// The process's threads, less those of the system's sound player (a
+// click's sound is played by a thread of its own, which comes and goes as
+// it pleases); with `names`, the module each began in.
+int CountThreads(DWORD pid, std::wstring* names = nullptr) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return -1;
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   int count = 0;
   for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == pid) ++count;
+    if (entry.th32OwnerProcessID != pid) continue;
+    std::wstring module = ModuleAt(pid, StartAddress(entry.th32ThreadID));
+    for (wchar_t& c : module) c = static_cast<wchar_t>(towlower(c));
+    if (names) *names += module + L" ";
+    if (module == L"winmm.dll" || module == L"mmdevapi.dll" || module == L"winealsa.drv" ||
+        module == L"winepulse.drv")
+      continue;
+    ++count;
   }
   CloseHandle(snapshot);
   return count;
@@ -89,7 +139,12 @@ int PrintProcessCounts(HWND wnd) {
   DWORD handles = 0;
   const bool counted = process && GetProcessHandleCount(process, &handles);
   if (process) CloseHandle(process);
-  Print("threads %lld\n", CountThreads(pid));
+  std::wstring names;
+  Print("threads %lld\n", CountThreads(pid, &names));
+  std::string narrow(names.begin(), names.end());
+  DWORD written = 0;
+  const std::string line = "thread-starts " + narrow + "\n";
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   Print("handles %lld\n", counted ? static_cast<long long>(handles) : -1LL);
   return 0;
 }
@@ -122,16 +177,34 @@ int PrintChildRect(HWND top, const std::wstring& className, int index) {
 
 int ClickAlternately(HWND top, POINT a, POINT b, int count, UINT gapMs) {
   const DWORD pid = ProcessOf(top);
-  int most = CountThreads(pid);
+  std::wstring mostNames;
+  int most = CountThreads(pid, &mostNames);
+  int mostWorkers = 0;
   int done = 0;
   for (; done < count; ++done) {
     if (!PostClick(top, done % 2 == 0 ? a : b)) break;
     Sleep(gapMs);
-    const int now = CountThreads(pid);
-    if (now > most) most = now;
+    std::wstring names;
+    const int now = CountThreads(pid, &names);
+    if (now > most) {
+      most = now;
+      mostNames = names;
+    }
+    // The program's own threads start in the C runtime (std::thread); the
+    // only one it makes is the scan worker.
+    int workers = 0;
+    for (std::size_t at = names.find(L"msvcrt.dll"); at != std::wstring::npos;
+         at = names.find(L"msvcrt.dll", at + 1)) {
+      ++workers;
+    }
+    if (workers > mostWorkers) mostWorkers = workers;
   }
   Print("clicks %lld\n", done);
   Print("max-threads %lld\n", most);
+  Print("max-workers %lld\n", mostWorkers);
+  const std::string line = "max-thread-starts " + std::string(mostNames.begin(), mostNames.end()) + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   return done == count ? 0 : 1;
 }
 

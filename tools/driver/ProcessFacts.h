@@ -9,7 +9,9 @@
 
 namespace driver {
 
-// "threads N" and "handles N" of the process owning `wnd`.
+// "threads N" (not counting the system's sound player), "thread-starts"
+// (the module each thread began in) and "handles N" of the process owning
+// `wnd`.
 int PrintProcessCounts(HWND wnd);
 // "ms N": the time a WM_NULL sent to `wnd` takes to come back; exit 1 when
 // it does not within `limitMs`.
@@ -23,7 +25,9 @@ int PrintChildRect(HWND top, const std::wstring& className, int index);
 bool PostClick(HWND top, POINT screen);
 // `count` left clicks, posted as button messages to the deepest child
 // under screen points a and b in turn, `gapMs` apart; after each the
-// process's threads are counted. Prints "clicks N" and "max-threads N".
+// process's threads are counted. Prints "clicks N", "max-threads N" (as
+// PrintProcessCounts counts them, with "max-thread-starts") and
+// "max-workers N" (threads begun by the C runtime: the program's own).
 int ClickAlternately(HWND top, POINT a, POINT b, int count, UINT gapMs);
 
 // A click at `click`, then, until the list view `list` has a row 0 again

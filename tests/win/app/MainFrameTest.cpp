@@ -16,15 +16,13 @@
 
 namespace {
 
-// The view, and the stand-in behind the frame's shortcut bar.
+// The view and the shortcut bar of the frame's panes.
 CKestrinView* ViewOf(CMainFrame* frame) { return frame->View(); }
 // The path the view was last asked to open (its scan's root).
 CString OpenedPath(CMainFrame* frame) {
   return CString::FromUtf8(frame->View()->RootFolder().GetName());
 }
-CStandInDriveBar& BarOf(CMainFrame* frame) {
-  return dynamic_cast<CStandInDriveBar&>(frame->ShortcutBar());
-}
+CGfxOutBarCtrl& BarOf(CMainFrame* frame) { return frame->ShortcutBar(); }
 
 std::vector<std::wstring>* g_log = nullptr;
 int Parvane() { g_log->push_back(L"parvane"); return 0; }
@@ -183,7 +181,7 @@ TEST_F(Frame, TitleBarMinimiseHidesTheFrame) {
 }
 
 TEST_F(Frame, DriveItemsCarryTheirCaptionAndImage) {
-  CStandInDriveBar& bar = BarOf(frame);
+  CGfxOutBarCtrl& bar = BarOf(frame);
   int before = bar.GetItemCount();
   ASSERT_EQ(static_cast<size_t>(before), frame->DriveList().size());
   frame->AddDriveItem(L"Q:\\", 2);  // no such drive: its label cannot be read
@@ -226,11 +224,14 @@ TEST_F(Frame, BarClicksOpenTheDriveInItsSlot) {
 }
 
 TEST_F(Frame, ClickingADriveItemReachesTheFrame) {
-  CStandInDriveBar& bar = BarOf(frame);
+  CGfxOutBarCtrl& bar = BarOf(frame);
   ASSERT_GE(bar.GetItemCount(), 1);
   CRect item = bar.ItemRect(0);
-  bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
-                  MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+  // Pressed and released over the item: the bar follows the button itself.
+  const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  bar.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  bar.PostMessage(WM_LBUTTONUP, 0, at);
+  flush_events(20);
   EXPECT_EQ(ViewOf(frame)->ScanSlot(), 1);
   EXPECT_EQ(OpenedPath(frame), frame->DriveList()[0]);
   EXPECT_EQ(bar.GetSelectedItem(), 0);
