@@ -65,9 +65,11 @@ wine reg add 'HKCU\Software\Brantle Software\Sorvane Pro\Settings' /v DetailLast
 (cd "$build/bin" && exec wine explorer /desktop=bench,1024x768 Dravon.exe >/dev/null 2>&1) &
 driver wait-window "$main" 60000 >/dev/null
 sleep 2
-# D: is the second item of the shortcut bar (the splitter's first pane).
-read -r l t r b <<<"$(driver child-rect "$main" '#59648' 1 | sed -n 's/^rect //p')"
-x=$(((l + r) / 2)) y=$((t + ${BAR_ITEM_Y:-110}))
+# D: is the second item of the shortcut bar (the splitter's first pane):
+# its icon's middle 43 + 76 pixels below the bar's top, as
+# tests/e2e/diskview.sh finds the items.
+read -r l t r b <<<"$(driver child-rect "$main" '#59648' 1 | tr -d '\r' | sed -n 's/^rect //p')"
+x=$(((l + r) / 2)) y=$((t + 43 + 76))
 gui() { driver scan-bench "$main" "$x" "$y" 103 600000 | tr -d '\r'; }
 gui >/dev/null
 results=$(for _ in $(seq "$runs"); do gui | tr '\n' ' '; echo; done)
