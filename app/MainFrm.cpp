@@ -23,7 +23,7 @@ constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
 }  // namespace
 
 CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
-    : libraries_(libraries), system_(system) {}
+    : libraries_(libraries), system_(system), m_wndOutBar(system) {}
 
 CMainFrame::~CMainFrame() {
   // Destroy while the whole object still exists, so WM_DESTROY reaches it.
@@ -58,14 +58,14 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndOutBar.SetOwner(m_hWnd);
   m_wndOutBar.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
   if (m_largeImages.CreateFromBitmap(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255))) {
-    m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), 2);
+    m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), CGfxOutBarCtrl::kLargeIcons);
   }
   m_wndOutBar.AppendFolder(L"HD", 0);
   AddDriveItems();
   m_wndOutBar.SelectItem(-1);
   m_wndSplitter.SetColumnInfo(0, 100, 0);
 
-  m_pView = std::make_unique<CStandInView>();
+  m_pView = std::make_unique<CKestrinView>(system_);
   if (!m_pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
                        CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 1))) {
     afx::Trace(L"Failed to create view window\n");

@@ -9,8 +9,10 @@
 #include <memory>
 #include <vector>
 
+#include "app/GfxOutBarCtrl.h"
+#include "app/GfxSplitterWnd.h"
+#include "app/KestrinView.h"
 #include "app/LibraryEntries.h"
-#include "app/StandInPanes.h"
 #include "app/SystemActions.h"
 #include "app/TrueColorToolBar.h"
 #include "framework/FrameWnd.h"
@@ -30,8 +32,9 @@ class CMainFrame : public CFrameWnd {
   void AddDriveItem(const CString& root, int image);
 
   const std::vector<CString>& DriveList() const { return m_driveList; }
-  // The shortcut bar in the splitter's left pane (the view is the active view).
-  CWnd& ShortcutBar() { return m_wndOutBar; }
+  // The shortcut bar in the splitter's left pane, and the view in the right.
+  CGfxOutBarCtrl& ShortcutBar() { return m_wndOutBar; }
+  CKestrinView* View() const { return m_pView.get(); }
   CTrueColorToolBar& ToolBar() { return m_wndToolBar; }
   bool HasTrayIcon() const { return trayAdded_; }
 
@@ -70,9 +73,9 @@ class CMainFrame : public CFrameWnd {
   SystemActions& system_;
 
   CTrueColorToolBar m_wndToolBar;
-  CStandInSplitter m_wndSplitter;
-  std::unique_ptr<CStandInView> m_pView;
-  CStandInDriveBar m_wndOutBar;
+  CGfxSplitterWnd m_wndSplitter;
+  std::unique_ptr<CKestrinView> m_pView;
+  CGfxOutBarCtrl m_wndOutBar;
   CImageList m_largeImages;
   std::vector<CString> m_driveList;
   NOTIFYICONDATAW tray_{};

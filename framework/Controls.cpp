@@ -110,3 +110,37 @@ void CStaticPictures::Adopt(HWND dialog) {
     bitmaps_.emplace_back().Attach(picture);
   }
 }
+
+bool CBitmapButton::LoadBitmaps(UINT normal, UINT pressed, HINSTANCE module) {
+  if (!normal_.LoadBitmap(normal, module)) return false;
+  if (pressed != 0 && !pressed_.LoadBitmap(pressed, module)) return false;
+  if (m_hWnd) Invalidate(false);
+  return true;
+}
+
+void CBitmapButton::SizeToContent() {
+  if (!normal_) return;
+  const CSize size = normal_.GetSize();
+  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CBitmapButton::OnDrawItem(DRAWITEMSTRUCT& item) {
+  const bool pressed = (item.itemState & ODS_SELECTED) && pressed_;
+  HBITMAP bitmap = pressed ? pressed_.get() : normal_.get();
+  const CRect r(item.rcItem);
+  if (!bitmap) {
+    ::FillRect(item.hDC, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  CMemoryDC source(item.hDC);
+  CSelectObject selected(source, bitmap);
+  ::BitBlt(item.hDC, r.left, r.top, r.Width(), r.Height(), source, 0, 0, SRCCOPY);
+}
+
+bool CBitmapButton::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnReflectDrawItem<&CBitmapButton::OnDrawItem>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CButton::OnWndMsg(msg, wParam, lParam, result);
+}

@@ -41,6 +41,23 @@ class CButton : public CWnd {
   }
 };
 
+// An owner-drawn push button that shows one bitmap, and another while it is
+// pressed. It owns both; without a pressed bitmap the normal one stays.
+class CBitmapButton : public CButton {
+ public:
+  ~CBitmapButton() override { DestroyWindow(); }
+  // From the resource module when `module` is null; `pressed` 0 for none.
+  bool LoadBitmaps(UINT normal, UINT pressed = 0, HINSTANCE module = nullptr);
+  // Sizes the window to the normal bitmap, keeping its place.
+  void SizeToContent();
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  void OnDrawItem(DRAWITEMSTRUCT& item);
+  CBitmap normal_;
+  CBitmap pressed_;
+};
+
 class CEdit : public CWnd {
  public:
   bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {

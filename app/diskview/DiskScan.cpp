@@ -56,7 +56,7 @@ void DiskScan::StartScan(int slot) {
   progressBytes_.store(0.0);
   // Another slot number resets the tree like any start but runs no worker.
   if (doneMessage == 0) return;
-  foldersDone_ = 0;
+  foldersDone_.store(0);
   {
     std::lock_guard lock(mutex_);
     running_ = true;
@@ -173,7 +173,9 @@ void DiskScan::ScanFolder(CMyFolder& top, std::string& path, double& total,
       if (Stopping()) return;
       rows_.InsertChildRow(f.row, std::move(info));
     }
-    notifier_.PostProgress(kScanProgressStep, ++foldersDone_);
+    const std::intptr_t done = foldersDone_.load(std::memory_order_relaxed) + 1;
+    foldersDone_.store(done, std::memory_order_relaxed);
+    notifier_.PostProgress(kScanProgressStep, done);
     std::this_thread::yield();
   };
 

@@ -111,6 +111,8 @@ class DiskScan {
   int StopFlag() const { return stopFlag_.load(std::memory_order_relaxed); }
   // Bytes of the files seen so far by the running or last scan.
   double ProgressBytes() const { return progressBytes_.load(std::memory_order_relaxed); }
+  // Folders finished so far by the running or last scan.
+  std::intptr_t ProgressFolders() const { return foldersDone_.load(std::memory_order_relaxed); }
   // Waits (pumping messages) until a worker that has completed has also
   // ended. For tests and teardown; StartScan does this itself.
   void WaitForWorker();
@@ -127,7 +129,7 @@ class DiskScan {
   CMyFolder* root_ = nullptr;
   std::atomic<int> stopFlag_{kRunOn};
   std::atomic<double> progressBytes_{0.0};
-  std::intptr_t foldersDone_ = 0;  // worker only
+  std::atomic<std::intptr_t> foldersDone_{0};  // written by the worker only
 
   // The worker record. `running_` is the "a scan is recorded" state; the
   // worker clears it under the mutex before it completes, and StopScan sets

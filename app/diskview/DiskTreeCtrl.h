@@ -61,6 +61,8 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   bool IsScanning() const { return scan_.IsScanning(); }
   // Bytes of the files seen so far by the running or last scan.
   double ProgressBytes() const { return scan_.ProgressBytes(); }
+  // Folders finished so far by the running or last scan.
+  long long ProgressFolders() const { return scan_.ProgressFolders(); }
 
   // The folder behind the first selected row, or null.
   diskview::CMyFolder* GetSelectedFolder() const;

@@ -63,6 +63,12 @@ void CPieChartCtrl::SetTitle(const CString& title) {
   Invalidate(false);
 }
 
+void CPieChartCtrl::SetStatusText(const CString& text) {
+  if (text == status_) return;
+  status_ = text;
+  if (m_hWnd) InvalidateRect(pieRect_, false);
+}
+
 void CPieChartCtrl::ComputeLayout() {
   titleHeight_ = 0;
   if (!title_.IsEmpty()) {
@@ -134,6 +140,15 @@ void CPieChartCtrl::Paint(CDC& dc) {
       CSelectObject titleFont(dc, titleFont_);
       dc.SetTextColor(::GetSysColor(COLOR_WINDOWTEXT));
       dc.TextOut(plan.titleAt.x, plan.titleAt.y, title_, title_.GetLength());
+    }
+    if (!status_.IsEmpty()) {
+      // Centred as a block: measured first, then placed in the square.
+      CRect measured = square;
+      dc.DrawText(status_, status_.GetLength(), measured, DT_CENTER | DT_NOPREFIX | DT_CALCRECT);
+      CRect block = square;
+      block.top += (square.Height() - measured.Height()) / 2;
+      dc.SetTextColor(RGB(255, 255, 255));
+      dc.DrawText(status_, status_.GetLength(), block, DT_CENTER | DT_NOPREFIX);
     }
   }
   ::RestoreDC(dc, saved);

@@ -43,8 +43,17 @@ class CPieChartCtrl : public CWnd {
   // The colour of slice min(index, count - 1); false (and `colour` left as
   // it is) when there is no slice.
   bool GetSliceColour(int index, COLORREF& colour) const;
+  // The angle of slice `index` in degrees; 0 when there is no such slice.
+  int GetSliceAngle(int index) const {
+    return index >= 0 && index < GetSliceCount() ? slices_[static_cast<std::size_t>(index)].input.angle
+                                                 : 0;
+  }
   // Empty: no title line.
   void SetTitle(const CString& title);
+  // Lines written in the middle of the square over whatever it shows (the
+  // view's progress while a scan runs); empty: none. Changes no layout.
+  void SetStatusText(const CString& text);
+  const CString& GetStatusText() const { return status_; }
 
   int GetStartAngle() const { return startAngle_; }
   // The square that bounds the disc, in client coordinates.
@@ -77,6 +86,7 @@ class CPieChartCtrl : public CWnd {
   CFont titleFont_;
   CFont textFont_;
   CString title_;
+  CString status_;
   CPoint lastMouse_;
   bool dragging_ = false;
   CRect pieRect_;

@@ -94,4 +94,9 @@ ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const Disk
   return plan;
 }
 
+std::string ScanProgressText(long long folders, double bytes) {
+  return "正在扫描\n" + WithWord(std::to_string(folders < 0 ? 0 : folders), kInfoFoldersWord) + "\n" +
+         FormatSize(bytes < 0 ? 0.0 : bytes);
+}
+
 }  // namespace diskview

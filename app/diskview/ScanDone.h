@@ -48,4 +48,9 @@ using DiskSpaceQuery = std::function<bool(const std::string& root, platform::Dis
 // for a path of at most three characters (a drive root such as "C:\").
 ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const DiskSpaceQuery& query);
 
+// What a slot shows while its scan runs, one line each: that it scans, the
+// folders finished and the bytes seen so far ("正在扫描", "12 文件夹",
+// "3.50 Mb").
+std::string ScanProgressText(long long folders, double bytes);
+
 }  // namespace diskview

@@ -44,11 +44,11 @@ OutBarHit HitTestPoint(const OutBarHitState& state, geom::Point point, const Out
     // Items above the first visible one are not drawn, but their unscrolled
     // rectangles overlap the items shown at the top: they must not be hit.
     const int count = static_cast<int>(state.itemSizes.size());
-    for (int k = std::max(state.firstVisible, 0); k <= 10 && k < count; ++k) {
-      if (ItemBounds(state.itemArea, state.itemSizes, k, state.firstVisible, true, metrics)
-              .Contains(point)) {
-        return {k + 1, k};
-      }
+    for (int k = std::max(state.firstVisible, 0); k < count; ++k) {
+      const geom::Rect r =
+          ItemBounds(state.itemArea, state.itemSizes, k, state.firstVisible, true, metrics);
+      if (IsPastItemArea(r, state.itemArea)) break;  // not drawn, so not hit
+      if (r.Contains(point)) return {kHitItem, k};
     }
   }
   return {};

@@ -28,13 +28,21 @@ geom::Rect ItemAreaRect(const geom::Rect& client, int folderCount, int shownFold
 geom::Rect ItemBounds(const geom::Rect& itemArea, const std::vector<geom::Size>& itemSizes, int index,
                 int firstVisible, bool largeIcons, const OutBarMetrics& metrics = {});
 
+// Whether an item's rectangle starts below the item area: the bar draws its
+// items down to the first such one, and none of them from there on.
+inline bool IsPastItemArea(const geom::Rect& item, const geom::Rect& itemArea) {
+  return item.top > itemArea.bottom;
+}
+
 // Fixed places of the scroll arrows.
 inline constexpr geom::Rect kUpArrowRect{0, 0, 105, 26};
 inline constexpr geom::Rect kDownArrowRect{0, 381, 105, 407};
 
+// What a point hits. Items are reported by index beside the code, so any
+// number of items can be hit without running into the arrows' codes.
 enum HitCode : int {
   kHitNothing = 0,
-  // 1..11: item 0..10
+  kHitItem = 1,
   kHitUpArrow = 12,
   kHitDownArrow = 13,
 };
@@ -51,12 +59,12 @@ struct OutBarHitState {
 };
 
 struct OutBarHit {
-  int code = kHitNothing;  // 1..11 for item index code - 1
-  int index = -1;
+  int code = kHitNothing;
+  int index = -1;  // the item, for kHitItem
 };
 
 // The arrows first (only while shown), then, in large-icon view only, the
-// first eleven items, from the first visible one on.
+// items from the first visible one on.
 OutBarHit HitTestPoint(const OutBarHitState& state, geom::Point point,
                        const OutBarMetrics& metrics = {});
 

@@ -36,6 +36,18 @@
 //                                      (IDs name the shown control first:
 //                                      tab pages may repeat each other's)
 //   driver gui-counts TITLE            GDI and USER objects of TITLE's process
+//   driver process-counts TITLE        threads and kernel handles of TITLE's process
+//   driver ping TITLE [MS]             time of a WM_NULL round trip to TITLE
+//                                      (exit 1 when none within MS, default 5000)
+//   driver child-rect TITLE CLASS N    screen rect of the Nth (from 0) descendant
+//                                      of TITLE of window class CLASS (#ID: of
+//                                      control id ID)
+//   driver scan-bench TITLE X Y ID [MS] a click at X Y, then WM_NULL round trips
+//                                      until list view ID selects its row 0:
+//                                      the time taken and the longest trip
+//   driver click-alternate TITLE X1 Y1 X2 Y2 N MS
+//                                      N clicks, at X1 Y1 and X2 Y2 in turn, MS
+//                                      apart, into TITLE; the most threads seen
 //   driver repeat-dialog TITLE ID DIALOG N
 //                                      N times: post command ID to TITLE, wait
 //                                      for window DIALOG, close it, wait until
@@ -56,6 +68,7 @@
 #include <vector>
 
 #include "MenuText.h"
+#include "ProcessFacts.h"
 #include "RemoteControls.h"
 #include "platform/TextWin.h"
 
@@ -297,24 +310,6 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM top) {
   return TRUE;
 }
 
-// The deepest visible descendant of `parent` under screen point `at`, found
-// as the system's own hit test finds it: children in Z order, each one's
-// children before itself, and a window that answers WM_NCHITTEST with
-// HTTRANSPARENT there (a group box, a static without SS_NOTIFY) passes the
-// point to the windows behind it. ChildWindowFromPointEx would stop at a
-// group box drawn around the very box to be clicked.
-HWND HitDescendant(HWND parent, POINT at) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT r{};
-    if (!Visible(child) || !GetWindowRect(child, &r) || !PtInRect(&r, at)) continue;
-    if (HWND deeper = HitDescendant(child, at)) return deeper;
-    DWORD_PTR hit = HTCLIENT;
-    SendMessageTimeoutW(child, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y), SMTO_ABORTIFHUNG, 2000, &hit);
-    if (static_cast<LRESULT>(hit) != HTTRANSPARENT) return child;
-  }
-  return nullptr;
-}
-
 // A left click at screen point x, y, sent as button messages to the window
 // a hit test finds under the point inside the target window (by default the
 // uppermost visible top-level window there): input sent from here does not
@@ -333,14 +328,7 @@ int Click(int x, int y, HWND target) {
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
   }
-  HWND hit = HitDescendant(target, POINT{x, y});
-  if (!hit) hit = target;
-  POINT p{x, y};
-  ScreenToClient(hit, &p);
-  const LPARAM at = MAKELPARAM(p.x, p.y);
-  const bool ok = PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-                  PostMessageW(hit, WM_LBUTTONUP, 0, at);
-  return ok ? 0 : 1;
+  return driver::PostClick(target, POINT{x, y}) ? 0 : 1;
 }
 
 bool ParseRoot(const std::wstring& name, HKEY* root) {
@@ -480,6 +468,37 @@ int Run(const std::vector<std::wstring>& a) {
   if (cmd == L"gui-counts" && n == 1) {
     HWND w = RequireWindow(a[1]);
     return w ? driver::PrintGuiCounts(w, TopLevelWindows()) : 1;
+  }
+  if (cmd == L"process-counts" && n == 1) {
+    HWND w = RequireWindow(a[1]);
+    return w ? driver::PrintProcessCounts(w) : 1;
+  }
+  if (cmd == L"ping" && (n == 1 || n == 2)) {
+    HWND w = RequireWindow(a[1]);
+    return w ? driver::PrintRoundTrip(w, n == 2 ? static_cast<UINT>(number(a[2])) : 5000) : 1;
+  }
+  if (cmd == L"child-rect" && n == 3) {
+    HWND w = RequireWindow(a[1]);
+    return w ? driver::PrintChildRect(w, a[2], static_cast<int>(number(a[3]))) : 1;
+  }
+  if (cmd == L"scan-bench" && (n == 4 || n == 5)) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    HWND list = driver::FindDescendant(w, static_cast<int>(number(a[4])));
+    if (!list) {
+      Error("no control " + Narrow(a[4]));
+      return 1;
+    }
+    return driver::MeasureScanAfterClick(w, POINT{number(a[2]), number(a[3])}, list,
+                                         n == 5 ? static_cast<UINT>(number(a[5])) : 300000);
+  }
+  if (cmd == L"click-alternate" && n == 7) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    const POINT first{number(a[2]), number(a[3])};
+    const POINT second{number(a[4]), number(a[5])};
+    return driver::ClickAlternately(w, first, second, static_cast<int>(number(a[6])),
+                                    static_cast<UINT>(number(a[7])));
   }
   if (cmd == L"repeat-dialog" && n == 4) {
     HWND w = RequireWindow(a[1]);

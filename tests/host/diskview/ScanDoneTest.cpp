@@ -197,5 +197,12 @@ TEST(PlanScanDone, DriveRootQueriesItsSpace) {
   EXPECT_EQ(plan.lines[0].key, kInfoAllocated);
 }
 
+TEST(ScanProgressText, ThreeLinesWithTheSizeText) {
+  EXPECT_EQ(ScanProgressText(12, 3.5 * 1024 * 1024), "正在扫描\n12 文件夹\n3.50 Mb");
+  EXPECT_EQ(ScanProgressText(0, 0), "正在扫描\n0 文件夹\n0 byte");
+  // Counts past 32 bits (a huge volume) are written whole.
+  EXPECT_EQ(ScanProgressText(5000000000LL, 1023), "正在扫描\n5000000000 文件夹\n1023 byte");
+}
+
 }  // namespace
 }  // namespace diskview

@@ -53,7 +53,7 @@ TEST(OutBarHitTest, ArrowsItemsAndMisses) {
 
   // Items are 10 high: item k spans 26 + 32k to 58 + 32k.
   OutBarHit hit = HitTestPoint(s, {50, 30 + 2 * 32});
-  EXPECT_EQ(hit.code, 3);
+  EXPECT_EQ(hit.code, kHitItem);
   EXPECT_EQ(hit.index, 2);
   EXPECT_EQ(HitTestPoint(s, {50, 300}).code, kHitNothing);  // below the last item
 
@@ -61,29 +61,27 @@ TEST(OutBarHitTest, ArrowsItemsAndMisses) {
   EXPECT_EQ(HitTestPoint(s, {50, 30}).code, kHitNothing);
 }
 
-TEST(OutBarHitTest, OnlyTheFirstElevenItemsCanBeHit) {
-  OutBarHitState s = Bar(14);
+TEST(OutBarHitTest, EveryItemCanBeHitByIndex) {
+  // Twelve drive letters and more: the later items are hit too, reported by
+  // index, and no item's result can be taken for an arrow's.
+  OutBarHitState s = Bar(26);
   s.itemArea.bottom = 2000;
-  EXPECT_EQ(HitTestPoint(s, {50, 30 + 10 * 32}).code, 11);
-  EXPECT_EQ(HitTestPoint(s, {50, 30 + 11 * 32}).code, kHitNothing);
+  for (int k : {10, 11, 12, 25}) {
+    OutBarHit hit = HitTestPoint(s, {50, 30 + k * 32});
+    EXPECT_EQ(hit.code, kHitItem) << k;
+    EXPECT_EQ(hit.index, k);
+  }
+  EXPECT_EQ(HitTestPoint(s, {50, 30 + 26 * 32}).code, kHitNothing);  // past the last
 }
 
-TEST(OutBarHitTest, ItemsScrolledOutOfViewCannotBeHit) {
-  // Scrolled by one, item 1 shows at the top (36 to 68) while item 0's
-  // unscrolled rectangle (26 to 58) still overlaps it: a click on item 1
-  // must report item 1, not the hidden item 0.
-  OutBarHitState s = Bar(8);
-  s.firstVisible = 1;
-  OutBarHit hit = HitTestPoint(s, {50, 40});
-  EXPECT_EQ(hit.code, 2);
-  EXPECT_EQ(hit.index, 1);
-  EXPECT_EQ(HitTestPoint(s, {50, 30}).code, kHitNothing);  // above the first shown item
-  // Still only items up to index 10.
-  OutBarHitState many = Bar(14);
-  many.itemArea.bottom = 2000;
-  many.firstVisible = 2;
-  EXPECT_EQ(HitTestPoint(many, {50, 36 + 8 * 32}).code, 11);
-  EXPECT_EQ(HitTestPoint(many, {50, 36 + 9 * 32}).code, kHitNothing);
+TEST(OutBarHitTest, ItemsBelowTheItemAreaAreNotHit) {
+  // Not drawn there (the painting stops at the area's bottom), so not hit.
+  OutBarHitState s = Bar(20);
+  s.itemArea.bottom = 200;
+  EXPECT_EQ(HitTestPoint(s, {50, 30 + 5 * 32}).index, 5);  // starts at 186, drawn clipped
+  EXPECT_EQ(HitTestPoint(s, {50, 30 + 6 * 32}).code, kHitNothing);  // starts at 218
+  EXPECT_FALSE(IsPastItemArea({0, 200, 10, 210}, s.itemArea));
+  EXPECT_TRUE(IsPastItemArea({0, 201, 10, 210}, s.itemArea));
 }
 
 TEST(OutBarSlotCodes, ByItemIndex) {

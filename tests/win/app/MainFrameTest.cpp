@@ -16,13 +16,13 @@
 
 namespace {
 
-// The stand-in panes behind the frame's view and shortcut bar.
-CStandInView* ViewOf(CMainFrame* frame) {
-  return dynamic_cast<CStandInView*>(frame->GetActiveView());
+// The view and the shortcut bar of the frame's panes.
+CKestrinView* ViewOf(CMainFrame* frame) { return frame->View(); }
+// The path the view was last asked to open (its scan's root).
+CString OpenedPath(CMainFrame* frame) {
+  return CString::FromUtf8(frame->View()->RootFolder().GetName());
 }
-CStandInDriveBar& BarOf(CMainFrame* frame) {
-  return dynamic_cast<CStandInDriveBar&>(frame->ShortcutBar());
-}
+CGfxOutBarCtrl& BarOf(CMainFrame* frame) { return frame->ShortcutBar(); }
 
 std::vector<std::wstring>* g_log = nullptr;
 int Parvane() { g_log->push_back(L"parvane"); return 0; }
@@ -181,7 +181,7 @@ TEST_F(Frame, TitleBarMinimiseHidesTheFrame) {
 }
 
 TEST_F(Frame, DriveItemsCarryTheirCaptionAndImage) {
-  CStandInDriveBar& bar = BarOf(frame);
+  CGfxOutBarCtrl& bar = BarOf(frame);
   int before = bar.GetItemCount();
   ASSERT_EQ(static_cast<size_t>(before), frame->DriveList().size());
   frame->AddDriveItem(L"Q:\\", 2);  // no such drive: its label cannot be read
@@ -197,40 +197,43 @@ TEST_F(Frame, DriveItemsCarryTheirCaptionAndImage) {
 }
 
 TEST_F(Frame, BarClicksOpenTheDriveInItsSlot) {
-  // Replace the listed drives with C to H, in that order.
+  // Replace the listed drives with C to H, in that order. Only C exists:
+  // the other scans end at once with nothing in them.
   std::vector<CString> roots = {L"C:\\", L"D:", L"E:\\", L"F:\\", L"G:\\", L"H:\\"};
   size_t first = frame->DriveList().size();
   for (const CString& r : roots) frame->AddDriveItem(r, 1);
-  CStandInView* view = ViewOf(frame);
+  CKestrinView* view = ViewOf(frame);
   const int codes[] = {1, 13, 14, 15, 16, 16};
   const int slots[] = {1, 2, 3, 4, 5, 5};
+  const wchar_t* paths[] = {L"C:\\", L"D:\\", L"E:\\", L"F:\\", L"G:\\", L"H:\\"};
   for (size_t i = 0; i < roots.size(); ++i) {
     frame->SendMessage(WM_BARCLICK, static_cast<WPARAM>(codes[i]), static_cast<LPARAM>(first + i));
-    EXPECT_EQ(view->LastSlot(), slots[i]) << i;
+    EXPECT_EQ(view->ScanSlot(), slots[i]) << i;
+    // The backslash is added to D:.
+    EXPECT_EQ(OpenedPath(frame), paths[i]) << i;
   }
-  EXPECT_EQ(view->SlotPath(1), L"C:\\");
-  EXPECT_EQ(view->SlotPath(2), L"D:\\");  // the backslash is added
-  EXPECT_EQ(view->SlotPath(5), L"H:\\");
 
-  int opened = view->OpenCount();
   frame->SendMessage(WM_BARCLICK, 1, 1000);  // no such item
   frame->SendMessage(WM_BARCLICK, 1, -1);
   frame->SendMessage(WM_BARCLICK, 2, static_cast<LPARAM>(first));  // no such code
-  EXPECT_EQ(view->OpenCount(), opened);
+  EXPECT_EQ(OpenedPath(frame), L"H:\\");
   // The other messages routed to the same handler.
   frame->SendMessage(0x486, 14, static_cast<LPARAM>(first + 3));
-  EXPECT_EQ(view->LastSlot(), 3);
-  EXPECT_EQ(view->SlotPath(3), L"F:\\");
+  EXPECT_EQ(view->ScanSlot(), 3);
+  EXPECT_EQ(OpenedPath(frame), L"F:\\");
 }
 
 TEST_F(Frame, ClickingADriveItemReachesTheFrame) {
-  CStandInDriveBar& bar = BarOf(frame);
+  CGfxOutBarCtrl& bar = BarOf(frame);
   ASSERT_GE(bar.GetItemCount(), 1);
   CRect item = bar.ItemRect(0);
-  bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
-                  MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
-  EXPECT_EQ(ViewOf(frame)->LastSlot(), 1);
-  EXPECT_EQ(ViewOf(frame)->SlotPath(1), frame->DriveList()[0]);
+  // Pressed and released over the item: the bar follows the button itself.
+  const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  bar.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  bar.PostMessage(WM_LBUTTONUP, 0, at);
+  flush_events(20);
+  EXPECT_EQ(ViewOf(frame)->ScanSlot(), 1);
+  EXPECT_EQ(OpenedPath(frame), frame->DriveList()[0]);
   EXPECT_EQ(bar.GetSelectedItem(), 0);
 }
 

@@ -17,9 +17,7 @@
 namespace {
 
 // The stand-in panes behind the frame's view and shortcut bar.
-CStandInView* ViewOf(CMainFrame* frame) {
-  return dynamic_cast<CStandInView*>(frame->GetActiveView());
-}
+CKestrinView* ViewOf(CMainFrame* frame) { return frame->View(); }
 
 struct SkinCall {
   bool pathNull, text2Null, text3Null;
@@ -207,19 +205,18 @@ TEST_F(StartUp, ViewReopensTheLastFolderFromTheProfile) {
   RegCloseKey(h);
   MakeApp();
   ASSERT_TRUE(app->InitInstance());
-  CStandInView* view = ViewOf(app->MainFrame());
+  CKestrinView* view = ViewOf(app->MainFrame());
   ASSERT_NE(view, nullptr);
-  EXPECT_EQ(view->LastSlot(), 1);
-  EXPECT_EQ(view->SlotPath(1), L"D:\\资料");
+  EXPECT_EQ(view->ScanSlot(), 1);
+  EXPECT_EQ(view->RootFolder().GetName(), "D:\\资料");
 }
 
 TEST_F(StartUp, WithoutAStoredFolderSlotOneOpensTheEmptyPath) {
   MakeApp();
   ASSERT_TRUE(app->InitInstance());
-  CStandInView* view = ViewOf(app->MainFrame());
-  EXPECT_EQ(view->OpenCount(), 1);
-  EXPECT_EQ(view->LastSlot(), 1);
-  EXPECT_TRUE(view->SlotPath(1).IsEmpty());
+  CKestrinView* view = ViewOf(app->MainFrame());
+  EXPECT_EQ(view->ScanSlot(), 1);
+  EXPECT_TRUE(view->RootFolder().GetName().empty());
 }
 
 TEST_F(StartUp, SkinCommandsStoreTheChoiceAndSkinOneAppliesIt) {

@@ -1,0 +1,241 @@
+#include "app/KestrinView.h"
+
+#include "app/Messages.h"
+#include "app/ShellRules.h"
+#include "app/diskview/PieChartLayout.h"
+#include "app/diskview/StripLayout.h"
+#include "framework/Menu.h"
+#include "framework/WinApp.h"
+#include "platform/DiskSpace.h"
+#include "res/app/resource.h"
+
+namespace {
+
+constexpr wchar_t kClickSound[] = L"WAV\\Windows XP.wav";
+constexpr wchar_t kPictureText[] = L"单文档创建静态文本控件";
+constexpr wchar_t kButtonText[] = L"单文档按钮";
+
+CRect ToRect(const geom::Rect& r) { return CRect(r); }
+
+}  // namespace
+
+CKestrinView::CKestrinView(SystemActions& system)
+    : system_(system),
+      query_(platform::QueryDiskSpace),
+      captions_{CCaptionStrip{diskview::kPanelCaptions[0]}, CCaptionStrip{diskview::kPanelCaptions[1]},
+                CCaptionStrip{diskview::kPanelCaptions[2]}, CCaptionStrip{diskview::kPanelCaptions[3]},
+                CCaptionStrip{diskview::kPanelCaptions[4]}} {}
+
+CKestrinView::~CKestrinView() {
+  // The scan ends while the windows can still take its last insertions,
+  // then the children go before the members they draw with.
+  tree_.StopScan();
+  DestroyWindow();
+}
+
+bool CKestrinView::PreCreateWindow(CREATESTRUCTW& cs) {
+  if (!CView::PreCreateWindow(cs)) return false;
+  // The view draws no border of its own (the splitter draws the frame).
+  cs.style &= ~WS_BORDER;
+  cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
+  return true;
+}
+
+bool CKestrinView::CreatePicture(CStatic& picture, CBitmap& bitmap, UINT bitmapId,
+                                 const geom::Rect& at) {
+  if (!picture.Create(kPictureText, WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, ToRect(at), this,
+                      kPictureId)) {
+    return false;
+  }
+  if (bitmap.LoadBitmap(bitmapId)) picture.SetBitmap(bitmap);
+  return true;
+}
+
+bool CKestrinView::CreateButton(CBitmapButton& button, UINT id, UINT bitmapId, geom::Point at) {
+  const CRect r(CPoint(at.x, at.y), CSize(layout::kViewButtonInitialSize.cx,
+                                           layout::kViewButtonInitialSize.cy));
+  if (!button.Create(kButtonText, WS_VISIBLE | BS_OWNERDRAW, r, this, id)) return false;
+  button.LoadBitmaps(bitmapId, IDB_BUTTON_PRESSED);
+  button.SizeToContent();
+  return true;
+}
+
+int CKestrinView::OnCreate(CREATESTRUCTW&) {
+  if (Default() == -1) return -1;
+  if (!CreatePicture(pictures_[0], pictureBitmaps_[0], IDB_VIEW_PIE, layout::kViewPiePicture) ||
+      !CreatePicture(pictures_[1], pictureBitmaps_[1], IDB_VIEW_TOP, layout::kViewTopPicture) ||
+      !CreatePicture(pictures_[2], pictureBitmaps_[2], IDB_VIEW_BOTTOM,
+                     layout::kViewBottomPicture)) {
+    return -1;
+  }
+  if (!CreateButton(homeButton_, kHomeButtonId, IDB_BUTTON_HOME, layout::kViewHomeButtonAt) ||
+      !CreateButton(exitButton_, kExitButtonId, IDB_BUTTON_EXIT, layout::kViewExitButtonAt)) {
+    return -1;
+  }
+  // Never placed: it runs the scans and holds the selected folder unseen.
+  if (!tree_.Create(WS_VISIBLE, CRect(), this, kDiskTreeId)) return -1;
+  tree_.ModifyStyleEx(0, WS_EX_STATICEDGE | WS_EX_CLIENTEDGE);
+  for (CPieChartCtrl& pie : pies_) {
+    if (!pie.Create(WS_VISIBLE, CRect(), this, kPieId)) return -1;
+  }
+  for (CInfoCtrl& info : infos_) {
+    if (!info.Create(WS_VISIBLE, CRect(), this, kInfoId)) return -1;
+  }
+  for (CCaptionStrip& caption : captions_) {
+    if (!caption.Create(WS_VISIBLE, CRect(), this, kCaptionId)) return -1;
+  }
+  if (!legend_.Create(WS_VISIBLE, CRect(), this, kLegendId)) return -1;
+  return 0;
+}
+
+void CKestrinView::PlaceSlots() {
+  for (int i = 0; i < layout::kViewSlotCount; ++i) {
+    const layout::ViewSlotRects& slot = layout::kViewSlots[i];
+    captions_[i].MoveWindow(ToRect(slot.caption));
+    pies_[i].MoveWindow(ToRect(slot.pie));
+    infos_[i].MoveWindow(ToRect(slot.info));
+  }
+  legend_.MoveWindow(ToRect(layout::kViewLegend));
+}
+
+void CKestrinView::OnSize(UINT, int, int) {
+  Default();
+  PlaceSlots();
+}
+
+void CKestrinView::OnDraw(CDC& dc) {
+  const CRect client = GetClientRect();
+  COffscreenDC offscreen(dc, client);
+  offscreen.FillSolidRect(client, ::GetSysColor(COLOR_BTNFACE));
+}
+
+void CKestrinView::OnPrintClient(HDC dc, UINT) {
+  CDC target(dc);
+  OnDraw(target);
+}
+
+void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
+  if (slot < 1 || slot > layout::kViewSlotCount || !m_hWnd) return;
+  if (tree_.IsScanning()) tree_.StopScan();
+  // A stopped scan completes nothing: its slot keeps an empty chart.
+  ClearProgress();
+  CPieChartCtrl& pie = Pie(slot);
+  pie.RemoveAllSlices();
+  pie.Invalidate(false);
+  root_.AssignName(path.ToUtf8());
+  tree_.SetRootFolder(&root_);
+  tree_.StartScan(slot);
+  // From here on only this slot's completion counts (one already queued
+  // for an earlier scan would chart this scan's tree in the wrong slot).
+  scanSlot_ = slot;
+  ShowProgress();
+  SetTimer(kProgressTimer, kProgressMs);
+}
+
+void CKestrinView::RestoreLastOpened() {
+  CWinApp* app = AfxGetApp();
+  const CString last =
+      app ? app->GetProfileString(L"Settings", L"DetailLastOpened", L"") : CString();
+  if (path_.IsEmpty()) OpenFolderInSlot(1, last);
+}
+
+void CKestrinView::ShowProgress() {
+  if (scanSlot_ == 0 || !tree_.IsScanning()) {
+    ClearProgress();
+    return;
+  }
+  const std::string text =
+      diskview::ScanProgressText(tree_.ProgressFolders(), tree_.ProgressBytes());
+  Pie(scanSlot_).SetStatusText(CString::FromUtf8(text));
+}
+
+void CKestrinView::ClearProgress() {
+  KillTimer(kProgressTimer);
+  for (CPieChartCtrl& pie : pies_) pie.SetStatusText(CString());
+}
+
+void CKestrinView::OnTimer(UINT_PTR id) {
+  if (id == kProgressTimer) ShowProgress();
+}
+
+void CKestrinView::OnScanDone(int slot, WPARAM flag) {
+  // A completion queued before a newer scan started belongs to a tree that
+  // is gone: the root now holds (or is filling with) another folder.
+  if (slot != scanSlot_ || tree_.IsScanning()) return;
+  scanSlot_ = 0;
+  ClearProgress();
+  diskview::ScanDonePlan plan =
+      diskview::PlanScanDone(root_, tree_.GetSelectedFolder(), query_);
+  CPieChartCtrl& pie = Pie(slot);
+  pie.RemoveAllSlices();
+  for (const diskview::SlicePlan& s : plan.slices) {
+    const diskview::PalettePair& colours = diskview::kSlicePalette[s.palette];
+    pie.AddSlice(colours.colour, colours.textColour, s.angle);
+  }
+  pie.Invalidate(false);
+  CInfoCtrl& info = Info(slot);
+  for (const diskview::InfoLineUpdate& line : plan.lines) {
+    // Without the flag only the chart and its counts are shown, not the
+    // scanned path's own rows (group 2).
+    if (flag == 0 && line.group == 2) continue;
+    info.SetLine(line.key, CString::FromUtf8(line.text), line.value, line.group);
+  }
+  info.Refresh();
+}
+
+void CKestrinView::OnHomePage(UINT) {
+  system_.OpenUrl(m_hWnd, CString::FromUtf8(shell::kHomePageUrl));
+}
+
+void CKestrinView::OnExit(UINT) {
+  CWinApp* app = AfxGetApp();
+  if (app && app->m_pMainWnd && app->m_pMainWnd != this) app->m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+void CKestrinView::OnClose() { OnExit(kExitButtonId); }
+
+void CKestrinView::OnContextMenu(HWND, CPoint screen) {
+  POINT origin{0, 0};
+  ::ClientToScreen(m_hWnd, &origin);
+  const geom::Point at = layout::ContextMenuPoint(screen.ToGeom(), CPoint(origin).ToGeom());
+  CMenu menu;
+  if (!menu.LoadMenu(IDR_MAINFRAME)) return;
+  CMenu popup = menu.GetSubMenu(0);
+  // The first ancestor that is no child window (the frame) gets the commands.
+  HWND owner = m_hWnd;
+  while (owner && (::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
+  popup.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, owner ? owner : m_hWnd);
+}
+
+void CKestrinView::OnLButtonUp(UINT, CPoint) {
+  system_.PlaySoundFile(kClickSound);
+  Default();
+}
+
+bool CKestrinView::OnCmdMsg(UINT id, bool execute) {
+  static constexpr CommandRoute<CKestrinView> routes[] = {
+      {kHomeButtonId, kHomeButtonId, &CKestrinView::OnHomePage},
+      {kExitButtonId, kExitButtonId, &CKestrinView::OnExit},
+      {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, &CKestrinView::OnPrint},
+  };
+  return RouteCommand(this, routes, id, execute) || CView::OnCmdMsg(id, execute);
+}
+
+bool CKestrinView::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnCreate<&CKestrinView::OnCreate>(),
+      afx::OnSize<&CKestrinView::OnSize>(),
+      afx::OnPrintClient<&CKestrinView::OnPrintClient>(),
+      afx::OnClose<&CKestrinView::OnClose>(),
+      afx::OnContextMenu<&CKestrinView::OnContextMenu>(),
+      afx::OnLButtonUp<&CKestrinView::OnLButtonUp>(),
+      afx::OnTimer<&CKestrinView::OnTimer>(),
+      afx::OnMessage<&CKestrinView::OnScanDoneOf<1>>(WM_SCAN_DONE_1),
+      afx::OnMessage<&CKestrinView::OnScanDoneOf<2>>(WM_SCAN_DONE_2),
+      afx::OnMessage<&CKestrinView::OnScanDoneOf<3>>(WM_SCAN_DONE_3),
+      afx::OnMessage<&CKestrinView::OnScanDoneOf<4>>(WM_SCAN_DONE_4),
+      afx::OnMessage<&CKestrinView::OnScanDoneOf<5>>(WM_SCAN_DONE_5),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CView::OnWndMsg(msg, wParam, lParam, result);
+}

@@ -1,0 +1,115 @@
+// CKestrinView: the disk overview, the main frame's right pane. A fixed
+// arrangement of children on a 585-pixel canvas (app/layout/ViewLayout.h):
+// three pictures, the home-page and exit buttons, five result slots of a
+// heading strip, a pie chart and an info box, and the colour legend strip.
+//
+// A slot is filled by a background scan that the hidden disk tree runs:
+// OpenFolderInSlot stops any running scan, clears the slot's chart and
+// starts the scan of the path for that slot. The completion (WM_SCAN_DONE_n)
+// charts the folder (ScanDone.h's plan); only the completion of the latest
+// scan counts, so a slot never shows another folder's tree. While a scan
+// runs its slot shows how far it has got, a few times a second.
+#pragma once
+
+#include <windows.h>
+
+#include "app/SystemActions.h"
+#include "app/diskview/DiskTreeCtrl.h"
+#include "app/diskview/InfoCtrl.h"
+#include "app/diskview/MyFolder.h"
+#include "app/diskview/PieChartCtrl.h"
+#include "app/diskview/ScanDone.h"
+#include "app/diskview/crect.h"
+#include "app/diskview/cwnd.h"
+#include "app/layout/ViewLayout.h"
+#include "framework/Controls.h"
+#include "framework/FrameWnd.h"
+#include "framework/Gdi.h"
+
+class CKestrinView : public CView {
+ public:
+  static constexpr UINT kDiskTreeId = 103;
+  static constexpr UINT kPieId = 104;
+  static constexpr UINT kInfoId = 1;
+  static constexpr UINT kCaptionId = 3;
+  static constexpr UINT kLegendId = 8;
+  static constexpr UINT kPictureId = 32771;
+  static constexpr UINT kHomeButtonId = 56;
+  static constexpr UINT kExitButtonId = 57;
+  static constexpr int kPieCount = 6;  // the sixth is made but never placed
+  // How often a running scan's slot shows its progress.
+  static constexpr UINT kProgressMs = 250;
+
+  explicit CKestrinView(SystemActions& system);
+  ~CKestrinView() override;
+
+  // Starts the scan of `path` for slot 1..5 (a drive as its root, "C:\").
+  void OpenFolderInSlot(int slot, const CString& path);
+  // Opens the profile's "DetailLastOpened" (Settings) in slot 1.
+  void RestoreLastOpened();
+
+  // The drive query the completion uses (tests give their own drive).
+  void SetDiskSpaceQuery(diskview::DiskSpaceQuery query) { query_ = std::move(query); }
+  // The slot whose scan is the latest one, until its completion is drawn; 0
+  // for none.
+  int ScanSlot() const { return scanSlot_; }
+
+  CPieChartCtrl& Pie(int slot) { return pies_[slot - 1]; }
+  CInfoCtrl& Info(int slot) { return infos_[slot - 1]; }
+  CDiskTreeCtrl& DiskTree() { return tree_; }
+  diskview::CMyFolder& RootFolder() { return root_; }
+
+  bool PreCreateWindow(CREATESTRUCTW& cs) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  bool OnCmdMsg(UINT id, bool execute) override;
+
+ protected:
+  void OnDraw(CDC& dc) override;
+
+ private:
+  static constexpr UINT_PTR kProgressTimer = 1;
+
+  int OnCreate(CREATESTRUCTW& cs);
+  void OnSize(UINT type, int cx, int cy);
+  void OnPrintClient(HDC dc, UINT flags);
+  void OnClose();
+  void OnContextMenu(HWND, CPoint screen);
+  void OnLButtonUp(UINT flags, CPoint point);
+  void OnTimer(UINT_PTR id);
+  template <int Slot>
+  LRESULT OnScanDoneOf(WPARAM flag, LPARAM) {
+    OnScanDone(Slot, flag);
+    return 0;
+  }
+  // Charts the root's tree in `slot`, when that is the latest scan's slot
+  // and no newer scan owns the root.
+  void OnScanDone(int slot, WPARAM flag);
+  void OnHomePage(UINT);
+  void OnExit(UINT);
+  void OnPrint(UINT) {}  // the view draws nothing for printing
+
+  bool CreatePicture(CStatic& picture, CBitmap& bitmap, UINT bitmapId, const geom::Rect& at);
+  bool CreateButton(CBitmapButton& button, UINT id, UINT bitmapId, geom::Point at);
+  void PlaceSlots();
+  // The scanning slot's progress text, or none when no scan runs.
+  void ShowProgress();
+  void ClearProgress();
+
+  SystemActions& system_;
+  diskview::DiskSpaceQuery query_;
+  // Before the disk tree: its worker fills this folder, so the tree (and
+  // the worker with it) ends first.
+  diskview::CMyFolder root_;
+  CDiskTreeCtrl tree_;
+  CCaptionStrip captions_[layout::kViewSlotCount];
+  CString path_;  // stays empty; start-up compares it
+  CLegendStrip legend_;
+  CPieChartCtrl pies_[kPieCount];
+  CInfoCtrl infos_[layout::kViewSlotCount];
+  // The bitmaps first: the pictures show them and end before them.
+  CBitmap pictureBitmaps_[3];
+  CStatic pictures_[3];
+  CBitmapButton homeButton_;
+  CBitmapButton exitButton_;
+  int scanSlot_ = 0;
+};

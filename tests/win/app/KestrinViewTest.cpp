@@ -1,0 +1,393 @@
+// The disk overview view as a window: its children where the layout puts
+// them, slots filled by real scans of prepared folders (the slice rule, the
+// info rows, a drive's space), only the latest scan's completion drawn, the
+// progress while a scan runs, its buttons and clicks, and no leaks.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FakeSystem.h"
+#include "TestPump.h"
+#include "app/KestrinView.h"
+#include "app/Messages.h"
+#include "app/diskview/InfoLayout.h"
+#include "app/diskview/PieChartLayout.h"
+#include "app/layout/ViewLayout.h"
+#include "framework/WinApp.h"
+#include "res/app/resource.h"
+#include "tests/win/common/Canvas.h"
+#include "tests/win/common/GuiResources.h"
+#include "tests/win/diskview/WinTempTree.h"
+
+namespace {
+
+using diskview::kSlicePalette;
+using diskview::test::WinTempTree;
+
+// The frame the view sits in: a top-level window that records WM_CLOSE.
+class Host : public CWnd {
+ public:
+  ~Host() override { DestroyWindow(); }
+  bool Make() {
+    return CreateEx(0, nullptr, L"view host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                    CRect(0, 0, 620, 470), nullptr, 0);
+  }
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg == WM_CLOSE) {
+      ++closes;
+      result = 0;
+      return true;
+    }
+    return CWnd::OnWndMsg(msg, wp, lp, result);
+  }
+  int closes = 0;
+};
+
+// Waits, handling messages, until `ready` or ten seconds have passed.
+bool WaitFor(const std::function<bool()>& ready) {
+  const DWORD end = GetTickCount() + 10000;
+  while (!ready()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    flush_events(5);
+  }
+  return true;
+}
+
+// Handles only the messages sent to this thread (the scan's row insertions),
+// until the view's scan has ended: its completion stays queued.
+bool WaitForScanEndLeavingTheCompletionQueued(CKestrinView& view) {
+  const DWORD end = GetTickCount() + 10000;
+  while (view.DiskTree().IsScanning()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_SENDMESSAGE);
+  }
+  return true;
+}
+
+std::vector<std::pair<COLORREF, int>> Slices(CPieChartCtrl& pie) {
+  std::vector<std::pair<COLORREF, int>> out;
+  for (int i = 0; i < pie.GetSliceCount(); ++i) {
+    COLORREF c = 0;
+    pie.GetSliceColour(i, c);
+    out.emplace_back(c, pie.GetSliceAngle(i));
+  }
+  return out;
+}
+using S = std::vector<std::pair<COLORREF, int>>;
+COLORREF Palette(int i) { return kSlicePalette[i].colour; }
+
+// The row of `group` with `key`.
+const diskview::InfoLine* Row(CKestrinView& view, int slot, int group, int key) {
+  const diskview::InfoModel* model = view.Info(slot).Model();
+  if (!model) return nullptr;
+  for (const diskview::InfoLine& line : model->Group(group)) {
+    if (line.key == key) return &line;
+  }
+  return nullptr;
+}
+std::string RowText(CKestrinView& view, int slot, int group, int key) {
+  const diskview::InfoLine* line = Row(view, slot, group, key);
+  return line ? line->text : "<no row>";
+}
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host.Make());
+    app.m_pMainWnd = &host;
+    view = std::make_unique<CKestrinView>(system);
+    ASSERT_TRUE(view->Create(nullptr, nullptr, WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
+                             CRect(0, 0, 585, 420), &host, AFX_IDW_PANE_FIRST));
+  }
+  void TearDown() override {
+    view.reset();
+    app.m_pMainWnd = nullptr;
+  }
+  // A folder of the tree with one file of `bytes` in it.
+  void FolderWithFile(const std::wstring& name, std::uint64_t bytes) {
+    ASSERT_TRUE(tree.Folder(name));
+    ASSERT_TRUE(tree.File(name + L"\\data", bytes));
+  }
+  // Scans `path` into `slot` and waits until the slot is drawn.
+  void Fill(int slot, const std::wstring& path) {
+    view->OpenFolderInSlot(slot, CString(path.c_str()));
+    ASSERT_TRUE(WaitFor([&] { return view->ScanSlot() == 0; }));
+  }
+
+  CWinApp app{L"view tests"};
+  FakeSystem system;
+  Host host;
+  std::unique_ptr<CKestrinView> view;
+  WinTempTree tree;
+};
+
+CRect InView(const CWnd& view, HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, view.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  return CRect(r);
+}
+
+// The view's children of `id`, in creation (z) order.
+std::vector<HWND> ChildrenWithId(const CWnd& view, int id) {
+  std::vector<HWND> out;
+  for (HWND w = GetWindow(view.m_hWnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(w) == id) out.push_back(w);
+  }
+  return out;
+}
+
+std::wstring ClassOf(HWND w) {
+  wchar_t name[64] = {};
+  GetClassNameW(w, name, 64);
+  return name;
+}
+
+}  // namespace
+
+TEST_F(ViewTest, ChildrenStandWhereTheLayoutPutsThem) {
+  EXPECT_FALSE(view->GetExStyle() & WS_EX_CLIENTEDGE);
+  EXPECT_FALSE(view->GetStyle() & WS_BORDER);
+  // A resize places the slots again; the pictures and buttons stay.
+  view->MoveWindow(CRect(0, 0, 600, 430));
+
+  const std::vector<HWND> pictures = ChildrenWithId(*view, CKestrinView::kPictureId);
+  ASSERT_EQ(pictures.size(), 3u);
+  const geom::Rect pictureRects[] = {layout::kViewPiePicture, layout::kViewTopPicture,
+                                     layout::kViewBottomPicture};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(InView(*view, pictures[i]), CRect(pictureRects[i])) << i;
+    EXPECT_EQ(GetWindowLongPtrW(pictures[i], GWL_STYLE) & 0x1000020F, 0x1000020E) << i;
+    EXPECT_NE(SendMessageW(pictures[i], STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << i;
+  }
+  const std::pair<int, geom::Point> buttons[] = {{CKestrinView::kHomeButtonId, layout::kViewHomeButtonAt},
+                                                 {CKestrinView::kExitButtonId, layout::kViewExitButtonAt}};
+  for (const auto& [id, at] : buttons) {
+    HWND button = view->GetDlgItem(id);
+    ASSERT_NE(button, nullptr) << id;
+    // Sized to their 55 x 28 bitmaps.
+    EXPECT_EQ(InView(*view, button), CRect(at.x, at.y, at.x + 55, at.y + 28)) << id;
+    EXPECT_EQ(GetWindowLongPtrW(button, GWL_STYLE) & 0x1000000F, 0x1000000B) << id;
+  }
+
+  HWND disk = view->GetDlgItem(CKestrinView::kDiskTreeId);
+  ASSERT_EQ(disk, view->DiskTree().m_hWnd);
+  EXPECT_TRUE(InView(*view, disk).IsRectEmpty());
+  EXPECT_EQ(GetWindowLongPtrW(disk, GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE),
+            WS_EX_STATICEDGE | WS_EX_CLIENTEDGE);
+
+  const std::vector<HWND> pies = ChildrenWithId(*view, CKestrinView::kPieId);
+  const std::vector<HWND> infos = ChildrenWithId(*view, CKestrinView::kInfoId);
+  const std::vector<HWND> captions = ChildrenWithId(*view, CKestrinView::kCaptionId);
+  ASSERT_EQ(pies.size(), 6u);
+  ASSERT_EQ(infos.size(), 5u);
+  ASSERT_EQ(captions.size(), 5u);
+  for (int i = 0; i < layout::kViewSlotCount; ++i) {
+    const layout::ViewSlotRects& slot = layout::kViewSlots[i];
+    EXPECT_EQ(pies[i], view->Pie(i + 1).m_hWnd);
+    EXPECT_EQ(InView(*view, pies[i]), CRect(slot.pie)) << i;
+    EXPECT_EQ(InView(*view, infos[i]), CRect(slot.info)) << i;
+    EXPECT_EQ(InView(*view, captions[i]), CRect(slot.caption)) << i;
+    EXPECT_EQ(ClassOf(pies[i]), L"PIE_CHART_CTRL");
+    EXPECT_EQ(ClassOf(captions[i]), L"PIE_CHART_RECT");
+  }
+  EXPECT_TRUE(InView(*view, pies[5]).IsRectEmpty());  // made, never placed
+  HWND legend = view->GetDlgItem(CKestrinView::kLegendId);
+  ASSERT_NE(legend, nullptr);
+  EXPECT_EQ(InView(*view, legend), CRect(layout::kViewLegend));
+}
+
+TEST_F(ViewTest, SlotsFollowTheSliceRule) {
+  // Three shares of 120.4, 120.4 and 119.2 degrees: a remainder of one.
+  ASSERT_TRUE(tree.Folder(L"a"));
+  FolderWithFile(L"a\\x", 1204);
+  FolderWithFile(L"a\\y", 1204);
+  FolderWithFile(L"a\\z", 1192);
+  // 120.5, 120.5 and 119: halves go up to a sum of 361, no remainder.
+  ASSERT_TRUE(tree.Folder(L"b"));
+  FolderWithFile(L"b\\x", 1190);
+  FolderWithFile(L"b\\y", 1205);
+  FolderWithFile(L"b\\z", 1205);
+  // Forty shares of 9 degrees, all under 11: one full circle in colour 0.
+  ASSERT_TRUE(tree.Folder(L"c"));
+  for (int i = 0; i < 40; ++i) FolderWithFile(L"c\\" + std::to_wstring(i), 100);
+  // Twenty of 18 degrees: the palette wraps after fifteen.
+  ASSERT_TRUE(tree.Folder(L"d"));
+  for (int i = 0; i < 20; ++i) FolderWithFile(L"d\\" + std::to_wstring(i), 1000);
+  // Only empty files: no share at all, the remainder is the full circle.
+  ASSERT_TRUE(tree.Folder(L"e"));
+  for (int i = 0; i < 3; ++i) FolderWithFile(L"e\\" + std::to_wstring(i), 0);
+
+  Fill(1, tree.Full(L"a"));
+  EXPECT_EQ(Slices(view->Pie(1)), (S{{Palette(0), 120}, {Palette(1), 120}, {Palette(2), 119}, {Palette(2), 1}}));
+  Fill(2, tree.Full(L"b"));
+  EXPECT_EQ(Slices(view->Pie(2)), (S{{Palette(0), 121}, {Palette(1), 121}, {Palette(2), 119}}));
+  Fill(3, tree.Full(L"c"));
+  EXPECT_EQ(Slices(view->Pie(3)), (S{{Palette(0), 360}}));
+  Fill(4, tree.Full(L"d"));
+  S twenty;
+  for (int i = 0; i < 20; ++i) twenty.emplace_back(Palette(i % 15), 18);
+  EXPECT_EQ(Slices(view->Pie(4)), twenty);
+  Fill(5, tree.Full(L"e"));
+  EXPECT_EQ(Slices(view->Pie(5)), (S{{Palette(0), 360}}));
+
+  // Each slot kept its own chart while the others were filled.
+  EXPECT_EQ(view->Pie(1).GetSliceCount(), 4);
+  EXPECT_EQ(view->Pie(3).GetSliceCount(), 1);
+
+  // A folder's rows: its size and counts in group 2 and again in group 1.
+  using namespace diskview;
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFileSize), "3.52 Kb");
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFileCount), "3 文件");
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFolderCount), "3 文件夹");
+  EXPECT_EQ(RowText(*view, 1, 1, kInfoFileSize), "3.52 Kb");
+  EXPECT_EQ(RowText(*view, 4, 1, kInfoFolderCount), "20 文件夹");
+  EXPECT_EQ(RowText(*view, 5, 1, kInfoFileSize), "0 byte");
+  // No drive rows for a folder.
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoSize), "");
+}
+
+TEST_F(ViewTest, ADriveShowsItsSizeUseAndAllocatedBytes) {
+  std::string asked;
+  view->SetDiskSpaceQuery([&](const std::string& root, platform::DiskSpaceHalves& out) {
+    asked = root;
+    out = platform::DiskSpaceHalves{1000000000u, 0, 3000000000u, 0};
+    return true;
+  });
+  // A drive letter nobody has: its scan finds nothing, its space is ours.
+  Fill(2, L"Q:\\");
+  EXPECT_EQ(asked, "Q:\\");
+  using namespace diskview;
+  EXPECT_EQ(RowText(*view, 2, 2, kInfoSize), "2.79 Gb");
+  ASSERT_NE(Row(*view, 2, 2, kInfoUsed), nullptr);
+  EXPECT_EQ(Row(*view, 2, 2, kInfoUsed)->value, 66);
+  EXPECT_EQ(RowText(*view, 2, 2, kInfoAllocated), "1.86 Gb");
+  // An empty folder has no share to draw: not even the full circle.
+  EXPECT_EQ(view->Pie(2).GetSliceCount(), 0);
+
+  // A failed query leaves size and use as they were and empties the
+  // allocated row rather than show a made-up figure.
+  view->SetDiskSpaceQuery([](const std::string&, platform::DiskSpaceHalves&) { return false; });
+  Fill(2, L"Q:\\");
+  EXPECT_EQ(RowText(*view, 2, 2, kInfoSize), "2.79 Gb");
+  EXPECT_EQ(Row(*view, 2, 2, kInfoUsed)->value, 66);
+  EXPECT_EQ(RowText(*view, 2, 2, kInfoAllocated), "");
+}
+
+TEST_F(ViewTest, OnlyTheLatestScansCompletionIsDrawn) {
+  ASSERT_TRUE(tree.Folder(L"one"));
+  FolderWithFile(L"one\\a", 1000);
+  FolderWithFile(L"one\\b", 3000);
+  ASSERT_TRUE(tree.Folder(L"two"));
+  FolderWithFile(L"two\\a", 5000);
+  FolderWithFile(L"two\\b", 5000);
+
+  // Slot 1's scan completes, but its message waits in the queue while slot
+  // 2's scan starts and completes too: the root now holds "two".
+  view->OpenFolderInSlot(1, CString(tree.Full(L"one").c_str()));
+  ASSERT_TRUE(WaitForScanEndLeavingTheCompletionQueued(*view));
+  view->OpenFolderInSlot(2, CString(tree.Full(L"two").c_str()));
+  ASSERT_TRUE(WaitFor([&] { return view->ScanSlot() == 0; }));
+  EXPECT_EQ(view->Pie(1).GetSliceCount(), 0);  // not "two" drawn as slot 1
+  EXPECT_EQ(Slices(view->Pie(2)), (S{{Palette(0), 180}, {Palette(1), 180}}));
+
+  // A completion that arrives while a newer scan runs is ignored too.
+  view->OpenFolderInSlot(3, CString(tree.Full(L"one").c_str()));
+  ASSERT_TRUE(view->DiskTree().IsScanning());
+  view->SendMessage(WM_SCAN_DONE_3, 1, 0);
+  EXPECT_EQ(view->Pie(3).GetSliceCount(), 0);
+  ASSERT_TRUE(WaitFor([&] { return view->ScanSlot() == 0; }));
+  EXPECT_EQ(Slices(view->Pie(3)), (S{{Palette(0), 270}, {Palette(1), 90}}));
+  // And one sent again after its slot was drawn changes nothing.
+  view->Pie(3).RemoveAllSlices();
+  view->SendMessage(WM_SCAN_DONE_3, 1, 0);
+  EXPECT_EQ(view->Pie(3).GetSliceCount(), 0);
+}
+
+TEST_F(ViewTest, AScanningSlotShowsHowFarItHasGot) {
+  ASSERT_TRUE(tree.Folder(L"top"));
+  FolderWithFile(L"top\\a", 2048);
+  FolderWithFile(L"top\\b", 1);
+  FolderWithFile(L"top\\c", 1);
+
+  // The worker waits for this thread at its first row: the scan runs.
+  view->OpenFolderInSlot(4, CString(tree.Full(L"top").c_str()));
+  ASSERT_TRUE(view->DiskTree().IsScanning());
+  EXPECT_EQ(view->Pie(4).GetStatusText(), CString::FromUtf8(diskview::ScanProgressText(0, 0)));
+  // Once the first folder is done, a tick shows it (the worker waits again
+  // at its next row, so the figures stand still while they are compared).
+  const DWORD end = GetTickCount() + 10000;
+  while (view->DiskTree().ProgressFolders() < 1 && static_cast<LONG>(end - GetTickCount()) > 0) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  ASSERT_TRUE(view->DiskTree().IsScanning());
+  view->SendMessage(WM_TIMER, 1, 0);
+  EXPECT_EQ(view->Pie(4).GetStatusText(),
+            CString::FromUtf8(diskview::ScanProgressText(view->DiskTree().ProgressFolders(),
+                                                         view->DiskTree().ProgressBytes())));
+  EXPECT_NE(view->Pie(4).GetStatusText().ToUtf8().find("\n1 文件夹\n"), std::string::npos);
+
+  // Another slot's scan stops this one: its progress goes, its chart stays empty.
+  view->OpenFolderInSlot(5, CString(tree.Full(L"top").c_str()));
+  EXPECT_TRUE(view->Pie(4).GetStatusText().IsEmpty());
+  EXPECT_FALSE(view->Pie(5).GetStatusText().IsEmpty());
+  ASSERT_TRUE(WaitFor([&] { return view->ScanSlot() == 0; }));
+  // Drawn: the progress is gone.
+  EXPECT_TRUE(view->Pie(5).GetStatusText().IsEmpty());
+  EXPECT_GT(view->Pie(5).GetSliceCount(), 0);
+  EXPECT_EQ(view->Pie(4).GetSliceCount(), 0);
+}
+
+TEST_F(ViewTest, ButtonsClicksAndCommands) {
+  // The home-page button opens the home page; exit and WM_CLOSE close the frame.
+  view->SendMessage(WM_COMMAND, MAKEWPARAM(CKestrinView::kHomeButtonId, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(view->GetDlgItem(CKestrinView::kHomeButtonId)));
+  view->SendMessage(WM_COMMAND, MAKEWPARAM(CKestrinView::kExitButtonId, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(view->GetDlgItem(CKestrinView::kExitButtonId)));
+  EXPECT_EQ(host.closes, 1);
+  view->SendMessage(WM_CLOSE);
+  EXPECT_EQ(host.closes, 2);
+  EXPECT_TRUE(view->m_hWnd != nullptr && IsWindow(view->m_hWnd));
+  // A release of the button in the view plays the click.
+  view->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(300, 240));
+  ASSERT_EQ(system.calls.size(), 2u);
+  EXPECT_EQ(system.calls[0].rfind(L"url:http", 0), 0u);
+  EXPECT_EQ(system.calls[1], L"sound:WAV\\Windows XP.wav");
+  // The print commands are the view's, and print nothing.
+  EXPECT_TRUE(view->OnCmdMsg(ID_FILE_PRINT, false));
+  EXPECT_TRUE(view->OnCmdMsg(ID_FILE_PRINT_PREVIEW, false));
+  view->SendMessage(WM_COMMAND, ID_FILE_PRINT);
+}
+
+TEST_F(ViewTest, PaintsTheButtonFaceBehindItsChildren) {
+  const CRect client = view->GetClientRect();
+  dravon_test::Canvas canvas(client.Width(), client.Height());
+  canvas.dc().FillSolidRect(client, RGB(255, 0, 255));
+  view->SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(canvas)), PRF_CLIENT);
+  for (const POINT& p : {POINT{0, 0}, POINT{560, 240}, POINT{client.right - 1, client.bottom - 1}}) {
+    EXPECT_EQ(canvas.Pixel(p.x, p.y), GetSysColor(COLOR_BTNFACE)) << p.x << "," << p.y;
+  }
+}
+
+TEST_F(ViewTest, MadeAndEndedManyTimesLeavesNothingBehind) {
+  view.reset();
+  auto cycle = [&] {
+    CKestrinView v(system);
+    ASSERT_TRUE(v.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 585, 420), &host, 1));
+    v.OpenFolderInSlot(1, CString(tree.Root().c_str()));
+  };
+  cycle();
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 30; ++i) cycle();
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_EQ(after.user, before.user);
+  EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
+  EXPECT_EQ(afx::WindowsEndedByBase(), 0);
+}

@@ -1,0 +1,40 @@
+// What the driver measures of a running program from outside: the threads
+// and kernel handles of its process, how long its user-interface thread
+// takes to answer, and where one of its windows lies on the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace driver {
+
+// "threads N" (not counting the system's sound player), "thread-starts"
+// (the module each thread began in) and "handles N" of the process owning
+// `wnd`.
+int PrintProcessCounts(HWND wnd);
+// "ms N": the time a WM_NULL sent to `wnd` takes to come back; exit 1 when
+// it does not within `limitMs`.
+int PrintRoundTrip(HWND wnd, UINT limitMs);
+// "rect LEFT TOP RIGHT BOTTOM" on the screen of the `index`-th (from 0)
+// descendant of `top` whose class is `className` ("#ID": whose control id
+// is ID), in the order EnumChildWindows visits them.
+int PrintChildRect(HWND top, const std::wstring& className, int index);
+// A left click at screen point `screen`: WM_MOUSEMOVE and the button
+// messages posted to the deepest visible child of `top` under it.
+bool PostClick(HWND top, POINT screen);
+// `count` left clicks, posted as button messages to the deepest child
+// under screen points a and b in turn, `gapMs` apart; after each the
+// process's threads are counted. Prints "clicks N", "max-threads N" (as
+// PrintProcessCounts counts them, with "max-thread-starts") and
+// "max-workers N" (threads begun by the C runtime: the program's own).
+int ClickAlternately(HWND top, POINT a, POINT b, int count, UINT gapMs);
+
+// A click at `click`, then, until the list view `list` has a row 0 again
+// and it is selected (the disk tree selects its root when a scan is
+// complete), WM_NULL round trips to `top` one after another. Prints
+// "fill-ms N" (click to completion), "max-stall-ms N" (the longest round
+// trip) and "round-trips N"; exit 1 when no completion comes in `limitMs`.
+int MeasureScanAfterClick(HWND top, POINT click, HWND list, UINT limitMs);
+
+}  // namespace driver
