@@ -110,29 +110,22 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM param) {
   return TRUE;
 }
 
-// The deepest visible descendant of `parent` under screen point `at`, found
-// as the system's own hit test finds it: children in Z order, each one's
-// children before itself, and a window that answers WM_NCHITTEST with
-// HTTRANSPARENT there (a group box, a static without SS_NOTIFY) passes the
-// point to the windows behind it. ChildWindowFromPointEx would stop at a
-// group box drawn around the very box to be clicked.
-HWND HitDescendant(HWND parent, POINT at) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT r{};
-    if (!IsWindowVisible(child) || !GetWindowRect(child, &r) || !PtInRect(&r, at)) continue;
-    if (HWND deeper = HitDescendant(child, at)) return deeper;
-    DWORD_PTR hit = HTCLIENT;
-    SendMessageTimeoutW(child, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y), SMTO_ABORTIFHUNG, 2000, &hit);
-    if (static_cast<LRESULT>(hit) != HTTRANSPARENT) return child;
+// The deepest visible child of `top` under the screen point.
+HWND DeepestAt(HWND top, POINT screen) {
+  HWND hit = top;
+  for (;;) {
+    POINT p = screen;
+    ScreenToClient(hit, &p);
+    HWND child = ChildWindowFromPointEx(hit, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == hit) return hit;
+    hit = child;
   }
-  return nullptr;
 }
 
 }  // namespace
 
 bool PostClick(HWND top, POINT screen) {
-  HWND hit = HitDescendant(top, screen);
-  if (!hit) hit = top;
+  HWND hit = DeepestAt(top, screen);
   POINT p = screen;
   ScreenToClient(hit, &p);
   const LPARAM at = MAKELPARAM(p.x, p.y);
