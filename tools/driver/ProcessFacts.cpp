@@ -110,22 +110,30 @@ BOOL CALLBACK MatchChild(HWND child, LPARAM param) {
   return TRUE;
 }
 
-// The deepest visible child of `top` under the screen point.
-HWND DeepestAt(HWND top, POINT screen) {
-  HWND hit = top;
-  for (;;) {
-    POINT p = screen;
-    ScreenToClient(hit, &p);
-    HWND child = ChildWindowFromPointEx(hit, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-    if (!child || child == hit) return hit;
-    hit = child;
+// The deepest visible descendant of `parent` under screen point `at`, found
+// as the system's own hit test finds it: children in Z order, each one's
+// children before itself, and a window that answers WM_NCHITTEST with
+// HTTRANSPARENT there (a group box, a static without SS_NOTIFY) passes the
+// point to the windows behind it. ChildWindowFromPointEx would stop at a
+// group box drawn around the very box to be clicked. Visibility is the
+// style bit: IsWindowVisible answers no for windows of another Wine desktop.
+HWND HitDescendant(HWND parent, POINT at) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0 || !GetWindowRect(child, &r) || !PtInRect(&r, at)) continue;
+    if (HWND deeper = HitDescendant(child, at)) return deeper;
+    DWORD_PTR hit = HTCLIENT;
+    SendMessageTimeoutW(child, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y), SMTO_ABORTIFHUNG, 2000, &hit);
+    if (static_cast<LRESULT>(hit) != HTTRANSPARENT) return child;
   }
+  return nullptr;
 }
 
 }  // namespace
 
 bool PostClick(HWND top, POINT screen) {
-  HWND hit = DeepestAt(top, screen);
+  HWND hit = HitDescendant(top, screen);
+  if (!hit) hit = top;
   POINT p = screen;
   ScreenToClient(hit, &p);
   const LPARAM at = MAKELPARAM(p.x, p.y);

@@ -310,24 +310,6 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM top) {
   return TRUE;
 }
 
-// The deepest visible descendant of `parent` under screen point `at`, found
-// as the system's own hit test finds it: children in Z order, each one's
-// children before itself, and a window that answers WM_NCHITTEST with
-// HTTRANSPARENT there (a group box, a static without SS_NOTIFY) passes the
-// point to the windows behind it. ChildWindowFromPointEx would stop at a
-// group box drawn around the very box to be clicked.
-HWND HitDescendant(HWND parent, POINT at) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT r{};
-    if (!Visible(child) || !GetWindowRect(child, &r) || !PtInRect(&r, at)) continue;
-    if (HWND deeper = HitDescendant(child, at)) return deeper;
-    DWORD_PTR hit = HTCLIENT;
-    SendMessageTimeoutW(child, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y), SMTO_ABORTIFHUNG, 2000, &hit);
-    if (static_cast<LRESULT>(hit) != HTTRANSPARENT) return child;
-  }
-  return nullptr;
-}
-
 // A left click at screen point x, y, sent as button messages to the window
 // a hit test finds under the point inside the target window (by default the
 // uppermost visible top-level window there): input sent from here does not
@@ -346,14 +328,7 @@ int Click(int x, int y, HWND target) {
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
   }
-  HWND hit = HitDescendant(target, POINT{x, y});
-  if (!hit) hit = target;
-  POINT p{x, y};
-  ScreenToClient(hit, &p);
-  const LPARAM at = MAKELPARAM(p.x, p.y);
-  const bool ok = PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-                  PostMessageW(hit, WM_LBUTTONUP, 0, at);
-  return ok ? 0 : 1;
+  return driver::PostClick(target, POINT{x, y}) ? 0 : 1;
 }
 
 bool ParseRoot(const std::wstring& name, HKEY* root) {
