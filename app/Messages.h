@@ -50,11 +50,13 @@ constexpr int SlotOfScanDone(unsigned message) {
 
 // --- To the disk tree control -------------------------------------------------
 
-// Sent by the control's own scan worker and answered on the user-interface
-// thread, so the rows and the folder tree change together. Private to the
-// control's class: from the application range, clear of the list view's own.
+// From the control's own scan worker to the user-interface thread, which
+// carries out the requests queued in the control, so the rows and the folder
+// tree change together. Private to the control's class: from the application
+// range, clear of the list view's own.
 inline constexpr unsigned kWmApp = 0x8000;
-// lParam: the control's insertion request (app/diskview/DiskTreeCtrl.cpp).
+// Posted when queued row insertions wait (wParam 0: one batch), or sent when
+// the worker must wait for them (wParam 1: all of them). No pointers travel.
 inline constexpr unsigned WM_DISKTREE_INSERT_ROW = kWmApp + 1;
 // A completed scan: redraw at once, then select the root row if none is.
 inline constexpr unsigned WM_DISKTREE_REDRAW = kWmApp + 2;

@@ -46,9 +46,11 @@ class ScanRowSink {
   virtual void ExpandRow(Row row) = 0;
 
   // Worker thread. A child row goes below `parent` without refreshing the
-  // visible list; the sink owns the record from here on. The insertion must
-  // be complete when the call returns (SendMessage, not PostMessage): a
-  // queued one could arrive after the next scan has freed its node.
+  // visible list; the sink owns the record from here on. The returned row
+  // may name an insertion still to be carried out, in order, on the
+  // user-interface thread; the sink must then finish it before the end of
+  // RedrawNow, or of the stop that ends the worker, and drop it (unshown)
+  // when the rows are deleted: its node belongs to this scan's tree only.
   virtual Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) = 0;
   // Worker thread, after a completed scan: redraw at once (invalidate,
   // erase, update), then select the root row if no row is selected.

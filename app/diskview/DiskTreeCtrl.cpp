@@ -1,7 +1,10 @@
 #include "app/diskview/DiskTreeCtrl.h"
 
+#include <algorithm>
+#include <chrono>
+#include <deque>
 #include <mutex>
-#include <optional>
+#include <vector>
 
 #include "app/Messages.h"
 #include "framework/WinApp.h"
@@ -12,67 +15,128 @@ using diskview::CMyFolder;
 using diskview::TreeItemInfo;
 
 // The scan's rows. Calls from StartScan (user-interface thread) go straight
-// to the control. The worker's insertions are sent to the control's window
-// and done there, whole, on the user-interface thread; the request itself
-// waits here, so the message carries no pointer and a stray one (from
-// another program) finds nothing to do.
+// to the control. The worker's insertions wait here in a queue and are
+// carried out on the user-interface thread in batches, in the order the
+// worker made them: the shown rows are always a prefix of the scan's rows,
+// each under its right parent. A row the worker asks for is named by a ticket
+// (its place in the scan's order) because its tree node does not exist yet;
+// the messages carry nothing, so a stray or late one finds nothing to do.
+//
+// One message per batch instead of one send per row: under Wine a send to
+// another thread costs about half a millisecond, more than listing the
+// folder the row stands for. The worker posts a wake-up once a batch has
+// gathered rows or time, and sends (waits) only when the queue is full or
+// when the scan has ended and the rows must be complete.
 class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
  public:
   explicit RowSink(CDiskTreeCtrl& tree) : tree_(tree) {}
 
   // Before a worker starts: the window its requests go to.
   void SetWindow(HWND window) { window_ = window; }
+  void SetQueueLimit(std::size_t rows) { limit_ = rows < 1 ? 1 : rows; }
 
-  void DeleteAllRows() override { tree_.DeleteAll(); }
+  void DeleteAllRows() override {
+    tree_.DeleteAll();
+    std::lock_guard lock(mutex_);
+    queue_.clear();
+    wakePosted_ = false;
+    nodes_.clear();
+    nextTicket_ = 0;
+  }
   Row InsertRootRow(std::unique_ptr<TreeItemInfo> info) override {
-    return tree_.InsertRootRow(std::move(info)) ? ToRow(tree_.GetRootNode()) : 0;
+    if (!tree_.InsertRootRow(std::move(info))) return 0;
+    std::lock_guard lock(mutex_);
+    nodes_.assign({nullptr, tree_.GetRootNode()});
+    nextTicket_ = nodes_.size();
+    return kRootTicket;
   }
   void ExpandRow(Row row) override {
-    GridTreeNode* node = FromRow(row);
+    GridTreeNode* node = NodeOf(row);
     tree_.ExpandNode(node, tree_.NodeToIndex(node));
   }
 
   Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) override {
+    bool wait = false;
+    bool wake = false;
+    Row ticket = 0;
     {
       std::lock_guard lock(mutex_);
-      pending_.emplace(Request{FromRow(parent), std::move(info)});
+      ticket = nextTicket_++;
+      const auto now = std::chrono::steady_clock::now();
+      if (queue_.empty()) batchStart_ = now;
+      queue_.push_back({parent, ticket, std::move(info)});
+      if (queue_.size() >= limit_) {
+        wait = true;
+      } else if (!wakePosted_ &&
+                 (queue_.size() >= kBatchRows || now - batchStart_ >= kBatchDelay)) {
+        wakePosted_ = wake = true;
+      }
     }
-    ::SendMessageW(window_, WM_DISKTREE_INSERT_ROW, 0, 0);
-    // Not taken when the window is gone: the record is freed here.
-    std::lock_guard lock(mutex_);
-    GridTreeNode* made = done_;
-    done_ = nullptr;
-    pending_.reset();
-    return ToRow(made);
+    if (wait) {
+      ::SendMessageW(window_, WM_DISKTREE_INSERT_ROW, kCarryOutAll, 0);
+    } else if (wake && !::PostMessageW(window_, WM_DISKTREE_INSERT_ROW, 0, 0)) {
+      std::lock_guard lock(mutex_);
+      wakePosted_ = false;  // a full queue: the next row tries again
+    }
+    return ticket;
   }
   void RedrawNow() override { ::SendMessageW(window_, WM_DISKTREE_REDRAW, 0, 0); }
   void SelectRootIfNoneSelected() override { ::SendMessageW(window_, WM_DISKTREE_SELECT_ROOT, 0, 0); }
 
-  // User-interface thread, inside the worker's send.
-  void CarryOut() {
-    std::lock_guard lock(mutex_);
-    if (!pending_) return;
-    Request request = std::move(*pending_);
-    pending_.reset();
-    // Below a parent that no longer exists (its insertion failed) nothing
-    // is added.
-    done_ = request.parent ? tree_.InsertChildRow(request.parent, std::move(request.info), false)
-                           : nullptr;
+  // User-interface thread: carries out the queued insertions, all of them or
+  // one batch (so that a long queue does not hold up input); says whether
+  // some are left.
+  bool CarryOut(bool all) {
+    for (;;) {
+      std::vector<Request> batch;
+      {
+        std::lock_guard lock(mutex_);
+        const std::size_t n = all ? queue_.size() : std::min(queue_.size(), kRowsPerWake);
+        batch.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+          batch.push_back(std::move(queue_.front()));
+          queue_.pop_front();
+        }
+        if (queue_.empty()) wakePosted_ = false;
+      }
+      for (Request& request : batch) {
+        // Below a parent that does not exist (its insertion failed) nothing
+        // is added; the record is freed.
+        GridTreeNode* parent = NodeOf(request.parent);
+        GridTreeNode* made =
+            parent ? tree_.InsertChildRow(parent, std::move(request.info), false) : nullptr;
+        if (request.ticket >= nodes_.size()) nodes_.resize(request.ticket + 1, nullptr);
+        nodes_[request.ticket] = made;
+      }
+      std::lock_guard lock(mutex_);
+      if (queue_.empty()) return false;
+      if (!all) return true;
+    }
   }
 
  private:
   struct Request {
-    GridTreeNode* parent;
+    Row parent;
+    Row ticket;
     std::unique_ptr<TreeItemInfo> info;
   };
-  static Row ToRow(GridTreeNode* node) { return reinterpret_cast<Row>(node); }
-  static GridTreeNode* FromRow(Row row) { return reinterpret_cast<GridTreeNode*>(row); }
+  static constexpr Row kRootTicket = 1;
+  static constexpr std::size_t kBatchRows = 256;
+  static constexpr std::chrono::milliseconds kBatchDelay{15};
+  static constexpr std::size_t kRowsPerWake = 2048;
+
+  // User-interface thread only (the worker never reads nodes_).
+  GridTreeNode* NodeOf(Row ticket) const { return ticket < nodes_.size() ? nodes_[ticket] : nullptr; }
 
   CDiskTreeCtrl& tree_;
   HWND window_ = nullptr;
   std::mutex mutex_;
-  std::optional<Request> pending_;
-  GridTreeNode* done_ = nullptr;
+  std::deque<Request> queue_;
+  bool wakePosted_ = false;
+  std::chrono::steady_clock::time_point batchStart_;
+  std::size_t limit_ = static_cast<std::size_t>(kDefaultRowQueue);
+  Row nextTicket_ = 0;
+  std::vector<GridTreeNode*> nodes_;  // by ticket
 };
 
 CDiskTreeCtrl::CDiskTreeCtrl()
@@ -134,7 +198,16 @@ void CDiskTreeCtrl::StartScan(int slot) {
   scan_.StartScan(slot);
 }
 
-void CDiskTreeCtrl::StopScan() { scan_.StopScan(); }
+void CDiskTreeCtrl::StopScan() {
+  scan_.StopScan();
+  // The rows the worker asked for before it stopped: the partial tree keeps
+  // them, as it keeps their folders.
+  if (!scan_.IsScanning()) rows_->CarryOut(true);
+}
+
+void CDiskTreeCtrl::SetRowQueueLimit(int rows) {
+  if (!scan_.IsScanning()) rows_->SetQueueLimit(rows < 1 ? 1 : static_cast<std::size_t>(rows));
+}
 
 void CDiskTreeCtrl::DeleteTree(bool selectedOnly) {
   // The worker holds nodes of the tree as the parents of its next rows.
@@ -142,12 +215,16 @@ void CDiskTreeCtrl::DeleteTree(bool selectedOnly) {
   CSuperGridCtrl::DeleteTree(selectedOnly);
 }
 
-LRESULT CDiskTreeCtrl::OnInsertRow(WPARAM, LPARAM) {
-  rows_->CarryOut();
+LRESULT CDiskTreeCtrl::OnInsertRow(WPARAM all, LPARAM) {
+  // The rest of a long queue goes in later batches, after other messages.
+  if (rows_->CarryOut(all == kCarryOutAll) && m_hWnd) {
+    ::PostMessageW(m_hWnd, WM_DISKTREE_INSERT_ROW, 0, 0);
+  }
   return 0;
 }
 
 LRESULT CDiskTreeCtrl::OnRedraw(WPARAM, LPARAM) {
+  rows_->CarryOut(true);  // the scan has ended: every row is there first
   ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   return 0;
 }

@@ -4,11 +4,13 @@
 // are not stored: each is asked of the row's CMyFolder when shown.
 //
 // It owns the background scan that fills it (DiskScan, with the Win32
-// listing). The worker's row insertions are sent to the user-interface
-// thread and carried out there whole (the node and its row together), so
-// the rows and the folder tree agree at every moment and a stop never
-// leaves half a row. While a scan runs a row shows only its name until its
-// folder is finished; totals appear as folders complete.
+// listing). The worker's row insertions are queued and carried out on the
+// user-interface thread in batches, in the worker's order, each whole (the
+// node and its row together): the rows are at every moment a prefix of the
+// scan's rows, each under its folder's row, and a stop never leaves half a
+// row; the rows asked for before a stop are all there once StopScan
+// returns. While a scan runs a row shows only its name until its folder is
+// finished; totals appear as folders complete.
 //
 // What the owner (the view) does:
 //   - create it as a child (the view keeps it hidden); its parent receives
@@ -42,6 +44,8 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   static constexpr int kImageExpanded = 0;
   static constexpr int kImageCollapsed = 1;
   static constexpr int kImageFileGroup = 2;
+  // Rows the worker may have queued before it waits for this thread.
+  static constexpr int kDefaultRowQueue = 8192;
 
   CDiskTreeCtrl();
   ~CDiskTreeCtrl() override;
@@ -59,6 +63,10 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   // it has pending); posts the end notification. The partial rows stay.
   void StopScan();
   bool IsScanning() const { return scan_.IsScanning(); }
+  // How many rows the worker may queue ahead of this thread; 1 makes every
+  // insertion wait until it is done (tests hold a scan so). Ignored while a
+  // scan runs.
+  void SetRowQueueLimit(int rows);
   // Bytes of the files seen so far by the running or last scan.
   double ProgressBytes() const { return scan_.ProgressBytes(); }
   // Folders finished so far by the running or last scan.
@@ -78,6 +86,8 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
 
  private:
   class RowSink;
+  // WM_DISKTREE_INSERT_ROW's wParam: carry out the whole queue, not a batch.
+  static constexpr WPARAM kCarryOutAll = 1;
 
   int OnCreate(CREATESTRUCTW& cs);
   void OnDestroy();

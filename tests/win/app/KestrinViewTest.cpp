@@ -288,6 +288,9 @@ TEST_F(ViewTest, OnlyTheLatestScansCompletionIsDrawn) {
   FolderWithFile(L"two\\a", 5000);
   FolderWithFile(L"two\\b", 5000);
 
+  // Each row insertion waits for this thread, so a scan stays running while
+  // nothing is handled.
+  view->DiskTree().SetRowQueueLimit(1);
   // Slot 1's scan completes, but its message waits in the queue while slot
   // 2's scan starts and completes too: the root now holds "two".
   view->OpenFolderInSlot(1, CString(tree.Full(L"one").c_str()));
@@ -317,6 +320,7 @@ TEST_F(ViewTest, AScanningSlotShowsHowFarItHasGot) {
   FolderWithFile(L"top\\c", 1);
 
   // The worker waits for this thread at its first row: the scan runs.
+  view->DiskTree().SetRowQueueLimit(1);
   view->OpenFolderInSlot(4, CString(tree.Full(L"top").c_str()));
   ASSERT_TRUE(view->DiskTree().IsScanning());
   EXPECT_EQ(view->Pie(4).GetStatusText(), CString::FromUtf8(diskview::ScanProgressText(0, 0)));

@@ -222,8 +222,9 @@ void ExpectRowsAgreeWithTheFolders(const CDiskTreeCtrl& tree, const CMyFolder& r
   EXPECT_EQ(nodes, GridTreeNode::LiveCount());
 }
 
-TEST_F(DiskTreeTest, AStopAtAnyMomentLeavesNoHalfRow) {
-  WinTempTree disk;
+// 30 folders, each with a file and three subfolders of one file each: 120
+// folders and 120 files in all.
+void MakeThirtyByThree(WinTempTree& disk) {
   for (int i = 0; i < 30; ++i) {
     const std::wstring f = L"f" + std::to_wstring(i);
     ASSERT_TRUE(disk.Folder(f));
@@ -233,9 +234,17 @@ TEST_F(DiskTreeTest, AStopAtAnyMomentLeavesNoHalfRow) {
       ASSERT_TRUE(disk.File(f + L"\\g" + std::to_wstring(j) + L"\\y", 1));
     }
   }
+}
+
+TEST_F(DiskTreeTest, AStopAtAnyMomentLeavesNoHalfRow) {
+  WinTempTree disk;
+  MakeThirtyByThree(disk);
+  if (HasFatalFailure()) return;
   root.AssignName(disk.RootUtf8());
   tree->SetRootFolder(&root);
-  // Stops after 0, 1, 2, ... insertions carried out, and some in between.
+  // Every insertion waits until it is carried out, so the scan can be held
+  // and stopped after 0, 1, 2, ... insertions, and some in between.
+  tree->SetRowQueueLimit(1);
   for (int allowed = 0; allowed < 40; allowed += allowed < 8 ? 1 : 7) {
     SCOPED_TRACE(allowed);
     parent.ends = 0;
@@ -263,12 +272,51 @@ TEST_F(DiskTreeTest, AStopAtAnyMomentLeavesNoHalfRow) {
   EXPECT_EQ(Cells(0)[3], L"120");
 }
 
+// With the rows queued in batches (as the program runs), a stop keeps every
+// row the worker asked for, and a completed scan has them all.
+TEST_F(DiskTreeTest, BatchedRowsAreCompleteAfterAStopAndAtTheEnd) {
+  WinTempTree disk;
+  // Wide enough that a stop lands while rows wait in the queue.
+  for (int i = 0; i < 400; ++i) {
+    const std::wstring f = L"w" + std::to_wstring(i);
+    ASSERT_TRUE(disk.Folder(f));
+    ASSERT_TRUE(disk.Folder(f + L"\\deeper"));
+    ASSERT_TRUE(disk.File(f + L"\\deeper\\z", 3));
+  }
+  root.AssignName(disk.RootUtf8());
+  tree->SetRootFolder(&root);
+  for (int stopAt : {0, 1, 5, 40, 150}) {
+    SCOPED_TRACE(stopAt);
+    parent.ends = 0;
+    tree->StartScan(3);
+    ASSERT_TRUE(tree->IsScanning());
+    // No message is handled until the stop: whatever the worker has asked
+    // for by then is still queued.
+    while (tree->IsScanning() && tree->ProgressFolders() < stopAt) Sleep(0);
+    tree->StopScan();
+    ASSERT_FALSE(tree->IsScanning());
+    ExpectRowsAgreeWithTheFolders(*tree, root, false);
+    if (HasFatalFailure()) return;
+    const int rows = tree->GetItemCount();
+    flush_events(20);
+    EXPECT_EQ(tree->GetItemCount(), rows) << "nothing is added after the stop";
+    if (parent.done[3] == 0) EXPECT_EQ(parent.ends, 1);
+  }
+  parent.done[3] = 0;
+  ScanToTheEnd(disk.RootUtf8(), 3);
+  ExpectRowsAgreeWithTheFolders(*tree, root, true);
+  EXPECT_EQ(Cells(0)[2], L"800");
+  EXPECT_EQ(Cells(0)[3], L"400");
+  EXPECT_EQ(tree->GetItemCount(), 1 + 400) << "the root and its folders; deeper rows wait";
+}
+
 TEST_F(DiskTreeTest, EndingTheControlOrItsWindowStopsItsScan) {
   WinTempTree disk;
   for (int i = 0; i < 20; ++i) ASSERT_TRUE(disk.Folder(L"f" + std::to_wstring(i)));
   root.AssignName(disk.RootUtf8());
   // The object ends while its worker waits on its first row.
   const int nodesBefore = GridTreeNode::LiveCount();
+  tree->SetRowQueueLimit(1);
   tree->SetRootFolder(&root);
   tree->StartScan(1);
   ASSERT_TRUE(tree->IsScanning());
@@ -281,6 +329,7 @@ TEST_F(DiskTreeTest, EndingTheControlOrItsWindowStopsItsScan) {
   // The window ends (with its parent) while the object lives on.
   tree = std::make_unique<CDiskTreeCtrl>();
   ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 400, 300), &parent, 103));
+  tree->SetRowQueueLimit(1);
   tree->SetRootFolder(&root);
   tree->StartScan(5);
   ASSERT_TRUE(tree->IsScanning());
