@@ -137,6 +137,10 @@ struct NtDirCalls {
   OpenFile openFile = nullptr;
   QueryDirectory queryDirectory = nullptr;
   Close close = nullptr;
+  // Wine's NtQueryDirectoryFile fills each buffer as far as the next entry
+  // would fit (its own FindFirstFileExW counts on that); Windows file
+  // systems, network redirectors above all, may return short batches.
+  bool fillsBuffers = false;
 
   bool Usable() const {
     return (dosToNtWithStatus || dosToNt) && freeString && openFile && queryDirectory && close;
@@ -159,6 +163,7 @@ struct NtDirCalls {
       find(c.openFile, "NtOpenFile");
       find(c.queryDirectory, "NtQueryDirectoryFile");
       find(c.close, "NtClose");
+      c.fillsBuffers = GetProcAddress(ntdll, "wine_get_version") != nullptr;
       return c;
     }();
     return calls;
@@ -168,6 +173,8 @@ struct NtDirCalls {
 // 64 KiB is the most a single request takes on some network redirectors,
 // and enough for several hundred entries.
 constexpr ULONG kBatchBytes = 64 * 1024;
+// The most one entry takes: the fixed part, a 255-character name, padding.
+constexpr std::size_t kLongestEntry = (kFullDirNameOffset + 255 * sizeof(wchar_t) + 7) & ~7u;
 
 // Each thread reads into one scratch buffer and each listing keeps only the
 // bytes it got: a scan holds a listing open per level of a deep tree.
@@ -197,6 +204,10 @@ class NtListing final : public DirEnumerator::Listing {
     const std::size_t got = std::min<std::size_t>(io.information, kBatchBytes);
     data_.assign(Scratch(), Scratch() + got);
     pos_ = 0;
+    // A batch with room left for another entry was the last one where
+    // batches are always filled: the call that would only say so (a server
+    // round trip under Wine) is saved.
+    if (NtDirCalls::Get().fillsBuffers && got + kLongestEntry <= kBatchBytes) ended_ = true;
     return true;
   }
 
@@ -327,10 +338,11 @@ std::wstring FindPatternFor(const std::string& folder) {
 
 std::unique_ptr<DirEnumerator::Listing> DirEnumWin::Open(const std::string& folder) {
   std::wstring pattern = FindPatternFor(folder);
-  if (method_ == Method::Buffered) {
+  if (method_ != Method::FindFile) {
     // Any refusal before the first entry goes to FindFirstFileExW, which
     // then gives its own verdict: a folder that cannot be listed stays so.
     if (auto listing = OpenBuffered(pattern)) return listing;
+    if (method_ == Method::NativeOnly) return nullptr;
   }
   WIN32_FIND_DATAW data;
   // Listing opens the folder only, never a file in it, so cloud

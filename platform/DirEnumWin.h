@@ -17,6 +17,7 @@ class DirEnumWin final : public DirEnumerator {
   enum class Method {
     Buffered,  // NtQueryDirectoryFile, falling back to FindFirstFileExW
     FindFile,  // FindFirstFileExW only (tests and benchmarks compare the two)
+    NativeOnly,  // NtQueryDirectoryFile without the fallback (tests only)
   };
 
   explicit DirEnumWin(Method method = Method::Buffered) : method_(method) {}
