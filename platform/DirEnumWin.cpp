@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 #include <vector>
 
@@ -176,13 +177,6 @@ constexpr ULONG kBatchBytes = 64 * 1024;
 // The most one entry takes: the fixed part, a 255-character name, padding.
 constexpr std::size_t kLongestEntry = (kFullDirNameOffset + 255 * sizeof(wchar_t) + 7) & ~7u;
 
-// Each thread reads into one scratch buffer and each listing keeps only the
-// bytes it got: a scan holds a listing open per level of a deep tree.
-std::byte* Scratch() {
-  thread_local std::vector<std::byte> scratch(kBatchBytes);
-  return scratch.data();
-}
-
 class NtListing final : public DirEnumerator::Listing {
  public:
   NtListing(HANDLE dir, bool driveRoot) : dir_(dir), driveRoot_(driveRoot) {}
@@ -194,15 +188,19 @@ class NtListing final : public DirEnumerator::Listing {
   // ends a listing on either. The first read sends the pattern "*" as
   // FindFirstFileExW does.
   bool Fill(bool first) {
+    // Read into a full-size buffer, keep only the bytes got: a scan holds a
+    // listing open per level of a deep tree. No thread_local scratch: the
+    // thread-exit destructors of MinGW's emulated TLS are not to be trusted.
+    const std::unique_ptr<std::byte[]> batch(new std::byte[kBatchBytes]);
     NtIoStatus io{};
     wchar_t star[] = L"*";
     NtString mask{sizeof(wchar_t), sizeof star, star};
     const NtStatus status = NtDirCalls::Get().queryDirectory(
-        dir_, nullptr, nullptr, nullptr, &io, Scratch(), kBatchBytes,
+        dir_, nullptr, nullptr, nullptr, &io, batch.get(), kBatchBytes,
         kFileFullDirectoryInformation, FALSE, first ? &mask : nullptr, first ? TRUE : FALSE);
     if (status < 0 || status == kNoMoreFiles || io.information == 0) return false;
     const std::size_t got = std::min<std::size_t>(io.information, kBatchBytes);
-    data_.assign(Scratch(), Scratch() + got);
+    data_.assign(batch.get(), batch.get() + got);
     pos_ = 0;
     // A batch with room left for another entry was the last one where
     // batches are always filled: the call that would only say so (a server
