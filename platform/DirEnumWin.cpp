@@ -138,10 +138,6 @@ struct NtDirCalls {
   OpenFile openFile = nullptr;
   QueryDirectory queryDirectory = nullptr;
   Close close = nullptr;
-  // Wine's NtQueryDirectoryFile fills each buffer as far as the next entry
-  // would fit (its own FindFirstFileExW counts on that); Windows file
-  // systems, network redirectors above all, may return short batches.
-  bool fillsBuffers = false;
 
   bool Usable() const {
     return (dosToNtWithStatus || dosToNt) && freeString && openFile && queryDirectory && close;
@@ -164,7 +160,6 @@ struct NtDirCalls {
       find(c.openFile, "NtOpenFile");
       find(c.queryDirectory, "NtQueryDirectoryFile");
       find(c.close, "NtClose");
-      c.fillsBuffers = GetProcAddress(ntdll, "wine_get_version") != nullptr;
       return c;
     }();
     return calls;
@@ -174,8 +169,6 @@ struct NtDirCalls {
 // 64 KiB is the most a single request takes on some network redirectors,
 // and enough for several hundred entries.
 constexpr ULONG kBatchBytes = 64 * 1024;
-// The most one entry takes: the fixed part, a 255-character name, padding.
-constexpr std::size_t kLongestEntry = (kFullDirNameOffset + 255 * sizeof(wchar_t) + 7) & ~7u;
 
 class NtListing final : public DirEnumerator::Listing {
  public:
@@ -202,10 +195,6 @@ class NtListing final : public DirEnumerator::Listing {
     const std::size_t got = std::min<std::size_t>(io.information, kBatchBytes);
     data_.assign(batch.get(), batch.get() + got);
     pos_ = 0;
-    // A batch with room left for another entry was the last one where
-    // batches are always filled: the call that would only say so (a server
-    // round trip under Wine) is saved.
-    if (NtDirCalls::Get().fillsBuffers && got + kLongestEntry <= kBatchBytes) ended_ = true;
     return true;
   }
 
