@@ -1,7 +1,7 @@
 // Directory listing as the folder scan sees it: one folder at a time, entries
 // in the order the file system returns them, with just the facts the scan
-// needs. Implementations: DirEnumWin (FindFirstFileExW), DirEnumPosix
-// (readdir + fstatat), DirEnumMemory (tests).
+// needs. Implementations: DirEnumWin (NtQueryDirectoryFile, or
+// FindFirstFileExW), DirEnumPosix (readdir + fstatat), DirEnumMemory (tests).
 #pragma once
 
 #include <cstdint>

@@ -2,11 +2,31 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
 #include "platform/TextWin.h"
 #include "platform/UniqueHandle.h"
 
 namespace platform {
 namespace {
+
+// One reusable name buffer per listing: no allocation per entry once it has
+// grown. `tag` is the reparse tag, read only when the attribute says so.
+void FillEntry(std::wstring_view name, DWORD attributes, DWORD tag, std::uint64_t size,
+               std::string& nameBuffer, DirEntry& out) {
+  out = DirEntry{};
+  NarrowInto(name, nameBuffer);
+  out.name = nameBuffer;
+  out.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  out.reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  out.nameSurrogate = out.reparse && IsReparseTagNameSurrogate(tag);
+  out.size = size;
+}
 
 class WinListing final : public DirEnumerator::Listing {
  public:
@@ -17,16 +37,10 @@ class WinListing final : public DirEnumerator::Listing {
       if (!FindNextFileW(find_.get(), &data_)) return false;
     }
     first_ = false;
-    out = DirEntry{};
-    // One reusable buffer: no allocation per entry once it has grown.
-    NarrowInto(data_.cFileName, name_);
-    out.name = name_;
-    DWORD attributes = data_.dwFileAttributes;
-    out.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    out.reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     // The reparse tag is only valid in dwReserved0 when the attribute is set.
-    out.nameSurrogate = out.reparse && IsReparseTagNameSurrogate(data_.dwReserved0);
-    out.size = (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+    FillEntry(data_.cFileName, data_.dwFileAttributes, data_.dwReserved0, size, name_, out);
     return true;
   }
 
@@ -50,6 +64,229 @@ bool HasNameTheParserCuts(const std::wstring& path) {
     start = i + 1;
   }
   return false;
+}
+
+// --- Whole buffers of entries from ntdll --------------------------------
+// The native calls are resolved by name at first use: the product links
+// nothing beyond the system DLLs, and MinGW's import libraries lack some.
+
+using NtStatus = LONG;
+constexpr NtStatus kNoMoreFiles = static_cast<NtStatus>(0x80000006);
+
+struct NtString {
+  USHORT length;  // bytes
+  USHORT maximumLength;
+  PWSTR buffer;
+};
+
+struct NtObjectAttributes {
+  ULONG length;
+  HANDLE rootDirectory;
+  NtString* objectName;
+  ULONG attributes;
+  void* securityDescriptor;
+  void* securityQualityOfService;
+};
+
+struct NtIoStatus {
+  union {
+    NtStatus status;
+    void* pointer;
+  };
+  ULONG_PTR information;
+};
+
+// The fixed part of FILE_FULL_DIR_INFORMATION: what FindExInfoBasic needs,
+// without the short name. EaSize carries the reparse tag when the entry is
+// a reparse point, which is where FindFirstFileExW takes dwReserved0 from.
+struct FullDirEntry {
+  ULONG nextEntryOffset;
+  ULONG fileIndex;
+  LARGE_INTEGER creationTime;
+  LARGE_INTEGER lastAccessTime;
+  LARGE_INTEGER lastWriteTime;
+  LARGE_INTEGER changeTime;
+  LARGE_INTEGER endOfFile;
+  LARGE_INTEGER allocationSize;
+  ULONG fileAttributes;
+  ULONG fileNameLength;  // bytes
+  ULONG eaSize;
+};
+// The name follows EaSize directly; the struct itself is padded to 8.
+constexpr std::size_t kFullDirNameOffset = offsetof(FullDirEntry, eaSize) + sizeof(ULONG);
+static_assert(kFullDirNameOffset == 0x44);
+constexpr int kFileFullDirectoryInformation = 2;
+
+constexpr ULONG kObjCaseInsensitive = 0x40;
+constexpr ULONG kFileDirectoryFile = 0x1;
+constexpr ULONG kFileSynchronousIoNonalert = 0x20;
+constexpr ULONG kFileOpenForBackupIntent = 0x4000;
+
+struct NtDirCalls {
+  using DosToNtWithStatus = NtStatus(NTAPI*)(PCWSTR, NtString*, PWSTR*, void*);
+  using DosToNt = BOOLEAN(NTAPI*)(PCWSTR, NtString*, PWSTR*, void*);
+  using FreeString = void(NTAPI*)(NtString*);
+  using OpenFile = NtStatus(NTAPI*)(HANDLE*, ACCESS_MASK, NtObjectAttributes*, NtIoStatus*, ULONG,
+                                    ULONG);
+  using QueryDirectory = NtStatus(NTAPI*)(HANDLE, HANDLE, void*, void*, NtIoStatus*, void*, ULONG,
+                                          int, BOOLEAN, NtString*, BOOLEAN);
+  using Close = NtStatus(NTAPI*)(HANDLE);
+
+  DosToNtWithStatus dosToNtWithStatus = nullptr;
+  DosToNt dosToNt = nullptr;
+  FreeString freeString = nullptr;
+  OpenFile openFile = nullptr;
+  QueryDirectory queryDirectory = nullptr;
+  Close close = nullptr;
+
+  bool Usable() const {
+    return (dosToNtWithStatus || dosToNt) && freeString && openFile && queryDirectory && close;
+  }
+
+  // Resolved once; a function-local static is initialised once even when
+  // several scanning threads get here together.
+  static const NtDirCalls& Get() {
+    static const NtDirCalls calls = [] {
+      NtDirCalls c;
+      HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+      if (ntdll == nullptr) return c;
+      auto find = [ntdll](auto& slot, const char* name) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
+      };
+      find(c.dosToNtWithStatus, "RtlDosPathNameToNtPathName_U_WithStatus");
+      find(c.dosToNt, "RtlDosPathNameToNtPathName_U");
+      find(c.freeString, "RtlFreeUnicodeString");
+      find(c.openFile, "NtOpenFile");
+      find(c.queryDirectory, "NtQueryDirectoryFile");
+      find(c.close, "NtClose");
+      return c;
+    }();
+    return calls;
+  }
+};
+
+// 64 KiB is the most a single request takes on some network redirectors,
+// and enough for several hundred entries.
+constexpr ULONG kBatchBytes = 64 * 1024;
+
+class NtListing final : public DirEnumerator::Listing {
+ public:
+  NtListing(HANDLE dir, bool driveRoot) : dir_(dir), driveRoot_(driveRoot) {}
+  ~NtListing() override { NtDirCalls::Get().close(dir_); }
+  NtListing(const NtListing&) = delete;
+  NtListing& operator=(const NtListing&) = delete;
+
+  // Reads the next batch; false at the end or on an error, as FindNextFileW
+  // ends a listing on either. The first read sends the pattern "*" as
+  // FindFirstFileExW does.
+  bool Fill(bool first) {
+    // Read into a full-size buffer, keep only the bytes got: a scan holds a
+    // listing open per level of a deep tree. No thread_local scratch: the
+    // thread-exit destructors of MinGW's emulated TLS are not to be trusted.
+    const std::unique_ptr<std::byte[]> batch(new std::byte[kBatchBytes]);
+    NtIoStatus io{};
+    wchar_t star[] = L"*";
+    NtString mask{sizeof(wchar_t), sizeof star, star};
+    const NtStatus status = NtDirCalls::Get().queryDirectory(
+        dir_, nullptr, nullptr, nullptr, &io, batch.get(), kBatchBytes,
+        kFileFullDirectoryInformation, FALSE, first ? &mask : nullptr, first ? TRUE : FALSE);
+    if (status < 0 || status == kNoMoreFiles || io.information == 0) return false;
+    const std::size_t got = std::min<std::size_t>(io.information, kBatchBytes);
+    data_.assign(batch.get(), batch.get() + got);
+    pos_ = 0;
+    return true;
+  }
+
+  bool Next(DirEntry& out) override {
+    for (;;) {
+      if (pos_ >= data_.size()) {
+        if (ended_ || !Fill(false)) {
+          ended_ = true;
+          return false;
+        }
+      }
+      FullDirEntry head;
+      if (data_.size() - pos_ < kFullDirNameOffset) return End();
+      std::memcpy(&head, data_.data() + pos_, kFullDirNameOffset);
+      const std::size_t nameAt = pos_ + kFullDirNameOffset;
+      if (head.fileNameLength > data_.size() - nameAt) return End();
+      const std::wstring_view name(reinterpret_cast<const wchar_t*>(data_.data() + nameAt),
+                                   head.fileNameLength / sizeof(wchar_t));
+      pos_ = head.nextEntryOffset != 0 ? pos_ + head.nextEntryOffset : data_.size();
+      // FindFirstFileExW leaves out "." and ".." at the root of a drive.
+      if (driveRoot_ && (name == L"." || name == L"..")) continue;
+      const std::uint64_t size = static_cast<std::uint64_t>(head.endOfFile.QuadPart);
+      FillEntry(name, head.fileAttributes, head.eaSize, size, name_, out);
+      return true;
+    }
+  }
+
+ private:
+  // A malformed batch ends the listing rather than reading past it.
+  bool End() {
+    ended_ = true;
+    pos_ = data_.size();
+    return false;
+  }
+
+  HANDLE dir_;
+  bool driveRoot_;
+  bool ended_ = false;
+  std::vector<std::byte> data_;
+  std::size_t pos_ = 0;
+  std::string name_;
+};
+
+// The folder's NT path from the same pattern FindFirstFileExW gets, so both
+// resolve relative, long and oddly named paths alike: the pattern's "*" is
+// cut, and the separator before it unless that ends a drive root.
+bool NtFolderPath(const std::wstring& pattern, std::wstring& out) {
+  const NtDirCalls& nt = NtDirCalls::Get();
+  NtString converted{};
+  bool ok = false;
+  if (nt.dosToNtWithStatus != nullptr) {
+    ok = nt.dosToNtWithStatus(pattern.c_str(), &converted, nullptr, nullptr) >= 0;
+  } else {
+    ok = nt.dosToNt(pattern.c_str(), &converted, nullptr, nullptr) != FALSE;
+  }
+  if (!ok) return false;
+  out.assign(converted.buffer, converted.length / sizeof(wchar_t));
+  nt.freeString(&converted);
+  if (out.size() < 2 || out.back() != L'*' || out[out.size() - 2] != L'\\') return false;
+  out.pop_back();
+  if (out.size() >= 2 && out[out.size() - 2] != L':') out.pop_back();
+  return true;
+}
+
+// "\??\C:\" (with any number of separators after the colon), as
+// FindFirstFileExW tells a drive root.
+bool IsDriveRoot(const std::wstring& ntPath) {
+  if (ntPath.size() < 6 || ntPath[5] != L':') return false;
+  return ntPath.find_first_not_of(L'\\', 6) == std::wstring::npos;
+}
+
+std::unique_ptr<NtListing> OpenBuffered(const std::wstring& pattern) {
+  const NtDirCalls& nt = NtDirCalls::Get();
+  if (!nt.Usable()) return nullptr;
+  std::wstring path;
+  if (!NtFolderPath(pattern, path) || path.size() * sizeof(wchar_t) > 0xFFFF) return nullptr;
+  NtString name{static_cast<USHORT>(path.size() * sizeof(wchar_t)),
+                static_cast<USHORT>(path.size() * sizeof(wchar_t)), path.data()};
+  NtObjectAttributes attributes{sizeof attributes, nullptr, &name, kObjCaseInsensitive,
+                                nullptr, nullptr};
+  NtIoStatus io{};
+  HANDLE dir = nullptr;
+  // What FindFirstFileExW itself asks for: list access, sharing everything,
+  // a folder, synchronous reads, and backup intent for privileged callers.
+  const NtStatus status = nt.openFile(
+      &dir, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      kFileDirectoryFile | kFileSynchronousIoNonalert | kFileOpenForBackupIntent);
+  if (status < 0) return nullptr;
+  auto listing = std::make_unique<NtListing>(dir, IsDriveRoot(path));
+  if (!listing->Fill(true)) return nullptr;
+  return listing;
 }
 
 }  // namespace
@@ -88,8 +325,15 @@ std::wstring FindPatternFor(const std::string& folder) {
 
 std::unique_ptr<DirEnumerator::Listing> DirEnumWin::Open(const std::string& folder) {
   std::wstring pattern = FindPatternFor(folder);
+  if (method_ != Method::FindFile) {
+    // Any refusal before the first entry goes to FindFirstFileExW, which
+    // then gives its own verdict: a folder that cannot be listed stays so.
+    if (auto listing = OpenBuffered(pattern)) return listing;
+    if (method_ == Method::NativeOnly) return nullptr;
+  }
   WIN32_FIND_DATAW data;
-  // Listing never opens a file, so cloud placeholders are not recalled.
+  // Listing opens the folder only, never a file in it, so cloud
+  // placeholders are not recalled.
   HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                  nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return nullptr;

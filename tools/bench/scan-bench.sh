@@ -59,6 +59,14 @@ if [ -x "$winscan" ] && command -v wine >/dev/null; then
     wtree="Z:$(echo "$tree" | tr / '\\')"
     wine "$winscan" --bytes "$wtree" 2>/dev/null | tail -1 | sed 's/^/Wine /'
     t_wine=$(bench "dravon-scan.exe (Wine)" wine "$winscan" "$wtree")
+    # The same scan with the FindFirstFileExW fallback only: the same output
+    # first, then the times.
+    out_buffered=$(wine "$winscan" --bytes "$wtree" 2>/dev/null </dev/null)
+    out_find=$(wine "$winscan" --find-file --bytes "$wtree" 2>/dev/null </dev/null)
+    [ "$out_buffered" = "$out_find" ] || { echo "MISMATCH: buffered vs FindFirstFileExW" >&2; exit 1; }
+    t_find=$(bench "dravon-scan.exe --find-file (Wine)" wine "$winscan" --find-file "$wtree")
+    awk -v a="$t_wine" -v b="$t_find" \
+      'BEGIN {printf "ratio buffered listing / FindFirstFileExW under Wine: %.2f\n", a / b}'
     mkdir -p "$tree.empty"
     bench "dravon-scan.exe, empty folder (Wine start-up)" wine "$winscan" \
       "Z:$(echo "$tree.empty" | tr / '\\')" >/dev/null

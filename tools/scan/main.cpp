@@ -6,6 +6,8 @@
 // Options (before PATH):
 //   --bytes  also print a last line "bytes<TAB>N" with the exact byte total
 //   --stats  print folders, files, nodes, seconds and peak memory to stderr
+//   --find-file  (Windows) list folders with FindFirstFileExW only, the
+//            fallback of the buffered listing, for benchmarks to compare
 //
 // On POSIX a symbolic link is reported as Windows reports a reparse point:
 // listed, never followed, its own size counted as 0; a link to a folder and a
@@ -91,16 +93,22 @@ bool IsFolder(const std::string& path) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] PATH\n");
+  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] [--find-file] PATH\n");
   return 2;
 }
 
 int Run(int argc, char** argv) {
   bool bytes = false, stats = false;
+#ifdef _WIN32
+  auto method = platform::DirEnumWin::Method::Buffered;
+#endif
   std::string path;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--bytes") == 0) bytes = true;
     else if (std::strcmp(argv[i], "--stats") == 0) stats = true;
+#ifdef _WIN32
+    else if (std::strcmp(argv[i], "--find-file") == 0) method = platform::DirEnumWin::Method::FindFile;
+#endif
     else if (path.empty() && argv[i][0] != '-') path = argv[i];
     else return Usage();
   }
@@ -112,7 +120,11 @@ int Run(int argc, char** argv) {
 
   const long baseKiB = PeakKiB();
   const auto start = std::chrono::steady_clock::now();
+#ifdef _WIN32
+  NativeDirs dirs(method);
+#else
   NativeDirs dirs;
+#endif
   diskview::NullRowSink rows;
   CompletionWaiter waiter;
   CMyFolder root;
