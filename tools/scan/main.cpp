@@ -6,6 +6,7 @@
 // Options (before PATH):
 //   --bytes  also print a last line "bytes<TAB>N" with the exact byte total
 //   --stats  print folders, files, nodes, seconds and peak memory to stderr
+//   --threads N  list folders on N threads (default: the GUI's default)
 //
 // On POSIX a symbolic link is reported as Windows reports a reparse point:
 // listed, never followed, its own size counted as 0; a link to a folder and a
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -91,15 +93,22 @@ bool IsFolder(const std::string& path) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] PATH\n");
+  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] [--threads N] PATH\n");
   return 2;
 }
 
 int Run(int argc, char** argv) {
   bool bytes = false, stats = false;
+  int threads = diskview::DiskScan::DefaultThreads();
   std::string path;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--bytes") == 0) bytes = true;
+    else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const long n = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || n < 1 || n > 256) return Usage();
+      threads = static_cast<int>(n);
+    }
     else if (std::strcmp(argv[i], "--stats") == 0) stats = true;
     else if (path.empty() && argv[i][0] != '-') path = argv[i];
     else return Usage();
@@ -120,6 +129,7 @@ int Run(int argc, char** argv) {
   {
     diskview::DiskScan scan(dirs, rows, waiter);
     scan.SetRoot(&root);
+    scan.SetThreads(threads);
     scan.StartScan(1);
     waiter.Wait();
   }
@@ -139,9 +149,10 @@ int Run(int argc, char** argv) {
   if (stats) {
     const long nodes = CountNodes(root);
     std::fprintf(stderr,
-                 "folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
+                 "threads %d  folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
                  "per node %.0f bytes\n",
-                 root.CountFolders(true, true), root.CountFiles(true), nodes, seconds, peakKiB,
+                 threads, root.CountFolders(true, true), root.CountFiles(true), nodes, seconds,
+                 peakKiB,
                  nodes > 0 ? (peakKiB - baseKiB) * 1024.0 / nodes : 0.0);
   }
   return 0;
