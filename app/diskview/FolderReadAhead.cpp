@@ -112,8 +112,8 @@ void FolderReadAhead::Finished(Job& job) {
   std::vector<std::unique_ptr<Job>>().swap(job.children);
 }
 
-// Marks `job` started; the parent's listing is handed out to be closed
-// once its last child has started.
+// Marks `job` started; the parent's listing is handed out, to be closed
+// once its last child has been opened.
 void FolderReadAhead::StartLocked(Job& job,
                                   std::unique_ptr<platform::DirEnumerator::Listing>& released) {
   job.state = Job::State::kStarted;
@@ -167,8 +167,8 @@ const FolderReadAhead::Result* FolderReadAhead::Take(Job& job, const std::string
       std::unique_ptr<platform::DirEnumerator::Listing> released;
       StartLocked(job, released);
       lock.unlock();
-      released.reset();
       List(job, path);
+      released.reset();  // only now: the child was opened relative to it
       lock.lock();
       PublishLocked(job);
       lock.unlock();
@@ -214,7 +214,6 @@ void FolderReadAhead::ReaderLoop() {
       }
       StartLocked(*job, released);
     }
-    released.reset();
     chain.clear();
     for (const Job* j = job; j != nullptr; j = j->parent) chain.push_back(j);
     path.clear();
@@ -225,6 +224,7 @@ void FolderReadAhead::ReaderLoop() {
     }
     try {
       List(*job, path);
+      released.reset();
     } catch (...) {
       // Out of memory, say: the worker lists this one itself and meets the
       // failure on its own thread, where it is handled.
