@@ -5,6 +5,7 @@
 // deep, and 1 000 stops at random moments. Nothing may crash or hang (a
 // watchdog ends a run stuck for 30 s), nothing may leak (descriptors,
 // threads, heap), and the totals of what stayed still are what find says.
+// A scan with reader threads gives what one with none gives.
 // The stop figures are printed, not asserted.
 #include <gtest/gtest.h>
 
@@ -37,6 +38,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Child;
+
+// Every tree is scanned on one thread and on this many, and the two scans
+// must agree node by node, row by row.
+constexpr int kManyThreads = 4;
 using test::Watchdog;
 
 // What the process holds: open descriptors, threads, heap bytes in use.
@@ -167,7 +172,8 @@ TEST_F(ScanTorture, AwkwardNamesLinksSparseFileAndLongPaths) {
   {
     Watchdog watch("scan of awkward names");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
     ExpectTotals(done.root, find);
     EXPECT_GE(done.root.GetSize(true), 5368709120.0);
     for (const std::string& name : names) {
@@ -209,7 +215,8 @@ TEST_F(ScanTorture, HundredThousandEntriesInOneFolder) {
   {
     Watchdog watch("scan of 100 000 entries");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
     ExpectTotals(done.root, find);
     // The root's row, big's, its 100 folders' and big's file group.
     EXPECT_EQ(done.rows.Rows().size(), 1u + 1 + 100 + 1);
@@ -240,7 +247,8 @@ TEST_F(ScanTorture, ChainTenThousandDeep) {
   {
     Watchdog watch("scan of a chain 10 000 deep");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
     ExpectTotals(done.root, find);
     EXPECT_EQ(done.rows.Rows().size(), 1u + kDepth + 1);
   }
@@ -304,7 +312,7 @@ TEST_F(ScanTorture, FoldersVanishReappearAndTurnIntoFilesMidScan) {
   for (; scans < 40; ++scans) {
     Watchdog watch("scan under churn");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, scans % 2 == 0 ? 1 : kManyThreads);
     EXPECT_EQ(done.notes.Count(WM_SCAN_DONE_1, 1), 1);
     const CMyFolder* s = Child(done.root, "still");
     ASSERT_NE(s, nullptr);
@@ -348,7 +356,10 @@ TEST_F(ScanTorture, UnreadableFoldersStayEmpty) {
 
   const auto result = AsUnprivileged([&] {
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    // (A failed comparison prints its first difference.)
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
+    if (::testing::Test::HasFailure()) return false;
     const CMyFolder* locked = Child(done.root, "locked");
     const CMyFolder* s = Child(done.root, "still");
     bool ok = locked && locked->GetChildCount() == 0 && s &&
@@ -373,7 +384,7 @@ TEST_F(ScanTorture, ThousandStopsAtRandomMoments) {
   platform::DirEnumPosix dirs;
   Holdings before;
   test::StopCycles cycles(dirs, dir.string(), 1000, [&] { before = Holdings::Now(); },
-                          [&](const CMyFolder& root) { ExpectTotals(root, find); });
+                          [&](const CMyFolder& root) { ExpectTotals(root, find); }, kManyThreads);
   ExpectNothingHeld(before);
   // Every cycle ended exactly once: by its completion or by its stop.
   EXPECT_EQ(cycles.notes.ends.load(), 1000);
