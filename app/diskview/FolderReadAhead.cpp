@@ -4,6 +4,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/ThreadName.h"
+
 namespace diskview {
 
 namespace {
@@ -198,6 +200,7 @@ FolderReadAhead::Job* FolderReadAhead::PickLocked() {
 }
 
 void FolderReadAhead::ReaderLoop() {
+  platform::NameThisThread(kReaderThreadName);
   std::string path;
   std::vector<const Job*> chain;
   for (;;) {

@@ -38,6 +38,10 @@ class FolderReadAhead {
  public:
   class Job;
 
+  // The readers' thread name (platform::NameThisThread); the scan worker
+  // itself stays unnamed.
+  static constexpr const char* kReaderThreadName = "scan reader";
+
   // One folder's entries, names in one arena.
   class Result {
    public:
