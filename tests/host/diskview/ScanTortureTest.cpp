@@ -255,6 +255,49 @@ TEST_F(ScanTorture, ChainTenThousandDeep) {
   ExpectNothingHeld(before);
 }
 
+// A folder replaced by a link after its parent was listed is not entered,
+// whether it is opened relative to its open parent or, once that listing is
+// gone, from the root; neither is a level above it, nor a mount point.
+TEST_F(ScanTorture, LinksSwappedInAndMountPointsAreNeverEntered) {
+  fs::create_directories(dir / "a" / "b" / "c");
+  fs::create_directories(dir / "elsewhere" / "b" / "c");
+  MakeFile(dir / "elsewhere" / "b" / "c" / "secret", 1);
+  const std::string root = dir.string() + "/";
+  platform::DirEnumPosix dirs;
+  auto top = dirs.Open(root);
+  ASSERT_NE(top, nullptr);
+  auto a = dirs.Open(root + "a/");
+  ASSERT_NE(a, nullptr);
+  fs::rename(dir / "a", dir / "a-moved");
+  fs::create_directory_symlink(dir / "elsewhere", dir / "a");
+  // Relative to the open listing of a (now a-moved): its real child.
+  auto b = dirs.Open(root + "a/b/");
+  EXPECT_NE(b, nullptr);
+  b.reset();
+  a.reset();
+  // From the root: through the link, so refused, at the last level and
+  // at any level above it.
+  EXPECT_EQ(dirs.Open(root + "a/"), nullptr);
+  EXPECT_EQ(dirs.Open(root + "a/b/"), nullptr);
+  EXPECT_EQ(dirs.Open(root + "a/b/c/"), nullptr);
+  EXPECT_NE(dirs.Open(root + "elsewhere/b/c/"), nullptr);
+
+  // A mount point below a scanned folder, where the system has one.
+  std::ifstream mounts("/proc/mounts");
+  std::string device, point, rest;
+  while (mounts >> device >> point && std::getline(mounts, rest)) {
+    if (point == "/dev/shm" || point == "/dev/pts") break;
+    point.clear();
+  }
+  if (point.empty()) return;
+  platform::DirEnumPosix system;
+  ASSERT_NE(system.Open("/dev/"), nullptr);
+  EXPECT_EQ(system.Open(point + "/"), nullptr) << point;
+  auto dev = system.Open("/dev/");
+  ASSERT_NE(dev, nullptr);
+  EXPECT_EQ(system.Open(point + "/"), nullptr) << point;  // relative to the open /dev
+}
+
 // A tree of 40 folders of 25 files (1 KiB each) that nothing touches.
 void MakeStill(const fs::path& still) {
   for (int f = 0; f < 40; ++f) {
