@@ -160,9 +160,12 @@ const FolderReadAhead::Result* FolderReadAhead::Take(Job& job, const std::string
   std::unique_lock lock(mutex_);
   for (;;) {
     if (job.state == Job::State::kDone) {
+      const bool wasFull = held_ >= kHeldEntries;
       held_ -= job.result.Size();
+      // Readers waiting for room, if this made some.
+      const bool wake = wasFull && held_ < kHeldEntries && idleReaders_ > 0;
       lock.unlock();
-      changed_.notify_all();
+      if (wake) changed_.notify_all();
       return job.listed ? &job.result : nullptr;
     }
     if (job.state == Job::State::kOffered) {
@@ -173,13 +176,16 @@ const FolderReadAhead::Result* FolderReadAhead::Take(Job& job, const std::string
       released.reset();  // only now: the child was opened relative to it
       lock.lock();
       PublishLocked(job);
+      const bool wake = idleReaders_ > 0 && !job.children.empty();
       lock.unlock();
-      changed_.notify_all();
+      if (wake) changed_.notify_all();
       return job.listed ? &job.result : nullptr;
     }
     // A reader has it: one listing to wait for, or a stop.
     if (Stopping()) return nullptr;
+    workerWaiting_ = true;
     changed_.wait_for(lock, std::chrono::milliseconds(2));
+    workerWaiting_ = false;
   }
 }
 
@@ -208,11 +214,17 @@ void FolderReadAhead::ReaderLoop() {
     std::unique_ptr<platform::DirEnumerator::Listing> released;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return closing_ || (job = PickLocked()) != nullptr; });
+      while (!closing_ && (job = PickLocked()) == nullptr) {
+        ++idleReaders_;
+        changed_.wait(lock);
+        --idleReaders_;
+      }
       if (closing_) return;
       if (Stopping()) {
         // Nothing more will be taken; wait for the worker to close.
+        ++idleReaders_;
         changed_.wait(lock, [&] { return closing_; });
+        --idleReaders_;
         return;
       }
       StartLocked(*job, released);
@@ -243,13 +255,15 @@ void FolderReadAhead::ReaderLoop() {
       changed_.notify_all();
       return;
     }
+    bool wake;
     {
       std::lock_guard lock(mutex_);
       PublishLocked(*job);
       held_ += job->result.Size();
       if (held_ > peakHeld_) peakHeld_ = held_;
+      wake = workerWaiting_ || (idleReaders_ > 0 && !job->children.empty());
     }
-    changed_.notify_all();
+    if (wake) changed_.notify_all();
   }
 }
 

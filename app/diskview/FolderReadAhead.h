@@ -109,6 +109,9 @@ class FolderReadAhead {
   std::size_t held_ = 0;
   std::size_t peakHeld_ = 0;
   bool closing_ = false;
+  // Who waits on `changed_`: wake-ups go only where they can matter.
+  int idleReaders_ = 0;
+  bool workerWaiting_ = false;
   std::vector<std::thread> readers_;
 };
 

@@ -249,7 +249,15 @@ struct StopCycles {
           continue;
         }
         const auto asked = Clock::now();
+        const int completedBefore = notes.completions;
         scan.StopScan();
+        scan.WaitForWorker();  // a worker that completed meanwhile has ended
+        if (notes.completions > completedBefore) {
+          // It completed between the look and the stop: no stop at all.
+          ++completions;
+          completed(root);
+          continue;
+        }
         stopMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
       }
     }
