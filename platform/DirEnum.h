@@ -35,6 +35,8 @@ class DirEnumerator {
 
   virtual ~DirEnumerator() = default;
 
+  // May be called from several threads at once (a scan's readers); each
+  // listing is used by one thread.
   // Starts listing `folder`: a folder path ending in the separator, or the
   // empty string for the current directory. Returns nullptr when the folder
   // cannot be listed (missing, access denied); the listing closes when the

@@ -84,7 +84,10 @@ class MemoryListing final : public DirEnumerator::Listing {
 }  // namespace
 
 std::unique_ptr<DirEnumerator::Listing> DirEnumMemory::Open(const std::string& folder) {
-  opened_.push_back(folder);
+  {
+    std::lock_guard lock(mutex_);
+    opened_.push_back(folder);
+  }
   if (onOpen_) onOpen_(folder);
   const Node* node = Find(folder);
   if (node == nullptr || !node->directory || node->unreadable) return nullptr;

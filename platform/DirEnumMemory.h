@@ -1,11 +1,13 @@
 // An in-memory folder tree for tests of the scan: folders, files with any
 // size, links, unreadable folders, and a hook that runs as a folder is
-// opened (to stop a scan at an exact point).
+// opened (to stop a scan at an exact point). Open may be called from several
+// threads at once, as long as nobody changes the tree meanwhile.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,10 +41,14 @@ class DirEnumMemory final : public DirEnumerator {
   std::unique_ptr<Listing> Open(const std::string& folder) override;
   char Separator() const override { return '\\'; }
 
-  // Called with each folder path just before it is listed.
+  // Called with each folder path just before it is listed, on the thread
+  // that opens it (a scan may open folders on several at once).
   void OnOpen(std::function<void(const std::string&)> hook) { onOpen_ = std::move(hook); }
   // Folder paths in the order they were opened.
-  const std::vector<std::string>& Opened() const { return opened_; }
+  std::vector<std::string> Opened() const {
+    std::lock_guard lock(mutex_);
+    return opened_;
+  }
 
  private:
   const Node* Find(const std::string& folder) const;
@@ -50,6 +56,7 @@ class DirEnumMemory final : public DirEnumerator {
   std::string rootPath_;
   Node root_;
   std::function<void(const std::string&)> onOpen_;
+  mutable std::mutex mutex_;
   std::vector<std::string> opened_;
 };
 

@@ -16,6 +16,12 @@ DiskScan::~DiskScan() {
   WaitForWorker();
 }
 
+int DiskScan::DefaultThreads() {
+  const unsigned hardware = std::thread::hardware_concurrency();
+  if (hardware == 0) return 1;
+  return hardware < kMaxDefaultThreads ? static_cast<int>(hardware) : kMaxDefaultThreads;
+}
+
 bool DiskScan::IsScanning() const {
   std::lock_guard lock(mutex_);
   return running_;
@@ -117,7 +123,11 @@ void DiskScan::Worker(unsigned doneMessage, ScanRowSink::Row rootRow) {
     path.push_back(dirs_.Separator());
   }
   double total = 0.0;
-  ScanFolder(*root_, path, total, rootRow, false);
+  {
+    // Its readers are joined when it goes, before anything below.
+    FolderReadAhead folders(dirs_, stopFlag_, threads_ - 1);
+    ScanFolder(folders, *root_, path, total, rootRow, false);
+  }
   root_->SetKind(CMyFolder::kKindFolder);
 
   {
@@ -139,28 +149,44 @@ void DiskScan::Worker(unsigned doneMessage, ScanRowSink::Row rootRow) {
 //   node and row, then is walked, then marked finished; a file is counted;
 //   then the stop check. After the last entry: the file group (node, then
 //   row) unless stopping, then the step notification.
-void DiskScan::ScanFolder(CMyFolder& top, std::string& path, double& total,
-                          ScanRowSink::Row topRow, bool skipProgress) {
+void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string& path,
+                          double& total, ScanRowSink::Row topRow, bool skipProgress) {
+  using Job = FolderReadAhead::Job;
   struct Frame {
     CMyFolder* node;
-    std::unique_ptr<platform::DirEnumerator::Listing> listing;
+    Job* job;
+    const FolderReadAhead::Result* listing;
     std::size_t base;       // length of this folder's path
     ScanRowSink::Row row;   // the row its children go under
+    std::size_t nextEntry = 0;
+    std::size_t nextJob = 0;  // its next subfolder's job
     int localCount = 0;
     double localBytes = 0.0;
     bool ending = false;    // a stop was seen on return from a subfolder
+    bool exhausted = false; // every entry was walked
+
+    bool Next(platform::DirEntry& out) {
+      if (nextEntry == listing->Size()) {
+        exhausted = true;
+        return false;
+      }
+      out = listing->At(nextEntry++);
+      return true;
+    }
   };
   std::vector<Frame> frames;
-  auto enter = [&](CMyFolder& node, ScanRowSink::Row row) {
+  auto enter = [&](CMyFolder& node, Job& job, ScanRowSink::Row row) {
     if (Stopping()) return false;
-    auto listing = dirs_.Open(path);
-    if (!listing) return false;  // the node stays empty; nothing is reported
-    frames.push_back({&node, std::move(listing), path.size(), row});
+    const FolderReadAhead::Result* listing = folders.Take(job, path);
+    if (listing == nullptr) return false;  // the node stays empty; nothing is reported
+    frames.push_back({&node, &job, listing, path.size(), row});
     return true;
   };
   // The end of a folder's walk, however the loop over its entries ended.
   auto leave = [&](Frame& f) {
-    f.listing.reset();
+    // After a stop, readers may still hold jobs below; those go with the
+    // read-ahead.
+    if (f.exhausted) FolderReadAhead::Finished(*f.job);
     path.resize(f.base);
     if (!Stopping() && f.localCount > 0) {
       auto group = std::make_unique<CMyFolder>();
@@ -179,13 +205,14 @@ void DiskScan::ScanFolder(CMyFolder& top, std::string& path, double& total,
     std::this_thread::yield();
   };
 
-  if (!enter(top, topRow)) return;
+  std::string rootPath = path;
+  if (!enter(top, folders.Root(std::move(rootPath)), topRow)) return;
   const char separator = dirs_.Separator();
   platform::DirEntry entry;
   while (!frames.empty()) {
     Frame& f = frames.back();
     bool descended = false;
-    while (!f.ending && f.listing->Next(entry)) {
+    while (!f.ending && f.Next(entry)) {
       if (entry.directory) {
         if (entry.name != "." && entry.name != "..") {
           auto owned = std::make_unique<CMyFolder>();
@@ -202,7 +229,8 @@ void DiskScan::ScanFolder(CMyFolder& top, std::string& path, double& total,
           info->folder = child;
           if (Stopping()) break;
           const ScanRowSink::Row row = rows_.InsertChildRow(f.row, std::move(info));
-          if (descend && enter(*child, row)) {
+          if (descend && f.nextJob < FolderReadAhead::ChildCount(*f.job) &&
+              enter(*child, FolderReadAhead::Child(*f.job, f.nextJob++), row)) {
             descended = true;  // `f` may have moved; resume it later
             break;
           }

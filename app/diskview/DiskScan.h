@@ -15,6 +15,11 @@
 // stop flag at the start of each folder, before each next entry and around
 // each row it adds, then unwinds without adding more rows.
 //
+// Threads: with more than one, the worker starts reader threads that list
+// folders ahead of it (FolderReadAhead) and joins them all before it
+// completes or ends; it alone builds the tree, adds rows and notifies, in
+// the same order as a scan with one thread.
+//
 // Reading the tree: while a scan runs only finished nodes may be totalled
 // (CMyFolder::GetRowText). A completion message can still be queued when a
 // newer scan has started; its handler must check IsScanning() and ignore it
@@ -29,6 +34,7 @@
 #include <string>
 #include <thread>
 
+#include "app/diskview/FolderReadAhead.h"
 #include "app/diskview/MyFolder.h"
 #include "platform/DirEnum.h"
 
@@ -109,6 +115,15 @@ class DiskScan {
   // then posts the end notification. Does nothing when no scan runs.
   void StopScan();
 
+  // Threads listing folders for one scan, the worker included; 1 lists
+  // everything on the worker. At least 1. Set only while no scan runs.
+  void SetThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
+  int Threads() const { return threads_; }
+  // The hardware threads, at most kMaxDefaultThreads: past a few readers the
+  // one worker building the tree is the limit.
+  static int DefaultThreads();
+  static constexpr int kMaxDefaultThreads = 4;
+
   bool IsScanning() const;
   int StopFlag() const { return stopFlag_.load(std::memory_order_relaxed); }
   // Bytes of the files seen so far by the running or last scan.
@@ -121,14 +136,15 @@ class DiskScan {
 
  private:
   void Worker(unsigned doneMessage, ScanRowSink::Row rootRow);
-  void ScanFolder(CMyFolder& node, std::string& path, double& total, ScanRowSink::Row parentRow,
-                  bool skipProgress);
+  void ScanFolder(FolderReadAhead& folders, CMyFolder& node, std::string& path, double& total,
+                  ScanRowSink::Row parentRow, bool skipProgress);
   bool Stopping() const { return stopFlag_.load(std::memory_order_relaxed) == kStopRequested; }
 
   platform::DirEnumerator& dirs_;
   ScanRowSink& rows_;
   ScanNotifier& notifier_;
   CMyFolder* root_ = nullptr;
+  int threads_ = DefaultThreads();
   std::atomic<int> stopFlag_{kRunOn};
   std::atomic<double> progressBytes_{0.0};
   std::atomic<std::intptr_t> foldersDone_{0};  // written by the worker only

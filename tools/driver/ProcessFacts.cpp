@@ -1,5 +1,7 @@
 #include "ProcessFacts.h"
 
+#include "app/diskview/FolderReadAhead.h"
+
 #include <commctrl.h>
 #include <tlhelp32.h>
 
@@ -46,6 +48,22 @@ std::uintptr_t StartAddress(DWORD threadId) {
   return start;
 }
 
+// The name the thread gave itself, or "".
+std::wstring ThreadName(DWORD threadId) {
+  using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+  static const auto get = reinterpret_cast<GetDescription>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+  std::wstring name;
+  HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId);
+  PWSTR text = nullptr;
+  if (thread && get && SUCCEEDED(get(thread, &text)) && text != nullptr) {
+    name = text;
+    LocalFree(text);
+  }
+  if (thread) CloseHandle(thread);
+  return name;
+}
+
 // The name of the module of `pid` that holds `address`, or "?".
 std::wstring ModuleAt(DWORD pid, std::uintptr_t address) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
@@ -77,6 +95,13 @@ int CountThreads(DWORD pid, std::wstring* names = nullptr) {
     if (entry.th32OwnerProcessID != pid) continue;
     std::wstring module = ModuleAt(pid, StartAddress(entry.th32ThreadID));
     for (wchar_t& c : module) c = static_cast<wchar_t>(towlower(c));
+    // A scan's reader threads begin in the C runtime too; they are shown
+    // by their name, so that what is left there are the scan workers.
+    const std::string reader = diskview::FolderReadAhead::kReaderThreadName;
+    if (module == L"msvcrt.dll" && ThreadName(entry.th32ThreadID) ==
+                                       std::wstring(reader.begin(), reader.end())) {
+      module = L"scan-reader";
+    }
     if (names) *names += module + L" ";
     if (module == L"winmm.dll" || module == L"mmdevapi.dll" || module == L"winealsa.drv" ||
         module == L"winepulse.drv")
@@ -198,8 +223,8 @@ int ClickAlternately(HWND top, POINT a, POINT b, int count, UINT gapMs) {
       most = now;
       mostNames = names;
     }
-    // The program's own threads start in the C runtime (std::thread); the
-    // only one it makes is the scan worker.
+    // The program's own threads start in the C runtime (std::thread): the
+    // scan workers, and their readers, which CountThreads names apart.
     int workers = 0;
     for (std::size_t at = names.find(L"msvcrt.dll"); at != std::wstring::npos;
          at = names.find(L"msvcrt.dll", at + 1)) {

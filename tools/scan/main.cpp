@@ -6,6 +6,7 @@
 // Options (before PATH):
 //   --bytes  also print a last line "bytes<TAB>N" with the exact byte total
 //   --stats  print folders, files, nodes, seconds and peak memory to stderr
+//   --threads N  list folders on N threads (default: the GUI's default)
 //   --find-file  (Windows) list folders with FindFirstFileExW only, the
 //            fallback of the buffered listing, for benchmarks to compare
 //
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -93,18 +95,25 @@ bool IsFolder(const std::string& path) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] [--find-file] PATH\n");
+  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] [--threads N] [--find-file] PATH\n");
   return 2;
 }
 
 int Run(int argc, char** argv) {
   bool bytes = false, stats = false;
+  int threads = diskview::DiskScan::DefaultThreads();
 #ifdef _WIN32
   auto method = platform::DirEnumWin::Method::Buffered;
 #endif
   std::string path;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--bytes") == 0) bytes = true;
+    else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const long n = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || n < 1 || n > 256) return Usage();
+      threads = static_cast<int>(n);
+    }
     else if (std::strcmp(argv[i], "--stats") == 0) stats = true;
 #ifdef _WIN32
     else if (std::strcmp(argv[i], "--find-file") == 0) method = platform::DirEnumWin::Method::FindFile;
@@ -132,6 +141,7 @@ int Run(int argc, char** argv) {
   {
     diskview::DiskScan scan(dirs, rows, waiter);
     scan.SetRoot(&root);
+    scan.SetThreads(threads);
     scan.StartScan(1);
     waiter.Wait();
   }
@@ -151,9 +161,10 @@ int Run(int argc, char** argv) {
   if (stats) {
     const long nodes = CountNodes(root);
     std::fprintf(stderr,
-                 "folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
+                 "threads %d  folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
                  "per node %.0f bytes\n",
-                 root.CountFolders(true, true), root.CountFiles(true), nodes, seconds, peakKiB,
+                 threads, root.CountFolders(true, true), root.CountFiles(true), nodes, seconds,
+                 peakKiB,
                  nodes > 0 ? (peakKiB - baseKiB) * 1024.0 / nodes : 0.0);
   }
   return 0;

@@ -330,9 +330,11 @@ TEST(DiskScanMessages, RescanReplacesTheTree) {
 }
 
 // A scan held at the moment it opens a chosen folder, so stops and
-// concurrent calls happen at an exact point.
+// concurrent calls happen at an exact point. One thread: a reader would
+// open the folder ahead of the worker, before the tree reaches it.
 struct HeldScan : ScanFixture {
   HeldScan() {
+    scan.SetThreads(1);
     auto& r = dirs.Root();
     r.Folder("Done").File("d", 10);
     auto& hold = r.Folder("Hold");
@@ -432,6 +434,7 @@ TEST(DiskScanStop, DestroyingTheScanStopsIt) {
   CMyFolder root;
   root.AssignName("C:\\F\\");
   auto scan = std::make_unique<DiskScan>(dirs, rows, notes);
+  scan->SetThreads(1);
   DiskScan* raw = scan.get();
   std::atomic<bool> reached{false};
   dirs.OnOpen([&](const std::string& path) {

@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "app/diskview/DiskScan.h"
 #include "app/Messages.h"
@@ -99,13 +102,15 @@ class RecordingNotifier final : public ScanNotifier {
   std::vector<Message> messages;
 };
 
-// A scan of `path` through `dirs`, run to its end in `slot`, with what it
-// recorded on the way.
+// A scan of `path` through `dirs` on `threads` threads, run to its end in
+// `slot`, with what it recorded on the way.
 struct FinishedScan {
-  FinishedScan(platform::DirEnumerator& dirs, std::string path, int slot = 1) {
+  FinishedScan(platform::DirEnumerator& dirs, std::string path, int slot = 1,
+               int threads = DiskScan::DefaultThreads()) {
     root.AssignName(std::move(path));
     DiskScan scan(dirs, rows, notes);
     scan.SetRoot(&root);
+    scan.SetThreads(threads);
     scan.StartScan(slot);
     scan.WaitForWorker();
   }
@@ -113,6 +118,51 @@ struct FinishedScan {
   RecordingNotifier notes;
   CMyFolder root;
 };
+
+// The nodes of a tree in depth-first order, children in their order.
+inline std::vector<const CMyFolder*> Preorder(const CMyFolder& root) {
+  std::vector<const CMyFolder*> order, pending{&root};
+  while (!pending.empty()) {
+    const CMyFolder* node = pending.back();
+    pending.pop_back();
+    order.push_back(node);
+    for (int i = node->GetChildCount(); i-- > 0;) pending.push_back(node->GetChild(i));
+  }
+  return order;
+}
+
+// Two scans gave the same tree node by node (names, kinds, own files and
+// bytes, children in order), the same rows in the same order under the same
+// parents, and the same notifications.
+inline void ExpectSameScan(const FinishedScan& a, const FinishedScan& b) {
+  const auto nodesA = Preorder(a.root), nodesB = Preorder(b.root);
+  ASSERT_EQ(nodesA.size(), nodesB.size());
+  std::map<const CMyFolder*, std::size_t> indexA, indexB;
+  for (std::size_t i = 0; i < nodesA.size(); ++i) {
+    const CMyFolder& x = *nodesA[i];
+    const CMyFolder& y = *nodesB[i];
+    ASSERT_EQ(x.GetName(), y.GetName()) << "node " << i;
+    ASSERT_EQ(x.Kind(), y.Kind()) << x.GetName();
+    ASSERT_EQ(x.OwnFileCount(), y.OwnFileCount()) << x.GetName();
+    ASSERT_EQ(x.OwnSize(), y.OwnSize()) << x.GetName();
+    ASSERT_EQ(x.GetChildCount(), y.GetChildCount()) << x.GetName();
+    indexA[&x] = i;
+    indexB[&y] = i;
+  }
+  const auto rowsA = a.rows.Rows(), rowsB = b.rows.Rows();
+  ASSERT_EQ(rowsA.size(), rowsB.size());
+  for (std::size_t i = 0; i < rowsA.size(); ++i) {
+    ASSERT_EQ(rowsA[i].parent, rowsB[i].parent) << "row " << i;
+    ASSERT_EQ(indexA.at(rowsA[i].folder), indexB.at(rowsB[i].folder)) << "row " << i;
+  }
+  const auto notesA = a.notes.Messages(), notesB = b.notes.Messages();
+  ASSERT_EQ(notesA.size(), notesB.size());
+  for (std::size_t i = 0; i < notesA.size(); ++i) {
+    ASSERT_EQ(notesA[i].message, notesB[i].message) << "message " << i;
+    ASSERT_EQ(notesA[i].code, notesB[i].code) << "message " << i;
+    ASSERT_EQ(notesA[i].value, notesB[i].value) << "message " << i;
+  }
+}
 
 // The child of `node` with exactly this name, or nullptr.
 inline const CMyFolder* Child(const CMyFolder& node, const std::string& name) {
@@ -165,14 +215,15 @@ class CountingNotifier final : public ScanNotifier {
   std::atomic<int> starts{0}, ends{0}, completions{0};
 };
 
-// Scans of `path` started `cycles` times, each stopped at a random moment
+// Scans of `path` on `threads` threads started `cycles` times, each stopped at a random moment
 // between its start and twice a whole scan's time (so some complete first).
 // `atStart` runs after the scan that measures that time, right before the
 // cycles; `completed` after each scan that completed.
 struct StopCycles {
   StopCycles(platform::DirEnumerator& dirs, const std::string& path, int cycles,
              const std::function<void()>& atStart,
-             const std::function<void(const CMyFolder&)>& completed) {
+             const std::function<void(const CMyFolder&)>& completed,
+             int threads = DiskScan::DefaultThreads()) {
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     { FinishedScan once(dirs, path); }
@@ -186,6 +237,7 @@ struct StopCycles {
     {
       DiskScan scan(dirs, rows, notes);
       scan.SetRoot(&root);
+      scan.SetThreads(threads);
       for (int cycle = 0; cycle < cycles; ++cycle) {
         Watchdog watch("start/stop cycle");
         scan.StartScan(1 + cycle % 5);
@@ -197,7 +249,15 @@ struct StopCycles {
           continue;
         }
         const auto asked = Clock::now();
+        const int completedBefore = notes.completions;
         scan.StopScan();
+        scan.WaitForWorker();  // a worker that completed meanwhile has ended
+        if (notes.completions > completedBefore) {
+          // It completed between the look and the stop: no stop at all.
+          ++completions;
+          completed(root);
+          continue;
+        }
         stopMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
       }
     }

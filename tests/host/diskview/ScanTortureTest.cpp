@@ -5,6 +5,7 @@
 // deep, and 1 000 stops at random moments. Nothing may crash or hang (a
 // watchdog ends a run stuck for 30 s), nothing may leak (descriptors,
 // threads, heap), and the totals of what stayed still are what find says.
+// A scan with reader threads gives what one with none gives.
 // The stop figures are printed, not asserted.
 #include <gtest/gtest.h>
 
@@ -37,6 +38,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Child;
+
+// Every tree is scanned on one thread and on this many, and the two scans
+// must agree node by node, row by row.
+constexpr int kManyThreads = 4;
 using test::Watchdog;
 
 // What the process holds: open descriptors, threads, heap bytes in use.
@@ -167,7 +172,8 @@ TEST_F(ScanTorture, AwkwardNamesLinksSparseFileAndLongPaths) {
   {
     Watchdog watch("scan of awkward names");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
     ExpectTotals(done.root, find);
     EXPECT_GE(done.root.GetSize(true), 5368709120.0);
     for (const std::string& name : names) {
@@ -209,7 +215,8 @@ TEST_F(ScanTorture, HundredThousandEntriesInOneFolder) {
   {
     Watchdog watch("scan of 100 000 entries");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
     ExpectTotals(done.root, find);
     // The root's row, big's, its 100 folders' and big's file group.
     EXPECT_EQ(done.rows.Rows().size(), 1u + 1 + 100 + 1);
@@ -240,11 +247,55 @@ TEST_F(ScanTorture, ChainTenThousandDeep) {
   {
     Watchdog watch("scan of a chain 10 000 deep");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
     ExpectTotals(done.root, find);
     EXPECT_EQ(done.rows.Rows().size(), 1u + kDepth + 1);
   }
   ExpectNothingHeld(before);
+}
+
+// A folder replaced by a link after its parent was listed is not entered,
+// whether it is opened relative to its open parent or, once that listing is
+// gone, from the root; neither is a level above it, nor a mount point.
+TEST_F(ScanTorture, LinksSwappedInAndMountPointsAreNeverEntered) {
+  fs::create_directories(dir / "a" / "b" / "c");
+  fs::create_directories(dir / "elsewhere" / "b" / "c");
+  MakeFile(dir / "elsewhere" / "b" / "c" / "secret", 1);
+  const std::string root = dir.string() + "/";
+  platform::DirEnumPosix dirs;
+  auto top = dirs.Open(root);
+  ASSERT_NE(top, nullptr);
+  auto a = dirs.Open(root + "a/");
+  ASSERT_NE(a, nullptr);
+  fs::rename(dir / "a", dir / "a-moved");
+  fs::create_directory_symlink(dir / "elsewhere", dir / "a");
+  // Relative to the open listing of a (now a-moved): its real child.
+  auto b = dirs.Open(root + "a/b/");
+  EXPECT_NE(b, nullptr);
+  b.reset();
+  a.reset();
+  // From the root: through the link, so refused, at the last level and
+  // at any level above it.
+  EXPECT_EQ(dirs.Open(root + "a/"), nullptr);
+  EXPECT_EQ(dirs.Open(root + "a/b/"), nullptr);
+  EXPECT_EQ(dirs.Open(root + "a/b/c/"), nullptr);
+  EXPECT_NE(dirs.Open(root + "elsewhere/b/c/"), nullptr);
+
+  // A mount point below a scanned folder, where the system has one.
+  std::ifstream mounts("/proc/mounts");
+  std::string device, point, rest;
+  while (mounts >> device >> point && std::getline(mounts, rest)) {
+    if (point == "/dev/shm" || point == "/dev/pts") break;
+    point.clear();
+  }
+  if (point.empty()) return;
+  platform::DirEnumPosix system;
+  ASSERT_NE(system.Open("/dev/"), nullptr);
+  EXPECT_EQ(system.Open(point + "/"), nullptr) << point;
+  auto dev = system.Open("/dev/");
+  ASSERT_NE(dev, nullptr);
+  EXPECT_EQ(system.Open(point + "/"), nullptr) << point;  // relative to the open /dev
 }
 
 // A tree of 40 folders of 25 files (1 KiB each) that nothing touches.
@@ -304,7 +355,7 @@ TEST_F(ScanTorture, FoldersVanishReappearAndTurnIntoFilesMidScan) {
   for (; scans < 40; ++scans) {
     Watchdog watch("scan under churn");
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, scans % 2 == 0 ? 1 : kManyThreads);
     EXPECT_EQ(done.notes.Count(WM_SCAN_DONE_1, 1), 1);
     const CMyFolder* s = Child(done.root, "still");
     ASSERT_NE(s, nullptr);
@@ -348,7 +399,10 @@ TEST_F(ScanTorture, UnreadableFoldersStayEmpty) {
 
   const auto result = AsUnprivileged([&] {
     platform::DirEnumPosix dirs;
-    test::FinishedScan done(dirs, dir.string());
+    test::FinishedScan done(dirs, dir.string(), 1, 1);
+    // (A failed comparison prints its first difference.)
+    test::ExpectSameScan(done, test::FinishedScan(dirs, dir.string(), 1, kManyThreads));
+    if (::testing::Test::HasFailure()) return false;
     const CMyFolder* locked = Child(done.root, "locked");
     const CMyFolder* s = Child(done.root, "still");
     bool ok = locked && locked->GetChildCount() == 0 && s &&
@@ -373,7 +427,7 @@ TEST_F(ScanTorture, ThousandStopsAtRandomMoments) {
   platform::DirEnumPosix dirs;
   Holdings before;
   test::StopCycles cycles(dirs, dir.string(), 1000, [&] { before = Holdings::Now(); },
-                          [&](const CMyFolder& root) { ExpectTotals(root, find); });
+                          [&](const CMyFolder& root) { ExpectTotals(root, find); }, kManyThreads);
   ExpectNothingHeld(before);
   // Every cycle ended exactly once: by its completion or by its stop.
   EXPECT_EQ(cycles.notes.ends.load(), 1000);
