@@ -245,6 +245,9 @@ struct StopCycles {
       scan.SetThreads(threads);
       for (int cycle = 0; cycle < cycles; ++cycle) {
         Watchdog watch("start/stop cycle");
+        // Read before the look at IsScanning: a scan that completes between
+        // the look and the stop must show as a completion.
+        const int completedBefore = notes.completions;
         scan.StartScan(1 + cycle % 5);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % range));
         if (!scan.IsScanning()) {
@@ -254,7 +257,6 @@ struct StopCycles {
           continue;
         }
         const auto asked = Clock::now();
-        const int completedBefore = notes.completions;
         scan.StopScan();
         scan.WaitForWorker();  // a worker that completed meanwhile has ended
         if (notes.completions > completedBefore) {

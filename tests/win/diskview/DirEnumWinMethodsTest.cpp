@@ -82,10 +82,16 @@ TEST(DirEnumWinMethods, SameEntriesOnAnAwkwardTree) {
   EXPECT_EQ(NameCount(*top, ".."), 1u);
   EXPECT_EQ(NameCount(*top, "dot."), 1u);
   EXPECT_EQ(NameCount(*top, "blank "), 1u);
-  if (big) EXPECT_EQ(NameCount(*top, "image.iso"), 1u);
+  if (big) {
+    EXPECT_EQ(NameCount(*top, "image.iso"), 1u);
+  }
   for (const Entry& e : *top) {
-    if (std::get<0>(e) == "image.iso") EXPECT_EQ(std::get<4>(e), 5368709120ull);
-    if (std::get<0>(e) == "hidden.sys") EXPECT_EQ(std::get<4>(e), 5u);
+    if (std::get<0>(e) == "image.iso") {
+      EXPECT_EQ(std::get<4>(e), 5368709120ull);
+    }
+    if (std::get<0>(e) == "hidden.sys") {
+      EXPECT_EQ(std::get<4>(e), 5u);
+    }
   }
   const auto trailing = Sequence(Method::NativeOnly, root + "blank \\");
   ASSERT_TRUE(trailing.has_value());

@@ -300,7 +300,9 @@ TEST_F(DiskTreeTest, BatchedRowsAreCompleteAfterAStopAndAtTheEnd) {
     const int rows = tree->GetItemCount();
     flush_events(20);
     EXPECT_EQ(tree->GetItemCount(), rows) << "nothing is added after the stop";
-    if (parent.done[3] == 0) EXPECT_EQ(parent.ends, 1);
+    if (parent.done[3] == 0) {
+      EXPECT_EQ(parent.ends, 1);
+    }
   }
   parent.done[3] = 0;
   ScanToTheEnd(disk.RootUtf8(), 3);
