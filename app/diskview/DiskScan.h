@@ -93,7 +93,7 @@ class NullRowSink final : public ScanRowSink {
 
 class DiskScan {
  public:
-  static constexpr int kStopRequested = -1;
+  static constexpr int kStopRequested = FolderReadAhead::kStopRequested;
   static constexpr int kRunOn = 1;
 
   DiskScan(platform::DirEnumerator& dirs, ScanRowSink& rows, ScanNotifier& notifier);

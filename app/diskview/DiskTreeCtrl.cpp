@@ -33,7 +33,7 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
 
   // Before a worker starts: the window its requests go to.
   void SetWindow(HWND window) { window_ = window; }
-  void SetQueueLimit(std::size_t rows) { limit_ = rows < 1 ? 1 : rows; }
+  void SetQueueLimit(std::size_t rows) { limit_ = rows; }
 
   void DeleteAllRows() override {
     tree_.DeleteAll();

@@ -10,7 +10,6 @@ namespace diskview {
 
 namespace {
 constexpr std::uint8_t kDirectory = 1, kReparse = 2, kNameSurrogate = 4;
-constexpr int kStopRequested = -1;  // DiskScan::kStopRequested
 }  // namespace
 
 class FolderReadAhead::Job {

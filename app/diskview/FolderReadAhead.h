@@ -62,8 +62,11 @@ class FolderReadAhead {
     std::string names_;
   };
 
+  // The stop flag's value once a stop is asked for (the scan's own).
+  static constexpr int kStopRequested = -1;
+
   // `readers` reader threads (0: the worker lists every folder itself).
-  // `stopFlag` holds DiskScan::kStopRequested once a stop is asked for.
+  // `stopFlag` holds kStopRequested once a stop is asked for.
   FolderReadAhead(platform::DirEnumerator& dirs, const std::atomic<int>& stopFlag, int readers);
   FolderReadAhead(const FolderReadAhead&) = delete;
   FolderReadAhead& operator=(const FolderReadAhead&) = delete;

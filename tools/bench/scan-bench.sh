@@ -101,10 +101,10 @@ if [ -x "$winscan" ] && command -v wine >/dev/null; then
   export WINEPREFIX=$top/build/win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -f "$WINEPREFIX/system.reg" ]; then
     wtree="Z:$(echo "$tree" | tr / '\\')"
-    wine "$winscan" --bytes "$wtree" 2>/dev/null | tail -1 | sed 's/^/Wine /'
     # The buffered listing and the FindFirstFileExW one (the listing this
     # engine had before) must give the same output before they are timed.
     out_buffered=$(wine "$winscan" --bytes "$wtree" 2>/dev/null </dev/null)
+    tail -1 <<<"$out_buffered" | sed 's/^/Wine /'
     out_find=$(wine "$winscan" --find-file --threads 1 --bytes "$wtree" 2>/dev/null </dev/null)
     [ "$out_buffered" = "$out_find" ] || { echo "MISMATCH: buffered vs FindFirstFileExW" >&2; exit 1; }
     bench wine "dravon-scan.exe (Wine)" wine "$winscan" "$wtree"
