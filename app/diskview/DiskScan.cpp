@@ -7,13 +7,81 @@
 #include "app/Messages.h"
 
 namespace diskview {
+namespace {
+
+// A completion post that fails (a full queue) is tried again this often,
+// this many times; past that the view sees Completed() on its timer.
+constexpr std::chrono::milliseconds kRepostDelay{20};
+constexpr int kRepostTries = 250;
+
+}  // namespace
+
+ScanJob::ScanJob(std::shared_ptr<platform::DirEnumerator> dirs, ScanRowSink& rows,
+                 ScanNotifier& notifier, CMyFolder& target, int slot, int threads)
+    : dirs_(std::move(dirs)),
+      rows_(rows),
+      notifier_(notifier),
+      target_(target),
+      path_(target.GetName()),
+      slot_(slot),
+      threads_(threads) {
+  // A folder path must end in the separator, or the listing would match the
+  // folder's siblings instead.
+  if (!path_.empty() && path_.back() != dirs_->Separator() && path_.back() != '/') {
+    path_.push_back(dirs_->Separator());
+  }
+}
+
+template <class Call>
+bool ScanJob::Through(Call&& call) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!open_) return false;
+    ++inside_;
+  }
+  struct Leave {
+    ScanJob& job;
+    ~Leave() {
+      std::lock_guard lock(job.mutex_);
+      --job.inside_;
+      job.changed_.notify_all();
+    }
+  } leave{*this};
+  call();
+  return true;
+}
+
+ScanRowSink::Row ScanJob::AddRow(ScanRowSink::Row parent, std::unique_ptr<TreeItemInfo> info) {
+  ScanRowSink::Row row = 0;
+  Through([&] { row = rows_.InsertChildRow(parent, std::move(info)); });
+  return row;
+}
+
+void ScanJob::Notify(unsigned code, std::intptr_t value) {
+  // The per-folder post is a hook nobody handles: one that finds the queue
+  // full is dropped, never retried.
+  Through([&] { notifier_.PostProgress(code, value); });
+}
 
 DiskScan::DiskScan(platform::DirEnumerator& dirs, ScanRowSink& rows, ScanNotifier& notifier)
-    : dirs_(dirs), rows_(rows), notifier_(notifier) {}
+    : dirs_(&dirs, [](platform::DirEnumerator*) {}),
+      ownsDirs_(false),
+      rows_(rows),
+      notifier_(notifier) {}
+
+DiskScan::DiskScan(std::shared_ptr<platform::DirEnumerator> dirs, ScanRowSink& rows,
+                   ScanNotifier& notifier)
+    : dirs_(std::move(dirs)), ownsDirs_(true), rows_(rows), notifier_(notifier) {}
 
 DiskScan::~DiskScan() {
   StopScan();
-  WaitForWorker();
+  EndWorker();
+  // Workers left behind touch nothing of ours but a borrowed enumerator.
+  if (ownsDirs_) return;
+  for (const auto& job : leftBehind_) {
+    std::unique_lock lock(job->mutex_);
+    job->changed_.wait(lock, [&] { return job->ended_; });
+  }
 }
 
 int DiskScan::DefaultThreads() {
@@ -22,123 +90,220 @@ int DiskScan::DefaultThreads() {
   return hardware < kMaxDefaultThreads ? static_cast<int>(hardware) : kMaxDefaultThreads;
 }
 
-bool DiskScan::IsScanning() const {
+std::shared_ptr<ScanJob> DiskScan::Job() const {
   std::lock_guard lock(mutex_);
-  return running_;
+  return job_;
+}
+
+bool DiskScan::IsScanning() const {
+  const auto job = Job();
+  if (!job) return false;
+  std::lock_guard lock(job->mutex_);
+  return job->running_;
+}
+
+bool DiskScan::Completed() const {
+  const auto job = Job();
+  if (!job) return false;
+  std::lock_guard lock(job->mutex_);
+  return job->completed_;
+}
+
+int DiskScan::StopFlag() const {
+  const auto job = Job();
+  return job ? job->StopFlag() : kRunOn;
+}
+
+double DiskScan::ProgressBytes() const {
+  const auto job = Job();
+  return job ? job->ProgressBytes() : 0.0;
+}
+
+std::intptr_t DiskScan::ProgressFolders() const {
+  const auto job = Job();
+  return job ? job->ProgressFolders() : 0;
+}
+
+void DiskScan::Reap() {
+  std::erase_if(leftBehind_, [](const std::shared_ptr<ScanJob>& job) {
+    std::lock_guard lock(job->mutex_);
+    return job->ended_;
+  });
+}
+
+bool DiskScan::SlotHangs(int slot) {
+  Reap();
+  for (const auto& job : leftBehind_) {
+    std::lock_guard lock(job->mutex_);
+    // One that completed is only finishing its posts.
+    if (job->Slot() == slot && !job->completed_) return true;
+  }
+  return false;
+}
+
+int DiskScan::WorkersLeftBehind() {
+  Reap();
+  return static_cast<int>(leftBehind_.size());
 }
 
 void DiskScan::WaitForWorker() {
   if (waiting_ || !thread_.joinable()) return;
+  const auto job = Job();
   waiting_ = true;
   for (;;) {
     notifier_.PumpPendingMessages();
-    std::unique_lock lock(mutex_);
-    if (endedSignal_.wait_for(lock, std::chrono::milliseconds(2), [this] { return ended_; })) break;
+    std::unique_lock lock(job->mutex_);
+    if (job->changed_.wait_for(lock, std::chrono::milliseconds(2), [&] { return job->ended_; })) {
+      break;
+    }
   }
   thread_.join();
   waiting_ = false;
 }
 
-void DiskScan::StartScan(int slot) {
-  unsigned doneMessage = ScanDoneMessage(slot);
-  {
-    std::lock_guard lock(mutex_);
-    if (waiting_ || running_ || root_ == nullptr) return;
+bool DiskScan::EndWorker() {
+  if (waiting_ || !thread_.joinable()) return true;
+  const auto job = Job();
+  const auto deadline = std::chrono::steady_clock::now() + stopWait_;
+  bool ended = false;
+  waiting_ = true;
+  for (;;) {
+    notifier_.PumpPendingMessages();
+    std::unique_lock lock(job->mutex_);
+    ended = job->changed_.wait_for(lock, std::chrono::milliseconds(2), [&] { return job->ended_; });
+    if (ended || std::chrono::steady_clock::now() >= deadline) break;
   }
-  // A worker that has completed may still be finishing its last calls.
-  WaitForWorker();
+  if (ended) {
+    thread_.join();
+  } else {
+    // Blocked in the system (a listing of a drive that hangs): it finishes
+    // on its own, holding its job.
+    CloseGate(*job);
+    thread_.detach();
+    leftBehind_.push_back(job);
+  }
+  waiting_ = false;
+  return ended;
+}
 
-  stopFlag_.store(kRunOn);
+void DiskScan::CloseGate(ScanJob& job) {
+  std::unique_lock lock(job.mutex_);
+  job.open_ = false;
+  // A call in progress waits only for this thread (a row sent to it).
+  while (job.inside_ > 0) {
+    lock.unlock();
+    notifier_.PumpPendingMessages();
+    lock.lock();
+    job.changed_.wait_for(lock, std::chrono::milliseconds(2), [&] { return job.inside_ == 0; });
+  }
+}
+
+void DiskScan::StartScan(int slot) {
+  const unsigned doneMessage = ScanDoneMessage(slot);
+  if (waiting_ || IsScanning() || root_ == nullptr) return;
+  if (doneMessage != 0 && SlotHangs(slot)) return;
+  // A worker that has completed may still be finishing its last calls.
+  EndWorker();
+
   rows_.DeleteAllRows();
   root_->Clear();
   root_->SetSorted(false);
+  auto job = std::make_shared<ScanJob>(dirs_, rows_, notifier_, *root_, slot, threads_);
 
   auto info = std::make_unique<TreeItemInfo>();
   info->folder = root_;
-  ScanRowSink::Row rootRow = rows_.InsertRootRow(std::move(info));
-  if (rootRow == 0) return;
-  rows_.ExpandRow(rootRow);
+  job->rootRow_ = rows_.InsertRootRow(std::move(info));
+  if (job->rootRow_ == 0) return;
+  rows_.ExpandRow(job->rootRow_);
 
-  progressBytes_.store(0.0);
   // Another slot number resets the tree like any start but runs no worker.
-  if (doneMessage == 0) return;
-  foldersDone_.store(0);
+  if (doneMessage == 0) {
+    std::lock_guard lock(job->mutex_);
+    job->running_ = false;
+    job->ended_ = true;
+  }
   {
     std::lock_guard lock(mutex_);
-    running_ = true;
-    ended_ = false;
+    job_ = job;
   }
+  if (doneMessage == 0) return;
   try {
-    thread_ = std::thread([this, doneMessage, rootRow] {
-      try {
-        Worker(doneMessage, rootRow);
-      } catch (...) {
-        // Out of memory on a huge drive, say: end as a stopped scan ends
-        // (one end notification, no completion) rather than take the
-        // program down. The slot keeps its empty chart.
-        bool post = false;
-        {
-          std::lock_guard lock(mutex_);
-          if (!Stopping()) {
-            running_ = false;
-            post = true;
-          }
-        }
-        if (post) notifier_.PostProgress(kScanProgressEnd, 0);
-      }
-      std::lock_guard lock(mutex_);
-      ended_ = true;
-      endedSignal_.notify_all();
-    });
+    thread_ = std::thread(Work, job);
   } catch (const std::system_error&) {
     // No thread could be made: nothing runs, so nothing is scanning.
-    std::lock_guard lock(mutex_);
-    running_ = false;
-    ended_ = true;
+    std::lock_guard lock(job->mutex_);
+    job->running_ = false;
+    job->ended_ = true;
   }
 }
 
 void DiskScan::StopScan() {
+  const auto job = Job();
+  if (waiting_ || !job) return;
   {
-    std::lock_guard lock(mutex_);
-    if (waiting_ || !running_) return;
-    stopFlag_.store(kStopRequested);
+    std::lock_guard lock(job->mutex_);
+    if (!job->running_) return;
+    job->stop_.store(kStopRequested);
   }
-  WaitForWorker();
+  const bool ended = EndWorker();
   {
-    std::lock_guard lock(mutex_);
-    running_ = false;
+    std::lock_guard lock(job->mutex_);
+    job->running_ = false;
   }
+  // The rows point into the tree of a worker left behind, which goes with it.
+  if (!ended) rows_.DeleteAllRows();
   notifier_.PostProgress(kScanProgressEnd, 0);
 }
 
-void DiskScan::Worker(unsigned doneMessage, ScanRowSink::Row rootRow) {
-  notifier_.PostProgress(kScanProgressStart, kScanProgressStartParam);
-  notifier_.PostProgress(kScanProgressStep, 0);
-
-  // The root's name is the folder to scan. A folder path must end in the
-  // separator, or the listing would match the folder's siblings instead.
-  std::string path = root_->GetName();
-  if (!path.empty() && path.back() != dirs_.Separator() && path.back() != '/') {
-    path.push_back(dirs_.Separator());
+void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
+  ScanJob& job = *owner;
+  bool failed = false;
+  try {
+    job.Notify(kScanProgressStart, kScanProgressStartParam);
+    job.Notify(kScanProgressStep, 0);
+    WalkFolders(job);
+  } catch (...) {
+    // Out of memory on a huge drive, say: end as a stopped scan ends (one
+    // end notification, no completion) rather than take the program down.
+    failed = true;
   }
-  double total = 0.0;
+  // The tree goes to the caller's root, whole or partial; the root is marked
+  // finished last, so readers never total it half moved.
+  job.Through([&] {
+    job.target_.TakeContentsOf(job.tree_);
+    job.target_.SetKind(CMyFolder::kKindFolder);
+  });
+  bool completed = false;
+  bool endNow = false;
   {
-    // Its readers are joined when it goes, before anything below.
-    FolderReadAhead folders(dirs_, stopFlag_, threads_ - 1);
-    ScanFolder(folders, *root_, path, total, rootRow, false);
+    std::lock_guard lock(job.mutex_);
+    if (!job.Stopping()) {  // else StopScan posts the end notification
+      job.running_ = false;
+      job.completed_ = completed = !failed;
+      endNow = failed;
+    }
   }
-  root_->SetKind(CMyFolder::kKindFolder);
-
-  {
-    std::lock_guard lock(mutex_);
-    if (Stopping()) return;  // StopScan posts the end notification
-    running_ = false;
+  if (completed) {
+    job.Through([&] {
+      job.rows_.RedrawNow();
+      job.rows_.SelectRootIfNoneSelected();
+    });
+    // A full queue refuses the post and drains while we wait, outside the
+    // gate, so a stop never waits on this.
+    const unsigned doneMessage = ScanDoneMessage(job.slot_);
+    bool posted = false;
+    for (int i = 0; i < kRepostTries; ++i) {
+      if (!job.Through([&] { posted = job.notifier_.PostCompletion(doneMessage); }) || posted) {
+        break;
+      }
+      std::this_thread::sleep_for(kRepostDelay);
+    }
+    endNow = true;
   }
-  rows_.RedrawNow();
-  rows_.SelectRootIfNoneSelected();
-  notifier_.PostCompletion(doneMessage);
-  notifier_.PostProgress(kScanProgressEnd, 0);
+  if (endNow) job.Notify(kScanProgressEnd, 0);
+  std::lock_guard lock(job.mutex_);
+  job.ended_ = true;
+  job.changed_.notify_all();
 }
 
 // Depth first, one frame per open folder. The frames live on the heap, not
@@ -149,8 +314,11 @@ void DiskScan::Worker(unsigned doneMessage, ScanRowSink::Row rootRow) {
 //   node and row, then is walked, then marked finished; a file is counted;
 //   then the stop check. After the last entry: the file group (node, then
 //   row) unless stopping, then the step notification.
-void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string& path,
-                          double& total, ScanRowSink::Row topRow, bool skipProgress) {
+void WalkFolders(ScanJob& scan) {
+  FolderReadAhead folders(scan.Dirs(), scan.StopToken(), scan.Threads() - 1);
+  CMyFolder& top = scan.Tree();
+  std::string path = scan.Path();
+  const ScanRowSink::Row topRow = scan.RootRow();
   using Job = FolderReadAhead::Job;
   struct Frame {
     CMyFolder* node;
@@ -176,7 +344,7 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
   };
   std::vector<Frame> frames;
   auto enter = [&](CMyFolder& node, Job& job, ScanRowSink::Row row) {
-    if (Stopping()) return false;
+    if (scan.Stopping()) return false;
     const FolderReadAhead::Result* listing = folders.Take(job, path);
     if (listing == nullptr) return false;  // the node stays empty; nothing is reported
     frames.push_back({&node, &job, listing, path.size(), row});
@@ -188,7 +356,7 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
     // read-ahead.
     if (f.exhausted) FolderReadAhead::Finished(*f.job);
     path.resize(f.base);
-    if (!Stopping() && f.localCount > 0) {
+    if (!scan.Stopping() && f.localCount > 0) {
       auto group = std::make_unique<CMyFolder>();
       CMyFolder* groupNode = group.get();
       group->SetOwnFiles(f.localCount, f.localBytes);
@@ -196,18 +364,16 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
       groupNode->SetKind(CMyFolder::kKindFileGroup);
       auto info = std::make_unique<TreeItemInfo>();
       info->folder = groupNode;
-      if (Stopping()) return;
-      rows_.InsertChildRow(f.row, std::move(info));
+      if (scan.Stopping()) return;
+      scan.AddRow(f.row, std::move(info));
     }
-    const std::intptr_t done = foldersDone_.load(std::memory_order_relaxed) + 1;
-    foldersDone_.store(done, std::memory_order_relaxed);
-    notifier_.PostProgress(kScanProgressStep, done);
+    scan.Notify(kScanProgressStep, scan.FolderDone());
     std::this_thread::yield();
   };
 
   std::string rootPath = path;
   if (!enter(top, folders.Root(std::move(rootPath)), topRow)) return;
-  const char separator = dirs_.Separator();
+  const char separator = scan.Dirs().Separator();
   platform::DirEntry entry;
   while (!frames.empty()) {
     Frame& f = frames.back();
@@ -224,11 +390,11 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
           const bool descend = !entry.nameSurrogate;
           path.append(entry.name);
           path.push_back(separator);
-          if (Stopping()) break;
+          if (scan.Stopping()) break;
           auto info = std::make_unique<TreeItemInfo>();
           info->folder = child;
-          if (Stopping()) break;
-          const ScanRowSink::Row row = rows_.InsertChildRow(f.row, std::move(info));
+          if (scan.Stopping()) break;
+          const ScanRowSink::Row row = scan.AddRow(f.row, std::move(info));
           if (descend && f.nextJob < FolderReadAhead::ChildCount(*f.job) &&
               enter(*child, FolderReadAhead::Child(*f.job, f.nextJob++), row)) {
             descended = true;  // `f` may have moved; resume it later
@@ -240,16 +406,11 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
       } else {
         const double bytes = static_cast<double>(entry.size);
         f.node->AddFile(entry.size);
-        total += bytes;
         f.localBytes += bytes;
         ++f.localCount;
-        if (!skipProgress) {
-          // Single writer: a plain load and store keep readers untorn.
-          progressBytes_.store(progressBytes_.load(std::memory_order_relaxed) + bytes,
-                               std::memory_order_relaxed);
-        }
+        scan.AddProgressBytes(bytes);
       }
-      if (Stopping()) break;
+      if (scan.Stopping()) break;
     }
     if (descended) continue;
 
@@ -261,7 +422,7 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
       Frame& parent = frames.back();
       finished->SetKind(CMyFolder::kKindFolder);
       path.resize(parent.base);
-      if (Stopping()) parent.ending = true;
+      if (scan.Stopping()) parent.ending = true;
     }
   }
 }

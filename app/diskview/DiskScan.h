@@ -10,10 +10,13 @@
 //  - ScanNotifier posts the progress and completion messages.
 //
 // Lifecycle: idle -> StartScan -> scanning -> (worker completes | StopScan)
-// -> idle. At most one worker runs; it is a std::thread owned here, always
-// joined and never terminated. A stop is cooperative: the worker polls the
+// -> idle. At most one worker runs for the current scan; it is a std::thread
+// owned here, never terminated. A stop is cooperative: the worker polls the
 // stop flag at the start of each folder, before each next entry and around
-// each row it adds, then unwinds without adding more rows.
+// each row it adds, then unwinds without adding more rows. A worker that
+// does not answer a stop in time (blocked inside a listing) is left behind:
+// its ScanJob keeps what it touches alive, its rows and messages are
+// dropped, and its thread ends on its own. At most one per slot.
 //
 // Threads: with more than one, the worker starts reader threads that list
 // folders ahead of it (FolderReadAhead) and joins them all before it
@@ -21,18 +24,20 @@
 // the same order as a scan with one thread.
 //
 // Reading the tree: while a scan runs only finished nodes may be totalled
-// (CMyFolder::GetRowText). A completion message can still be queued when a
+// (CMyFolder::GetRowText); the root itself is filled when the scan ends. A completion message can still be queued when a
 // newer scan has started; its handler must check IsScanning() and ignore it
 // then, since the root already belongs to the newer scan.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/diskview/FolderReadAhead.h"
 #include "app/diskview/MyFolder.h"
@@ -68,10 +73,12 @@ class ScanNotifier {
  public:
   virtual ~ScanNotifier() = default;
   // WM_SCAN_PROGRESS to the main window. Either thread; must not block.
-  virtual void PostProgress(unsigned code, std::intptr_t value) = 0;
+  // False when it could not be posted (a full queue).
+  virtual bool PostProgress(unsigned code, std::intptr_t value) = 0;
   // The slot's WM_SCAN_DONE_n to the disk tree's parent (wParam 1, lParam 0).
-  // Worker thread; must not block.
-  virtual void PostCompletion(unsigned message) = 0;
+  // Worker thread; must not block. False when it could not be posted; the
+  // worker then tries again.
+  virtual bool PostCompletion(unsigned message) = 0;
   // User-interface thread, repeatedly while it waits for the worker to end:
   // let the worker's pending row insertions complete. On Win32 that means
   // processing the messages sent to this thread, and only those: a posted
@@ -91,28 +98,124 @@ class NullRowSink final : public ScanRowSink {
   void SelectRootIfNoneSelected() override {}
 };
 
-class DiskScan {
+// One scan: everything its worker touches, owned here and kept alive by
+// the worker until it ends, so a worker that stops answering (a listing
+// blocked on a dead network drive) can be left to finish on its own while
+// a new scan starts with fresh state.
+//
+// An engine (the folder walk, or another) follows two rules: it checks
+// Stopping() often and unwinds soon after it turns true; and it reaches the
+// rows and notifications only through AddRow and Notify, which do nothing
+// once the job is left behind, so nothing it makes afterwards is ever taken
+// for a newer scan's. It fills Tree(); the job hands that tree to the
+// caller's root when the engine returns.
+class ScanJob {
  public:
   static constexpr int kStopRequested = FolderReadAhead::kStopRequested;
   static constexpr int kRunOn = 1;
 
+  ScanJob(std::shared_ptr<platform::DirEnumerator> dirs, ScanRowSink& rows, ScanNotifier& notifier,
+          CMyFolder& target, int slot, int threads);
+  ScanJob(const ScanJob&) = delete;
+  ScanJob& operator=(const ScanJob&) = delete;
+
+  // For the engine.
+  platform::DirEnumerator& Dirs() const { return *dirs_; }
+  // The folder to scan: a path ending in the separator, or empty.
+  const std::string& Path() const { return path_; }
+  int Threads() const { return threads_; }
+  CMyFolder& Tree() { return tree_; }
+  ScanRowSink::Row RootRow() const { return rootRow_; }
+  const std::atomic<int>& StopToken() const { return stop_; }
+  bool Stopping() const { return stop_.load(std::memory_order_relaxed) == kStopRequested; }
+  // A child row below `parent`; 0 once the job is left behind.
+  ScanRowSink::Row AddRow(ScanRowSink::Row parent, std::unique_ptr<TreeItemInfo> info);
+  // WM_SCAN_PROGRESS; nothing once the job is left behind.
+  void Notify(unsigned code, std::intptr_t value);
+  void AddProgressBytes(double bytes) {
+    // Single writer: a plain load and store keep readers untorn.
+    progressBytes_.store(progressBytes_.load(std::memory_order_relaxed) + bytes,
+                         std::memory_order_relaxed);
+  }
+  // One more folder finished; returns the count.
+  std::intptr_t FolderDone() {
+    const std::intptr_t done = foldersDone_.load(std::memory_order_relaxed) + 1;
+    foldersDone_.store(done, std::memory_order_relaxed);
+    return done;
+  }
+
+  // For readers on any thread.
+  int Slot() const { return slot_; }
+  double ProgressBytes() const { return progressBytes_.load(std::memory_order_relaxed); }
+  std::intptr_t ProgressFolders() const { return foldersDone_.load(std::memory_order_relaxed); }
+  int StopFlag() const { return stop_.load(std::memory_order_relaxed); }
+
+ private:
+  friend class DiskScan;
+  // Runs `call` unless the job is left behind; says whether it ran. No call
+  // overlaps the closing of the gate, which waits for one in progress.
+  template <class Call>
+  bool Through(Call&& call);
+
+  std::shared_ptr<platform::DirEnumerator> dirs_;
+  ScanRowSink& rows_;
+  ScanNotifier& notifier_;
+  CMyFolder& target_;  // the caller's root: written only through the gate
+  CMyFolder tree_;
+  std::string path_;
+  int slot_;
+  int threads_;
+  ScanRowSink::Row rootRow_ = 0;
+  std::atomic<int> stop_{kRunOn};
+  std::atomic<double> progressBytes_{0.0};
+  std::atomic<std::intptr_t> foldersDone_{0};  // written by the worker only
+
+  // `running_` is "a scan is recorded": the worker clears it before it
+  // completes, and a stop is asked for only while it is set, so a scan
+  // either completes or is stopped, never both.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool running_ = true;
+  bool completed_ = false;
+  bool ended_ = false;
+  bool open_ = true;  // the gate to the rows, the notifier and the caller's root
+  int inside_ = 0;    // worker calls through the gate in progress
+};
+
+class DiskScan {
+ public:
+  static constexpr int kStopRequested = ScanJob::kStopRequested;
+  static constexpr int kRunOn = ScanJob::kRunOn;
+  // How long StopScan waits for a worker to answer before leaving it behind.
+  static constexpr std::chrono::milliseconds kStopWait{80};
+
+  // With a plain reference the enumerator must outlive every worker: the
+  // destructor waits for workers left behind. A shared one is kept alive by
+  // the workers themselves.
   DiskScan(platform::DirEnumerator& dirs, ScanRowSink& rows, ScanNotifier& notifier);
+  DiskScan(std::shared_ptr<platform::DirEnumerator> dirs, ScanRowSink& rows,
+           ScanNotifier& notifier);
   DiskScan(const DiskScan&) = delete;
   DiskScan& operator=(const DiskScan&) = delete;
   // Stops a running scan first.
   ~DiskScan();
 
   // The node to scan; its name is the path (empty: the current directory).
-  // Not owned. Set only while no scan runs.
+  // Not owned. Set only while no scan runs. The worker fills a tree of its
+  // own and hands it over to this node when it completes or stops; until
+  // then the node stays empty (the rows reach the nodes being filled).
   void SetRoot(CMyFolder* root) { root_ = root; }
   CMyFolder* Root() const { return root_; }
 
   // Starts the scan of the root for slot 1..5. Does nothing while a scan
-  // runs or without a root. Another slot number empties the tree and adds
-  // the root row, but starts no worker.
+  // runs, without a root, or while a worker of the slot left behind still
+  // runs (SlotHangs). Another slot number empties the tree and adds the
+  // root row, but starts no worker.
   void StartScan(int slot);
-  // Requests a stop and waits (pumping messages) until the worker has ended,
-  // then posts the end notification. Does nothing when no scan runs.
+  // Requests a stop and waits (pumping sent messages) up to kStopWait for
+  // the worker to end; one that does not is left behind to finish on its
+  // own, and its rows are deleted (their nodes go with it). Then posts the
+  // end notification. Does nothing when no scan runs.
   void StopScan();
 
   // Threads listing folders for one scan, the worker included; 1 lists
@@ -123,45 +226,59 @@ class DiskScan {
   // one worker building the tree is the limit.
   static int DefaultThreads();
   static constexpr int kMaxDefaultThreads = 4;
+  // Tests hold a stop's wait longer or shorter.
+  void SetStopWait(std::chrono::milliseconds wait) { stopWait_ = wait; }
 
   bool IsScanning() const;
-  int StopFlag() const { return stopFlag_.load(std::memory_order_relaxed); }
+  // The latest scan ran to its end, not stopped: its completion is posted
+  // or on its way, and the root holds its tree.
+  bool Completed() const;
+  // The running or last scan's stop flag (kRunOn before any). Any thread.
+  int StopFlag() const;
   // Bytes of the files seen so far by the running or last scan.
-  double ProgressBytes() const { return progressBytes_.load(std::memory_order_relaxed); }
+  double ProgressBytes() const;
   // Folders finished so far by the running or last scan.
-  std::intptr_t ProgressFolders() const { return foldersDone_.load(std::memory_order_relaxed); }
+  std::intptr_t ProgressFolders() const;
+  // A worker of this slot was left behind and still runs: its drive hangs.
+  bool SlotHangs(int slot);
+  // Workers left behind that still run.
+  int WorkersLeftBehind();
   // Waits (pumping messages) until a worker that has completed has also
   // ended. For tests and teardown; StartScan does this itself.
   void WaitForWorker();
 
  private:
-  void Worker(unsigned doneMessage, ScanRowSink::Row rootRow);
-  void ScanFolder(FolderReadAhead& folders, CMyFolder& node, std::string& path, double& total,
-                  ScanRowSink::Row parentRow, bool skipProgress);
-  bool Stopping() const { return stopFlag_.load(std::memory_order_relaxed) == kStopRequested; }
+  static void Work(const std::shared_ptr<ScanJob>& job);
+  std::shared_ptr<ScanJob> Job() const;
+  // Waits (pumping sent messages) up to the stop's wait for the worker to
+  // end, and leaves it behind if it does not; says whether it ended.
+  bool EndWorker();
+  // Closes the job's gate, waiting (pumping) for a call in progress.
+  void CloseGate(ScanJob& job);
+  // Forgets workers left behind that have ended.
+  void Reap();
 
-  platform::DirEnumerator& dirs_;
+  std::shared_ptr<platform::DirEnumerator> dirs_;
+  bool ownsDirs_;
   ScanRowSink& rows_;
   ScanNotifier& notifier_;
   CMyFolder* root_ = nullptr;
   int threads_ = DefaultThreads();
-  std::atomic<int> stopFlag_{kRunOn};
-  std::atomic<double> progressBytes_{0.0};
-  std::atomic<std::intptr_t> foldersDone_{0};  // written by the worker only
+  std::chrono::milliseconds stopWait_ = kStopWait;
 
-  // The worker record. `running_` is the "a scan is recorded" state; the
-  // worker clears it under the mutex before it completes, and StopScan sets
-  // the stop flag under the same mutex, so a scan either completes or is
-  // stopped, never both.
+  // Changed on the user-interface thread only; the mutex lets StopFlag be
+  // read from anywhere.
   mutable std::mutex mutex_;
-  std::condition_variable endedSignal_;
-  bool running_ = false;
-  bool ended_ = true;
-  std::thread thread_;
-  // User-interface thread only: a wait is pumping messages. StartScan and
-  // StopScan called from inside that pump do nothing; the wait in progress
-  // finishes the stop.
+  std::shared_ptr<ScanJob> job_;  // the running or last scan
+  std::thread thread_;            // its worker, until joined or left behind
+  std::vector<std::shared_ptr<ScanJob>> leftBehind_;
+  // A wait is pumping messages: StartScan and StopScan called from inside
+  // that pump do nothing; the wait in progress finishes the stop.
   bool waiting_ = false;
 };
+
+// The folder walk: fills job.Tree() depth first, one row per folder and per
+// folder's file group, in the order of a plain recursive walk.
+void WalkFolders(ScanJob& job);
 
 }  // namespace diskview

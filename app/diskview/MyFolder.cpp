@@ -95,6 +95,16 @@ void CMyFolder::SetKind(std::int16_t kind) {
   kind_.store(kind, std::memory_order_release);
 }
 
+void CMyFolder::TakeContentsOf(CMyFolder& other) {
+  Clear();
+  children_ = std::move(other.children_);
+  other.children_.clear();
+  fileCount_ = other.fileCount_;
+  size_ = other.size_;
+  other.fileCount_ = 0;
+  other.size_ = 0.0;
+}
+
 void CMyFolder::Clear() {
   // Iterative teardown: a folder chain thousands deep must not exhaust the
   // stack of the thread that frees it.

@@ -66,6 +66,10 @@ class CMyFolder {
   // sorted flag; the name stays.
   void Clear();
 
+  // Clears this node, then takes `other`'s children and own files, leaving
+  // `other` empty; the name stays. The children keep their addresses (rows
+  // point at them).
+  void TakeContentsOf(CMyFolder& other);
   bool IsSorted() const { return sorted_; }
   void SetSorted(bool sorted) { sorted_ = sorted; }
   // Largest subtree first; ties keep their order.

@@ -4,12 +4,12 @@
 
 namespace diskview {
 
-void ScanNotifierWin::PostProgress(unsigned code, std::intptr_t value) {
-  if (progress_ != nullptr) PostMessageW(progress_, WM_SCAN_PROGRESS, code, value);
+bool ScanNotifierWin::PostProgress(unsigned code, std::intptr_t value) {
+  return progress_ == nullptr || PostMessageW(progress_, WM_SCAN_PROGRESS, code, value);
 }
 
-void ScanNotifierWin::PostCompletion(unsigned message) {
-  if (completion_ != nullptr) PostMessageW(completion_, message, 1, 0);
+bool ScanNotifierWin::PostCompletion(unsigned message) {
+  return completion_ == nullptr || PostMessageW(completion_, message, 1, 0);
 }
 
 void ScanNotifierWin::PumpPendingMessages() {

@@ -20,8 +20,8 @@ class ScanNotifierWin final : public ScanNotifier {
     completion_ = completionWindow;
   }
 
-  void PostProgress(unsigned code, std::intptr_t value) override;
-  void PostCompletion(unsigned message) override;
+  bool PostProgress(unsigned code, std::intptr_t value) override;
+  bool PostCompletion(unsigned message) override;
   // Processes only the messages other threads have sent to this one (the
   // worker's row insertions); posted input stays queued until the wait ends.
   void PumpPendingMessages() override;

@@ -48,11 +48,12 @@ using diskview::CMyFolder;
 // Waits for the slot's completion message, as the view would.
 class CompletionWaiter final : public diskview::ScanNotifier {
  public:
-  void PostProgress(unsigned, std::intptr_t) override {}
-  void PostCompletion(unsigned message) override {
+  bool PostProgress(unsigned, std::intptr_t) override { return true; }
+  bool PostCompletion(unsigned message) override {
     std::lock_guard lock(mutex_);
     done_ = message;
     signal_.notify_all();
+    return true;
   }
   unsigned Wait() {
     std::unique_lock lock(mutex_);

@@ -414,12 +414,16 @@ TEST(DiskScanStop, StartWhileRunningDoesNothing) {
 TEST(DiskScanStop, RowsShowTotalsOnlyOfFinishedFolders) {
   HeldScan t;
   t.StartAndWaitForHold();
-  CMyFolder* done = t.root.GetChild(0);
-  CMyFolder* hold = t.root.GetChild(1);
+  // The rows reach the nodes being filled; the root is filled at the end.
+  const auto rows = t.rows.Rows();
+  ASSERT_EQ(rows.size(), 4u);  // root, Done, Done's files, Hold
+  CMyFolder* done = rows[1].folder;
+  CMyFolder* hold = rows[3].folder;
   EXPECT_EQ(done->GetRowText(1), "10 byte");
   EXPECT_EQ(hold->GetRowText(0), "Hold");
   EXPECT_EQ(hold->GetRowText(1), "");
   EXPECT_EQ(t.root.GetRowText(3), "");
+  EXPECT_EQ(t.root.GetChildCount(), 0);
   t.release = true;
   t.scan.WaitForWorker();
   EXPECT_EQ(hold->GetRowText(1), "50 byte");

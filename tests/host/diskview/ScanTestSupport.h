@@ -71,13 +71,19 @@ class RecordingNotifier final : public ScanNotifier {
     unsigned code;
     std::intptr_t value;
   };
-  void PostProgress(unsigned code, std::intptr_t value) override {
+  bool PostProgress(unsigned code, std::intptr_t value) override {
     std::lock_guard lock(mutex_);
     messages.push_back({WM_SCAN_PROGRESS, code, value});
+    return true;
   }
-  void PostCompletion(unsigned message) override {
+  bool PostCompletion(unsigned message) override {
     std::lock_guard lock(mutex_);
+    if (refuseCompletions > 0) {
+      --refuseCompletions;
+      return false;
+    }
     messages.push_back({message, 1, 0});
+    return true;
   }
   void PumpPendingMessages() override {
     ++pumps;
@@ -95,6 +101,8 @@ class RecordingNotifier final : public ScanNotifier {
   }
 
   std::atomic<int> pumps{0};
+  // Completion posts to refuse first, as a full queue would.
+  int refuseCompletions = 0;
   std::function<void()> onPump;  // runs inside each pump, on the waiting thread
 
  private:
@@ -207,11 +215,15 @@ class Watchdog {
 // a thousand scans leave the heap as they found it.
 class CountingNotifier final : public ScanNotifier {
  public:
-  void PostProgress(unsigned code, std::intptr_t) override {
+  bool PostProgress(unsigned code, std::intptr_t) override {
     if (code == kScanProgressStart) ++starts;
     if (code == kScanProgressEnd) ++ends;
+    return true;
   }
-  void PostCompletion(unsigned) override { ++completions; }
+  bool PostCompletion(unsigned) override {
+    ++completions;
+    return true;
+  }
   std::atomic<int> starts{0}, ends{0}, completions{0};
 };
 
