@@ -83,6 +83,20 @@ std::wstring CGfxOutBarCtrl::GetItemText(int index) const {
   return item ? item->caption : std::wstring();
 }
 
+void CGfxOutBarCtrl::SetItemText(int index, const wchar_t* caption) {
+  if (Item* item = ItemToChange(index)) item->caption = caption ? caption : L"";
+}
+
+void CGfxOutBarCtrl::SetItemImage(int index, int image) {
+  if (Item* item = ItemToChange(index)) item->image = image;
+}
+
+CGfxOutBarCtrl::Item* CGfxOutBarCtrl::ItemToChange(int index) {
+  if (FindItem(index) == nullptr) return nullptr;
+  if (m_hWnd) Invalidate(false);
+  return &folders_[static_cast<size_t>(shownFolder_)].items[static_cast<size_t>(index)];
+}
+
 int CGfxOutBarCtrl::GetItemImage(int index) const {
   const Item* item = FindItem(index);
   return item ? item->image : -1;

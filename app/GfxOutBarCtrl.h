@@ -56,6 +56,9 @@ class CGfxOutBarCtrl : public CWnd {
   // Caption and image index of item `index` of the shown folder (empty and
   // -1 when there is no such item).
   std::wstring GetItemText(int index) const;
+  // Change item `index` of the shown folder and redraw it.
+  void SetItemText(int index, const wchar_t* caption);
+  void SetItemImage(int index, int image);
   int GetItemImage(int index) const;
   // Item `index` of the shown folder in client pixels (empty when there is
   // no such item).
@@ -73,6 +76,8 @@ class CGfxOutBarCtrl : public CWnd {
   };
   // Item `index` of the shown folder, or null.
   const Item* FindItem(int index) const;
+  // The same, to be changed: the control is redrawn.
+  Item* ItemToChange(int index);
   struct Folder {
     std::wstring name;
     DWORD data = 0;

@@ -27,6 +27,9 @@ CKestrinView::CKestrinView(SystemActions& system)
                 CCaptionStrip{diskview::kPanelCaptions[4]}} {}
 
 CKestrinView::~CKestrinView() {
+  for (SpaceQuery& q : spaceQueries_) {
+    if (q.call) q.call->Forget();
+  }
   // The scan ends while the windows can still take its last insertions,
   // then the children go before the members they draw with.
   tree_.StopScan();
@@ -116,12 +119,24 @@ void CKestrinView::OnPrintClient(HDC dc, UINT) {
 
 void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
   if (slot < 1 || slot > layout::kViewSlotCount || !m_hWnd) return;
-  if (tree_.IsScanning()) tree_.StopScan();
+  // A slot whose last scan is still blocked in its drive takes no second
+  // one: threads would pile up behind a drive that does not answer.
+  if (ShowIfHangs(slot)) return;
+  if (tree_.IsScanning()) {
+    tree_.StopScan();
+    // Left behind: that slot's drive did not answer.
+    if (scanSlot_ != 0) ShowIfHangs(scanSlot_);
+  }
   // A stopped scan completes nothing: its slot keeps an empty chart.
   ClearProgress();
+  if (ShowIfHangs(slot)) {
+    scanSlot_ = 0;
+    return;
+  }
   CPieChartCtrl& pie = Pie(slot);
   pie.RemoveAllSlices();
   pie.Invalidate(false);
+  spaceQueries_[slot - 1].shown = false;
   root_.AssignName(path.ToUtf8());
   tree_.SetRootFolder(&root_);
   tree_.StartScan(slot);
@@ -140,7 +155,16 @@ void CKestrinView::RestoreLastOpened() {
 }
 
 void CKestrinView::ShowProgress() {
-  if (scanSlot_ == 0 || !tree_.IsScanning()) {
+  if (scanSlot_ != 0 && !tree_.IsScanning()) {
+    // A completion whose message never came (a full queue) is drawn here.
+    if (tree_.ScanCompleted()) {
+      OnScanDone(scanSlot_, 1);
+    } else if (tree_.ScanWorkerEnded()) {
+      ClearProgress();  // stopped or failed: nothing to draw
+    }
+    return;
+  }
+  if (scanSlot_ == 0) {
     ClearProgress();
     return;
   }
@@ -149,9 +173,19 @@ void CKestrinView::ShowProgress() {
   Pie(scanSlot_).SetStatusText(CString::FromUtf8(text));
 }
 
+bool CKestrinView::ShowIfHangs(int slot) {
+  if (!tree_.SlotHangs(slot)) return false;
+  Pie(slot).SetStatusText(CString::FromUtf8(kDriveHangsText));
+  return true;
+}
+
 void CKestrinView::ClearProgress() {
   KillTimer(kProgressTimer);
-  for (CPieChartCtrl& pie : pies_) pie.SetStatusText(CString());
+  // A slot whose drive hangs keeps saying so.
+  for (int slot = 1; slot <= layout::kViewSlotCount; ++slot) {
+    if (!tree_.SlotHangs(slot)) Pie(slot).SetStatusText(CString());
+  }
+  pies_[kPieCount - 1].SetStatusText(CString());
 }
 
 void CKestrinView::OnTimer(UINT_PTR id) {
@@ -164,8 +198,11 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
   if (slot != scanSlot_ || tree_.IsScanning()) return;
   scanSlot_ = 0;
   ClearProgress();
-  diskview::ScanDonePlan plan =
-      diskview::PlanScanDone(root_, tree_.GetSelectedFolder(), query_);
+  diskview::ScanDonePlan plan = diskview::PlanScanDone(
+      root_, tree_.GetSelectedFolder(),
+      [&](const std::string& root, platform::DiskSpaceHalves& out) {
+        return QuerySpace(slot, root, out, flag);
+      });
   CPieChartCtrl& pie = Pie(slot);
   pie.RemoveAllSlices();
   for (const diskview::SlicePlan& s : plan.slices) {
@@ -178,6 +215,52 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
     // Without the flag only the chart and its counts are shown, not the
     // scanned path's own rows (group 2).
     if (flag == 0 && line.group == 2) continue;
+    info.SetLine(line.key, CString::FromUtf8(line.text), line.value, line.group);
+  }
+  info.Refresh();
+}
+
+bool CKestrinView::QuerySpace(int slot, const std::string& root, platform::DiskSpaceHalves& out,
+                              WPARAM flag) {
+  SpaceQuery& q = spaceQueries_[slot - 1];
+  q.flag = flag;
+  q.shown = true;
+  // A query of the same drive still out answers for this completion too.
+  const bool pending = q.call && q.root == root && !q.call->Answer();
+  if (!pending) {
+    if (q.call) q.call->Forget();
+    q.root = root;
+    q.call = OffThreadCall<SpaceAnswer>::Start(
+        [query = query_, root]() -> SpaceAnswer {
+          platform::DiskSpaceHalves space;
+          if (query && query(root, space)) return space;
+          return std::nullopt;
+        },
+        m_hWnd, WM_DRIVE_SPACE, static_cast<WPARAM>(slot), 0);
+  }
+  const std::optional<SpaceAnswer> answer = q.call->Answer();
+  if (!answer || !*answer) return false;  // late answers come by WM_DRIVE_SPACE
+  out = **answer;
+  return true;
+}
+
+LRESULT CKestrinView::OnDriveSpace(WPARAM slot, LPARAM) {
+  if (slot < 1 || slot > static_cast<WPARAM>(layout::kViewSlotCount)) return 0;
+  const SpaceQuery& q = spaceQueries_[slot - 1];
+  const std::optional<SpaceAnswer> answer = q.call ? q.call->Answer() : std::nullopt;
+  // The slot has been opened again since.
+  if (!answer || !q.shown) return 0;
+  SetDriveLines(static_cast<int>(slot), answer->has_value(), answer->value_or(platform::DiskSpaceHalves{}),
+                q.flag);
+  return 0;
+}
+
+void CKestrinView::SetDriveLines(int slot, bool queried, const platform::DiskSpaceHalves& space,
+                                 WPARAM flag) {
+  // Without the flag the scanned path's own rows (group 2) are not shown.
+  if (flag == 0) return;
+  CInfoCtrl& info = Info(slot);
+  for (const diskview::InfoLineUpdate& line : diskview::PlanDriveLines(queried, space)) {
     info.SetLine(line.key, CString::FromUtf8(line.text), line.value, line.group);
   }
   info.Refresh();
@@ -235,6 +318,7 @@ bool CKestrinView::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
       afx::OnMessage<&CKestrinView::OnScanDoneOf<3>>(WM_SCAN_DONE_3),
       afx::OnMessage<&CKestrinView::OnScanDoneOf<4>>(WM_SCAN_DONE_4),
       afx::OnMessage<&CKestrinView::OnScanDoneOf<5>>(WM_SCAN_DONE_5),
+      afx::OnMessage<&CKestrinView::OnDriveSpace>(WM_DRIVE_SPACE),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
          CView::OnWndMsg(msg, wParam, lParam, result);

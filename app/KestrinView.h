@@ -8,11 +8,20 @@
 // starts the scan of the path for that slot. The completion (WM_SCAN_DONE_n)
 // charts the folder (ScanDone.h's plan); only the completion of the latest
 // scan counts, so a slot never shows another folder's tree. While a scan
-// runs its slot shows how far it has got, a few times a second.
+// runs its slot shows how far it has got, a few times a second. A drive's
+// space is asked on a thread of its own (a dead network drive takes the
+// network's time-outs); a late answer fills the info rows when it comes. A
+// slot whose last scan was left behind, blocked in its drive, takes no new
+// scan until that one ends, and says so.
 #pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
 
 #include <windows.h>
 
+#include "app/OffThreadCall.h"
 #include "app/SystemActions.h"
 #include "app/diskview/DiskTreeCtrl.h"
 #include "app/diskview/InfoCtrl.h"
@@ -39,6 +48,8 @@ class CKestrinView : public CView {
   static constexpr int kPieCount = 6;  // the sixth is made but never placed
   // How often a running scan's slot shows its progress.
   static constexpr UINT kProgressMs = 250;
+  // The progress text of a slot whose drive does not answer.
+  static constexpr const char* kDriveHangsText = "驱动器无响应";
 
   explicit CKestrinView(SystemActions& system);
   ~CKestrinView() override;
@@ -84,6 +95,12 @@ class CKestrinView : public CView {
   // Charts the root's tree in `slot`, when that is the latest scan's slot
   // and no newer scan owns the root.
   void OnScanDone(int slot, WPARAM flag);
+  // A slot's late drive-space answer: its drive rows.
+  LRESULT OnDriveSpace(WPARAM slot, LPARAM);
+  // The drive query for `slot`, off this thread; false while it has not
+  // answered (it fills the rows when it does).
+  bool QuerySpace(int slot, const std::string& root, platform::DiskSpaceHalves& out, WPARAM flag);
+  void SetDriveLines(int slot, bool queried, const platform::DiskSpaceHalves& space, WPARAM flag);
   void OnHomePage(UINT);
   void OnExit(UINT);
   void OnPrint(UINT) {}  // the view draws nothing for printing
@@ -94,6 +111,8 @@ class CKestrinView : public CView {
   // The scanning slot's progress text, or none when no scan runs.
   void ShowProgress();
   void ClearProgress();
+  // Says so in the slot's progress text when its drive hangs.
+  bool ShowIfHangs(int slot);
 
   SystemActions& system_;
   diskview::DiskSpaceQuery query_;
@@ -112,4 +131,13 @@ class CKestrinView : public CView {
   CBitmapButton homeButton_;
   CBitmapButton exitButton_;
   int scanSlot_ = 0;
+  // Per slot: the drive query whose answer the slot's rows wait for.
+  using SpaceAnswer = std::optional<platform::DiskSpaceHalves>;
+  struct SpaceQuery {
+    std::string root;
+    WPARAM flag = 0;
+    bool shown = false;  // the slot still shows the chart the answer is for
+    std::shared_ptr<OffThreadCall<SpaceAnswer>> call;
+  };
+  SpaceQuery spaceQueries_[layout::kViewSlotCount];
 };

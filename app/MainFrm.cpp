@@ -28,6 +28,7 @@ CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
 CMainFrame::~CMainFrame() {
   // Destroy while the whole object still exists, so WM_DESTROY reaches it.
   DestroyWindow();
+  for (const auto& facts : m_driveFacts) facts->Forget();
 }
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
@@ -117,24 +118,75 @@ void CMainFrame::PostNcDestroy() {
 }
 
 void CMainFrame::AddDriveItems() {
+  struct Drive {
+    CString root;
+    std::shared_ptr<FactsCall> facts;
+  };
+  std::vector<Drive> drives;
   DWORD mask = ::GetLogicalDrives();
   for (int i = 0; i < 26; ++i) {
     if (!(mask & (1u << i))) continue;
     CString root = CString::FromUtf8(shell::DriveRootFromBit(i));
-    int image = shell::DriveImageIndex(::GetDriveTypeW(root));
-    if (image >= 0) AddDriveItem(root, image);
+    drives.push_back({root, ReadFacts(root, m_driveList.size() + drives.size(), true)});
+  }
+  // The reads run side by side: drives that hang cost the wait once.
+  const auto until = std::chrono::steady_clock::now() + FactsCall::kQuickAnswer;
+  for (Drive& d : drives) {
+    d.facts->WaitUntil(until);
+    const auto facts = d.facts->Answer();
+    // A drive whose type does not come at once hangs: most likely a mapped
+    // drive whose server is gone, so it is listed as one.
+    const int image = facts ? shell::DriveImageIndex(facts->type.value_or(0)) : kHangingDriveImage;
+    if (image >= 0) AddItemFor(d.root, image, d.facts);
   }
 }
 
 void CMainFrame::AddDriveItem(const CString& root, int image) {
+  auto facts = ReadFacts(root, m_driveList.size(), false);
+  facts->WaitUntil(std::chrono::steady_clock::now() + FactsCall::kQuickAnswer);
+  AddItemFor(root, image, facts);
+}
+
+std::shared_ptr<CMainFrame::FactsCall> CMainFrame::ReadFacts(const CString& root,
+                                                             std::size_t index, bool withType) {
+  return FactsCall::Start(
+      [path = std::wstring(static_cast<LPCWSTR>(root)), withType] {
+        DriveFacts facts;
+        // Under Wine the type asks the file system (statfs) too.
+        if (withType) facts.type = ::GetDriveTypeW(path.c_str());
+        wchar_t label[MAX_PATH + 1] = {};
+        if (::GetVolumeInformationW(path.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,
+                                    nullptr, 0)) {
+          facts.label = platform::Narrow(label);
+        }
+        return facts;
+      },
+      m_hWnd, WM_DRIVE_LABEL, static_cast<WPARAM>(index), 0, std::chrono::milliseconds(0));
+}
+
+void CMainFrame::AddItemFor(const CString& root, int image,
+                            const std::shared_ptr<FactsCall>& facts) {
   m_driveList.push_back(root);
-  wchar_t label[MAX_PATH + 1] = {};
-  std::optional<std::string> text;
-  if (::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
-    text = platform::Narrow(label);
-  }
-  CString caption = CString::FromUtf8(shell::DriveItemText(text, root.ToUtf8()));
+  m_driveFacts.push_back(facts);
+  // Until the label comes, the text of a failed read: " (E:)".
+  const auto answer = facts->Answer();
+  const std::optional<std::string> label = answer ? answer->label : std::nullopt;
+  CString caption = CString::FromUtf8(shell::DriveItemText(label, root.ToUtf8()));
   m_wndOutBar.AddItem(0, m_wndOutBar.GetItemCount(), caption, image, 0);
+}
+
+LRESULT CMainFrame::OnDriveLabel(WPARAM index, LPARAM) {
+  if (index >= m_driveFacts.size()) return 0;
+  const auto answer = m_driveFacts[index]->Answer();
+  if (!answer) return 0;
+  const int item = static_cast<int>(index);
+  const int image = answer->type ? shell::DriveImageIndex(*answer->type) : -1;
+  if (image >= 0 && image != m_wndOutBar.GetItemImage(item)) m_wndOutBar.SetItemImage(item, image);
+  if (!answer->label) return 0;  // a failed read keeps its text
+  const CString caption =
+      CString::FromUtf8(shell::DriveItemText(answer->label, m_driveList[index].ToUtf8()));
+  if (m_wndOutBar.GetItemText(item) != caption.str()) m_wndOutBar.SetItemText(item, caption);
+  return 0;
 }
 
 void CMainFrame::InitialUpdate(bool restore) {
@@ -258,6 +310,7 @@ bool CMainFrame::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
       afx::OnSysCommand<&CMainFrame::OnSysCommand>(),
       afx::OnMessage<&CMainFrame::OnTrayIcon>(WM_TRAYICON),
       afx::OnMessage<&CMainFrame::OnBarClick>(WM_BARCLICK),
+      afx::OnMessage<&CMainFrame::OnDriveLabel>(WM_DRIVE_LABEL),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[0]),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[1]),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[2]),

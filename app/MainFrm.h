@@ -7,12 +7,15 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/GfxOutBarCtrl.h"
 #include "app/GfxSplitterWnd.h"
 #include "app/KestrinView.h"
 #include "app/LibraryEntries.h"
+#include "app/OffThreadCall.h"
 #include "app/SystemActions.h"
 #include "app/TrueColorToolBar.h"
 #include "framework/FrameWnd.h"
@@ -26,7 +29,9 @@ class CMainFrame : public CFrameWnd {
 
   // Start-up restore: with `restore` set, the view reopens the last folder.
   void InitialUpdate(bool restore);
-  // Adds one shortcut bar item per listed drive, in letter order.
+  // Adds one shortcut bar item per listed drive, in letter order. Types and
+  // labels are read off this thread (a dead network drive takes the
+  // network's time-outs): what is not there at once comes in later.
   void AddDriveItems();
   // Adds `root` (such as C:\) to the drive list and the shortcut bar.
   void AddDriveItem(const CString& root, int image);
@@ -57,6 +62,19 @@ class CMainFrame : public CFrameWnd {
   LRESULT OnTrayIcon(WPARAM, LPARAM mouseMessage);
   // WM_BARCLICK: wParam the slot code, lParam the item index.
   LRESULT OnBarClick(WPARAM code, LPARAM index);
+  // What the bar shows of a drive, read on a thread of its own.
+  struct DriveFacts {
+    std::optional<unsigned> type;  // GetDriveType, when asked
+    std::optional<std::string> label;  // none: the read failed
+  };
+  using FactsCall = OffThreadCall<DriveFacts>;
+  // The image of a drive whose type has not come at once: a mapped drive.
+  static constexpr int kHangingDriveImage = 3;
+  // Reads the facts of `root`, item `index`; they come by WM_DRIVE_LABEL.
+  std::shared_ptr<FactsCall> ReadFacts(const CString& root, std::size_t index, bool withType);
+  void AddItemFor(const CString& root, int image, const std::shared_ptr<FactsCall>& facts);
+  // WM_DRIVE_LABEL: wParam the item index.
+  LRESULT OnDriveLabel(WPARAM index, LPARAM);
   void ShowBanner();
   void AddTrayIcon();
   void RemoveTrayIcon();
@@ -78,6 +96,7 @@ class CMainFrame : public CFrameWnd {
   CGfxOutBarCtrl m_wndOutBar;
   CImageList m_largeImages;
   std::vector<CString> m_driveList;
+  std::vector<std::shared_ptr<FactsCall>> m_driveFacts;  // by item, as m_driveList
   NOTIFYICONDATAW tray_{};
   bool trayAdded_ = false;
 };

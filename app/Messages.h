@@ -8,6 +8,7 @@
 #pragma once
 
 inline constexpr unsigned kWmUser = 0x400;
+inline constexpr unsigned kWmApp = 0x8000;  // WM_APP
 
 // --- To the main frame ------------------------------------------------------
 
@@ -24,6 +25,10 @@ inline constexpr long kScanProgressStartParam = 0x140000;
 inline constexpr unsigned kScanProgressStep = 2;    // lParam folders done
 inline constexpr unsigned kScanProgressEnd = 3;
 
+// A drive's volume label read off this thread has come (posted): wParam the
+// shortcut bar's item index. From the application range, as no Part names it.
+inline constexpr unsigned WM_DRIVE_LABEL = kWmApp + 10;
+
 // --- To the view --------------------------------------------------------------
 
 // A slot's scan completed (posted, wParam 1, lParam 0).
@@ -32,6 +37,9 @@ inline constexpr unsigned WM_SCAN_DONE_2 = kWmUser + 13;
 inline constexpr unsigned WM_SCAN_DONE_3 = kWmUser + 3;
 inline constexpr unsigned WM_SCAN_DONE_4 = kWmUser + 31;
 inline constexpr unsigned WM_SCAN_DONE_5 = kWmUser + 32;
+// A slot's drive-space query, made off this thread, has answered (posted):
+// wParam the slot.
+inline constexpr unsigned WM_DRIVE_SPACE = kWmApp + 11;
 
 // The completion message of slot 1..5, or 0 for any other slot.
 constexpr unsigned ScanDoneMessage(int slot) {
@@ -54,7 +62,6 @@ constexpr int SlotOfScanDone(unsigned message) {
 // carries out the requests queued in the control, so the rows and the folder
 // tree change together. Private to the control's class: from the application
 // range, clear of the list view's own.
-inline constexpr unsigned kWmApp = 0x8000;
 // Posted when queued row insertions wait (wParam 0: one batch), or sent when
 // the worker must wait for them (wParam 1: all of them). No pointers travel.
 inline constexpr unsigned WM_DISKTREE_INSERT_ROW = kWmApp + 1;
@@ -78,9 +85,9 @@ constexpr bool AllDifferent(const unsigned (&m)[N]) {
 
 constexpr unsigned kToFrame[] = {WM_TRAYICON,         WM_BARCLICK,         WM_SCAN_PROGRESS,
                                  kBarClickAliases[0], kBarClickAliases[1], kBarClickAliases[2],
-                                 kBarClickAliases[3]};
+                                 kBarClickAliases[3], WM_DRIVE_LABEL};
 constexpr unsigned kToView[] = {WM_SCAN_DONE_1, WM_SCAN_DONE_2, WM_SCAN_DONE_3, WM_SCAN_DONE_4,
-                                WM_SCAN_DONE_5};
+                                WM_SCAN_DONE_5, WM_DRIVE_SPACE};
 constexpr unsigned kToDiskTree[] = {WM_DISKTREE_INSERT_ROW, WM_DISKTREE_REDRAW,
                                     WM_DISKTREE_SELECT_ROOT};
 

@@ -9,6 +9,7 @@ packages=(
   wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
   nsis zip unzip
+  python3-fusepy fuse3
 )
 
 missing=()

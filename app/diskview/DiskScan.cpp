@@ -109,6 +109,13 @@ bool DiskScan::Completed() const {
   return job->completed_;
 }
 
+bool DiskScan::WorkerEnded() const {
+  const auto job = Job();
+  if (!job) return true;
+  std::lock_guard lock(job->mutex_);
+  return job->ended_;
+}
+
 int DiskScan::StopFlag() const {
   const auto job = Job();
   return job ? job->StopFlag() : kRunOn;
@@ -134,9 +141,8 @@ void DiskScan::Reap() {
 bool DiskScan::SlotHangs(int slot) {
   Reap();
   for (const auto& job : leftBehind_) {
-    std::lock_guard lock(job->mutex_);
-    // One that completed is only finishing its posts.
-    if (job->Slot() == slot && !job->completed_) return true;
+    // One that completed (never stopped) is only finishing its last calls.
+    if (job->Slot() == slot && job->Stopping()) return true;
   }
   return false;
 }
@@ -279,7 +285,7 @@ void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
     std::lock_guard lock(job.mutex_);
     if (!job.Stopping()) {  // else StopScan posts the end notification
       job.running_ = false;
-      job.completed_ = completed = !failed;
+      completed = !failed;
       endNow = failed;
     }
   }
@@ -288,6 +294,11 @@ void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
       job.rows_.RedrawNow();
       job.rows_.SelectRootIfNoneSelected();
     });
+    {
+      // Only now: the rows are all there and the root selected.
+      std::lock_guard lock(job.mutex_);
+      job.completed_ = true;
+    }
     // A full queue refuses the post and drains while we wait, outside the
     // gate, so a stop never waits on this.
     const unsigned doneMessage = ScanDoneMessage(job.slot_);

@@ -230,9 +230,11 @@ class DiskScan {
   void SetStopWait(std::chrono::milliseconds wait) { stopWait_ = wait; }
 
   bool IsScanning() const;
-  // The latest scan ran to its end, not stopped: its completion is posted
-  // or on its way, and the root holds its tree.
+  // The latest scan ran to its end, not stopped: the root holds its tree,
+  // its rows are all there, and its completion is posted or on its way.
   bool Completed() const;
+  // The latest scan's worker has ended (or none ran).
+  bool WorkerEnded() const;
   // The running or last scan's stop flag (kRunOn before any). Any thread.
   int StopFlag() const;
   // Bytes of the files seen so far by the running or last scan.
@@ -246,13 +248,15 @@ class DiskScan {
   // Waits (pumping messages) until a worker that has completed has also
   // ended. For tests and teardown; StartScan does this itself.
   void WaitForWorker();
+  // Waits (pumping sent messages) up to the stop's wait for the last worker
+  // to end, and leaves it behind if it does not; says whether it ended.
+  // After it no worker reaches the rows or the notifier. StartScan does
+  // this itself.
+  bool EndWorker();
 
  private:
   static void Work(const std::shared_ptr<ScanJob>& job);
   std::shared_ptr<ScanJob> Job() const;
-  // Waits (pumping sent messages) up to the stop's wait for the worker to
-  // end, and leaves it behind if it does not; says whether it ended.
-  bool EndWorker();
   // Closes the job's gate, waiting (pumping) for a call in progress.
   void CloseGate(ScanJob& job);
   // Forgets workers left behind that have ended.

@@ -36,10 +36,15 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
   void SetQueueLimit(std::size_t rows) { limit_ = rows; }
 
   void DeleteAllRows() override {
+    {
+      // First: queued rows of a worker left behind must not be carried out
+      // by the stop inside DeleteAll.
+      std::lock_guard lock(mutex_);
+      queue_.clear();
+      wakePosted_ = false;
+    }
     tree_.DeleteAll();
     std::lock_guard lock(mutex_);
-    queue_.clear();
-    wakePosted_ = false;
     nodes_.clear();
     nextTicket_ = 0;
   }
@@ -140,7 +145,9 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
 };
 
 CDiskTreeCtrl::CDiskTreeCtrl()
-    : rows_(std::make_unique<RowSink>(*this)), scan_(dirs_, *rows_, notifier_) {}
+    : dirs_(std::make_shared<platform::DirEnumWin>()),
+      rows_(std::make_unique<RowSink>(*this)),
+      scan_(dirs_, *rows_, notifier_) {}
 
 CDiskTreeCtrl::~CDiskTreeCtrl() {
   // The scan stops while the window can still take the worker's last
@@ -190,7 +197,7 @@ void CDiskTreeCtrl::SetRootFolder(CMyFolder* root) {
 void CDiskTreeCtrl::StartScan(int slot) {
   if (!m_hWnd || scan_.IsScanning() || !scan_.Root()) return;
   // The last worker may still be sending its final calls to the windows.
-  scan_.WaitForWorker();
+  scan_.EndWorker();
   CWinApp* app = AfxGetApp();
   HWND mainWindow = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
   notifier_.SetWindows(mainWindow, GetParent());

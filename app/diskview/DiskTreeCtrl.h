@@ -60,9 +60,18 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   // runs, without a root folder or without a window.
   void StartScan(int slot);
   // Stops a running scan and waits for its worker (handling the insertions
-  // it has pending); posts the end notification. The partial rows stay.
+  // it has pending) at most DiskScan::kStopWait; posts the end notification.
+  // The partial rows stay, unless the worker did not answer: it is left
+  // behind, its rows go.
   void StopScan();
   bool IsScanning() const { return scan_.IsScanning(); }
+  // The latest scan ran to its end (its completion is posted or on its way).
+  bool ScanCompleted() const { return scan_.Completed(); }
+  bool ScanWorkerEnded() const { return scan_.WorkerEnded(); }
+  // A scan of this slot was left behind, blocked in its drive, and still
+  // runs: the slot takes no new scan until it ends.
+  bool SlotHangs(int slot) { return scan_.SlotHangs(slot); }
+  int WorkersLeftBehind() { return scan_.WorkersLeftBehind(); }
   // How many rows the worker may queue ahead of this thread; 1 makes every
   // insertion wait until it is done (tests hold a scan so). Ignored while a
   // scan runs.
@@ -100,7 +109,8 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   static diskview::CMyFolder* FolderOf(const GridTreeNode* node);
 
   CImageList images_;
-  platform::DirEnumWin dirs_;
+  // Shared with the workers: one left behind keeps it alive.
+  std::shared_ptr<platform::DirEnumWin> dirs_;
   diskview::ScanNotifierWin notifier_;
   std::unique_ptr<RowSink> rows_;
   // Last: it stops and joins its worker before the members it uses go.

@@ -33,87 +33,10 @@ make_trees() {
   (cd "$work/e/x/many" && seq -w 0 999 | xargs mkdir)
 }
 
-# The private prefix: the tree's own prefix, its files shared read-only by
-# hard links (the program writes nothing there), its registry copied, and
-# drives of our choosing.
-make_prefix() {
-  rm -rf "$prefix"
-  mkdir -p "$prefix/dosdevices"
-  [ -f "$BUILD/wineprefix/system.reg" ] || "$WINE_RUN" wineboot -i >/dev/null 2>&1
-  cp -a "$BUILD/wineprefix/"*.reg "$prefix/"
-  cp -a "$BUILD/wineprefix/.update-timestamp" "$prefix/" 2>/dev/null
-  cp -al "$BUILD/wineprefix/drive_c" "$prefix/drive_c"
-  ln -s ../drive_c "$prefix/dosdevices/c:"
-  ln -s "$work/d" "$prefix/dosdevices/d:"
-  ln -s "$work/e" "$prefix/dosdevices/e:"
-  ln -s "$BUILD" "$prefix/dosdevices/y:"
-}
-
 make_trees
-WINEPREFIX="$BUILD/wineprefix" make_prefix
+make_prefix "$prefix" d="$work/d" e="$work/e"
 export WINEPREFIX="$prefix"
 trap 'wineserver -k 2>/dev/null; rm -rf "$prefix"' EXIT
-
-# ---- where things are ------------------------------------------------------
-# Palette colours (RRGGBB) of slices 0, 1 and 2, and the empty square.
-colour0=FF0080 colour1=0000FF colour2=FF8000 square=0096DD
-
-# The pie charts' screen rects, slot 1 to 5 (PIE_CHART_CTRL 0 to 4), asked
-# once: the layout does not change.
-declare -A pie
-read_pie_rects() {
-  for slot in 1 2 3 4 5; do
-    pie[$slot]=$(driver child-rect "$main" PIE_CHART_CTRL $((slot - 1)) 2>/dev/null | sed -n 's/^rect //p')
-  done
-}
-
-# pie_point SLOT DEGREES: the screen point at DEGREES (0 at 12 o'clock,
-# clockwise) at 85 % of the disc's radius, clear of the share texts.
-pie_point() {
-  local l t r b
-  read -r l t r b <<<"${pie[$1]}"
-  [ -n "$b" ] || return 1
-  awk -v l="$l" -v t="$t" -v w=$((r - l)) -v h=$((b - t)) -v a="$2" 'BEGIN {
-    s = (w < h ? w : h); c = s / 2; rad = 0.85 * (s / 2 - 1); th = a * 3.14159265 / 180
-    printf "%d %d\n", l + c + rad * sin(th), t + c - rad * cos(th) }'
-}
-
-# slot_colours SHOT SLOT DEGREES...: the colours at those angles, joined by
-# spaces (one reading of the screenshot).
-slot_colours() {
-  local shot=$1 slot=$2 format="" x y; shift 2
-  for a in "$@"; do
-    read -r x y <<<"$(pie_point "$slot" "$a")" || return 1
-    format="$format %[hex:p{$x,$y}]"
-  done
-  /usr/bin/convert "$SHOTS/$shot.png" -format "${format# }" info: 2>/dev/null | sed 's/\([0-9A-F]\{6\}\)[0-9A-F]*/\1/g'
-}
-
-# wait_slot SLOT EXPECTED DEGREES...: screenshots until the slot shows the
-# colours EXPECTED at those angles (30 s at most).
-wait_slot() {
-  local slot=$1 want=$2 end=$((SECONDS + 30)); shift 2
-  while [ "$SECONDS" -lt "$end" ]; do
-    shot diskview-poll >/dev/null
-    [ "$(slot_colours diskview-poll "$slot" "$@")" = "$want" ] && return 0
-    sleep 0.2
-  done
-  echo "# slot $slot shows $(slot_colours diskview-poll "$slot" "$@"), not $want"
-  return 1
-}
-
-# The shortcut bar is the splitter's first pane: the second window of id
-# 0xE900 (the splitter itself is the first). Its items stand 76 pixels
-# apart, the first icon's middle 43 below the bar's top (large icons with
-# captions in the default GUI font).
-bar_first_icon=43 bar_item_step=76
-# bar_item_point INDEX: the middle of the icon of shortcut bar item INDEX.
-bar_item_point() {
-  local l t r b
-  read -r l t r b <<<"$(driver child-rect "$main" '#59648' 1 2>/dev/null | sed -n 's/^rect //p')"
-  [ -n "$b" ] || return 1
-  echo $(((l + r) / 2)) $((t + bar_first_icon + $1 * bar_item_step))
-}
 
 d_angles=(30 200 320) d_colours="$colour0 $colour1 $colour2"
 e_angles=(20 210 270) e_colours="$colour0 $colour1 $colour2"
@@ -144,15 +67,12 @@ driver click "$dx" "$dy" "$main" >/dev/null 2>&1
 check "a click on D: fills slot 2 with its three folders" wait_slot 2 "$d_colours" "${d_angles[@]}"
 driver click "$ex" "$ey" "$main" >/dev/null 2>&1
 check "a click on E: fills slot 3 with its three folders" wait_slot 3 "$e_colours" "${e_angles[@]}"
-check "slot 2 kept D:" test "$(slot_colours diskview-poll 2 "${d_angles[@]}")" = "$d_colours"
+check "slot 2 kept D:" test "$(slot_colours slot-poll 2 "${d_angles[@]}")" = "$d_colours"
 # (Their tops lie under the heading strips: 90 and 270 degrees are clear.)
-check "slots 4 and 5 are empty" test "$(slot_colours diskview-poll 4 90 270) $(slot_colours diskview-poll 5 90 270)" = "$square $square $square $square"
+check "slots 4 and 5 are empty" test "$(slot_colours slot-poll 4 90 270) $(slot_colours slot-poll 5 90 270)" = "$square $square $square $square"
 shot diskview-filled
 
 # ---- 200 quick clicks while scans run ------------------------------------------
-# Threads, less the system's sound player (a click's sound has a thread of
-# its own, which comes and goes as it pleases).
-counts() { driver process-counts "$main" 2>/dev/null | tr -d '\r' | awk -v k="$1" '$1 == k { print $2 }'; }
 threads0=$(counts threads) handles0=$(counts handles)
 gui0=$(driver gui-counts "$main" 2>/dev/null | tr '\n' ' ')
 clicks=$(driver click-alternate "$main" "$dx" "$dy" "$ex" "$ey" 200 30 2>/dev/null)
@@ -165,7 +85,7 @@ if [ -n "$ping" ] && [ "$ping" -lt 1000 ]; then ok "the program answers at once 
 check "one scan worker at most (${workers:-?} seen at once)" test "${workers:-99}" -le 1
 # The last click was on E:, in slot 3.
 check "the last slot clicked shows its drive" wait_slot 3 "$e_colours" "${e_angles[@]}"
-slot2=$(slot_colours diskview-poll 2 "${d_angles[@]}")
+slot2=$(slot_colours slot-poll 2 "${d_angles[@]}")
 check "slot 2 shows D: or nothing, never E:" test "$slot2" = "$d_colours" -o "$slot2" = "$square $square $square"
 threads1=$(counts threads) handles1=$(counts handles)
 gui1=$(driver gui-counts "$main" 2>/dev/null | tr '\n' ' ')

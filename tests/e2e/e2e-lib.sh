@@ -188,3 +188,87 @@ check_no_leaks() {
   if [ -n "$user0" ] && [ "$user0" = "$user1" ]; then ok "USER objects back to where they were ($user0)"; else
     not_ok "USER objects back to where they were ($user0, $user1)"; fi
 }
+
+# make_prefix PREFIX LETTER=DIR...: a private prefix made from the tree's own:
+# its files shared read-only by hard links (the program writes nothing
+# there), its registry copied, C: and Y: (the build tree, where the programs
+# are) and the given drives, and no Z:, which would offer the whole host to
+# a click.
+make_prefix() {
+  local prefix=$1 drive; shift
+  rm -rf "$prefix"
+  mkdir -p "$prefix/dosdevices"
+  [ -f "$BUILD/wineprefix/system.reg" ] || WINEPREFIX="$BUILD/wineprefix" "$WINE_RUN" wineboot -i >/dev/null 2>&1
+  cp -a "$BUILD/wineprefix/"*.reg "$prefix/"
+  cp -a "$BUILD/wineprefix/.update-timestamp" "$prefix/" 2>/dev/null
+  cp -al "$BUILD/wineprefix/drive_c" "$prefix/drive_c"
+  ln -s ../drive_c "$prefix/dosdevices/c:"
+  for drive in "$@"; do ln -s "${drive#*=}" "$prefix/dosdevices/${drive%%=*}:"; done
+  ln -s "$BUILD" "$prefix/dosdevices/y:"
+}
+
+# ---- the disk overview's slots, read from screenshots -------------------------
+# Palette colours (RRGGBB) of slices 0, 1 and 2, and the empty square.
+colour0=FF0080 colour1=0000FF colour2=FF8000 square=0096DD
+
+# The pie charts' screen rects, slot 1 to 5 (PIE_CHART_CTRL 0 to 4) of
+# window $main, asked once: the layout does not change.
+declare -A pie
+read_pie_rects() {
+  for slot in 1 2 3 4 5; do
+    pie[$slot]=$(driver child-rect "$main" PIE_CHART_CTRL $((slot - 1)) 2>/dev/null | sed -n 's/^rect //p')
+  done
+}
+
+# pie_point SLOT DEGREES: the screen point at DEGREES (0 at 12 o'clock,
+# clockwise) at 85 % of the disc's radius, clear of the share texts.
+pie_point() {
+  local l t r b
+  read -r l t r b <<<"${pie[$1]}"
+  [ -n "$b" ] || return 1
+  awk -v l="$l" -v t="$t" -v w=$((r - l)) -v h=$((b - t)) -v a="$2" 'BEGIN {
+    s = (w < h ? w : h); c = s / 2; rad = 0.85 * (s / 2 - 1); th = a * 3.14159265 / 180
+    printf "%d %d\n", l + c + rad * sin(th), t + c - rad * cos(th) }'
+}
+
+# slot_colours SHOT SLOT DEGREES...: the colours at those angles, joined by
+# spaces (one reading of the screenshot).
+slot_colours() {
+  local shot=$1 slot=$2 format="" x y; shift 2
+  for a in "$@"; do
+    read -r x y <<<"$(pie_point "$slot" "$a")" || return 1
+    format="$format %[hex:p{$x,$y}]"
+  done
+  /usr/bin/convert "$SHOTS/$shot.png" -format "${format# }" info: 2>/dev/null | sed 's/\([0-9A-F]\{6\}\)[0-9A-F]*/\1/g'
+}
+
+# wait_slot SLOT EXPECTED DEGREES...: screenshots (slot-poll) until the slot
+# shows the colours EXPECTED at those angles (30 s at most).
+wait_slot() {
+  local slot=$1 want=$2 end=$((SECONDS + 30)); shift 2
+  while [ "$SECONDS" -lt "$end" ]; do
+    shot slot-poll >/dev/null
+    [ "$(slot_colours slot-poll "$slot" "$@")" = "$want" ] && return 0
+    sleep 0.2
+  done
+  echo "# slot $slot shows $(slot_colours slot-poll "$slot" "$@"), not $want"
+  return 1
+}
+
+# The shortcut bar is the splitter's first pane: the second window of id
+# 0xE900 (the splitter itself is the first). Its items stand 76 pixels
+# apart, the first icon's middle 43 below the bar's top (large icons with
+# captions in the default GUI font).
+bar_first_icon=43 bar_item_step=76
+# bar_item_point INDEX: the middle of the icon of shortcut bar item INDEX.
+bar_item_point() {
+  local l t r b
+  read -r l t r b <<<"$(driver child-rect "$main" '#59648' 1 2>/dev/null | sed -n 's/^rect //p')"
+  [ -n "$b" ] || return 1
+  echo $(((l + r) / 2)) $((t + bar_first_icon + $1 * bar_item_step))
+}
+
+# counts KEY: "threads" or "handles" of $main's process. Threads leave out
+# the system's sound player (a click's sound has a thread of its own, which
+# comes and goes as it pleases).
+counts() { driver process-counts "$main" 2>/dev/null | tr -d '\r' | awk -v k="$1" '$1 == k { print $2 }'; }

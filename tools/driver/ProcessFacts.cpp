@@ -194,6 +194,45 @@ int PrintRoundTrip(HWND wnd, UINT limitMs) {
   return answered ? 0 : 1;
 }
 
+int PrintPostedInput(HWND top, UINT command, int rounds, UINT limitMs) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  auto topmost = [&] { return (GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  // Polls until `done`, at most limitMs; the milliseconds taken, or -1.
+  auto waitFor = [&](bool wanted) -> long long {
+    QueryPerformanceCounter(&start);
+    for (;;) {
+      QueryPerformanceCounter(&now);
+      const long long ms = (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+      if (topmost() == wanted) return ms;
+      if (ms > limitMs) return -1;
+      Sleep(1);
+    }
+  };
+  std::string line = "posted-ms";
+  long long most = 0;
+  bool all = true;
+  for (int i = 0; i < rounds && all; ++i) {
+    SetWindowPos(top, HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    const long long reset = waitFor(false);
+    PostMessageW(top, WM_COMMAND, command, 0);
+    const long long ms = waitFor(true);
+    all = reset >= 0 && ms >= 0;
+    const long long taken = all ? (reset > ms ? reset : ms) : static_cast<long long>(limitMs);
+    most = taken > most ? taken : most;
+    line += " " + std::to_string(taken);
+  }
+  // Leave it as it was found.
+  SetWindowPos(top, HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  line += "\nmax-posted-ms " + std::to_string(most) + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written,
+            nullptr);
+  return all ? 0 : 1;
+}
+
 int PrintChildRect(HWND top, const std::wstring& className, int index) {
   Search search{&className, index, nullptr};
   EnumChildWindows(top, MatchChild, reinterpret_cast<LPARAM>(&search));

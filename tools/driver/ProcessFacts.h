@@ -16,6 +16,14 @@ int PrintProcessCounts(HWND wnd);
 // "ms N": the time a WM_NULL sent to `wnd` takes to come back; exit 1 when
 // it does not within `limitMs`.
 int PrintRoundTrip(HWND wnd, UINT limitMs);
+// How long posted input waits: `rounds` times, the window is made not
+// topmost by a posted position change, then the menu command `command`
+// (which makes it topmost) is posted, and the time until the window is
+// topmost is taken. A sent message proves nothing here: a thread stuck in a
+// wait that pumps only sent messages still answers it. Prints "posted-ms"
+// and each round's milliseconds, then "max-posted-ms N"; exit 1 when a
+// round is not carried out within `limitMs`.
+int PrintPostedInput(HWND top, UINT command, int rounds, UINT limitMs);
 // "rect LEFT TOP RIGHT BOTTOM" on the screen of the `index`-th (from 0)
 // descendant of `top` whose class is `className` ("#ID": whose control id
 // is ID), in the order EnumChildWindows visits them.

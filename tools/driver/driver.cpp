@@ -39,6 +39,9 @@
 //   driver process-counts TITLE        threads and kernel handles of TITLE's process
 //   driver ping TITLE [MS]             time of a WM_NULL round trip to TITLE
 //                                      (exit 1 when none within MS, default 5000)
+//   driver posted-input TITLE CMD N MS  N rounds of posted input to TITLE (command CMD
+//                                      makes it topmost), each timed to being carried out
+//                                      (exit 1 when one is not within MS)
 //   driver child-rect TITLE CLASS N    screen rect of the Nth (from 0) descendant
 //                                      of TITLE of window class CLASS (#ID: of
 //                                      control id ID)
@@ -476,6 +479,13 @@ int Run(const std::vector<std::wstring>& a) {
   if (cmd == L"ping" && (n == 1 || n == 2)) {
     HWND w = RequireWindow(a[1]);
     return w ? driver::PrintRoundTrip(w, n == 2 ? static_cast<UINT>(number(a[2])) : 5000) : 1;
+  }
+  if (cmd == L"posted-input" && n == 4) {
+    HWND w = RequireWindow(a[1]);
+    return w ? driver::PrintPostedInput(w, static_cast<UINT>(number(a[2])),
+                                        static_cast<int>(number(a[3])),
+                                        static_cast<UINT>(number(a[4])))
+             : 1;
   }
   if (cmd == L"child-rect" && n == 3) {
     HWND w = RequireWindow(a[1]);
