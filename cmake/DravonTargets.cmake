@@ -31,8 +31,14 @@ endfunction()
 # program run one at a time (they may share scratch registry keys); LABELS
 # gui marks programs that need the private X display; PROPERTIES are more
 # test properties for every case (fixtures, environment, a longer timeout).
+# COST is about the seconds all the program's cases take one after another:
+# CTest starts the costliest first, so the long chains of cases begin early
+# and the two cores stay busy to the end (a fresh tree has no timings yet).
 function(dravon_win_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "COST" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
+  if(NOT T_COST)
+    set(T_COST 0)
+  endif()
   add_executable(${name} ${T_SOURCES})
   dravon_target_defaults(${name})
   target_link_libraries(${name} PRIVATE gtest_main ${T_LIBS})
@@ -44,7 +50,7 @@ function(dravon_win_test name)
     EXTRA_ARGS --gtest_color=no
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES TIMEOUT 180 RESOURCE_LOCK ${name} ${T_PROPERTIES})
+    PROPERTIES TIMEOUT 180 RESOURCE_LOCK ${name} COST ${T_COST} ${T_PROPERTIES})
   # The labels are a list, which the discovery's PROPERTIES flatten ("win",
   # then a property named "gui" that swallows the rest): they are set on the
   # discovered cases by a file CTest reads after the discovery's own.

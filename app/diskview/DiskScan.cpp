@@ -95,26 +95,18 @@ std::shared_ptr<ScanJob> DiskScan::Job() const {
   return job_;
 }
 
-bool DiskScan::IsScanning() const {
+bool DiskScan::JobState(bool ScanJob::*state, bool withoutJob) const {
   const auto job = Job();
-  if (!job) return false;
+  if (!job) return withoutJob;
   std::lock_guard lock(job->mutex_);
-  return job->running_;
+  return (*job).*state;
 }
 
-bool DiskScan::Completed() const {
-  const auto job = Job();
-  if (!job) return false;
-  std::lock_guard lock(job->mutex_);
-  return job->completed_;
-}
+bool DiskScan::IsScanning() const { return JobState(&ScanJob::running_, false); }
 
-bool DiskScan::WorkerEnded() const {
-  const auto job = Job();
-  if (!job) return true;
-  std::lock_guard lock(job->mutex_);
-  return job->ended_;
-}
+bool DiskScan::Completed() const { return JobState(&ScanJob::completed_, false); }
+
+bool DiskScan::WorkerEnded() const { return JobState(&ScanJob::ended_, true); }
 
 int DiskScan::StopFlag() const {
   const auto job = Job();

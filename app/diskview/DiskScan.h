@@ -257,6 +257,8 @@ class DiskScan {
  private:
   static void Work(const std::shared_ptr<ScanJob>& job);
   std::shared_ptr<ScanJob> Job() const;
+  // One of the latest job's states, read under its lock.
+  bool JobState(bool ScanJob::*state, bool withoutJob) const;
   // Closes the job's gate, waiting (pumping) for a call in progress.
   void CloseGate(ScanJob& job);
   // Forgets workers left behind that have ended.

@@ -72,6 +72,8 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   // runs: the slot takes no new scan until it ends.
   bool SlotHangs(int slot) { return scan_.SlotHangs(slot); }
   int WorkersLeftBehind() { return scan_.WorkersLeftBehind(); }
+  // How long a stop waits for the worker before leaving it behind (tests).
+  void SetStopWait(std::chrono::milliseconds wait) { scan_.SetStopWait(wait); }
   // How many rows the worker may queue ahead of this thread; 1 makes every
   // insertion wait until it is done (tests hold a scan so). Ignored while a
   // scan runs.

@@ -316,6 +316,20 @@ TEST(DiskScanMessages, BadSlotResetsTheTreeButStartsNoWorker) {
   EXPECT_EQ(t.notes.Count(WM_SCAN_DONE_1, 1), 2);
 }
 
+TEST(DiskScanMessages, ARefusedCompletionIsPostedAgain) {
+  ScanFixture t;
+  t.dirs.Root().Folder("One").File("x", 5);
+  t.notes.refuseCompletions = 3;  // as a full queue would
+  t.RunToEnd(5);
+  EXPECT_TRUE(t.scan.Completed());
+  EXPECT_EQ(t.notes.refuseCompletions, 0);
+  EXPECT_EQ(t.notes.Count(WM_SCAN_DONE_5, 1), 1);
+  // The end comes after the completion.
+  const auto messages = t.notes.Messages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back().code, kScanProgressEnd);
+}
+
 TEST(DiskScanMessages, RescanReplacesTheTree) {
   ScanFixture t;
   t.dirs.Root().Folder("One").File("x", 5);

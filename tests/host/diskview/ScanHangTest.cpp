@@ -97,11 +97,12 @@ TEST_F(DiskScanHang, AStopLeavesABlockedWorkerBehindAndTheNextScanIsWhole) {
   EXPECT_TRUE(rows.Rows().empty());
   EXPECT_EQ(root.GetChildCount(), 0);
 
-  // Another drive in another slot, at once and with fresh counts.
+  // Another drive in another slot, at once and with counts of its own.
   Open("C:\\", 2);
-  EXPECT_EQ(scan.ProgressFolders(), 0);
   scan.WaitForWorker();
   EXPECT_TRUE(scan.Completed());
+  EXPECT_EQ(scan.ProgressFolders(), 2);  // C: and One
+  EXPECT_DOUBLE_EQ(scan.ProgressBytes(), 105);
   EXPECT_EQ(notes.Count(WM_SCAN_DONE_2, 1), 1);
   EXPECT_DOUBLE_EQ(root.GetSize(true), 105);
   const auto afterC = rows.Rows();
@@ -116,6 +117,8 @@ TEST_F(DiskScanHang, AStopLeavesABlockedWorkerBehindAndTheNextScanIsWhole) {
   EXPECT_EQ(notes.Messages().size(), messagesAfterC);
   EXPECT_EQ(notes.Count(WM_SCAN_DONE_1, 1), 0);
   EXPECT_DOUBLE_EQ(root.GetSize(true), 105);
+  EXPECT_EQ(scan.ProgressFolders(), 2);
+  EXPECT_DOUBLE_EQ(scan.ProgressBytes(), 105);
 }
 
 TEST_F(DiskScanHang, AHangingSlotRefusesNewScansUntilItsWorkerEnds) {
@@ -163,27 +166,6 @@ TEST_F(DiskScanHang, AStopThatIsAnsweredKeepsThePartialTree) {
   EXPECT_EQ(root.GetChild(0)->GetName(), "Fast");
   EXPECT_EQ(root.GetChild(1)->GetName(), "Slow");
   EXPECT_FALSE(rows.Rows().empty());
-}
-
-TEST(DiskScanCompletion, ARefusedCompletionIsPostedAgain) {
-  DirEnumMemory dirs("C:\\F\\");
-  dirs.Root().Folder("One").File("x", 5);
-  RecordingRows rows;
-  RecordingNotifier notes;
-  notes.refuseCompletions = 3;
-  CMyFolder root;
-  root.AssignName("C:\\F\\");
-  DiskScan scan(dirs, rows, notes);
-  scan.SetRoot(&root);
-  scan.StartScan(5);
-  scan.WaitForWorker();
-  EXPECT_TRUE(scan.Completed());
-  EXPECT_EQ(notes.refuseCompletions, 0);
-  EXPECT_EQ(notes.Count(WM_SCAN_DONE_5, 1), 1);
-  // The end comes after the completion.
-  const auto messages = notes.Messages();
-  ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.back().code, kScanProgressEnd);
 }
 
 }  // namespace

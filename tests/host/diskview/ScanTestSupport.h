@@ -255,6 +255,9 @@ struct StopCycles {
       DiskScan scan(dirs, rows, notes);
       scan.SetRoot(&root);
       scan.SetThreads(threads);
+      // Every stop here is answered: a busy machine must not make a worker
+      // that is only slow look like one blocked in a dead drive.
+      scan.SetStopWait(std::chrono::minutes(1));
       for (int cycle = 0; cycle < cycles; ++cycle) {
         Watchdog watch("start/stop cycle");
         // Read before the look at IsScanning: a scan that completes between

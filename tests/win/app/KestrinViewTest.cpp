@@ -109,6 +109,9 @@ class ViewTest : public ::testing::Test {
     view = std::make_unique<CKestrinView>(system);
     ASSERT_TRUE(view->Create(nullptr, nullptr, WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
                              CRect(0, 0, 585, 420), &host, AFX_IDW_PANE_FIRST));
+    // Stops here are answered, however busy the machine: a slow worker must
+    // not be taken for one blocked in a dead drive.
+    view->DiskTree().SetStopWait(std::chrono::minutes(1));
   }
   void TearDown() override {
     view.reset();

@@ -61,6 +61,8 @@ class Frame : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(initialised);
     frame = app->MainFrame();
+    // Stops here are answered, however busy the machine.
+    frame->View()->DiskTree().SetStopWait(std::chrono::minutes(1));
     frame->ShowWindow(SW_SHOWNORMAL);
     flush_events();
     system->calls.clear();

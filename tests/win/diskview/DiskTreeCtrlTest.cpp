@@ -55,6 +55,9 @@ class DiskTreeTest : public ::testing::Test {
     ASSERT_TRUE(parent.Make(900, 400));
     tree = std::make_unique<CDiskTreeCtrl>();
     ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 880, 360), &parent, 103));
+    // Stops here are answered, however busy the machine: a slow worker must
+    // not be taken for one blocked in a dead drive.
+    tree->SetStopWait(std::chrono::minutes(1));
   }
   void TearDown() override {
     tree.reset();

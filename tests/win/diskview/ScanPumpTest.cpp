@@ -88,6 +88,8 @@ struct PumpedScan {
     }
     root.AssignName("C:\\T\\");
     scan.SetRoot(&root);
+    // Stops here are answered, however busy the machine.
+    scan.SetStopWait(std::chrono::minutes(1));
   }
   int Count(UINT message, WPARAM code) const {
     int n = 0;
