@@ -55,9 +55,13 @@ TEST(StorageRecords, TextsStopAtTheBufferEndAndOffsetsOutsideAreIgnored) {
 }
 
 TEST(StorageNames, BusAndMediaTablesWithTheirFallbacks) {
-  const char* bus[] = {"Unkown", "SCSI", "ATAPI", "ATA", "IEEE 1394", "SSA",
-                       "FIBRE",  "USB",  "RAID",  "Unkown"};
-  for (std::uint32_t i = 0; i < 10; ++i) EXPECT_STREQ(bus[i], BusTypeName(i)) << i;
+  const char* bus[] = {"Unkown", "SCSI",    "ATAPI",   "ATA",    "IEEE 1394",
+                       "SSA",    "FIBRE",   "USB",     "RAID",   "Unkown",
+                       "Unkown", "Unkown",  "SD",      "MMC",    "Virtual",
+                       "FileBackedVirtual", "Spaces", "NVMe", "SCM", "UFS",
+                       "Unkown"};
+  for (std::uint32_t i = 0; i < std::size(bus); ++i) EXPECT_STREQ(bus[i], BusTypeName(i)) << i;
+  for (std::uint32_t t : {0x7Fu, 0xFFu, 0xFFFFFFFFu}) EXPECT_STREQ("Unkown", BusTypeName(t));
   EXPECT_STREQ("Disk", MediaTypeName(11));
   EXPECT_STREQ("Disk", MediaTypeName(12));
   EXPECT_STREQ("CD-ROM", MediaTypeName(51));
