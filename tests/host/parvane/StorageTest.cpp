@@ -213,11 +213,12 @@ TEST(UsbPage, LettersInDriveOrderOnlyForReadableRemovableDrives) {
   EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
 }
 
-TEST(DiskPages, EachPageAsksDriveZeroAndShowsLabelsOnlyWhenItFails) {
+TEST(DiskPages, EachPageAsksDriveZeroAndSaysSoWhenItFails) {
   FakeLayer layer;
   auto rows = DiskPageRows(layer);
   ASSERT_EQ(46u, rows.size());
-  for (const auto& r : rows) EXPECT_FALSE(r.value);
+  EXPECT_EQ("无法读取硬盘信息", rows[0].value.value_or("-"));
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_FALSE(rows[i].value);
   layer.drive0 = IdentifyData{};
   layer.drive0->SetWord(1, 16383);
   EXPECT_EQ("16383 柱面", DiskPageRows(layer)[11].value.value_or("-"));
