@@ -12,6 +12,7 @@
 #include "fuzz/FuzzInput.h"
 #include "fuzz/Slots.h"
 #include "parvane/Identify.h"
+#include "parvane/NvmeIdentify.h"
 #include "parvane/StorageText.h"
 
 namespace {
@@ -69,6 +70,31 @@ void IdentifySeeds(const fs::path& data) {
   auto offset41 = parvane::AtaIdentifyProtocolQuery();
   offset41[8 + 16] = 41;
   Seed("protocol_answer", "offset-41", Bytes(offset41.data(), offset41.size()));
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The recorded controller alone, then with the hand-written namespace or the
+// disk's extent, each inside a whole protocol answer.
+void NvmeSeeds(const fs::path& data) {
+  const auto controller = parvane::ParseNvmeDump(ReadText(data / "toshiba-thnsn5512gpu7.hex"));
+  const auto ns = parvane::ParseNvmeDump(ReadText(data / "namespace-4k-hand.hex"));
+  if (!controller || !ns) fuzz::Fail(__FILE__, __LINE__, "recorded NVMe blocks missing");
+  const std::string c = Bytes(controller->bytes.data(), parvane::kNvmeIdentifySize);
+  Seed("nvme_identify", "toshiba-thnsn5512gpu7", c);
+
+  const auto query = parvane::ProtocolQuery(parvane::NvmeControllerRequest());
+  const std::string record = Bytes(query.data() + parvane::kProtocolHeadSize, parvane::kProtocolRecordSize);
+  const auto whole = static_cast<std::uint16_t>(query.size());
+  Writer withNs;
+  withNs.Raw(c).Bool(true).Raw(ns->bytes.data(), ns->bytes.size()).Bool(false).Raw(record).U16(whole);
+  Seed("nvme_identify", "toshiba-with-namespace", withNs.str());
+  Writer withDisk;
+  withDisk.Raw(c).Bool(false).Bool(true).U64(512110190592ull).U32(512).Raw(record).U16(whole);
+  Seed("nvme_identify", "toshiba-with-disk", withDisk.str());
 }
 
 void StorageSeeds() {
@@ -234,6 +260,7 @@ int main(int argc, char** argv) {
   const fs::path source = argv[1];
   gCorpus = source / "fuzz" / "corpus";
   IdentifySeeds(source / "tests" / "data" / "identify");
+  NvmeSeeds(source / "tests" / "data" / "nvme");
   StorageSeeds();
   SystemSeeds();
   TweakSeeds();
