@@ -163,6 +163,15 @@ void SystemSeeds() {
   w.Text("TMP = %TMP% %%");
   Seed("system_record", "nt-xp", w.str());
 
+  // Windows 11 Home, whose product name still says Windows 10.
+  Writer eleven;
+  eleven.Bool(true).Bool(false).U8(10).Bool(false).U8(0).Bool(true).U32(22631).Bool(false).U8(2);
+  eleven.Text("").Bool(true).U8(0).Bool(false).Bool(false).Bool(false);
+  fuzz::WriteRegistry(eleven, {{productType, false, kRegSz, Utf16z("WinNT")},
+                               {nt("EditionID"), false, kRegSz, Utf16z("Core")},
+                               {nt("ProductName"), false, kRegSz, Utf16z("Windows 10 Home")}});
+  Seed("system_record", "windows-eleven-home", eleven.str());
+
   Writer nine;
   nine.Bool(true).Bool(false).U8(4).Bool(false).U8(10).Bool(false).U8(0).Bool(false).U8(1);
   nine.Text("A").Bool(false).U8(0).Bool(false).Bool(false).Bool(false);
