@@ -42,11 +42,15 @@ std::uint8_t SlotNamed(const std::vector<fuzz::RegSlot>& slots, std::string_view
   fuzz::Fail(__FILE__, __LINE__, "no such value");
 }
 
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 void IdentifySeeds(const fs::path& data) {
   for (const auto& entry : fs::directory_iterator(data)) {
     if (entry.path().extension() != ".hex") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ReadText(entry.path());
     const auto block = parvane::ParseIdentifyDump(text);
     if (!block) continue;
     const std::string drive = entry.path().stem().string();
@@ -70,11 +74,6 @@ void IdentifySeeds(const fs::path& data) {
   auto offset41 = parvane::AtaIdentifyProtocolQuery();
   offset41[8 + 16] = 41;
   Seed("protocol_answer", "offset-41", Bytes(offset41.data(), offset41.size()));
-}
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The recorded controller alone, then with the hand-written namespace or the
