@@ -82,14 +82,15 @@ void NvmeSeeds(const fs::path& data) {
   const auto controller = parvane::ParseNvmeDump(ReadText(data / "toshiba-thnsn5512gpu7.hex"));
   const auto ns = parvane::ParseNvmeDump(ReadText(data / "namespace-4k-hand.hex"));
   if (!controller || !ns) fuzz::Fail(__FILE__, __LINE__, "recorded NVMe blocks missing");
-  const std::string c = Bytes(controller->bytes.data(), parvane::kNvmeIdentifySize);
+  // The parts of the blocks the target reads (fuzz/NvmeIdentify.cpp).
+  const std::string c = Bytes(controller->bytes.data(), 1024);
   Seed("nvme_identify", "toshiba-thnsn5512gpu7", c);
 
   const auto query = parvane::ProtocolQuery(parvane::NvmeControllerRequest());
   const std::string record = Bytes(query.data() + parvane::kProtocolHeadSize, parvane::kProtocolRecordSize);
   const auto whole = static_cast<std::uint16_t>(query.size());
   Writer withNs;
-  withNs.Raw(c).Bool(true).Raw(ns->bytes.data(), ns->bytes.size()).Bool(false).Raw(record).U16(whole);
+  withNs.Raw(c).Bool(true).Raw(ns->bytes.data(), 512).Bool(false).Raw(record).U16(whole);
   Seed("nvme_identify", "toshiba-with-namespace", withNs.str());
   Writer withDisk;
   withDisk.Raw(c).Bool(false).Bool(true).U64(512110190592ull).U32(512).Raw(record).U16(whole);

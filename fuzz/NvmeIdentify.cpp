@@ -3,6 +3,12 @@
 // the disk page keeps its rows, the texts stay within their fields, the
 // capacity is the namespace's or the disk's and never overflows, and a
 // block is taken from an answer only when it lies wholly inside it.
+//
+// Input: the first kControllerPart bytes of the controller block, a flag and
+// the first kNamespacePart bytes of the namespace block (the rest of each
+// block is zeros: every field the pages read lies inside these parts, and
+// short inputs keep the run fast), a flag and the disk's extent, then the
+// answer's protocol record and the number of bytes returned.
 #include <algorithm>
 #include <cctype>
 #include <memory>
@@ -12,6 +18,9 @@
 #include "parvane/NvmeIdentify.h"
 
 namespace {
+
+constexpr std::size_t kControllerPart = 1024;  // the fields end at byte 526
+constexpr std::size_t kNamespacePart = 512;    // the format table ends at byte 384
 
 bool Digits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -92,10 +101,10 @@ void CheckAnswer(const std::uint8_t* record, std::size_t returned,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Reader in(data, size);
   auto id = std::make_unique<parvane::NvmeIdentify>();
-  in.Fill(id->controller.bytes.data(), parvane::kNvmeIdentifySize);
+  in.Fill(id->controller.bytes.data(), kControllerPart);
   if (in.Bool()) {
     id->ns.emplace();
-    in.Fill(id->ns->bytes.data(), parvane::kNvmeIdentifySize);
+    in.Fill(id->ns->bytes.data(), kNamespacePart);
   }
   std::optional<parvane::DiskExtent> disk;
   if (in.Bool()) {
