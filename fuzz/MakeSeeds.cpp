@@ -12,6 +12,7 @@
 #include "fuzz/FuzzInput.h"
 #include "fuzz/Slots.h"
 #include "parvane/Identify.h"
+#include "parvane/NvmeIdentify.h"
 #include "parvane/StorageText.h"
 
 namespace {
@@ -41,11 +42,15 @@ std::uint8_t SlotNamed(const std::vector<fuzz::RegSlot>& slots, std::string_view
   fuzz::Fail(__FILE__, __LINE__, "no such value");
 }
 
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 void IdentifySeeds(const fs::path& data) {
   for (const auto& entry : fs::directory_iterator(data)) {
     if (entry.path().extension() != ".hex") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ReadText(entry.path());
     const auto block = parvane::ParseIdentifyDump(text);
     if (!block) continue;
     const std::string drive = entry.path().stem().string();
@@ -69,6 +74,27 @@ void IdentifySeeds(const fs::path& data) {
   auto offset41 = parvane::AtaIdentifyProtocolQuery();
   offset41[8 + 16] = 41;
   Seed("protocol_answer", "offset-41", Bytes(offset41.data(), offset41.size()));
+}
+
+// The recorded controller alone, then with the hand-written namespace or the
+// disk's extent, each inside a whole protocol answer.
+void NvmeSeeds(const fs::path& data) {
+  const auto controller = parvane::ParseNvmeDump(ReadText(data / "toshiba-thnsn5512gpu7.hex"));
+  const auto ns = parvane::ParseNvmeDump(ReadText(data / "namespace-4k-hand.hex"));
+  if (!controller || !ns) fuzz::Fail(__FILE__, __LINE__, "recorded NVMe blocks missing");
+  // The parts of the blocks the target reads (fuzz/NvmeIdentify.cpp).
+  const std::string c = Bytes(controller->bytes.data(), 1024);
+  Seed("nvme_identify", "toshiba-thnsn5512gpu7", c);
+
+  const auto query = parvane::ProtocolQuery(parvane::NvmeControllerRequest());
+  const std::string record = Bytes(query.data() + parvane::kProtocolHeadSize, parvane::kProtocolRecordSize);
+  const auto whole = static_cast<std::uint16_t>(query.size());
+  Writer withNs;
+  withNs.Raw(c).Bool(true).Raw(ns->bytes.data(), 512).Bool(false).Raw(record).U16(whole);
+  Seed("nvme_identify", "toshiba-with-namespace", withNs.str());
+  Writer withDisk;
+  withDisk.Raw(c).Bool(false).Bool(true).U64(512110190592ull).U32(512).Raw(record).U16(whole);
+  Seed("nvme_identify", "toshiba-with-disk", withDisk.str());
 }
 
 void StorageSeeds() {
@@ -136,6 +162,15 @@ void SystemSeeds() {
                           {biosDate, false, kRegBinary, "01/02/03"}});
   w.Text("TMP = %TMP% %%");
   Seed("system_record", "nt-xp", w.str());
+
+  // Windows 11 Home, whose product name still says Windows 10.
+  Writer eleven;
+  eleven.Bool(true).Bool(false).U8(10).Bool(false).U8(0).Bool(true).U32(22631).Bool(false).U8(2);
+  eleven.Text("").Bool(true).U8(0).Bool(false).Bool(false).Bool(false);
+  fuzz::WriteRegistry(eleven, {{productType, false, kRegSz, Utf16z("WinNT")},
+                               {nt("EditionID"), false, kRegSz, Utf16z("Core")},
+                               {nt("ProductName"), false, kRegSz, Utf16z("Windows 10 Home")}});
+  Seed("system_record", "windows-eleven-home", eleven.str());
 
   Writer nine;
   nine.Bool(true).Bool(false).U8(4).Bool(false).U8(10).Bool(false).U8(0).Bool(false).U8(1);
@@ -234,6 +269,7 @@ int main(int argc, char** argv) {
   const fs::path source = argv[1];
   gCorpus = source / "fuzz" / "corpus";
   IdentifySeeds(source / "tests" / "data" / "identify");
+  NvmeSeeds(source / "tests" / "data" / "nvme");
   StorageSeeds();
   SystemSeeds();
   TweakSeeds();

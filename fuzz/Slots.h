@@ -55,7 +55,7 @@ inline const std::vector<RegSlot>& SystemSlots() {
         "ProductName", "BuildLab", "CurrentType", "CurrentBuild", "CommonFilesDir",
         "DevicePath", "jpwbpy.mb", "MediaPath", "MediaPathUnexpanded", "ProgramFilesDir",
         "ProgramFilesPath", "SystemBiosVersion", "SystemBiosDate", "Identifier", "BIOSNAME",
-        "BIOSVersion", "BIOSDate"};
+        "BIOSVersion", "BIOSDate", "EditionID"};
     std::vector<RegSlot> s;
     for (const char* key : keys)
       for (const char* name : names) s.push_back({platform::RegRoot::LocalMachine, key, name});

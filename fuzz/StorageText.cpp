@@ -91,12 +91,17 @@ class InputDevices final : public parvane::DeviceLayer {
     block = {};
     return false;
   }
+  bool IdentifyNvmeDrive(int, parvane::DeviceAccess, parvane::NvmeIdentify&) override {
+    return false;
+  }
+  std::optional<parvane::DiskExtent> PhysicalDriveExtent(int) override { return std::nullopt; }
   std::vector<std::string> EnumDeviceInterfacePaths(parvane::InterfaceClass) override {
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < answers.size(); ++i) paths.push_back(std::to_string(i));
     return paths;
   }
-  std::unique_ptr<parvane::StorageDevice> OpenInterface(const std::string& path) override {
+  std::unique_ptr<parvane::StorageDevice> OpenInterface(const std::string& path,
+                                                        parvane::DeviceAccess) override {
     const Answer& a = answers.at(std::stoul(path));
     if (!a.opens) return nullptr;
     return std::make_unique<Device>(a, *this);
@@ -106,7 +111,7 @@ class InputDevices final : public parvane::DeviceLayer {
     FUZZ_CHECK(letter >= 'A' && letter <= 'Z');
     return (removable >> (letter - 'A')) & 1;
   }
-  std::unique_ptr<parvane::StorageDevice> OpenVolume(char letter) override {
+  std::unique_ptr<parvane::StorageDevice> OpenVolume(char letter, parvane::DeviceAccess) override {
     if (answers.empty()) return nullptr;
     const Answer& a = answers[static_cast<std::size_t>(letter - 'A') % answers.size()];
     if (!a.opens) return nullptr;

@@ -4,17 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "parvane/Bytes.h"
+
 namespace parvane {
 namespace {
 
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
+constexpr ProtocolRequest kAtaIdentifyRequest{kStorageDeviceProtocolSpecificProperty,
+                                              kProtocolTypeAta, kAtaDataTypeIdentify, 0, 0, 512};
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -127,25 +123,16 @@ IdentifyData IdentifyFromSmartOutput(const std::array<std::uint8_t, kSmartOutput
 
 std::array<std::uint8_t, kProtocolQuerySize> AtaIdentifyProtocolQuery() {
   std::array<std::uint8_t, kProtocolQuerySize> q{};
-  PutU32(q.data() + 0, kStorageDeviceProtocolSpecificProperty);
-  PutU32(q.data() + 4, 0);  // standard query
-  std::uint8_t* proto = q.data() + 8;
-  PutU32(proto + 0, kProtocolTypeAta);
-  PutU32(proto + 4, kAtaDataTypeIdentify);
-  PutU32(proto + 16, 40);   // data follows the 40-byte protocol record
-  PutU32(proto + 20, 512);
+  WriteProtocolQuery(q, kAtaIdentifyRequest);
   return q;
 }
 
 std::optional<IdentifyData> IdentifyFromProtocolAnswer(
     const std::array<std::uint8_t, kProtocolQuerySize>& answer) {
-  const std::uint8_t* proto = answer.data() + 8;
-  std::uint64_t offset = GetU32(proto + 16);
-  std::uint64_t length = GetU32(proto + 20);
-  // The data follows the protocol record; anything else is a malformed answer.
-  if (length < 512 || offset < 40 || 8 + offset + 512 > answer.size()) return std::nullopt;
+  auto data = ProtocolAnswerData(answer, 512);
+  if (!data) return std::nullopt;
   IdentifyData block;
-  std::memcpy(block.bytes.data(), proto + offset, 512);
+  std::memcpy(block.bytes.data(), data->data(), 512);
   return block;
 }
 

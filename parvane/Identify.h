@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "parvane/ProtocolQuery.h"
+
 namespace parvane {
 
 // 512 bytes = 256 little-endian words, as the drive returns them for 0xEC.
@@ -70,17 +72,10 @@ IdentifyData IdentifyFromSmartOutput(const std::array<std::uint8_t, kSmartOutput
 
 // --- The storage protocol query (fallback without administrator rights) ---
 //
-// IOCTL_STORAGE_QUERY_PROPERTY with the device's protocol-specific property,
-// protocol ATA, data type IDENTIFY: Windows answers it on a handle opened with
-// no access rights, where the SMART request needs read and write access.
-// Layout: an 8-byte property query head, then the 40-byte protocol record
-// (type, data type, request value, sub value, data offset, data length, ...),
-// then room for the 512 returned bytes. The answer has the same shape behind
-// an 8-byte version/size head.
-inline constexpr std::size_t kProtocolQuerySize = 8 + 40 + 512;
-inline constexpr std::uint32_t kStorageDeviceProtocolSpecificProperty = 50;
-inline constexpr std::uint32_t kProtocolTypeAta = 2;
-inline constexpr std::uint32_t kAtaDataTypeIdentify = 1;
+// The device's protocol-specific property, protocol ATA, data type IDENTIFY
+// (ProtocolQuery.h): answered on a handle opened with no access rights, where
+// the SMART request needs read and write access.
+inline constexpr std::size_t kProtocolQuerySize = kProtocolHeadSize + kProtocolRecordSize + 512;
 
 std::array<std::uint8_t, kProtocolQuerySize> AtaIdentifyProtocolQuery();
 // Takes the block out of the answer; nothing when the answer does not hold

@@ -1,6 +1,7 @@
 #include "parvane/IdentifyDecode.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -188,6 +189,17 @@ std::vector<PageRow> Build(const std::vector<RowDef>& defs, const IdentifyData* 
   return rows;
 }
 
+// Every labelled row says the drive is not an ATA one.
+void MarkNotForNvme(std::vector<PageRow>& rows) {
+  for (PageRow& row : rows)
+    if (!row.label.empty()) row.value = kNotForNvme;
+}
+
+std::vector<PageRow> Unreadable(std::vector<PageRow> rows) {
+  rows.front().value = kDriveUnreadable;
+  return rows;
+}
+
 }  // namespace
 
 std::vector<PageRow> DiskPageRows(const IdentifyData* block) {
@@ -205,5 +217,49 @@ std::vector<PageRow> DiskModesPageRows(const IdentifyData* block) {
   rows.push_back(std::move(last));
   return rows;
 }
+
+std::vector<PageRow> NvmeDiskPageRows(const NvmeIdentify& identify,
+                                      const std::optional<DiskExtent>& disk) {
+  std::vector<PageRow> rows = DiskPageRows(nullptr);
+  const PageRow unlabelled = rows.back();
+  rows.pop_back();
+  MarkNotForNvme(rows);
+
+  const NvmeController c = DecodeNvmeController(identify.controller);
+  const NvmeCapacity cap = NvmeDriveCapacity(identify, disk);
+  auto text = [](const std::string& bytes) { return platform::AnsiBytesToUtf8(bytes); };
+  rows[0].value = text(c.model);
+  rows[1].value = text(c.serial);
+  // Sectors, bytes and the 48-bit count: the namespace's logical blocks;
+  // empty when neither the namespace nor the disk tells.
+  for (int r : {14, 15, 16}) rows[r].value.reset();
+  if (cap.sectors) {
+    rows[14].value = std::to_string(*cap.sectors);
+    rows[16].value = std::to_string(*cap.sectors) + " lba总扇区";
+  }
+  if (cap.bytes) rows[15].value = std::to_string(*cap.bytes) + " bytes";
+
+  char vendor[8];
+  std::snprintf(vendor, sizeof vendor, "0x%04X", static_cast<unsigned>(c.vendorId));
+  auto optional = [](std::string s) { return s.empty() ? std::nullopt : std::optional(s); };
+  rows.push_back({"固件版本:", 1, text(c.firmware)});
+  rows.push_back({"NVMe版本:", 2, NvmeVersionText(c.version)});
+  rows.push_back({"PCI厂商ID:", 3, std::string(vendor)});
+  rows.push_back({"命名空间数:", 4, std::to_string(c.namespaces)});
+  rows.push_back({"警告温度:", 5, optional(KelvinAsCelsius(c.warningKelvin))});
+  rows.push_back({"临界温度:", 6, optional(KelvinAsCelsius(c.criticalKelvin))});
+  rows.push_back({"易失性写缓存:", 7, YesNo(c.volatileWriteCache)});
+  rows.push_back(unlabelled);
+  return rows;
+}
+
+std::vector<PageRow> NvmeDiskModesPageRows() {
+  std::vector<PageRow> rows = DiskModesPageRows(nullptr);
+  MarkNotForNvme(rows);
+  return rows;
+}
+
+std::vector<PageRow> UnreadableDiskPageRows() { return Unreadable(DiskPageRows(nullptr)); }
+std::vector<PageRow> UnreadableDiskModesPageRows() { return Unreadable(DiskModesPageRows(nullptr)); }
 
 }  // namespace parvane

@@ -4,9 +4,11 @@
 // the system's code page (platform/AnsiText.h).
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "parvane/Identify.h"
+#include "parvane/NvmeIdentify.h"
 #include "parvane/PageRow.h"
 
 namespace parvane {
@@ -24,5 +26,23 @@ inline std::vector<PageRow> DecodeDiskPage(const IdentifyData& block) {
 inline std::vector<PageRow> DecodeDiskModesPage(const IdentifyData& block) {
   return DiskModesPageRows(&block);
 }
+
+// The value of every ATA-only row of an NVMe drive, and of the first row
+// when the drive answered neither request.
+inline constexpr const char* kNotForNvme = "不适用(NVMe)";
+inline constexpr const char* kDriveUnreadable = "无法读取硬盘信息";
+
+// An NVMe drive on the disk page: model, serial and capacity in their rows,
+// every ATA-only row kNotForNvme, then the NVMe rows (firmware, version, PCI
+// vendor, namespaces, temperatures, write cache) before the unlabelled row.
+// The capacity comes from the namespace, else from the disk's extent.
+std::vector<PageRow> NvmeDiskPageRows(const NvmeIdentify& identify,
+                                      const std::optional<DiskExtent>& disk);
+// The modes page has no row with an NVMe meaning.
+std::vector<PageRow> NvmeDiskModesPageRows();
+
+// The labels, the first row saying the drive could not be read.
+std::vector<PageRow> UnreadableDiskPageRows();
+std::vector<PageRow> UnreadableDiskModesPageRows();
 
 }  // namespace parvane

@@ -2,20 +2,11 @@
 
 #include <cstring>
 
+#include "parvane/Bytes.h"
 #include "platform/AnsiText.h"
 
 namespace parvane {
 namespace {
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
-
-std::uint64_t GetU64(const std::uint8_t* at) {
-  return static_cast<std::uint64_t>(GetU32(at)) |
-         (static_cast<std::uint64_t>(GetU32(at + 4)) << 32);
-}
 
 std::string TextAt(const DescriptorBuffer& buffer, std::uint32_t offset) {
   if (offset == 0 || offset >= buffer.size()) return {};
@@ -117,6 +108,15 @@ const char* BusTypeName(std::uint32_t busType) {
     case 6: return "FIBRE";
     case 7: return "USB";
     case 8: return "RAID";
+    // Bus types of later systems; iSCSI, SAS and SATA (9-11) keep "Unkown".
+    case 12: return "SD";
+    case 13: return "MMC";
+    case 14: return "Virtual";
+    case 15: return "FileBackedVirtual";
+    case 16: return "Spaces";
+    case 17: return "NVMe";
+    case 18: return "SCM";
+    case 19: return "UFS";
     default: return "Unkown";
   }
 }

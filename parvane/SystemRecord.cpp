@@ -113,6 +113,13 @@ std::optional<std::string> Value(const std::string& text) {
   return text;
 }
 
+// Windows 11 is version 10.0 from this build on.
+constexpr std::uint32_t kFirstWindows11Build = 22000;
+
+bool IsWindows11(const VersionRecord& v) {
+  return v.major == 10 && v.minor == 0 && v.build >= kFirstWindows11Build;
+}
+
 // Windows from Vista on by its own name, with the trailing blank the XP
 // text has; a version the table does not know by its numbers.
 std::string NamedWindows(const VersionRecord& v) {
@@ -120,8 +127,61 @@ std::string NamedWindows(const VersionRecord& v) {
   if (v.major == 6 && v.minor == 1) return "Windows 7 ";
   if (v.major == 6 && v.minor == 2) return "Windows 8 ";
   if (v.major == 6 && v.minor == 3) return "Windows 8.1 ";
-  if (v.major == 10 && v.minor == 0) return v.build >= 22000 ? "Windows 11 " : "Windows 10 ";
+  if (v.major == 10 && v.minor == 0) return IsWindows11(v) ? "Windows 11 " : "Windows 10 ";
   return "Windows " + std::to_string(v.major) + "." + std::to_string(v.minor) + " ";
+}
+
+struct Edition {
+  const char* id;    // EditionID
+  const char* name;  // as the system names it
+};
+
+constexpr Edition kVistaEditions[] = {
+    {"Starter", "Starter"},           {"HomeBasic", "Home Basic"}, {"HomePremium", "Home Premium"},
+    {"Professional", "Professional"}, {"Business", "Business"},    {"Ultimate", "Ultimate"},
+    {"Enterprise", "Enterprise"},
+};
+
+// From Windows 8 on; Windows 8 and 8.1 call their "Core" editions by no
+// word ("Windows 8", "Windows 8.1 Single Language").
+constexpr Edition kModernEditions[] = {
+    {"Core", "Home"},
+    {"CoreSingleLanguage", "Home Single Language"},
+    {"CoreCountrySpecific", "Home China"},
+    {"Professional", "Pro"},
+    {"ProfessionalEducation", "Pro Education"},
+    {"ProfessionalWorkstation", "Pro for Workstations"},
+    {"Education", "Education"},
+    {"Enterprise", "Enterprise"},
+    {"EnterpriseS", "Enterprise LTSC"},
+    {"IoTEnterprise", "IoT Enterprise"},
+    {"IoTEnterpriseS", "IoT Enterprise LTSC"},
+    {"ServerRdsh", "Enterprise multi-session"},
+};
+
+// The edition's name for a client system, nothing for an edition the
+// tables do not know. A trailing "N" (editions without media features) is
+// named as such.
+std::optional<std::string> EditionName(const VersionRecord& v, std::string_view id) {
+  const bool modern = v.major > 6 || (v.major == 6 && v.minor >= 2);
+  auto find = [&](std::string_view key) -> std::optional<std::string> {
+    auto look = [&](const auto& table) -> std::optional<std::string> {
+      for (const Edition& e : table)
+        if (EqualsIgnoringCase(key, e.id)) return std::string(e.name);
+      return std::nullopt;
+    };
+    return modern ? look(kModernEditions) : look(kVistaEditions);
+  };
+  std::optional<std::string> name = find(id);
+  if (!name && id.size() > 1 && (id.back() == 'N' || id.back() == 'n')) {
+    name = find(id.substr(0, id.size() - 1));
+    if (name) *name += " N";
+  }
+  if (name && modern && v.major == 6 && name->rfind("Home", 0) == 0) {
+    name->erase(0, 4);
+    if (!name->empty() && name->front() == ' ') name->erase(0, 1);
+  }
+  return name;
 }
 
 }  // namespace
@@ -170,13 +230,27 @@ void AppendProductType(Registry& reg, std::string& text) {
   else if (EqualsIgnoringCase(*type, "LANMANNT")) text += "Advanced Server";
 }
 
+std::optional<std::string> ClientEditionName(Registry& reg, const VersionRecord& v) {
+  {
+    QueryKey options(reg, kProductOptions);
+    auto type = options.Text("ProductType", kRegTextChars);
+    if (!type || !EqualsIgnoringCase(*type, "WINNT")) return std::nullopt;
+  }
+  QueryKey key(reg, kNtCurrentVersion);
+  auto id = key.Text("EditionID", kRegTextChars);
+  if (!id) return std::nullopt;
+  return EditionName(v, *id);
+}
+
 void ClassifyWindows(Registry& reg, const VersionRecord& v, SystemInfoRecord& record) {
   std::string name;
   if (v.major >= 6) {
     // The old rule below names every later system "Windows XP or Windows
-    // .NET Server" (and 10.0 "Windows 2000").
+    // .NET Server" (and 10.0 "Windows 2000"). Every client edition has the
+    // product type WinNT, so a client is named by its edition where known.
     name = NamedWindows(v);
-    AppendProductType(reg, name);
+    if (auto edition = ClientEditionName(reg, v)) name += *edition;
+    else AppendProductType(reg, name);
   } else if (v.major > 4) {
     name = v.minor == 0 ? "Windows 2000" : "Windows XP or Windows .NET Server ";
     AppendProductType(reg, name);
@@ -230,6 +304,12 @@ void ReadNtCurrentVersionValue(Registry& reg, const SystemFacts& facts,
   if (!field || !facts.version || !facts.ntFamily) return;
   QueryKey key(reg, kNtCurrentVersion);
   *field = key.TextOrEmpty(valueName);
+  // Windows 11 keeps Windows 10's product name in the registry.
+  constexpr std::string_view kTen = "Windows 10";
+  if (field == &record.productName && IsWindows11(*facts.version) &&
+      field->compare(0, kTen.size(), kTen) == 0 &&
+      (field->size() == kTen.size() || (*field)[kTen.size()] == ' '))
+    field->replace(kTen.size() - 2, 2, "11");
 }
 
 bool ReadFolderRecord(Registry& reg, const SystemFacts& facts, SystemInfoRecord& record) {

@@ -87,10 +87,16 @@ std::optional<std::string> ExpandVariables(
 // product type; nothing for any other type or when it cannot be read.
 void AppendProductType(platform::Registry& reg, std::string& text);
 
+// The edition word of a client system (product type WinNT) from its
+// EditionID: "Home", "Pro", "Home Premium"...; nothing for a server, a
+// missing value or an edition not known by name.
+std::optional<std::string> ClientEditionName(platform::Registry& reg, const VersionRecord& version);
+
 // Sets osName from the version record. Up to 5.2 by the system's first
 // rules (every 5.x with a non-zero minor is "Windows XP or Windows .NET
 // Server "); from 6.0 on by name: Vista, 7, 8, 8.1, 10, and 11 for 10.0
-// from build 22000, each with a trailing blank ("Windows 7 Professional").
+// from build 22000, each with a trailing blank and the client's edition
+// ("Windows 11 Home"), else the product type's word ("Windows 10 Server").
 // The record must be the true version, not the one a manifest without
 // compatibility entries is told.
 void ClassifyWindows(platform::Registry& reg, const VersionRecord& version,
@@ -101,6 +107,7 @@ bool ReadSystemRecord(platform::Registry& reg, const SystemFacts& facts, SystemI
 
 // Reads one of "ProductName", "BuildLab", "CurrentType", "CurrentBuild",
 // "RegisteredOrganization" into its own field, clearing the record first.
+// On Windows 11 a product name's leading "Windows 10" reads "Windows 11".
 void ReadNtCurrentVersionValue(platform::Registry& reg, const SystemFacts& facts,
                                std::string_view valueName, SystemInfoRecord& record);
 

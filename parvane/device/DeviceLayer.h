@@ -6,16 +6,23 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "parvane/Identify.h"
+#include "parvane/NvmeIdentify.h"
 #include "parvane/StorageText.h"
 
 namespace parvane {
 
 // The device interface classes the pages enumerate.
 enum class InterfaceClass { Disk, Cdrom };
+
+// How a device is opened: with the access the pages always asked for (read
+// and write; read for a volume), which a standard user is refused, or with
+// no access rights, which still allows the storage queries.
+enum class DeviceAccess { Full, QueryOnly };
 
 // One opened device; closed when the object goes.
 class StorageDevice {
@@ -36,17 +43,24 @@ class DeviceLayer {
   // The repaired IDENTIFY block of "\\.\PhysicalDrive<n>"; false (and a
   // zeroed block) when no request the drive answers succeeded.
   virtual bool IdentifyPhysicalDrive(int n, IdentifyData& block) = 0;
+  // NVMe Identify Controller of "\\.\PhysicalDrive<n>" opened with `access`,
+  // and Identify Namespace 1 when that answers too; false when the
+  // controller gives no block.
+  virtual bool IdentifyNvmeDrive(int n, DeviceAccess access, NvmeIdentify& identify) = 0;
+  // The drive's length and logical sector size; nothing when unknown.
+  virtual std::optional<DiskExtent> PhysicalDriveExtent(int n) = 0;
   // Paths of the present devices exposing the class, in enumeration order,
   // at most kMaxInterfacePaths, each whole.
   virtual std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) = 0;
-  // Opens an interface path for read and write; nothing when it fails.
-  virtual std::unique_ptr<StorageDevice> OpenInterface(const std::string& path) = 0;
+  // Opens an interface path; nothing when it fails.
+  virtual std::unique_ptr<StorageDevice> OpenInterface(const std::string& path,
+                                                       DeviceAccess access) = 0;
 
   // Drive letters: bit j of the mask is drive 'A' + j.
   virtual std::uint32_t LogicalDrives() = 0;
   virtual bool IsRemovableDrive(char letter) = 0;
-  // Opens "\\?\X:" for reading; nothing when it fails.
-  virtual std::unique_ptr<StorageDevice> OpenVolume(char letter) = 0;
+  // Opens "\\?\X:"; nothing when it fails.
+  virtual std::unique_ptr<StorageDevice> OpenVolume(char letter, DeviceAccess access) = 0;
 };
 
 inline constexpr std::size_t kMaxInterfacePaths = 16;

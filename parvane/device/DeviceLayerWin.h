@@ -19,6 +19,14 @@ bool ReadIdentifyViaSmart(HANDLE disk, IdentifyData& block);
 // a handle opened with no access rights, so it needs no administrator.
 bool ReadIdentifyViaProtocolQuery(HANDLE disk, IdentifyData& block);
 
+// IOCTL_STORAGE_QUERY_PROPERTY with the NVMe Identify queries: the
+// controller block, then namespace 1's (left out when it fails). Works on a
+// handle opened with no access rights on most drivers.
+bool ReadNvmeIdentify(HANDLE disk, NvmeIdentify& identify);
+
+// IOCTL_DISK_GET_DRIVE_GEOMETRY_EX: the disk's length and sector size.
+std::optional<DiskExtent> QueryDiskExtent(HANDLE disk);
+
 // IOCTL_STORAGE_GET_MEDIA_TYPES_EX: on success the first entry (zeros when the
 // answer has none) replaces the record; on failure it is left as it was.
 bool QueryDiskGeometry(HANDLE device, GeometryRecord& record);
@@ -38,11 +46,14 @@ class Win32DeviceLayer final : public DeviceLayer {
   // SMART first; where it is refused (no administrator rights, or a driver
   // without it), the storage protocol query.
   bool IdentifyPhysicalDrive(int n, IdentifyData& block) override;
+  bool IdentifyNvmeDrive(int n, DeviceAccess access, NvmeIdentify& identify) override;
+  std::optional<DiskExtent> PhysicalDriveExtent(int n) override;
   std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) override;
-  std::unique_ptr<StorageDevice> OpenInterface(const std::string& path) override;
+  std::unique_ptr<StorageDevice> OpenInterface(const std::string& path,
+                                               DeviceAccess access) override;
   std::uint32_t LogicalDrives() override;
   bool IsRemovableDrive(char letter) override;
-  std::unique_ptr<StorageDevice> OpenVolume(char letter) override;
+  std::unique_ptr<StorageDevice> OpenVolume(char letter, DeviceAccess access) override;
 };
 
 }  // namespace parvane

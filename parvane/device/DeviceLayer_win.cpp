@@ -3,7 +3,9 @@
 #include <setupapi.h>
 #include <winioctl.h>
 
+#include <cstddef>
 #include <cstring>
+#include <span>
 
 #include "platform/TextWin.h"
 #include "platform/UniqueHandle.h"
@@ -20,6 +22,7 @@ namespace {
 constexpr DWORD kSmartRcvDriveData = 0x0007C088;
 constexpr DWORD kStorageGetMediaTypesEx = 0x002D0C04;
 constexpr DWORD kStorageQueryProperty = 0x002D1400;
+constexpr DWORD kDiskGetDriveGeometryEx = 0x000700A0;
 constexpr DWORD kDescriptorFieldsEnd = 32;
 
 // A device information set (INVALID_HANDLE_VALUE for none).
@@ -29,6 +32,10 @@ struct DeviceInfoSetTraits {
   static void Close(Handle h) { SetupDiDestroyDeviceInfoList(h); }
 };
 using DeviceInfoSet = platform::UniqueHandle<DeviceInfoSetTraits>;
+
+DWORD DiskAccess(DeviceAccess access) {
+  return access == DeviceAccess::Full ? GENERIC_READ | GENERIC_WRITE : 0;
+}
 
 HANDLE OpenDevice(const std::wstring& name, DWORD access) {
   return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -48,6 +55,18 @@ class Win32StorageDevice final : public StorageDevice {
  private:
   platform::UniqueFile handle_;
 };
+
+std::wstring PhysicalDriveName(int n) { return L"\\\\.\\PhysicalDrive" + std::to_wstring(n); }
+
+std::optional<NvmeIdentifyBlock> QueryNvme(HANDLE disk, const ProtocolRequest& request) {
+  std::vector<std::uint8_t> buffer = ProtocolQuery(request);
+  DWORD returned = 0;
+  if (!DeviceIoControl(disk, kStorageQueryProperty, buffer.data(), static_cast<DWORD>(buffer.size()),
+                       buffer.data(), static_cast<DWORD>(buffer.size()), &returned, nullptr))
+    return std::nullopt;
+  if (returned > buffer.size()) return std::nullopt;
+  return NvmeBlockFromAnswer(std::span<const std::uint8_t>(buffer.data(), returned));
+}
 
 std::unique_ptr<StorageDevice> OpenStorage(const std::wstring& name, DWORD access) {
   HANDLE h = OpenDevice(name, access);
@@ -79,6 +98,25 @@ bool ReadIdentifyViaProtocolQuery(HANDLE disk, IdentifyData& block) {
   if (!answer) return false;
   block = *answer;
   return true;
+}
+
+bool ReadNvmeIdentify(HANDLE disk, NvmeIdentify& identify) {
+  auto controller = QueryNvme(disk, NvmeControllerRequest());
+  if (!controller) return false;
+  identify.controller = *controller;
+  identify.ns = QueryNvme(disk, NvmeNamespaceRequest());
+  return true;
+}
+
+std::optional<DiskExtent> QueryDiskExtent(HANDLE disk) {
+  DISK_GEOMETRY_EX geometry{};
+  DWORD returned = 0;
+  if (!DeviceIoControl(disk, kDiskGetDriveGeometryEx, nullptr, 0, &geometry, sizeof geometry,
+                       &returned, nullptr) ||
+      returned < offsetof(DISK_GEOMETRY_EX, Data))
+    return std::nullopt;
+  return DiskExtent{static_cast<std::uint64_t>(geometry.DiskSize.QuadPart),
+                    geometry.Geometry.BytesPerSector};
 }
 
 bool QueryDiskGeometry(HANDLE device, GeometryRecord& record) {
@@ -136,7 +174,7 @@ std::vector<std::wstring> EnumDeviceInterfacePaths(const GUID& interfaceClass) {
 }
 
 bool Win32DeviceLayer::IdentifyPhysicalDrive(int n, IdentifyData& block) {
-  const std::wstring name = L"\\\\.\\PhysicalDrive" + std::to_wstring(n);
+  const std::wstring name = PhysicalDriveName(n);
   bool ok = false;
   {
     platform::UniqueFile disk(OpenDevice(name, GENERIC_READ | GENERIC_WRITE));
@@ -154,6 +192,17 @@ bool Win32DeviceLayer::IdentifyPhysicalDrive(int n, IdentifyData& block) {
   return true;
 }
 
+bool Win32DeviceLayer::IdentifyNvmeDrive(int n, DeviceAccess access, NvmeIdentify& identify) {
+  platform::UniqueFile disk(OpenDevice(PhysicalDriveName(n), DiskAccess(access)));
+  return disk.ok() && ReadNvmeIdentify(disk.get(), identify);
+}
+
+std::optional<DiskExtent> Win32DeviceLayer::PhysicalDriveExtent(int n) {
+  platform::UniqueFile disk(OpenDevice(PhysicalDriveName(n), 0));
+  if (!disk.ok()) return std::nullopt;
+  return QueryDiskExtent(disk.get());
+}
+
 std::vector<std::string> Win32DeviceLayer::EnumDeviceInterfacePaths(InterfaceClass cls) {
   std::vector<std::string> out;
   for (const auto& path : parvane::EnumDeviceInterfacePaths(
@@ -162,8 +211,9 @@ std::vector<std::string> Win32DeviceLayer::EnumDeviceInterfacePaths(InterfaceCla
   return out;
 }
 
-std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenInterface(const std::string& path) {
-  return OpenStorage(platform::Widen(path), GENERIC_READ | GENERIC_WRITE);
+std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenInterface(const std::string& path,
+                                                               DeviceAccess access) {
+  return OpenStorage(platform::Widen(path), DiskAccess(access));
 }
 
 std::uint32_t Win32DeviceLayer::LogicalDrives() { return GetLogicalDrives(); }
@@ -173,11 +223,11 @@ bool Win32DeviceLayer::IsRemovableDrive(char letter) {
   return GetDriveTypeW(root) == DRIVE_REMOVABLE;
 }
 
-std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenVolume(char letter) {
+std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenVolume(char letter, DeviceAccess access) {
   std::wstring name = L"\\\\?\\";
   name += static_cast<wchar_t>(letter);
   name += L':';
-  return OpenStorage(name, GENERIC_READ);
+  return OpenStorage(name, access == DeviceAccess::Full ? GENERIC_READ : 0);
 }
 
 }  // namespace parvane

@@ -11,12 +11,15 @@
 
 namespace parvane {
 
-// The hard-disk pages' rows for physical drive 0; labels only when the
-// drive cannot be identified.
+// The hard-disk pages' rows for physical drive 0: an ATA drive's, else an
+// NVMe drive's, else the labels with the first row saying the drive could
+// not be read.
 std::vector<PageRow> DiskPageRows(DeviceLayer& devices);
 std::vector<PageRow> DiskModesPageRows(DeviceLayer& devices);
 
-// One block per device of the class, in enumeration order. The geometry
+// One block per device of the class, in enumeration order; a device the
+// user may not open for reading and writing is asked through a handle
+// without access rights. The geometry
 // record and descriptor buffer are shared by all devices of one call, so a
 // failed query shows what the previous device (or the zeroed start) left.
 std::string FormatInterfaceDevices(DeviceLayer& devices, InterfaceClass cls,

@@ -168,6 +168,30 @@ click_tab() {
   [ -n "$b" ] && driver click $(((l + r) / 2)) $(((t + b) / 2)) "$1" >/dev/null 2>&1
 }
 
+# page_at_rest TITLE TAB-ID ID: the page of control ID of window TITLE is
+# shown and stands at the page origin, 4 pixels into tab control TAB-ID.
+page_at_rest() {
+  local kids tab_x page_x
+  kids=$(driver children "$1" 2>/dev/null)
+  tab_x=$(awk -v id="$2" '$1 == "child" && $2 == id { print $4; exit }' <<<"$kids")
+  page_x=$(awk -v id="$3" '
+    $1 == "child" && $3 == "\"#32770\"" { x = $4; shown = ($8 == "visible") }
+    $1 == "child" && $2 == id { if (shown) print x; exit }' <<<"$kids")
+  [ -n "$tab_x" ] && [ -n "$page_x" ] && [ "$page_x" -eq $((tab_x + 4)) ]
+}
+# wait_page_at_rest TITLE TAB-ID ID: page_at_rest within five seconds.
+wait_page_at_rest() { for _ in $(seq 50); do page_at_rest "$@" && return 0; sleep 0.1; done; return 1; }
+
+# list_rows TITLE ID: the rows of list ID of window TITLE, tab-separated:
+# row, index, image, label, value.
+list_rows() { driver list-rows "$1" "$2" 2>/dev/null; }
+# row_is ROWS INDEX LABEL [VALUE]: row INDEX of ROWS has LABEL (and VALUE).
+row_is() {
+  local line
+  line=$(awk -F'\t' -v i="$2" '$2 == i' <<<"$1")
+  [ "$(cut -f4 <<<"$line")" = "$3" ] && { [ $# -lt 4 ] || [ "$(cut -f5 <<<"$line")" = "$4" ]; }
+}
+
 # check_no_leaks MAIN COMMAND TITLE: opens window TITLE by command COMMAND
 # of window MAIN and closes it, 200 times; MAIN's process must end with its
 # USER objects where they were and its GDI objects within the slack of

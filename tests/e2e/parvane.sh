@@ -20,18 +20,7 @@ open_in_program e2e-parvane "$main" 0x66 0 "$title"
 
 check_tabs "$title" $tab_id 5 "  系统" "  信息" "  硬盘" "  信息" "  CDROM" "  USB"
 
-# page_at_rest ID: the page of control ID is shown and stands at the page
-# origin, 4 pixels into the tab control.
-page_at_rest() {
-  local kids tab_x page_x
-  kids=$(driver children "$title" 2>/dev/null)
-  tab_x=$(awk -v id=$tab_id '$1 == "child" && $2 == id { print $4; exit }' <<<"$kids")
-  page_x=$(awk -v id="$1" '
-    $1 == "child" && $3 == "\"#32770\"" { x = $4; shown = ($8 == "visible") }
-    $1 == "child" && $2 == id { if (shown) print x; exit }' <<<"$kids")
-  [ -n "$tab_x" ] && [ -n "$page_x" ] && [ "$page_x" -eq $((tab_x + 4)) ]
-}
-wait_at_rest() { for _ in $(seq 50); do page_at_rest "$1" && return 0; sleep 0.1; done; return 1; }
+wait_at_rest() { wait_page_at_rest "$title" $tab_id "$1"; }
 
 check "the USB page is shown at its place" wait_at_rest 25015
 usb=$(driver control-text "$title" 25015 2>/dev/null)
@@ -39,13 +28,7 @@ if grep -q $'\r\n没有U盘\r\n$' <<<"$usb" || grep -q $'\r\n 正在使用U盘: 
   ok "the USB page ends with its drive-letter line"; else not_ok "the USB page ends with its drive-letter line"; fi
 shot parvane-usb
 
-# rows ID: the rows of list ID, tab-separated: row, index, image, label, value.
-rows() { driver list-rows "$title" "$1" 2>/dev/null; }
-row_is() {  # row_is ROWS INDEX LABEL [VALUE]
-  local line
-  line=$(awk -F'\t' -v i="$2" '$2 == i' <<<"$1")
-  [ "$(cut -f4 <<<"$line")" = "$3" ] && { [ $# -lt 4 ] || [ "$(cut -f5 <<<"$line")" = "$4" ]; }
-}
+rows() { list_rows "$title" "$1"; }
 
 for entry in "0 25001 system 16" "1 25004 folders 15" "2 25006 disk 46" "3 25008 modes 35" "4 25009 cdrom -" "5 25015 usb -"; do
   read -r index control name count <<<"$entry"

@@ -31,6 +31,7 @@
 //                                      rect, text, tab-separated
 //   driver list-rows TITLE ID          the rows of list view ID: index, image,
 //                                      each column's text, tab-separated
+//   driver list-show TITLE ID ROW      scroll list view ID until row ROW shows
 //   driver control-text TITLE ID       the whole text of control ID
 //   driver button-check TITLE ID       check state of button ID: 0, 1 or 2
 //                                      (IDs name the shown control first:
@@ -60,6 +61,7 @@
 // shells whose locale cannot pass Chinese text. Exit 0 on success, 1 when
 // the thing looked for is not there or an action fails, 2 on bad usage.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -467,6 +469,12 @@ int Run(const std::vector<std::wstring>& a) {
     if (cmd == L"list-rows") return driver::PrintListRows(control);
     if (cmd == L"button-check") return driver::PrintButtonCheck(control);
     return driver::PrintControlText(control);
+  }
+  if (cmd == L"list-show" && n == 3) {
+    HWND w = RequireWindow(a[1]);
+    HWND list = w ? driver::FindDescendant(w, static_cast<int>(number(a[2]))) : nullptr;
+    if (!list) return 1;
+    return SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(number(a[3])), FALSE) ? 0 : 1;
   }
   if (cmd == L"gui-counts" && n == 1) {
     HWND w = RequireWindow(a[1]);

@@ -1,15 +1,21 @@
-// dravon-identify FILE
-// Reads one IDENTIFY block (hdparm --Istdout hex words, or 512 raw bytes),
-// repairs its text fields as the drive layer does, and prints every row of the
-// two hard-disk pages: page, TAB, row index, TAB, label, TAB, value.
-#include <cstdio>
+// dravon-identify FILE [NAMESPACE]
+// Reads one identify block and prints every row of the two hard-disk pages
+// as the dialog fills them: page, TAB, row index, TAB, label, TAB, value,
+// after a first line naming what was decoded. FILE is either an ATA IDENTIFY
+// block (hdparm --Istdout hex words, or 512 raw bytes), whose text fields are
+// repaired as the drive layer does, or an NVMe Identify Controller block
+// (4096 hex bytes, or 4096 raw bytes); the size tells them apart. For NVMe,
+// NAMESPACE is namespace 1's Identify block in the same forms: without it
+// the capacity rows stay empty, as there is no disk to ask.
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "parvane/Identify.h"
 #include "parvane/IdentifyDecode.h"
+#include "parvane/NvmeIdentify.h"
 
 namespace {
 
@@ -19,27 +25,54 @@ void PrintRows(const char* page, const std::vector<parvane::PageRow>& rows) {
               << rows[i].value.value_or("") << '\n';
 }
 
+std::optional<std::string> ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::cerr << "dravon-identify: cannot open " << path << '\n';
+    return std::nullopt;
+  }
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: dravon-identify FILE\n";
+  if (argc != 2 && argc != 3) {
+    std::cerr << "usage: dravon-identify FILE [NAMESPACE]\n";
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::cerr << "dravon-identify: cannot open " << argv[1] << '\n';
-    return 1;
+  auto data = ReadFile(argv[1]);
+  if (!data) return 1;
+
+  if (auto block = parvane::ParseIdentifyDump(*data); block && argc == 2) {
+    std::cout << "# ATA IDENTIFY DEVICE\n";
+    parvane::FixIdentifyTexts(*block);
+    PrintRows("disk", parvane::DecodeDiskPage(*block));
+    PrintRows("modes", parvane::DecodeDiskModesPage(*block));
+    return 0;
   }
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto block = parvane::ParseIdentifyDump(data);
-  if (!block) {
+  auto controller = parvane::ParseNvmeDump(*data);
+  if (!controller) {
     std::cerr << "dravon-identify: " << argv[1]
-              << ": not 256 hex words nor 512 raw bytes\n";
+              << (argc == 2 ? ": neither an ATA IDENTIFY block (256 hex words, 512 raw bytes)"
+                              " nor an NVMe Identify block (4096 hex or raw bytes)\n"
+                            : ": not an NVMe Identify Controller block (4096 hex or raw bytes)\n");
     return 1;
   }
-  parvane::FixIdentifyTexts(*block);
-  PrintRows("disk", parvane::DecodeDiskPage(*block));
-  PrintRows("modes", parvane::DecodeDiskModesPage(*block));
+  parvane::NvmeIdentify identify{*controller, std::nullopt};
+  if (argc == 3) {
+    auto ns = ReadFile(argv[2]);
+    if (!ns) return 1;
+    identify.ns = parvane::ParseNvmeDump(*ns);
+    if (!identify.ns) {
+      std::cerr << "dravon-identify: " << argv[2]
+                << ": not an NVMe Identify Namespace block (4096 hex or raw bytes)\n";
+      return 1;
+    }
+  }
+  std::cout << (identify.ns ? "# NVMe Identify Controller and Namespace\n"
+                            : "# NVMe Identify Controller\n");
+  PrintRows("disk", parvane::NvmeDiskPageRows(identify, std::nullopt));
+  PrintRows("modes", parvane::NvmeDiskModesPageRows());
   return 0;
 }

@@ -17,7 +17,10 @@
 namespace parvane_test {
 
 using parvane::DescriptorBuffer;
+using parvane::DeviceAccess;
 using parvane::DeviceLayer;
+using parvane::DiskExtent;
+using parvane::NvmeIdentify;
 using parvane::GeometryRecord;
 using parvane::IdentifyData;
 using parvane::InterfaceClass;
@@ -66,7 +69,8 @@ struct FakeDevice {
 };
 
 // Interface paths by class, drive letters by mask, and drive 0's IDENTIFY
-// block (none: the request fails).
+// block (none: the request fails) or NVMe Identify data. A standard user is
+// refused every open with full access.
 class FakeLayer final : public DeviceLayer {
  public:
   std::map<std::string, FakeDevice> devices;  // by path or "X:"
@@ -74,25 +78,41 @@ class FakeLayer final : public DeviceLayer {
   std::uint32_t mask = 0;
   std::string removable;
   std::optional<IdentifyData> drive0;
+  std::optional<NvmeIdentify> nvme0;
+  std::optional<DeviceAccess> nvmeOnlyWith;  // the one access the NVMe queries work with
+  std::optional<DiskExtent> extent0;
+  bool standardUser = false;
   int identifyCalls = 0;
+  std::vector<DeviceAccess> nvmeCalls;
+  std::vector<std::pair<std::string, DeviceAccess>> opens;  // granted ones
 
   bool IdentifyPhysicalDrive(int n, IdentifyData& block) override {
     ++identifyCalls;
     block = n == 0 && drive0 ? *drive0 : IdentifyData{};
     return n == 0 && drive0.has_value();
   }
+  bool IdentifyNvmeDrive(int n, DeviceAccess access, NvmeIdentify& identify) override {
+    nvmeCalls.push_back(access);
+    if (n != 0 || !nvme0 || (nvmeOnlyWith && *nvmeOnlyWith != access)) return false;
+    identify = *nvme0;
+    return true;
+  }
+  std::optional<DiskExtent> PhysicalDriveExtent(int n) override {
+    return n == 0 ? extent0 : std::nullopt;
+  }
   std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) override {
     return cls == InterfaceClass::Disk ? disks : cdroms;
   }
-  std::unique_ptr<StorageDevice> OpenInterface(const std::string& path) override {
-    return Open(path);
+  std::unique_ptr<StorageDevice> OpenInterface(const std::string& path,
+                                               DeviceAccess access) override {
+    return Open(path, access);
   }
   std::uint32_t LogicalDrives() override { return mask; }
   bool IsRemovableDrive(char letter) override {
     return removable.find(letter) != std::string::npos;
   }
-  std::unique_ptr<StorageDevice> OpenVolume(char letter) override {
-    return Open(std::string(1, letter) + ":");
+  std::unique_ptr<StorageDevice> OpenVolume(char letter, DeviceAccess access) override {
+    return Open(std::string(1, letter) + ":", access);
   }
 
  private:
@@ -113,9 +133,10 @@ class FakeLayer final : public DeviceLayer {
     }
     FakeDevice d_;
   };
-  std::unique_ptr<StorageDevice> Open(const std::string& key) {
+  std::unique_ptr<StorageDevice> Open(const std::string& key, DeviceAccess access) {
     auto it = devices.find(key);
-    if (it == devices.end()) return nullptr;
+    if (it == devices.end() || (standardUser && access == DeviceAccess::Full)) return nullptr;
+    opens.emplace_back(key, access);
     return std::make_unique<Dev>(it->second);
   }
 };

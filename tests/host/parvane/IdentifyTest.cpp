@@ -423,6 +423,25 @@ TEST_P(RecordedDrive, DecodesAsHdparmReadsIt) {
   }
 }
 
+// Both pages row by row as they were before NVMe drives were known: an ATA
+// drive's pages must not change.
+TEST_P(RecordedDrive, PagesAreExactlyTheRecordedRows) {
+  const std::string base = std::string(DRAVON_IDENTIFY_DATA) + "/" + GetParam();
+  const std::string expected = ReadFile(base + ".pages.txt");
+  ASSERT_FALSE(expected.empty());
+  IdentifyData b = parvane::ParseIdentifyDump(ReadFile(base + ".hex")).value_or(IdentifyData{});
+  parvane::FixIdentifyTexts(b);
+  std::string got;
+  auto print = [&](const char* page, const std::vector<parvane::PageRow>& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      got += std::string(page) + "\t" + std::to_string(i) + "\t" + rows[i].label + "\t" +
+             rows[i].value.value_or("") + "\n";
+  };
+  print("disk", parvane::DecodeDiskPage(b));
+  print("modes", parvane::DecodeDiskModesPage(b));
+  EXPECT_EQ(expected, got);
+}
+
 INSTANTIATE_TEST_SUITE_P(Recorded, RecordedDrive,
                          ::testing::Values("samsung-860evo-500gb", "stardrive-sbfm61",
                                            "parse-identify-1", "parse-identify-2",

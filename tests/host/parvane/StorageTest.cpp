@@ -55,9 +55,13 @@ TEST(StorageRecords, TextsStopAtTheBufferEndAndOffsetsOutsideAreIgnored) {
 }
 
 TEST(StorageNames, BusAndMediaTablesWithTheirFallbacks) {
-  const char* bus[] = {"Unkown", "SCSI", "ATAPI", "ATA", "IEEE 1394", "SSA",
-                       "FIBRE",  "USB",  "RAID",  "Unkown"};
-  for (std::uint32_t i = 0; i < 10; ++i) EXPECT_STREQ(bus[i], BusTypeName(i)) << i;
+  const char* bus[] = {"Unkown", "SCSI",    "ATAPI",   "ATA",    "IEEE 1394",
+                       "SSA",    "FIBRE",   "USB",     "RAID",   "Unkown",
+                       "Unkown", "Unkown",  "SD",      "MMC",    "Virtual",
+                       "FileBackedVirtual", "Spaces", "NVMe", "SCM", "UFS",
+                       "Unkown"};
+  for (std::uint32_t i = 0; i < std::size(bus); ++i) EXPECT_STREQ(bus[i], BusTypeName(i)) << i;
+  for (std::uint32_t t : {0x7Fu, 0xFFu, 0xFFFFFFFFu}) EXPECT_STREQ("Unkown", BusTypeName(t));
   EXPECT_STREQ("Disk", MediaTypeName(11));
   EXPECT_STREQ("Disk", MediaTypeName(12));
   EXPECT_STREQ("CD-ROM", MediaTypeName(51));
@@ -209,11 +213,12 @@ TEST(UsbPage, LettersInDriveOrderOnlyForReadableRemovableDrives) {
   EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
 }
 
-TEST(DiskPages, EachPageAsksDriveZeroAndShowsLabelsOnlyWhenItFails) {
+TEST(DiskPages, EachPageAsksDriveZeroAndSaysSoWhenItFails) {
   FakeLayer layer;
   auto rows = DiskPageRows(layer);
   ASSERT_EQ(46u, rows.size());
-  for (const auto& r : rows) EXPECT_FALSE(r.value);
+  EXPECT_EQ("无法读取硬盘信息", rows[0].value.value_or("-"));
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_FALSE(rows[i].value);
   layer.drive0 = IdentifyData{};
   layer.drive0->SetWord(1, 16383);
   EXPECT_EQ("16383 柱面", DiskPageRows(layer)[11].value.value_or("-"));

@@ -90,6 +90,57 @@ TEST_F(SystemRecordTest, SystemsFromVistaOnAreNamedWithTheProductTypeRunOn) {
   EXPECT_EQ("Windows 12.0 ", OsName(12, 0));
 }
 
+TEST_F(SystemRecordTest, ClientsAreNamedByTheirEdition) {
+  ProductType("WinNT");
+  auto edition = [&](const char* id) { reg.PutText(RegRoot::LocalMachine, kNt, "EditionID", id); };
+  edition("Core");
+  EXPECT_EQ("Windows 11 Home", OsName(10, 0, 2, "", 22631));
+  EXPECT_EQ("Windows 10 Home", OsName(10, 0, 2, "", 19045));
+  EXPECT_EQ("Windows 8.1 ", OsName(6, 3, 2, "", 9600));  // Windows 8's Core has no word
+  edition("CoreSingleLanguage");
+  EXPECT_EQ("Windows 11 Home Single Language", OsName(10, 0, 2, "", 26100));
+  EXPECT_EQ("Windows 8 Single Language", OsName(6, 2, 2, "", 9200));
+  edition("professional");
+  EXPECT_EQ("Windows 11 Pro", OsName(10, 0, 2, "", 22000));
+  EXPECT_EQ("Windows 7 Professional", OsName(6, 1, 2, "", 7601));
+  edition("ProfessionalN");
+  EXPECT_EQ("Windows 10 Pro N", OsName(10, 0, 2, "", 19045));
+  edition("EnterpriseS");
+  EXPECT_EQ("Windows 10 Enterprise LTSC", OsName(10, 0, 2, "", 17763));
+  edition("HomePremium");
+  EXPECT_EQ("Windows 7 Home Premium", OsName(6, 1, 2, "", 7601));
+  // An edition the names do not know, or none: the product type's word.
+  EXPECT_EQ("Windows 11 Professional", OsName(10, 0, 2, "", 22631));
+  edition("N");
+  EXPECT_EQ("Windows 11 Professional", OsName(10, 0, 2, "", 22631));
+  // A server is named by its product type, whatever its edition says.
+  ProductType("ServerNT");
+  edition("Core");
+  EXPECT_EQ("Windows 10 Server", OsName(10, 0, 2, "", 17763));
+  // XP and older never look at the edition.
+  ProductType("WinNT");
+  EXPECT_EQ("Windows XP or Windows .NET Server Professional", OsName(5, 1));
+}
+
+TEST_F(SystemRecordTest, OnWindowsElevenTheProductNamesWindowsTenIsRenamed) {
+  auto productName = [&](const char* stored, std::uint32_t build) {
+    reg.PutText(RegRoot::LocalMachine, kNt, "ProductName", stored);
+    SystemFacts f = Facts(10, 0);
+    f.version->build = build;
+    SystemInfoRecord r;
+    ReadNtCurrentVersionValue(reg, f, "ProductName", r);
+    return r.productName;
+  };
+  EXPECT_EQ("Windows 11 Pro", productName("Windows 10 Pro", 22631));
+  EXPECT_EQ("Windows 11", productName("Windows 10", 22000));
+  EXPECT_EQ("Windows 10 Pro", productName("Windows 10 Pro", 21999));
+  EXPECT_EQ("Windows 11 Home", productName("Windows 11 Home", 26100));  // already right
+  // Only a leading "Windows 10" as a whole word.
+  EXPECT_EQ("Windows 100", productName("Windows 100", 22631));
+  EXPECT_EQ("Microsoft Windows 10 Pro", productName("Microsoft Windows 10 Pro", 22631));
+  EXPECT_EQ("Windows Server 2022", productName("Windows Server 2022", 22631));
+}
+
 TEST_F(SystemRecordTest, MissingProductTypeAppendsNothing) {
   EXPECT_EQ("Windows XP or Windows .NET Server ", OsName(5, 2));
 }

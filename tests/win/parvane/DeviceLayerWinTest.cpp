@@ -116,7 +116,21 @@ TEST(Win32DeviceLayer, PagesTextsAreBuiltWhateverTheDevicesAnswer) {
   const std::string none = "\r\n没有U盘\r\n";
   const bool endsNone = usb.size() >= none.size() && usb.substr(usb.size() - none.size()) == none;
   EXPECT_TRUE(endsNone || usb.find("\r\n 正在使用U盘:      ") != std::string::npos);
-  EXPECT_EQ(nullptr, layer.OpenVolume('['));
+  EXPECT_EQ(nullptr, layer.OpenVolume('[', DeviceAccess::Full));
+  EXPECT_EQ(nullptr, layer.OpenVolume('[', DeviceAccess::QueryOnly));
+}
+
+TEST(Win32DeviceLayer, NvmeIdentifyOfAFileOrAMissingDriveFails) {
+  TempFile file;
+  NvmeIdentify identify;
+  identify.controller.bytes.fill(0xAA);
+  EXPECT_FALSE(ReadNvmeIdentify(file.get(), identify));
+  EXPECT_EQ(0xAA, identify.controller.bytes[0]) << "a failed request leaves the block alone";
+  EXPECT_FALSE(QueryDiskExtent(file.get()));
+  Win32DeviceLayer layer;
+  for (DeviceAccess access : {DeviceAccess::QueryOnly, DeviceAccess::Full})
+    EXPECT_FALSE(layer.IdentifyNvmeDrive(97, access, identify));
+  EXPECT_FALSE(layer.PhysicalDriveExtent(97));
 }
 
 TEST(Win32DeviceLayer, DriveLettersAreRemovableOnesFromTheMask) {

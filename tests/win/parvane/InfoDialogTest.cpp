@@ -15,6 +15,7 @@
 
 #include "parvane/IdentifyDecode.h"
 #include "parvane/InfoDialog.h"
+#include "parvane/NvmeIdentify.h"
 #include "parvane/StorageText.h"
 #include "parvane/SystemRecord.h"
 #include "platform/RegistryWin.h"
@@ -346,17 +347,80 @@ TEST_F(InfoDialog, DiskPagesShowARecordedDrive) {
   EXPECT_EQ(2, devices.identifyCalls) << "each page asks the drive itself";
 }
 
-TEST_F(InfoDialog, DiskPagesShowTheirLabelsAloneWhenTheDriveCannotBeIdentified) {
+TEST_F(InfoDialog, DiskPagesSayWhenTheDriveAnswersNeitherAtaNorNvme) {
   auto dialog = Open();
   for (int tab : {2, 3}) {
     SCOPED_TRACE(tab);
     const auto rows = RowsOf(*dialog, tab);
-    const auto labels = Expected(tab == 2 ? parvane::DiskPageRows(nullptr) : parvane::DiskModesPageRows(nullptr));
-    EXPECT_EQ(labels, rows);
+    auto expected = Expected(tab == 2 ? parvane::DiskPageRows(nullptr) : parvane::DiskModesPageRows(nullptr));
     ASSERT_FALSE(rows.empty());
-    for (const Row& r : rows) EXPECT_EQ("", r.value) << r.label;
+    expected[0].value = "无法读取硬盘信息";
+    EXPECT_EQ(expected, rows);
   }
   EXPECT_EQ("DMA模式1 (25MB/ s)    的支持:", RowsOf(*dialog, 2)[3].label);
+  EXPECT_EQ(4u, devices.nvmeCalls.size()) << "each page asks both ways";
+}
+
+// Every recorded ATA drive shows exactly the rows it always showed.
+TEST_F(InfoDialog, DiskPagesOfEveryRecordedAtaDriveAreUnchanged) {
+  for (const char* drive : {"samsung-860evo-500gb", "stardrive-sbfm61", "parse-identify-1", "parse-identify-2",
+                            "parse-identify-3", "hitachi-hde721010sla330", "hitachi-hua722010cla330"}) {
+    SCOPED_TRACE(drive);
+    devices.drive0 = RecordedDrive((std::string(drive) + ".hex").c_str());
+    auto dialog = Open();
+    std::string shown;
+    for (auto [tab, page] : {std::pair{2, "disk"}, std::pair{3, "modes"}}) {
+      const auto rows = RowsOf(*dialog, tab);
+      for (std::size_t i = 0; i < rows.size(); ++i)
+        shown += std::string(page) + "\t" + std::to_string(i) + "\t" + rows[i].label + "\t" + rows[i].value + "\n";
+    }
+    EXPECT_EQ(ReadFile(std::string(DRAVON_IDENTIFY_DATA) + "/" + drive + ".pages.txt"), shown);
+  }
+  EXPECT_TRUE(devices.nvmeCalls.empty());
+}
+
+TEST_F(InfoDialog, DiskPagesShowAnNvmeDrive) {
+  auto controller = parvane::ParseNvmeDump(ReadFile(std::string(DRAVON_NVME_DATA) + "/toshiba-thnsn5512gpu7.hex"));
+  ASSERT_TRUE(controller);
+  devices.nvme0 = parvane::NvmeIdentify{*controller, std::nullopt};
+  devices.extent0 = parvane::DiskExtent{512110190592ull, 512};
+  auto dialog = Open();
+  const auto disk = RowsOf(*dialog, 2);
+  const auto modes = RowsOf(*dialog, 3);
+  EXPECT_EQ(Expected(parvane::NvmeDiskPageRows(*devices.nvme0, devices.extent0)), disk);
+  EXPECT_EQ(Expected(parvane::NvmeDiskModesPageRows()), modes);
+  ASSERT_EQ(53u, disk.size());
+  EXPECT_EQ((Row{"硬盘型号:", 0, "THNSN5512GPU7 TOSHIBA"}), disk[0]);
+  EXPECT_EQ((Row{"序列号:", 1, "37RSDEADBEEF"}), disk[1]);
+  EXPECT_EQ((Row{"DMA模式0 (16.7Mb/s)  的支持:", 2, "不适用(NVMe)"}), disk[2]);
+  EXPECT_EQ((Row{"总大小:", 5, "512110190592 bytes"}), disk[15]);
+  EXPECT_EQ((Row{"固件版本:", 1, "410557LA"}), disk[45]);
+  EXPECT_EQ((Row{"临界温度:", 6, "82 ℃"}), disk[50]);
+  EXPECT_EQ((Row{"", 0, ""}), disk[52]) << "the unlabelled row ends the list";
+  EXPECT_EQ((Row{"当前选定的Ultra DMA模式0:", 1, "不适用(NVMe)"}), modes[0]);
+  EXPECT_EQ((Row{"", 0, ""}), modes[33]);
+}
+
+// A standard user cannot open the devices for reading and writing; the
+// pages ask through handles without access rights instead.
+TEST_F(InfoDialog, CdromAndUsbPagesOfAStandardUser) {
+  devices.standardUser = true;
+  devices.cdroms = {"cd0"};
+  devices.devices["cd0"] = {true, true, Geometry(1000, 54, 64, 32, 2048),
+                            Descriptor(2, true, "HL-DT-ST", "DVDRAM GH24NSD1", "LG00", "K1234")};
+  devices.disks = {"disk0"};
+  devices.devices["disk0"] = {true, true, Geometry(62260, 12, 255, 63, 512),
+                              Descriptor(17, false, nullptr, "THNSN5512GPU7 TOSHIBA", "410557LA", "37RSDEADBEEF")};
+  auto dialog = Open();
+  const std::string cd = EditText(dialog->Tabs().PageAt(4), IDC_CDROM_TEXT);
+  EXPECT_NE(std::string::npos, cd.find("生产厂商:        HL-DT-ST    \r\n")) << cd;
+  EXPECT_NE(std::string::npos, cd.find("光驱型号:            DVDRAM GH24NSD1      \r\n")) << cd;
+  EXPECT_NE(std::string::npos, cd.find("编号序号:            K1234\r\n")) << cd;
+  const std::string usb = EditText(dialog->Tabs().PageAt(5), IDC_USB_TEXT);
+  EXPECT_NE(std::string::npos, usb.find("硬盘接口:            NVMe     \r\n")) << usb;
+  EXPECT_NE(std::string::npos, usb.find("产品型号:            THNSN5512GPU7 TOSHIBA       \r\n")) << usb;
+  EXPECT_NE(std::string::npos, usb.find("编号序号:      37RSDEADBEEF\r\n")) << usb;
+  for (const auto& [path, access] : devices.opens) EXPECT_EQ(parvane::DeviceAccess::QueryOnly, access) << path;
 }
 
 // IDENTIFY and descriptor texts are bytes: printable ASCII as it is, the
@@ -408,6 +472,7 @@ TEST_F(InfoDialog, SystemPageRowsForTheVersionsOfEveryEra) {
        "6.17601"},
       {{10, 0, 19045, 2, ""}, L"WinNT", L"6.3", L"19045", nullptr, "Windows 10 Professional", "6.319045"},
       {{10, 0, 22631, 2, ""}, L"ServerNT", L"6.3", L"22631", nullptr, "Windows 11 Server", "6.322631"},
+      {{10, 0, 26100, 2, ""}, L"WinNT", L"6.3", L"26100", nullptr, "Windows 11 Home", "6.326100"},
       {{5, 2, 3790, 2, ""}, nullptr, L"5.2", L"3790", nullptr, "Windows XP or Windows .NET Server ", "5.23790"},
   };
   for (const Era& era : eras) {
@@ -419,7 +484,8 @@ TEST_F(InfoDialog, SystemPageRowsForTheVersionsOfEveryEra) {
     PutTextW(kNt, L"CurrentBuildNumber", era.build);
     if (era.csd) PutTextW(kNt, L"CSDVersion", era.csd);
     PutTextW(kNt, L"RegisteredOwner", L"李四");
-    PutTextW(kNt, L"ProductName", L"Microsoft Windows");
+    PutTextW(kNt, L"ProductName", era.version.build >= 22000 ? L"Windows 10 Home" : L"Microsoft Windows");
+    if (era.version.build == 26100) PutTextW(kNt, L"EditionID", L"Core");
     facts.version = era.version;
     auto dialog = Open();
     const auto rows = RowsOf(*dialog, 0);
@@ -430,7 +496,8 @@ TEST_F(InfoDialog, SystemPageRowsForTheVersionsOfEveryEra) {
     EXPECT_EQ((Row{"当前版本:", 4, era.versionRow}), rows[3]);
     EXPECT_EQ((Row{"SP版本:", 5, era.csd ? Narrow(era.csd) : ""}), rows[4]);
     EXPECT_EQ((Row{"注册用户名:", 6, "李四"}), rows[5]);
-    EXPECT_EQ((Row{"操作系统:", 1, "Microsoft Windows"}), rows[11]);
+    // Windows 11 keeps Windows 10's product name; the row names it rightly.
+    EXPECT_EQ((Row{"操作系统:", 1, era.version.build >= 22000 ? "Windows 11 Home" : "Microsoft Windows"}), rows[11]);
     EXPECT_EQ((Row{"", 0, ""}), rows[15]);
   }
 }
