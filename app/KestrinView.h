@@ -41,7 +41,6 @@ class CKestrinView : public CView {
   static constexpr UINT kProgressMs = 250;
 
   explicit CKestrinView(SystemActions& system);
-  ~CKestrinView() override;
 
   // Starts the scan of `path` for slot 1..5 (a drive as its root, "C:\").
   void OpenFolderInSlot(int slot, const CString& path);
@@ -61,7 +60,6 @@ class CKestrinView : public CView {
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  bool OnCmdMsg(UINT id, bool execute) override;
 
  protected:
   void OnDraw(CDC& dc) override;
@@ -70,6 +68,7 @@ class CKestrinView : public CView {
   static constexpr UINT_PTR kProgressTimer = 1;
 
   int OnCreate(CREATESTRUCTW& cs);
+  void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
   void OnPrintClient(HDC dc, UINT flags);
   void OnClose();
@@ -84,8 +83,8 @@ class CKestrinView : public CView {
   // Charts the root's tree in `slot`, when that is the latest scan's slot
   // and no newer scan owns the root.
   void OnScanDone(int slot, WPARAM flag);
-  void OnHomePage(UINT);
-  void OnExit(UINT);
+  void OnHomePage();
+  void OnExit();
   void OnPrint(UINT) {}  // the view draws nothing for printing
 
   bool CreatePicture(CStatic& picture, CBitmap& bitmap, UINT bitmapId, const geom::Rect& at);
@@ -100,16 +99,16 @@ class CKestrinView : public CView {
   // Before the disk tree: its worker fills this folder, so the tree (and
   // the worker with it) ends first.
   diskview::CMyFolder root_;
-  CDiskTreeCtrl tree_;
-  CCaptionStrip captions_[layout::kViewSlotCount];
+  afx::Window<CDiskTreeCtrl> tree_;
+  afx::Window<CCaptionStrip> captions_[layout::kViewSlotCount];
   CString path_;  // stays empty; start-up compares it
-  CLegendStrip legend_;
-  CPieChartCtrl pies_[kPieCount];
-  CInfoCtrl infos_[layout::kViewSlotCount];
+  afx::Window<CLegendStrip> legend_;
+  afx::Window<CPieChartCtrl> pies_[kPieCount];
+  afx::Window<CInfoCtrl> infos_[layout::kViewSlotCount];
   // The bitmaps first: the pictures show them and end before them.
   CBitmap pictureBitmaps_[3];
-  CStatic pictures_[3];
-  CBitmapButton homeButton_;
-  CBitmapButton exitButton_;
+  afx::Window<CStatic> pictures_[3];
+  afx::Window<CBitmapButton> homeButton_;
+  afx::Window<CBitmapButton> exitButton_;
   int scanSlot_ = 0;
 };

@@ -26,8 +26,6 @@ void Sunken(CDC& dc, const geom::Rect& r) {
 
 CInfoCtrl::CInfoCtrl() = default;
 
-CInfoCtrl::~CInfoCtrl() { DestroyWindow(); }
-
 bool CInfoCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   // No cursor, no background (the paint covers everything), no icon.
   static const wchar_t* const kClass = RegisterWndClass(CS_HREDRAW | CS_VREDRAW);
@@ -44,8 +42,8 @@ bool CInfoCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   return afx::Dispatch(*this, routes, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
 }
 
-int CInfoCtrl::OnCreate(CREATESTRUCTW&) {
-  if (Default() == -1) return -1;
+int CInfoCtrl::OnCreate(CREATESTRUCTW& cs) {
+  if (DefWindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return -1;
   model_ = std::make_unique<diskview::InfoModel>([](int key) {
     CString text;
     text.LoadString(static_cast<UINT>(key));

@@ -20,7 +20,6 @@
 class CInfoCtrl : public CWnd {
  public:
   CInfoCtrl();
-  ~CInfoCtrl() override;
 
   // A child window of the control's own class (redrawn whole on resizing).
   bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);

@@ -17,11 +17,7 @@ CPieChartCtrl::CPieChartCtrl() {
   RegisterPieClass();
 }
 
-CPieChartCtrl::~CPieChartCtrl() {
-  // Its window ends before the brushes and fonts it paints with.
-  DestroyWindow();
-  RemoveAllSlices();
-}
+CPieChartCtrl::~CPieChartCtrl() { RemoveAllSlices(); }
 
 bool CPieChartCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   return CreateEx(0, kClassName, nullptr, style | WS_CHILD, rect, parent ? parent->m_hWnd : nullptr,
@@ -165,8 +161,8 @@ void CPieChartCtrl::OnPrintClient(HDC dc, UINT) {
   Paint(target);
 }
 
-void CPieChartCtrl::OnSize(UINT, int, int) {
-  Default();
+void CPieChartCtrl::OnSize(UINT type, int cx, int cy) {
+  DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
   ComputeLayout();
 }
 

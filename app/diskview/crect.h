@@ -42,7 +42,6 @@ class CStripWnd : public CWnd {
 class CCaptionStrip : public CStripWnd {
  public:
   explicit CCaptionStrip(std::string caption) : caption_(std::move(caption)) {}
-  ~CCaptionStrip() override { DestroyWindow(); }
   const std::string& Caption() const { return caption_; }
   void Paint(CDC& dc) override;
 
