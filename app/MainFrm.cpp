@@ -6,6 +6,7 @@
 #include "app/BannerDlg.h"
 #include "app/Messages.h"
 #include "app/ShellRules.h"
+#include "app/layout/OutBarLayout.h"
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
@@ -138,7 +139,7 @@ void CMainFrame::InitialUpdate(bool restore) {
 
 LRESULT CMainFrame::OnBarClick(WPARAM code, LPARAM index) {
   if (index < 0 || static_cast<size_t>(index) >= m_driveList.size()) return 0;
-  int slot = shell::SlotForBarCode(static_cast<int>(code));
+  int slot = layout::SlotForBarCode(static_cast<int>(code));
   if (slot == 0 || !m_pView) return 0;
   std::string path = shell::WithTrailingBackslash(m_driveList[static_cast<size_t>(index)].ToUtf8());
   m_pView->OpenFolderInSlot(slot, CString::FromUtf8(path));
