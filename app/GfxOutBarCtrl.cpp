@@ -267,9 +267,9 @@ void CGfxOutBarCtrl::DrawArrows(CDC& dc) {
   upArrowShown_ = downArrowShown_ = true;
 }
 
-void CGfxOutBarCtrl::OnSize(UINT, int, int) {
+void CGfxOutBarCtrl::OnSize(UINT type, int cx, int cy) {
   upArrowShown_ = downArrowShown_ = false;
-  Default();
+  DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
 }
 
 void CGfxOutBarCtrl::OnLButtonDown(UINT, CPoint point) {

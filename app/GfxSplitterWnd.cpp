@@ -1,5 +1,7 @@
 #include "app/GfxSplitterWnd.h"
 
+#include "app/layout/SplitterLayout.h"
+
 CGfxSplitterWnd::CGfxSplitterWnd() {
   m_cxSplitter = m_cySplitter = 3;
   m_cxSplitterGap = m_cySplitterGap = 3;

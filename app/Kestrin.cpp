@@ -53,7 +53,7 @@ bool CKestrinApp::InitInstance() {
   SetRegistryKey(kProfileKey);
   HICON icon = LoadIcon(IDR_MAINFRAME);
 
-  frame_ = std::make_unique<CMainFrame>(libraries_, system_);
+  frame_ = std::make_unique<afx::Window<CMainFrame>>(libraries_, system_);
   m_pMainWnd = frame_.get();
   if (!frame_->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) {
     // No window to show: end the program instead of running a loop for nothing.
@@ -76,23 +76,23 @@ int CKestrinApp::ExitInstance() {
   return CWinApp::ExitInstance();
 }
 
-void CKestrinApp::OnAppAbout(UINT) {
-  CAboutDlg about;
+void CKestrinApp::OnAppAbout() {
+  afx::Window<CAboutDlg> about;
   about.DoModal();
 }
 
-void CKestrinApp::OnSkinOne(UINT) {
+void CKestrinApp::OnSkinOne() {
   shell::WriteSkinSetting(registry_, settings_, true);
   ApplySkin();
 }
 
-void CKestrinApp::OnSkinTwo(UINT) { shell::WriteSkinSetting(registry_, settings_, false); }
+void CKestrinApp::OnSkinTwo() { shell::WriteSkinSetting(registry_, settings_, false); }
 
-bool CKestrinApp::OnCmdMsg(UINT id, bool execute) {
-  static constexpr CommandRoute<CKestrinApp> routes[] = {
-      {ID_APP_ABOUT, ID_APP_ABOUT, &CKestrinApp::OnAppAbout},
-      {ID_SKIN_ONE, ID_SKIN_ONE, &CKestrinApp::OnSkinOne},
-      {ID_SKIN_TWO, ID_SKIN_TWO, &CKestrinApp::OnSkinTwo},
+bool CKestrinApp::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnCommand<&CKestrinApp::OnAppAbout>(ID_APP_ABOUT),
+      afx::OnCommand<&CKestrinApp::OnSkinOne>(ID_SKIN_ONE),
+      afx::OnCommand<&CKestrinApp::OnSkinTwo>(ID_SKIN_TWO),
   };
-  return RouteCommand(this, routes, id, execute);
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result);
 }

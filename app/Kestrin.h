@@ -26,7 +26,7 @@ class CKestrinApp : public CWinApp {
 
   bool InitInstance() override;
   int ExitInstance() override;
-  bool OnCmdMsg(UINT id, bool execute) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   CMainFrame* MainFrame() const { return frame_.get(); }
   CSkinLoader& SkinLoader() { return *skin_; }
@@ -34,9 +34,9 @@ class CKestrinApp : public CWinApp {
   static std::string SkinFilePath();
 
  private:
-  void OnAppAbout(UINT);
-  void OnSkinOne(UINT);
-  void OnSkinTwo(UINT);
+  void OnAppAbout();
+  void OnSkinOne();
+  void OnSkinTwo();
   void ApplySkin();
 
   std::unique_ptr<CSkinLoader> skin_;

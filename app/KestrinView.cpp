@@ -22,18 +22,21 @@ CRect ToRect(const geom::Rect& r) { return CRect(r); }
 CKestrinView::CKestrinView(SystemActions& system)
     : system_(system),
       query_(platform::QueryDiskSpace),
-      captions_{CCaptionStrip{diskview::kPanelCaptions[0]}, CCaptionStrip{diskview::kPanelCaptions[1]},
-                CCaptionStrip{diskview::kPanelCaptions[2]}, CCaptionStrip{diskview::kPanelCaptions[3]},
-                CCaptionStrip{diskview::kPanelCaptions[4]}} {}
+      captions_{afx::Window<CCaptionStrip>{diskview::kPanelCaptions[0]},
+                afx::Window<CCaptionStrip>{diskview::kPanelCaptions[1]},
+                afx::Window<CCaptionStrip>{diskview::kPanelCaptions[2]},
+                afx::Window<CCaptionStrip>{diskview::kPanelCaptions[3]},
+                afx::Window<CCaptionStrip>{diskview::kPanelCaptions[4]}} {}
 
-CKestrinView::~CKestrinView() {
+void CKestrinView::OnDestroy() {
+  // Drive-space answers still out are dropped: their window is going.
   for (SpaceQuery& q : spaceQueries_) {
     if (q.call) q.call->Forget();
   }
-  // The scan ends while the windows can still take its last insertions,
-  // then the children go before the members they draw with.
+  // The scan ends while the windows can still take its last insertions;
+  // the children go next, before the members they draw with.
   tree_.StopScan();
-  DestroyWindow();
+  DefWindowProc(WM_DESTROY, 0, 0);
 }
 
 bool CKestrinView::PreCreateWindow(CREATESTRUCTW& cs) {
@@ -63,8 +66,8 @@ bool CKestrinView::CreateButton(CBitmapButton& button, UINT id, UINT bitmapId, g
   return true;
 }
 
-int CKestrinView::OnCreate(CREATESTRUCTW&) {
-  if (Default() == -1) return -1;
+int CKestrinView::OnCreate(CREATESTRUCTW& cs) {
+  if (DefWindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return -1;
   if (!CreatePicture(pictures_[0], pictureBitmaps_[0], IDB_VIEW_PIE, layout::kViewPiePicture) ||
       !CreatePicture(pictures_[1], pictureBitmaps_[1], IDB_VIEW_TOP, layout::kViewTopPicture) ||
       !CreatePicture(pictures_[2], pictureBitmaps_[2], IDB_VIEW_BOTTOM,
@@ -101,8 +104,8 @@ void CKestrinView::PlaceSlots() {
   legend_.MoveWindow(ToRect(layout::kViewLegend));
 }
 
-void CKestrinView::OnSize(UINT, int, int) {
-  Default();
+void CKestrinView::OnSize(UINT type, int cx, int cy) {
+  DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
   PlaceSlots();
 }
 
@@ -266,16 +269,16 @@ void CKestrinView::SetDriveLines(int slot, bool queried, const platform::DiskSpa
   info.Refresh();
 }
 
-void CKestrinView::OnHomePage(UINT) {
+void CKestrinView::OnHomePage() {
   system_.OpenUrl(m_hWnd, CString::FromUtf8(shell::kHomePageUrl));
 }
 
-void CKestrinView::OnExit(UINT) {
+void CKestrinView::OnExit() {
   CWinApp* app = AfxGetApp();
   if (app && app->m_pMainWnd && app->m_pMainWnd != this) app->m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
-void CKestrinView::OnClose() { OnExit(kExitButtonId); }
+void CKestrinView::OnClose() { OnExit(); }
 
 void CKestrinView::OnContextMenu(HWND, CPoint screen) {
   POINT origin{0, 0};
@@ -290,23 +293,18 @@ void CKestrinView::OnContextMenu(HWND, CPoint screen) {
   popup.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, owner ? owner : m_hWnd);
 }
 
-void CKestrinView::OnLButtonUp(UINT, CPoint) {
+void CKestrinView::OnLButtonUp(UINT flags, CPoint point) {
   system_.PlaySoundFile(kClickSound);
-  Default();
-}
-
-bool CKestrinView::OnCmdMsg(UINT id, bool execute) {
-  static constexpr CommandRoute<CKestrinView> routes[] = {
-      {kHomeButtonId, kHomeButtonId, &CKestrinView::OnHomePage},
-      {kExitButtonId, kExitButtonId, &CKestrinView::OnExit},
-      {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, &CKestrinView::OnPrint},
-  };
-  return RouteCommand(this, routes, id, execute) || CView::OnCmdMsg(id, execute);
+  DefWindowProc(WM_LBUTTONUP, flags, MAKELPARAM(point.x, point.y));
 }
 
 bool CKestrinView::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
       afx::OnCreate<&CKestrinView::OnCreate>(),
+      afx::OnDestroy<&CKestrinView::OnDestroy>(),
+      afx::OnCommand<&CKestrinView::OnHomePage>(kHomeButtonId),
+      afx::OnCommand<&CKestrinView::OnExit>(kExitButtonId),
+      afx::OnCommandRange<&CKestrinView::OnPrint>(ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW),
       afx::OnSize<&CKestrinView::OnSize>(),
       afx::OnPrintClient<&CKestrinView::OnPrintClient>(),
       afx::OnClose<&CKestrinView::OnClose>(),

@@ -52,7 +52,6 @@ class CKestrinView : public CView {
   static constexpr const char* kDriveHangsText = "驱动器无响应";
 
   explicit CKestrinView(SystemActions& system);
-  ~CKestrinView() override;
 
   // Starts the scan of `path` for slot 1..5 (a drive as its root, "C:\").
   void OpenFolderInSlot(int slot, const CString& path);
@@ -72,7 +71,6 @@ class CKestrinView : public CView {
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  bool OnCmdMsg(UINT id, bool execute) override;
 
  protected:
   void OnDraw(CDC& dc) override;
@@ -81,6 +79,7 @@ class CKestrinView : public CView {
   static constexpr UINT_PTR kProgressTimer = 1;
 
   int OnCreate(CREATESTRUCTW& cs);
+  void OnDestroy();
   void OnSize(UINT type, int cx, int cy);
   void OnPrintClient(HDC dc, UINT flags);
   void OnClose();
@@ -101,8 +100,8 @@ class CKestrinView : public CView {
   // answered (it fills the rows when it does).
   bool QuerySpace(int slot, const std::string& root, platform::DiskSpaceHalves& out, WPARAM flag);
   void SetDriveLines(int slot, bool queried, const platform::DiskSpaceHalves& space, WPARAM flag);
-  void OnHomePage(UINT);
-  void OnExit(UINT);
+  void OnHomePage();
+  void OnExit();
   void OnPrint(UINT) {}  // the view draws nothing for printing
 
   bool CreatePicture(CStatic& picture, CBitmap& bitmap, UINT bitmapId, const geom::Rect& at);
@@ -119,17 +118,17 @@ class CKestrinView : public CView {
   // Before the disk tree: its worker fills this folder, so the tree (and
   // the worker with it) ends first.
   diskview::CMyFolder root_;
-  CDiskTreeCtrl tree_;
-  CCaptionStrip captions_[layout::kViewSlotCount];
+  afx::Window<CDiskTreeCtrl> tree_;
+  afx::Window<CCaptionStrip> captions_[layout::kViewSlotCount];
   CString path_;  // stays empty; start-up compares it
-  CLegendStrip legend_;
-  CPieChartCtrl pies_[kPieCount];
-  CInfoCtrl infos_[layout::kViewSlotCount];
+  afx::Window<CLegendStrip> legend_;
+  afx::Window<CPieChartCtrl> pies_[kPieCount];
+  afx::Window<CInfoCtrl> infos_[layout::kViewSlotCount];
   // The bitmaps first: the pictures show them and end before them.
   CBitmap pictureBitmaps_[3];
-  CStatic pictures_[3];
-  CBitmapButton homeButton_;
-  CBitmapButton exitButton_;
+  afx::Window<CStatic> pictures_[3];
+  afx::Window<CBitmapButton> homeButton_;
+  afx::Window<CBitmapButton> exitButton_;
   int scanSlot_ = 0;
   // Per slot: the drive query whose answer the slot's rows wait for.
   using SpaceAnswer = std::optional<platform::DiskSpaceHalves>;

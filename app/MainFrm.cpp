@@ -6,6 +6,7 @@
 #include "app/BannerDlg.h"
 #include "app/Messages.h"
 #include "app/ShellRules.h"
+#include "app/layout/OutBarLayout.h"
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
@@ -25,12 +26,6 @@ constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
 CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
     : libraries_(libraries), system_(system), m_wndOutBar(system) {}
 
-CMainFrame::~CMainFrame() {
-  // Destroy while the whole object still exists, so WM_DESTROY reaches it.
-  DestroyWindow();
-  for (const auto& facts : m_driveFacts) facts->Forget();
-}
-
 bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   if (!CFrameWnd::PreCreateWindow(cs)) return false;
   cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
@@ -41,7 +36,7 @@ bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info) {
-  Default();
+  DefWindowProc(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   info.ptMinTrackSize = POINT{kFrameWidth, kFrameHeight};
   info.ptMaxTrackSize = POINT{kFrameWidth, kFrameHeight};
 }
@@ -66,7 +61,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndOutBar.SelectItem(-1);
   m_wndSplitter.SetColumnInfo(0, 100, 0);
 
-  m_pView = std::make_unique<CKestrinView>(system_);
+  m_pView = std::make_unique<afx::Window<CKestrinView>>(system_);
   if (!m_pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
                        CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 1))) {
     afx::Trace(L"Failed to create view window\n");
@@ -86,7 +81,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
 }
 
 void CMainFrame::ShowBanner() {
-  CBannerDlg banner;
+  afx::Window<CBannerDlg> banner;
   if (!banner.Create(this)) return;
   banner.ShowWindow(SW_SHOW);
   banner.UpdateWindow();
@@ -195,7 +190,7 @@ void CMainFrame::InitialUpdate(bool restore) {
 
 LRESULT CMainFrame::OnBarClick(WPARAM code, LPARAM index) {
   if (index < 0 || static_cast<size_t>(index) >= m_driveList.size()) return 0;
-  int slot = shell::SlotForBarCode(static_cast<int>(code));
+  int slot = layout::SlotForBarCode(static_cast<int>(code));
   if (slot == 0 || !m_pView) return 0;
   std::string path = shell::WithTrailingBackslash(m_driveList[static_cast<size_t>(index)].ToUtf8());
   m_pView->OpenFolderInSlot(slot, CString::FromUtf8(path));
@@ -205,10 +200,10 @@ LRESULT CMainFrame::OnBarClick(WPARAM code, LPARAM index) {
 LRESULT CMainFrame::OnTrayIcon(WPARAM, LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-      OnMinimizeAndHide(ID_WINDOW_MINIMIZE);
+      OnMinimizeAndHide();
       break;
     case WM_LBUTTONDBLCLK:
-      OnShowNormal(ID_WINDOW_MAXIMIZE);
+      OnShowNormal();
       break;
     case WM_RBUTTONDOWN: {
       CMenu menu;
@@ -231,27 +226,27 @@ LRESULT CMainFrame::OnTrayIcon(WPARAM, LPARAM mouseMessage) {
   return 0;
 }
 
-void CMainFrame::OnSysCommand(UINT command, CPoint) {
+void CMainFrame::OnSysCommand(UINT command, CPoint at) {
   // The exact value: other forms of these commands go to the default.
   if (command == SC_MAXIMIZE) return;
-  Default();
+  DefWindowProc(WM_SYSCOMMAND, command, MAKELPARAM(at.x, at.y));
   // Minimising shows the window (as an icon), so it is hidden afterwards,
   // leaving only the notification-area icon.
   if (command == SC_MINIMIZE) ShowWindow(SW_HIDE);
 }
 
-void CMainFrame::OnTopmost(UINT) {
+void CMainFrame::OnTopmost() {
   SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void CMainFrame::OnShowNormal(UINT) { ShowWindow(SW_SHOWNORMAL); }
+void CMainFrame::OnShowNormal() { ShowWindow(SW_SHOWNORMAL); }
 
-void CMainFrame::OnMinimizeAndHide(UINT) {
+void CMainFrame::OnMinimizeAndHide() {
   ShowWindow(SW_SHOWMINIMIZED);
   ShowWindow(SW_HIDE);
 }
 
-void CMainFrame::OnHide(UINT) { ShowWindow(SW_HIDE); }
+void CMainFrame::OnHide() { ShowWindow(SW_HIDE); }
 
 void CMainFrame::OnLibrary(UINT id) {
   int (*entry)() = nullptr;
@@ -280,26 +275,15 @@ void CMainFrame::OnExitWindows(UINT id) {
   RunExitSequence(system_, m_hWnd, question, flags, app ? app->m_appName.c_str() : L"");
 }
 
-void CMainFrame::OnHomePage(UINT) {
+void CMainFrame::OnHomePage() {
   system_.OpenUrl(m_hWnd, CString::FromUtf8(shell::kHomePageUrl));
 }
 
-bool CMainFrame::OnCmdMsg(UINT id, bool execute) {
-  static constexpr CommandRoute<CMainFrame> routes[] = {
-      {ID_WINDOW_TOPMOST, ID_WINDOW_TOPMOST, &CMainFrame::OnTopmost},
-      {ID_WINDOW_MAXIMIZE, ID_WINDOW_MAXIMIZE, &CMainFrame::OnShowNormal},
-      {ID_WINDOW_MINIMIZE, ID_WINDOW_MINIMIZE, &CMainFrame::OnMinimizeAndHide},
-      {ID_WINDOW_HIDE, ID_WINDOW_HIDE, &CMainFrame::OnHide},
-      {ID_FUNC_INFO, ID_FUNC_SCAN, &CMainFrame::OnLibrary},
-      {ID_SYSTEM_LOGOFF, ID_SYSTEM_SHUTDOWN, &CMainFrame::OnExitWindows},
-      {ID_HELP_HOMEPAGE, ID_HELP_HOMEPAGE, &CMainFrame::OnHomePage},
-  };
-  return RouteCommand(this, routes, id, execute) || CFrameWnd::OnCmdMsg(id, execute);
-}
-
 void CMainFrame::OnDestroy() {
+  // Labels still out are dropped: their answers would post to a window gone.
+  for (const auto& facts : m_driveFacts) facts->Forget();
   RemoveTrayIcon();
-  Default();
+  DefWindowProc(WM_DESTROY, 0, 0);
 }
 
 bool CMainFrame::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -313,6 +297,13 @@ bool CMainFrame::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
       afx::OnMessage<&CMainFrame::OnDriveLabel>(WM_DRIVE_LABEL),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[0]),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[1]),
+      afx::OnCommand<&CMainFrame::OnTopmost>(ID_WINDOW_TOPMOST),
+      afx::OnCommand<&CMainFrame::OnShowNormal>(ID_WINDOW_MAXIMIZE),
+      afx::OnCommand<&CMainFrame::OnMinimizeAndHide>(ID_WINDOW_MINIMIZE),
+      afx::OnCommand<&CMainFrame::OnHide>(ID_WINDOW_HIDE),
+      afx::OnCommandRange<&CMainFrame::OnLibrary>(ID_FUNC_INFO, ID_FUNC_SCAN),
+      afx::OnCommandRange<&CMainFrame::OnExitWindows>(ID_SYSTEM_LOGOFF, ID_SYSTEM_SHUTDOWN),
+      afx::OnCommand<&CMainFrame::OnHomePage>(ID_HELP_HOMEPAGE),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[2]),
       afx::OnMessage<&CMainFrame::OnBarClick>(kBarClickAliases[3]),
   };

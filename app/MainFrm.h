@@ -25,7 +25,6 @@
 class CMainFrame : public CFrameWnd {
  public:
   CMainFrame(const LibraryEntries& libraries, SystemActions& system);
-  ~CMainFrame() override;
 
   // Start-up restore: with `restore` set, the view reopens the last folder.
   void InitialUpdate(bool restore);
@@ -46,7 +45,6 @@ class CMainFrame : public CFrameWnd {
   // How long the start-up banner stays (tests shorten it).
   static DWORD s_bannerMs;
 
-  bool OnCmdMsg(UINT id, bool execute) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  protected:
@@ -79,21 +77,21 @@ class CMainFrame : public CFrameWnd {
   void AddTrayIcon();
   void RemoveTrayIcon();
 
-  void OnTopmost(UINT);
-  void OnShowNormal(UINT);
-  void OnMinimizeAndHide(UINT);
-  void OnHide(UINT);
+  void OnTopmost();
+  void OnShowNormal();
+  void OnMinimizeAndHide();
+  void OnHide();
   void OnLibrary(UINT id);
   void OnExitWindows(UINT id);
-  void OnHomePage(UINT);
+  void OnHomePage();
 
   const LibraryEntries libraries_;
   SystemActions& system_;
 
-  CTrueColorToolBar m_wndToolBar;
-  CGfxSplitterWnd m_wndSplitter;
+  afx::Window<CTrueColorToolBar> m_wndToolBar;
+  afx::Window<CGfxSplitterWnd> m_wndSplitter;
   std::unique_ptr<CKestrinView> m_pView;
-  CGfxOutBarCtrl m_wndOutBar;
+  afx::Window<CGfxOutBarCtrl> m_wndOutBar;
   CImageList m_largeImages;
   std::vector<CString> m_driveList;
   std::vector<std::shared_ptr<FactsCall>> m_driveFacts;  // by item, as m_driveList

@@ -44,17 +44,6 @@ std::string DriveRootFromBit(int index) {
   return std::string(1, static_cast<char>('A' + index)) + ":\\";
 }
 
-int SlotForBarCode(int code) {
-  switch (code) {
-    case 1: return 1;
-    case 13: return 2;
-    case 14: return 3;
-    case 15: return 4;
-    case 16: return 5;
-    default: return 0;
-  }
-}
-
 std::string WithTrailingBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;

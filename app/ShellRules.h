@@ -1,6 +1,7 @@
 // The shell's rules that need no window: the skin setting's text, drive item
-// captions, the shortcut bar's slot codes, the tray menu's greyed items and
-// the skin file's place. Portable: tested on the host.
+// captions, the tray menu's greyed items and the skin file's place (the
+// shortcut bar's slot codes are beside its hit test, app/layout/OutBarLayout).
+// Portable: tested on the host.
 #pragma once
 
 #include <optional>
@@ -41,10 +42,6 @@ int DriveImageIndex(unsigned driveType);
 
 // The root path of drive bit `index` of the logical drive mask ("C:\" for 2).
 std::string DriveRootFromBit(int index);
-
-// The view's result slot (1 to 5) for a code the shortcut bar sends
-// (layout::SlotCodeForItem), or 0 for codes that open nothing.
-int SlotForBarCode(int code);
 
 // A path with one trailing backslash, as the view expects a drive root.
 std::string WithTrailingBackslash(std::string path);

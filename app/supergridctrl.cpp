@@ -59,8 +59,6 @@ class CSuperGridCtrl::RedrawSuspension {
   CSuperGridCtrl& grid_;
 };
 
-CSuperGridCtrl::~CSuperGridCtrl() { DestroyWindow(); }
-
 bool CSuperGridCtrl::PreCreateWindow(CREATESTRUCTW& cs) {
   cs.style |= static_cast<LONG>(kGridStyle);
   return CListCtrl::PreCreateWindow(cs);
@@ -70,7 +68,7 @@ bool CSuperGridCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   static constexpr afx::Route routes[] = {
       afx::OnLButtonDown<&CSuperGridCtrl::OnLButtonDown>(),
       afx::OnReflectDrawItem<&CSuperGridCtrl::OnReflectedDrawItem>(),
-      afx::OnReflectNotify<&CSuperGridCtrl::OnDeleteAllItems>(LVN_DELETEALLITEMS),
+      afx::OnReflectNotify<LVN_DELETEALLITEMS, &CSuperGridCtrl::OnDeleteAllItems>(),
   };
   return afx::Dispatch(*this, routes, msg, wp, lp, result) || CListCtrl::OnWndMsg(msg, wp, lp, result);
 }
@@ -242,7 +240,7 @@ void CSuperGridCtrl::OnLButtonDown(UINT flags, CPoint point) {
   const int row = HitTest(point);
   GridTreeNode* node = NodeAt(row);
   if (!node || node->GetChildCount() == 0) {
-    Default();  // the list's own click: selection
+    DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));  // the list's own click: selection
     return;
   }
   // A node with children toggles and keeps the selection as it was.

@@ -76,7 +76,6 @@ class CSuperGridCtrl : public CListCtrl {
 
   CSuperGridCtrl() = default;
   // Ends the window (and its rows) before the nodes they point to.
-  ~CSuperGridCtrl() override;
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

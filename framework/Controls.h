@@ -45,7 +45,6 @@ class CButton : public CWnd {
 // pressed. It owns both; without a pressed bitmap the normal one stays.
 class CBitmapButton : public CButton {
  public:
-  ~CBitmapButton() override { DestroyWindow(); }
   // From the resource module when `module` is null; `pressed` 0 for none.
   bool LoadBitmaps(UINT normal, UINT pressed = 0, HINSTANCE module = nullptr);
   // Sizes the window to the normal bitmap, keeping its place.

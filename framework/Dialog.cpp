@@ -37,7 +37,7 @@ INT_PTR CDialog::DoModal() {
   modal_ = true;
   INT_PTR r;
   {
-    afx::CreationScope scope(this);
+    afx::CreationScope scope(this, WC_DIALOG);
     r = ::DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
                           DialogProc, 0);
   }
@@ -51,7 +51,7 @@ bool CDialog::Create(CWnd* parent) {
   modal_ = false;
   HWND wnd;
   {
-    afx::CreationScope scope(this);
+    afx::CreationScope scope(this, WC_DIALOG);
     wnd = ::CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(templateId_), OwnerHandle(),
                                DialogProc, 0);
   }
@@ -67,7 +67,7 @@ void CDialog::EndDialog(int result) {
   }
 }
 
-LRESULT CDialog::InitDialog() {
+LRESULT CDialog::OnInitDialogMessage(WPARAM, LPARAM) {
   // A modal dialog starts centred over its owner; OnInitDialog may move it.
   // A template that asks to be centred on the screen was placed already.
   if (modal_ && !(GetStyle() & (WS_CHILD | DS_CENTER))) CenterWindow();
@@ -75,11 +75,13 @@ LRESULT CDialog::InitDialog() {
 }
 
 bool CDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_INITDIALOG) {
-    result = InitDialog();
-    return true;
-  }
-  return CWnd::OnWndMsg(msg, wParam, lParam, result);
+  static constexpr afx::Route routes[] = {
+      afx::OnMessage<&CDialog::OnInitDialogMessage>(WM_INITDIALOG),
+      afx::OnCommand<&CDialog::OnOK>(IDOK),
+      afx::OnCommand<&CDialog::OnCancel>(IDCANCEL),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CWnd::OnWndMsg(msg, wParam, lParam, result);
 }
 
 LRESULT CDialog::OnException(UINT msg) {
@@ -90,19 +92,6 @@ LRESULT CDialog::OnException(UINT msg) {
     DestroyWindow();
   }
   return FALSE;
-}
-
-bool CDialog::OnCmdMsg(UINT id, bool execute) {
-  switch (id) {
-    case IDOK:
-      if (execute) OnOK();
-      return true;
-    case IDCANCEL:
-      if (execute) OnCancel();
-      return true;
-    default:
-      return false;
-  }
 }
 
 bool CDialog::PreTranslateMessage(MSG& msg) {

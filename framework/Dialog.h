@@ -8,8 +8,8 @@
 // Its owner: the window given to SetOwner, else the parent object's window,
 // else the application's main window (none inside a library).
 //
-// Commands: IDOK and IDCANCEL run OnOK and OnCancel unless the derived
-// class's OnCmdMsg takes them first.
+// Commands: IDOK and IDCANCEL run OnOK and OnCancel unless a route of the
+// derived class takes them first.
 #pragma once
 
 #include <windows.h>
@@ -32,7 +32,6 @@ class CDialog : public CWnd {
   virtual void OnCancel() { EndDialog(IDCANCEL); }
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  bool OnCmdMsg(UINT id, bool execute) override;
   bool PreTranslateMessage(MSG& msg) override;
 
   UINT GetTemplateId() const { return templateId_; }
@@ -52,7 +51,7 @@ class CDialog : public CWnd {
  private:
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   HWND OwnerHandle() const;
-  LRESULT InitDialog();
+  LRESULT OnInitDialogMessage(WPARAM, LPARAM);
 
   UINT templateId_;
   CWnd* parent_;

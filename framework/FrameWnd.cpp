@@ -82,16 +82,13 @@ void CFrameWnd::RecalcLayout() {
   }
 }
 
-void CFrameWnd::OnAppExit(UINT) { SendMessage(WM_CLOSE); }
+void CFrameWnd::OnAppExit() { SendMessage(WM_CLOSE); }
 
-bool CFrameWnd::OnCmdMsg(UINT id, bool execute) {
-  static constexpr CommandRoute<CFrameWnd> routes[] = {
-      {ID_APP_EXIT, ID_APP_EXIT, &CFrameWnd::OnAppExit},
-  };
-  if (RouteCommand(this, routes, id, execute)) return true;
-  if (view_ && view_->OnCmdMsg(id, execute)) return true;
+bool CFrameWnd::PassCommand(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (!afx::IsCommandMessage(msg, wParam, lParam)) return false;
+  if (view_ && view_->OnWndMsg(msg, wParam, lParam, result)) return true;
   CWinApp* app = AfxGetApp();
-  return app && app->m_pMainWnd == this && app->OnCmdMsg(id, execute);
+  return app && app->m_pMainWnd == this && app->OnWndMsg(msg, wParam, lParam, result);
 }
 
 bool CFrameWnd::PreTranslateMessage(MSG& msg) {
@@ -111,7 +108,7 @@ void CFrameWnd::UpdateMenu(HMENU popup) {
     UINT id = ::GetMenuItemID(popup, i);
     if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separator or popup
     // Items are only ever disabled here, so a caller's own greying stays.
-    if (!OnCmdMsg(id, false)) ::EnableMenuItem(popup, i, MF_BYPOSITION | MF_GRAYED);
+    if (!HandlesCommand(id)) ::EnableMenuItem(popup, i, MF_BYPOSITION | MF_GRAYED);
   }
 }
 
@@ -120,8 +117,8 @@ void CFrameWnd::PostNcDestroy() {
   if (app && app->m_pMainWnd == this) ::PostQuitMessage(0);
 }
 
-void CFrameWnd::OnSize(UINT type, int, int) {
-  Default();
+void CFrameWnd::OnSize(UINT type, int cx, int cy) {
+  DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
   if (type != SIZE_MINIMIZED) RecalcLayout();
 }
 
@@ -142,7 +139,10 @@ bool CFrameWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
       afx::OnInitMenuPopup<&CFrameWnd::OnInitMenuPopup>(),
       afx::OnMessage<&CFrameWnd::OnIdleUpdateCmdUI>(WM_IDLEUPDATECMDUI),
       afx::OnClose<&CFrameWnd::OnClose>(),
+      afx::OnCommand<&CFrameWnd::OnAppExit>(ID_APP_EXIT),
   };
+  // The frame's own commands, then the active view's, then the application's.
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
-         CWnd::OnWndMsg(msg, wParam, lParam, result);
+         CWnd::OnWndMsg(msg, wParam, lParam, result) ||
+         PassCommand(msg, wParam, lParam, result);
 }

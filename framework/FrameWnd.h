@@ -44,7 +44,6 @@ class CFrameWnd : public CWnd {
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  bool OnCmdMsg(UINT id, bool execute) override;
   bool PreTranslateMessage(MSG& msg) override;
 
  protected:
@@ -59,7 +58,10 @@ class CFrameWnd : public CWnd {
   CString m_title;
 
  private:
-  void OnAppExit(UINT);
+  void OnAppExit();
+  // Offers a command the frame's routes did not take to the active view,
+  // then (for the main window) to the application.
+  bool PassCommand(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void OnSize(UINT type, int cx, int cy);
   void OnInitMenuPopup(HMENU popup, UINT index, bool systemMenu);
   LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);

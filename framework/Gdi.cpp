@@ -1,6 +1,6 @@
 #include "framework/Gdi.h"
 
-#include "framework/WinApp.h"
+#include "framework/Module.h"
 
 bool CBitmap::LoadBitmap(UINT id, HINSTANCE module) {
   if (!module) module = AfxGetResourceHandle();

@@ -1,7 +1,7 @@
 #include "framework/ImageList.h"
 
 #include "framework/Gdi.h"
-#include "framework/WinApp.h"
+#include "framework/Module.h"
 
 bool CImageList::CreateFromBitmap(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module) {
   DeleteImageList();

@@ -1,5 +1,41 @@
 #include "framework/LibraryDialog.h"
 
+#include "framework/Gdi.h"
+
+bool CLibraryDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnPaint<&CLibraryDialog::OnPaint>(),
+      afx::OnPrintClient<&CLibraryDialog::OnPrintClient>(),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CDialog::OnWndMsg(msg, wParam, lParam, result);
+}
+
+void CLibraryDialog::OnPaint() {
+  if (!IsIconic()) {
+    DefWindowProc(WM_PAINT, 0, 0);
+    return;
+  }
+  CPaintDC dc(m_hWnd);
+  DrawMinimised(dc);
+}
+
+void CLibraryDialog::OnPrintClient(HDC dc, UINT flags) {
+  if (IsIconic()) {
+    DrawMinimised(dc);
+  } else {
+    DefWindowProc(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+  }
+}
+
+void CLibraryDialog::DrawMinimised(HDC dc) {
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+  const CRect client = GetClientRect();
+  const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, GetIcon(true));
+}
+
 namespace afx {
 
 BOOL LibraryMain(HINSTANCE instance, DWORD reason, const char* loadTrace, const char* unloadTrace) {

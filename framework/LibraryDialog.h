@@ -1,7 +1,8 @@
 // What Parvane and Tunara share as extension libraries of the program: the
 // load and unload traces, and one modal dialog from the library's own
 // module, owned by the caller's active window, closed by Esc or its close
-// box, returning 0 to the caller whatever the dialog returned.
+// box, showing its big icon centred while minimised, returning 0 to the
+// caller whatever the dialog returned.
 #pragma once
 
 #include <windows.h>
@@ -27,8 +28,14 @@ class CLibraryDialog : public CDialog {
   }
   // No buttons: Esc and the caption's close box end it.
   void OnCancel() override { EndDialog(0); }
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  void OnPaint();
+  void OnPrintClient(HDC dc, UINT flags);
+  // The big icon centred in the client area, on the icon background.
+  void DrawMinimised(HDC dc);
+
   UINT iconId_;
 };
 
@@ -45,7 +52,7 @@ int RunLibraryDialog(DWORD controlClasses, Args&&... args) {
   INITCOMMONCONTROLSEX controls{sizeof controls, controlClasses};
   ::InitCommonControlsEx(&controls);
   // A library has no application object: the framework's module is its own.
-  Dialog dialog(AfxGetInstanceHandle(), ::GetActiveWindow(), std::forward<Args>(args)...);
+  Window<Dialog> dialog(AfxGetInstanceHandle(), ::GetActiveWindow(), std::forward<Args>(args)...);
   dialog.DoModal();
   return 0;
 }

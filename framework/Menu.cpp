@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "framework/WinApp.h"
+#include "framework/Module.h"
 
 bool CMenu::LoadMenu(UINT id, HINSTANCE module) {
   DestroyMenu();

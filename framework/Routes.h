@@ -1,22 +1,33 @@
-// Message routes: a class's table from window messages, control
-// notifications and reflected messages to small typed handler members.
+// Message routes: a class's one table from window messages, commands,
+// control notifications and reflected messages to small typed handler
+// members.
 //
 //   bool CMyCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 //     static constexpr afx::Route routes[] = {
 //         afx::OnPaint<&CMyCtrl::OnPaint>(),
 //         afx::OnLButtonDown<&CMyCtrl::OnLButtonDown>(),
-//         afx::OnNotify<&CMyCtrl::OnItemChanged>(IDC_LIST, LVN_ITEMCHANGED),
-//         afx::OnReflectNotify<&CMyCtrl::OnCustomDraw>(NM_CUSTOMDRAW),
+//         afx::OnCommand<&CMyCtrl::OnRefresh>(ID_VIEW_REFRESH),
+//         afx::OnNotify<LVN_ITEMCHANGED, &CMyCtrl::OnItemChanged>(IDC_LIST),
+//         afx::OnReflectNotify<NM_CUSTOMDRAW, &CMyCtrl::OnCustomDraw>(),
 //     };
 //     return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
 //            CWnd::OnWndMsg(msg, wp, lp, result);
 //   }
 //
 // Each maker unpacks its message's parameters once (signed points, sizes,
-// scroll codes, the notification's own structure) and calls the handler
-// with them; a handler whose signature does not fit its maker does not
-// compile. A handler that also wants the window's default handling calls
-// CWnd::Default().
+// scroll codes) and calls the handler with them; a handler whose signature
+// does not fit its maker does not compile. A notification's structure is
+// fixed by its code (afx::Notification below), never taken from the
+// handler: a handler declared with another structure does not compile.
+//
+// A handler that adds to the window's default handling passes its message
+// on itself, with the parameters it was given:
+// DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy)).
+//
+// Commands (menus, accelerators, toolbar buttons, a button's click) are
+// routes too. Menus and toolbars ask whether a command is taken without
+// running it (CCmdTarget::HandlesCommand): the same table decides what is
+// enabled.
 //
 // Reflection: a parent hands WM_COMMAND (control notifications), WM_NOTIFY,
 // WM_DRAWITEM, WM_MEASUREITEM, WM_COMPAREITEM, WM_DELETEITEM, WM_CTLCOLOR*,
@@ -33,7 +44,23 @@
 
 #include "framework/Rect.h"
 
-class CWnd;
+// What routes run on: a window (CWnd) or the application (CWinApp), which
+// takes the commands its main window passes on.
+class CCmdTarget {
+ public:
+  CCmdTarget() = default;
+  CCmdTarget(const CCmdTarget&) = delete;
+  CCmdTarget& operator=(const CCmdTarget&) = delete;
+  virtual ~CCmdTarget() = default;
+
+  // The class's one dispatch point: true when a route took the message,
+  // with its result. Derived classes dispatch their table, then call the
+  // base.
+  virtual bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) { return false; }
+  // Whether a command route takes command `id` (enables menu items and
+  // toolbar buttons); nothing runs.
+  bool HandlesCommand(UINT id);
+};
 
 namespace afx {
 
@@ -41,16 +68,26 @@ namespace afx {
 inline constexpr UINT kReflectBase = 0xBC00;
 constexpr UINT Reflected(UINT msg) { return kReflectBase + msg; }
 
-// A menu, accelerator or toolbar command, or a button's click: routed to
-// OnCmdMsg. Other codes from a control are its notifications.
+// A menu, accelerator or toolbar command, or a button's click: taken by
+// command routes. Other codes from a control are its notifications.
 constexpr bool IsCommand(WPARAM wParam, LPARAM lParam) {
   const UINT code = HIWORD(wParam);
   return code == 0 || (code == 1 && lParam == 0);
 }
 
+// The question "is command wParam taken?", asked of a target's routes
+// (never sent to a window): a command route answers TRUE without running.
+inline constexpr UINT kCommandQuery = 0x037E;
+
+// Whether `msg` runs command routes: a command, or the question above.
+constexpr bool IsCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return (msg == WM_COMMAND && IsCommand(wParam, lParam)) || msg == kCommandQuery;
+}
+
 struct Route {
   enum class Match : std::uint8_t {
     kMessage,         // msg..msgLast
+    kCommand,         // a command (or the question): id range
     kControl,         // WM_COMMAND from a control: id range and code
     kNotify,          // WM_NOTIFY: id range and code
     kReflectCommand,  // reflected WM_COMMAND: code
@@ -63,17 +100,51 @@ struct Route {
   UINT idLast;
   UINT code;
   // Runs the handler; false when it declined (the message goes on).
-  bool (*call)(CWnd& self, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool (*call)(CCmdTarget& self, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 };
 
 // Whether `route` takes this message.
 bool Matches(const Route& route, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Runs the first route of `routes` that takes the message (defined in
-// framework/Wnd.h, which Routes.h users include).
+// Runs the first route of `routes` that takes the message.
 template <std::size_t N>
-bool Dispatch(CWnd& self, const Route (&routes)[N], UINT msg, WPARAM wParam, LPARAM lParam,
-              LRESULT& result);
+bool Dispatch(CCmdTarget& self, const Route (&routes)[N], UINT msg, WPARAM wParam, LPARAM lParam,
+              LRESULT& result) {
+  for (const Route& r : routes) {
+    if (Matches(r, msg, wParam, lParam) && r.call(self, msg, wParam, lParam, result)) return true;
+  }
+  return false;
+}
+
+// --- Notifications and their structures -----------------------------------
+
+// The structure a WM_NOTIFY code carries: one line per code we route. A
+// code without a line here does not compile in a route; NM_ codes shared by
+// several controls name the structure all their senders begin with.
+template <UINT Code>
+struct Notification;
+#define AFX_NOTIFICATION(code, type) \
+  template <>                         \
+  struct Notification<static_cast<UINT>(code)> { using Struct = type; }
+AFX_NOTIFICATION(NM_CLICK, NMHDR);
+AFX_NOTIFICATION(NM_DBLCLK, NMHDR);
+AFX_NOTIFICATION(NM_RCLICK, NMHDR);
+AFX_NOTIFICATION(NM_RELEASEDCAPTURE, NMHDR);
+AFX_NOTIFICATION(NM_CUSTOMDRAW, NMCUSTOMDRAW);
+AFX_NOTIFICATION(TCN_SELCHANGE, NMHDR);
+AFX_NOTIFICATION(TCN_SELCHANGING, NMHDR);
+AFX_NOTIFICATION(TCN_FOCUSCHANGE, NMHDR);
+AFX_NOTIFICATION(LVN_GETDISPINFOW, NMLVDISPINFOW);
+AFX_NOTIFICATION(LVN_ITEMCHANGED, NMLISTVIEW);
+AFX_NOTIFICATION(LVN_INSERTITEM, NMLISTVIEW);
+AFX_NOTIFICATION(LVN_DELETEITEM, NMLISTVIEW);
+AFX_NOTIFICATION(LVN_DELETEALLITEMS, NMLISTVIEW);
+AFX_NOTIFICATION(LVN_COLUMNCLICK, NMLISTVIEW);
+AFX_NOTIFICATION(TBN_GETINFOTIPW, NMTBGETINFOTIPW);
+#undef AFX_NOTIFICATION
+
+template <UINT Code>
+using NotifyStruct = typename Notification<Code>::Struct;
 
 namespace detail {
 
@@ -90,18 +161,28 @@ struct Member<R (T::*)(A...) const> {
   using Result = R;
 };
 
-// The handler's one parameter type, for notifications that carry their own
-// structure (NMHDR, NMLISTVIEW, NMLVDISPINFOW, ...).
+// The structure a notification handler takes (its last parameter).
 template <class F>
 struct LastArg;
 template <class T, class R, class A>
 struct LastArg<R (T::*)(A)> {
-  using Type = std::remove_reference_t<A>;
+  using Type = A;
 };
 template <class T, class R, class I, class A>
 struct LastArg<R (T::*)(I, A)> {
-  using Type = std::remove_reference_t<A>;
+  using Type = A;
 };
+
+// The handler of notification `Code` takes the code's structure, or only
+// the NMHDR every structure begins with.
+template <UINT Code, auto F>
+constexpr bool TakesNotifyStruct() {
+  using Arg = typename LastArg<decltype(F)>::Type;
+  static_assert(std::is_same_v<Arg, NotifyStruct<Code>&> || std::is_same_v<Arg, NMHDR&>,
+                "a notification handler takes the structure its code carries "
+                "(afx::Notification<code>::Struct&) or NMHDR&");
+  return true;
+}
 
 template <auto F>
 using ClassOf = typename Member<decltype(F)>::Class;
@@ -110,7 +191,7 @@ using ResultOf = typename Member<decltype(F)>::Result;
 
 // Calls F on `w` and turns what it returns into a message result.
 template <auto F, class... A>
-LRESULT Call(CWnd& w, A&&... args) {
+LRESULT Call(CCmdTarget& w, A&&... args) {
   auto& self = static_cast<ClassOf<F>&>(w);
   using R = ResultOf<F>;
   if constexpr (std::is_void_v<R>) {
@@ -123,7 +204,7 @@ LRESULT Call(CWnd& w, A&&... args) {
   }
 }
 
-using Thunk = bool (*)(CWnd&, UINT, WPARAM, LPARAM, LRESULT&);
+using Thunk = bool (*)(CCmdTarget&, UINT, WPARAM, LPARAM, LRESULT&);
 
 constexpr Route Message(UINT msg, Thunk call) {
   return Route{Route::Match::kMessage, msg, msg, 0, 0, 0, call};
@@ -139,32 +220,38 @@ template <class T>
 T& Ref(LPARAM lp) {
   return *reinterpret_cast<T*>(lp);
 }
+// What a notification handler of `Code` is given: the code's structure, or
+// its header (TakesNotifyStruct has checked which).
+template <UINT Code, auto F>
+typename LastArg<decltype(F)>::Type NotifyArg(LPARAM lp) {
+  return Ref<std::remove_reference_t<typename LastArg<decltype(F)>::Type>>(lp);
+}
 
 template <UINT Msg, auto F>
 constexpr Route NoArgs() {
-  return Message(Msg, [](CWnd& w, UINT, WPARAM, LPARAM, LRESULT& r) {
+  return Message(Msg, [](CCmdTarget& w, UINT, WPARAM, LPARAM, LRESULT& r) {
     r = Call<F>(w);
     return true;
   });
 }
 template <UINT Msg, auto F>
 constexpr Route Mouse() {
-  return Message(Msg, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return Message(Msg, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = Call<F>(w, static_cast<UINT>(wp), PointOf(lp));
     return true;
   });
 }
 // The window a message names: in wParam or in lParam.
 template <UINT Msg, auto F, bool InWParam>
-constexpr Route Window() {
-  return Message(Msg, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+constexpr Route WindowArg() {
+  return Message(Msg, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = Call<F>(w, reinterpret_cast<HWND>(InWParam ? static_cast<LPARAM>(wp) : lp));
     return true;
   });
 }
 template <UINT Msg, auto F>
 constexpr Route Key() {
-  return Message(Msg, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return Message(Msg, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = Call<F>(w, static_cast<UINT>(wp), static_cast<UINT>(LOWORD(lp)),
                 static_cast<UINT>(HIWORD(lp)));
     return true;
@@ -173,7 +260,7 @@ constexpr Route Key() {
 // A scroll message: code and position, and (for the parent) the bar.
 template <UINT Msg, auto F>
 constexpr Route Scroll() {
-  return Message(Msg, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return Message(Msg, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     if constexpr (Msg >= kReflectBase) {
       r = Call<F>(w, static_cast<UINT>(LOWORD(wp)), static_cast<UINT>(HIWORD(wp)));
     } else {
@@ -187,7 +274,7 @@ constexpr Route Scroll() {
 // id, for the parent's own routes). A handler without a result answers TRUE.
 template <UINT Msg, class S, auto F, bool WithId>
 constexpr Route Item() {
-  return Message(Msg, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return Message(Msg, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     auto call = [&] {
       if constexpr (WithId) {
         return Call<F>(w, static_cast<int>(wp), Ref<S>(lp));
@@ -208,7 +295,7 @@ constexpr Route Item() {
 // int OnCreate(CREATESTRUCTW&): 0 to go on, -1 to fail the creation.
 template <auto F>
 constexpr Route OnCreate() {
-  return detail::Message(WM_CREATE, [](CWnd& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_CREATE, [](CCmdTarget& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, detail::Ref<CREATESTRUCTW>(lp));
     return true;
   });
@@ -228,7 +315,7 @@ template <auto F> constexpr Route OnGetDlgCode() { return detail::NoArgs<WM_GETD
 // (WM_PRINTCLIENT; flags are PRF_ bits).
 template <auto F>
 constexpr Route OnPrintClient() {
-  return detail::Message(WM_PRINTCLIENT, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_PRINTCLIENT, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, reinterpret_cast<HDC>(wp), static_cast<UINT>(lp));
     return true;
   });
@@ -237,7 +324,7 @@ constexpr Route OnPrintClient() {
 // void OnSize(UINT type, int cx, int cy)
 template <auto F>
 constexpr Route OnSize() {
-  return detail::Message(WM_SIZE, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_SIZE, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, static_cast<UINT>(wp), static_cast<int>(LOWORD(lp)),
                         static_cast<int>(HIWORD(lp)));
     return true;
@@ -247,7 +334,7 @@ constexpr Route OnSize() {
 // bool OnEraseBkgnd(HDC): true when the background is erased.
 template <auto F>
 constexpr Route OnEraseBkgnd() {
-  return detail::Message(WM_ERASEBKGND, [](CWnd& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
+  return detail::Message(WM_ERASEBKGND, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
     r = detail::Call<F>(w, reinterpret_cast<HDC>(wp)) ? TRUE : FALSE;
     return true;
   });
@@ -256,7 +343,7 @@ constexpr Route OnEraseBkgnd() {
 // void OnTimer(UINT_PTR id)
 template <auto F>
 constexpr Route OnTimer() {
-  return detail::Message(WM_TIMER, [](CWnd& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
+  return detail::Message(WM_TIMER, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
     r = detail::Call<F>(w, static_cast<UINT_PTR>(wp));
     return true;
   });
@@ -272,15 +359,15 @@ template <auto F> constexpr Route OnRButtonUp() { return detail::Mouse<WM_RBUTTO
 
 // void OnCaptureChanged(HWND gaining); void OnSetFocus(HWND losing);
 // void OnKillFocus(HWND gaining)
-template <auto F> constexpr Route OnCaptureChanged() { return detail::Window<WM_CAPTURECHANGED, F, false>(); }
-template <auto F> constexpr Route OnSetFocus() { return detail::Window<WM_SETFOCUS, F, true>(); }
-template <auto F> constexpr Route OnKillFocus() { return detail::Window<WM_KILLFOCUS, F, true>(); }
+template <auto F> constexpr Route OnCaptureChanged() { return detail::WindowArg<WM_CAPTURECHANGED, F, false>(); }
+template <auto F> constexpr Route OnSetFocus() { return detail::WindowArg<WM_SETFOCUS, F, true>(); }
+template <auto F> constexpr Route OnKillFocus() { return detail::WindowArg<WM_KILLFOCUS, F, true>(); }
 
 // bool OnSetCursor(HWND under, UINT hitTest, UINT mouseMessage): true when
 // the cursor is set.
 template <auto F>
 constexpr Route OnSetCursor() {
-  return detail::Message(WM_SETCURSOR, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_SETCURSOR, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, reinterpret_cast<HWND>(wp), static_cast<UINT>(LOWORD(lp)),
                         static_cast<UINT>(HIWORD(lp)))
             ? TRUE
@@ -292,7 +379,7 @@ constexpr Route OnSetCursor() {
 // void OnContextMenu(HWND clicked, CPoint screen): (-1, -1) from the keyboard.
 template <auto F>
 constexpr Route OnContextMenu() {
-  return detail::Message(WM_CONTEXTMENU, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_CONTEXTMENU, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, reinterpret_cast<HWND>(wp), detail::PointOf(lp));
     return true;
   });
@@ -311,7 +398,7 @@ template <auto F> constexpr Route OnVScroll() { return detail::Scroll<WM_VSCROLL
 // void OnGetMinMaxInfo(MINMAXINFO&)
 template <auto F>
 constexpr Route OnGetMinMaxInfo() {
-  return detail::Message(WM_GETMINMAXINFO, [](CWnd& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_GETMINMAXINFO, [](CCmdTarget& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, detail::Ref<MINMAXINFO>(lp));
     return true;
   });
@@ -322,7 +409,7 @@ constexpr Route OnGetMinMaxInfo() {
 // every form of a command.
 template <auto F>
 constexpr Route OnSysCommand() {
-  return detail::Message(WM_SYSCOMMAND, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_SYSCOMMAND, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, static_cast<UINT>(wp), detail::PointOf(lp));
     return true;
   });
@@ -331,7 +418,7 @@ constexpr Route OnSysCommand() {
 // void OnInitMenuPopup(HMENU popup, UINT index, bool systemMenu)
 template <auto F>
 constexpr Route OnInitMenuPopup() {
-  return detail::Message(WM_INITMENUPOPUP, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_INITMENUPOPUP, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, reinterpret_cast<HMENU>(wp), static_cast<UINT>(LOWORD(lp)),
                         HIWORD(lp) != 0);
     return true;
@@ -341,7 +428,7 @@ constexpr Route OnInitMenuPopup() {
 // void OnSetFont(HFONT, bool redraw)
 template <auto F>
 constexpr Route OnSetFont() {
-  return detail::Message(WM_SETFONT, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_SETFONT, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
     return true;
   });
@@ -350,7 +437,7 @@ constexpr Route OnSetFont() {
 // void OnShowWindow(bool show, UINT status)
 template <auto F>
 constexpr Route OnShowWindow() {
-  return detail::Message(WM_SHOWWINDOW, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_SHOWWINDOW, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, wp != 0, static_cast<UINT>(lp));
     return true;
   });
@@ -359,7 +446,7 @@ constexpr Route OnShowWindow() {
 // void OnSettingChange(UINT flag, const wchar_t* section)
 template <auto F>
 constexpr Route OnSettingChange() {
-  return detail::Message(WM_SETTINGCHANGE, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_SETTINGCHANGE, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, static_cast<UINT>(wp), reinterpret_cast<const wchar_t*>(lp));
     return true;
   });
@@ -368,7 +455,7 @@ constexpr Route OnSettingChange() {
 // UINT OnNcHitTest(CPoint screen)
 template <auto F>
 constexpr Route OnNcHitTest() {
-  return detail::Message(WM_NCHITTEST, [](CWnd& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
+  return detail::Message(WM_NCHITTEST, [](CCmdTarget& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, detail::PointOf(lp));
     return true;
   });
@@ -391,7 +478,7 @@ constexpr Route OnMeasureItem() {
 template <auto F>
 constexpr Route OnCtlColor() {
   return detail::MessageRange(
-      WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, [](CWnd& w, UINT m, WPARAM wp, LPARAM lp, LRESULT& r) {
+      WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, [](CCmdTarget& w, UINT m, WPARAM wp, LPARAM lp, LRESULT& r) {
         r = detail::Call<F>(w, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp),
                             m - WM_CTLCOLORMSGBOX);
         return r != 0;
@@ -402,7 +489,7 @@ constexpr Route OnCtlColor() {
 // own protocol (named where the message is defined).
 template <auto F>
 constexpr Route OnMessage(UINT msg) {
-  return detail::Message(msg, [](CWnd& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
+  return detail::Message(msg, [](CCmdTarget& w, UINT, WPARAM wp, LPARAM lp, LRESULT& r) {
     r = detail::Call<F>(w, wp, lp);
     return true;
   });
@@ -415,7 +502,7 @@ constexpr Route OnMessage(UINT msg) {
 template <auto F>
 constexpr Route OnControl(UINT id, UINT code) {
   return Route{Route::Match::kControl, WM_COMMAND, WM_COMMAND, id, id, code,
-               [](CWnd& w, UINT, WPARAM, LPARAM, LRESULT& r) {
+               [](CCmdTarget& w, UINT, WPARAM, LPARAM, LRESULT& r) {
                  r = detail::Call<F>(w);
                  return true;
                }};
@@ -424,51 +511,88 @@ constexpr Route OnControl(UINT id, UINT code) {
 template <auto F>
 constexpr Route OnControlRange(UINT first, UINT last, UINT code) {
   return Route{Route::Match::kControl, WM_COMMAND, WM_COMMAND, first, last, code,
-               [](CWnd& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
+               [](CCmdTarget& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
                  r = detail::Call<F>(w, static_cast<UINT>(LOWORD(wp)));
                  return true;
                }};
 }
 
-// R OnX(NM&): WM_NOTIFY `code` from control `id`; NM is the handler's own
-// parameter type (NMHDR or the structure that begins with it). R is the
+// R OnX(NotifyStruct<Code>&): WM_NOTIFY `Code` from control `id`. R is the
 // message's result.
-template <auto F>
-constexpr Route OnNotify(UINT id, UINT code) {
-  return Route{Route::Match::kNotify, WM_NOTIFY, WM_NOTIFY, id, id, code,
-               [](CWnd& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
-                 using NM = typename detail::LastArg<decltype(F)>::Type;
-                 r = detail::Call<F>(w, detail::Ref<NM>(lp));
+template <UINT Code, auto F>
+constexpr Route OnNotify(UINT id) {
+  static_assert(detail::TakesNotifyStruct<Code, F>());
+  return Route{Route::Match::kNotify, WM_NOTIFY, WM_NOTIFY, id, id, Code,
+               [](CCmdTarget& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
+                 r = detail::Call<F>(w, detail::NotifyArg<Code, F>(lp));
                  return true;
                }};
 }
-// R OnX(UINT id, NM&): the same for a range of controls.
+// R OnX(UINT id, NotifyStruct<Code>&): the same for a range of controls.
+template <UINT Code, auto F>
+constexpr Route OnNotifyRange(UINT first, UINT last) {
+  static_assert(detail::TakesNotifyStruct<Code, F>());
+  return Route{Route::Match::kNotify, WM_NOTIFY, WM_NOTIFY, first, last, Code,
+               [](CCmdTarget& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
+                 r = detail::Call<F>(w, static_cast<UINT>(detail::Ref<NMHDR>(lp).idFrom),
+                                     detail::NotifyArg<Code, F>(lp));
+                 return true;
+               }};
+}
+
+// --- Commands ------------------------------------------------------------------
+
+// void OnX(): command `id` (a menu item, an accelerator, a toolbar button, a
+// button's click).
 template <auto F>
-constexpr Route OnNotifyRange(UINT first, UINT last, UINT code) {
-  return Route{Route::Match::kNotify, WM_NOTIFY, WM_NOTIFY, first, last, code,
-               [](CWnd& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
-                 using NM = typename detail::LastArg<decltype(F)>::Type;
-                 auto& hdr = detail::Ref<NM>(lp);
-                 r = detail::Call<F>(w, static_cast<UINT>(reinterpret_cast<NMHDR&>(hdr).idFrom),
-                                     hdr);
+constexpr Route OnCommand(UINT id) {
+  return Route{Route::Match::kCommand, WM_COMMAND, WM_COMMAND, id, id, 0,
+               [](CCmdTarget& w, UINT m, WPARAM, LPARAM, LRESULT& r) {
+                 if (m != kCommandQuery) detail::Call<F>(w);
+                 r = m == kCommandQuery ? TRUE : 0;
+                 return true;
+               }};
+}
+// void OnX(UINT id): the commands first..last.
+template <auto F>
+constexpr Route OnCommandRange(UINT first, UINT last) {
+  return Route{Route::Match::kCommand, WM_COMMAND, WM_COMMAND, first, last, 0,
+               [](CCmdTarget& w, UINT m, WPARAM wp, LPARAM, LRESULT& r) {
+                 if (m != kCommandQuery) detail::Call<F>(w, static_cast<UINT>(LOWORD(wp)));
+                 r = m == kCommandQuery ? TRUE : 0;
+                 return true;
+               }};
+}
+// The same for the commands of first..last that bool Takes(UINT id) says
+// are the target's now (controls bound at run time).
+template <auto Takes, auto F>
+constexpr Route OnCommandWhere(UINT first, UINT last) {
+  return Route{Route::Match::kCommand, WM_COMMAND, WM_COMMAND, first, last, 0,
+               [](CCmdTarget& w, UINT m, WPARAM wp, LPARAM, LRESULT& r) {
+                 const auto id = static_cast<UINT>(LOWORD(wp));
+                 if (!detail::Call<Takes>(w, id)) return false;
+                 if (m != kCommandQuery) detail::Call<F>(w, id);
+                 r = m == kCommandQuery ? TRUE : 0;
                  return true;
                }};
 }
 
 // --- Reflected to the control itself ----------------------------------------
 
-// R OnX(NM&): the control's own notification `code`. A handler returning
-// bool decides whether the parent still sees it (false: it does).
-template <auto F>
-constexpr Route OnReflectNotify(UINT code) {
+// R OnX(NotifyStruct<Code>&): the control's own notification `Code`. A
+// handler returning bool decides whether the parent still sees it (false:
+// it does).
+template <UINT Code, auto F>
+constexpr Route OnReflectNotify() {
+  static_assert(detail::TakesNotifyStruct<Code, F>());
   return Route{Route::Match::kReflectNotify, Reflected(WM_NOTIFY), Reflected(WM_NOTIFY), 0, 0,
-               code, [](CWnd& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
-                 using NM = typename detail::LastArg<decltype(F)>::Type;
+               Code, [](CCmdTarget& w, UINT, WPARAM, LPARAM lp, LRESULT& r) {
+                 auto& nm = detail::NotifyArg<Code, F>(lp);
                  if constexpr (std::is_same_v<detail::ResultOf<F>, bool>) {
                    r = 0;
-                   return detail::Call<F>(w, detail::Ref<NM>(lp)) != 0;
+                   return detail::Call<F>(w, nm) != 0;
                  } else {
-                   r = detail::Call<F>(w, detail::Ref<NM>(lp));
+                   r = detail::Call<F>(w, nm);
                    return true;
                  }
                }};
@@ -479,7 +603,7 @@ constexpr Route OnReflectNotify(UINT code) {
 template <auto F>
 constexpr Route OnReflectCommand(UINT code) {
   return Route{Route::Match::kReflectCommand, Reflected(WM_COMMAND), Reflected(WM_COMMAND), 0, 0,
-               code, [](CWnd& w, UINT, WPARAM, LPARAM, LRESULT& r) {
+               code, [](CCmdTarget& w, UINT, WPARAM, LPARAM, LRESULT& r) {
                  r = 0;
                  if constexpr (std::is_same_v<detail::ResultOf<F>, bool>) {
                    return detail::Call<F>(w) != 0;
@@ -514,7 +638,7 @@ constexpr Route OnReflectDeleteItem() {
 template <auto F>
 constexpr Route OnReflectCtlColor() {
   return detail::MessageRange(Reflected(WM_CTLCOLORMSGBOX), Reflected(WM_CTLCOLORSTATIC),
-                              [](CWnd& w, UINT m, WPARAM wp, LPARAM, LRESULT& r) {
+                              [](CCmdTarget& w, UINT m, WPARAM wp, LPARAM, LRESULT& r) {
                                 r = detail::Call<F>(w, reinterpret_cast<HDC>(wp),
                                                     m - Reflected(WM_CTLCOLORMSGBOX));
                                 return r != 0;
@@ -535,14 +659,14 @@ constexpr Route OnReflectVScroll() {
 // the result is the item to select, -1 for the default, -2 for handled.
 template <auto F>
 constexpr Route OnReflectCharToItem() {
-  return detail::Message(Reflected(WM_CHARTOITEM), [](CWnd& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
+  return detail::Message(Reflected(WM_CHARTOITEM), [](CCmdTarget& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
     r = detail::Call<F>(w, static_cast<UINT>(LOWORD(wp)), static_cast<UINT>(HIWORD(wp)));
     return true;
   });
 }
 template <auto F>
 constexpr Route OnReflectVKeyToItem() {
-  return detail::Message(Reflected(WM_VKEYTOITEM), [](CWnd& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
+  return detail::Message(Reflected(WM_VKEYTOITEM), [](CCmdTarget& w, UINT, WPARAM wp, LPARAM, LRESULT& r) {
     r = detail::Call<F>(w, static_cast<UINT>(LOWORD(wp)), static_cast<UINT>(HIWORD(wp)));
     return true;
   });

@@ -194,7 +194,7 @@ void CSplitterWnd::OnCaptureChanged(HWND gaining) {
   if (gaining != m_hWnd) StopTracking();
 }
 
-bool CSplitterWnd::OnSetCursor(HWND under, UINT hitTest, UINT) {
+bool CSplitterWnd::OnSetCursor(HWND under, UINT hitTest, UINT mouseMessage) {
   if (under == m_hWnd && hitTest == HTCLIENT) {
     CPoint point;
     ::GetCursorPos(&point);
@@ -204,5 +204,6 @@ bool CSplitterWnd::OnSetCursor(HWND under, UINT hitTest, UINT) {
       return true;
     }
   }
-  return Default() != 0;
+  return DefWindowProc(WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                       MAKELPARAM(hitTest, mouseMessage)) != 0;
 }

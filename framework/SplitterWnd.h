@@ -1,7 +1,7 @@
 // CSplitterWnd: a static splitter, one row of panes side by side. The panes
 // are child windows the caller creates with the identifiers IdFromRowCol
 // gives; the splitter places them by the column rule of
-// app/layout/SplitterLayout (ideal widths, the last column takes the rest),
+// geometry/SplitterColumns (ideal widths, the last column takes the rest),
 // draws the bars between them, and lets the user drag a bar: pressing on it
 // captures the mouse, the tracker follows the mouse (OnInvertTracker draws
 // and removes it), releasing sets the column's ideal width and lays out
@@ -13,10 +13,10 @@
 
 #include <vector>
 
-#include "app/layout/SplitterLayout.h"
 #include "framework/AfxRes.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "geometry/SplitterColumns.h"
 
 class CSplitterWnd : public CWnd {
  public:

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "framework/WinApp.h"
+#include "framework/Module.h"
 
 bool CString::LoadString(UINT id, HINSTANCE module) {
   if (!module) module = AfxGetResourceHandle();

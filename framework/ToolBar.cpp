@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "framework/WinApp.h"
+#include "framework/Module.h"
 
 namespace {
 constexpr int kGripperWidth = 8;
@@ -86,7 +86,7 @@ void CToolBar::UpdateButtons(CWnd& target) {
   for (int i = 0, n = GetCount(); i < n; ++i) {
     UINT id = GetItemID(i);
     if (id == 0) continue;
-    bool enable = target.OnCmdMsg(id, false);
+    bool enable = target.HandlesCommand(id);
     bool enabled = SendMessage(TB_ISBUTTONENABLED, id) != 0;
     if (enable != enabled) SendMessage(TB_ENABLEBUTTON, id, MAKELPARAM(enable ? TRUE : FALSE, 0));
   }
@@ -116,13 +116,13 @@ void CToolBar::DrawGripper() {
 }
 
 void CToolBar::OnPaint() {
-  Default();
+  DefWindowProc(WM_PAINT, 0, 0);
   if (barStyle_ & CBRS_GRIPPER) DrawGripper();
 }
 
 bool CToolBar::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
-      afx::OnReflectNotify<&CToolBar::OnGetInfoTip>(TBN_GETINFOTIPW),
+      afx::OnReflectNotify<TBN_GETINFOTIPW, &CToolBar::OnGetInfoTip>(),
       afx::OnPaint<&CToolBar::OnPaint>(),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||

@@ -6,20 +6,13 @@
 
 #include "framework/Wnd.h"
 
-// The module this copy of the framework is linked into: the program, or a
-// library that shows its own windows and dialogs from its own resources.
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace {
-HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
-
 CWinApp* g_app = nullptr;
-HINSTANCE g_resources = nullptr;
 }  // namespace
 
 CWinApp::CWinApp(const wchar_t* appName) {
   g_app = this;
-  m_hInstance = ThisModule();
+  m_hInstance = AfxGetInstanceHandle();
   if (appName) {
     m_appName = appName;
   } else {
@@ -38,14 +31,6 @@ CWinApp::~CWinApp() {
 }
 
 CWinApp* AfxGetApp() { return g_app; }
-
-HINSTANCE AfxGetInstanceHandle() {
-  return g_app ? g_app->m_hInstance : ThisModule();
-}
-
-HINSTANCE AfxGetResourceHandle() { return g_resources ? g_resources : AfxGetInstanceHandle(); }
-
-void AfxSetResourceHandle(HINSTANCE module) { g_resources = module; }
 
 bool CWinApp::PreTranslateMessage(MSG& msg) {
   // Offer the message to the window it is for and each of its parents.
@@ -130,6 +115,7 @@ int AfxWinMain(HINSTANCE instance) {
   CWinApp* app = AfxGetApp();
   if (!app) return -1;
   app->m_hInstance = instance;
+  AfxSetInstanceHandle(instance);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&icc);
   if (!app->InitInstance()) {

@@ -4,16 +4,18 @@
 
 #include <windows.h>
 
+#include "framework/Module.h"
+#include "framework/Routes.h"
 #include "framework/String.h"
 
 class CWnd;
 
-class CWinApp {
+// Commands its main window does not take reach the application object's
+// routes (its OnWndMsg).
+class CWinApp : public CCmdTarget {
  public:
   explicit CWinApp(const wchar_t* appName = nullptr);
-  CWinApp(const CWinApp&) = delete;
-  CWinApp& operator=(const CWinApp&) = delete;
-  virtual ~CWinApp();
+  ~CWinApp() override;
 
   // Return false to end the program without running the message loop.
   virtual bool InitInstance() { return true; }
@@ -24,8 +26,6 @@ class CWinApp {
   virtual bool PreTranslateMessage(MSG& msg);
   // Called when the queue is empty (updates command states of control bars).
   virtual void OnIdle();
-  // Commands the application object handles (after the frame's own).
-  virtual bool OnCmdMsg(UINT id, bool execute) { return false; }
 
   // The profile: with a registry key, HKCU\Software\<key>\<app name>\<section>.
   void SetRegistryKey(const wchar_t* company) { registryKey_ = company; }
@@ -46,12 +46,6 @@ class CWinApp {
 };
 
 CWinApp* AfxGetApp();
-// The application's module; in a library with no application object, the
-// library's own module (its window classes and resources live there).
-HINSTANCE AfxGetInstanceHandle();
-// Where resources are looked up by default (the program's own module).
-HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE module);
 
 // Starts the application object: common controls, InitInstance, the loop.
 int AfxWinMain(HINSTANCE instance);

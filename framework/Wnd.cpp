@@ -7,44 +7,68 @@
 #include <vector>
 
 #include "framework/Trace.h"
-#include "framework/WinApp.h"
+#include "framework/Module.h"
 #include "platform/TextWin.h"
 
 namespace {
 
 constexpr wchar_t kObjectProp[] = L"Dravon.CWnd";
 
-// The object whose window is being created on this thread, and the hook
-// that attaches it when the window is made (before its first message).
-thread_local CWnd* t_creating = nullptr;
+// The object whose window of our own class is being made on this thread
+// (until the window's first message attaches it).
+thread_local CWnd* t_making = nullptr;
+// The creation scope of a dialog or common control: its object, the class
+// it waits for, and the hook that subclasses that window when it is made.
+thread_local CWnd* t_scopeWnd = nullptr;
+thread_local const wchar_t* t_scopeClass = nullptr;
 thread_local HHOOK t_hook = nullptr;
 thread_local int t_scopes = 0;
 
 int g_endedByBase = 0;
 
-// The system may make a thread's input-method window while it creates the
-// thread's first top-level window: that one is not ours.
-bool IsImeWindow(HWND wnd) {
-  wchar_t name[16] = {};
-  ::GetClassNameW(wnd, name, 16);
-  return wcscmp(name, L"IME") == 0 || wcscmp(name, L"MSCTFIME UI") == 0;
+// Whether `wnd` is of class `name` (a name, compared as the system does,
+// or an atom such as WC_DIALOG, whose name is "#<atom>").
+bool IsOfClass(HWND wnd, const wchar_t* name) {
+  wchar_t actual[256] = {};
+  if (!::GetClassNameW(wnd, actual, 256)) return false;
+  wchar_t atom[16];
+  if (IS_INTRESOURCE(name)) {
+    swprintf(atom, 16, L"#%u", static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(name)));
+    name = atom;
+  }
+  return _wcsicmp(actual, name) == 0;
+}
+
+// Whether `cs` names one of our own classes, whose windows attach at
+// WM_NCCREATE.
+bool IsOwnClass(const CREATESTRUCTW& cs) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  return (::GetClassInfoExW(cs.hInstance, cs.lpszClass, &wc) ||
+          ::GetClassInfoExW(nullptr, cs.lpszClass, &wc)) &&
+         wc.lpfnWndProc == StdWndProc;
+}
+
+// The object for a window of our class that has none yet: the one named
+// by lpCreateParams at WM_NCCREATE, or (for the messages before it) the one
+// this thread is making. Null for anyone else's window of our class.
+CWnd* MakingFor(UINT msg, LPARAM lParam) {
+  if (!t_making) return nullptr;
+  if (msg == WM_NCCREATE &&
+      reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams != t_making) {
+    return nullptr;
+  }
+  return std::exchange(t_making, nullptr);
 }
 
 }  // namespace
 
-// Attaches the object of the creation scope to the first window created in
-// it: our own classes directly, other classes (common controls, dialogs)
-// by subclassing, so they too are routed from WM_NCCREATE on.
+// Subclasses the window the creation scope waits for when the system makes
+// it, so a dialog or common control is routed from WM_NCCREATE on.
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
   HWND wnd = reinterpret_cast<HWND>(wParam);
-  if (code == HCBT_CREATEWND && t_creating && !IsImeWindow(wnd)) {
-    CWnd* self = std::exchange(t_creating, nullptr);
-    auto proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC));
-    if (proc == StdWndProc) {
-      self->Attach(wnd);
-    } else {
-      self->SubclassWindow(wnd);
-    }
+  if (code == HCBT_CREATEWND && t_scopeWnd && IsOfClass(wnd, t_scopeClass)) {
+    std::exchange(t_scopeWnd, nullptr)->SubclassWindow(wnd);
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -53,15 +77,18 @@ namespace afx {
 
 int WindowsEndedByBase() { return g_endedByBase; }
 
-CreationScope::CreationScope(CWnd* wnd) : saved_(t_creating) {
-  t_creating = wnd;
+CreationScope::CreationScope(CWnd* wnd, const wchar_t* className)
+    : savedWnd_(t_scopeWnd), savedClass_(t_scopeClass) {
+  t_scopeWnd = wnd;
+  t_scopeClass = className;
   if (t_scopes++ == 0) {
     t_hook = ::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId());
   }
 }
 
 CreationScope::~CreationScope() {
-  t_creating = saved_;
+  t_scopeWnd = savedWnd_;
+  t_scopeClass = savedClass_;
   if (--t_scopes == 0 && t_hook) {
     ::UnhookWindowsHookEx(t_hook);
     t_hook = nullptr;
@@ -72,10 +99,8 @@ CreationScope::~CreationScope() {
 
 CWnd::~CWnd() {
   if (m_hWnd) {
-    if (routesDestroy_) {
-      ++g_endedByBase;
-      afx::Trace(L"A window ends with its object: its class's WM_DESTROY route cannot run\n");
-    }
+    ++g_endedByBase;
+    afx::Trace(L"A window outlived its afx::Window and ends without its object\n");
     // The window procedure must not reach a half-destroyed object.
     HWND wnd = m_hWnd;
     if (m_superProc) {
@@ -85,6 +110,11 @@ CWnd::~CWnd() {
     }
     ::DestroyWindow(wnd);
   }
+}
+
+bool CCmdTarget::HandlesCommand(UINT id) {
+  LRESULT result = 0;
+  return OnWndMsg(afx::kCommandQuery, id, 0, result);
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND wnd) {
@@ -133,7 +163,7 @@ bool CWnd::PreCreateWindow(CREATESTRUCTW& cs) {
 }
 
 bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                    const RECT& rect, HWND parent, UINT idOrMenu, void* param) {
+                    const RECT& rect, HWND parent, UINT idOrMenu) {
   if (m_hWnd) return false;
   CREATESTRUCTW cs{};
   cs.dwExStyle = exStyle;
@@ -146,8 +176,6 @@ bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* titl
   cs.cy = rect.bottom - rect.top;
   cs.hwndParent = parent;
   cs.hMenu = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(idOrMenu));
-  cs.hInstance = AfxGetInstanceHandle();
-  cs.lpCreateParams = param;
   return CreateFromStruct(cs);
 }
 
@@ -156,11 +184,19 @@ bool CWnd::CreateFromStruct(CREATESTRUCTW cs) {
   cs.hInstance = AfxGetInstanceHandle();
   if (!PreCreateWindow(cs)) return false;
   HWND wnd;
-  {
-    afx::CreationScope scope(this);
+  if (IsOwnClass(cs)) {
+    // Our class: the window brings this object to its first message.
+    cs.lpCreateParams = this;
+    CWnd* outer = std::exchange(t_making, this);
     wnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                             cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
                             cs.lpCreateParams);
+    t_making = outer;
+  } else {
+    afx::CreationScope scope(this, cs.lpszClass);
+    wnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
+                            cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
+                            nullptr);
   }
   if (!wnd) {
     // A failed WM_CREATE destroys the window, which detached us already.
@@ -168,12 +204,11 @@ bool CWnd::CreateFromStruct(CREATESTRUCTW cs) {
     return false;
   }
   if (m_hWnd != wnd) {
-    // Not attached by the hook (another hook kept it from running): route
-    // the window through us from now on.
-    if (!SubclassWindow(wnd)) {
-      ::DestroyWindow(wnd);
-      return false;
-    }
+    // Made without reaching us: a fault in the framework, not the caller.
+    afx::Trace(L"A window was made without its object (class %ls)\n",
+               IS_INTRESOURCE(cs.lpszClass) ? L"#atom" : cs.lpszClass);
+    ::DestroyWindow(wnd);
+    return false;
   }
   return true;
 }
@@ -260,43 +295,19 @@ HWND ReflectTarget(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-bool CWnd::DispatchAs(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  const Current current{msg, wParam, lParam};
-  // Restored also when a handler throws.
-  struct Restore {
-    const Current*& slot;
-    const Current* saved;
-    ~Restore() { slot = saved; }
-  } restore{current_, std::exchange(current_, &current)};
-  return OnWndMsg(msg, wParam, lParam, result);
-}
-
 bool CWnd::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   HWND child = ReflectTarget(m_hWnd, msg, wParam, lParam);
   CWnd* target = child ? FromHandlePermanent(child) : nullptr;
   if (!target || target == this) return false;
   result = 0;
-  return target->DispatchAs(afx::Reflected(msg), wParam, lParam, result);
+  return target->OnWndMsg(afx::Reflected(msg), wParam, lParam, result);
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (ReflectToChild(msg, wParam, lParam, result)) return result;
-  if (DispatchAs(msg, wParam, lParam, result)) return result;
+  if (OnWndMsg(msg, wParam, lParam, result)) return result;
   return DefWindowProc(msg, wParam, lParam);
-}
-
-bool CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_COMMAND && afx::IsCommand(wParam, lParam) && OnCmdMsg(LOWORD(wParam), true)) {
-    result = 0;
-    return true;
-  }
-  return false;
-}
-
-LRESULT CWnd::Default() {
-  if (!current_ || !m_hWnd || current_->msg >= afx::kReflectBase) return 0;
-  return DefWindowProc(current_->msg, current_->wParam, current_->lParam);
 }
 
 LRESULT CWnd::OnException(UINT msg) {
@@ -308,9 +319,14 @@ LRESULT CWnd::OnException(UINT msg) {
 }
 
 bool afx::Matches(const Route& r, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (r.match == Route::Match::kCommand) {
+    const UINT id = LOWORD(wParam);
+    return IsCommandMessage(msg, wParam, lParam) && id >= r.idFirst && id <= r.idLast;
+  }
   if (msg < r.msg || msg > r.msgLast) return false;
   switch (r.match) {
     case Route::Match::kMessage:
+    case Route::Match::kCommand:
       return true;
     case Route::Match::kControl: {
       const UINT id = LOWORD(wParam);
@@ -402,11 +418,7 @@ void CWnd::CenterWindow(HWND alternate) {
 
 LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   CWnd* self = CWnd::FromHandlePermanent(wnd);
-  if (!self && t_creating && !t_hook) {
-    // A creation scope without its hook: the first message attaches.
-    self = std::exchange(t_creating, nullptr);
-    self->Attach(wnd);
-  }
+  if (!self && (self = MakingFor(msg, lParam)) != nullptr) self->Attach(wnd);
   if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
   try {
     if (msg == WM_NCDESTROY) {

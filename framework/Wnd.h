@@ -1,37 +1,41 @@
 // CWnd: a C++ object attached to one window.
 //
 // Every window we create or subclass runs through one window procedure
-// (StdWndProc). The object is attached before the window's first message:
-// a thread-local creation scope names it and a CBT hook subclasses the new
-// window at HCBT_CREATEWND, so common controls and dialogs see their object
-// from WM_NCCREATE on, as our own classes do. The object is detached at
-// WM_NCDESTROY, after which PostNcDestroy runs (a window that owns itself
-// deletes itself there). No exception leaves the procedure: a throwing
-// handler is traced and the message gets its failure value (OnException).
+// (StdWndProc). How the object meets its window:
+//  - a window of our own classes (registered with StdWndProc) carries its
+//    object in the CREATESTRUCT's lpCreateParams and is attached at
+//    WM_NCCREATE; the one message that may come before it (a top-level
+//    window's WM_GETMINMAXINFO, which sets its first size) is given to the
+//    object that CreateFromStruct is making on this thread;
+//  - a dialog or a common control is subclassed by a creation hook when the
+//    system makes a window of the class asked for, so it too is routed
+//    from WM_NCCREATE on;
+//  - an existing window (a template's control) by SubclassWindow.
+// The object is detached at WM_NCDESTROY, after which PostNcDestroy runs.
+// No exception leaves the procedure: a throwing handler is traced and the
+// message gets its failure value (OnException).
 //
 // Dispatch, for each message:
 //  1. WindowProc first hands a message about a child of ours (a control
 //     notification, WM_NOTIFY, owner drawing, colours, scrolling) to that
 //     child, as afx::Reflected(msg), through the child's OnWndMsg;
 //  2. then OnWndMsg, each class's one dispatch point: a table of typed
-//     routes (framework/Routes.h), ending in its base class's OnWndMsg;
+//     routes (framework/Routes.h) for messages, commands and
+//     notifications, ending in its base class's OnWndMsg;
 //  3. what nothing took goes to DefWindowProc.
-// CWnd::OnWndMsg itself routes commands (menus, accelerators, toolbar
-// buttons and clicks: afx::IsCommand) to OnCmdMsg(id, execute). A class
-// answers true for the commands it handles and runs the handler only when
-// `execute` is set, so the same table tells menus and toolbars which
-// commands to enable.
 //
-// Lifetime: ~CWnd destroys a window that is still there, but by then the
-// derived parts of the object are gone and cannot see the window end. A
-// class with routes for WM_DESTROY destroys its window in its own
-// destructor; CWnd counts (and traces) the windows it had to end without
-// that, so a test can check that none was (afx::WindowsEndedByBase).
+// Lifetime: a window ends before any part of its object goes. A window
+// object is always declared as afx::Window<CMyWnd> (a member, a local,
+// make_unique<afx::Window<CMyWnd>>), whose destructor ends the window while
+// the whole object still sees WM_DESTROY; a class cannot be made any other
+// way (CWnd is abstract until afx::Window completes it), so no class writes
+// DestroyWindow in its destructor.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <type_traits>
 
 #include "framework/Rect.h"
 #include "framework/Routes.h"
@@ -41,52 +45,39 @@
 // enable its control bars' buttons by what the command routes handle.
 inline constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 
-// A route from a command identifier (or a range) to a handler member.
-template <class T>
-struct CommandRoute {
-  UINT first;
-  UINT last;
-  void (T::*handler)(UINT id);
-};
-
-// Looks `id` up in `routes`; runs the handler when `execute` is set.
-template <class T, std::size_t N>
-bool RouteCommand(T* self, const CommandRoute<T> (&routes)[N], UINT id, bool execute) {
-  for (const auto& r : routes) {
-    if (id >= r.first && id <= r.last) {
-      if (execute) (self->*r.handler)(id);
-      return true;
-    }
-  }
-  return false;
-}
+class CWnd;
 
 namespace afx {
-// While it lives, the next window created on this thread is attached to
-// `wnd` before its first message (scopes nest).
+template <class T>
+class Window;
+
+// While it lives, the first window of class `className` (a name, or an
+// atom such as WC_DIALOG) created on this thread is subclassed by `wnd`
+// before its first message: dialogs and common controls (scopes nest).
 class CreationScope {
  public:
-  explicit CreationScope(CWnd* wnd);
+  CreationScope(CWnd* wnd, const wchar_t* className);
   ~CreationScope();
   CreationScope(const CreationScope&) = delete;
   CreationScope& operator=(const CreationScope&) = delete;
 
  private:
-  CWnd* saved_;
+  CWnd* savedWnd_;
+  const wchar_t* savedClass_;
 };
 
-// Windows whose destruction ~CWnd had to do after their class's own
-// WM_DESTROY route could no longer run (a lifetime fault; see above).
+// Windows that were still there when their CWnd part was destroyed (their
+// afx::Window could not end them, for one of another thread): each is
+// traced, detached and destroyed.
 int WindowsEndedByBase();
 }  // namespace afx
 
-class CWnd {
+class CWnd : public CCmdTarget {
  public:
   CWnd() = default;
-  CWnd(const CWnd&) = delete;
-  CWnd& operator=(const CWnd&) = delete;
-  // Destroys a window that still exists, so no window outlives its object.
-  virtual ~CWnd();
+  // A window still there here is a fault (counted and traced, see above);
+  // it is destroyed without reaching the object.
+  ~CWnd() override;
 
   HWND m_hWnd = nullptr;
   HWND GetSafeHwnd() const { return m_hWnd; }
@@ -100,7 +91,7 @@ class CWnd {
                                          HBRUSH background = nullptr, HICON icon = nullptr);
 
   bool CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                const RECT& rect, HWND parent, UINT idOrMenu, void* param = nullptr);
+                const RECT& rect, HWND parent, UINT idOrMenu);
   // Creates the window as `cs` describes it, after PreCreateWindow.
   bool CreateFromStruct(CREATESTRUCTW cs);
   // Child window of our default class.
@@ -115,17 +106,11 @@ class CWnd {
 
   // The framework's dispatch (see above); rarely overridden.
   virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  // The class's dispatch point: true when a route took the message, with
-  // its result. Derived classes dispatch their table, then call the base.
-  virtual bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-  // The default handling of the window's class (or of the subclassed window).
+  // The default handling of the window's class (or of the subclassed
+  // window); a handler that adds to it passes its own message on.
   virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  // The default handling of the message being dispatched, for a handler
-  // that adds to it; 0 for a reflected message.
-  LRESULT Default();
   virtual bool PreCreateWindow(CREATESTRUCTW& cs);
   virtual void PostNcDestroy() {}
-  virtual bool OnCmdMsg(UINT id, bool execute) { return false; }
   // Messages queued for this window's thread before dispatch (accelerators,
   // dialog keyboard navigation).
   virtual bool PreTranslateMessage(MSG& msg) { return false; }
@@ -195,38 +180,37 @@ class CWnd {
  private:
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT CALLBACK CreationHook(int, WPARAM, LPARAM);
-  template <std::size_t N>
-  friend bool afx::Dispatch(CWnd&, const afx::Route (&)[N], UINT, WPARAM, LPARAM, LRESULT&);
-  struct Current {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-  };
+  template <class T>
+  friend class afx::Window;
+  // Only afx::Window can name this, so only it can complete a CWnd.
+  struct WholeObject {};
+  virtual void DeclaredAsAfxWindowOnly(WholeObject) = 0;
   void Attach(HWND wnd);
   void DetachFromWindow();
   // Offers a message about a child of ours to that child's routes.
   bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-  // Runs OnWndMsg with `msg` as the current message.
-  bool DispatchAs(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   HWND owner_ = nullptr;
-  const Current* current_ = nullptr;
-  bool routesDestroy_ = false;  // a route of the class took WM_DESTROY
 };
 
 LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-template <std::size_t N>
-bool afx::Dispatch(CWnd& self, const Route (&routes)[N], UINT msg, WPARAM wParam, LPARAM lParam,
-                   LRESULT& result) {
-  // Noted before any handler runs: a handler may end the object.
-  for (const Route& r : routes) {
-    if (r.match == Route::Match::kMessage && r.msg == WM_DESTROY) self.routesDestroy_ = true;
-  }
-  for (const Route& r : routes) {
-    if (Matches(r, msg, wParam, lParam) && r.call(self, msg, wParam, lParam, result)) return true;
-  }
-  return false;
-}
+namespace afx {
+
+// A window object made whole: its destructor ends the window first, so
+// WM_DESTROY and the children's ends reach every part of the object
+// before any member goes. The only way to make a CWnd.
+template <class T>
+class Window final : public T {
+ public:
+  static_assert(std::is_base_of_v<CWnd, T>, "afx::Window holds window classes");
+  using T::T;
+  ~Window() override { this->DestroyWindow(); }
+
+ private:
+  void DeclaredAsAfxWindowOnly(CWnd::WholeObject) override {}
+};
+
+}  // namespace afx
 
 // Shows the wait cursor for the lifetime of the object.
 class CWaitCursor {

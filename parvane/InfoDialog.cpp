@@ -1,6 +1,5 @@
 #include "parvane/InfoDialog.h"
 
-#include "framework/Gdi.h"
 #include "res/parvane/resource.h"
 
 CInfoDialog::CInfoDialog(HINSTANCE module, HWND owner, const parvane::InfoSources& sources)
@@ -8,8 +7,6 @@ CInfoDialog::CInfoDialog(HINSTANCE module, HWND owner, const parvane::InfoSource
 
 // The pages and the tab control are members: their windows go first, while
 // every object is still whole.
-CInfoDialog::~CInfoDialog() { DestroyWindow(); }
-
 bool CInfoDialog::CreatePage(CInfoPage& page) {
   if (!page.Create(&tab_)) return false;
   // The room from the page origin to the inner edge of the control's frame.
@@ -27,17 +24,17 @@ bool CInfoDialog::OnInitDialog() {
   const HINSTANCE module = GetResourceModule();
   // Every tab goes in front: registered last to first, the USB page first
   // of all, so it is the page shown and its tab the one selected.
-  usbPage_ = std::make_unique<CUsbPage>(module, sources_);
+  usbPage_ = std::make_unique<afx::Window<CUsbPage>>(module, sources_);
   if (CreatePage(*usbPage_)) tab_.AddFirstPage(*usbPage_, L"  USB");
-  cdromPage_ = std::make_unique<CCdromPage>(module, sources_);
+  cdromPage_ = std::make_unique<afx::Window<CCdromPage>>(module, sources_);
   if (CreatePage(*cdromPage_)) tab_.AddPage(*cdromPage_, L"  CDROM");
-  modesPage_ = std::make_unique<CDiskModesPage>(module, sources_);
+  modesPage_ = std::make_unique<afx::Window<CDiskModesPage>>(module, sources_);
   if (CreatePage(*modesPage_)) tab_.AddPage(*modesPage_, L"  信息");
-  diskPage_ = std::make_unique<CDiskPage>(module, sources_);
+  diskPage_ = std::make_unique<afx::Window<CDiskPage>>(module, sources_);
   if (CreatePage(*diskPage_)) tab_.AddPage(*diskPage_, L"  硬盘");
-  dirsPage_ = std::make_unique<CSystemDirsPage>(module, sources_);
+  dirsPage_ = std::make_unique<afx::Window<CSystemDirsPage>>(module, sources_);
   if (CreatePage(*dirsPage_)) tab_.AddPage(*dirsPage_, L"  信息");
-  systemPage_ = std::make_unique<CSystemInfoPage>(module, sources_);
+  systemPage_ = std::make_unique<afx::Window<CSystemInfoPage>>(module, sources_);
   if (CreatePage(*systemPage_)) tab_.AddPage(*systemPage_, L"  系统");
   // The keyboard starts on the tabs: the arrow keys choose a page. (Given
   // to the first control, focus would land in the USB text, all selected.)
@@ -45,36 +42,3 @@ bool CInfoDialog::OnInitDialog() {
   return false;
 }
 
-bool CInfoDialog::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  static constexpr afx::Route routes[] = {
-      afx::OnPaint<&CInfoDialog::OnPaint>(),
-      afx::OnPrintClient<&CInfoDialog::OnPrintClient>(),
-  };
-  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
-         CLibraryDialog::OnWndMsg(msg, wParam, lParam, result);
-}
-
-void CInfoDialog::OnPaint() {
-  if (!IsIconic()) {
-    Default();
-    return;
-  }
-  CPaintDC dc(m_hWnd);
-  DrawMinimised(dc);
-}
-
-void CInfoDialog::OnPrintClient(HDC dc, UINT) {
-  if (IsIconic()) {
-    DrawMinimised(dc);
-  } else {
-    Default();
-  }
-}
-
-void CInfoDialog::DrawMinimised(HDC dc) {
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
-  const CRect client = GetClientRect();
-  const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  ::DrawIcon(dc, x, y, GetIcon(true));
-}

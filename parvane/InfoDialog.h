@@ -20,18 +20,12 @@ class CInfoDialog : public CLibraryDialog {
   // `sources` are read by the pages while the dialog initialises; the
   // devices and registry they name must outlive the dialog's window.
   CInfoDialog(HINSTANCE module, HWND owner, const parvane::InfoSources& sources);
-  ~CInfoDialog() override;
 
   bool OnInitDialog() override;
-  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   CSlideTabCtrl& Tabs() { return tab_; }
 
  private:
-  void OnPaint();
-  void OnPrintClient(HDC dc, UINT flags);
-  // The big icon centred in the client area, on the icon background.
-  void DrawMinimised(HDC dc);
   // Makes `page` a child of the tab control, fitted into the control's
   // display area; false when it could not be made.
   bool CreatePage(CInfoPage& page);
@@ -43,5 +37,5 @@ class CInfoDialog : public CLibraryDialog {
   std::unique_ptr<CDiskModesPage> modesPage_;
   std::unique_ptr<CCdromPage> cdromPage_;
   std::unique_ptr<CUsbPage> usbPage_;
-  CSlideTabCtrl tab_;
+  afx::Window<CSlideTabCtrl> tab_;
 };

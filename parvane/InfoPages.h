@@ -74,7 +74,7 @@ class CListPage : public CInfoPage {
 
  private:
   const ListPageLayout& layout_;
-  CListCtrl list_;
+  afx::Window<CListCtrl> list_;
   CImageList images_;  // shared with the list (LVS_SHAREIMAGELISTS), outlives it
 };
 
@@ -90,7 +90,7 @@ class CTextPage : public CInfoPage {
 };
 
 // "  系统": the operating system, its edition and registration (tab 1).
-class CSystemInfoPage final : public CListPage {
+class CSystemInfoPage : public CListPage {
  public:
   CSystemInfoPage(HINSTANCE module, const parvane::InfoSources& sources);
 
@@ -99,7 +99,7 @@ class CSystemInfoPage final : public CListPage {
 };
 
 // "  信息": system folders, the temporary folders and the BIOS (tab 2).
-class CSystemDirsPage final : public CListPage {
+class CSystemDirsPage : public CListPage {
  public:
   CSystemDirsPage(HINSTANCE module, const parvane::InfoSources& sources);
 
@@ -108,7 +108,7 @@ class CSystemDirsPage final : public CListPage {
 };
 
 // "  硬盘": the first hard disk's identity, geometry and features (tab 3).
-class CDiskPage final : public CListPage {
+class CDiskPage : public CListPage {
  public:
   CDiskPage(HINSTANCE module, const parvane::InfoSources& sources);
 
@@ -117,7 +117,7 @@ class CDiskPage final : public CListPage {
 };
 
 // "  信息": the first hard disk's transfer modes and further words (tab 4).
-class CDiskModesPage final : public CListPage {
+class CDiskModesPage : public CListPage {
  public:
   CDiskModesPage(HINSTANCE module, const parvane::InfoSources& sources);
 
@@ -126,7 +126,7 @@ class CDiskModesPage final : public CListPage {
 };
 
 // "  CDROM": one text block per CD/DVD drive (tab 5).
-class CCdromPage final : public CTextPage {
+class CCdromPage : public CTextPage {
  public:
   CCdromPage(HINSTANCE module, const parvane::InfoSources& sources);
 
@@ -136,7 +136,7 @@ class CCdromPage final : public CTextPage {
 
 // "  USB": one block per disk, then the flash drives' letters (tab 6, the
 // page the dialog opens on).
-class CUsbPage final : public CTextPage {
+class CUsbPage : public CTextPage {
  public:
   CUsbPage(HINSTANCE module, const parvane::InfoSources& sources);
 

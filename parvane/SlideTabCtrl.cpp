@@ -24,8 +24,8 @@ int CSlideTabCtrl::NextSlideLeft(int left, int rest) {
 
 bool CSlideTabCtrl::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
-      afx::OnReflectNotify<&CSlideTabCtrl::OnSelChanging>(TCN_SELCHANGING),
-      afx::OnReflectNotify<&CSlideTabCtrl::OnSelChange>(TCN_SELCHANGE),
+      afx::OnReflectNotify<TCN_SELCHANGING, &CSlideTabCtrl::OnSelChanging>(),
+      afx::OnReflectNotify<TCN_SELCHANGE, &CSlideTabCtrl::OnSelChange>(),
       afx::OnTimer<&CSlideTabCtrl::OnTimer>(),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
@@ -66,7 +66,7 @@ void CSlideTabCtrl::OnTimer(UINT_PTR id) {
       if (left >= kPageOrigin.x) StopSlide();
     }
   }
-  Default();
+  DefWindowProc(WM_TIMER, id, 0);
 }
 
 void CSlideTabCtrl::StopSlide() {

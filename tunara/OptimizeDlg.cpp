@@ -1,12 +1,10 @@
 #include "tunara/OptimizeDlg.h"
 
-#include "framework/Gdi.h"
 #include "platform/TextWin.h"
 #include "res/tunara/resource.h"
 
 COptimizeDlg::COptimizeDlg(HINSTANCE module, HWND owner)
     : CLibraryDialog(IDD_OPTIMIZE_DIALOG, IDI_OPTIMIZE_DIALOG, module, owner),
-      icon_(LoadIconResource(IDI_OPTIMIZE_DIALOG, true)),
       diskPage_(module, registry_),
       memoryPage_(module, registry_),
       cdromPage_(module, registry_),
@@ -23,26 +21,4 @@ bool COptimizeDlg::OnInitDialog() {
   }
   tabSheet_.ShowPages();
   return true;
-}
-
-bool COptimizeDlg::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  static constexpr afx::Route routes[] = {
-      afx::OnPaint<&COptimizeDlg::OnPaint>(),
-  };
-  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
-         CLibraryDialog::OnWndMsg(msg, wParam, lParam, result);
-}
-
-void COptimizeDlg::OnPaint() {
-  if (!IsIconic()) {
-    Default();
-    return;
-  }
-  // Minimised: the icon, centred.
-  CPaintDC dc(m_hWnd);
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()));
-  const CRect client = GetClientRect();
-  const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  ::DrawIcon(dc, x, y, icon_);
 }

@@ -18,7 +18,6 @@ class COptimizeDlg : public CLibraryDialog {
   COptimizeDlg(HINSTANCE module, HWND owner);
 
   bool OnInitDialog() override;
-  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   CTabSheet& TabSheet() { return tabSheet_; }
   CDiskTweakPage& DiskPage() { return diskPage_; }
@@ -27,13 +26,10 @@ class COptimizeDlg : public CLibraryDialog {
   CNtfsTweakPage& NtfsPage() { return ntfsPage_; }
 
  private:
-  void OnPaint();
-
   platform::RegistryWin registry_;
-  HICON icon_;  // shared with the module: never destroyed
-  CTabSheet tabSheet_;
-  CDiskTweakPage diskPage_;
-  CMemoryTweakPage memoryPage_;
-  CCdromTweakPage cdromPage_;
-  CNtfsTweakPage ntfsPage_;
+  afx::Window<CTabSheet> tabSheet_;
+  afx::Window<CDiskTweakPage> diskPage_;
+  afx::Window<CMemoryTweakPage> memoryPage_;
+  afx::Window<CCdromTweakPage> cdromPage_;
+  afx::Window<CNtfsTweakPage> ntfsPage_;
 };

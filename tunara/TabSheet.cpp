@@ -47,18 +47,18 @@ bool CTabSheet::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
       afx::OnLButtonDown<&CTabSheet::OnLButtonDown>(),
       afx::OnLButtonUp<&CTabSheet::OnLButtonUp>(),
       afx::OnCaptureChanged<&CTabSheet::OnCaptureChanged>(),
-      afx::OnReflectNotify<&CTabSheet::OnSelChange>(TCN_SELCHANGE),
-      afx::OnReflectNotify<&CTabSheet::OnFocusChange>(TCN_FOCUSCHANGE),
+      afx::OnReflectNotify<TCN_SELCHANGE, &CTabSheet::OnSelChange>(),
+      afx::OnReflectNotify<TCN_FOCUSCHANGE, &CTabSheet::OnFocusChange>(),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
          CTabCtrl::OnWndMsg(msg, wParam, lParam, result);
 }
 
-void CTabSheet::OnLButtonDown(UINT, CPoint) {
+void CTabSheet::OnLButtonDown(UINT flags, CPoint point) {
   // The control selects the tab under the button while it handles the
   // press; the page waits for the release.
   pressing_ = true;
-  Default();
+  DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));
   pressing_ = false;
   if (GetCurSel() != current_ && ::GetCapture() != m_hWnd) {
     ::SetCapture(m_hWnd);
@@ -66,13 +66,13 @@ void CTabSheet::OnLButtonDown(UINT, CPoint) {
   }
 }
 
-void CTabSheet::OnLButtonUp(UINT, CPoint) {
+void CTabSheet::OnLButtonUp(UINT flags, CPoint point) {
   if (tracking_) {
     tracking_ = false;
     ::ReleaseCapture();
   }
   SwitchTo(GetCurSel());
-  Default();
+  DefWindowProc(WM_LBUTTONUP, flags, MAKELPARAM(point.x, point.y));
 }
 
 void CTabSheet::OnCaptureChanged(HWND gaining) {
@@ -82,7 +82,7 @@ void CTabSheet::OnCaptureChanged(HWND gaining) {
     tracking_ = false;
     SwitchTo(GetCurSel());
   }
-  Default();
+  DefWindowProc(WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(gaining));
 }
 
 bool CTabSheet::OnSelChange(NMHDR&) {

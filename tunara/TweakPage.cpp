@@ -49,7 +49,7 @@ void CTweakPage::PrepareLevels() {
   // markers and items, none of them selected.
   for (const LevelState& level : model_.Levels()) {
     if (level.control->kind == LevelKind::Slider) {
-      auto slider = std::make_unique<CSliderCtrl>();
+      auto slider = std::make_unique<afx::Window<CSliderCtrl>>();
       if (!slider->SubclassDlgItem(level.id, this)) continue;
       slider->SetRange(1, level.SliderMax(), false);
       sliders_.push_back(std::move(slider));
@@ -94,18 +94,19 @@ CComboBoxEx* CTweakPage::List(UINT id) {
 
 bool CTweakPage::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
-      afx::OnNotifyRange<&CTweakPage::OnReleasedCapture>(0, 0xFFFF, NM_RELEASEDCAPTURE),
+      afx::OnNotifyRange<NM_RELEASEDCAPTURE, &CTweakPage::OnReleasedCapture>(0, 0xFFFF),
       afx::OnControlRange<&CTweakPage::OnSelChange>(0, 0xFFFF, CBN_SELCHANGE),
+      afx::OnCommandWhere<&CTweakPage::IsBox, &CTweakPage::OnBoxClick>(0, 0xFFFF),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
          CDialog::OnWndMsg(msg, wParam, lParam, result);
 }
 
-bool CTweakPage::OnCmdMsg(UINT id, bool execute) {
-  const CheckBoxState* box = model_.Box(static_cast<std::uint16_t>(id));
-  if (!box) return CDialog::OnCmdMsg(id, execute);
-  if (execute && model_.Click(box->box)) ShowBox(*model_.Box(box->box));
-  return true;
+bool CTweakPage::IsBox(UINT id) const { return model_.Box(static_cast<std::uint16_t>(id)) != nullptr; }
+
+void CTweakPage::OnBoxClick(UINT id) {
+  const auto box = static_cast<std::uint16_t>(id);
+  if (model_.Click(box)) ShowBox(*model_.Box(box));
 }
 
 LRESULT CTweakPage::OnReleasedCapture(UINT id, NMHDR&) {

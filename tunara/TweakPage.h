@@ -26,14 +26,11 @@ class CTweakPage : public CDialog {
  public:
   // `module` holds the template and the lists' bitmap; `reg` outlives the page.
   CTweakPage(UINT templateId, tunara::PageId page, HINSTANCE module, platform::Registry& reg);
-  // The window goes first: its pictures and lists are this object's.
-  ~CTweakPage() override { DestroyWindow(); }
 
   const tunara::TweakPageModel& Model() const { return model_; }
 
   bool OnInitDialog() override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  bool OnCmdMsg(UINT id, bool execute) override;
 
  protected:
   // Steps of the page's start that read nothing: before the controls are
@@ -49,11 +46,14 @@ class CTweakPage : public CDialog {
   // An image drop-down and the images it shows; the list goes first.
   struct BoundList {
     CImageList images;
-    CComboBoxEx list;
+    afx::Window<CComboBoxEx> list;
   };
 
   LRESULT OnReleasedCapture(UINT id, NMHDR& header);
   void OnSelChange(UINT id);
+  // A check box of the page's model: its click.
+  bool IsBox(UINT id) const;
+  void OnBoxClick(UINT id);
   void PrepareLevels();
   void ShowBox(const tunara::CheckBoxState& box);
   void ShowLevelText(const tunara::LevelState& level);

@@ -24,15 +24,22 @@ void CMemoryTweakPage::AfterStart() {
 CCdromTweakPage::CCdromTweakPage(HINSTANCE module, platform::Registry& reg)
     : CTweakPage(IDD_CDROM_PAGE, PageId::Cdrom, module, reg) {}
 
-bool CCdromTweakPage::OnCmdMsg(UINT id, bool execute) {
-  if (id != IDC_CD_TRAY_OPEN && id != IDC_CD_TRAY_CLOSE) return CTweakPage::OnCmdMsg(id, execute);
-  if (execute) {
-    // The default CD audio device; without a drive or a disc nothing happens.
-    const std::wstring command = platform::Widen(id == IDC_CD_TRAY_OPEN ? tunara::kTrayOpenCommand
-                                                                        : tunara::kTrayCloseCommand);
-    ::mciSendStringW(command.c_str(), nullptr, 0, nullptr);
-  }
-  return true;
+bool CCdromTweakPage::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnCommand<&CCdromTweakPage::OnTrayOpen>(IDC_CD_TRAY_OPEN),
+      afx::OnCommand<&CCdromTweakPage::OnTrayClose>(IDC_CD_TRAY_CLOSE),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CTweakPage::OnWndMsg(msg, wParam, lParam, result);
+}
+
+void CCdromTweakPage::OnTrayOpen() { SendTrayCommand(tunara::kTrayOpenCommand); }
+
+void CCdromTweakPage::OnTrayClose() { SendTrayCommand(tunara::kTrayCloseCommand); }
+
+void CCdromTweakPage::SendTrayCommand(std::string_view command) {
+  // The default CD audio device; without a drive or a disc nothing happens.
+  ::mciSendStringW(platform::Widen(command).c_str(), nullptr, 0, nullptr);
 }
 
 CNtfsTweakPage::CNtfsTweakPage(HINSTANCE module, platform::Registry& reg)

@@ -30,7 +30,13 @@ class CMemoryTweakPage : public CTweakPage {
 class CCdromTweakPage : public CTweakPage {
  public:
   CCdromTweakPage(HINSTANCE module, platform::Registry& reg);
-  bool OnCmdMsg(UINT id, bool execute) override;
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  // The tray's open and close buttons.
+  void OnTrayOpen();
+  void OnTrayClose();
+  void SendTrayCommand(std::string_view command);
 };
 
 class CNtfsTweakPage : public CTweakPage {

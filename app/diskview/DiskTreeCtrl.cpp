@@ -150,18 +150,18 @@ CDiskTreeCtrl::CDiskTreeCtrl()
       scan_(dirs_, *rows_, notifier_) {}
 
 CDiskTreeCtrl::~CDiskTreeCtrl() {
-  // The scan stops while the window can still take the worker's last
-  // insertions, and before the nodes and rows go.
+  // The window ended first (its WM_DESTROY stopped the scan while it could
+  // still take the worker's last insertions); the worker ends before the
+  // nodes and rows go.
   StopScan();
   scan_.WaitForWorker();
-  DestroyWindow();
 }
 
 bool CDiskTreeCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   static constexpr afx::Route routes[] = {
       afx::OnCreate<&CDiskTreeCtrl::OnCreate>(),
       afx::OnDestroy<&CDiskTreeCtrl::OnDestroy>(),
-      afx::OnReflectNotify<&CDiskTreeCtrl::OnGetDispInfo>(LVN_GETDISPINFOW),
+      afx::OnReflectNotify<LVN_GETDISPINFOW, &CDiskTreeCtrl::OnGetDispInfo>(),
       afx::OnMessage<&CDiskTreeCtrl::OnInsertRow>(WM_DISKTREE_INSERT_ROW),
       afx::OnMessage<&CDiskTreeCtrl::OnRedraw>(WM_DISKTREE_REDRAW),
       afx::OnMessage<&CDiskTreeCtrl::OnSelectRoot>(WM_DISKTREE_SELECT_ROOT),
@@ -170,8 +170,8 @@ bool CDiskTreeCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
          CSuperGridCtrl::OnWndMsg(msg, wp, lp, result);
 }
 
-int CDiskTreeCtrl::OnCreate(CREATESTRUCTW&) {
-  if (Default() == -1) return -1;
+int CDiskTreeCtrl::OnCreate(CREATESTRUCTW& cs) {
+  if (DefWindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return -1;
   SetExtendedStyle(LVS_EX_GRIDLINES);
   if (!images_.GetSafeHandle()) {
     images_.CreateFromBitmap(IDB_TREE_IMAGES, 16, 1, RGB(0x00, 0xFF, 0xFF));
@@ -187,7 +187,7 @@ int CDiskTreeCtrl::OnCreate(CREATESTRUCTW&) {
 
 void CDiskTreeCtrl::OnDestroy() {
   StopScan();
-  Default();
+  DefWindowProc(WM_DESTROY, 0, 0);
 }
 
 void CDiskTreeCtrl::SetRootFolder(CMyFolder* root) {

@@ -24,28 +24,19 @@ void Sunken(CDC& dc, const geom::Rect& r) {
 
 }  // namespace
 
-CInfoCtrl::CInfoCtrl() = default;
-
-CInfoCtrl::~CInfoCtrl() { DestroyWindow(); }
-
-bool CInfoCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-  // No cursor, no background (the paint covers everything), no icon.
-  static const wchar_t* const kClass = RegisterWndClass(CS_HREDRAW | CS_VREDRAW);
-  return kClass && CreateEx(0, kClass, nullptr, style | WS_CHILD, rect,
-                            parent ? parent->m_hWnd : nullptr, id);
-}
+// No cursor, no background (the paint covers everything), no icon.
+CInfoCtrl::CInfoCtrl() : CPanelWnd(CWnd::RegisterWndClass(CS_HREDRAW | CS_VREDRAW), true) {}
 
 bool CInfoCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   static constexpr afx::Route routes[] = {
       afx::OnCreate<&CInfoCtrl::OnCreate>(),
-      afx::OnPaint<&CInfoCtrl::OnPaint>(),
-      afx::OnPrintClient<&CInfoCtrl::OnPrintClient>(),
   };
-  return afx::Dispatch(*this, routes, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
+  return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
+         CPanelWnd::OnWndMsg(msg, wp, lp, result);
 }
 
-int CInfoCtrl::OnCreate(CREATESTRUCTW&) {
-  if (Default() == -1) return -1;
+int CInfoCtrl::OnCreate(CREATESTRUCTW& cs) {
+  if (DefWindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return -1;
   model_ = std::make_unique<diskview::InfoModel>([](int key) {
     CString text;
     text.LoadString(static_cast<UINT>(key));
@@ -131,13 +122,3 @@ InfoPaintPlan CInfoCtrl::PaintPlan() const {
   return Plan(dc);
 }
 
-void CInfoCtrl::OnPaint() {
-  CPaintDC paint(m_hWnd);
-  COffscreenDC dc(paint, GetClientRect());
-  Paint(dc);
-}
-
-void CInfoCtrl::OnPrintClient(HDC dc, UINT) {
-  CDC target(dc);
-  Paint(target);
-}

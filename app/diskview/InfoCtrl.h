@@ -15,15 +15,14 @@
 #include "app/diskview/InfoLayout.h"
 #include "framework/Gdi.h"
 #include "framework/String.h"
-#include "framework/Wnd.h"
+#include "app/diskview/PanelWnd.h"
 
-class CInfoCtrl : public CWnd {
+class CInfoCtrl : public CPanelWnd {
  public:
   CInfoCtrl();
-  ~CInfoCtrl() override;
 
-  // A child window of the control's own class (redrawn whole on resizing).
-  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+  // Create makes a child window of the control's own class (redrawn whole
+  // on resizing).
 
   // Sets text and percentage (-1: none) of the first row of `group` (0, 1,
   // any other number meaning 2) whose key is `key`. False, changing
@@ -35,7 +34,7 @@ class CInfoCtrl : public CWnd {
   const diskview::InfoModel* Model() const { return model_.get(); }
 
   // Draws the whole client area into `dc` at (0, 0): what the window shows.
-  void Paint(CDC& dc);
+  void Paint(CDC& dc) override;
   // The plan Paint walks, for the current rows and client size (empty
   // groups before the window is created).
   diskview::InfoPaintPlan PaintPlan() const;
@@ -44,8 +43,6 @@ class CInfoCtrl : public CWnd {
 
  private:
   int OnCreate(CREATESTRUCTW& cs);
-  void OnPaint();
-  void OnPrintClient(HDC dc, UINT flags);
   void DrawRow(CDC& dc, const diskview::InfoRowPlan& row) const;
   // Measures the texts in `dc`, which has the control's font selected.
   diskview::InfoPaintPlan Plan(CDC& dc) const;

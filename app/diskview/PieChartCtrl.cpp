@@ -11,34 +11,24 @@ bool CPieChartCtrl::RegisterPieClass() {
   return diskview::RegisterPanelClass(kClassName, nullptr);
 }
 
-CPieChartCtrl::CPieChartCtrl() {
+CPieChartCtrl::CPieChartCtrl() : CPanelWnd(kClassName, true) {
   diskview::CreatePanelFont(titleFont_, L"Arial", 15);
   diskview::CreatePanelFont(textFont_, L"Arial", 13);
   RegisterPieClass();
 }
 
-CPieChartCtrl::~CPieChartCtrl() {
-  // Its window ends before the brushes and fonts it paints with.
-  DestroyWindow();
-  RemoveAllSlices();
-}
-
-bool CPieChartCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-  return CreateEx(0, kClassName, nullptr, style | WS_CHILD, rect, parent ? parent->m_hWnd : nullptr,
-                  id);
-}
+CPieChartCtrl::~CPieChartCtrl() { RemoveAllSlices(); }
 
 bool CPieChartCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   static constexpr afx::Route routes[] = {
-      afx::OnPaint<&CPieChartCtrl::OnPaint>(),
-      afx::OnPrintClient<&CPieChartCtrl::OnPrintClient>(),
       afx::OnSize<&CPieChartCtrl::OnSize>(),
       afx::OnLButtonDown<&CPieChartCtrl::OnLButtonDown>(),
       afx::OnMouseMove<&CPieChartCtrl::OnMouseMove>(),
       afx::OnLButtonUp<&CPieChartCtrl::OnLButtonUp>(),
       afx::OnCaptureChanged<&CPieChartCtrl::OnCaptureChanged>(),
   };
-  return afx::Dispatch(*this, routes, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
+  return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
+         CPanelWnd::OnWndMsg(msg, wp, lp, result);
 }
 
 void CPieChartCtrl::AddSlice(COLORREF colour, COLORREF textColour, int angle, const CString& label) {
@@ -154,19 +144,8 @@ void CPieChartCtrl::Paint(CDC& dc) {
   ::RestoreDC(dc, saved);
 }
 
-void CPieChartCtrl::OnPaint() {
-  CPaintDC paint(m_hWnd);
-  COffscreenDC dc(paint, GetClientRect());
-  Paint(dc);
-}
-
-void CPieChartCtrl::OnPrintClient(HDC dc, UINT) {
-  CDC target(dc);
-  Paint(target);
-}
-
-void CPieChartCtrl::OnSize(UINT, int, int) {
-  Default();
+void CPieChartCtrl::OnSize(UINT type, int cx, int cy) {
+  DefWindowProc(WM_SIZE, type, MAKELPARAM(cx, cy));
   ComputeLayout();
 }
 

@@ -21,9 +21,9 @@
 #include "app/diskview/PieChartLayout.h"
 #include "framework/Gdi.h"
 #include "framework/String.h"
-#include "framework/Wnd.h"
+#include "app/diskview/PanelWnd.h"
 
-class CPieChartCtrl : public CWnd {
+class CPieChartCtrl : public CPanelWnd {
  public:
   static constexpr const wchar_t* kClassName = L"PIE_CHART_CTRL";
   // Registers the class for the program's module (the constructor does).
@@ -32,8 +32,7 @@ class CPieChartCtrl : public CWnd {
   CPieChartCtrl();
   ~CPieChartCtrl() override;
 
-  // A child window of class PIE_CHART_CTRL.
-  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+  // Create makes a child window of class PIE_CHART_CTRL.
 
   // Appends a slice of `angle` degrees and repaints. An empty label means no
   // legend row.
@@ -60,8 +59,7 @@ class CPieChartCtrl : public CWnd {
   const CRect& GetPieRect() const { return pieRect_; }
   bool IsDragging() const { return dragging_; }
 
-  // Draws the whole client area into `dc` at (0, 0): what the window shows.
-  void Paint(CDC& dc);
+  void Paint(CDC& dc) override;
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -71,8 +69,6 @@ class CPieChartCtrl : public CWnd {
     CBrush brush;
   };
 
-  void OnPaint();
-  void OnPrintClient(HDC dc, UINT flags);
   void OnSize(UINT type, int cx, int cy);
   void OnLButtonDown(UINT flags, CPoint point);
   void OnMouseMove(UINT flags, CPoint point);

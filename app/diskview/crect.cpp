@@ -4,32 +4,9 @@
 #include "app/diskview/StripLayout.h"
 #include "platform/TextWin.h"
 
-CStripWnd::CStripWnd() {
+CStripWnd::CStripWnd() : CPanelWnd(kClassName, false) {
   diskview::RegisterPanelClass(kClassName, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
   diskview::CreatePanelFont(font_, L"Arial", 15);
-}
-
-bool CStripWnd::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-  return CreateEx(0, kClassName, nullptr, style | WS_CHILD, rect, parent ? parent->m_hWnd : nullptr,
-                  id);
-}
-
-bool CStripWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  static constexpr afx::Route routes[] = {
-      afx::OnPaint<&CStripWnd::OnPaint>(),
-      afx::OnPrintClient<&CStripWnd::OnPrintClient>(),
-  };
-  return afx::Dispatch(*this, routes, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
-}
-
-void CStripWnd::OnPaint() {
-  CPaintDC dc(m_hWnd);
-  Paint(dc);
-}
-
-void CStripWnd::OnPrintClient(HDC dc, UINT) {
-  CDC target(dc);
-  Paint(target);
 }
 
 void CStripWnd::DrawBackground(CDC& dc, const geom::Rect& r) const {

@@ -10,19 +10,13 @@
 #include <string>
 
 #include "framework/Gdi.h"
-#include "framework/Wnd.h"
+#include "app/diskview/PanelWnd.h"
 #include "geometry/Geometry.h"
 
-class CStripWnd : public CWnd {
+// Create makes a child window of class PIE_CHART_RECT, painted directly.
+class CStripWnd : public CPanelWnd {
  public:
   static constexpr const wchar_t* kClassName = L"PIE_CHART_RECT";
-
-  // A child window of class PIE_CHART_RECT.
-  bool Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
-  // Draws the whole client area into `dc` at (0, 0): what the window shows.
-  virtual void Paint(CDC& dc) = 0;
-
-  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  protected:
   // Registers the window class (once per process) and makes the font.
@@ -34,15 +28,12 @@ class CStripWnd : public CWnd {
   void DrawText(CDC& dc, geom::Point at, const std::string& text) const;
 
  private:
-  void OnPaint();
-  void OnPrintClient(HDC dc, UINT flags);
   CFont font_;
 };
 
 class CCaptionStrip : public CStripWnd {
  public:
   explicit CCaptionStrip(std::string caption) : caption_(std::move(caption)) {}
-  ~CCaptionStrip() override { DestroyWindow(); }
   const std::string& Caption() const { return caption_; }
   void Paint(CDC& dc) override;
 

@@ -9,6 +9,5 @@
 class CLegendStrip : public CStripWnd {
  public:
   CLegendStrip() = default;
-  ~CLegendStrip() override { DestroyWindow(); }
   void Paint(CDC& dc) override;
 };

@@ -60,4 +60,15 @@ int SlotCodeForItem(int index) {
   return index < 4 ? kFirstFour[index] : 16;
 }
 
+int SlotForBarCode(int code) {
+  switch (code) {
+    case 1: return 1;
+    case 13: return 2;
+    case 14: return 3;
+    case 15: return 4;
+    case 16: return 5;
+    default: return 0;
+  }
+}
+
 }  // namespace layout

@@ -72,5 +72,8 @@ OutBarHit HitTestPoint(const OutBarHitState& state, geom::Point point,
 // click message): 1, 13, 14, 15, then 16 for item 4 and every later one;
 // 0 for no item.
 int SlotCodeForItem(int index);
+// Its inverse, as the frame reads the code: the view's result slot (1 to 5),
+// or 0 for codes that open nothing.
+int SlotForBarCode(int code);
 
 }  // namespace layout

@@ -48,8 +48,8 @@ int main() {
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  CInfoDialog dialog(GetModuleHandleW(nullptr), nullptr,
-                     parvane::InfoSources{devices, registry, parvane::QuerySystemFacts()});
+  afx::Window<CInfoDialog> dialog(GetModuleHandleW(nullptr), nullptr,
+                                  parvane::InfoSources{devices, registry, parvane::QuerySystemFacts()});
   dialog.DoModal();
   std::printf("closed\n");
   return 0;

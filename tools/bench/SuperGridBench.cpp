@@ -52,7 +52,6 @@ void Report(const char* what, std::vector<double> ms) {
 
 class Host : public CWnd {
  public:
-  ~Host() override { DestroyWindow(); }
 };
 
 }  // namespace
@@ -60,12 +59,12 @@ class Host : public CWnd {
 int main(int argc, char** argv) {
   const int rows = argc > 1 ? std::atoi(argv[1]) : 20000;
   CWinApp app(L"supergrid-bench");
-  Host host;
+  afx::Window<Host> host;
   if (!host.CreateEx(0, nullptr, L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 900, 600),
                      nullptr, 0)) {
     return 1;
   }
-  CDiskTreeCtrl tree;
+  afx::Window<CDiskTreeCtrl> tree;
   if (!tree.Create(WS_VISIBLE, CRect(0, 0, 880, 560), &host, 103)) return 1;
   Flush();
 

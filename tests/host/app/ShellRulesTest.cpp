@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/ShellRules.h"
-#include "app/layout/OutBarLayout.h"
 
 using namespace shell;
 
@@ -48,23 +47,6 @@ TEST(Drives, ListedKindsAndRootsByLetter) {
   EXPECT_EQ(DriveRootFromBit(0), "A:\\");
   EXPECT_EQ(DriveRootFromBit(2), "C:\\");
   EXPECT_EQ(DriveRootFromBit(25), "Z:\\");
-}
-
-TEST(BarSlots, CodesMapToSlots) {
-  EXPECT_EQ(SlotForBarCode(1), 1);
-  EXPECT_EQ(SlotForBarCode(13), 2);
-  EXPECT_EQ(SlotForBarCode(14), 3);
-  EXPECT_EQ(SlotForBarCode(15), 4);
-  EXPECT_EQ(SlotForBarCode(16), 5);
-  for (int other : {0, 2, 12, 17, -1}) EXPECT_EQ(SlotForBarCode(other), 0) << other;
-}
-
-TEST(BarSlots, DrivesFromCToHFillTheFiveSlotsInOrder) {
-  // C, D, E, F, G, H listed in that order: G and H share the last slot.
-  const std::vector<int> slots = {1, 2, 3, 4, 5, 5};
-  for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(SlotForBarCode(layout::SlotCodeForItem(i)), slots[static_cast<size_t>(i)]) << i;
-  }
 }
 
 TEST(BarSlots, PathsGetOneTrailingBackslash) {

@@ -127,5 +127,22 @@ TEST(SplitterEtchedLine, TwoRowsOfTheStrip) {
   EXPECT_EQ(line.highlightTo, (Point{799, 1}));
 }
 
+TEST(BarSlots, CodesMapToSlots) {
+  EXPECT_EQ(SlotForBarCode(1), 1);
+  EXPECT_EQ(SlotForBarCode(13), 2);
+  EXPECT_EQ(SlotForBarCode(14), 3);
+  EXPECT_EQ(SlotForBarCode(15), 4);
+  EXPECT_EQ(SlotForBarCode(16), 5);
+  for (int other : {0, 2, 12, 17, -1}) EXPECT_EQ(SlotForBarCode(other), 0) << other;
+}
+
+TEST(BarSlots, DrivesFromCToHFillTheFiveSlotsInOrder) {
+  // C, D, E, F, G, H listed in that order: G and H share the last slot.
+  const std::vector<int> slots = {1, 2, 3, 4, 5, 5};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(SlotForBarCode(SlotCodeForItem(i)), slots[static_cast<size_t>(i)]) << i;
+  }
+}
+
 }  // namespace
 }  // namespace layout

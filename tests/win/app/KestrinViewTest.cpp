@@ -31,7 +31,6 @@ using diskview::test::WinTempTree;
 // The frame the view sits in: a top-level window that records WM_CLOSE.
 class Host : public CWnd {
  public:
-  ~Host() override { DestroyWindow(); }
   bool Make() {
     return CreateEx(0, nullptr, L"view host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                     CRect(0, 0, 620, 470), nullptr, 0);
@@ -106,7 +105,7 @@ class ViewTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(host.Make());
     app.m_pMainWnd = &host;
-    view = std::make_unique<CKestrinView>(system);
+    view = std::make_unique<afx::Window<CKestrinView>>(system);
     ASSERT_TRUE(view->Create(nullptr, nullptr, WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
                              CRect(0, 0, 585, 420), &host, AFX_IDW_PANE_FIRST));
     // Stops here are answered, however busy the machine: a slow worker must
@@ -130,7 +129,7 @@ class ViewTest : public ::testing::Test {
 
   CWinApp app{L"view tests"};
   FakeSystem system;
-  Host host;
+  afx::Window<Host> host;
   std::unique_ptr<CKestrinView> view;
   WinTempTree tree;
 };
@@ -419,8 +418,8 @@ TEST_F(ViewTest, ButtonsClicksAndCommands) {
   EXPECT_EQ(system.calls[0].rfind(L"url:http", 0), 0u);
   EXPECT_EQ(system.calls[1], L"sound:WAV\\Windows XP.wav");
   // The print commands are the view's, and print nothing.
-  EXPECT_TRUE(view->OnCmdMsg(ID_FILE_PRINT, false));
-  EXPECT_TRUE(view->OnCmdMsg(ID_FILE_PRINT_PREVIEW, false));
+  EXPECT_TRUE(view->HandlesCommand(ID_FILE_PRINT));
+  EXPECT_TRUE(view->HandlesCommand(ID_FILE_PRINT_PREVIEW));
   view->SendMessage(WM_COMMAND, ID_FILE_PRINT);
 }
 
@@ -437,7 +436,7 @@ TEST_F(ViewTest, PaintsTheButtonFaceBehindItsChildren) {
 TEST_F(ViewTest, MadeAndEndedManyTimesLeavesNothingBehind) {
   view.reset();
   auto cycle = [&] {
-    CKestrinView v(system);
+    afx::Window<CKestrinView> v(system);
     ASSERT_TRUE(v.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 585, 420), &host, 1));
     v.OpenFolderInSlot(1, CString(tree.Root().c_str()));
   };

@@ -108,10 +108,10 @@ class OutBarTest : public ::testing::Test {
     return n;
   }
 
-  Owner owner;
+  afx::Window<Owner> owner;
   CImageList images;
   FakeSystem sys;
-  CGfxOutBarCtrl bar{sys};
+  afx::Window<CGfxOutBarCtrl> bar{sys};
 };
 
 TEST_F(OutBarTest, PressAndReleaseOnAnItemTellsTheOwner) {

@@ -20,12 +20,12 @@ using diskview::test::Render;
 using diskview::test::TestParent;
 
 void ExpectNoLeak(const std::function<void(CWnd& parent)>& cycle) {
-  TestParent shown;
+  afx::Window<TestParent> shown;
   ASSERT_TRUE(shown.Make(700, 500));
   // Shown and active before counting: activation makes the thread's
   // input-method window, the system's, not the test's.
   shown.Show();
-  CWnd parent;  // hidden: what is counted is the windows, not their showing
+  afx::Window<CWnd> parent;  // hidden: what is counted is the windows, not their showing
   ASSERT_TRUE(parent.CreateEx(0, nullptr, nullptr, WS_CHILD, CRect(0, 0, 600, 400), shown.m_hWnd, 9));
   for (int i = 0; i < 5; ++i) cycle(parent);
   flush_events(100);
@@ -46,7 +46,7 @@ TEST(PanesLifetime, ShortcutBarWithDrivesAndImages) {
   ExpectNoLeak([&sys](CWnd& parent) {
     CImageList images;
     ASSERT_TRUE(images.CreateFromBitmap(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255)));
-    CGfxOutBarCtrl bar(sys);
+    afx::Window<CGfxOutBarCtrl> bar(sys);
     ASSERT_TRUE(bar.Create(WS_VISIBLE, CRect(0, 0, 100, 407), &parent, AFX_IDW_PANE_FIRST, 0x260));
     bar.AttachImageList(images.GetSafeHandle(), 2);
     bar.AppendFolder(L"HD", 0);
@@ -60,12 +60,12 @@ TEST(PanesLifetime, ShortcutBarWithDrivesAndImages) {
 TEST(PanesLifetime, SplitterWithPanesAndADrag) {
   FakeSystem sys;
   ExpectNoLeak([&sys](CWnd& parent) {
-    CGfxSplitterWnd splitter;
+    afx::Window<CGfxSplitterWnd> splitter;
     ASSERT_TRUE(splitter.CreateStatic(&parent, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST));
     // The panes end before the splitter, as members declared after it.
-    CGfxOutBarCtrl bar(sys);
+    afx::Window<CGfxOutBarCtrl> bar(sys);
     ASSERT_TRUE(bar.Create(WS_VISIBLE, CRect(), &splitter, splitter.IdFromRowCol(0, 0), 0x260));
-    CWnd view;
+    afx::Window<CWnd> view;
     ASSERT_TRUE(view.Create(nullptr, nullptr, WS_VISIBLE, CRect(), &splitter, splitter.IdFromRowCol(0, 1)));
     splitter.SetColumnInfo(0, 100, 0);
     splitter.MoveWindow(CRect(0, 0, 600, 400));

@@ -190,7 +190,7 @@ void PrintTo(const CRect& r, std::ostream* os) {
 
 TEST(AboutBox, HasItsCaptionTextsAndPlaces) {
   CWinApp app(L"Resources Test");
-  CAboutDlg about;
+  afx::Window<CAboutDlg> about;
   ASSERT_TRUE(about.Create());
   HWND dlg = about.m_hWnd;
   EXPECT_EQ(about.GetWindowText(), L"关于 Dravon");
@@ -238,7 +238,7 @@ TEST(AboutBox, HasItsCaptionTextsAndPlaces) {
 
 TEST(Banner, IsABorderlessPictureCentredOnTheScreen) {
   CWinApp app(L"Resources Test");
-  CBannerDlg banner;
+  afx::Window<CBannerDlg> banner;
   ASSERT_TRUE(banner.Create());
   HWND dlg = banner.m_hWnd;
   EXPECT_FALSE(banner.GetStyle() & (WS_CAPTION | WS_BORDER | WS_THICKFRAME));

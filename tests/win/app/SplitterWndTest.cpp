@@ -75,11 +75,11 @@ class SplitterTest : public ::testing::Test {
     flush_events(0);
   }
 
-  TestParent parent;
+  afx::Window<TestParent> parent;
   FakeSystem sys;
-  RecordingSplitter splitter;
-  CGfxOutBarCtrl bar{sys};
-  WhitePane view;
+  afx::Window<RecordingSplitter> splitter;
+  afx::Window<CGfxOutBarCtrl> bar{sys};
+  afx::Window<WhitePane> view;
   CImageList images;
 };
 
@@ -96,7 +96,7 @@ TEST_F(SplitterTest, PanesBelowTheStripWithTheBarBetween) {
   EXPECT_EQ(inside, CRect(0, 6, 600, 400));
   EXPECT_FALSE(splitter.GetStyle() & WS_CLIPCHILDREN);  // the tracker crosses the panes
   // Only one row of columns.
-  CGfxSplitterWnd other;
+  afx::Window<CGfxSplitterWnd> other;
   EXPECT_FALSE(other.CreateStatic(&parent, 2, 2, WS_CHILD, AFX_IDW_PANE_FIRST + 1));
 }
 

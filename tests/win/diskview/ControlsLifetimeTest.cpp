@@ -30,14 +30,14 @@ constexpr int kCycles = 200;
 using Cycle = std::function<void(CWnd& parent)>;
 
 void ExpectNoLeak(const Cycle& cycle) {
-  TestParent shown;
+  afx::Window<TestParent> shown;
   ASSERT_TRUE(shown.Make(400, 300));
   // Shown and active before counting: activation makes the thread's
   // input-method window, the system's, not the test's.
   shown.Show();
   // The controls live in a hidden child: under Wine a visible list view
   // costs ten times as much to fill, and that is not what is counted here.
-  CWnd parent;
+  afx::Window<CWnd> parent;
   ASSERT_TRUE(parent.CreateEx(0, nullptr, nullptr, WS_CHILD, CRect(0, 0, 400, 300), shown.m_hWnd, 9));
   for (int i = 0; i < 5; ++i) cycle(parent);
   flush_events(100);
@@ -67,7 +67,7 @@ void Paint(CWnd& control) {
 
 TEST(ControlLifetime, PieChartMadeManyTimesLeavesNothing) {
   ExpectNoLeak([](CWnd& parent) {
-    CPieChartCtrl pie;
+    afx::Window<CPieChartCtrl> pie;
     ASSERT_TRUE(pie.Create(WS_VISIBLE, CRect(0, 0, 98, 95), &parent, 104));
     pie.SetTitle(L"C:\\");
     for (int i = 0; i < 4; ++i) {
@@ -82,9 +82,9 @@ TEST(ControlLifetime, PieChartMadeManyTimesLeavesNothing) {
 
 TEST(ControlLifetime, StripsMadeManyTimesLeaveNothing) {
   ExpectNoLeak([](CWnd& parent) {
-    CCaptionStrip caption(kPanelCaptions[0]);
+    afx::Window<CCaptionStrip> caption(kPanelCaptions[0]);
     ASSERT_TRUE(caption.Create(WS_VISIBLE, CRect(0, 0, 95, 37), &parent, 3));
-    CLegendStrip legend;
+    afx::Window<CLegendStrip> legend;
     ASSERT_TRUE(legend.Create(WS_VISIBLE, CRect(0, 40, 750, 90), &parent, 8));
     Paint(caption);
     Paint(legend);
@@ -93,7 +93,7 @@ TEST(ControlLifetime, StripsMadeManyTimesLeaveNothing) {
 
 TEST(ControlLifetime, InfoControlMadeManyTimesLeavesNothing) {
   ExpectNoLeak([](CWnd& parent) {
-    CInfoCtrl info;
+    afx::Window<CInfoCtrl> info;
     ASSERT_TRUE(info.Create(WS_VISIBLE, CRect(0, 0, 100, 130), &parent, 1));
     info.SetLine(kInfoSize, L"2.79 Gb", -1, 2);
     info.SetLine(kInfoUsed, L"", 66, 2);
@@ -106,7 +106,7 @@ TEST(ControlLifetime, DiskTreeMadeManyTimesLeavesNothing) {
   CMyFolder folder;
   folder.AssignName("C:\\");
   ExpectNoLeak([&folder](CWnd& parent) {
-    CDiskTreeCtrl tree;
+    afx::Window<CDiskTreeCtrl> tree;
     ASSERT_TRUE(tree.Create(WS_VISIBLE, CRect(0, 0, 300, 200), &parent, 103));
     auto info = std::make_unique<TreeItemInfo>();
     info->folder = &folder;

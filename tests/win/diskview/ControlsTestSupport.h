@@ -17,7 +17,6 @@ namespace diskview::test {
 
 class TestParent : public CWnd {
  public:
-  ~TestParent() override { DestroyWindow(); }
   // A top-level window of `cx` by `cy`, hidden until shown.
   bool Make(int cx = 640, int cy = 480);
   // Shown and active, its painting done.

@@ -53,7 +53,7 @@ class DiskTreeTest : public ::testing::Test {
   void SetUp() override {
     app.m_pMainWnd = &parent;  // the progress notifications come here too
     ASSERT_TRUE(parent.Make(900, 400));
-    tree = std::make_unique<CDiskTreeCtrl>();
+    tree = std::make_unique<afx::Window<CDiskTreeCtrl>>();
     ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 880, 360), &parent, 103));
     // Stops here are answered, however busy the machine: a slow worker must
     // not be taken for one blocked in a dead drive.
@@ -84,7 +84,7 @@ class DiskTreeTest : public ::testing::Test {
   }
 
   CWinApp app{L"DiskTreeTest"};
-  ScanParent parent;
+  afx::Window<ScanParent> parent;
   CMyFolder root;
   std::unique_ptr<CDiskTreeCtrl> tree;
 };
@@ -332,7 +332,7 @@ TEST_F(DiskTreeTest, EndingTheControlOrItsWindowStopsItsScan) {
   EXPECT_EQ(GridTreeNode::LiveCount(), nodesBefore);
 
   // The window ends (with its parent) while the object lives on.
-  tree = std::make_unique<CDiskTreeCtrl>();
+  tree = std::make_unique<afx::Window<CDiskTreeCtrl>>();
   ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 400, 300), &parent, 103));
   tree->SetRowQueueLimit(1);
   tree->SetRootFolder(&root);

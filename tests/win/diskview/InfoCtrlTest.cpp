@@ -16,8 +16,8 @@ class InfoTest : public ::testing::Test {
     ASSERT_TRUE(parent.Make());
     ASSERT_TRUE(info.Create(WS_VISIBLE, CRect(0, 0, 100, 130), &parent, 1));
   }
-  TestParent parent;
-  CInfoCtrl info;
+  afx::Window<TestParent> parent;
+  afx::Window<CInfoCtrl> info;
 };
 
 std::vector<std::string> Labels(const InfoModel& model, int group) {
@@ -27,9 +27,9 @@ std::vector<std::string> Labels(const InfoModel& model, int group) {
 }
 
 TEST(InfoRows, ComeWithTheWindowAndTheirLabelsFromTheStringTable) {
-  TestParent parent;
+  afx::Window<TestParent> parent;
   ASSERT_TRUE(parent.Make());
-  CInfoCtrl info;
+  afx::Window<CInfoCtrl> info;
   EXPECT_EQ(info.Model(), nullptr);
   EXPECT_FALSE(info.SetLine(kInfoSize, L"1 byte", -1, 0));
   ASSERT_TRUE(info.Create(WS_VISIBLE, CRect(0, 0, 100, 130), &parent, 1));

@@ -33,8 +33,8 @@ class PieTest : public ::testing::Test {
     CSelectObject f(scratch, font);
     return scratch.dc().GetTextExtent(text, lstrlenW(text));
   }
-  TestParent parent;
-  CPieChartCtrl pie;
+  afx::Window<TestParent> parent;
+  afx::Window<CPieChartCtrl> pie;
 };
 
 TEST_F(PieTest, ItsClassLayoutAndSlices) {
@@ -205,10 +205,10 @@ TEST_F(PieTest, APaintedChartMatchesItsPrintedOne) {
 }
 
 TEST(PieRenders, ChartsAsTheViewAndALegendShowThem) {
-  TestParent parent;
+  afx::Window<TestParent> parent;
   ASSERT_TRUE(parent.Make());
   // A result slot's chart: the palette, largest first, a remainder slice.
-  CPieChartCtrl slot;
+  afx::Window<CPieChartCtrl> slot;
   ASSERT_TRUE(slot.Create(WS_VISIBLE, CRect(0, 0, 98, 95), &parent, 104));
   const int angles[] = {151, 87, 52, 30, 14, 11, 15};
   for (int i = 0; i < 7; ++i) {
@@ -216,7 +216,7 @@ TEST(PieRenders, ChartsAsTheViewAndALegendShowThem) {
   }
   SaveRender(*Render(slot), "pie-slot");
   // Labelled slices and a title.
-  CPieChartCtrl legend;
+  afx::Window<CPieChartCtrl> legend;
   ASSERT_TRUE(legend.Create(WS_VISIBLE, CRect(0, 0, 240, 160), &parent, 105));
   legend.SetTitle(L"D:\\ 文件夹");
   legend.AddSlice(kSlicePalette[0].colour, kSlicePalette[0].textColour, 200, L"Windows");

@@ -25,9 +25,9 @@ int TextPixels(HDC dc, const RECT& r, COLORREF under) {
 }
 
 TEST(CaptionStrip, FramedActiveBorderBackgroundAndItsCaptionAtFiveTen) {
-  TestParent parent;
+  afx::Window<TestParent> parent;
   ASSERT_TRUE(parent.Make());
-  CCaptionStrip strip(kPanelCaptions[4]);
+  afx::Window<CCaptionStrip> strip(kPanelCaptions[4]);
   ASSERT_TRUE(strip.Create(WS_VISIBLE, CRect(0, 0, 95, 37), &parent, 3));
   wchar_t name[32] = {};
   GetClassNameW(strip.m_hWnd, name, 32);
@@ -52,7 +52,7 @@ TEST(CaptionStrip, FramedActiveBorderBackgroundAndItsCaptionAtFiveTen) {
 
   // Every caption strip, whatever its size, draws the same way.
   for (const char* caption : kPanelCaptions) {
-    CCaptionStrip other(caption);
+    afx::Window<CCaptionStrip> other(caption);
     ASSERT_TRUE(other.Create(WS_VISIBLE, CRect(0, 0, 160, 40), &parent, 3));
     auto c = Render(other);
     EXPECT_EQ(c->Pixel(0, 0), 0u);
@@ -68,8 +68,8 @@ class LegendTest : public ::testing::Test {
     EXPECT_TRUE(legend.Create(WS_VISIBLE, CRect(0, 0, width, height), &parent, 8));
     return Render(legend);
   }
-  TestParent parent;
-  CLegendStrip legend;
+  afx::Window<TestParent> parent;
+  afx::Window<CLegendStrip> legend;
 };
 
 TEST_F(LegendTest, AtWidthThousandTheBoxesOverlapLaterOverEarlier) {
@@ -126,7 +126,7 @@ TEST_F(LegendTest, AtTheViewsWidthOnlyTheFirstBoxIsDrawn) {
     EXPECT_GT(TextPixels(dc, CRect(x, 15, x + 20, 39), Background()), 5) << x;
   }
   // The view's own strip: 750 by 50.
-  CLegendStrip wide;
+  afx::Window<CLegendStrip> wide;
   ASSERT_TRUE(wide.Create(WS_VISIBLE, CRect(0, 0, 750, 50), &parent, 8));
   SaveRender(*Render(wide), "strip-legend-750x50");
 }

@@ -23,7 +23,7 @@ class NamedGrid : public CSuperGridCtrl {
   using CSuperGridCtrl::SetIconSize;
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     static constexpr afx::Route routes[] = {
-        afx::OnReflectNotify<&NamedGrid::OnGetDispInfo>(LVN_GETDISPINFOW),
+        afx::OnReflectNotify<LVN_GETDISPINFOW, &NamedGrid::OnGetDispInfo>(),
     };
     return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
            CSuperGridCtrl::OnWndMsg(msg, wp, lp, result);
@@ -69,8 +69,8 @@ class GridTest : public ::testing::Test {
   void Expand(GridTreeNode* node) { grid.ExpandNode(node, grid.NodeToIndex(node)); }
   using Names = std::vector<std::string>;
 
-  TestParent parent;
-  NamedGrid grid;
+  afx::Window<TestParent> parent;
+  afx::Window<NamedGrid> grid;
 };
 
 TEST_F(GridTest, StylesAddedToWhatItIsCreatedWith) {
@@ -193,7 +193,7 @@ TEST_F(GridTest, SelectingANodeThreeLevelsDownExpandsTheAncestorsBelowTheRoot) {
   EXPECT_EQ(grid.GetNextItem(-1, LVNI_SELECTED), 0);
   EXPECT_EQ(grid.GetNextItem(-1, LVNI_FOCUSED), 0);
   // A node of another tree is not selected.
-  NamedGrid other;
+  afx::Window<NamedGrid> other;
   ASSERT_TRUE(other.Create(0, CRect(0, 0, 10, 10), &parent, 8));
   ASSERT_TRUE(other.InsertRootRow());
   GridTreeNode* stranger = other.InsertChildRow(other.GetRootNode());

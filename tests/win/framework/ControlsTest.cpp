@@ -27,13 +27,13 @@ class Host : public ::testing::Test {
                                 nullptr, 0));
   }
   void TearDown() override { parent.DestroyWindow(); }
-  CWnd parent;
+  afx::Window<CWnd> parent;
 };
 
 using Controls = Host;
 
 TEST_F(Controls, ListColumnsItemsAndStyles) {
-  CListCtrl list;
+  afx::Window<CListCtrl> list;
   ASSERT_TRUE(list.Create(WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 200), &parent, 10));
   list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   EXPECT_EQ(list.GetExtendedStyle(), static_cast<DWORD>(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES));
@@ -62,7 +62,7 @@ TEST_F(Controls, ListColumnsItemsAndStyles) {
 }
 
 TEST_F(Controls, TabsSlidersCombosAndButtons) {
-  CTabCtrl tab;
+  afx::Window<CTabCtrl> tab;
   ASSERT_TRUE(tab.Create(WS_VISIBLE, CRect(0, 0, 300, 100), &parent, 11));
   EXPECT_EQ(tab.InsertItem(0, L"  USB"), 0);
   EXPECT_EQ(tab.InsertItem(0, L"  系统"), 0);  // inserted in front
@@ -76,7 +76,7 @@ TEST_F(Controls, TabsSlidersCombosAndButtons) {
   tab.HostPages();
   EXPECT_TRUE(tab.GetExStyle() & WS_EX_CONTROLPARENT);
 
-  CSliderCtrl slider;
+  afx::Window<CSliderCtrl> slider;
   ASSERT_TRUE(slider.Create(WS_VISIBLE | TBS_NOTICKS, CRect(0, 110, 200, 140), &parent, 12));
   slider.SetRange(1, 5);
   slider.SetPos(4);
@@ -86,7 +86,7 @@ TEST_F(Controls, TabsSlidersCombosAndButtons) {
   slider.SetPos(9);
   EXPECT_EQ(slider.GetPos(), 5) << "held in its range";
 
-  CComboBoxEx combo;
+  afx::Window<CComboBoxEx> combo;
   ASSERT_TRUE(combo.Create(WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 150, 200, 300), &parent, 13));
   EXPECT_EQ(combo.InsertItem(-1, L"一级", 0), 0);
   EXPECT_EQ(combo.InsertItem(-1, L"二级", 1), 1);
@@ -96,7 +96,7 @@ TEST_F(Controls, TabsSlidersCombosAndButtons) {
   EXPECT_EQ(combo.GetCurSel(), 1);
   EXPECT_EQ(combo.GetItemText(1), L"二级");
 
-  CButton check;
+  afx::Window<CButton> check;
   ASSERT_TRUE(check.Create(L"框", WS_VISIBLE | BS_AUTOCHECKBOX, CRect(210, 110, 300, 130), &parent, 14));
   EXPECT_EQ(check.GetCheck(), BST_UNCHECKED);
   check.SetCheck(BST_CHECKED);
@@ -178,23 +178,23 @@ TEST(ImageLists, MaskColourPixelsDrawTransparent) {
 // ---- no leaks ------------------------------------------------------------------
 
 void MakeAndEndControls(CWnd& parent) {
-  CListCtrl list;
+  afx::Window<CListCtrl> list;
   list.Create(WS_VISIBLE | LVS_REPORT, CRect(0, 0, 200, 100), &parent, 20);
   list.InsertColumn(0, L"列", LVCFMT_LEFT, 80);
   list.InsertItem(0, L"项");
-  CTabCtrl tab;
+  afx::Window<CTabCtrl> tab;
   tab.Create(WS_VISIBLE, CRect(0, 0, 200, 100), &parent, 21);
   tab.InsertItem(0, L"页");
-  CSliderCtrl slider;
+  afx::Window<CSliderCtrl> slider;
   slider.Create(WS_VISIBLE, CRect(0, 0, 200, 30), &parent, 22);
-  CComboBoxEx combo;
+  afx::Window<CComboBoxEx> combo;
   combo.Create(WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 200, 100), &parent, 23);
   combo.InsertItem(-1, L"项");
-  CButton button;
+  afx::Window<CButton> button;
   button.Create(L"钮", WS_VISIBLE, CRect(0, 0, 50, 20), &parent, 24);
-  CEdit edit;
+  afx::Window<CEdit> edit;
   edit.Create(WS_VISIBLE, CRect(0, 0, 50, 20), &parent, 25);
-  CStatic label;
+  afx::Window<CStatic> label;
   label.Create(L"字", WS_VISIBLE, CRect(0, 0, 50, 20), &parent, 26);
   parent.UpdateWindow();
   // Off-screen painting, fonts and regions, as a paint handler makes them.
@@ -233,7 +233,7 @@ TEST_F(Host, ControlsAndPaintingMadeManyTimesLeaveNothingBehind) {
 
 TEST(DialogLeaks, AModelessDialogMadeAndEndedOftenLeavesNothing) {
   auto cycle = [] {
-    CDialog dialog(IDD_TEST_CONTROLS, nullptr, GetModuleHandleW(nullptr));
+    afx::Window<CDialog> dialog(IDD_TEST_CONTROLS, nullptr, GetModuleHandleW(nullptr));
     if (!dialog.Create()) return false;
     // Drawn into a memory DC: ending a shown top-level window costs Wine
     // seconds without a window manager.

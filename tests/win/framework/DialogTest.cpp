@@ -52,7 +52,7 @@ bool CentredOn(const CRect& r, const RECT& area) {
 }  // namespace
 
 TEST(WindowIcons, SetIconKeepsBigAndSmallApartAndReturnsThePreviousOne) {
-  CWnd w;
+  afx::Window<CWnd> w;
   ASSERT_TRUE(w.CreateEx(0, nullptr, L"t", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 100), nullptr, 0));
   HICON big = LoadIconW(nullptr, IDI_APPLICATION);
   HICON small = LoadIconW(nullptr, IDI_WARNING);
@@ -70,11 +70,11 @@ TEST(Dialog, ModalIsOwnedByTheGivenWindowWhichWaitsDisabled) {
   HWND other = MakeCornerWindow();
   ASSERT_NE(owner, nullptr);
   ASSERT_NE(other, nullptr);
-  CWnd parent;
+  afx::Window<CWnd> parent;
   parent.SubclassWindow(other);
 
   // The given owner wins over the parent object.
-  CDialog d(IDD_TEST_DIALOG, &parent);
+  afx::Window<CDialog> d(IDD_TEST_DIALOG, &parent);
   d.SetOwner(owner);
   Seen seen = RunModal(d, L"对话", owner);
   EXPECT_EQ(seen.times, 1);
@@ -96,7 +96,7 @@ TEST(Dialog, ModalIsOwnedByTheGivenWindowWhichWaitsDisabled) {
 TEST(Dialog, ATemplateCentredOnTheScreenStaysThere) {
   HWND owner = MakeCornerWindow();
   ASSERT_NE(owner, nullptr);
-  CDialog d(IDD_TEST_CENTERED);
+  afx::Window<CDialog> d(IDD_TEST_CENTERED);
   d.SetOwner(owner);
   Seen seen = RunModal(d, L"居中", owner);
   ASSERT_EQ(seen.times, 1);
@@ -110,8 +110,8 @@ TEST(Dialog, ATemplateCentredOnTheScreenStaysThere) {
 
 TEST(Dialog, IconsComeFromTheDialogsOwnModule) {
   // The system library has the standard application icon; this program has none.
-  CDialog system(IDD_TEST_DIALOG, nullptr, GetModuleHandleW(L"user32.dll"));
-  CDialog own(IDD_TEST_DIALOG, nullptr, GetModuleHandleW(nullptr));
+  afx::Window<CDialog> system(IDD_TEST_DIALOG, nullptr, GetModuleHandleW(L"user32.dll"));
+  afx::Window<CDialog> own(IDD_TEST_DIALOG, nullptr, GetModuleHandleW(nullptr));
   const UINT application = 32512;
   HICON big = system.LoadIconResource(application, true);
   HICON small = system.LoadIconResource(application, false);

@@ -49,14 +49,10 @@ class ControlsDialog : public CDialog {
                                                              CBN_SELCHANGE),
         afx::OnMeasureItem<&ControlsDialog::OnMeasureItem>(),
         afx::OnHScroll<&ControlsDialog::OnHScroll>(),
+        afx::OnCommandRange<&ControlsDialog::OnCommand>(IDC_TEST_BUTTON, IDC_TEST_KEYLIST),
     };
     return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
-  }
-  bool OnCmdMsg(UINT id, bool execute) override {
-    static constexpr CommandRoute<ControlsDialog> routes[] = {
-        {IDC_TEST_BUTTON, IDC_TEST_KEYLIST, &ControlsDialog::OnCommand}};
-    return RouteCommand(this, routes, id, execute) || CDialog::OnCmdMsg(id, execute);
   }
   void OnOK() override { ++oks; }
 
@@ -81,7 +77,7 @@ class DialogFixture : public ::testing::Test {
     dialog.DestroyWindow();
     flush_events(10);
   }
-  ControlsDialog dialog;
+  afx::Window<ControlsDialog> dialog;
 };
 
 // ---- commands ----------------------------------------------------------------
@@ -129,7 +125,7 @@ TEST_F(Commands, ControlNotificationsAreNotCommands) {
 // ---- dialogs attach at their first message -----------------------------------
 
 TEST(DialogAttachment, TheObjectSeesCreationFontAndMeasuringBeforeInitDialog) {
-  ControlsDialog dialog;
+  afx::Window<ControlsDialog> dialog;
   ASSERT_TRUE(dialog.Create());
   EXPECT_TRUE(SequenceIs(dialog.early, {
                                            {WM_NCCREATE},
@@ -145,16 +141,16 @@ TEST(DialogAttachment, TheObjectSeesCreationFontAndMeasuringBeforeInitDialog) {
 }
 
 TEST(DialogAttachment, SubclassDlgItemBindsATemplatesControl) {
-  ControlsDialog dialog;
+  afx::Window<ControlsDialog> dialog;
   ASSERT_TRUE(dialog.Create());
-  CSliderCtrl slider;
+  afx::Window<CSliderCtrl> slider;
   ASSERT_TRUE(slider.SubclassDlgItem(IDC_TEST_SLIDER, &dialog));
   EXPECT_EQ(CWnd::FromHandlePermanent(dialog.Item(IDC_TEST_SLIDER)), &slider);
   slider.SetRange(0, 4);
   slider.SetPos(3);
   EXPECT_EQ(slider.GetPos(), 3);
   EXPECT_EQ(slider.GetRangeMax(), 4);
-  CSliderCtrl other;
+  afx::Window<CSliderCtrl> other;
   EXPECT_FALSE(other.SubclassDlgItem(IDC_TEST_SLIDER, &dialog)) << "already bound";
   EXPECT_FALSE(other.SubclassDlgItem(4242, &dialog)) << "no such control";
   dialog.DestroyWindow();
@@ -227,7 +223,7 @@ class KeyList : public CWnd {
 using Reflection = DialogFixture;
 
 TEST_F(Reflection, ASlidersScrollGoesToTheSliderNotItsParent) {
-  ScrollingSlider slider;
+  afx::Window<ScrollingSlider> slider;
   ASSERT_TRUE(slider.SubclassDlgItem(IDC_TEST_SLIDER, &dialog));
   slider.SetRange(0, 10);
   slider.SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
@@ -241,7 +237,7 @@ TEST_F(Reflection, ASlidersScrollGoesToTheSliderNotItsParent) {
 }
 
 TEST_F(Reflection, OwnerDrawnListItemsAreDrawnComparedAndDeletedByTheList) {
-  OwnerList list;
+  afx::Window<OwnerList> list;
   ASSERT_TRUE(list.SubclassDlgItem(IDC_TEST_OWNERLIST, &dialog));
   HWND h = list.m_hWnd;
   // No strings: the sorted list asks its owner to compare the item data.
@@ -268,7 +264,7 @@ TEST_F(Reflection, OwnerDrawnListItemsAreDrawnComparedAndDeletedByTheList) {
 }
 
 TEST_F(Reflection, AListsVirtualKeysGoToTheList) {
-  KeyList list;
+  afx::Window<KeyList> list;
   ASSERT_TRUE(list.SubclassDlgItem(IDC_TEST_KEYLIST, &dialog));
   SendMessageW(list.m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"甲"));
   SendMessageW(list.m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
@@ -283,8 +279,8 @@ class NotifyingList : public CListCtrl {
   int clicks = 0;
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     static constexpr afx::Route routes[] = {
-        afx::OnReflectNotify<&NotifyingList::OnInserted>(LVN_INSERTITEM),
-        afx::OnReflectNotify<&NotifyingList::OnClick>(NM_CLICK),
+        afx::OnReflectNotify<LVN_INSERTITEM, &NotifyingList::OnInserted>(),
+        afx::OnReflectNotify<NM_CLICK, &NotifyingList::OnClick>(),
     };
     return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
            CListCtrl::OnWndMsg(msg, wp, lp, result);
@@ -295,7 +291,7 @@ class NotifyingList : public CListCtrl {
     inserted += nm.iItem + 1;
     return 0;
   }
-  bool OnClick(NMITEMACTIVATE&) {
+  bool OnClick(NMHDR&) {
     ++clicks;
     return false;  // the parent may want it too
   }
@@ -306,8 +302,8 @@ class ListParent : public CWnd {
   std::vector<UINT> seen;
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     static constexpr afx::Route routes[] = {
-        afx::OnNotify<&ListParent::OnInserted>(7, LVN_INSERTITEM),
-        afx::OnNotify<&ListParent::OnClick>(7, NM_CLICK),
+        afx::OnNotify<LVN_INSERTITEM, &ListParent::OnInserted>(7),
+        afx::OnNotify<NM_CLICK, &ListParent::OnClick>(7),
     };
     return afx::Dispatch(*this, routes, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
   }
@@ -324,10 +320,10 @@ class ListParent : public CWnd {
 };
 
 TEST(NotifyReflection, TheListTakesItsOwnNotificationsFirst) {
-  ListParent parent;
+  afx::Window<ListParent> parent;
   ASSERT_TRUE(parent.CreateEx(0, nullptr, L"p", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 200),
                               nullptr, 0));
-  NotifyingList list;
+  afx::Window<NotifyingList> list;
   ASSERT_TRUE(list.Create(WS_VISIBLE | LVS_REPORT, CRect(0, 0, 280, 180), &parent, 7));
   list.InsertColumn(0, L"名", LVCFMT_LEFT, 100);
   list.InsertItem(0, L"一");
@@ -386,13 +382,13 @@ class Typed : public CWnd {
   void OnTimer(UINT_PTR id) { timer = id; }
   void OnSysCommand(UINT command, CPoint) { sysCommand = command; }
   void OnGetMinMaxInfo(MINMAXINFO& info) {
-    Default();  // the system's values first
+    DefWindowProc(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));  // the system's values first
     minMax = info;
   }
 };
 
 TEST(TypedHandlers, ParametersAreUnpackedOnceWithSignedPoints) {
-  Typed w;
+  afx::Window<Typed> w;
   ASSERT_TRUE(w.CreateEx(0, nullptr, L"t", WS_OVERLAPPEDWINDOW, CRect(0, 0, 200, 100), nullptr, 0));
   // Created with a size: the default handling filled the track sizes.
   EXPECT_GT(w.minMax.ptMaxTrackSize.x, 0);

@@ -19,9 +19,9 @@ class TestApp : public CWinApp {
   TestApp() : CWinApp(L"Framework Tests") {}
   std::vector<UINT> ran;
   void OnTwo(UINT id) { ran.push_back(id); }
-  bool OnCmdMsg(UINT id, bool execute) override {
-    static constexpr CommandRoute<TestApp> routes[] = {{ID_TEST_TWO, ID_TEST_TWO, &TestApp::OnTwo}};
-    return RouteCommand(this, routes, id, execute);
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    static constexpr afx::Route routes[] = {afx::OnCommandRange<&TestApp::OnTwo>(ID_TEST_TWO, ID_TEST_TWO)};
+    return afx::Dispatch(*this, routes, msg, wp, lp, result);
   }
 };
 TestApp theApp;
@@ -31,19 +31,18 @@ class Pane : public CView {};
 class TestFrame : public CFrameWnd {
  public:
   std::vector<UINT> ran;
-  CToolBar bar;
-  Pane pane;
+  afx::Window<CToolBar> bar;
+  afx::Window<Pane> pane;
   bool createBar = true;
 
   void OnOne(UINT id) { ran.push_back(id); }
-  bool OnCmdMsg(UINT id, bool execute) override {
-    static constexpr CommandRoute<TestFrame> routes[] = {{ID_TEST_ONE, ID_TEST_ONE, &TestFrame::OnOne}};
-    return RouteCommand(this, routes, id, execute) || CFrameWnd::OnCmdMsg(id, execute);
-  }
 
  protected:
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-    static constexpr afx::Route routes[] = {afx::OnCreate<&TestFrame::OnCreate>()};
+    static constexpr afx::Route routes[] = {
+        afx::OnCreate<&TestFrame::OnCreate>(),
+        afx::OnCommandRange<&TestFrame::OnOne>(ID_TEST_ONE, ID_TEST_ONE),
+    };
     return afx::Dispatch(*this, routes, msg, wp, lp, result) ||
            CFrameWnd::OnWndMsg(msg, wp, lp, result);
   }
@@ -70,7 +69,7 @@ struct MainFrameScope {
 }  // namespace
 
 TEST(Frame, LoadsTitleMenuAndAcceleratorsFromItsResource) {
-  TestFrame f;
+  afx::Window<TestFrame> f;
   MainFrameScope scope(f);
   ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE));
   EXPECT_EQ(f.GetWindowText(), L"测试窗口");
@@ -95,7 +94,7 @@ TEST(Frame, LoadsTitleMenuAndAcceleratorsFromItsResource) {
 }
 
 TEST(Frame, CommandsGoToTheFrameThenTheApplication) {
-  TestFrame f;
+  afx::Window<TestFrame> f;
   MainFrameScope scope(f);
   ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME));
   f.SendMessage(WM_COMMAND, ID_TEST_ONE);
@@ -111,7 +110,7 @@ TEST(Frame, CommandsGoToTheFrameThenTheApplication) {
 }
 
 TEST(Frame, MenuItemsWithoutAHandlerAreDisabledAndOthersKeepTheirState) {
-  TestFrame f;
+  afx::Window<TestFrame> f;
   MainFrameScope scope(f);
   ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME));
   HMENU popup = GetSubMenu(GetMenu(f.m_hWnd), 0);
@@ -127,7 +126,7 @@ TEST(Frame, MenuItemsWithoutAHandlerAreDisabledAndOthersKeepTheirState) {
 }
 
 TEST(Frame, BarsDockAtTheTopAndThePaneFillsTheRest) {
-  TestFrame f;
+  afx::Window<TestFrame> f;
   MainFrameScope scope(f);
   ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME));
   f.SetWindowPos(nullptr, 0, 0, 400, 300, SWP_NOZORDER);
@@ -152,7 +151,7 @@ TEST(Frame, BarsDockAtTheTopAndThePaneFillsTheRest) {
 }
 
 TEST(ToolBar, ButtonsComeFromTheResourceAndFollowTheRoutes) {
-  TestFrame f;
+  afx::Window<TestFrame> f;
   MainFrameScope scope(f);
   ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME));
   ASSERT_EQ(f.bar.GetCount(), 4);
@@ -181,7 +180,7 @@ TEST(ToolBar, ButtonsComeFromTheResourceAndFollowTheRoutes) {
 }
 
 TEST(ToolBar, TipIsTheTextAfterTheLineBreak) {
-  TestFrame f;
+  afx::Window<TestFrame> f;
   MainFrameScope scope(f);
   ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME));
   wchar_t text[80] = L"";
@@ -225,7 +224,7 @@ class TestDialog : public CDialog {
 }  // namespace
 
 TEST(Dialog, ModalRunsFromItsTemplateAndEndsWithOk) {
-  TestDialog d;
+  afx::Window<TestDialog> d;
   d.closeAtInit = true;
   EXPECT_EQ(d.DoModal(), IDOK);
   EXPECT_EQ(d.textAtInit, L"文字");
@@ -239,7 +238,7 @@ TEST(Dialog, ModalRunsFromItsTemplateAndEndsWithOk) {
 }
 
 TEST(Dialog, ModelessLivesUntilClosedAndComesFromTheGivenModule) {
-  TestDialog d;
+  afx::Window<TestDialog> d;
   ASSERT_TRUE(d.Create());
   EXPECT_TRUE(IsWindow(d.m_hWnd));
   EXPECT_EQ(d.GetWindowText(), L"对话");
@@ -247,7 +246,7 @@ TEST(Dialog, ModelessLivesUntilClosedAndComesFromTheGivenModule) {
   EXPECT_EQ(d.m_hWnd, nullptr);
 
   // A module without the template: no window, no handle left behind.
-  CDialog other(IDD_TEST_DIALOG, nullptr, GetModuleHandleW(L"kernel32.dll"));
+  afx::Window<CDialog> other(IDD_TEST_DIALOG, nullptr, GetModuleHandleW(L"kernel32.dll"));
   EXPECT_FALSE(other.Create());
   EXPECT_EQ(other.m_hWnd, nullptr);
 }

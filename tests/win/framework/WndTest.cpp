@@ -37,7 +37,7 @@ bool Create(CWnd& w) {
 }  // namespace
 
 TEST(WindowLifetime, ObjectIsAttachedFromTheFirstMessageAndDetachedAtTheEnd) {
-  RecordingWnd w;
+  afx::Window<RecordingWnd> w;
   ASSERT_TRUE(Create(w));
   ASSERT_FALSE(w.seen.empty());
   // Top-level windows get WM_GETMINMAXINFO before WM_NCCREATE.
@@ -54,7 +54,7 @@ TEST(WindowLifetime, ObjectIsAttachedFromTheFirstMessageAndDetachedAtTheEnd) {
 TEST(WindowLifetime, DestroyingTheObjectDestroysItsWindow) {
   HWND h;
   {
-    RecordingWnd w;
+    afx::Window<RecordingWnd> w;
     ASSERT_TRUE(Create(w));
     h = w.m_hWnd;
   }
@@ -67,13 +67,14 @@ TEST(WindowLifetime, AFailedCreationLeavesNoHandle) {
       if (msg == WM_CREATE) return -1;
       return CWnd::WindowProc(msg, wp, lp);
     }
-  } w;
+  };
+  afx::Window<Refuses> w;
   EXPECT_FALSE(Create(w));
   EXPECT_EQ(w.m_hWnd, nullptr);
 }
 
 TEST(WindowDispatch, ResultsPassBackAndExceptionsStopAtTheProcedure) {
-  RecordingWnd w;
+  afx::Window<RecordingWnd> w;
   ASSERT_TRUE(Create(w));
   EXPECT_EQ(w.SendMessage(WM_USER + 1), 42);
   w.throwOnUser = true;
@@ -83,9 +84,9 @@ TEST(WindowDispatch, ResultsPassBackAndExceptionsStopAtTheProcedure) {
 }
 
 TEST(WindowDispatch, SubclassedControlRoutesThroughTheObjectAndBack) {
-  RecordingWnd parent;
+  afx::Window<RecordingWnd> parent;
   ASSERT_TRUE(Create(parent));
-  RecordingWnd edit;
+  afx::Window<RecordingWnd> edit;
   ASSERT_TRUE(edit.CreateEx(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, CRect(0, 0, 80, 20),
                             parent.m_hWnd, 5));
   edit.seen.clear();
@@ -102,15 +103,16 @@ TEST(WindowCommands, RouteTablesRunOnlyWhenAsked) {
   struct Target : CWnd {
     std::vector<UINT> ran;
     void OnRange(UINT id) { ran.push_back(id); }
-    bool OnCmdMsg(UINT id, bool execute) override {
-      static constexpr CommandRoute<Target> routes[] = {{10, 12, &Target::OnRange},
-                                                        {20, 20, &Target::OnRange}};
-      return RouteCommand(this, routes, id, execute);
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+      static constexpr afx::Route routes[] = {afx::OnCommandRange<&Target::OnRange>(10, 12),
+                                              afx::OnCommandRange<&Target::OnRange>(20, 20)};
+      return afx::Dispatch(*this, routes, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
     }
-  } t;
-  EXPECT_TRUE(t.OnCmdMsg(11, false));
+  };
+  afx::Window<Target> t;
+  EXPECT_TRUE(t.HandlesCommand(11));
   EXPECT_TRUE(t.ran.empty());
-  EXPECT_FALSE(t.OnCmdMsg(13, true));
+  EXPECT_FALSE(t.HandlesCommand(13));
   ASSERT_TRUE(Create(t));
   t.SendMessage(WM_COMMAND, MAKEWPARAM(20, 0));
   t.SendMessage(WM_COMMAND, MAKEWPARAM(12, 0));

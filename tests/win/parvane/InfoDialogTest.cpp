@@ -111,7 +111,7 @@ class InfoDialog : public dravon_test::ScratchRegistry {
   // The dialog made as CRegular makes it, but modeless and never shown: a
   // shown top-level window costs Wine seconds to end without a window manager.
   std::unique_ptr<CInfoDialog> Open() {
-    auto dialog = std::make_unique<CInfoDialog>(GetModuleHandleW(nullptr), nullptr,
+    auto dialog = std::make_unique<afx::Window<CInfoDialog>>(GetModuleHandleW(nullptr), nullptr,
                                                 parvane::InfoSources{devices, registry, facts});
     EXPECT_TRUE(dialog->Create());
     return dialog;

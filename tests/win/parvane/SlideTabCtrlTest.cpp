@@ -60,9 +60,9 @@ class SlideTab : public ::testing::Test {
   static bool Shown(CWnd& page) { return (page.GetStyle() & WS_VISIBLE) != 0; }
   bool TimerRuns() { return KillTimer(tab_.m_hWnd, CSlideTabCtrl::kSlideTimer) != FALSE; }
 
-  CWnd host_;
-  CSlideTabCtrl tab_;
-  std::deque<CStatic> pages_;
+  afx::Window<CWnd> host_;
+  afx::Window<CSlideTabCtrl> tab_;
+  std::deque<afx::Window<CStatic>> pages_;
 };
 
 std::vector<int> Steps(int from, int count) {

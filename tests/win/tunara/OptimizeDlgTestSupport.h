@@ -74,7 +74,7 @@ class OptimizeDialogTest : public dravon_test::ScratchRegistry {
   // A new dialog, as CRegula makes it: every page reads the registry now.
   COptimizeDlg& Open() {
     Close();
-    dialog_ = std::make_unique<COptimizeDlg>(module_, nullptr);
+    dialog_ = std::make_unique<afx::Window<COptimizeDlg>>(module_, nullptr);
     EXPECT_TRUE(dialog_->Create());
     return *dialog_;
   }

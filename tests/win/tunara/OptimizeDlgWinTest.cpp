@@ -136,11 +136,11 @@ TEST_F(OptimizeDialog, ATabChosenWithTheKeyboardShowsItsPage) {
 }
 
 TEST(TabSheet, HoldsSixteenPages) {
-  CTabSheet sheet;
-  CDialog pages[CTabSheet::kMaxPages + 1] = {
-      CDialog(1), CDialog(2),  CDialog(3),  CDialog(4),  CDialog(5),  CDialog(6),
-      CDialog(7), CDialog(8),  CDialog(9),  CDialog(10), CDialog(11), CDialog(12),
-      CDialog(13), CDialog(14), CDialog(15), CDialog(16), CDialog(17)};
+  afx::Window<CTabSheet> sheet;
+  using Page = afx::Window<CDialog>;
+  Page pages[CTabSheet::kMaxPages + 1] = {Page(1),  Page(2),  Page(3),  Page(4),  Page(5),  Page(6),
+                                          Page(7),  Page(8),  Page(9),  Page(10), Page(11), Page(12),
+                                          Page(13), Page(14), Page(15), Page(16), Page(17)};
   for (int i = 0; i < CTabSheet::kMaxPages; ++i) EXPECT_TRUE(sheet.AddPage(L"页", &pages[i]));
   EXPECT_FALSE(sheet.AddPage(L"页", &pages[CTabSheet::kMaxPages]));
   EXPECT_EQ(CTabSheet::kMaxPages, sheet.GetPageCount());
@@ -149,7 +149,7 @@ TEST(TabSheet, HoldsSixteenPages) {
 
 TEST_F(OptimizeDialog, TheDialogHasRoomForTwelveMorePages) {
   COptimizeDlg& dialog = Open();
-  CDialog spare(IDD_DISK_PAGE);
+  afx::Window<CDialog> spare(IDD_DISK_PAGE);
   for (int i = 0; i < 12; ++i) EXPECT_TRUE(dialog.TabSheet().AddPage(L"页", &spare));
   EXPECT_FALSE(dialog.TabSheet().AddPage(L"页", &spare));
 }
