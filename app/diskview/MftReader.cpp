@@ -524,6 +524,7 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   const LoadResult table = ReadTableRuns(source, boot_, runs, tableSize);
   if (table != LoadResult::kOk) return table;
   stats_.tableBytes = tableSize;
+  stats_.tableRuns = runs.size();
   const std::uint64_t count = tableSize / boot_.recordSize;
   if (count > std::numeric_limits<std::uint32_t>::max()) return LoadResult::kCorrupt;
 

@@ -140,6 +140,7 @@ struct MftStats {
   std::uint64_t corrupt = 0;     // skipped as corrupt
   std::uint64_t bytesRead = 0;   // from the source, the table's and the rest
   std::uint64_t tableBytes = 0;  // the table's own bytes (its $DATA size)
+  std::uint64_t tableRuns = 0;   // extents the table lies in
 };
 
 // The folders of one volume after Load. As a DirEnumerator, the folder
