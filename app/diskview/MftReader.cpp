@@ -1,6 +1,7 @@
 #include "app/diskview/MftReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -168,9 +169,9 @@ void RecordFacts::Clear() {
   attributeListRuns.clear();
 }
 
-RecordStatus ParseRecord(std::uint8_t* r, std::size_t size, std::uint64_t number,
-                         RecordFacts& out) {
-  out.Clear();
+namespace {
+
+RecordStatus ParseInto(std::uint8_t* r, std::size_t size, std::uint64_t number, RecordFacts& out) {
   if (size < 512) return RecordStatus::kCorrupt;
   const std::uint16_t flags = U16(r + 22);
   if (std::memcmp(r, "FILE", 4) != 0) {
@@ -284,6 +285,17 @@ RecordStatus ParseRecord(std::uint8_t* r, std::size_t size, std::uint64_t number
   return RecordStatus::kInUse;
 }
 
+}  // namespace
+
+RecordStatus ParseRecord(std::uint8_t* bytes, std::size_t size, std::uint64_t number,
+                         RecordFacts& out) {
+  out.Clear();
+  const RecordStatus status = ParseInto(bytes, size, number, out);
+  // Nothing of a record that is not used, or not whole, counts.
+  if (status != RecordStatus::kInUse) out.Clear();
+  return status;
+}
+
 bool ParseAttributeList(const std::uint8_t* p, std::size_t size,
                         std::vector<RecordFacts::ListEntry>& out) {
   std::size_t at = 0;
@@ -330,21 +342,26 @@ bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint
   return size == 0;
 }
 
-Collation::Collation() : upper_(65536) {
-  for (std::size_t c = 0; c < upper_.size(); ++c)
-    upper_[c] = static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 32 : c);
-}
-
 bool Collation::SetTable(const std::uint8_t* bytes, std::size_t size) {
   if (size < kUpcaseBytes) return false;
-  for (std::size_t c = 0; c < upper_.size(); ++c) upper_[c] = static_cast<char16_t>(U16(bytes + 2 * c));
+  upper_.resize(65536);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(upper_.data(), bytes, kUpcaseBytes);
+  } else {
+    for (std::size_t c = 0; c < upper_.size(); ++c) upper_[c] = static_cast<char16_t>(U16(bytes + 2 * c));
+  }
   return true;
+}
+
+char16_t Collation::Upper(char16_t c) const {
+  if (!upper_.empty()) return upper_[c];
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
 
 bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const char16_t x = upper_[a[i]], y = upper_[b[i]];
+    const char16_t x = Upper(a[i]), y = Upper(b[i]);
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();
@@ -494,10 +511,10 @@ void MftVolume::ReadUpcase(ByteSource& source) {
   if (upcaseSize_ < kUpcaseBytes) {
     if (upcaseSize_ != 0) return;
   }
-  std::vector<std::uint8_t> table(kUpcaseBytes);
-  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0, table.data(),
-                      table.size(), stats_.bytesRead))
-    collation_.SetTable(table.data(), table.size());
+  const std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[kUpcaseBytes]);
+  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0, table.get(),
+                      kUpcaseBytes, stats_.bytesRead))
+    collation_.SetTable(table.get(), kUpcaseBytes);
 }
 
 LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stopping) {
@@ -528,14 +545,16 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   const std::uint64_t count = tableSize / boot_.recordSize;
   if (count > std::numeric_limits<std::uint32_t>::max()) return LoadResult::kCorrupt;
 
-  const std::size_t perChunk = std::max<std::size_t>(1, kChunkBytes / boot_.recordSize);
-  std::vector<std::uint8_t> chunk(perChunk * boot_.recordSize);
+  const auto perChunk = static_cast<std::size_t>(
+      std::min<std::uint64_t>(std::max<std::size_t>(1, kChunkBytes / boot_.recordSize), count));
+  // Not zeroed: every byte is read before it is parsed.
+  const std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[perChunk * boot_.recordSize]);
   RecordFacts facts;
   for (std::uint64_t first = 0; first < count; first += perChunk) {
     if (stopping && stopping()) return LoadResult::kStopped;
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(perChunk, count - first));
     if (!ReadThroughRuns(source, runs, boot_.clusterSize, boot_.totalClusters, first * boot_.recordSize,
-                         chunk.data(), n * boot_.recordSize, stats_.bytesRead))
+                         chunk.get(), n * boot_.recordSize, stats_.bytesRead))
       return LoadResult::kReadFailed;
     // Grown as records arrive, so a table claiming more than the volume holds
     // costs nothing before its reads fail.
@@ -543,7 +562,7 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
     for (std::size_t i = 0; i < n; ++i) {
       ++stats_.records;
       const std::uint64_t number = first + i;
-      switch (ParseRecord(chunk.data() + i * boot_.recordSize, boot_.recordSize, number, facts)) {
+      switch (ParseRecord(chunk.get() + i * boot_.recordSize, boot_.recordSize, number, facts)) {
         case RecordStatus::kCorrupt: ++stats_.corrupt; break;
         case RecordStatus::kFree: break;
         case RecordStatus::kInUse:

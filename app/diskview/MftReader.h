@@ -120,13 +120,14 @@ bool ParseAttributeList(const std::uint8_t* bytes, std::size_t size,
 // volume's $UpCase table), ties broken by the names as they are.
 class Collation {
  public:
-  Collation();  // ASCII letters only, until a volume's table is set
+  // ASCII letters only until a volume's table is set.
   // 65536 little-endian code units; false (and no change) otherwise.
   bool SetTable(const std::uint8_t* bytes, std::size_t size);
   bool Less(std::u16string_view a, std::u16string_view b) const;
 
  private:
-  std::vector<char16_t> upper_;
+  char16_t Upper(char16_t c) const;
+  std::vector<char16_t> upper_;  // empty: ASCII letters only
 };
 
 std::string Utf16ToUtf8(std::u16string_view text);
