@@ -1,5 +1,5 @@
-// A whole volume over any bytes: the input is its start, zeros follow up to
-// 8 MiB. The table is read and every folder listed, as a scan would: the
+// A whole volume over any bytes: the input is its start, 64 KiB of zeros
+// follow (so a seed need not hold the empty records at a table's end). The table is read and every folder listed, as a scan would: the
 // reader ends or fails, never loops, opens each folder once, and names come
 // out as well-formed UTF-8.
 #include <algorithm>
@@ -19,7 +19,8 @@ class ZeroFilledSource final : public platform::ByteSource {
  public:
   ZeroFilledSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
-    if (offset > kVolume || size > kVolume - offset) return false;
+    const std::uint64_t volume = size_ + kZeros;
+    if (offset > volume || size > volume - offset) return false;
     auto* to = static_cast<std::uint8_t*>(out);
     const std::size_t have = offset < size_ ? std::min<std::size_t>(size, size_ - offset) : 0;
     if (have != 0) std::memcpy(to, data_ + offset, have);
@@ -28,7 +29,7 @@ class ZeroFilledSource final : public platform::ByteSource {
   }
 
  private:
-  static constexpr std::uint64_t kVolume = 8u << 20;
+  static constexpr std::uint64_t kZeros = 64u << 10;
   const std::uint8_t* data_;
   std::size_t size_;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the seeds of the two table-reader targets from small volumes made
 # with mkntfs and filled through ntfs-3g (root and FUSE needed): mft_volume
-# gets each volume's start up to the end of its table, mft_record each record
+# gets each volume's start up to the end of its table, and a compact copy of
+# one (ntfs-compact-seed.py), mft_record each record
 # in use (a size code, its number, its bytes). Run by hand when the layout of
 # the seeds should change.
 set -euo pipefail
@@ -55,6 +56,7 @@ for n in range(size // rec):
     if r[:4] == b'FILE' and r[22] & 1 and (n < 12 or n >= 64):
         open(f'{corpus}/mft_record/c{cluster}-{n:03}.rec', 'wb').write(bytes([0]) + struct.pack('<H', n) + r)
 PY
+  [ "$cluster" = 512 ] && python3 "$top/fuzz/ntfs-compact-seed.py" "$img" "$top/fuzz/corpus/mft_volume/compact-512.ntfs"
 done
 ls -la "$top/fuzz/corpus/mft_volume"
 ls "$top/fuzz/corpus/mft_record" | wc -l
