@@ -9,6 +9,9 @@ packages=(
   wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
   nsis zip unzip
+  # NTFS volumes for the master-file-table tests: mkntfs, the FUSE driver,
+  # a real sample volume; time for the benchmarks.
+  ntfs-3g fuse3 forensics-samples-ntfs xz-utils time
 )
 
 missing=()

@@ -91,8 +91,10 @@ inline void WriteFile(const std::string& path, std::size_t bytes, char fill = 'x
 
 // NTFS reparse data (symbolic link or mount point) as ntfs-3g takes it.
 inline std::vector<std::uint8_t> ReparseData(std::uint32_t tag, const std::u16string& target, bool relative) {
-  std::vector<std::uint8_t> body;
-  auto u16 = [&](std::uint16_t v) { body.push_back(v & 0xFF); body.push_back(v >> 8); };
+  std::vector<std::uint8_t> data;
+  auto u16 = [&](std::uint16_t v) { data.push_back(v & 0xFF); data.push_back(v >> 8); };
+  u16(tag & 0xFFFF); u16(tag >> 16);
+  u16(0); u16(0);  // the length of what follows, set below
   const auto bytes = static_cast<std::uint16_t>(target.size() * 2);
   u16(0); u16(bytes); u16(bytes + 2); u16(bytes);
   if (tag == 0xA000000C) { u16(relative ? 1 : 0); u16(0); }
@@ -100,10 +102,9 @@ inline std::vector<std::uint8_t> ReparseData(std::uint32_t tag, const std::u16st
     for (char16_t c : target) u16(c);
     u16(0);
   }
-  std::vector<std::uint8_t> data = {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
-                                    static_cast<std::uint8_t>(tag >> 16), static_cast<std::uint8_t>(tag >> 24),
-                                    static_cast<std::uint8_t>(body.size()), static_cast<std::uint8_t>(body.size() >> 8), 0, 0};
-  data.insert(data.end(), body.begin(), body.end());
+  const std::size_t body = data.size() - 8;
+  data[4] = body & 0xFF;
+  data[5] = static_cast<std::uint8_t>(body >> 8);
   return data;
 }
 inline bool SetReparse(const std::string& path, std::uint32_t tag, const std::u16string& target, bool relative) {
