@@ -577,13 +577,27 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   if (!(root.flags & kNodeInUse) || !(root.flags & kNodeDirectory)) return LoadResult::kCorrupt;
   if (stopping && stopping()) return LoadResult::kStopped;
   ReadUpcase(source);
-  BuildFolders();
+  if (!BuildFolders(stopping)) return LoadResult::kStopped;
   opened_.assign(nodes_.size(), false);
   loaded_ = true;
   return LoadResult::kOk;
 }
 
-void MftVolume::BuildFolders() {
+// Reorders `names` by key (stably, in linear time) and gives where each
+// key's names begin, one slot per key and one more.
+template <class Key>
+std::vector<std::uint32_t> MftVolume::GroupBy(std::vector<Name>& names, std::size_t keys, Key key) {
+  std::vector<std::uint32_t> first(keys + 1, 0);
+  for (const Name& n : names) ++first[key(n) + 1];
+  for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+  std::vector<Name> grouped(names.size());
+  std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+  for (const Name& n : names) grouped[next[key(n)]++] = n;
+  names = std::move(grouped);
+  return first;
+}
+
+bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
   for (const Extension& e : extensions_) {
     if (e.base >= nodes_.size()) continue;
     Node& node = nodes_[e.base];
@@ -613,35 +627,38 @@ void MftVolume::BuildFolders() {
                names_.end());
 
   // A DOS name is the short alias of a long name in the same folder; it
-  // shows only where the file has no other name there.
+  // shows only where the file has no other name there (nor an earlier DOS
+  // name). A file's names are few: compare them pairwise.
   constexpr std::uint8_t kDos = 2;
-  std::sort(names_.begin(), names_.end(), [](const Name& a, const Name& b) {
-    if (a.record != b.record) return a.record < b.record;
-    if (a.parent != b.parent) return a.parent < b.parent;
-    return (a.space == kDos) < (b.space == kDos);
-  });
+  const auto byFile = GroupBy(names_, nodes_.size(), [](const Name& n) { return n.record; });
   std::vector<Name> kept;
   kept.reserve(names_.size());
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    const Name& n = names_[i];
-    const bool sameAsFirst = i > 0 && names_[i - 1].record == n.record && names_[i - 1].parent == n.parent;
-    if (n.space == kDos && sameAsFirst) continue;  // sorted after a non-DOS name or a DOS duplicate
-    kept.push_back(n);
+  for (std::size_t r = 0; r + 1 < byFile.size(); ++r) {
+    const std::uint32_t from = byFile[r], to = byFile[r + 1];
+    for (std::uint32_t i = from; i < to; ++i) {
+      const Name& n = names_[i];
+      bool shadowed = false;
+      for (std::uint32_t j = from; n.space == kDos && j < to && !shadowed; ++j)
+        shadowed = j != i && names_[j].parent == n.parent && (names_[j].space != kDos || j < i);
+      if (!shadowed) kept.push_back(n);
+    }
   }
+  names_ = std::move(kept);
 
   // Grouped by folder, each group in index order.
-  first_.assign(nodes_.size() + 1, 0);
-  for (const Name& n : kept) ++first_[n.parent + 1];
-  for (std::size_t r = 1; r < first_.size(); ++r) first_[r] += first_[r - 1];
-  names_.assign(kept.size(), Name{});
-  std::vector<std::uint32_t> next(first_.begin(), first_.end() - 1);
-  for (const Name& n : kept) names_[next[n.parent]++] = n;
-  kept = {};
+  first_ = GroupBy(names_, nodes_.size(), [](const Name& n) { return n.parent; });
+  std::size_t sorted = 0;
   for (std::size_t r = 0; r + 1 < first_.size(); ++r) {
     if (first_[r + 1] - first_[r] < 2) continue;
     std::sort(names_.begin() + first_[r], names_.begin() + first_[r + 1],
               [&](const Name& a, const Name& b) { return collation_.Less(NameText(a), NameText(b)); });
+    sorted += first_[r + 1] - first_[r];
+    if (sorted >= kNamesPerStopCheck) {
+      sorted = 0;
+      if (stopping && stopping()) return false;
+    }
   }
+  return true;
 }
 
 class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {

@@ -162,6 +162,8 @@ class MftVolume final : public platform::DirEnumerator {
 
   // Bytes read per source call while reading the table.
   static constexpr std::size_t kChunkBytes = 4u << 20;
+  // Names put in order between looks at the stop request.
+  static constexpr std::size_t kNamesPerStopCheck = 1u << 16;
 
  private:
   class FolderListing;
@@ -193,7 +195,10 @@ class MftVolume final : public platform::DirEnumerator {
                            std::uint64_t& tableSize);
   void Keep(std::uint64_t number, const RecordFacts& facts);
   void ReadUpcase(ByteSource& source);
-  void BuildFolders();
+  // False when stopped.
+  bool BuildFolders(const std::function<bool()>& stopping);
+  template <class Key>
+  static std::vector<std::uint32_t> GroupBy(std::vector<Name>& names, std::size_t keys, Key key);
   std::u16string_view NameText(const Name& name) const {
     return {names16_.data() + name.textAt, name.textLength};
   }
