@@ -45,17 +45,9 @@ if [ ! -f "$image.complete" ]; then
 fi
 ntfs-3g -o ro "$image" "$mount"
 prefix=$(mktemp -d)
-timing=$(mktemp)
+. "$top/tools/bench/timing.sh"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix" "$timing"; fusermount -u "$mount" 2>/dev/null || true' EXIT
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-measure() {
-  local t0 t1
-  t0=$(date +%s%N)
-  /usr/bin/time -o "$timing" -f '%U %S %M' "$@" >/dev/null 2>&1 || true
-  t1=$(date +%s%N)
-  tail -1 "$timing" | awk -v ms=$(( (t1 - t0) / 1000000 )) '{printf "%d %d %d\n", ms, ($1 + $2) * 1000, $3}'
-}
 bench() {
   local name=$1 label=$2; shift 2
   "$@" >/dev/null 2>&1 || true
