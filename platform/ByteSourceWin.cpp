@@ -68,6 +68,10 @@ std::unique_ptr<ByteSource> OpenNtfsVolume(const std::string& path) {
   const std::string device = VolumeDeviceOf(path);
   if (device.empty()) return nullptr;
   const wchar_t root[] = {static_cast<wchar_t>(path[0]), L':', L'\\', 0};
+  // Only a local drive has a volume to open; asking a network drive for its
+  // file system could wait on the network.
+  const UINT type = GetDriveTypeW(root);
+  if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE) return nullptr;
   wchar_t system[MAX_PATH + 1] = {};
   if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1))
     return nullptr;

@@ -41,7 +41,7 @@ void ExpectTableMatchesWalk(NtfsImage& image, ntfs::MftStats* stats = nullptr) {
 
 TEST(MftImage, AwkwardTreeReadsAsTheWalkListsIt) {
   NtfsImage image("awkward", 96);
-  ASSERT_TRUE(image.Made());
+  ASSERT_TRUE(image.Made()) << "mkntfs failed: install ntfs-3g";
   ASSERT_TRUE(image.Mount(true));
   // Names: case, dots, spaces, accents, CJK, a pair of surrogates, the
   // longest name, a name like a metafile's below the root.
@@ -126,7 +126,7 @@ TEST(MftImage, FragmentedTableReadsAsTheWalkListsIt) {
   // Fill a small volume with one-cluster files, free every other one, then
   // make the table grow into the holes.
   NtfsImage image("fragmented", 16);
-  ASSERT_TRUE(image.Made());
+  ASSERT_TRUE(image.Made()) << "mkntfs failed: install ntfs-3g";
   ASSERT_TRUE(image.Mount(true));
   fs::create_directories(image / "fill");
   fs::create_directories(image / "churn");
@@ -153,7 +153,7 @@ TEST(MftImage, ForensicsSampleShowsOnlyLiveFolders) {
   const std::string raw = (disk.Scratch() / "disk.img").string();
   ASSERT_TRUE(Shell(std::string("(xz -dc ") + sample + " > '" + raw + "')"));
   NtfsImage image("sample", raw, 2048, 100352);
-  ASSERT_TRUE(image.Made());
+  ASSERT_TRUE(image.Made()) << "mkntfs failed: install ntfs-3g";
   ExpectTableMatchesWalk(image);
 
   auto source = platform::OpenByteSource(image.Image());

@@ -205,7 +205,7 @@ class MftDamage : public ::testing::Test {
  protected:
   void SetUp() override {
     NtfsImage image("damage", 8);
-    ASSERT_TRUE(image.Made());
+    ASSERT_TRUE(image.Made()) << "mkntfs failed: install ntfs-3g";
     std::ifstream in(image.Image(), std::ios::binary);
     bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     ASSERT_TRUE(ParseBootSector(bytes_.data(), bytes_.size(), boot_));
