@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "app/diskview/MftReader.h"
 
 namespace diskview {
 
@@ -122,10 +123,22 @@ void DiskScan::Worker(unsigned doneMessage, ScanRowSink::Row rootRow) {
   if (!path.empty() && path.back() != dirs_.Separator() && path.back() != '/') {
     path.push_back(dirs_.Separator());
   }
+  // An NTFS drive's folders come from its master file table when it can be
+  // read (all in memory: nothing to read ahead); otherwise, or after a stop
+  // during the read, the walk goes on as always.
+  std::unique_ptr<ntfs::MftVolume> table;
+  readTable_.store(false);
+  if (openVolume_) {
+    if (auto source = openVolume_(root_->GetName())) {
+      table = std::make_unique<ntfs::MftVolume>(path, dirs_.Separator());
+      if (table->Load(*source, [this] { return Stopping(); }) != ntfs::LoadResult::kOk) table.reset();
+    }
+  }
+  readTable_.store(table != nullptr);
   double total = 0.0;
   {
     // Its readers are joined when it goes, before anything below.
-    FolderReadAhead folders(dirs_, stopFlag_, threads_ - 1);
+    FolderReadAhead folders(table ? *table : dirs_, stopFlag_, table ? 0 : threads_ - 1);
     ScanFolder(folders, *root_, path, total, rootRow, false);
   }
   root_->SetKind(CMyFolder::kKindFolder);
@@ -202,7 +215,9 @@ void DiskScan::ScanFolder(FolderReadAhead& folders, CMyFolder& top, std::string&
     const std::intptr_t done = foldersDone_.load(std::memory_order_relaxed) + 1;
     foldersDone_.store(done, std::memory_order_relaxed);
     notifier_.PostProgress(kScanProgressStep, done);
-    std::this_thread::yield();
+    // A walk gives way after each folder; a table in memory has no folder to
+    // wait for, and on a busy machine each yield can cost a time slice.
+    if (!readTable_.load(std::memory_order_relaxed)) std::this_thread::yield();
   };
 
   std::string rootPath = path;

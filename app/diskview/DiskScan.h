@@ -29,6 +29,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,6 +37,7 @@
 
 #include "app/diskview/FolderReadAhead.h"
 #include "app/diskview/MyFolder.h"
+#include "platform/ByteSource.h"
 #include "platform/DirEnum.h"
 
 namespace diskview {
@@ -124,6 +126,16 @@ class DiskScan {
   static int DefaultThreads();
   static constexpr int kMaxDefaultThreads = 4;
 
+  // Opens the NTFS volume of a drive root (platform::OpenNtfsVolume), or
+  // gives nullptr. When it gives a volume, the worker reads the volume's
+  // master file table and walks that instead of listing folders; when the
+  // table cannot be read it lists folders as usual. The rows, notifications
+  // and stop are the same either way. Set only while no scan runs.
+  using VolumeOpener = std::function<std::unique_ptr<platform::ByteSource>(const std::string& root)>;
+  void SetVolumeOpener(VolumeOpener opener) { openVolume_ = std::move(opener); }
+  // The last scan read its folders from the master file table.
+  bool ReadTable() const { return readTable_.load(std::memory_order_relaxed); }
+
   bool IsScanning() const;
   int StopFlag() const { return stopFlag_.load(std::memory_order_relaxed); }
   // Bytes of the files seen so far by the running or last scan.
@@ -145,6 +157,8 @@ class DiskScan {
   ScanNotifier& notifier_;
   CMyFolder* root_ = nullptr;
   int threads_ = DefaultThreads();
+  VolumeOpener openVolume_;
+  std::atomic<bool> readTable_{false};
   std::atomic<int> stopFlag_{kRunOn};
   std::atomic<double> progressBytes_{0.0};
   std::atomic<std::intptr_t> foldersDone_{0};  // written by the worker only

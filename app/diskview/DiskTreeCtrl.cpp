@@ -8,6 +8,7 @@
 
 #include "app/Messages.h"
 #include "framework/WinApp.h"
+#include "platform/ByteSource.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 
@@ -140,7 +141,9 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
 };
 
 CDiskTreeCtrl::CDiskTreeCtrl()
-    : rows_(std::make_unique<RowSink>(*this)), scan_(dirs_, *rows_, notifier_) {}
+    : rows_(std::make_unique<RowSink>(*this)), scan_(dirs_, *rows_, notifier_) {
+  scan_.SetVolumeOpener(platform::OpenNtfsVolume);
+}
 
 CDiskTreeCtrl::~CDiskTreeCtrl() {
   // The scan stops while the window can still take the worker's last

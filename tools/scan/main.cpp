@@ -30,7 +30,6 @@
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
-#include "app/diskview/MftReader.h"
 #include "app/Messages.h"
 #include "platform/ByteSource.h"
 
@@ -158,41 +157,30 @@ int Run(int argc, char** argv) {
 #else
   NativeDirs walk;
 #endif
-  platform::DirEnumerator* dirs = &walk;
-  // The table is read here, not in the scan's worker: the same engine
-  // either way, and the command line needs no stop.
-  std::unique_ptr<platform::ByteSource> volume;
-  if (engine == Engine::kMft) {
-    const std::string device = platform::VolumeDeviceOf(path);
-    volume = platform::OpenByteSource(device.empty() ? path : device);
-    if (!volume) {
-      std::fprintf(stderr, "dravon-scan: %s: cannot open\n", path.c_str());
-      return 1;
-    }
-  } else if (engine == Engine::kAuto) {
-    volume = platform::OpenNtfsVolume(path);
-  }
-  diskview::ntfs::MftVolume table(path, walk.Separator());
-  if (volume) {
-    const auto loaded = table.Load(*volume, nullptr);
-    if (loaded == diskview::ntfs::LoadResult::kOk) {
-      dirs = &table;
-      threads = 1;  // the table is in memory: nothing to read ahead
-    } else if (engine == Engine::kMft) {
-      std::fprintf(stderr, "dravon-scan: %s: %s\n", path.c_str(), diskview::ntfs::LoadResultText(loaded));
-      return 1;
-    }
-  }
   diskview::NullRowSink rows;
   CompletionWaiter waiter;
   CMyFolder root;
   root.AssignName(path);
+  bool readTable = false;
   {
-    diskview::DiskScan scan(*dirs, rows, waiter);
+    diskview::DiskScan scan(walk, rows, waiter);
     scan.SetRoot(&root);
     scan.SetThreads(threads);
+    if (engine == Engine::kAuto) {
+      scan.SetVolumeOpener(platform::OpenNtfsVolume);
+    } else if (engine == Engine::kMft) {
+      scan.SetVolumeOpener([](const std::string& source) {
+        const std::string device = platform::VolumeDeviceOf(source);
+        return platform::OpenByteSource(device.empty() ? source : device);
+      });
+    }
     scan.StartScan(1);
     waiter.Wait();
+    readTable = scan.ReadTable();
+  }
+  if (engine == Engine::kMft && !readTable) {
+    std::fprintf(stderr, "dravon-scan: %s: no NTFS master file table could be read\n", path.c_str());
+    return 1;
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -213,17 +201,10 @@ int Run(int argc, char** argv) {
   if (bytes) std::printf("bytes\t%.0f\n", root.GetSize(true));
   if (stats) {
     const long nodes = CountNodes(root);
-    if (dirs == &table) {
-      const auto& t = table.Stats();
-      std::fprintf(stderr, "mft records %llu  in use %llu  corrupt %llu  table %llu bytes  read %llu bytes\n",
-                   static_cast<unsigned long long>(t.records), static_cast<unsigned long long>(t.inUse),
-                   static_cast<unsigned long long>(t.corrupt), static_cast<unsigned long long>(t.tableBytes),
-                   static_cast<unsigned long long>(t.bytesRead));
-    }
     std::fprintf(stderr,
-                 "threads %d  folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
+                 "%s  threads %d  folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
                  "per node %.0f bytes\n",
-                 threads, root.CountFolders(true, true), root.CountFiles(true), nodes, seconds,
+                 readTable ? "table" : "walk", readTable ? 1 : threads, root.CountFolders(true, true), root.CountFiles(true), nodes, seconds,
                  peakKiB,
                  nodes > 0 ? (peakKiB - baseKiB) * 1024.0 / nodes : 0.0);
   }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/NtfsImage.h"
 
 namespace diskview::test {
@@ -270,6 +271,73 @@ TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
   EXPECT_EQ(volume.Load(source, [&] { return ++asked > 0; }), LoadResult::kStopped);
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(volume.Open("E:\\"));
+}
+
+}  // namespace
+}  // namespace diskview::test
+
+namespace diskview::test {
+namespace {
+
+using ntfs::MemorySource;
+
+void FillSmallTree(platform::DirEnumMemory& dirs) {
+  auto& a = dirs.Root().Folder("a");
+  a.File("one", 10);
+  a.Folder("b").File("two", 20);
+  dirs.Root().File("three", 30);
+}
+
+TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeRead) {
+  platform::DirEnumMemory dirs("M:\\");
+  FillSmallTree(dirs);
+  FinishedScan walked(dirs, "M:\\", 1, 1);
+  bytes_[3] = 'X';  // not NTFS
+  FinishedScan fallback(dirs, "M:\\", 1, 1, [&](const std::string&) {
+    return std::make_unique<MemorySource>(bytes_.data(), bytes_.size());
+  });
+  ExpectSameScan(walked, fallback);
+  FinishedScan unopened(dirs, "M:\\", 1, 1, [](const std::string&) { return nullptr; });
+  ExpectSameScan(walked, unopened);
+}
+
+// A volume that holds its reads until the scan is asked to stop.
+class HeldSource final : public platform::ByteSource {
+ public:
+  HeldSource(const std::vector<std::uint8_t>& bytes, const DiskScan& scan, std::atomic<bool>& reading)
+      : memory_(bytes.data(), bytes.size()), scan_(scan), reading_(reading) {}
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
+    reading_ = true;
+    while (scan_.StopFlag() != DiskScan::kStopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return memory_.ReadAt(offset, out, size);
+  }
+
+ private:
+  MemorySource memory_;
+  const DiskScan& scan_;
+  std::atomic<bool>& reading_;
+};
+
+TEST_F(MftDamage, AStopDuringTheTableReadEndsAsAStoppedWalkEnds) {
+  platform::DirEnumMemory dirs("M:\\");
+  FillSmallTree(dirs);
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName("M:\\");
+  std::atomic<bool> reading{false};
+  DiskScan scan(dirs, rows, notes);
+  scan.SetRoot(&root);
+  scan.SetVolumeOpener([&](const std::string&) { return std::make_unique<HeldSource>(bytes_, scan, reading); });
+  scan.StartScan(3);
+  while (!reading) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  scan.StopScan();
+  EXPECT_FALSE(scan.IsScanning());
+  EXPECT_FALSE(scan.ReadTable());
+  EXPECT_EQ(notes.Count(WM_SCAN_DONE_3, 1), 0);
+  EXPECT_EQ(notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
+  EXPECT_EQ(root.GetChildCount(), 0);
+  EXPECT_EQ(rows.Rows().size(), 1u);  // the root row only
 }
 
 }  // namespace
