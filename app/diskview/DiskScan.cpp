@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "app/diskview/MftReader.h"
 
 namespace diskview {
 namespace {
@@ -22,7 +23,8 @@ ScanJob::ScanJob(std::shared_ptr<platform::DirEnumerator> dirs, ScanRowSink& row
       rows_(rows),
       notifier_(notifier),
       target_(target),
-      path_(target.GetName()),
+      root_(target.GetName()),
+      path_(root_),
       slot_(slot),
       threads_(threads) {
   // A folder path must end in the separator, or the listing would match the
@@ -107,6 +109,11 @@ bool DiskScan::IsScanning() const { return JobState(&ScanJob::running_, false); 
 bool DiskScan::Completed() const { return JobState(&ScanJob::completed_, false); }
 
 bool DiskScan::WorkerEnded() const { return JobState(&ScanJob::ended_, true); }
+
+bool DiskScan::ReadTable() const {
+  const auto job = Job();
+  return job && job->ReadTable();
+}
 
 int DiskScan::StopFlag() const {
   const auto job = Job();
@@ -207,6 +214,7 @@ void DiskScan::StartScan(int slot) {
   root_->Clear();
   root_->SetSorted(false);
   auto job = std::make_shared<ScanJob>(dirs_, rows_, notifier_, *root_, slot, threads_);
+  job->volumes_ = openVolume_;
 
   auto info = std::make_unique<TreeItemInfo>();
   info->folder = root_;
@@ -318,7 +326,22 @@ void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
 //   then the stop check. After the last entry: the file group (node, then
 //   row) unless stopping, then the step notification.
 void WalkFolders(ScanJob& scan) {
-  FolderReadAhead folders(scan.Dirs(), scan.StopToken(), scan.Threads() - 1);
+  // An NTFS drive's folders come from its master file table when it can be
+  // read (all in memory: nothing to read ahead); otherwise, or after a stop
+  // during the read, the walk lists them as always.
+  std::unique_ptr<ntfs::MftVolume> table;
+  if (scan.Volumes()) {
+    if (auto source = scan.Volumes()(scan.Root())) {
+      table = std::make_unique<ntfs::MftVolume>(scan.Path(), scan.Dirs().Separator());
+      if (table->Load(*source, [&scan] { return scan.Stopping(); }) != ntfs::LoadResult::kOk) {
+        table.reset();
+      }
+    }
+  }
+  if (table) scan.SetReadTable();
+  // Its readers are joined when it goes, before the table.
+  FolderReadAhead folders(table ? static_cast<platform::DirEnumerator&>(*table) : scan.Dirs(),
+                          scan.StopToken(), table ? 0 : scan.Threads() - 1);
   CMyFolder& top = scan.Tree();
   std::string path = scan.Path();
   const ScanRowSink::Row topRow = scan.RootRow();
@@ -371,7 +394,9 @@ void WalkFolders(ScanJob& scan) {
       scan.AddRow(f.row, std::move(info));
     }
     scan.Notify(kScanProgressStep, scan.FolderDone());
-    std::this_thread::yield();
+    // A walk gives way after each folder; a table in memory has no folder to
+    // wait for, and on a busy machine each yield can cost a time slice.
+    if (!table) std::this_thread::yield();
   };
 
   std::string rootPath = path;

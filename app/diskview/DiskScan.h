@@ -33,6 +33,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -41,6 +42,7 @@
 
 #include "app/diskview/FolderReadAhead.h"
 #include "app/diskview/MyFolder.h"
+#include "platform/ByteSource.h"
 #include "platform/DirEnum.h"
 
 namespace diskview {
@@ -98,6 +100,10 @@ class NullRowSink final : public ScanRowSink {
   void SelectRootIfNoneSelected() override {}
 };
 
+// Opens the NTFS volume of a drive root (platform::OpenNtfsVolume), or
+// gives nullptr.
+using VolumeOpener = std::function<std::unique_ptr<platform::ByteSource>(const std::string& root)>;
+
 // One scan: everything its worker touches, owned here and kept alive by
 // the worker until it ends, so a worker that stops answering (a listing
 // blocked on a dead network drive) can be left to finish on its own while
@@ -121,9 +127,16 @@ class ScanJob {
 
   // For the engine.
   platform::DirEnumerator& Dirs() const { return *dirs_; }
-  // The folder to scan: a path ending in the separator, or empty.
+  // The folder to scan as the caller named it, and as a path ending in the
+  // separator (or empty).
+  const std::string& Root() const { return root_; }
   const std::string& Path() const { return path_; }
   int Threads() const { return threads_; }
+  // Opens the scanned drive's volume, for its master file table; may be empty.
+  const VolumeOpener& Volumes() const { return volumes_; }
+  // The engine reads the folders from the master file table.
+  void SetReadTable() { readTable_.store(true, std::memory_order_relaxed); }
+  bool ReadTable() const { return readTable_.load(std::memory_order_relaxed); }
   CMyFolder& Tree() { return tree_; }
   ScanRowSink::Row RootRow() const { return rootRow_; }
   const std::atomic<int>& StopToken() const { return stop_; }
@@ -162,9 +175,12 @@ class ScanJob {
   ScanNotifier& notifier_;
   CMyFolder& target_;  // the caller's root: written only through the gate
   CMyFolder tree_;
+  std::string root_;
   std::string path_;
   int slot_;
   int threads_;
+  VolumeOpener volumes_;
+  std::atomic<bool> readTable_{false};
   ScanRowSink::Row rootRow_ = 0;
   std::atomic<int> stop_{kRunOn};
   std::atomic<double> progressBytes_{0.0};
@@ -229,6 +245,15 @@ class DiskScan {
   // Tests hold a stop's wait longer or shorter.
   void SetStopWait(std::chrono::milliseconds wait) { stopWait_ = wait; }
 
+  // When the opener gives a volume, the worker reads the volume's master
+  // file table and walks that instead of listing folders; when the table
+  // cannot be read it lists folders as usual. The rows, notifications and
+  // stop are the same either way. Set only while no scan runs.
+  using VolumeOpener = diskview::VolumeOpener;
+  void SetVolumeOpener(VolumeOpener opener) { openVolume_ = std::move(opener); }
+  // The latest scan read its folders from the master file table.
+  bool ReadTable() const;
+
   bool IsScanning() const;
   // The latest scan ran to its end, not stopped: the root holds its tree,
   // its rows are all there, and its completion is posted or on its way.
@@ -271,6 +296,7 @@ class DiskScan {
   CMyFolder* root_ = nullptr;
   int threads_ = DefaultThreads();
   std::chrono::milliseconds stopWait_ = kStopWait;
+  VolumeOpener openVolume_;
 
   // Changed on the user-interface thread only; the mutex lets StopFlag be
   // read from anywhere.

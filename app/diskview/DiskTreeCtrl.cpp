@@ -8,6 +8,7 @@
 
 #include "app/Messages.h"
 #include "framework/WinApp.h"
+#include "platform/ByteSource.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 
@@ -147,7 +148,9 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
 CDiskTreeCtrl::CDiskTreeCtrl()
     : dirs_(std::make_shared<platform::DirEnumWin>()),
       rows_(std::make_unique<RowSink>(*this)),
-      scan_(dirs_, *rows_, notifier_) {}
+      scan_(dirs_, *rows_, notifier_) {
+  scan_.SetVolumeOpener(platform::OpenNtfsVolume);
+}
 
 CDiskTreeCtrl::~CDiskTreeCtrl() {
   // The window ended first (its WM_DESTROY stopped the scan while it could

@@ -8,8 +8,11 @@
 # show the slice colours the trees give. Then 200 quick clicks on the two
 # drives while their scans run: the program keeps answering, runs one
 # worker at most, leaves no thread, handle or window behind, and the last
-# slot clicked shows its drive. Screenshots go to the build tree's
-# screenshots/.
+# slot clicked shows its drive. N: is an NTFS volume (an image made with
+# mkntfs and filled through ntfs-3g: root and FUSE needed) whose letter
+# maps to an empty folder: its slot can only show the volume's folders if
+# the scan read them from the master file table. Screenshots go to the
+# build tree's screenshots/.
 BUILD=${1:?usage: diskview.sh WIN-BUILD-TREE}
 . "$(dirname "$0")/e2e-lib.sh"
 
@@ -33,10 +36,25 @@ make_trees() {
   (cd "$work/e/x/many" && seq -w 0 999 | xargs mkdir)
 }
 
+# N:'s volume holds D:'s shares: c (4 MiB), a (3 MiB), b (1 MiB), sparse.
+make_volume() {
+  rm -rf "$work/n-empty" "$work/n-mount" "$work/n.img"
+  mkdir -p "$work/n-empty" "$work/n-mount"
+  truncate -s 16M "$work/n.img" && mkntfs -F -Q -q "$work/n.img" >/dev/null 2>&1 &&
+    ntfs-3g "$work/n.img" "$work/n-mount" || { echo "# FUSE or ntfs-3g is not available"; return 1; }
+  mkdir -p "$work/n-mount/a" "$work/n-mount/b" "$work/n-mount/c"
+  truncate -s 3M "$work/n-mount/a/big.bin"
+  truncate -s 1M "$work/n-mount/b/one.bin"
+  truncate -s 4M "$work/n-mount/c/four.bin"
+  fusermount -u "$work/n-mount"
+}
+
 make_trees
-make_prefix "$prefix" d="$work/d" e="$work/e"
+volume_made=yes
+make_volume || volume_made=no
+make_prefix "$prefix" d="$work/d" e="$work/e" n="$work/n-empty" n:="$work/n.img"
 export WINEPREFIX="$prefix"
-trap 'wineserver -k 2>/dev/null; rm -rf "$prefix"' EXIT
+trap 'wineserver -k 2>/dev/null; rm -rf "$prefix" "$work/n.img"' EXIT
 
 d_angles=(30 200 320) d_colours="$colour0 $colour1 $colour2"
 e_angles=(20 210 270) e_colours="$colour0 $colour1 $colour2"
@@ -71,6 +89,13 @@ check "slot 2 kept D:" test "$(slot_colours slot-poll 2 "${d_angles[@]}")" = "$d
 # (Their tops lie under the heading strips: 90 and 270 degrees are clear.)
 check "slots 4 and 5 are empty" test "$(slot_colours slot-poll 4 90 270) $(slot_colours slot-poll 5 90 270)" = "$square $square $square $square"
 shot diskview-filled
+
+# N: (after C:, D: and E:) fills slot 4 from its volume's table.
+check "N:'s NTFS volume was made" test "$volume_made" = yes
+read -r nx ny <<<"$(bar_item_point 3)"
+driver click "$nx" "$ny" "$main" >/dev/null 2>&1
+check "a click on N: fills slot 4 from the volume's master file table" wait_slot 4 "$d_colours" "${d_angles[@]}"
+shot diskview-ntfs
 
 # ---- 200 quick clicks while scans run ------------------------------------------
 threads0=$(counts threads) handles0=$(counts handles)

@@ -23,17 +23,8 @@ scan=$top/build/host/bin/dravon-scan
 
 "$top/tools/bench/make-bench-tree.sh" "$tree"
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-# One run under /usr/bin/time: "wall_ms cpu_ms peak_kib".
-timing=$(mktemp)
+. "$top/tools/bench/timing.sh"
 trap 'rm -f "$timing"' EXIT
-measure() {
-  local t0 t1
-  t0=$(date +%s%N)
-  /usr/bin/time -o "$timing" -f '%U %S %M' "$@" >/dev/null 2>&1 || true
-  t1=$(date +%s%N)
-  tail -1 "$timing" | awk -v ms=$(( (t1 - t0) / 1000000 )) '{printf "%d %d %d\n", ms, ($1 + $2) * 1000, $3}'
-}
 # bench NAME LABEL COMMAND...: one unmeasured run, then the medians of RUNS
 # runs; sets NAME_wall, NAME_cpu (milliseconds) and NAME_rss (KiB).
 bench() {

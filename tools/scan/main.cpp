@@ -9,6 +9,13 @@
 //   --threads N  list folders on N threads (default: the GUI's default)
 //   --find-file  (Windows) list folders with FindFirstFileExW only, the
 //            fallback of the buffered listing, for benchmarks to compare
+//   --mft    read the folders from the NTFS master file table of PATH: an
+//            image file, a device, or (Windows) a drive root "D:\" whose
+//            device "\\.\D:" is read; fails rather than walk
+//   --walk   walk the folders, never the table (the default, as the program
+//            does, reads the table of an NTFS drive root it may open)
+//   --tree   print every node instead, depth first in the scan's order:
+//            path of names, kind (folder, files), files, bytes
 //
 // On POSIX a symbolic link is reported as Windows reports a reparse point:
 // listed, never followed, its own size counted as 0; a link to a folder and a
@@ -24,6 +31,7 @@
 
 #include "app/diskview/DiskScan.h"
 #include "app/Messages.h"
+#include "platform/ByteSource.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -85,6 +93,15 @@ long CountNodes(const CMyFolder& node) {
   return n;
 }
 
+void PrintTree(const CMyFolder& node, const std::string& path) {
+  std::printf("%s\t%s\t%d\t%.0f\n", path.c_str(), node.IsFileGroup() ? "files" : "folder",
+              node.OwnFileCount(), node.OwnSize());
+  for (int i = 0; i < node.GetChildCount(); ++i) {
+    const CMyFolder& child = *node.GetChild(i);
+    PrintTree(child, child.IsFileGroup() ? path + "/*" : path + "/" + child.GetName());
+  }
+}
+
 bool IsFolder(const std::string& path) {
 #ifdef _WIN32
   DWORD attributes = GetFileAttributesW(platform::Widen(path.c_str()).c_str());
@@ -96,12 +113,15 @@ bool IsFolder(const std::string& path) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: dravon-scan [--bytes] [--stats] [--threads N] [--find-file] PATH\n");
+  std::fprintf(stderr,
+               "usage: dravon-scan [--bytes] [--stats] [--tree] [--threads N] [--find-file] "
+               "[--mft|--walk] PATH\n");
   return 2;
 }
 
 int Run(int argc, char** argv) {
-  bool bytes = false, stats = false;
+  enum class Engine { kAuto, kMft, kWalk } engine = Engine::kAuto;
+  bool bytes = false, stats = false, tree = false;
   int threads = diskview::DiskScan::DefaultThreads();
 #ifdef _WIN32
   auto method = platform::DirEnumWin::Method::Buffered;
@@ -116,6 +136,9 @@ int Run(int argc, char** argv) {
       threads = static_cast<int>(n);
     }
     else if (std::strcmp(argv[i], "--stats") == 0) stats = true;
+    else if (std::strcmp(argv[i], "--tree") == 0) tree = true;
+    else if (std::strcmp(argv[i], "--mft") == 0) engine = Engine::kMft;
+    else if (std::strcmp(argv[i], "--walk") == 0) engine = Engine::kWalk;
 #ifdef _WIN32
     else if (std::strcmp(argv[i], "--find-file") == 0) method = platform::DirEnumWin::Method::FindFile;
 #endif
@@ -123,7 +146,7 @@ int Run(int argc, char** argv) {
     else return Usage();
   }
   if (path.empty()) return Usage();
-  if (!IsFolder(path)) {
+  if (engine != Engine::kMft && !IsFolder(path)) {
     std::fprintf(stderr, "dravon-scan: %s: not a folder\n", path.c_str());
     return 1;
   }
@@ -131,40 +154,58 @@ int Run(int argc, char** argv) {
   const long baseKiB = PeakKiB();
   const auto start = std::chrono::steady_clock::now();
 #ifdef _WIN32
-  NativeDirs dirs(method);
+  NativeDirs walk(method);
 #else
-  NativeDirs dirs;
+  NativeDirs walk;
 #endif
   diskview::NullRowSink rows;
   CompletionWaiter waiter;
   CMyFolder root;
   root.AssignName(path);
+  bool readTable = false;
   {
-    diskview::DiskScan scan(dirs, rows, waiter);
+    diskview::DiskScan scan(walk, rows, waiter);
     scan.SetRoot(&root);
     scan.SetThreads(threads);
+    if (engine == Engine::kAuto) {
+      scan.SetVolumeOpener(platform::OpenNtfsVolume);
+    } else if (engine == Engine::kMft) {
+      scan.SetVolumeOpener([](const std::string& source) {
+        const std::string device = platform::VolumeDeviceOf(source);
+        return platform::OpenByteSource(device.empty() ? source : device);
+      });
+    }
     scan.StartScan(1);
     waiter.Wait();
+    readTable = scan.ReadTable();
+  }
+  if (engine == Engine::kMft && !readTable) {
+    std::fprintf(stderr, "dravon-scan: %s: no NTFS master file table could be read\n", path.c_str());
+    return 1;
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const long peakKiB = PeakKiB();
 
-  root.SortChildrenBySize();
-  std::printf("%s\t%s\t%s\t%s\n", root.GetColumnText(0).c_str(), root.GetColumnText(1).c_str(),
+  if (tree) {
+    PrintTree(root, path);
+  } else {
+    root.SortChildrenBySize();
+    std::printf("%s\t%s\t%s\t%s\n", root.GetColumnText(0).c_str(), root.GetColumnText(1).c_str(),
               root.GetColumnText(2).c_str(), root.GetColumnText(3).c_str());
-  for (int i = 0; i < root.GetChildCount(); ++i) {
-    const CMyFolder& child = *root.GetChild(i);
-    std::printf("%s\t%s\t%s\t%s\n", child.GetColumnText(0).c_str(), child.GetColumnText(1).c_str(),
-                child.GetColumnText(2).c_str(), child.GetColumnText(3).c_str());
+    for (int i = 0; i < root.GetChildCount(); ++i) {
+      const CMyFolder& child = *root.GetChild(i);
+      std::printf("%s\t%s\t%s\t%s\n", child.GetColumnText(0).c_str(), child.GetColumnText(1).c_str(),
+                  child.GetColumnText(2).c_str(), child.GetColumnText(3).c_str());
+    }
   }
   if (bytes) std::printf("bytes\t%.0f\n", root.GetSize(true));
   if (stats) {
     const long nodes = CountNodes(root);
     std::fprintf(stderr,
-                 "threads %d  folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
+                 "%s  threads %d  folders %d  files %d  nodes %ld  seconds %.3f  peak %ld KiB  "
                  "per node %.0f bytes\n",
-                 threads, root.CountFolders(true, true), root.CountFiles(true), nodes, seconds,
+                 readTable ? "table" : "walk", readTable ? 1 : threads, root.CountFolders(true, true), root.CountFiles(true), nodes, seconds,
                  peakKiB,
                  nodes > 0 ? (peakKiB - baseKiB) * 1024.0 / nodes : 0.0);
   }

@@ -110,15 +110,17 @@ class RecordingNotifier final : public ScanNotifier {
   std::vector<Message> messages;
 };
 
-// A scan of `path` through `dirs` on `threads` threads, run to its end in
-// `slot`, with what it recorded on the way.
+// A scan of `path` through `dirs` on `threads` threads (or the volume's
+// table, when `volumes` opens one), run to its end in `slot`, with what it
+// recorded on the way.
 struct FinishedScan {
   FinishedScan(platform::DirEnumerator& dirs, std::string path, int slot = 1,
-               int threads = DiskScan::DefaultThreads()) {
+               int threads = DiskScan::DefaultThreads(), DiskScan::VolumeOpener volumes = {}) {
     root.AssignName(std::move(path));
     DiskScan scan(dirs, rows, notes);
     scan.SetRoot(&root);
     scan.SetThreads(threads);
+    scan.SetVolumeOpener(std::move(volumes));
     scan.StartScan(slot);
     scan.WaitForWorker();
   }

@@ -1,0 +1,715 @@
+#include "app/diskview/MftReader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace diskview::ntfs {
+namespace {
+
+constexpr std::uint32_t kAttrStandardInformation = 0x10;
+constexpr std::uint32_t kAttrAttributeList = 0x20;
+constexpr std::uint32_t kAttrFileName = 0x30;
+constexpr std::uint32_t kAttrData = 0x80;
+constexpr std::uint32_t kAttrReparsePoint = 0xC0;
+constexpr std::uint32_t kAttrEnd = 0xFFFFFFFF;
+
+constexpr std::uint16_t kRecordInUse = 0x0001;
+constexpr std::uint16_t kRecordDirectory = 0x0002;
+constexpr std::uint32_t kFileAttributeReparse = 0x400;
+constexpr std::uint32_t kReparseTagNameSurrogate = 0x20000000;
+
+constexpr std::uint64_t kRootRecord = 5;
+constexpr std::uint64_t kUpcaseRecord = 10;
+// Records below this are the metafiles, which no listing shows.
+constexpr std::uint64_t kFirstUserRecord = 16;
+constexpr std::size_t kFixupStride = 512;
+constexpr std::size_t kUpcaseBytes = 65536 * 2;
+// An attribute list longer than this is not one NTFS writes.
+constexpr std::uint64_t kMaxAttributeList = 1u << 20;
+
+constexpr std::uint8_t kNodeInUse = 1;
+constexpr std::uint8_t kNodeDirectory = 2;
+constexpr std::uint8_t kNodeReparse = 4;
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t U32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(U16(p)) | static_cast<std::uint32_t>(U16(p + 2)) << 16;
+}
+std::uint64_t U64(const std::uint8_t* p) {
+  return static_cast<std::uint64_t>(U32(p)) | static_cast<std::uint64_t>(U32(p + 4)) << 32;
+}
+std::uint64_t RecordOf(std::uint64_t reference) { return reference & 0xFFFFFFFFFFFFull; }
+std::uint16_t SequenceOf(std::uint64_t reference) {
+  return static_cast<std::uint16_t>(reference >> 48);
+}
+bool PowerOfTwo(std::uint64_t v) { return v != 0 && (v & (v - 1)) == 0; }
+
+// A cluster count byte: positive counts clusters, negative n means 2^-n bytes.
+bool SizeFromCode(std::int8_t code, std::uint32_t clusterSize, std::uint32_t& out) {
+  if (code > 0) {
+    const std::uint64_t bytes = static_cast<std::uint64_t>(code) * clusterSize;
+    if (bytes > (1u << 16)) return false;
+    out = static_cast<std::uint32_t>(bytes);
+  } else {
+    const int shift = -code;
+    if (shift < 9 || shift > 16) return false;
+    out = 1u << shift;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool MemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t size) {
+  if (offset > size_ || size > size_ - offset) return false;
+  if (size != 0) std::memcpy(out, data_ + offset, size);
+  return true;
+}
+
+bool ParseBootSector(const std::uint8_t* b, std::size_t size, BootSector& out) {
+  if (size < 512 || std::memcmp(b + 3, "NTFS    ", 8) != 0) return false;
+  if (b[510] != 0x55 || b[511] != 0xAA) return false;
+  const std::uint32_t sector = U16(b + 0x0B);
+  if (!PowerOfTwo(sector) || sector < 256 || sector > 4096) return false;
+  const std::uint8_t perCluster = b[0x0D];
+  std::uint64_t cluster;
+  if (perCluster <= 0x80) {
+    cluster = static_cast<std::uint64_t>(sector) * perCluster;
+  } else {
+    const int shift = 256 - perCluster;  // large clusters: 2^shift sectors
+    if (shift > 12) return false;
+    cluster = static_cast<std::uint64_t>(sector) << shift;
+  }
+  if (!PowerOfTwo(cluster) || cluster > (2u << 20)) return false;
+  const std::uint64_t sectors = U64(b + 0x28);
+  const std::uint64_t mftLcn = U64(b + 0x30);
+  std::uint32_t record = 0;
+  if (!SizeFromCode(static_cast<std::int8_t>(b[0x40]), static_cast<std::uint32_t>(cluster), record))
+    return false;
+  if (!PowerOfTwo(record) || record < 512) return false;
+  const std::uint64_t clusters = sectors / (cluster / sector);
+  // Byte offsets on the volume must fit in 63 bits.
+  if (clusters == 0 || mftLcn >= clusters || clusters > (std::uint64_t{1} << 62) / cluster) return false;
+  out.bytesPerSector = sector;
+  out.clusterSize = static_cast<std::uint32_t>(cluster);
+  out.recordSize = record;
+  out.totalClusters = clusters;
+  out.mftOffset = mftLcn * cluster;  // below clusters * cluster, which fits
+  return true;
+}
+
+bool ApplyFixups(std::uint8_t* record, std::size_t size) {
+  if (size < kFixupStride || size % kFixupStride != 0) return false;
+  const std::size_t offset = U16(record + 4);
+  const std::size_t count = U16(record + 6);
+  if (count != size / kFixupStride + 1) return false;
+  if (offset < 8 || offset % 2 != 0 || offset + 2 * count > kFixupStride - 2) return false;
+  const std::uint8_t* usa = record + offset;
+  for (std::size_t i = 1; i < count; ++i) {
+    std::uint8_t* tail = record + i * kFixupStride - 2;
+    if (tail[0] != usa[0] || tail[1] != usa[1]) return false;
+  }
+  for (std::size_t i = 1; i < count; ++i) {
+    std::uint8_t* tail = record + i * kFixupStride - 2;
+    tail[0] = usa[2 * i];
+    tail[1] = usa[2 * i + 1];
+  }
+  return true;
+}
+
+bool DecodeRuns(const std::uint8_t* p, std::size_t size, std::uint64_t firstVcn,
+                std::vector<Run>& out) {
+  std::uint64_t vcn = firstVcn;
+  std::int64_t lcn = 0;
+  std::size_t at = 0;
+  while (at < size && p[at] != 0) {
+    const unsigned lengthBytes = p[at] & 0x0F;
+    const unsigned offsetBytes = p[at] >> 4;
+    ++at;
+    if (lengthBytes == 0 || lengthBytes > 8 || offsetBytes > 8) return false;
+    if (size - at < lengthBytes + offsetBytes) return false;
+    std::uint64_t length = 0;
+    for (unsigned i = 0; i < lengthBytes; ++i) length |= static_cast<std::uint64_t>(p[at + i]) << (8 * i);
+    at += lengthBytes;
+    if (length == 0 || length > (std::uint64_t{1} << 48)) return false;
+    Run run;
+    run.vcn = vcn;
+    run.length = length;
+    if (offsetBytes == 0) {
+      run.sparse = true;
+    } else {
+      std::uint64_t delta = 0;
+      for (unsigned i = 0; i < offsetBytes; ++i) delta |= static_cast<std::uint64_t>(p[at + i]) << (8 * i);
+      if (offsetBytes < 8 && (p[at + offsetBytes - 1] & 0x80)) delta |= ~std::uint64_t{0} << (8 * offsetBytes);
+      const std::int64_t step = static_cast<std::int64_t>(delta);
+      // Both stay within 63 bits: the sum cannot overflow.
+      if (step > (std::int64_t{1} << 62) || step < -(std::int64_t{1} << 62)) return false;
+      lcn += step;
+      if (lcn < 0 || lcn > (std::int64_t{1} << 62)) return false;
+      run.lcn = static_cast<std::uint64_t>(lcn);
+    }
+    at += offsetBytes;
+    vcn += length;
+    if (vcn > (std::uint64_t{1} << 56)) return false;
+    out.push_back(run);
+  }
+  return true;
+}
+
+void RecordFacts::Clear() {
+  inUse = directory = hasSize = hasReparse = hasAttributeList = false;
+  sequence = 0;
+  base = size = attributeListSize = 0;
+  reparseTag = 0;
+  names.clear();
+  dataRuns.clear();
+  attributeList.clear();
+  attributeListRuns.clear();
+}
+
+namespace {
+
+RecordStatus ParseInto(std::uint8_t* r, std::size_t size, std::uint64_t number, RecordFacts& out) {
+  if (size < 512) return RecordStatus::kCorrupt;
+  const std::uint16_t flags = U16(r + 22);
+  if (std::memcmp(r, "FILE", 4) != 0) {
+    // Never-used records may be all zeros; anything else claiming use is bad.
+    return (flags & kRecordInUse) && std::memcmp(r, "\0\0\0\0", 4) != 0 ? RecordStatus::kCorrupt
+                                                                        : RecordStatus::kFree;
+  }
+  if (!(flags & kRecordInUse)) return RecordStatus::kFree;
+  if (!ApplyFixups(r, size)) return RecordStatus::kCorrupt;
+  const std::size_t usaOffset = U16(r + 4);
+  const std::size_t attrsOffset = U16(r + 20);
+  const std::size_t used = U32(r + 24);
+  if (used > size || used < 24 || attrsOffset < 24 || attrsOffset % 8 != 0 || attrsOffset >= used)
+    return RecordStatus::kCorrupt;
+  // From NTFS 3.1 the header carries the record's own number.
+  if (usaOffset >= 0x30 && attrsOffset >= 0x30 && U32(r + 44) != (number & 0xFFFFFFFF))
+    return RecordStatus::kCorrupt;
+  out.inUse = true;
+  out.directory = (flags & kRecordDirectory) != 0;
+  out.sequence = U16(r + 16);
+  out.base = U64(r + 32);
+
+  std::size_t at = attrsOffset;
+  for (;;) {
+    if (used - at < 4) return RecordStatus::kCorrupt;
+    const std::uint8_t* a = r + at;
+    const std::uint32_t type = U32(a);
+    if (type == kAttrEnd) break;
+    if (used - at < 16) return RecordStatus::kCorrupt;
+    const std::uint32_t length = U32(a + 4);
+    if (length < 16 || length % 8 != 0 || length > used - at) return RecordStatus::kCorrupt;
+    const bool nonResident = a[8] != 0;
+    const std::size_t nameLength = a[9];
+    const std::size_t nameOffset = U16(a + 10);
+    if (nameLength != 0 && (nameOffset > length || nameLength * 2 > length - nameOffset))
+      return RecordStatus::kCorrupt;
+    const bool unnamed = nameLength == 0;
+
+    const std::uint8_t* value = nullptr;
+    std::size_t valueLength = 0;
+    std::uint64_t lowestVcn = 0, dataSize = 0;
+    const std::uint8_t* pairs = nullptr;
+    std::size_t pairsLength = 0;
+    if (!nonResident) {
+      if (length < 24) return RecordStatus::kCorrupt;
+      valueLength = U32(a + 16);
+      const std::size_t valueOffset = U16(a + 20);
+      if (valueOffset > length || valueLength > length - valueOffset) return RecordStatus::kCorrupt;
+      value = a + valueOffset;
+    } else {
+      if (length < 64) return RecordStatus::kCorrupt;
+      lowestVcn = U64(a + 16);
+      const std::size_t pairsOffset = U16(a + 32);
+      dataSize = U64(a + 48);
+      if (pairsOffset < 64 || pairsOffset > length) return RecordStatus::kCorrupt;
+      if (dataSize > (std::uint64_t{1} << 62) || lowestVcn > (std::uint64_t{1} << 56))
+        return RecordStatus::kCorrupt;
+      pairs = a + pairsOffset;
+      pairsLength = length - pairsOffset;
+    }
+
+    switch (type) {
+      case kAttrStandardInformation:
+        if (value != nullptr && valueLength >= 36 && (U32(value + 32) & kFileAttributeReparse))
+          out.hasReparse = true;
+        break;
+      case kAttrFileName: {
+        if (value == nullptr || valueLength < 66) return RecordStatus::kCorrupt;
+        const std::size_t chars = value[64];
+        if (66 + 2 * chars > valueLength) return RecordStatus::kCorrupt;
+        RecordFacts::Name name;
+        name.parent = U64(value);
+        name.space = value[65];
+        name.text.resize(chars);
+        for (std::size_t i = 0; i < chars; ++i) name.text[i] = static_cast<char16_t>(U16(value + 66 + 2 * i));
+        if (chars != 0 && name.space <= 3) out.names.push_back(std::move(name));
+        break;
+      }
+      case kAttrData:
+        if (!unnamed) break;
+        if (value != nullptr) {
+          out.hasSize = true;
+          out.size = valueLength;
+        } else {
+          if (lowestVcn == 0) {
+            out.hasSize = true;
+            out.size = dataSize;
+          }
+          if (!DecodeRuns(pairs, pairsLength, lowestVcn, out.dataRuns)) return RecordStatus::kCorrupt;
+        }
+        break;
+      case kAttrReparsePoint:
+        out.hasReparse = true;
+        if (value != nullptr && valueLength >= 4) out.reparseTag = U32(value);
+        break;
+      case kAttrAttributeList:
+        out.hasAttributeList = true;
+        if (value != nullptr) {
+          out.attributeList.assign(value, value + valueLength);
+        } else {
+          if (dataSize > kMaxAttributeList || lowestVcn != 0) return RecordStatus::kCorrupt;
+          out.attributeListSize = dataSize;
+          if (!DecodeRuns(pairs, pairsLength, 0, out.attributeListRuns)) return RecordStatus::kCorrupt;
+        }
+        break;
+      default:
+        break;
+    }
+    at += length;
+  }
+  return RecordStatus::kInUse;
+}
+
+}  // namespace
+
+RecordStatus ParseRecord(std::uint8_t* bytes, std::size_t size, std::uint64_t number,
+                         RecordFacts& out) {
+  out.Clear();
+  const RecordStatus status = ParseInto(bytes, size, number, out);
+  // Nothing of a record that is not used, or not whole, counts.
+  if (status != RecordStatus::kInUse) out.Clear();
+  return status;
+}
+
+bool ParseAttributeList(const std::uint8_t* p, std::size_t size,
+                        std::vector<RecordFacts::ListEntry>& out) {
+  std::size_t at = 0;
+  while (at < size) {
+    if (size - at < 26) return false;
+    const std::uint8_t* e = p + at;
+    const std::size_t length = U16(e + 4);
+    if (length < 26 || length > size - at) return false;
+    const std::size_t nameLength = e[6];
+    if (U32(e) == kAttrData && nameLength == 0) {
+      RecordFacts::ListEntry entry;
+      entry.lowestVcn = U64(e + 8);
+      entry.record = U64(e + 16);
+      out.push_back(entry);
+    }
+    at += length;
+  }
+  return true;
+}
+
+bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint32_t clusterSize,
+                     std::uint64_t totalClusters, std::uint64_t offset, std::uint8_t* out,
+                     std::size_t size, std::uint64_t& bytesRead) {
+  for (const Run& run : runs) {
+    if (size == 0) return true;
+    const std::uint64_t runStart = run.vcn * clusterSize;
+    const std::uint64_t runBytes = run.length * clusterSize;
+    if (offset < runStart) return false;  // a hole between runs
+    if (offset - runStart >= runBytes) continue;
+    const std::uint64_t within = offset - runStart;
+    const std::size_t take =
+        static_cast<std::size_t>(std::min<std::uint64_t>(runBytes - within, size));
+    if (run.sparse) {
+      std::memset(out, 0, take);
+    } else {
+      if (run.lcn > totalClusters || run.length > totalClusters - run.lcn) return false;
+      if (!source.ReadAt(run.lcn * clusterSize + within, out, take)) return false;
+      bytesRead += take;
+    }
+    out += take;
+    offset += take;
+    size -= take;
+  }
+  return size == 0;
+}
+
+bool Collation::SetTable(const std::uint8_t* bytes, std::size_t size) {
+  if (size < kUpcaseBytes) return false;
+  upper_.resize(65536);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(upper_.data(), bytes, kUpcaseBytes);
+  } else {
+    for (std::size_t c = 0; c < upper_.size(); ++c) upper_[c] = static_cast<char16_t>(U16(bytes + 2 * c));
+  }
+  return true;
+}
+
+char16_t Collation::Upper(char16_t c) const {
+  if (!upper_.empty()) return upper_[c];
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
+
+bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t x = Upper(a[i]), y = Upper(b[i]);
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;  // a lone surrogate, as the system's conversion gives it
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | c >> 6));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | c >> 12));
+      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | c >> 18));
+      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+const char* LoadResultText(LoadResult result) {
+  switch (result) {
+    case LoadResult::kOk: return "ok";
+    case LoadResult::kNotNtfs: return "not an NTFS volume";
+    case LoadResult::kCorrupt: return "corrupt master file table";
+    case LoadResult::kReadFailed: return "read failed";
+    case LoadResult::kStopped: return "stopped";
+  }
+  return "?";
+}
+
+MftVolume::MftVolume(std::string rootPath, char separator)
+    : rootPath_(std::move(rootPath)), separator_(separator) {
+  // The scan opens its root with a trailing separator.
+  if (!rootPath_.empty() && rootPath_.back() != separator_) rootPath_.push_back(separator_);
+}
+
+// $MFT's own runs: record 0's, plus those in the extension records its
+// attribute list names (a fragmented table), which are read through the runs
+// known so far.
+LoadResult MftVolume::ReadTableRuns(ByteSource& source, const BootSector& boot,
+                                    std::vector<Run>& runs, std::uint64_t& tableSize) {
+  std::vector<std::uint8_t> record(boot.recordSize);
+  const std::uint64_t volumeBytes = boot.totalClusters * boot.clusterSize;
+  if (volumeBytes < boot.recordSize || boot.mftOffset > volumeBytes - boot.recordSize)
+    return LoadResult::kCorrupt;
+  if (!source.ReadAt(boot.mftOffset, record.data(), record.size())) return LoadResult::kReadFailed;
+  stats_.bytesRead += record.size();
+  RecordFacts facts;
+  if (ParseRecord(record.data(), record.size(), 0, facts) != RecordStatus::kInUse || facts.base != 0 ||
+      !facts.hasSize || facts.dataRuns.empty() || facts.dataRuns.front().vcn != 0)
+    return LoadResult::kCorrupt;
+  tableSize = facts.size;
+  runs = facts.dataRuns;
+  if (facts.hasAttributeList) {
+    std::vector<std::uint8_t> list = facts.attributeList;
+    if (list.empty() && facts.attributeListSize != 0) {
+      list.resize(static_cast<std::size_t>(facts.attributeListSize));
+      if (!ReadThroughRuns(source, facts.attributeListRuns, boot.clusterSize, boot.totalClusters, 0,
+                           list.data(), list.size(), stats_.bytesRead))
+        return LoadResult::kCorrupt;
+    }
+    std::vector<RecordFacts::ListEntry> entries;
+    if (!ParseAttributeList(list.data(), list.size(), entries)) return LoadResult::kCorrupt;
+    RecordFacts extension;
+    for (const auto& entry : entries) {
+      const std::uint64_t number = RecordOf(entry.record);
+      if (number == 0) continue;
+      if (number > (std::uint64_t{1} << 32)) return LoadResult::kCorrupt;
+      if (!ReadThroughRuns(source, runs, boot.clusterSize, boot.totalClusters,
+                           number * boot.recordSize, record.data(), record.size(), stats_.bytesRead))
+        return LoadResult::kCorrupt;
+      if (ParseRecord(record.data(), record.size(), number, extension) != RecordStatus::kInUse ||
+          RecordOf(extension.base) != 0)
+        return LoadResult::kCorrupt;
+      for (const Run& run : extension.dataRuns)
+        if (std::none_of(runs.begin(), runs.end(), [&](const Run& r) { return r.vcn == run.vcn; }))
+          runs.push_back(run);
+    }
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.vcn < b.vcn; });
+  }
+  // The runs must cover the table without holes or sparse parts, on the volume.
+  std::uint64_t vcn = 0;
+  for (const Run& run : runs) {
+    if (run.vcn != vcn || run.sparse) return LoadResult::kCorrupt;
+    if (run.lcn > boot.totalClusters || run.length > boot.totalClusters - run.lcn)
+      return LoadResult::kCorrupt;
+    vcn += run.length;
+  }
+  if (tableSize / boot.clusterSize > vcn || tableSize < 16ull * boot.recordSize)
+    return LoadResult::kCorrupt;
+  return LoadResult::kOk;
+}
+
+void MftVolume::Keep(std::uint64_t number, const RecordFacts& facts) {
+  const auto record = static_cast<std::uint32_t>(number);
+  if (RecordOf(facts.base) != 0) {
+    const std::uint64_t base = RecordOf(facts.base);
+    if (base > std::numeric_limits<std::uint32_t>::max()) return;
+    extensions_.push_back({static_cast<std::uint32_t>(base), SequenceOf(facts.base), facts.hasSize,
+                           facts.hasReparse, facts.size, facts.reparseTag});
+  } else {
+    Node& node = nodes_[record];
+    node.sequence = facts.sequence;
+    node.flags = kNodeInUse;
+    if (facts.directory) node.flags |= kNodeDirectory;
+    if (facts.hasReparse) node.flags |= kNodeReparse;
+    node.reparseTag = facts.reparseTag;
+    if (facts.hasSize) node.size = facts.size;
+    if (number == kUpcaseRecord) {
+      upcaseRuns_ = facts.dataRuns;
+      upcaseSize_ = facts.hasSize ? facts.size : 0;
+    }
+  }
+  const std::uint16_t owner = RecordOf(facts.base) != 0 ? SequenceOf(facts.base) : facts.sequence;
+  const std::uint64_t ownerRecord = RecordOf(facts.base) != 0 ? RecordOf(facts.base) : number;
+  for (const auto& name : facts.names) {
+    const std::uint64_t parent = RecordOf(name.parent);
+    if (parent > std::numeric_limits<std::uint32_t>::max()) continue;
+    if (names16_.size() > std::numeric_limits<std::uint32_t>::max() - name.text.size()) continue;
+    names_.push_back({static_cast<std::uint32_t>(ownerRecord), static_cast<std::uint32_t>(parent),
+                      static_cast<std::uint32_t>(names16_.size()),
+                      static_cast<std::uint16_t>(name.text.size()), SequenceOf(name.parent), owner,
+                      name.space});
+    names16_.append(name.text);
+  }
+}
+
+void MftVolume::ReadUpcase(ByteSource& source) {
+  if (upcaseSize_ < kUpcaseBytes) {
+    if (upcaseSize_ != 0) return;
+  }
+  const std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[kUpcaseBytes]);
+  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0, table.get(),
+                      kUpcaseBytes, stats_.bytesRead))
+    collation_.SetTable(table.get(), kUpcaseBytes);
+}
+
+LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stopping) {
+  std::lock_guard lock(mutex_);
+  loaded_ = false;
+  stats_ = MftStats();
+  collation_ = Collation();
+  nodes_.clear();
+  names_.clear();
+  names16_.clear();
+  extensions_.clear();
+  upcaseRuns_.clear();
+  upcaseSize_ = 0;
+  first_.clear();
+  opened_.clear();
+  named_.clear();
+
+  std::uint8_t sector[512];
+  if (!source.ReadAt(0, sector, sizeof sector)) return LoadResult::kReadFailed;
+  stats_.bytesRead += sizeof sector;
+  if (!ParseBootSector(sector, sizeof sector, boot_)) return LoadResult::kNotNtfs;
+  std::vector<Run> runs;
+  std::uint64_t tableSize = 0;
+  const LoadResult table = ReadTableRuns(source, boot_, runs, tableSize);
+  if (table != LoadResult::kOk) return table;
+  stats_.tableBytes = tableSize;
+  stats_.tableRuns = runs.size();
+  const std::uint64_t count = tableSize / boot_.recordSize;
+  if (count > std::numeric_limits<std::uint32_t>::max()) return LoadResult::kCorrupt;
+
+  const auto perChunk = static_cast<std::size_t>(
+      std::min<std::uint64_t>(std::max<std::size_t>(1, kChunkBytes / boot_.recordSize), count));
+  // Not zeroed: every byte is read before it is parsed.
+  const std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[perChunk * boot_.recordSize]);
+  RecordFacts facts;
+  for (std::uint64_t first = 0; first < count; first += perChunk) {
+    if (stopping && stopping()) return LoadResult::kStopped;
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(perChunk, count - first));
+    if (!ReadThroughRuns(source, runs, boot_.clusterSize, boot_.totalClusters, first * boot_.recordSize,
+                         chunk.get(), n * boot_.recordSize, stats_.bytesRead))
+      return LoadResult::kReadFailed;
+    // Grown as records arrive, so a table claiming more than the volume holds
+    // costs nothing before its reads fail.
+    nodes_.resize(static_cast<std::size_t>(first + n));
+    for (std::size_t i = 0; i < n; ++i) {
+      ++stats_.records;
+      const std::uint64_t number = first + i;
+      switch (ParseRecord(chunk.get() + i * boot_.recordSize, boot_.recordSize, number, facts)) {
+        case RecordStatus::kCorrupt: ++stats_.corrupt; break;
+        case RecordStatus::kFree: break;
+        case RecordStatus::kInUse:
+          ++stats_.inUse;
+          Keep(number, facts);
+          break;
+      }
+    }
+  }
+  if (nodes_.size() <= kRootRecord) return LoadResult::kCorrupt;
+  const Node& root = nodes_[kRootRecord];
+  if (!(root.flags & kNodeInUse) || !(root.flags & kNodeDirectory)) return LoadResult::kCorrupt;
+  if (stopping && stopping()) return LoadResult::kStopped;
+  ReadUpcase(source);
+  if (!BuildFolders(stopping)) return LoadResult::kStopped;
+  opened_.assign(nodes_.size(), false);
+  loaded_ = true;
+  return LoadResult::kOk;
+}
+
+// Reorders `names` by key (stably, in linear time) and gives where each
+// key's names begin, one slot per key and one more.
+template <class Key>
+std::vector<std::uint32_t> MftVolume::GroupBy(std::vector<Name>& names, std::size_t keys, Key key) {
+  std::vector<std::uint32_t> first(keys + 1, 0);
+  for (const Name& n : names) ++first[key(n) + 1];
+  for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+  std::vector<Name> grouped(names.size());
+  std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+  for (const Name& n : names) grouped[next[key(n)]++] = n;
+  names = std::move(grouped);
+  return first;
+}
+
+bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
+  for (const Extension& e : extensions_) {
+    if (e.base >= nodes_.size()) continue;
+    Node& node = nodes_[e.base];
+    if (!(node.flags & kNodeInUse) || node.sequence != e.baseSequence) continue;
+    if (e.hasSize) node.size = e.size;
+    if (e.hasReparse) {
+      node.flags |= kNodeReparse;
+      if (e.reparseTag != 0) node.reparseTag = e.reparseTag;
+    }
+  }
+  extensions_ = {};
+
+  // A name counts when its file and its folder are both live records of the
+  // generation the reference names; the metafiles (and the root's own "."
+  // entry) are left out, as a listing leaves them out.
+  const auto live = [&](const Name& n) {
+    if (n.record < kFirstUserRecord || n.record >= nodes_.size() || n.parent >= nodes_.size() ||
+        n.parent == n.record)
+      return false;
+    const Node& owner = nodes_[n.record];
+    const Node& parent = nodes_[n.parent];
+    return (owner.flags & kNodeInUse) && owner.sequence == n.ownerSequence &&
+           (parent.flags & kNodeInUse) && (parent.flags & kNodeDirectory) &&
+           parent.sequence == n.parentSequence;
+  };
+  names_.erase(std::remove_if(names_.begin(), names_.end(), [&](const Name& n) { return !live(n); }),
+               names_.end());
+
+  // A DOS name is the short alias of a long name in the same folder; it
+  // shows only where the file has no other name there (nor an earlier DOS
+  // name). A file's names are few: compare them pairwise.
+  constexpr std::uint8_t kDos = 2;
+  const auto byFile = GroupBy(names_, nodes_.size(), [](const Name& n) { return n.record; });
+  std::vector<Name> kept;
+  kept.reserve(names_.size());
+  for (std::size_t r = 0; r + 1 < byFile.size(); ++r) {
+    const std::uint32_t from = byFile[r], to = byFile[r + 1];
+    for (std::uint32_t i = from; i < to; ++i) {
+      const Name& n = names_[i];
+      bool shadowed = false;
+      for (std::uint32_t j = from; n.space == kDos && j < to && !shadowed; ++j)
+        shadowed = j != i && names_[j].parent == n.parent && (names_[j].space != kDos || j < i);
+      if (!shadowed) kept.push_back(n);
+    }
+  }
+  names_ = std::move(kept);
+
+  // Grouped by folder, each group in index order.
+  first_ = GroupBy(names_, nodes_.size(), [](const Name& n) { return n.parent; });
+  std::size_t sorted = 0;
+  for (std::size_t r = 0; r + 1 < first_.size(); ++r) {
+    if (first_[r + 1] - first_[r] < 2) continue;
+    std::sort(names_.begin() + first_[r], names_.begin() + first_[r + 1],
+              [&](const Name& a, const Name& b) { return collation_.Less(NameText(a), NameText(b)); });
+    sorted += first_[r + 1] - first_[r];
+    if (sorted >= kNamesPerStopCheck) {
+      sorted = 0;
+      if (stopping && stopping()) return false;
+    }
+  }
+  return true;
+}
+
+class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {
+ public:
+  FolderListing(MftVolume& volume, std::uint32_t record, std::string path)
+      : volume_(volume), at_(volume.first_[record]), end_(volume.first_[record + 1]), path_(std::move(path)) {}
+
+  bool Next(platform::DirEntry& out) override {
+    if (at_ == end_) return false;
+    const Name& name = volume_.names_[at_++];
+    const Node& node = volume_.nodes_[name.record];
+    text_ = Utf16ToUtf8(volume_.NameText(name));
+    out.name = text_;
+    out.directory = (node.flags & kNodeDirectory) != 0;
+    out.reparse = (node.flags & kNodeReparse) != 0;
+    out.nameSurrogate = out.reparse && (node.reparseTag & kReparseTagNameSurrogate) != 0;
+    out.size = out.directory ? 0 : node.size;
+    if (out.directory && !out.nameSurrogate) {
+      std::string child = path_;
+      child += text_;
+      child.push_back(volume_.separator_);
+      std::lock_guard lock(volume_.mutex_);
+      volume_.named_[std::move(child)] = name.record;
+    }
+    return true;
+  }
+
+ private:
+  MftVolume& volume_;
+  std::uint32_t at_;
+  std::uint32_t end_;
+  std::string path_;
+  std::string text_;
+};
+
+std::unique_ptr<platform::DirEnumerator::Listing> MftVolume::Open(const std::string& folder) {
+  std::lock_guard lock(mutex_);
+  if (!loaded_) return nullptr;
+  std::uint32_t record;
+  const auto named = named_.find(folder);
+  if (named != named_.end()) {
+    record = named->second;
+    named_.erase(named);
+  } else if (folder == rootPath_) {
+    record = kRootRecord;
+  } else {
+    return nullptr;
+  }
+  if (opened_[record]) return nullptr;
+  opened_[record] = true;
+  return std::make_unique<FolderListing>(*this, record, folder);
+}
+
+}  // namespace diskview::ntfs

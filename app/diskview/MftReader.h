@@ -1,0 +1,233 @@
+// A second engine for the folder scan on NTFS: reads a volume's master file
+// table (MFT) in large sequential chunks and offers the folders it describes
+// as a DirEnumerator, so the scan walks them exactly as it walks a listing
+// (same nodes, rows, notifications and stop checks), in the order a listing
+// of the volume gives: NTFS index order, by upper-cased name.
+//
+// The volume is untrusted input. Every offset, length, run and fix-up is
+// checked; a record that fails is skipped and counted, a structure the whole
+// table depends on (boot sector, $MFT's own record and runs, the root
+// folder) ends the attempt, and the caller walks the folders instead.
+//
+// What a listing of the volume shows, and so what the reader offers: records
+// in use only; per folder one entry per name (a hard link counts once per
+// name), the Win32 or POSIX name, the DOS name only where a file has no
+// other name in that folder; the metafiles ($MFT ... $Extend) never; a
+// file's size is its unnamed $DATA stream's logical size (resident or not,
+// sparse and compressed files at their logical size); a reparse point is
+// flagged, and a name surrogate (junction, symbolic link, mount point) is
+// not entered by the scan. Attributes kept in extension records (an
+// attribute list) count for their base record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ByteSource.h"
+#include "platform/DirEnum.h"
+
+namespace diskview::ntfs {
+
+using platform::ByteSource;
+
+// A byte source over memory (tests and fuzzing).
+class MemorySource final : public ByteSource {
+ public:
+  MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override;
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+struct BootSector {
+  std::uint32_t bytesPerSector = 0;
+  std::uint32_t clusterSize = 0;
+  std::uint32_t recordSize = 0;
+  std::uint64_t totalClusters = 0;
+  std::uint64_t mftOffset = 0;  // bytes from the volume's start
+};
+// The first sector of an NTFS volume; false unless every field is sane.
+bool ParseBootSector(const std::uint8_t* bytes, std::size_t size, BootSector& out);
+
+// Checks and undoes the update sequence of a multi-sector record (every 512
+// bytes ends in the sequence number, the real bytes kept in the array).
+bool ApplyFixups(std::uint8_t* record, std::size_t size);
+
+// One extent of an attribute's data: `length` clusters from `vcn` at `lcn`
+// (a sparse extent has no clusters on the volume).
+struct Run {
+  std::uint64_t vcn = 0;
+  std::uint64_t lcn = 0;
+  std::uint64_t length = 0;
+  bool sparse = false;
+};
+// Appends the mapping pairs of one attribute segment starting at `firstVcn`;
+// false on a malformed or overflowing pair.
+bool DecodeRuns(const std::uint8_t* bytes, std::size_t size, std::uint64_t firstVcn,
+                std::vector<Run>& out);
+
+// What the scan needs from one file record, attributes of extension records
+// included only for that record itself.
+struct RecordFacts {
+  struct Name {
+    std::uint64_t parent = 0;  // file reference: record number and sequence
+    std::uint8_t space = 0;    // 0 POSIX, 1 Win32, 2 DOS, 3 Win32 and DOS
+    std::u16string text;
+  };
+  struct ListEntry {  // an $ATTRIBUTE_LIST entry of the unnamed $DATA
+    std::uint64_t lowestVcn = 0;
+    std::uint64_t record = 0;  // file reference
+  };
+  bool inUse = false;
+  bool directory = false;
+  std::uint16_t sequence = 0;
+  std::uint64_t base = 0;  // file reference of the base record; 0 for a base
+  bool hasSize = false;    // the unnamed $DATA's segment from VCN 0 is here
+  std::uint64_t size = 0;
+  bool hasReparse = false;
+  std::uint32_t reparseTag = 0;
+  std::vector<Name> names;
+  // The unnamed $DATA's runs held here (for $MFT and $UpCase themselves).
+  std::vector<Run> dataRuns;
+  // $ATTRIBUTE_LIST: its resident value, or its runs and size.
+  bool hasAttributeList = false;
+  std::vector<std::uint8_t> attributeList;
+  std::vector<Run> attributeListRuns;
+  std::uint64_t attributeListSize = 0;
+
+  void Clear();
+};
+
+enum class RecordStatus { kInUse, kFree, kCorrupt };
+// Parses one record of `size` bytes in place (its fix-ups are applied).
+// `number` is the record's place in the table, checked against the number a
+// record carries.
+RecordStatus ParseRecord(std::uint8_t* bytes, std::size_t size, std::uint64_t number,
+                         RecordFacts& out);
+// The unnamed $DATA entries of an attribute list's bytes.
+bool ParseAttributeList(const std::uint8_t* bytes, std::size_t size,
+                        std::vector<RecordFacts::ListEntry>& out);
+
+// NTFS's order of names in a folder index: upper-cased code units (by the
+// volume's $UpCase table), ties broken by the names as they are.
+class Collation {
+ public:
+  // ASCII letters only until a volume's table is set.
+  // 65536 little-endian code units; false (and no change) otherwise.
+  bool SetTable(const std::uint8_t* bytes, std::size_t size);
+  bool Less(std::u16string_view a, std::u16string_view b) const;
+
+ private:
+  char16_t Upper(char16_t c) const;
+  std::vector<char16_t> upper_;  // empty: ASCII letters only
+};
+
+std::string Utf16ToUtf8(std::u16string_view text);
+
+enum class LoadResult { kOk, kNotNtfs, kCorrupt, kReadFailed, kStopped };
+const char* LoadResultText(LoadResult result);
+
+struct MftStats {
+  std::uint64_t records = 0;     // records read
+  std::uint64_t inUse = 0;       // of them in use
+  std::uint64_t corrupt = 0;     // skipped as corrupt
+  std::uint64_t bytesRead = 0;   // from the source, the table's and the rest
+  std::uint64_t tableBytes = 0;  // the table's own bytes (its $DATA size)
+  std::uint64_t tableRuns = 0;   // extents the table lies in
+};
+
+// The folders of one volume after Load. As a DirEnumerator, the folder
+// `rootPath` (as the scan forms it, ending in `separator`) is the volume's
+// root; a subfolder's path is its parent's path, its name and the separator.
+// Each folder opens at most once per Load (a corrupt table cannot make the
+// scan loop), and only after its parent's listing named it.
+class MftVolume final : public platform::DirEnumerator {
+ public:
+  explicit MftVolume(std::string rootPath, char separator = '\\');
+
+  // Reads the table; `stopping` is asked between chunks.
+  LoadResult Load(ByteSource& source, const std::function<bool()>& stopping);
+  const MftStats& Stats() const { return stats_; }
+
+  std::unique_ptr<Listing> Open(const std::string& folder) override;
+  char Separator() const override { return separator_; }
+
+  // Bytes read per source call while reading the table.
+  static constexpr std::size_t kChunkBytes = 4u << 20;
+  // Names put in order between looks at the stop request.
+  static constexpr std::size_t kNamesPerStopCheck = 1u << 16;
+
+ private:
+  class FolderListing;
+  struct Node {
+    std::uint64_t size = 0;
+    std::uint32_t reparseTag = 0;
+    std::uint16_t sequence = 0;
+    std::uint8_t flags = 0;
+  };
+  struct Name {
+    std::uint32_t record;
+    std::uint32_t parent;
+    std::uint32_t textAt;
+    std::uint16_t textLength;
+    std::uint16_t parentSequence;
+    std::uint16_t ownerSequence;
+    std::uint8_t space;
+  };
+  struct Extension {  // facts of an extension record, for its base
+    std::uint32_t base;
+    std::uint16_t baseSequence;
+    bool hasSize;
+    bool hasReparse;
+    std::uint64_t size;
+    std::uint32_t reparseTag;
+  };
+
+  LoadResult ReadTableRuns(ByteSource& source, const BootSector& boot, std::vector<Run>& runs,
+                           std::uint64_t& tableSize);
+  void Keep(std::uint64_t number, const RecordFacts& facts);
+  void ReadUpcase(ByteSource& source);
+  // False when stopped.
+  bool BuildFolders(const std::function<bool()>& stopping);
+  template <class Key>
+  static std::vector<std::uint32_t> GroupBy(std::vector<Name>& names, std::size_t keys, Key key);
+  std::u16string_view NameText(const Name& name) const {
+    return {names16_.data() + name.textAt, name.textLength};
+  }
+
+  std::string rootPath_;
+  char separator_;
+  BootSector boot_;
+  MftStats stats_;
+  Collation collation_;
+  std::vector<Node> nodes_;
+  std::vector<Name> names_;
+  std::u16string names16_;
+  std::vector<Extension> extensions_;
+  std::vector<Run> upcaseRuns_;
+  std::uint64_t upcaseSize_ = 0;
+  // After BuildFolders: a folder's entries are names_[first_[r] .. first_[r+1]),
+  // sorted in index order; first_ has one slot per record and one more.
+  std::vector<std::uint32_t> first_;
+  bool loaded_ = false;
+
+  std::mutex mutex_;  // Open may run on several threads
+  std::vector<bool> opened_;
+  std::unordered_map<std::string, std::uint32_t> named_;  // path -> record, not yet opened
+};
+
+// Reads `size` bytes from byte `offset` of data laid out by `runs` (sparse
+// extents read as zeros); false when a run leaves the volume or a read fails.
+bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint32_t clusterSize,
+                     std::uint64_t totalClusters, std::uint64_t offset, std::uint8_t* out,
+                     std::size_t size, std::uint64_t& bytesRead);
+
+}  // namespace diskview::ntfs

@@ -1,0 +1,69 @@
+// A whole volume over any bytes: the input is its start, 64 KiB of zeros
+// follow (so a seed need not hold the empty records at a table's end). The table is read and every folder listed, as a scan would: the
+// reader ends or fails, never loops, opens each folder once, and names come
+// out as well-formed UTF-8.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/diskview/MftReader.h"
+#include "fuzz/FuzzInput.h"
+#include "platform/Utf8.h"
+
+using namespace diskview::ntfs;
+
+namespace {
+
+class ZeroFilledSource final : public platform::ByteSource {
+ public:
+  ZeroFilledSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
+    const std::uint64_t volume = size_ + kZeros;
+    if (offset > volume || size > volume - offset) return false;
+    auto* to = static_cast<std::uint8_t*>(out);
+    const std::size_t have = offset < size_ ? std::min<std::size_t>(size, size_ - offset) : 0;
+    if (have != 0) std::memcpy(to, data_ + offset, have);
+    std::memset(to + have, 0, size - have);
+    return true;
+  }
+
+ private:
+  static constexpr std::uint64_t kZeros = 64u << 10;
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::uint8_t> copy(data, data + size);
+  ZeroFilledSource source(copy.data(), copy.size());
+  MftVolume volume("V:\\");
+  const LoadResult result = volume.Load(source, nullptr);
+  const MftStats& stats = volume.Stats();
+  FUZZ_CHECK(stats.inUse + stats.corrupt <= stats.records);
+  if (result != LoadResult::kOk) {
+    FUZZ_CHECK(!volume.Open("V:\\"));
+    return 0;
+  }
+  std::vector<std::string> pending{"V:\\"};
+  std::size_t opened = 0;
+  platform::DirEntry entry;
+  while (!pending.empty()) {
+    const std::string path = std::move(pending.back());
+    pending.pop_back();
+    auto listing = volume.Open(path);
+    if (!listing) continue;
+    ++opened;
+    FUZZ_CHECK(opened <= stats.records);
+    while (listing->Next(entry)) {
+      FUZZ_CHECK(!entry.name.empty());
+      FUZZ_CHECK(platform::ValidUtf8(entry.name) == entry.name);
+      FUZZ_CHECK(!entry.directory || entry.size == 0);
+      if (entry.directory && !entry.nameSurrogate) pending.push_back(path + std::string(entry.name) + "\\");
+    }
+  }
+  FUZZ_CHECK(!volume.Open("V:\\"));  // the root opens once
+  return 0;
+}

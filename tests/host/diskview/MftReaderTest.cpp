@@ -1,0 +1,344 @@
+// The table reader on bytes: fix-ups, runs, records, the order of names,
+// and whole volumes made by mkntfs then damaged on purpose.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "platform/DirEnumMemory.h"
+#include "tests/host/diskview/NtfsImage.h"
+
+namespace diskview::test {
+namespace {
+
+using namespace diskview::ntfs;
+
+void Put16(std::uint8_t* p, std::uint16_t v) { p[0] = v & 0xFF; p[1] = v >> 8; }
+void Put32(std::uint8_t* p, std::uint32_t v) { Put16(p, v & 0xFFFF); Put16(p + 2, v >> 16); }
+void Put64(std::uint8_t* p, std::uint64_t v) { Put32(p, v & 0xFFFFFFFF); Put32(p + 4, v >> 32); }
+
+// A 1024-byte file record as NTFS 3.1 writes it, attributes appended one by
+// one; Seal() writes the end marker and the update sequence.
+struct RecordBuilder {
+  explicit RecordBuilder(std::uint32_t number, std::uint16_t flags = 1) : bytes(1024, 0) {
+    std::memcpy(bytes.data(), "FILE", 4);
+    Put16(&bytes[4], 0x30);
+    Put16(&bytes[6], 3);
+    Put16(&bytes[16], 7);  // sequence
+    Put16(&bytes[20], 0x38);
+    Put16(&bytes[22], flags);
+    Put32(&bytes[28], 1024);
+    Put32(&bytes[44], number);
+  }
+  void Resident(std::uint32_t type, const std::vector<std::uint8_t>& value, const std::u16string& name = u"") {
+    const std::size_t length = (24 + name.size() * 2 + value.size() + 7) / 8 * 8;
+    std::uint8_t* a = &bytes[at];
+    Put32(a, type);
+    Put32(a + 4, static_cast<std::uint32_t>(length));
+    a[9] = static_cast<std::uint8_t>(name.size());
+    Put16(a + 10, 24);
+    for (std::size_t i = 0; i < name.size(); ++i) Put16(a + 24 + 2 * i, name[i]);
+    Put32(a + 16, static_cast<std::uint32_t>(value.size()));
+    Put16(a + 20, static_cast<std::uint16_t>(24 + name.size() * 2));
+    std::memcpy(a + 24 + name.size() * 2, value.data(), value.size());
+    at += length;
+  }
+  void NonResident(std::uint32_t type, std::uint64_t size, const std::vector<std::uint8_t>& pairs,
+                   std::uint64_t lowestVcn = 0) {
+    const std::size_t length = (64 + pairs.size() + 1 + 7) / 8 * 8;
+    std::uint8_t* a = &bytes[at];
+    Put32(a, type);
+    Put32(a + 4, static_cast<std::uint32_t>(length));
+    a[8] = 1;
+    Put64(a + 16, lowestVcn);
+    Put16(a + 32, 64);
+    Put64(a + 48, size);
+    std::memcpy(a + 64, pairs.data(), pairs.size());
+    at += length;
+  }
+  void FileName(std::uint64_t parent, std::uint8_t space, const std::u16string& name) {
+    std::vector<std::uint8_t> v(66 + name.size() * 2);
+    Put64(v.data(), parent);
+    v[64] = static_cast<std::uint8_t>(name.size());
+    v[65] = space;
+    for (std::size_t i = 0; i < name.size(); ++i) Put16(&v[66 + 2 * i], name[i]);
+    Resident(0x30, v);
+  }
+  std::vector<std::uint8_t> Seal() {
+    Put32(&bytes[at], 0xFFFFFFFF);
+    Put32(&bytes[24], static_cast<std::uint32_t>(at + 8));
+    Put16(&bytes[0x30], 0x0102);
+    for (int i = 1; i <= 2; ++i) {
+      bytes[0x30 + 2 * i] = bytes[512 * i - 2];
+      bytes[0x30 + 2 * i + 1] = bytes[512 * i - 1];
+      Put16(&bytes[512 * i - 2], 0x0102);
+    }
+    return bytes;
+  }
+  std::vector<std::uint8_t> bytes;
+  std::size_t at = 0x38;
+};
+
+TEST(MftBytes, FixupsRestoreSectorEndsAndRefuseTornRecords) {
+  RecordBuilder b(30);
+  b.bytes[510] = 0xAB;
+  b.bytes[1023] = 0xCD;
+  auto good = b.Seal();
+  EXPECT_EQ(good[510], 0x02);
+  EXPECT_TRUE(ApplyFixups(good.data(), good.size()));
+  EXPECT_EQ(good[510], 0xAB);
+  EXPECT_EQ(good[1023], 0xCD);
+
+  RecordBuilder torn(30);
+  auto bad = torn.Seal();
+  bad[1022] ^= 1;  // the second sector was written by another update
+  EXPECT_FALSE(ApplyFixups(bad.data(), bad.size()));
+  auto count = RecordBuilder(30).Seal();
+  Put16(&count[6], 2);  // covers one sector of two
+  EXPECT_FALSE(ApplyFixups(count.data(), count.size()));
+  auto offset = RecordBuilder(30).Seal();
+  Put16(&offset[4], 508);  // the array would run into the sector's end
+  EXPECT_FALSE(ApplyFixups(offset.data(), offset.size()));
+}
+
+TEST(MftBytes, RunsDecodeRelativeSignedOffsetsAndRefuseNonsense) {
+  std::vector<ntfs::Run> runs;
+  const std::uint8_t pairs[] = {0x21, 0x10, 0x00, 0x01,  // 16 clusters at 256
+                                0x11, 0x08, 0xF0,        // 8 at 256 - 16
+                                0x01, 0x04,              // 4 sparse
+                                0x11, 0x02, 0x20,        // 2 at 240 + 32
+                                0x00};
+  ASSERT_TRUE(DecodeRuns(pairs, sizeof pairs, 0, runs));
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(runs[0].lcn, 256u);
+  EXPECT_EQ(runs[1].lcn, 240u);
+  EXPECT_EQ(runs[1].vcn, 16u);
+  EXPECT_TRUE(runs[2].sparse);
+  EXPECT_EQ(runs[3].lcn, 272u);
+  EXPECT_EQ(runs[3].vcn, 28u);
+
+  const std::vector<std::vector<std::uint8_t>> bad = {
+      {0x21, 0x10},              // cut short
+      {0x20, 0x10, 0x00},        // no length bytes
+      {0x11, 0x00, 0x05},        // zero clusters
+      {0x11, 0x04, 0xF0},        // before the volume's start
+      {0x91, 0x04, 1, 2, 3, 4, 5, 6, 7, 8, 9},  // nine offset bytes
+  };
+  for (const auto& b : bad) {
+    runs.clear();
+    EXPECT_FALSE(DecodeRuns(b.data(), b.size(), 0, runs)) << int(b[0]);
+  }
+}
+
+TEST(MftBytes, RecordsGiveNamesSizesAndReparseTagsWithinTheirBounds) {
+  RecordBuilder b(40, 1);
+  b.Resident(0x10, std::vector<std::uint8_t>(72, 0));
+  b.FileName(5 | (std::uint64_t{5} << 48), 1, u"Long name.txt");
+  b.FileName(5 | (std::uint64_t{5} << 48), 2, u"LONGNA~1.TXT");
+  b.NonResident(0x80, 5368709120ull, {0x01, 0x10, 0x00});  // sparse: logical size counts
+  b.Resident(0x80, {1, 2, 3}, u"stream");                   // named streams do not
+  b.Resident(0xC0, {0x0C, 0x00, 0x00, 0xA0, 0, 0, 0, 0});
+  auto bytes = b.Seal();
+  RecordFacts facts;
+  ASSERT_EQ(ParseRecord(bytes.data(), bytes.size(), 40, facts), RecordStatus::kInUse);
+  EXPECT_FALSE(facts.directory);
+  EXPECT_EQ(facts.sequence, 7);
+  ASSERT_EQ(facts.names.size(), 2u);
+  EXPECT_EQ(facts.names[0].text, u"Long name.txt");
+  EXPECT_EQ(facts.names[1].space, 2);
+  EXPECT_TRUE(facts.hasSize);
+  EXPECT_EQ(facts.size, 5368709120ull);
+  EXPECT_TRUE(facts.hasReparse);
+  EXPECT_EQ(facts.reparseTag, 0xA000000Cu);
+
+  // The same record at another place in the table is misplaced.
+  auto moved = b.bytes;
+  EXPECT_EQ(ParseRecord(moved.data(), moved.size(), 41, facts), RecordStatus::kCorrupt);
+  // A free record is no record, a zeroed one neither.
+  RecordBuilder freed(40, 0);
+  auto free = freed.Seal();
+  EXPECT_EQ(ParseRecord(free.data(), free.size(), 40, facts), RecordStatus::kFree);
+  std::vector<std::uint8_t> zeros(1024, 0);
+  EXPECT_EQ(ParseRecord(zeros.data(), zeros.size(), 40, facts), RecordStatus::kFree);
+
+  // Lengths that leave their bounds.
+  RecordBuilder name(40);
+  name.FileName(5, 1, u"abc");
+  auto longName = name.Seal();
+  longName[0x38 + 24 + 64] = 200;  // more characters than the value holds
+  EXPECT_EQ(ParseRecord(longName.data(), longName.size(), 40, facts), RecordStatus::kCorrupt);
+  RecordBuilder attr(40);
+  attr.Resident(0x10, std::vector<std::uint8_t>(72, 0));
+  auto longAttr = attr.Seal();
+  Put32(&longAttr[0x38 + 4], 4096);  // past the bytes in use
+  EXPECT_EQ(ParseRecord(longAttr.data(), longAttr.size(), 40, facts), RecordStatus::kCorrupt);
+  RecordBuilder end(40);
+  auto noEnd = end.Seal();
+  Put32(&noEnd[24], 0x38 + 2);  // the end marker is cut off
+  EXPECT_EQ(ParseRecord(noEnd.data(), noEnd.size(), 40, facts), RecordStatus::kCorrupt);
+}
+
+TEST(MftBytes, NamesCollateByUpperCaseThenAsWritten) {
+  Collation ascii;
+  EXPECT_TRUE(ascii.Less(u"a.txt2", u"Alpha"));  // '.' before 'L'
+  EXPECT_TRUE(ascii.Less(u"abc", u"ABD"));
+  EXPECT_TRUE(ascii.Less(u"ab", u"abc"));
+  EXPECT_TRUE(ascii.Less(u"CASE", u"case"));
+  EXPECT_FALSE(ascii.Less(u"case", u"CASE"));
+  EXPECT_TRUE(ascii.Less(u"Z", u"é"));
+
+  std::vector<std::uint8_t> table(131072);
+  for (std::uint32_t c = 0; c < 65536; ++c) Put16(&table[2 * c], static_cast<std::uint16_t>(c >= 'a' && c <= 'z' ? c - 32 : c));
+  Put16(&table[2 * 0xE9], 0xC9);  // é upper-cases to É
+  Collation volume;
+  EXPECT_FALSE(volume.SetTable(table.data(), table.size() - 2));
+  ASSERT_TRUE(volume.SetTable(table.data(), table.size()));
+  EXPECT_TRUE(volume.Less(u"\u00C9a", u"\u00E9b"));
+  EXPECT_FALSE(ascii.Less(u"\u00E9b", u"\u00C9a"));
+
+  EXPECT_EQ(Utf16ToUtf8(u"a\u00E9\u6570\U0001F600"), "a\xC3\xA9\xE6\x95\xB0\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+}
+
+// A fresh volume's bytes, to damage.
+class MftDamage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    NtfsImage image("damage", 8);
+    ASSERT_TRUE(image.Made()) << "mkntfs failed: install ntfs-3g";
+    std::ifstream in(image.Image(), std::ios::binary);
+    bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    ASSERT_TRUE(ParseBootSector(bytes_.data(), bytes_.size(), boot_));
+  }
+  std::uint8_t* Record(std::uint64_t n) { return bytes_.data() + boot_.mftOffset + n * boot_.recordSize; }
+  LoadResult Load(MftVolume& volume, std::size_t size = 0) {
+    MemorySource source(bytes_.data(), size ? size : bytes_.size());
+    return volume.Load(source, nullptr);
+  }
+
+  std::vector<std::uint8_t> bytes_;
+  BootSector boot_;
+};
+
+TEST_F(MftDamage, AnEmptyVolumeListsNothingAndEachFolderOpensOnce) {
+  MftVolume volume("E:\\");
+  ASSERT_EQ(Load(volume), LoadResult::kOk);
+  EXPECT_EQ(volume.Stats().corrupt, 0u);
+  EXPECT_GT(volume.Stats().inUse, 16u);
+  EXPECT_EQ(volume.Stats().tableRuns, 1u);
+  auto root = volume.Open("E:\\");
+  ASSERT_TRUE(root);
+  platform::DirEntry entry;
+  EXPECT_FALSE(root->Next(entry));  // the metafiles are not listed
+  EXPECT_FALSE(volume.Open("E:\\"));
+  EXPECT_FALSE(volume.Open("E:\\$Extend\\"));
+}
+
+TEST_F(MftDamage, ABadRecordIsSkippedAndCounted) {
+  Record(9)[boot_.recordSize - 1] ^= 0xFF;  // $Secure's last sector is torn
+  Record(24)[0] = 'B';                      // "BILE": no record
+  MftVolume volume("E:\\");
+  ASSERT_EQ(Load(volume), LoadResult::kOk);
+  EXPECT_EQ(volume.Stats().corrupt, 2u);
+}
+
+TEST_F(MftDamage, ABadStructureEndsTheAttempt) {
+  const auto original = bytes_;
+  MftVolume volume("E:\\");
+  bytes_[3] = 'X';
+  EXPECT_EQ(Load(volume), LoadResult::kNotNtfs);
+  bytes_ = original;
+  bytes_[0x40] = 0x7F;  // records of 127 clusters
+  EXPECT_EQ(Load(volume), LoadResult::kNotNtfs);
+  bytes_ = original;
+  Record(0)[boot_.recordSize - 2] ^= 0xFF;  // the table's own record is torn
+  EXPECT_EQ(Load(volume), LoadResult::kCorrupt);
+  bytes_ = original;
+  Record(5)[22] = 1;  // the root is no longer a folder
+  EXPECT_EQ(Load(volume), LoadResult::kCorrupt);
+  bytes_ = original;
+  EXPECT_EQ(Load(volume, boot_.mftOffset + 8 * boot_.recordSize), LoadResult::kReadFailed);
+  EXPECT_FALSE(volume.Open("E:\\"));  // nothing loaded, nothing listed
+  bytes_ = original;
+  EXPECT_EQ(Load(volume), LoadResult::kOk);
+}
+
+TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
+  MemorySource source(bytes_.data(), bytes_.size());
+  MftVolume volume("E:\\");
+  int asked = 0;
+  EXPECT_EQ(volume.Load(source, [&] { return ++asked > 0; }), LoadResult::kStopped);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(volume.Open("E:\\"));
+}
+
+}  // namespace
+}  // namespace diskview::test
+
+namespace diskview::test {
+namespace {
+
+using ntfs::MemorySource;
+
+void FillSmallTree(platform::DirEnumMemory& dirs) {
+  auto& a = dirs.Root().Folder("a");
+  a.File("one", 10);
+  a.Folder("b").File("two", 20);
+  dirs.Root().File("three", 30);
+}
+
+TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeRead) {
+  platform::DirEnumMemory dirs("M:\\");
+  FillSmallTree(dirs);
+  FinishedScan walked(dirs, "M:\\", 1, 1);
+  bytes_[3] = 'X';  // not NTFS
+  FinishedScan fallback(dirs, "M:\\", 1, 1, [&](const std::string&) {
+    return std::make_unique<MemorySource>(bytes_.data(), bytes_.size());
+  });
+  ExpectSameScan(walked, fallback);
+  FinishedScan unopened(dirs, "M:\\", 1, 1, [](const std::string&) { return nullptr; });
+  ExpectSameScan(walked, unopened);
+}
+
+// A volume that holds its reads until the scan is asked to stop.
+class HeldSource final : public platform::ByteSource {
+ public:
+  HeldSource(const std::vector<std::uint8_t>& bytes, const DiskScan& scan, std::atomic<bool>& reading)
+      : memory_(bytes.data(), bytes.size()), scan_(scan), reading_(reading) {}
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
+    reading_ = true;
+    while (scan_.StopFlag() != DiskScan::kStopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return memory_.ReadAt(offset, out, size);
+  }
+
+ private:
+  MemorySource memory_;
+  const DiskScan& scan_;
+  std::atomic<bool>& reading_;
+};
+
+TEST_F(MftDamage, AStopDuringTheTableReadEndsAsAStoppedWalkEnds) {
+  platform::DirEnumMemory dirs("M:\\");
+  FillSmallTree(dirs);
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName("M:\\");
+  std::atomic<bool> reading{false};
+  DiskScan scan(dirs, rows, notes);
+  scan.SetRoot(&root);
+  scan.SetVolumeOpener([&](const std::string&) { return std::make_unique<HeldSource>(bytes_, scan, reading); });
+  scan.StartScan(3);
+  while (!reading) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  scan.StopScan();
+  EXPECT_FALSE(scan.IsScanning());
+  EXPECT_FALSE(scan.ReadTable());
+  EXPECT_EQ(notes.Count(WM_SCAN_DONE_3, 1), 0);
+  EXPECT_EQ(notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
+  EXPECT_EQ(root.GetChildCount(), 0);
+  EXPECT_EQ(rows.Rows().size(), 1u);  // the root row only
+}
+
+}  // namespace
+}  // namespace diskview::test

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Times the scan that reads an NTFS volume's master file table against the
+# folder walk, on an NTFS image holding the benchmark tree (about 200 000
+# files in 20 000 folders, make-bench-tree.sh), and prints the figures and
+# the ratios:
+#  - host: dravon-scan --mft IMAGE against du -s --apparent-size of the
+#    mounted volume (ntfs-3g, read-only) and dravon-scan --walk of it;
+#  - floor: the table's bytes alone, read sequentially from the image;
+#  - Wine (when the Windows tree has dravon-scan.exe): dravon-scan.exe --mft
+#    D:\ (D: the mounted volume, its device D:: the image) against
+#    dravon-scan.exe --walk W:\ (W: the same tree on the host's own file
+#    system), in a private prefix.
+# Warm cache: one unmeasured run of each, then the median of RUNS runs.
+# The image is made once (a few minutes: every file goes through FUSE) and
+# kept beside the tree with a .complete marker. Needs root and FUSE.
+#
+#   tools/bench/mft-bench.sh [TREE_DIR]     (default /tmp/dravon-bench-tree)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+tree=${1:-/tmp/dravon-bench-tree}
+image=$tree.ntfs
+mount=$tree.ntfs-mount
+runs=${RUNS:-5}
+scan=$top/build/host/bin/dravon-scan
+winscan=$top/build/win/tests/dravon-scan.exe
+[ -x "$scan" ] || { echo "build the host tree first: tools/build.sh host" >&2; exit 1; }
+[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
+
+"$top/tools/bench/make-bench-tree.sh" "$tree"
+mkdir -p "$mount"
+mountpoint -q "$mount" && fusermount -u "$mount"
+if [ ! -f "$image.complete" ]; then
+  echo "Copying the tree onto an NTFS image ($image) ..."
+  rm -f "$image"
+  truncate -s 2G "$image"
+  mkntfs -F -Q -q -L bench "$image" >/dev/null 2>&1
+  ntfs-3g "$image" "$mount"
+  # Files keep their apparent sizes as sparse files, as in the tree.
+  (cd "$tree" && find . -mindepth 1 -type d -printf '%P\0' | (cd "$mount" && xargs -0 mkdir -p))
+  (cd "$tree" && find . -type f -printf '%s %P\0' | MOUNT=$mount perl -0 -ne 'chomp;
+     my ($s, $p) = split / /, $_, 2;
+     open(my $f, ">", "$ENV{MOUNT}/$p") or die "$p: $!"; truncate($f, $s); close $f;')
+  fusermount -u "$mount"
+  touch "$image.complete"
+fi
+ntfs-3g -o ro "$image" "$mount"
+prefix=$(mktemp -d)
+. "$top/tools/bench/timing.sh"
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix" "$timing"; fusermount -u "$mount" 2>/dev/null || true' EXIT
+
+bench() {
+  local name=$1 label=$2; shift 2
+  "$@" >/dev/null 2>&1 || true
+  local out wall cpu
+  out=$(for _ in $(seq "$runs"); do measure "$@"; done)
+  wall=$(echo "$out" | awk '{print $1}' | median)
+  cpu=$(echo "$out" | awk '{print $2}' | median)
+  printf '%-52s wall %6d ms  CPU %6d ms\n' "$label" "$wall" "$cpu"
+  printf -v "${name}_wall" '%s' "$wall"
+  printf -v "${name}_cpu" '%s' "$cpu"
+}
+ratio() { awk -v a="$2" -v b="$3" -v l="$1" 'BEGIN {if (b > 0) printf "%-52s %.2f\n", l, a / b}'; }
+
+# The table's place and size, from the boot sector and record 0.
+read -r table_offset table_bytes < <(python3 - "$image" <<'PY'
+import struct, sys
+with open(sys.argv[1], 'rb') as f:
+    b = f.read(512)
+    sector, = struct.unpack_from('<H', b, 11)
+    cluster = sector * b[13]
+    offset = struct.unpack_from('<Q', b, 0x30)[0] * cluster
+    f.seek(offset)
+    r = f.read(1024)
+at = struct.unpack_from('<H', r, 20)[0]
+while True:
+    kind, length = struct.unpack_from('<II', r, at)
+    if kind == 0xFFFFFFFF: break
+    if kind == 0x80 and r[at + 9] == 0: size = struct.unpack_from('<Q', r, at + 48)[0]
+    at += length
+print(offset, size)
+PY
+)
+
+echo "Tree: $tree; image: $image (table $((table_bytes / 1048576)) MiB); load: $(cut -d' ' -f1-3 /proc/loadavg)"
+# The totals must agree before the times mean anything.
+a=$("$scan" --mft --bytes "$image" | awk '$1 == "bytes" {print $2}')
+b=$("$scan" --walk --bytes "$mount" | awk '$1 == "bytes" {print $2}')
+c=$(du -s -B1 --apparent-size "$mount" | awk '{print $1}')
+echo "bytes: table $a, walk $b, du $c (du counts the folders too)"
+[ "$a" = "$b" ] || { echo "the table and the walk disagree" >&2; exit 1; }
+
+bench floor "the table's bytes read (dd, 4 MiB blocks)" \
+  dd if="$image" of=/dev/null bs=4M iflag=skip_bytes,count_bytes skip="$table_offset" count="$table_bytes"
+bench mft "dravon-scan --mft IMAGE" "$scan" --mft "$image"
+bench walk "dravon-scan --walk of the mounted volume" "$scan" --walk "$mount"
+bench du "du -s --apparent-size of the mounted volume" du -s --apparent-size "$mount"
+# On a busy machine the wall times follow the load; the CPU times less so.
+ratio "walk / table scan (wall)" "$walk_wall" "$mft_wall"
+ratio "du / table scan (wall)" "$du_wall" "$mft_wall"
+ratio "table scan / bytes read (wall)" "$mft_wall" "$floor_wall"
+ratio "walk / table scan (CPU)" "$walk_cpu" "$mft_cpu"
+ratio "table scan / bytes read (CPU)" "$mft_cpu" "$floor_cpu"
+
+if [ -x "$winscan" ]; then
+  export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+  wineboot -i >/dev/null 2>&1 || true
+  ln -sfn "$mount" "$prefix/dosdevices/d:"
+  ln -sfn "$image" "$prefix/dosdevices/d::"
+  ln -sfn "$tree" "$prefix/dosdevices/w:"
+  wa=$(wine "$winscan" --mft --bytes 'D:\' 2>/dev/null | tr -d '\r' | awk '$1 == "bytes" {print $2}')
+  echo "bytes under Wine: table $wa"
+  [ "$wa" = "$a" ] || { echo "the table under Wine disagrees" >&2; exit 1; }
+  bench wmft 'dravon-scan.exe --mft D:\ (Wine)' wine "$winscan" --mft 'D:\'
+  bench wwalk 'dravon-scan.exe --walk W:\ (Wine, host file system)' wine "$winscan" --walk 'W:\'
+  bench wdwalk 'dravon-scan.exe --walk D:\ (Wine, the mounted volume)' wine "$winscan" --walk 'D:\'
+  bench wstart 'dravon-scan.exe of an empty folder (Wine start-up)' wine "$winscan" --walk 'C:\users\Public\Music\'
+  ratio "Wine: walk of W: / table scan of D: (wall)" "$wwalk_wall" "$wmft_wall"
+  ratio "Wine: walk of W: / table scan of D: (CPU)" "$wwalk_cpu" "$wmft_cpu"
+  ratio "Wine: walk of D: / table scan of D: (wall)" "$wdwalk_wall" "$wmft_wall"
+  ratio "Wine, less start-up: walk of W: / table scan" "$((wwalk_wall - wstart_wall))" "$((wmft_wall - wstart_wall))"
+fi
