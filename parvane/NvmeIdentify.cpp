@@ -15,7 +15,7 @@ constexpr std::size_t kVid = 0, kSn = 4, kMn = 24, kFr = 64, kVer = 80, kWctemp 
 // Namespace fields.
 constexpr std::size_t kNsze = 0, kNlbaf = 25, kFlbas = 26, kLbaf = 128;
 
-// An ASCII field padded with blanks, on the right as the base specification
+// An ASCII field padded with blanks, on the right as the NVMe standard
 // says or on the left as some drives do; NULs count as padding.
 std::string PaddedText(const NvmeIdentifyBlock& b, std::size_t offset, std::size_t length) {
   const char* p = reinterpret_cast<const char*>(b.bytes.data() + offset);

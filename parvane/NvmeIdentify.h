@@ -1,7 +1,7 @@
 // NVMe Identify data (Identify Controller, CNS 1; Identify Namespace, CNS 0)
 // as the drive returns it through the storage protocol query, and the few
-// fields the hard-disk pages show, at the byte offsets of the NVMe base
-// specification. Portable: the Win32 side only hands over the raw blocks.
+// fields the hard-disk pages show, at the byte offsets of the NVM Express
+// base standard. Portable: the Win32 side only hands over the raw blocks.
 #pragma once
 
 #include <array>
