@@ -9,9 +9,18 @@ packages=(
   wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
   nsis zip unzip
+  # The release's compiler cache: its second build for the reproducibility test.
+  ccache
   # Drives that hang (FUSE); NTFS volumes for the master-file-table tests:
   # mkntfs, the FUSE driver, a real sample volume; time for the benchmarks.
   python3-fusepy fuse3 ntfs-3g forensics-samples-ntfs xz-utils time
+  # Recommended packages are left out (systemd, media codecs, GPU drivers: a
+  # third of the download); these few of them the tests do use: the X cursor
+  # library Wine's display driver loads, the fonts Wine substitutes for the
+  # common Windows ones, and the X server's base fonts.
+  libxcursor1 fonts-liberation xfonts-base xauth
+  # The fonts the resource art names.
+  fonts-dejavu-core
 )
 
 missing=()
@@ -25,4 +34,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
