@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Starts a private Xvfb on the first free display and prints its name.
-# The caller kills it by the pid written to $1.
+# Starts a private Xvfb on a free display and prints its name. The server
+# picks the display itself (-displayfd), so scripts starting at the same time
+# never share one. The caller kills it by the pid written to $1.
 set -euo pipefail
 pidfile=${1:?usage: xvfb.sh PIDFILE}
-for n in $(seq 91 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  echo $! > "$pidfile"
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && { echo ":$n"; exit 0; }
-    sleep 0.1
-  done
-  kill "$(cat "$pidfile")" 2>/dev/null || true
+numfile=$(mktemp)
+trap 'rm -f "$numfile"' EXIT
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+echo $! > "$pidfile"
+for _ in $(seq 100); do
+  n=$(tr -dc 0-9 <"$numfile")
+  if [ -n "$n" ] && grep -q $'\n' "$numfile"; then echo ":$n"; exit 0; fi
+  kill -0 "$(cat "$pidfile")" 2>/dev/null || break
+  sleep 0.1
 done
+kill "$(cat "$pidfile")" 2>/dev/null || true
 echo "no free X display" >&2
 exit 1

@@ -56,7 +56,7 @@ volume_made=yes
 make_volume || volume_made=no
 make_prefix "$prefix" d="$work/d" e="$work/e" n="$work/n-empty" n:="$work/n.img"
 export WINEPREFIX="$prefix"
-trap 'wineserver -k 2>/dev/null; rm -rf "$prefix" "$work/n.img"' EXIT
+on_exit 'wineserver -k 2>/dev/null; rm -rf "$prefix" "$work/n.img"'
 
 d_angles=(30 200 320) d_colours="$colour0 $colour1 $colour2"
 e_angles=(20 210 270) e_colours="$colour0 $colour1 $colour2"

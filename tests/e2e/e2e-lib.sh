@@ -15,6 +15,35 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 77
 fi
 
+# Steps to take when the script ends, however it ends (scripts add theirs
+# with on_exit rather than a trap of their own, which would replace these).
+exit_steps=()
+on_exit() { exit_steps=("$1" "${exit_steps[@]}"); }
+run_exit_steps() { local step; for step in "${exit_steps[@]}"; do eval "$step"; done; }
+trap run_exit_steps EXIT
+
+# Each script has a display and a prefix of its own, so it can run beside
+# the Windows unit tests, which share the tree's prefix and display: no
+# window of theirs is found by the driver or photographed here. The prefix
+# is the tree's, its files hard-linked (Wine adds files but rewrites none
+# there) and its registry copied. E2E_SHARED=1 keeps the caller's.
+if [ "${E2E_SHARED:-0}" != 1 ]; then
+  [ -f "$BUILD/wineprefix/system.reg" ] || "$WINE_RUN" wineboot -i >/dev/null 2>&1
+  own_prefix="$BUILD/e2e-prefixes/$(basename "$0" .sh)"
+  rm -rf "$own_prefix"
+  mkdir -p "$own_prefix"
+  cp -a "$BUILD/wineprefix/"*.reg "$BUILD/wineprefix/dosdevices" "$own_prefix/"
+  cp -a "$BUILD/wineprefix/.update-timestamp" "$own_prefix/" 2>/dev/null
+  cp -al "$BUILD/wineprefix/drive_c" "$own_prefix/drive_c"
+  export WINEPREFIX="$own_prefix"
+  on_exit 'WINEPREFIX="$own_prefix" wineserver -k 2>/dev/null; rm -rf "$own_prefix"'
+  xvfb_pid=$(mktemp)
+  DISPLAY=$("$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh" "$xvfb_pid") || {
+    echo "not ok - a private X display started"; exit 1; }
+  export DISPLAY
+  on_exit 'kill "$(cat "$xvfb_pid")" 2>/dev/null; rm -f "$xvfb_pid"'
+fi
+
 driver() { "$WINE_RUN" "$BUILD/tools/driver.exe" "$@"; }
 
 ok() { echo "ok - $*"; }

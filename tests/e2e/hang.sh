@@ -40,7 +40,7 @@ rm -rf "$work"
 mkdir -p "$work/d/a" "$work/d/b" "$work/h" "$work/h-control"
 truncate -s 3M "$work/d/a/big.bin"
 truncate -s 1M "$work/d/b/one.bin"
-trap cleanup EXIT
+on_exit cleanup
 
 # hangfs MOUNTPOINT CONTROL WHAT...: mounts the file system; fails (never
 # skips) when FUSE cannot be had.
