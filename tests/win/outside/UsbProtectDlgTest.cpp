@@ -1,12 +1,14 @@
 // The USB write-protection dialog in the test's own process, with the
 // resources of the built USB.dll, made modeless and hidden: its state line
 // over Wine's real registry (under scratch roots) and over the registry
-// seam, its buttons clicked with button messages, the bytes they write, the
-// administrator shield, the drive list from recorded devices, and 200
-// openings. Then the library's entry by ordinal, modal over a caller.
+// seam, its buttons clicked with button messages, the bytes they write,
+// writes refused by a key's access list and by the seam, the administrator
+// shield, the drive list from recorded devices, and 200 openings. Then the
+// library's entry by ordinal, modal over a caller.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <memory>
 #include <string>
@@ -163,6 +165,31 @@ TEST_F(UsbProtectDialog, ADeniedWriteShowsItsErrorAndTheStateReadAgain) {
   EXPECT_EQ(0u, memory.OpenKeyCount());
 }
 
+// The key's access list as SDDL, set through a handle that may change it.
+void SetKeyAccess(HKEY root, const wchar_t* path, const wchar_t* sddl) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(root, path, 0, WRITE_DAC, &key));
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr));
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd));
+  LocalFree(sd);
+  RegCloseKey(key);
+}
+
+TEST_F(UsbProtectDialog, AWriteTheRegistryRefusesIsReportedWithItsError) {
+  const DWORD zero = 0;
+  PutW(kKey, kValue, REG_DWORD, &zero, 4);
+  SetKeyAccess(lm_, kKey, L"D:P(A;;KR;;;WD)");  // everyone may read, no one write
+  HWND dialog = Open();
+  Click(dialog, IDC_USB_PROTECT_ON);
+  EXPECT_EQ(L"设置失败 (错误 5)", ItemText(dialog, IDC_USB_MESSAGE));
+  EXPECT_EQ(L"当前状态：可读写", ItemText(dialog, IDC_USB_STATE));
+  EXPECT_TRUE(Enabled(dialog, IDC_USB_PROTECT_ON));
+  SetKeyAccess(lm_, kKey, L"D:P(A;;KA;;;WD)");  // so the scratch tree can go
+  DWORD type = REG_NONE;
+  EXPECT_EQ((Bytes{0, 0, 0, 0}), Stored(&type));
+}
+
 TEST_F(UsbProtectDialog, AStandardUserSeesTheShieldAndAClickOnlyExplains) {
   g_shields.clear();
   HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordShield, nullptr, GetCurrentThreadId());
@@ -264,6 +291,8 @@ TEST_F(UsbEntry, OrdinalOneSwitchesTheMachinesValueAndReturnsZero) {
     EXPECT_EQ(L"当前状态：只读（写保护已开启）", ItemText(dialog, IDC_USB_STATE));
     Click(dialog, IDC_USB_PROTECT_OFF);
     EXPECT_EQ(L"当前状态：可读写", ItemText(dialog, IDC_USB_STATE));
+    // The clicked button is disabled now: the keyboard goes on with "关闭".
+    EXPECT_EQ(GetDlgItem(dialog, IDCANCEL), GetFocus());
   });
   DWORD type = REG_NONE;
   EXPECT_EQ((Bytes{0, 0, 0, 0}), Stored(&type));
