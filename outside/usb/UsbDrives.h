@@ -17,7 +17,7 @@ struct UsbDrive {
 
 // In drive-letter order: each removable drive whose volume answers the
 // storage descriptor query with the USB bus. A card reader on another bus
-// or a floppy is left out: the policy does not cover them.
+// or a floppy is left out: the protection is meant for USB storage.
 std::vector<UsbDrive> ListUsbDrives(parvane::DeviceLayer& devices);
 
 // One line per drive, "E:  Vendor Product", joined by CR LF for a

@@ -215,7 +215,8 @@ TEST(UsbDrives, NamelessDrivesAndNone) {
   AddDrive(layer, 'Z', true, Volume(kBusUsb, "Vendor", nullptr));
   const std::vector<usb::UsbDrive> drives = usb::ListUsbDrives(layer);
   EXPECT_EQ("E:\r\nF:  Flash Disk\r\nZ:  Vendor", usb::DriveListText(drives));
-  EXPECT_EQ("没有U盘", usb::DriveListText(usb::ListUsbDrives(*std::make_unique<FakeLayer>())));
+  FakeLayer none;
+  EXPECT_EQ("没有U盘", usb::DriveListText(usb::ListUsbDrives(none)));
 }
 
 }  // namespace
