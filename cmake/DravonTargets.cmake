@@ -16,6 +16,16 @@ function(dravon_portable_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
+# Compiles a deliverable's .rc into `target` with the art it includes by
+# file name (rendered by res/ into the build tree), and compiles it again
+# when any of that art (ARGN, full paths) changes.
+function(dravon_rc_with_art target rc)
+  target_sources(${target} PRIVATE ${rc})
+  target_include_directories(${target} PRIVATE ${PROJECT_BINARY_DIR}/res/art)
+  add_dependencies(${target} dravon_art)
+  set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS ${ARGN})
+endfunction()
+
 # A host GoogleTest program; each test case becomes a CTest test.
 function(dravon_host_test name)
   add_executable(${name} ${ARGN})

@@ -17,15 +17,5 @@ run_library() {  # LIBRARY ORDINAL TITLE TRACE-NAME
 
 run_library Parvane 3 "参数信息" PARVANE
 run_library Tunara 1 "优化加速" TUNARA
-
-# A stand-in's window, closed by a click on its button.
-start_in_desktop e2e-USB "$BUILD/tests/dllhost.exe" USB.dll 1
-if driver wait-window "USB功能" 15000 >/dev/null 2>&1; then
-  check "USB: click on OK" click_child "USB功能" 1
-  check "USB: window gone after the click" driver wait-window-gone "USB功能" 5000
-else
-  not_ok "USB: window \"USB功能\" opened"
-fi
-end_program
-check "USB: entry 1 returned 0" grep -q "result 0" "$SHOTS/e2e-USB.log"
+run_library USB 1 "U盘读写保护" USB
 finish

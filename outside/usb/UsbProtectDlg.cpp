@@ -1,0 +1,74 @@
+#include "outside/usb/UsbProtectDlg.h"
+
+#include <commctrl.h>
+
+#include "framework/Routes.h"
+#include "outside/usb/UsbDrives.h"
+#include "platform/TextWin.h"
+#include "res/usb/resource.h"
+
+CUsbProtectDlg::CUsbProtectDlg(HINSTANCE module, HWND owner, platform::Registry& registry,
+                               parvane::DeviceLayer& devices, bool elevated)
+    : CLibraryDialog(IDD_USB_PROTECT, IDI_USB_PROTECT, module, owner),
+      registry_(registry),
+      devices_(devices),
+      elevated_(elevated) {}
+
+bool CUsbProtectDlg::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnCommand<&CUsbProtectDlg::OnProtectOn>(IDC_USB_PROTECT_ON),
+      afx::OnCommand<&CUsbProtectDlg::OnProtectOff>(IDC_USB_PROTECT_OFF),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
+         CLibraryDialog::OnWndMsg(msg, wParam, lParam, result);
+}
+
+bool CUsbProtectDlg::OnInitDialog() {
+  CLibraryDialog::OnInitDialog();
+  panel_.emplace(registry_, elevated_);
+  ShowDrives(usb::ListUsbDrives(devices_));
+  if (panel_->View().shield) {
+    for (int id : {IDC_USB_PROTECT_ON, IDC_USB_PROTECT_OFF})
+      ::SendDlgItemMessageW(m_hWnd, id, BCM_SETSHIELD, 0, TRUE);
+  }
+  ShowView();
+  return true;
+}
+
+void CUsbProtectDlg::Switch(bool on) {
+  panel_->Switch(on);
+  ShowView();
+}
+
+void CUsbProtectDlg::ShowView() {
+  const usb::ProtectView& view = panel_->View();
+  SetItemText(IDC_USB_STATE, view.stateLine);
+  SetItemText(IDC_USB_MESSAGE, view.message);
+  ::EnableWindow(GetDlgItem(IDC_USB_PROTECT_ON), view.onEnabled);
+  ::EnableWindow(GetDlgItem(IDC_USB_PROTECT_OFF), view.offEnabled);
+  // The button just clicked may now be disabled: keyboard focus would be
+  // left on nothing, so hand it to the close button.
+  HWND focus = ::GetFocus();
+  if (!focus || !::IsWindowEnabled(focus))
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDCANCEL)), TRUE);
+}
+
+void CUsbProtectDlg::ShowDrives(const std::vector<usb::UsbDrive>& drives) {
+  SetItemText(IDC_USB_DRIVES, usb::DriveListText(drives));
+  // A scroll bar only when the lines do not all fit.
+  HWND list = GetDlgItem(IDC_USB_DRIVES);
+  const auto lines = static_cast<int>(::SendMessageW(list, EM_GETLINECOUNT, 0, 0));
+  if (lines < 2) return;
+  auto top = [list](int line) {
+    const LRESULT first = ::SendMessageW(list, EM_LINEINDEX, line, 0);
+    return static_cast<short>(HIWORD(::SendMessageW(list, EM_POSFROMCHAR, first, 0)));
+  };
+  RECT box{};
+  ::SendMessageW(list, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&box));
+  const int lineHeight = top(1) - top(0);
+  if (top(lines - 1) + lineHeight > box.bottom) ::ShowScrollBar(list, SB_VERT, TRUE);
+}
+
+void CUsbProtectDlg::SetItemText(int id, const std::string& utf8) {
+  ::SetDlgItemTextW(m_hWnd, id, platform::Widen(utf8).c_str());
+}
