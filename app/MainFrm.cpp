@@ -5,8 +5,8 @@
 
 #include "app/BannerDlg.h"
 #include "app/Messages.h"
+#include "app/OutBarLayout.h"
 #include "app/ShellRules.h"
-#include "app/layout/OutBarLayout.h"
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
