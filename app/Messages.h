@@ -22,7 +22,7 @@ inline constexpr unsigned WM_BARCLICK = kWmUser + 13;
 inline constexpr unsigned kBarClickAliases[] = {0x486, 0x47B, 0x47C, 0x47D};
 
 // A drive's volume label read off this thread has come (posted): wParam the
-// shortcut bar's item index. From the application range: no other program sends it.
+// shortcut bar's item index. From the application range: its number is our own.
 inline constexpr unsigned WM_DRIVE_LABEL = kWmApp + 10;
 
 // --- To the view --------------------------------------------------------------
