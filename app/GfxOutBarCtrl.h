@@ -3,7 +3,7 @@
 // fixed places, all drawn by the control itself, off-screen, in its own
 // font. A click on an item (press and release over the same item, tracked in
 // a local message loop) sends WM_BARCLICK to the owner: wParam the item's
-// slot code, lParam its index. The geometry is app/layout/OutBarLayout.
+// slot code, lParam its index. The geometry is app/OutBarLayout.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/OutBarLayout.h"
 #include "app/SystemActions.h"
-#include "app/layout/OutBarLayout.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
 

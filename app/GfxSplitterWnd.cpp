@@ -1,6 +1,6 @@
 #include "app/GfxSplitterWnd.h"
 
-#include "app/layout/SplitterLayout.h"
+#include "app/SplitterLayout.h"
 
 CGfxSplitterWnd::CGfxSplitterWnd() {
   m_cxSplitter = m_cySplitter = 3;

@@ -30,7 +30,7 @@
 #include "app/diskview/ScanDone.h"
 #include "app/diskview/crect.h"
 #include "app/diskview/cwnd.h"
-#include "app/layout/ViewLayout.h"
+#include "app/ViewLayout.h"
 #include "framework/Controls.h"
 #include "framework/FrameWnd.h"
 #include "framework/Gdi.h"

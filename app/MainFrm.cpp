@@ -5,8 +5,8 @@
 
 #include "app/BannerDlg.h"
 #include "app/Messages.h"
+#include "app/OutBarLayout.h"
 #include "app/ShellRules.h"
-#include "app/layout/OutBarLayout.h"
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
@@ -68,6 +68,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
     return -1;
   }
   SetActiveView(m_pView.get());
+  m_pView->DiskTree().SetProgressWindow(m_hWnd);
 
   if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT, 0x50402834) ||
       !m_wndToolBar.LoadToolBar(IDR_MAINFRAME)) {

@@ -1,6 +1,6 @@
 // The shell's rules that need no window: the skin setting's text, drive item
 // captions, the tray menu's greyed items and the skin file's place (the
-// shortcut bar's slot codes are beside its hit test, app/layout/OutBarLayout).
+// shortcut bar's slot codes are beside its hit test, app/OutBarLayout).
 // Portable: tested on the host.
 #pragma once
 

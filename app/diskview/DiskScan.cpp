@@ -4,8 +4,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/Messages.h"
 #include "app/diskview/MftReader.h"
+#include "app/diskview/ScanMessages.h"
 
 namespace diskview {
 namespace {

@@ -6,8 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/Messages.h"
-#include "framework/WinApp.h"
+#include "app/diskview/ScanMessages.h"
 #include "platform/ByteSource.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
@@ -201,9 +200,7 @@ void CDiskTreeCtrl::StartScan(int slot) {
   if (!m_hWnd || scan_.IsScanning() || !scan_.Root()) return;
   // The last worker may still be sending its final calls to the windows.
   scan_.EndWorker();
-  CWinApp* app = AfxGetApp();
-  HWND mainWindow = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
-  notifier_.SetWindows(mainWindow, GetParent());
+  notifier_.SetWindows(progressWindow_, GetParent());
   rows_->SetWindow(m_hWnd);
   scan_.StartScan(slot);
 }
@@ -245,7 +242,7 @@ LRESULT CDiskTreeCtrl::OnSelectRoot(WPARAM, LPARAM) {
 }
 
 CMyFolder* CDiskTreeCtrl::FolderOf(const GridTreeNode* node) {
-  const TreeItemInfo* info = node ? node->GetInfo() : nullptr;
+  const TreeItemInfo* info = InfoOf(node);
   return info ? info->folder : nullptr;
 }
 

@@ -16,7 +16,8 @@
 //   - create it as a child (the view keeps it hidden); its parent receives
 //     the slot's completion message WM_SCAN_DONE_n (wParam 1) and must ignore
 //     one that arrives while IsScanning() (a newer scan owns the root then);
-//     the application's main window, if any, gets WM_SCAN_PROGRESS;
+//     the window named with SetProgressWindow, if any, gets WM_SCAN_PROGRESS
+//     (the program names its main frame);
 //   - before each scan: StopScan, name the root folder with the path, hand
 //     it over with SetRootFolder, then StartScan(slot);
 //   - after the completion: GetSelectedFolder is the node to chart.
@@ -30,11 +31,11 @@
 
 #include "app/diskview/DiskScan.h"
 #include "app/diskview/ScanNotifierWin.h"
-#include "app/supergridctrl.h"
 #include "framework/ImageList.h"
+#include "framework/supergridctrl.h"
 #include "platform/DirEnumWin.h"
 
-class CDiskTreeCtrl : public CSuperGridCtrl {
+class CDiskTreeCtrl : public CTreeGrid<diskview::TreeItemInfo> {
  public:
   // Headers of the four columns, each LVCFMT_CENTER and kColumnWidth wide.
   static constexpr const wchar_t* kColumns[4] = {L"系统文件名", L"文件大小", L"文件夹个数",
@@ -49,6 +50,11 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
 
   CDiskTreeCtrl();
   ~CDiskTreeCtrl() override;
+
+  // Where the scans' progress goes (WM_SCAN_PROGRESS); none by default.
+  // Read when a scan starts.
+  void SetProgressWindow(HWND window) { progressWindow_ = window; }
+  HWND ProgressWindow() const { return progressWindow_; }
 
   // The folder to scan next (its name is the path; empty: the current
   // directory). Not owned. Ignored while a scan runs.
@@ -111,6 +117,7 @@ class CDiskTreeCtrl : public CSuperGridCtrl {
   static diskview::CMyFolder* FolderOf(const GridTreeNode* node);
 
   CImageList images_;
+  HWND progressWindow_ = nullptr;
   // Shared with the workers: one left behind keeps it alive.
   std::shared_ptr<platform::DirEnumWin> dirs_;
   diskview::ScanNotifierWin notifier_;

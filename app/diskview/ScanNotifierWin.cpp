@@ -1,6 +1,6 @@
 #include "app/diskview/ScanNotifierWin.h"
 
-#include "app/Messages.h"
+#include "app/diskview/ScanMessages.h"
 
 namespace diskview {
 

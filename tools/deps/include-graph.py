@@ -12,10 +12,10 @@ Graphviz (`dot -Tsvg`). --check fails (exit 1) when
     anything of the program or its libraries (an arrow up), or
   - the parts of the product (its top folders: app/, framework/,
     parvane/, ...) form a circle, or
-  - the framework's own files (a header and its source are one unit) do.
-Circles between a part's own folders (app/ and app/diskview/) are printed
-as notes: they are layering debts inside one deliverable, not arrows
-between deliverables.
+  - the framework's own files (a header and its source are one unit) do, or
+  - the folders of one part (app/ and app/diskview/) do, unless the circle
+    is one of the KNOWN_CIRCLES below: those are printed as notes, and a
+    known circle that is gone is noted so that it can leave the list.
 """
 import os
 import re
@@ -26,6 +26,11 @@ PRODUCT = ("app", "framework", "geometry", "platform", "parvane", "tunara", "out
 FOUNDATIONS = ("framework", "platform", "geometry")
 SOURCE = (".h", ".hpp", ".cpp", ".c", ".rc", ".in")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+# Circles inside one part that are owed but not yet mended, by their folders.
+KNOWN_CIRCLES = (
+    ("outside", "outside/appface"),      # the skin engine and the skin file format
+    ("parvane", "parvane/device"),       # the device layer and the decoders it fills
+)
 
 
 def sources(top):
@@ -137,11 +142,20 @@ def main(argv):
     for circle in cycles(parts):
         faults.append("circle of parts " + ", ".join(c + "/" for c in circle))
     notes = []
+    known = {tuple(sorted(os.path.normpath(f) for f in c)) for c in KNOWN_CIRCLES}
     for circle in cycles({a: set(arrows[a]) for a in arrows}):
         if len({part(c) for c in circle}) == 1:
             detail = "; ".join(x for a in circle for b in circle if b in arrows.get(a, {})
                                for x in arrows[a][b])
-            notes.append("circle inside " + part(circle[0]) + "/: " + detail)
+            text = "circle inside " + part(circle[0]) + "/: " + detail
+            if tuple(circle) in known:
+                known.discard(tuple(circle))
+                notes.append("known " + text)
+            else:
+                faults.append(text)
+    for gone in sorted(known):
+        notes.append("known circle " + ", ".join(f + "/" for f in gone) +
+                     " is gone: take it out of KNOWN_CIRCLES")
     for circle in cycles(units):
         faults.append("circle of framework files: " + ", ".join(circle))
     if check:

@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
-#include "app/Messages.h"
+#include "app/diskview/ScanMessages.h"
 #include "platform/ByteSource.h"
 
 #ifdef _WIN32

@@ -1,4 +1,4 @@
-// The shell's rules: skin text, drive captions, slot codes, tray greying.
+// The shell's rules: skin text, drive captions and roots, tray greying.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "app/diskview/DiskScan.h"
-#include "app/Messages.h"
+#include "app/diskview/ScanMessages.h"
 #include "platform/DirEnumMemory.h"
 #include "platform/DirEnumPosix.h"
 #include "tests/host/diskview/ScanTestSupport.h"

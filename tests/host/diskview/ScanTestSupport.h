@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "app/diskview/DiskScan.h"
-#include "app/Messages.h"
+#include "app/diskview/ScanMessages.h"
 
 namespace diskview::test {
 

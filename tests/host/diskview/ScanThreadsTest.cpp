@@ -12,7 +12,7 @@
 
 #include "app/diskview/DiskScan.h"
 #include "app/diskview/FolderReadAhead.h"
-#include "app/Messages.h"
+#include "app/diskview/ScanMessages.h"
 #include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/ScanTestSupport.h"
 

@@ -97,6 +97,10 @@ TEST_F(Frame, StaysSevenHundredByFiveHundred) {
   EXPECT_EQ(frame->GetWindowRect().Height(), 500);
 }
 
+TEST_F(Frame, TheDiskTreesScanProgressComesToTheFrame) {
+  EXPECT_EQ(frame->View()->DiskTree().ProgressWindow(), frame->m_hWnd);
+}
+
 TEST_F(Frame, WindowCommandsMoveBetweenShownHiddenAndMinimised) {
   Command(ID_WINDOW_MAXIMIZE);  // shown already: nothing changes
   EXPECT_TRUE(frame->IsWindowVisible());

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Messages.h"
 #include "app/diskview/DiskTreeCtrl.h"
+#include "app/diskview/ScanMessages.h"
 #include "framework/WinApp.h"
 #include "tests/win/diskview/ControlsTestSupport.h"
 #include "tests/win/diskview/WinTempTree.h"
@@ -51,10 +51,10 @@ bool WaitFor(Ready ready) {
 class DiskTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app.m_pMainWnd = &parent;  // the progress notifications come here too
     ASSERT_TRUE(parent.Make(900, 400));
     tree = std::make_unique<afx::Window<CDiskTreeCtrl>>();
     ASSERT_TRUE(tree->Create(WS_VISIBLE, CRect(0, 0, 880, 360), &parent, 103));
+    tree->SetProgressWindow(parent.m_hWnd);  // the progress notifications come here too
     // Stops here are answered, however busy the machine: a slow worker must
     // not be taken for one blocked in a dead drive.
     tree->SetStopWait(std::chrono::minutes(1));
@@ -165,6 +165,16 @@ TEST_F(DiskTreeTest, ARealFolderScannedShowsItsTotalsFoldersAndFileGroups) {
   EXPECT_EQ(Cells(1), (std::vector<std::wstring>{L"", L"1000 byte", L"0", L"1"}));
 }
 
+TEST_F(DiskTreeTest, ProgressGoesOnlyToTheWindowItWasGiven) {
+  WinTempTree disk;
+  ASSERT_TRUE(disk.File(L"a.txt", 1));
+  tree->SetProgressWindow(nullptr);
+  app.m_pMainWnd = &parent;  // the application's main window is not asked
+  ScanToTheEnd(disk.RootUtf8(), 2);
+  EXPECT_EQ(parent.ends, 0);
+  EXPECT_EQ(parent.done[2], 1) << "the completion still goes to the parent";
+}
+
 TEST_F(DiskTreeTest, ACellRequestIsAnsweredOnlyForTextAndWithinItsBuffer) {
   root.AssignName("C:\\Windows\\");
   auto info = std::make_unique<TreeItemInfo>();
@@ -201,20 +211,20 @@ void ExpectRowsAgreeWithTheFolders(const CDiskTreeCtrl& tree, const CMyFolder& r
                                    bool complete) {
   const GridTreeNode* top = tree.GetRootNode();
   ASSERT_NE(top, nullptr);
-  ASSERT_EQ(top->GetInfo()->folder, &root);
+  ASSERT_EQ(CDiskTreeCtrl::InfoOf(top)->folder, &root);
   std::vector<const GridTreeNode*> pending{top};
   int nodes = 0;
   while (!pending.empty()) {
     const GridTreeNode* node = pending.back();
     pending.pop_back();
     ++nodes;
-    const CMyFolder* folder = node->GetInfo()->folder;
+    const CMyFolder* folder = CDiskTreeCtrl::InfoOf(node)->folder;
     const int rows = node->GetChildCount();
     const int folders = folder->GetChildCount();
     ASSERT_LE(rows, folders);
     ASSERT_LE(folders - rows, complete ? 0 : 1) << folder->GetName();
     for (int i = 0; i < rows; ++i) {
-      ASSERT_EQ(node->GetChild(i)->GetInfo()->folder, folder->GetChild(i));
+      ASSERT_EQ(CDiskTreeCtrl::InfoOf(node->GetChild(i))->folder, folder->GetChild(i));
       pending.push_back(node->GetChild(i));
     }
     const int row = tree.NodeToIndex(node);

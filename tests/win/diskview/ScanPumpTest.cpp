@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/diskview/DiskScan.h"
-#include "app/Messages.h"
+#include "app/diskview/ScanMessages.h"
 #include "app/diskview/ScanNotifierWin.h"
 #include "platform/DirEnumMemory.h"
 #include "tests/win/common/ProcWindow.h"

@@ -8,17 +8,27 @@
 #include <string>
 #include <vector>
 
-#include "app/supergridctrl.h"
 #include "framework/ImageList.h"
+#include "framework/supergridctrl.h"
 #include "platform/TextWin.h"
 #include "tests/win/diskview/ControlsTestSupport.h"
 
 namespace diskview::test {
 namespace {
 
+// A row's record in the grids below; counts the records alive.
+struct Named {
+  Named() { ++live; }
+  ~Named() { --live; }
+  Named(const Named&) = delete;
+  Named& operator=(const Named&) = delete;
+  std::string text;
+  static inline int live = 0;
+};
+
 // A grid whose rows are named by their records' text; other columns say
 // "c<column>".
-class NamedGrid : public CSuperGridCtrl {
+class NamedGrid : public CTreeGrid<Named> {
  public:
   using CSuperGridCtrl::SetIconSize;
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -33,7 +43,7 @@ class NamedGrid : public CSuperGridCtrl {
   LRESULT OnGetDispInfo(NMLVDISPINFOW& d) {
     if (!(d.item.mask & LVIF_TEXT)) return 0;
     const auto* node = reinterpret_cast<const GridTreeNode*>(d.item.lParam);
-    std::wstring text = d.item.iSubItem == 0 ? platform::Widen(node->GetInfo()->text)
+    std::wstring text = d.item.iSubItem == 0 ? platform::Widen(InfoOf(node)->text)
                                              : L"c" + std::to_wstring(d.item.iSubItem);
     lstrcpynW(d.item.pszText, text.c_str(), d.item.cchTextMax);
     return 0;
@@ -50,20 +60,20 @@ class GridTest : public ::testing::Test {
     grid.InsertColumn(2, L"中", LVCFMT_CENTER, 100);
   }
   GridTreeNode* Root(const char* name = "r") {
-    auto info = std::make_unique<TreeItemInfo>();
+    auto info = std::make_unique<Named>();
     info->text = name;
     EXPECT_TRUE(grid.InsertRootRow(std::move(info)));
     return grid.GetRootNode();
   }
   GridTreeNode* Add(GridTreeNode* parentNode, const std::string& name, bool refresh = false) {
-    auto info = std::make_unique<TreeItemInfo>();
+    auto info = std::make_unique<Named>();
     info->text = name;
     return grid.InsertChildRow(parentNode, std::move(info), refresh);
   }
   // The rows top to bottom, by their nodes' names.
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
-    for (int i = 0; i < grid.GetItemCount(); ++i) rows.push_back(grid.NodeAt(i)->GetInfo()->text);
+    for (int i = 0; i < grid.GetItemCount(); ++i) rows.push_back(NamedGrid::InfoOf(grid.NodeAt(i))->text);
     return rows;
   }
   void Expand(GridTreeNode* node) { grid.ExpandNode(node, grid.NodeToIndex(node)); }
@@ -85,7 +95,57 @@ TEST_F(GridTest, StylesAddedToWhatItIsCreatedWith) {
   EXPECT_EQ(grid.GetItemText(0, 0), L"r") << "the row's text is asked for";
   EXPECT_EQ(grid.GetItemText(0, 2), L"c2");
   EXPECT_EQ(grid.InsertChildRow(nullptr), nullptr);
-  EXPECT_NE(Add(r, "")->GetInfo(), nullptr) << "an empty record when none is given";
+  EXPECT_NE(NamedGrid::InfoOf(grid.InsertChildRow(r)), nullptr) << "an empty record when none is given";
+}
+
+// A grid of another record type, to hand the named grid nodes it did not make.
+struct Sized {
+  long long bytes = 0;
+};
+class SizedGrid : public CTreeGrid<Sized> {};
+
+TEST_F(GridTest, ARecordIsReadOnlyAsTheTypeItWasMadeWith) {
+  GridTreeNode* r = Root("named");
+  EXPECT_EQ(NamedGrid::InfoOf(r)->text, "named");
+  EXPECT_EQ(SizedGrid::InfoOf(r), nullptr) << "a named record is not read as a size";
+  EXPECT_EQ(NamedGrid::InfoOf(nullptr), nullptr);
+
+  afx::Window<SizedGrid> sized;
+  ASSERT_TRUE(sized.Create(0, CRect(0, 0, 10, 10), &parent, 8));
+  auto size = std::make_unique<Sized>();
+  size->bytes = 42;
+  ASSERT_TRUE(sized.InsertRootRow(std::move(size)));
+  EXPECT_EQ(SizedGrid::InfoOf(sized.GetRootNode())->bytes, 42);
+  EXPECT_EQ(NamedGrid::InfoOf(sized.GetRootNode()), nullptr);
+
+  // Through the untyped grid a node may carry no record at all.
+  CSuperGridCtrl& untyped = sized;
+  GridTreeNode* bare = untyped.InsertChildRow(sized.GetRootNode(), nullptr);
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(bare->GetData(), nullptr);
+  EXPECT_EQ(SizedGrid::InfoOf(bare), nullptr);
+}
+
+TEST_F(GridTest, RecordsGoWithTheirNodes) {
+  const int before = Named::live;
+  GridTreeNode* r = Root();
+  Expand(r);
+  GridTreeNode* a = Add(r, "a");
+  Add(a, "a1");
+  Add(r, "b");
+  EXPECT_EQ(Named::live, before + 4);
+  grid.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);  // "a" and, unshown, "a1"
+  grid.DeleteTree(true);
+  EXPECT_EQ(Named::live, before + 2) << "a deleted subtree frees its records";
+  Root("again");
+  EXPECT_EQ(Named::live, before + 1) << "a new root frees the old tree's records";
+  {
+    afx::Window<NamedGrid> local;
+    ASSERT_TRUE(local.Create(0, CRect(0, 0, 10, 10), &parent, 8));
+    ASSERT_TRUE(local.InsertRootRow());
+    local.InsertChildRow(local.GetRootNode());
+  }
+  EXPECT_EQ(Named::live, before + 1) << "a grid frees its records when it goes";
 }
 
 TEST_F(GridTest, ChildrenOfACollapsedParentWaitForItToExpand) {

@@ -7,6 +7,9 @@
 // The rows carry their node as item data and LPSTR_TEXTCALLBACKW as text, so
 // the list asks for every cell through LVN_GETDISPINFOW; a derived class
 // answers it (a reflected route) and may choose each row's icon (GetIcon).
+// What a row shows is the derived class's own record, which the grid keeps
+// with the node without looking inside: CTreeGrid<Info> gives every node an
+// Info and reads it back typed.
 // Rows are owner-drawn: the parent must be one of our windows so that the
 // drawing and text requests are reflected to the control.
 //
@@ -24,14 +27,18 @@
 #include <memory>
 #include <vector>
 
-#include "app/diskview/MyFolder.h"
 #include "framework/ListCtrl.h"
+
+// A node's record, as the class that fills the grid defines it; the grid
+// owns it and frees it with the node.
+class GridRowData {
+ public:
+  virtual ~GridRowData() = default;
+};
 
 class GridTreeNode {
  public:
-  using Info = diskview::TreeItemInfo;
-
-  GridTreeNode(GridTreeNode* parent, std::unique_ptr<Info> info, int indent);
+  GridTreeNode(GridTreeNode* parent, std::unique_ptr<GridRowData> data, int indent);
   // Frees the subtree without recursing once per level.
   ~GridTreeNode();
   GridTreeNode(const GridTreeNode&) = delete;
@@ -49,7 +56,8 @@ class GridTreeNode {
   GridTreeNode* GetParent() const { return parent_; }
   // Depth: 1 for the root, the parent's plus one below it.
   int GetIndent() const { return indent_; }
-  Info* GetInfo() const { return info_.get(); }
+  // The record, or null when the node was made without one.
+  GridRowData* GetData() const { return data_.get(); }
   // True while the children have no rows (a new node starts so).
   bool IsCollapsed() const { return hideChildren_; }
   void SetCollapsed(bool collapsed) { hideChildren_ = collapsed; }
@@ -60,7 +68,7 @@ class GridTreeNode {
  private:
   std::vector<std::unique_ptr<GridTreeNode>> children_;
   GridTreeNode* parent_;
-  std::unique_ptr<Info> info_;
+  std::unique_ptr<GridRowData> data_;
   bool hideChildren_ = true;
   int indent_;
   static inline int live_ = 0;
@@ -68,14 +76,12 @@ class GridTreeNode {
 
 class CSuperGridCtrl : public CListCtrl {
  public:
-  using Info = GridTreeNode::Info;
   // Report view, single selection always shown, shared (not owned) image
   // lists, owner-drawn fixed rows: added to any style it is created with.
   static constexpr DWORD kGridStyle =
       LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDRAWFIXED;
 
   CSuperGridCtrl() = default;
-  // Ends the window (and its rows) before the nodes they point to.
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -84,16 +90,16 @@ class CSuperGridCtrl : public CListCtrl {
   // replaces them all).
   void SetExtendedStyle(DWORD styles);
 
-  // Makes a new root (indent 1) with `info` (an empty record when null) and
+  // Makes a new root (indent 1) with the record `data` (may be null) and
   // its row 0. A tree already there is deleted first. False when the row
   // cannot be added (no window); there is no root then.
-  bool InsertRootRow(std::unique_ptr<Info> info = nullptr);
+  bool InsertRootRow(std::unique_ptr<GridRowData> data);
   GridTreeNode* GetRootNode() const { return root_.get(); }
   // Appends a child to `parent`. It gets a row at once when the parent is
   // expanded; under a collapsed parent `refresh` expands the parent (when it
   // has a row) so that the new child shows with its siblings; otherwise the
   // child waits, rowless, for the parent to be expanded. Null without a parent.
-  GridTreeNode* InsertChildRow(GridTreeNode* parent, std::unique_ptr<Info> info = nullptr,
+  GridTreeNode* InsertChildRow(GridTreeNode* parent, std::unique_ptr<GridRowData> data,
                                bool refresh = false);
   // Gives each child of `node`, in order, a row right below `row` (the
   // node's own row). Does nothing when the node is already expanded or has
@@ -149,4 +155,36 @@ class CSuperGridCtrl : public CListCtrl {
   int iconWidth_ = 0;
   int iconHeight_ = 0;
   int redrawSuspended_ = 0;
+};
+
+// A super grid whose every node carries an `Info` (an empty one when none is
+// given): the record type is fixed where rows are made and where they are
+// read, so a class filling the grid never casts.
+template <class Info>
+class CTreeGrid : public CSuperGridCtrl {
+ public:
+  bool InsertRootRow(std::unique_ptr<Info> info = nullptr) {
+    return CSuperGridCtrl::InsertRootRow(Record(std::move(info)));
+  }
+  GridTreeNode* InsertChildRow(GridTreeNode* parent, std::unique_ptr<Info> info = nullptr,
+                               bool refresh = false) {
+    return CSuperGridCtrl::InsertChildRow(parent, Record(std::move(info)), refresh);
+  }
+
+  // The record of a node; null without a node, or for a node whose record
+  // is not an Info (one of another kind of grid).
+  static Info* InfoOf(const GridTreeNode* node) {
+    auto* row = node ? dynamic_cast<Row*>(node->GetData()) : nullptr;
+    return row ? row->info.get() : nullptr;
+  }
+
+ private:
+  struct Row final : GridRowData {
+    std::unique_ptr<Info> info;
+  };
+  static std::unique_ptr<GridRowData> Record(std::unique_ptr<Info> info) {
+    auto row = std::make_unique<Row>();
+    row->info = info ? std::move(info) : std::make_unique<Info>();
+    return row;
+  }
 };

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/layout/ViewLayout.h"
+#include "app/ViewLayout.h"
 
 namespace layout {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/layout/ViewLayout.h"
+#include "app/ViewLayout.h"
 
 namespace layout {
 

@@ -1,7 +1,8 @@
-// Geometry of the shortcut bar (CGfxOutBarCtrl): the item area below the
-// folder band, each item's rectangle from the items' measured sizes, and the
-// hit test. Pure arithmetic: the control measures its items (icon and
-// wrapped caption) and passes the sizes in.
+// Plan of the shortcut bar (CGfxOutBarCtrl, beside it): the item area below
+// the folder band, each item's rectangle from the items' measured sizes, the
+// hit test, and the slot code a clicked item sends with its inverse. Pure
+// arithmetic: the control measures its items (icon and wrapped caption) and
+// passes the sizes in.
 #pragma once
 
 #include <vector>

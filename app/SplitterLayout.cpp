@@ -1,4 +1,4 @@
-#include "app/layout/SplitterLayout.h"
+#include "app/SplitterLayout.h"
 
 namespace layout {
 

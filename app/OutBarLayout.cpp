@@ -1,4 +1,4 @@
-#include "app/layout/OutBarLayout.h"
+#include "app/OutBarLayout.h"
 
 #include <algorithm>
 

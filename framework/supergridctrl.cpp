@@ -1,4 +1,4 @@
-#include "app/supergridctrl.h"
+#include "framework/supergridctrl.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,8 +8,8 @@
 
 // ---- GridTreeNode --------------------------------------------------------------
 
-GridTreeNode::GridTreeNode(GridTreeNode* parent, std::unique_ptr<Info> info, int indent)
-    : parent_(parent), info_(std::move(info)), indent_(indent) {
+GridTreeNode::GridTreeNode(GridTreeNode* parent, std::unique_ptr<GridRowData> data, int indent)
+    : parent_(parent), data_(std::move(data)), indent_(indent) {
   ++live_;
 }
 
@@ -87,9 +87,9 @@ bool CSuperGridCtrl::InsertNodeRow(GridTreeNode* node, int row) {
   return InsertItem(item) >= 0;
 }
 
-bool CSuperGridCtrl::InsertRootRow(std::unique_ptr<Info> info) {
+bool CSuperGridCtrl::InsertRootRow(std::unique_ptr<GridRowData> data) {
   if (root_) DeleteTree(false);
-  root_ = std::make_unique<GridTreeNode>(nullptr, info ? std::move(info) : std::make_unique<Info>(), 1);
+  root_ = std::make_unique<GridTreeNode>(nullptr, std::move(data), 1);
   if (!InsertNodeRow(root_.get(), 0)) {
     root_.reset();
     return false;
@@ -97,15 +97,15 @@ bool CSuperGridCtrl::InsertRootRow(std::unique_ptr<Info> info) {
   return true;
 }
 
-GridTreeNode* CSuperGridCtrl::InsertChildRow(GridTreeNode* parent, std::unique_ptr<Info> info,
+GridTreeNode* CSuperGridCtrl::InsertChildRow(GridTreeNode* parent, std::unique_ptr<GridRowData> data,
                                              bool refresh) {
   if (!parent) return nullptr;
   // The new child's row goes after the parent's last visible descendant;
   // counted before the child joins them.
   const int parentRow = parent->IsCollapsed() ? -1 : NodeToIndex(parent);
   const int row = parentRow < 0 ? -1 : parentRow + 1 + VisibleDescendants(parent);
-  GridTreeNode* child = parent->AppendChild(std::make_unique<GridTreeNode>(
-      parent, info ? std::move(info) : std::make_unique<Info>(), parent->GetIndent() + 1));
+  GridTreeNode* child = parent->AppendChild(
+      std::make_unique<GridTreeNode>(parent, std::move(data), parent->GetIndent() + 1));
   if (row >= 0) {
     InsertNodeRow(child, row);
   } else if (refresh) {
