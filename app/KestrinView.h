@@ -1,5 +1,5 @@
 // CKestrinView: the disk overview, the main frame's right pane. A fixed
-// arrangement of children on a 585-pixel canvas (app/layout/ViewLayout.h):
+// arrangement of children on a 585-pixel canvas (app/ViewLayout.h):
 // three pictures, the home-page and exit buttons, five result slots of a
 // heading strip, a pie chart and an info box, and the colour legend strip.
 //
