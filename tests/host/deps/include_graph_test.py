@@ -51,12 +51,17 @@ class Check(unittest.TestCase):
 
     def test_a_known_circle_is_only_noted(self):
         code, err = self.run_on({
-            "outside/AppFace.cpp": ["outside/appface/Engine.h"],
-            "outside/appface/Engine.h": ["outside/SkinFile.h"],
-            "outside/SkinFile.h": [],
+            "parvane/InfoPages.cpp": ["parvane/device/DeviceLayer.h"],
+            "parvane/device/DeviceLayer.h": ["parvane/Identify.h"],
+            "parvane/Identify.h": [],
         })
         self.assertEqual(code, 0, err)
-        self.assertIn("NOTE: known circle inside outside/", err)
+        self.assertIn("NOTE: known circle inside parvane/", err)
+
+    def test_a_known_circle_that_is_gone_is_noted(self):
+        code, err = self.run_on({"parvane/InfoPages.cpp": ["parvane/device/DeviceLayer.h"],
+                                 "parvane/device/DeviceLayer.h": []})
+        self.assertEqual(code, 0, err)
         self.assertIn("known circle parvane/, parvane/device/ is gone", err)
 
     def test_circles_of_parts_and_of_framework_files_fail(self):
