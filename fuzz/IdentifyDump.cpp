@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "fuzz/FuzzInput.h"
-#include "parvane/Identify.h"
+#include "parvane/decode/Identify.h"
 
 namespace {
 

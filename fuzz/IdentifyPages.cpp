@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
-#include "parvane/Identify.h"
-#include "parvane/IdentifyDecode.h"
+#include "parvane/decode/Identify.h"
+#include "parvane/decode/IdentifyDecode.h"
 #include "platform/AnsiText.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
-#include "parvane/Identify.h"
+#include "parvane/decode/Identify.h"
 
 namespace {
 

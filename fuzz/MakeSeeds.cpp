@@ -11,9 +11,9 @@
 
 #include "fuzz/FuzzInput.h"
 #include "fuzz/Slots.h"
-#include "parvane/Identify.h"
-#include "parvane/NvmeIdentify.h"
-#include "parvane/StorageText.h"
+#include "parvane/decode/Identify.h"
+#include "parvane/decode/NvmeIdentify.h"
+#include "parvane/decode/StorageText.h"
 
 namespace {
 

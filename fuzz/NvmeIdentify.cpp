@@ -14,8 +14,8 @@
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
-#include "parvane/IdentifyDecode.h"
-#include "parvane/NvmeIdentify.h"
+#include "parvane/decode/IdentifyDecode.h"
+#include "parvane/decode/NvmeIdentify.h"
 
 namespace {
 

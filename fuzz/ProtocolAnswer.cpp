@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
-#include "parvane/Identify.h"
+#include "parvane/decode/Identify.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Reader in(data, size);

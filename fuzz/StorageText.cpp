@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
-#include "parvane/StorageText.h"
+#include "parvane/decode/StorageText.h"
 #include "parvane/device/StorageScan.h"
 #include "platform/AnsiText.h"
 

@@ -19,7 +19,7 @@
 #include "framework/ImageList.h"
 #include "framework/ListCtrl.h"
 #include "parvane/InfoSources.h"
-#include "parvane/PageRow.h"
+#include "parvane/decode/PageRow.h"
 
 // What every page shares: a template of this library and one main control,
 // which is fitted into the room the tab control gives the page.

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parvane/PageRow.h"
+#include "parvane/decode/PageRow.h"
 #include "platform/Registry.h"
 
 namespace parvane {

@@ -1,6 +1,6 @@
 #include "outside/usb/UsbDrives.h"
 
-#include "parvane/StorageText.h"
+#include "parvane/decode/StorageText.h"
 #include "platform/AnsiText.h"
 
 namespace usb {

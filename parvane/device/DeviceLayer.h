@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "parvane/Identify.h"
-#include "parvane/NvmeIdentify.h"
-#include "parvane/StorageText.h"
+#include "parvane/decode/Identify.h"
+#include "parvane/decode/NvmeIdentify.h"
+#include "parvane/decode/StorageText.h"
 
 namespace parvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "parvane/IdentifyDecode.h"
+#include "parvane/decode/IdentifyDecode.h"
 
 #include "parvane/device/DeviceLayer.h"
 

@@ -13,9 +13,7 @@ Graphviz (`dot -Tsvg`). --check fails (exit 1) when
   - the parts of the product (its top folders: app/, framework/,
     parvane/, ...) form a circle, or
   - the framework's own files (a header and its source are one unit) do, or
-  - the folders of one part (app/ and app/diskview/) do, unless the circle
-    is one of the KNOWN_CIRCLES below: those are printed as notes, and a
-    known circle that is gone is noted so that it can leave the list.
+  - the folders of one part (app/ and app/diskview/) do.
 """
 import os
 import re
@@ -26,10 +24,6 @@ PRODUCT = ("app", "framework", "geometry", "platform", "parvane", "tunara", "out
 FOUNDATIONS = ("framework", "platform", "geometry")
 SOURCE = (".h", ".hpp", ".cpp", ".c", ".rc", ".in")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
-# Circles inside one part that are owed but not yet mended, by their folders.
-KNOWN_CIRCLES = (
-    ("parvane", "parvane/device"),       # the device layer and the decoders it fills
-)
 
 
 def sources(top):
@@ -140,26 +134,14 @@ def main(argv):
                 parts[part(a)].add(part(b))
     for circle in cycles(parts):
         faults.append("circle of parts " + ", ".join(c + "/" for c in circle))
-    notes = []
-    known = {tuple(sorted(os.path.normpath(f) for f in c)) for c in KNOWN_CIRCLES}
     for circle in cycles({a: set(arrows[a]) for a in arrows}):
         if len({part(c) for c in circle}) == 1:
             detail = "; ".join(x for a in circle for b in circle if b in arrows.get(a, {})
                                for x in arrows[a][b])
-            text = "circle inside " + part(circle[0]) + "/: " + detail
-            if tuple(circle) in known:
-                known.discard(tuple(circle))
-                notes.append("known " + text)
-            else:
-                faults.append(text)
-    for gone in sorted(known):
-        notes.append("known circle " + ", ".join(f + "/" for f in gone) +
-                     " is gone: take it out of KNOWN_CIRCLES")
+            faults.append("circle inside " + part(circle[0]) + "/: " + detail)
     for circle in cycles(units):
         faults.append("circle of framework files: " + ", ".join(circle))
     if check:
-        for note in notes:
-            print("NOTE: " + note, file=sys.stderr)
         for fault in faults:
             print("FAULT: " + fault, file=sys.stderr)
         return 1 if faults else 0

@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-#include "parvane/Identify.h"
-#include "parvane/IdentifyDecode.h"
-#include "parvane/NvmeIdentify.h"
+#include "parvane/decode/Identify.h"
+#include "parvane/decode/IdentifyDecode.h"
+#include "parvane/decode/NvmeIdentify.h"
 
 namespace {
 

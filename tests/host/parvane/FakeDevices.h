@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "parvane/StorageText.h"
+#include "parvane/decode/StorageText.h"
 #include "parvane/device/DeviceLayer.h"
 
 namespace parvane_test {

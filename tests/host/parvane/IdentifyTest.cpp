@@ -6,8 +6,8 @@
 #include <regex>
 #include <string>
 
-#include "parvane/Identify.h"
-#include "parvane/IdentifyDecode.h"
+#include "parvane/decode/Identify.h"
+#include "parvane/decode/IdentifyDecode.h"
 #include "platform/AnsiText.h"
 #include "platform/Utf8.h"
 

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "parvane/IdentifyDecode.h"
-#include "parvane/NvmeIdentify.h"
+#include "parvane/decode/IdentifyDecode.h"
+#include "parvane/decode/NvmeIdentify.h"
 #include "parvane/device/StorageScan.h"
 #include "tests/host/parvane/FakeDevices.h"
 

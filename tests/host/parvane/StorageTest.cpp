@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "parvane/StorageText.h"
+#include "parvane/decode/StorageText.h"
 #include "parvane/device/StorageScan.h"
 #include "platform/AnsiText.h"
 #include "platform/Utf8.h"

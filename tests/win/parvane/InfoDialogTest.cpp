@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "parvane/IdentifyDecode.h"
+#include "parvane/decode/IdentifyDecode.h"
 #include "parvane/InfoDialog.h"
-#include "parvane/NvmeIdentify.h"
-#include "parvane/StorageText.h"
+#include "parvane/decode/NvmeIdentify.h"
+#include "parvane/decode/StorageText.h"
 #include "parvane/SystemRecord.h"
 #include "platform/RegistryWin.h"
 #include "platform/TextWin.h"

@@ -1,10 +1,10 @@
-#include "parvane/NvmeIdentify.h"
+#include "parvane/decode/NvmeIdentify.h"
 
 #include <cctype>
 #include <cstring>
 #include <limits>
 
-#include "parvane/Bytes.h"
+#include "parvane/decode/Bytes.h"
 
 namespace parvane {
 namespace {

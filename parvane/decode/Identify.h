@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "parvane/ProtocolQuery.h"
+#include "parvane/decode/ProtocolQuery.h"
 
 namespace parvane {
 

@@ -1,4 +1,4 @@
-#include "parvane/IdentifyDecode.h"
+#include "parvane/decode/IdentifyDecode.h"
 
 #include <cstdint>
 #include <cstdio>

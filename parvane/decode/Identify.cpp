@@ -1,10 +1,10 @@
-#include "parvane/Identify.h"
+#include "parvane/decode/Identify.h"
 
 #include <cctype>
 #include <cstring>
 #include <vector>
 
-#include "parvane/Bytes.h"
+#include "parvane/decode/Bytes.h"
 
 namespace parvane {
 namespace {

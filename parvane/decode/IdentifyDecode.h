@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "parvane/Identify.h"
-#include "parvane/NvmeIdentify.h"
-#include "parvane/PageRow.h"
+#include "parvane/decode/Identify.h"
+#include "parvane/decode/NvmeIdentify.h"
+#include "parvane/decode/PageRow.h"
 
 namespace parvane {
 

@@ -1,8 +1,8 @@
-#include "parvane/StorageText.h"
+#include "parvane/decode/StorageText.h"
 
 #include <cstring>
 
-#include "parvane/Bytes.h"
+#include "parvane/decode/Bytes.h"
 #include "platform/AnsiText.h"
 
 namespace parvane {

@@ -1,8 +1,8 @@
-#include "parvane/ProtocolQuery.h"
+#include "parvane/decode/ProtocolQuery.h"
 
 #include <algorithm>
 
-#include "parvane/Bytes.h"
+#include "parvane/decode/Bytes.h"
 
 namespace parvane {
 
