@@ -106,9 +106,15 @@ bool CToolBar::OnGetInfoTip(NMTBGETINFOTIPW& tip) {
   // before it measures the text of the button it is about to show.
   if (HWND tips = reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS))) {
     const auto title = tipTitles_.find(static_cast<UINT>(tip.iItem));
-    const bool has = title != tipTitles_.end();
-    ::SendMessageW(tips, TTM_SETTITLEW, has ? reinterpret_cast<WPARAM>(title->second.icon) : TTI_NONE,
-                   reinterpret_cast<LPARAM>(has ? title->second.text.c_str() : L""));
+    if (title != tipTitles_.end()) {
+      ::SendMessageW(tips, TTM_SETTITLEW, reinterpret_cast<WPARAM>(title->second.icon),
+                     reinterpret_cast<LPARAM>(title->second.text.c_str()));
+    } else {
+      // Windows takes the title away with an empty text; Wine only with
+      // none, and keeps room for an empty one.
+      ::SendMessageW(tips, TTM_SETTITLEW, TTI_NONE, reinterpret_cast<LPARAM>(L""));
+      ::SendMessageW(tips, TTM_SETTITLEW, TTI_NONE, 0);
+    }
   }
   return true;
 }

@@ -416,7 +416,7 @@ std::pair<std::wstring, bool> TipTitleOf(CMainFrame* frame, UINT id) {
   tip.iItem = static_cast<int>(id);
   frame->SendMessage(WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
   RemoveWindowSubclass(tips, RecordTitle, 1);
-  EXPECT_EQ(1, seen.count) << "one title for each tip shown";
+  EXPECT_GE(seen.count, 1) << "a title (or none) for each tip shown";
   return {seen.text, seen.icon};
 }
 
