@@ -91,7 +91,10 @@ void CMainFrame::RefreshShields() {
   if (want == shielded_) return;
   if (want && !shield_) shield_ = shell::LoadShieldIcon();
   HMENU menu = ::GetMenu(m_hWnd);
-  for (UINT id : {ID_FUNC_OPTIMIZE, ID_FUNC_USB, ID_FUNC_SCAN}) {
+  for (UINT id = ID_FUNC_INFO; id <= ID_FUNC_SCAN; ++id) {
+    if (!shell::NeedsAdministrator(id)) continue;
+    // The frame draws the shield itself (OnDrawItem): a menu's own 32-bit
+    // bitmaps are not blended with the item's background everywhere.
     MENUITEMINFOW item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_BITMAP;

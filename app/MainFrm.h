@@ -97,8 +97,7 @@ class CMainFrame : public CFrameWnd {
   void OnMinimizeAndHide();
   void OnHide();
   void OnLibrary(UINT id);
-  // The shield beside a menu item: measured and drawn by the frame, since a
-  // menu's own bitmaps are not blended with the item's background everywhere.
+  // The shield beside a menu item, measured and drawn by the frame.
   void OnMeasureItem(int, MEASUREITEMSTRUCT& item);
   void OnDrawItem(int, DRAWITEMSTRUCT& item);
   // Asks whether to restart with the rights before command `id` runs
