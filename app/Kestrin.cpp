@@ -5,6 +5,7 @@
 #include "app/BannerDlg.h"
 #include "app/ShellRules.h"
 #include "framework/Trace.h"
+#include "platform/Rights.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 
@@ -16,13 +17,18 @@ constexpr wchar_t kProfileKey[] = L"Brantle Software";
 CKestrinApp::CKestrinApp()
     : CWinApp(nullptr),
       skin_(std::make_unique<CSkinLoader>(L"AppFace.dll")),
+      registry_(systemRegistry_, platform::StandardUserForced()),
       system_(realSystem_) {
   m_appName = kAppName;
 }
 
 CKestrinApp::CKestrinApp(std::unique_ptr<CSkinLoader> skin, shell::SettingsPlace settings,
                          SystemActions& system)
-    : CWinApp(nullptr), skin_(std::move(skin)), settings_(std::move(settings)), system_(system) {
+    : CWinApp(nullptr),
+      skin_(std::move(skin)),
+      registry_(systemRegistry_, platform::StandardUserForced()),
+      settings_(std::move(settings)),
+      system_(system) {
   m_appName = kAppName;
 }
 
@@ -66,6 +72,8 @@ bool CKestrinApp::InitInstance() {
   frame_->ShowWindow(SW_SHOWNORMAL);
   frame_->UpdateWindow();
   frame_->InitialUpdate(true);
+  // Without administrator rights this fails; the first start with them
+  // makes the keys (and Tunara makes a missing one when it writes).
   shell::CreateLibraryKeys(registry_, settings_);
   return true;
 }

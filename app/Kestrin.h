@@ -12,6 +12,7 @@
 #include "app/SkinLoader.h"
 #include "app/SystemActions.h"
 #include "framework/WinApp.h"
+#include "platform/RegistryRights.h"
 #include "platform/RegistryWin.h"
 
 class CKestrinApp : public CWinApp {
@@ -40,7 +41,10 @@ class CKestrinApp : public CWinApp {
   void ApplySkin();
 
   std::unique_ptr<CSkinLoader> skin_;
-  platform::RegistryWin registry_;
+  platform::RegistryWin systemRegistry_;
+  // What this process may write: without administrator rights the machine's
+  // keys (the skin choice, the library keys) stay as they are.
+  platform::RightsRegistry registry_;
   shell::SettingsPlace settings_;
   Win32SystemActions realSystem_;
   SystemActions& system_;

@@ -10,6 +10,7 @@
 #include "framework/Menu.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
+#include "platform/Rights.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 
@@ -24,7 +25,11 @@ constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
 }  // namespace
 
 CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
-    : libraries_(libraries), system_(system), m_wndOutBar(system) {}
+    : libraries_(libraries),
+      system_(system),
+      m_wndOutBar(system),
+      isElevated_(platform::ProcessIsElevated),
+      restart_([this] { return shell::RestartElevated(m_hWnd); }) {}
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   if (!CFrameWnd::PreCreateWindow(cs)) return false;
@@ -78,7 +83,28 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndToolBar.LoadButtonImages(48, IDB_TOOLBAR_TRUECOLOR, IDB_TOOLBAR_TRUECOLOR,
                                 IDB_TOOLBAR_TRUECOLOR);
   DockControlBar(&m_wndToolBar);
+  RefreshShields();
   return 0;
+}
+
+void CMainFrame::RefreshShields() {
+  const bool want = !isElevated_();
+  if (want == shielded_) return;
+  if (want && !shield_) shield_ = shell::LoadShieldIcon();
+  HMENU menu = ::GetMenu(m_hWnd);
+  for (UINT id = ID_FUNC_INFO; id <= ID_FUNC_SCAN; ++id) {
+    if (!shell::NeedsAdministrator(id)) continue;
+    // The frame draws the shield itself (OnDrawItem): a menu's own 32-bit
+    // bitmaps are not blended with the item's background everywhere.
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    item.hbmpItem = want ? HBMMENU_CALLBACK : nullptr;
+    if (menu) ::SetMenuItemInfoW(menu, id, FALSE, &item);
+    m_wndToolBar.SetTipTitle(id, want ? shield_.get() : nullptr, want ? shell::kShieldTipTitle : L"");
+  }
+  if (menu) ::DrawMenuBar(m_hWnd);
+  shielded_ = want;
 }
 
 void CMainFrame::ShowBanner() {
@@ -249,7 +275,54 @@ void CMainFrame::OnMinimizeAndHide() {
 
 void CMainFrame::OnHide() { ShowWindow(SW_HIDE); }
 
+void CMainFrame::OnMeasureItem(int, MEASUREITEMSTRUCT& item) {
+  if (item.CtlType != ODT_MENU || !shell::NeedsAdministrator(item.itemID)) return;
+  item.itemWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXSMICON));
+  item.itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYSMICON));
+}
+
+void CMainFrame::OnDrawItem(int, DRAWITEMSTRUCT& item) {
+  if (item.CtlType != ODT_MENU || !shield_ || !shell::NeedsAdministrator(item.itemID)) return;
+  const int cx = ::GetSystemMetrics(SM_CXSMICON);
+  const int cy = ::GetSystemMetrics(SM_CYSMICON);
+  const RECT& r = item.rcItem;
+  ::DrawIconEx(item.hDC, r.left, r.top + (r.bottom - r.top - cy) / 2, shield_.get(), cx, cy, 0,
+               nullptr, DI_NORMAL);
+}
+
+bool CMainFrame::GoOnWithoutRights(UINT id) {
+  if (!shell::NeedsAdministrator(id) || isElevated_()) return true;
+  switch (system_.MessageBox(m_hWnd, shell::kElevateQuestion, L"工具", MB_YESNOCANCEL)) {
+    case IDNO:
+      return true;  // the function shows what it can; its writes fail honestly
+    case IDYES:
+      break;
+    default:
+      return false;
+  }
+  const DWORD error = restart_();
+  if (error == 0) {
+    // The new instance takes over: this one ends as the exit command ends
+    // it, once this command is done.
+    PostMessage(WM_COMMAND, ID_APP_EXIT);
+  } else if (error != ERROR_CANCELLED) {
+    std::wstring text = shell::kElevateFailed;
+    wchar_t* reason = nullptr;
+    if (::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                             FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr) &&
+        reason) {
+      text += L"\n\n";
+      text += reason;
+      ::LocalFree(reason);
+    }
+    system_.MessageBox(m_hWnd, text.c_str(), L"工具", MB_OK | MB_ICONERROR);
+  }
+  return false;
+}
+
 void CMainFrame::OnLibrary(UINT id) {
+  if (!GoOnWithoutRights(id)) return;
   int (*entry)() = nullptr;
   switch (id) {
     case ID_FUNC_INFO: entry = libraries_.parvane; break;
@@ -291,6 +364,8 @@ bool CMainFrame::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
   static constexpr afx::Route routes[] = {
       afx::OnCreate<&CMainFrame::OnCreate>(),
       afx::OnDestroy<&CMainFrame::OnDestroy>(),
+      afx::OnMeasureItem<&CMainFrame::OnMeasureItem>(),
+      afx::OnDrawItem<&CMainFrame::OnDrawItem>(),
       afx::OnGetMinMaxInfo<&CMainFrame::OnGetMinMaxInfo>(),
       afx::OnSysCommand<&CMainFrame::OnSysCommand>(),
       afx::OnMessage<&CMainFrame::OnTrayIcon>(WM_TRAYICON),

@@ -6,11 +6,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Elevation.h"
 #include "app/GfxOutBarCtrl.h"
 #include "app/GfxSplitterWnd.h"
 #include "app/KestrinView.h"
@@ -44,6 +46,19 @@ class CMainFrame : public CFrameWnd {
 
   // How long the start-up banner stays (tests shorten it).
   static DWORD s_bannerMs;
+
+  // Administrator rights: whether this process holds them (by default
+  // platform::ProcessIsElevated), and the restart that gets them (by
+  // default shell::RestartElevated: 0 when the new instance started, else
+  // the Win32 error, ERROR_CANCELLED when the user declined). Tests give
+  // their own; RefreshShields shows a changed answer.
+  void SetRightsCheck(std::function<bool()> isElevated) { isElevated_ = std::move(isElevated); }
+  void SetElevatedRestart(std::function<DWORD()> restart) { restart_ = std::move(restart); }
+  // Puts the shield on the menu items and tool tips of the commands that
+  // need the rights when the process does not hold them; takes it off when
+  // it does.
+  void RefreshShields();
+  bool ShowsShields() const { return shielded_; }
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -82,6 +97,12 @@ class CMainFrame : public CFrameWnd {
   void OnMinimizeAndHide();
   void OnHide();
   void OnLibrary(UINT id);
+  // The shield beside a menu item, measured and drawn by the frame.
+  void OnMeasureItem(int, MEASUREITEMSTRUCT& item);
+  void OnDrawItem(int, DRAWITEMSTRUCT& item);
+  // Asks whether to restart with the rights before command `id` runs
+  // without them; true when the command should go on as it is.
+  bool GoOnWithoutRights(UINT id);
   void OnExitWindows(UINT id);
   void OnHomePage();
 
@@ -97,4 +118,9 @@ class CMainFrame : public CFrameWnd {
   std::vector<std::shared_ptr<FactsCall>> m_driveFacts;  // by item, as m_driveList
   NOTIFYICONDATAW tray_{};
   bool trayAdded_ = false;
+
+  std::function<bool()> isElevated_;
+  std::function<DWORD()> restart_;
+  shell::UniqueIcon shield_;  // beside the menu items and in the tool tips
+  bool shielded_ = false;
 };

@@ -102,7 +102,26 @@ bool CToolBar::OnGetInfoTip(NMTBGETINFOTIPW& tip) {
   CString text = nl >= 0 ? full.Mid(nl + 1) : full;
   std::wcsncpy(tip.pszText, text, static_cast<size_t>(tip.cchTextMax) - 1);
   tip.pszText[tip.cchTextMax - 1] = L'\0';
+  // One tool tip window serves every button: its title is set or cleared
+  // before it measures the text of the button it is about to show.
+  if (HWND tips = reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS))) {
+    const auto title = tipTitles_.find(static_cast<UINT>(tip.iItem));
+    if (title != tipTitles_.end()) {
+      ::SendMessageW(tips, TTM_SETTITLEW, reinterpret_cast<WPARAM>(title->second.icon),
+                     reinterpret_cast<LPARAM>(title->second.text.c_str()));
+    } else {
+      // Windows takes the title away with an empty text; Wine only with
+      // none, and keeps room for an empty one.
+      ::SendMessageW(tips, TTM_SETTITLEW, TTI_NONE, reinterpret_cast<LPARAM>(L""));
+      ::SendMessageW(tips, TTM_SETTITLEW, TTI_NONE, 0);
+    }
+  }
   return true;
+}
+
+void CToolBar::SetTipTitle(UINT command, HICON icon, const std::wstring& title) {
+  if (!icon && title.empty()) tipTitles_.erase(command);
+  else tipTitles_[command] = {icon, title};
 }
 
 void CToolBar::DrawGripper() {

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "framework/AfxRes.h"
@@ -30,6 +32,10 @@ class CToolBar : public CWnd {
   int CalcHeight() const;
   // Enables each button whose command `target` routes, disables the others.
   void UpdateButtons(CWnd& target);
+  // A title line, with an icon before it, above the tool tip of button
+  // `command`; a null icon and empty title take it away. The icon stays the
+  // caller's and must live as long as the mark.
+  void SetTipTitle(UINT command, HICON icon, const std::wstring& title);
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -39,6 +45,12 @@ class CToolBar : public CWnd {
   void OnPaint();
   void DrawGripper();
 
+  struct TipTitle {
+    HICON icon;
+    std::wstring text;
+  };
+
   DWORD barStyle_ = 0;
   CBitmap bitmap_;  // the resource bitmap the control draws from
+  std::map<UINT, TipTitle> tipTitles_;  // by command
 };

@@ -99,16 +99,48 @@ constexpr const LevelControl* const kMemoryLevels[] = {&kDiskBuffer, &kPrefetch}
 constexpr const LevelControl* const kCdromLevels[] = {&kCdSpeed, &kCdCache};
 constexpr const LevelControl* const kNtfsLevels[] = {&kMftZone};
 
+// Opens `key` for a write: an own record's key is made when it is missing.
+long OpenForWrite(Registry& reg, RegRoot root, std::string_view key, bool create,
+                  Registry::Key& out) {
+  return create ? reg.Create(root, key, out) : reg.Open(root, key, Registry::Access::ReadWrite, out);
+}
+
 long WriteDword(Registry& reg, RegRoot root, std::string_view key, std::string_view value,
-                std::uint32_t n) {
+                std::uint32_t n, bool create = false) {
   Registry::Key k = 0;
-  long rc = reg.Open(root, key, Registry::Access::ReadWrite, k);
+  long rc = OpenForWrite(reg, root, key, create, k);
   if (rc != platform::kRegOk) return rc;
   platform::ScopedKey scoped(reg, k);
   const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
                                  static_cast<std::uint8_t>(n >> 16),
                                  static_cast<std::uint8_t>(n >> 24)};
   return reg.Set(k, value, platform::kRegDword, bytes, sizeof bytes);
+}
+
+// A value as it is stored now (nullopt: missing), to put back after a write
+// that must not stand.
+std::optional<platform::RegValue> ReadWhole(Registry& reg, RegRoot root, std::string_view key,
+                                            std::string_view value) {
+  Registry::Key k = 0;
+  if (reg.Open(root, key, Registry::Access::Read, k) != platform::kRegOk) return std::nullopt;
+  platform::ScopedKey scoped(reg, k);
+  platform::RegValue v;
+  if (reg.QueryRaw(k, value, 4096, v) != platform::kRegOk) return std::nullopt;
+  return v;
+}
+
+// Puts back what ReadWhole read. A value that was missing becomes DWORD 0,
+// which no level passes: it reads as missing did.
+void PutBack(Registry& reg, RegRoot root, std::string_view key, std::string_view value,
+             const std::optional<platform::RegValue>& was) {
+  if (!was) {
+    WriteDword(reg, root, key, value, 0);
+    return;
+  }
+  Registry::Key k = 0;
+  if (reg.Open(root, key, Registry::Access::ReadWrite, k) != platform::kRegOk) return;
+  platform::ScopedKey scoped(reg, k);
+  reg.Set(k, value, was->type, was->data.data(), was->data.size());
 }
 
 }  // namespace
@@ -147,21 +179,27 @@ const LevelRow* ReadStartLevel(Registry& reg, const LevelControl& control) {
   return nullptr;
 }
 
-std::optional<std::string> ApplyLevel(Registry& reg, const LevelControl& control,
+std::optional<LevelResult> ApplyLevel(Registry& reg, const LevelControl& control,
                                       int positionOrIndex) {
   const LevelRow* row = FindLevelRow(control, positionOrIndex);
   if (!row) return std::nullopt;
+  const LevelResult failed{std::string(kTweakErrorText), true};
   if (control.HasOwnRecord()) {
-    // The own record decides; the system value follows unchecked.
-    if (WriteDword(reg, control.root, control.ownKey, control.ownValue, row->level) !=
+    const auto was = ReadWhole(reg, control.root, control.ownKey, control.ownValue);
+    if (WriteDword(reg, control.root, control.ownKey, control.ownValue, row->level, true) !=
         platform::kRegOk)
-      return std::string(kTweakErrorText);
-    WriteDword(reg, control.root, control.systemKey, control.systemValue, row->systemValue);
+      return failed;
+    // The record alone would show a level the system does not have.
+    if (WriteDword(reg, control.root, control.systemKey, control.systemValue, row->systemValue) !=
+        platform::kRegOk) {
+      PutBack(reg, control.root, control.ownKey, control.ownValue, was);
+      return failed;
+    }
   } else if (WriteDword(reg, control.root, control.systemKey, control.systemValue,
                         row->systemValue) != platform::kRegOk) {
-    return std::string(kTweakErrorText);
+    return failed;
   }
-  return std::string(row->changeText);
+  return LevelResult{std::string(row->changeText), false};
 }
 
 }  // namespace tunara

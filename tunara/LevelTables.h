@@ -39,7 +39,9 @@ struct LevelControl {
   bool HasOwnRecord() const { return !ownValue.empty(); }
 };
 
-// Own-record keys, created by the main program at start-up.
+// Own-record keys, created by the main program at start-up, and by the
+// first write of a level when they are still missing (a program started
+// without administrator rights could not make them).
 inline constexpr std::string_view kOwnHdKey = "SOFTWARE\\Tarvik\\HD\\";
 inline constexpr std::string_view kOwnCdKey = "SOFTWARE\\Tarvik\\CD\\";
 inline constexpr std::string_view kOwnCdromKey = "SOFTWARE\\Tarvik\\CDROM\\";
@@ -62,10 +64,17 @@ const LevelRow* FindLevelRow(const LevelControl& control, int positionOrIndex);
 // test, in table order. nullptr when none passes.
 const LevelRow* ReadStartLevel(platform::Registry& reg, const LevelControl& control);
 
+struct LevelResult {
+  std::string text;  // for the level's text box: the row's change text, or the error text
+  bool writeFailed;
+};
+
 // A slider release or list change. nullopt when the position has no row
-// (nothing is written); otherwise the text for the level's text box: the
-// row's change text, or the error text when the deciding write failed.
-std::optional<std::string> ApplyLevel(platform::Registry& reg, const LevelControl& control,
+// (nothing is written). The own record (its key made when missing) is
+// written first, then the system value; when either write fails the text is
+// the error text, and an own record already written is put back as it was,
+// so that the level read at the next start is the one the system has.
+std::optional<LevelResult> ApplyLevel(platform::Registry& reg, const LevelControl& control,
                                       int positionOrIndex);
 
 }  // namespace tunara

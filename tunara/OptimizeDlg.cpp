@@ -1,10 +1,12 @@
 #include "tunara/OptimizeDlg.h"
 
+#include "platform/Rights.h"
 #include "platform/TextWin.h"
 #include "res/tunara/resource.h"
 
 COptimizeDlg::COptimizeDlg(HINSTANCE module, HWND owner)
     : CLibraryDialog(IDD_OPTIMIZE_DIALOG, IDI_OPTIMIZE_DIALOG, module, owner),
+      registry_(system_, platform::StandardUserForced()),
       diskPage_(module, registry_),
       memoryPage_(module, registry_),
       cdromPage_(module, registry_),

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "framework/LibraryDialog.h"
+#include "platform/RegistryRights.h"
 #include "platform/RegistryWin.h"
 #include "tunara/TabSheet.h"
 #include "tunara/TweakPages.h"
@@ -26,7 +27,9 @@ class COptimizeDlg : public CLibraryDialog {
   CNtfsTweakPage& NtfsPage() { return ntfsPage_; }
 
  private:
-  platform::RegistryWin registry_;
+  platform::RegistryWin system_;
+  // What this process may write: a standard user's writes to the machine fail.
+  platform::RightsRegistry registry_;
   afx::Window<CTabSheet> tabSheet_;
   afx::Window<CDiskTweakPage> diskPage_;
   afx::Window<CMemoryTweakPage> memoryPage_;

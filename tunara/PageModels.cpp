@@ -111,11 +111,23 @@ bool TweakPageModel::Click(std::uint16_t box) {
   return false;
 }
 
+void TweakPageModel::ApplyToLevel(LevelState& level, int positionOrIndex) {
+  auto result = ApplyLevel(*reg_, *level.control, positionOrIndex);
+  if (!result) return;
+  level.text = std::move(result->text);
+  if (!result->writeFailed) return;
+  // The control goes back to the level the registry holds, read as at the
+  // page's start; with none, the thumb rests at 1 and the list selects nothing.
+  const LevelRow* row = ReadStartLevel(*reg_, *level.control);
+  if (level.control->kind == LevelKind::Slider) level.sliderPos = row ? static_cast<int>(row->level) : 1;
+  else level.listSelection = row ? static_cast<int>(row->level) - 1 : -1;
+}
+
 bool TweakPageModel::ReleaseSlider(std::uint16_t slider, int position) {
   LevelState* level = FindLevel(slider, LevelKind::Slider);
   if (!level) return false;
   level->sliderPos = position;  // the thumb stays where it was let go
-  if (auto text = ApplyLevel(*reg_, *level->control, position)) level->text = std::move(*text);
+  ApplyToLevel(*level, position);
   return true;
 }
 
@@ -123,7 +135,7 @@ bool TweakPageModel::SelectListItem(std::uint16_t list, int index) {
   LevelState* level = FindLevel(list, LevelKind::List);
   if (!level) return false;
   level->listSelection = index;
-  if (auto text = ApplyLevel(*reg_, *level->control, index)) level->text = std::move(*text);
+  ApplyToLevel(*level, index);
   return true;
 }
 

@@ -77,16 +77,18 @@ class TweakPageModel {
   std::vector<std::pair<std::uint16_t, std::string>> ControlTexts() const;
 
   // A click on a box (or the NTFS radio button). False when the ID is not
-  // one of this page's boxes.
+  // one of this page's boxes. A failed write leaves the mark the registry holds.
   bool Click(std::uint16_t box);
   // A slider released at a position / a list selection changed. False when
-  // the ID is not such a control of this page.
+  // the ID is not such a control of this page. When the write fails, the
+  // thumb or selection goes back to the level the registry holds.
   bool ReleaseSlider(std::uint16_t slider, int position);
   bool SelectListItem(std::uint16_t list, int index);
 
  private:
   void StartOptions();
   void StartLevel(LevelState& level);
+  void ApplyToLevel(LevelState& level, int positionOrIndex);
   LevelState* FindLevel(std::uint16_t id, LevelKind kind);
 
   PageId page_;

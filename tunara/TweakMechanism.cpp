@@ -115,6 +115,7 @@ ClickResult ClickOption(Registry& reg, const TweakOption& option, bool checkedBe
     }
   }
   if (rc != platform::kRegOk) {
+    result.checked = option.test == StateTest::NotRead ? checkedBefore : ReadOptionState(reg, option);
     result.statusText = std::string(kTweakErrorText);
     result.writeFailed = true;
   }

@@ -47,14 +47,17 @@ bool ReadOptionState(platform::Registry& reg, const TweakOption& option);
 std::vector<std::uint8_t> OptionBytes(const TweakOption& option, bool on);
 
 struct ClickResult {
-  bool checked;            // the box's mark after the click (never rolled back)
+  bool checked;            // the box's mark after the click
   std::string statusText;  // on/off text, or the error text
   bool writeFailed;
 };
 
 // A click on a row's box that showed `checkedBefore`: writes the new state's
 // data to every value of the row in order; the first value's write decides
-// the status. A key that cannot be opened counts as a failed write.
+// the status. A key that cannot be opened counts as a failed write. After a
+// failed write the mark is what the registry holds, read as the page reads
+// it at start (a row the page does not read keeps the mark it had): a
+// failure never shows as a changed setting.
 ClickResult ClickOption(platform::Registry& reg, const TweakOption& option, bool checkedBefore);
 
 }  // namespace tunara

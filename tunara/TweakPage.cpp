@@ -112,7 +112,9 @@ void CTweakPage::OnBoxClick(UINT id) {
 LRESULT CTweakPage::OnReleasedCapture(UINT id, NMHDR&) {
   CSliderCtrl* slider = Slider(id);
   if (slider && model_.ReleaseSlider(static_cast<std::uint16_t>(id), slider->GetPos())) {
-    ShowLevelText(*model_.Level(static_cast<std::uint16_t>(id)));
+    const LevelState& level = *model_.Level(static_cast<std::uint16_t>(id));
+    slider->SetPos(level.sliderPos);  // moved back after a failed write
+    ShowLevelText(level);
   }
   return 0;
 }
@@ -120,6 +122,8 @@ LRESULT CTweakPage::OnReleasedCapture(UINT id, NMHDR&) {
 void CTweakPage::OnSelChange(UINT id) {
   CComboBoxEx* list = List(id);
   if (list && model_.SelectListItem(static_cast<std::uint16_t>(id), list->GetCurSel())) {
-    ShowLevelText(*model_.Level(static_cast<std::uint16_t>(id)));
+    const LevelState& level = *model_.Level(static_cast<std::uint16_t>(id));
+    if (list->GetCurSel() != level.listSelection) list->SetCurSel(level.listSelection);
+    ShowLevelText(level);
   }
 }

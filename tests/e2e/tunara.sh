@@ -31,17 +31,18 @@ filesystem='SYSTEM\CurrentControlSet\Control\FileSystem'
 #  - cdrom: "allocatecdroms" starts with its own off text; the click writes
 #    the text "1" without a terminator.
 #  - ntfs: a Wine prefix has no FileSystem key, and the box's row does not
-#    create it: the click shows the error and the mark stays as clicked.
+#    create it: the click shows the error, and the mark stays as the
+#    registry has it (unchecked).
 if driver reg-key-exists HKLM "$filesystem"; then
-  ntfs_after="不保存上次更新的时间|REG_DWORD|01000000"
+  ntfs_after="1|不保存上次更新的时间|REG_DWORD|01000000"
 else
-  ntfs_after="优化错误!|-|-"
+  ntfs_after="0|优化错误!|-|-"
 fi
 boxes=(
   "0|disk|29012|29013|$lsa|forceguest|1|已优化|0|未优化|REG_DWORD|01000000"
   "1|memory|29004|29005|$memory|LargeSystemCache|0|未优化|1|已优化|REG_DWORD|01000000"
   "2|cdrom|29006|29011|$winlogon|allocatecdroms|0|可以被域中的所理员所使用|1|仅本地登录用户访问权限|REG_SZ|31"
-  "3|ntfs|29002|29005|$filesystem|NtfsDisableLastAccessUpdate|0|保存上次更新的时间|1|$ntfs_after"
+  "3|ntfs|29002|29005|$filesystem|NtfsDisableLastAccessUpdate|0|保存上次更新的时间|$ntfs_after"
 )
 restore() {
   local entry
@@ -78,8 +79,8 @@ for entry in "${boxes[@]}"; do
     ok "$name: box $box starts at $mark0, \"$text0\""; else
     not_ok "$name: box $box starts at $mark0, \"$text0\" ($(driver button-check "$title" "$box" 2>/dev/null), \"$(label_of "$status")\")"; fi
   click_child "$title" "$box"
-  if until_true mark_is "$box" "$mark1"; then ok "$name: a click sets box $box to $mark1"; else
-    not_ok "$name: a click sets box $box to $mark1"; fi
+  if until_true mark_is "$box" "$mark1"; then ok "$name: after a click box $box is $mark1"; else
+    not_ok "$name: after a click box $box is $mark1"; fi
   label=$(label_of "$status")
   if [ "$label" = "$text1" ]; then ok "$name: its label reads \"$text1\""; else
     not_ok "$name: its label reads \"$text1\" (\"$label\")"; fi

@@ -93,6 +93,7 @@ TEST(DiskPage, WaitTimeWriteFailureShowsError) {
   TweakPageModel page = Started(PageId::Disk, reg);
   page.ReleaseSlider(29020, 2);
   EXPECT_EQ("优化错误!", page.Level(29020)->text);
+  EXPECT_EQ(1, page.Level(29020)->sliderPos);  // nothing stored: back to 1
 }
 
 TEST(DiskPage, MissingValuesDecideByTheirTest) {
@@ -163,14 +164,49 @@ TEST(MemoryPage, DiskBufferReleaseWritesRecordThenLimit) {
   EXPECT_EQ("          1G内存的磁盘缓冲值", page.Level(29024)->text);
 }
 
-TEST(MemoryPage, MissingOwnRecordKeyStopsTheSystemWrite) {
+TEST(MemoryPage, AMissingOwnRecordKeyIsMadeByTheWrite) {
   platform::RegistryMemory reg;
   reg.PutDword(kLM, kMemory, "IoPageLockLimit", 10000);
   TweakPageModel page = Started(PageId::Memory, reg);
   page.ReleaseSlider(29024, 5);
+  EXPECT_EQ("          4G内存的磁盘缓冲值", page.Level(29024)->text);
+  EXPECT_EQ(Dword(5), Stored(reg, "SOFTWARE\\Tarvik\\HD", "IoPage"));
+  EXPECT_EQ(Dword(400000), Stored(reg, kMemory, "IoPageLockLimit"));
+}
+
+TEST(MemoryPage, AFailedSystemWritePutsTheRecordAndTheThumbBack) {
+  platform::RegistryMemory reg;
+  MakeKeys(reg);
+  reg.PutDword(kLM, "SOFTWARE\\Tarvik\\HD", "IoPage", 2);
+  reg.PutDword(kLM, kMemory, "IoPageLockLimit", 40000);
+  reg.DenyWrites(kLM, kMemory);
+  TweakPageModel page = Started(PageId::Memory, reg);
+  page.ReleaseSlider(29024, 5);
   EXPECT_EQ("优化错误!", page.Level(29024)->text);
-  EXPECT_EQ(Dword(10000), Stored(reg, kMemory, "IoPageLockLimit"));
-  EXPECT_FALSE(reg.KeyExists(kLM, "SOFTWARE\\Tarvik\\HD"));
+  EXPECT_EQ(2, page.Level(29024)->sliderPos);
+  EXPECT_EQ(Dword(2), Stored(reg, "SOFTWARE\\Tarvik\\HD", "IoPage"));
+  EXPECT_EQ(Dword(40000), Stored(reg, kMemory, "IoPageLockLimit"));
+  // A record that was missing reads as missing again: no level, thumb at 1.
+  platform::RegistryMemory fresh;
+  fresh.DenyWrites(kLM, kCdfs);
+  TweakPageModel cdrom = Started(PageId::Cdrom, fresh);
+  cdrom.ReleaseSlider(29020, 7);
+  EXPECT_EQ(1, cdrom.Level(29020)->sliderPos);
+  EXPECT_EQ("优化错误!", cdrom.Level(29020)->text);
+  EXPECT_EQ(nullptr, ReadStartLevel(fresh, CdSpeedLevels()));
+  EXPECT_EQ(0u, fresh.OpenKeyCount());
+}
+
+TEST(MemoryPage, ADeniedRecordWriteLeavesTheSystemValueAlone) {
+  platform::RegistryMemory reg;
+  MakeKeys(reg);
+  reg.PutDword(kLM, "SOFTWARE\\Tarvik\\HD", "IoPage", 3);
+  reg.DenyWrites(kLM, "SOFTWARE\\Tarvik\\HD");
+  TweakPageModel page = Started(PageId::Memory, reg);
+  page.ReleaseSlider(29024, 1);
+  EXPECT_EQ("优化错误!", page.Level(29024)->text);
+  EXPECT_EQ(3, page.Level(29024)->sliderPos);
+  EXPECT_TRUE(Stored(reg, kMemory, "IoPageLockLimit").empty());
 }
 
 TEST(MemoryPage, PrefetchListShowsTextWithoutSelecting) {
@@ -310,12 +346,18 @@ TEST(NtfsPage, MftZoneUnderFileSystem) {
   EXPECT_EQ("最小:MFT占整个卷的12.5%（默认）", page.Level(29021)->control->rows[0].itemText);
 }
 
-TEST(NtfsPage, MftZoneWriteFailureShowsError) {
+TEST(NtfsPage, AFailedListWriteSelectsWhatTheRegistryHolds) {
   platform::RegistryMemory reg;
   TweakPageModel page = Started(PageId::Ntfs, reg);
   EXPECT_EQ("", page.Level(29021)->text);
-  page.SelectListItem(29021, 0);
+  page.SelectListItem(29021, 0);  // no FileSystem key
   EXPECT_EQ("优化错误!", page.Level(29021)->text);
+  EXPECT_EQ(-1, page.Level(29021)->listSelection);
+  reg.PutDword(kLM, kFileSystem, "NtfsMftZoneReservation", 2);
+  reg.DenyWrites(kLM, kFileSystem);
+  page.SelectListItem(29021, 3);
+  EXPECT_EQ("优化错误!", page.Level(29021)->text);
+  EXPECT_EQ(1, page.Level(29021)->listSelection);  // value 2 is the second item
 }
 
 TEST(NtfsPage, RadioButtonTogglesBetweenOneAnd500) {

@@ -109,17 +109,34 @@ TEST(TweakClick, WaitTimeBoxWritesZeroThenTenWithTheSameText) {
   EXPECT_EQ("已优化", second.statusText);
 }
 
-TEST(TweakClick, MissingKeyShowsErrorButKeepsTheMark) {
+TEST(TweakClick, AFailedWriteShowsTheErrorAndTheMarkTheRegistryHolds) {
   platform::RegistryMemory reg;
+  // Missing key: the hardware row reads unchecked whatever the box showed.
   const TweakOption& hardware = *FindTweakOption(PageId::Memory, 29008);
-  ClickResult r = ClickOption(reg, hardware, false);
-  EXPECT_TRUE(r.checked);
-  EXPECT_TRUE(r.writeFailed);
-  EXPECT_EQ("优化错误!", r.statusText);
+  for (bool before : {false, true}) {
+    ClickResult r = ClickOption(reg, hardware, before);
+    EXPECT_FALSE(r.checked) << before;
+    EXPECT_TRUE(r.writeFailed);
+    EXPECT_EQ("优化错误!", r.statusText);
+  }
   EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, hardware.key));  // plain open creates nothing
-  r = ClickOption(reg, hardware, true);
-  EXPECT_FALSE(r.checked);
-  EXPECT_EQ("优化错误!", r.statusText);
+  // A missing "AutoRun" reads as 0, which is checked: the failed uncheck leaves it so.
+  const TweakOption& autoRun = *FindTweakOption(PageId::Cdrom, 29002);
+  EXPECT_TRUE(ClickOption(reg, autoRun, true).checked);
+  // A write denied on an existing key: the stored value decides the mark.
+  const TweakOption& cache = *FindTweakOption(PageId::Memory, 29004);  // LargeSystemCache
+  reg.PutDword(RegRoot::LocalMachine, cache.key, "LargeSystemCache", 1);
+  reg.DenyWrites(RegRoot::LocalMachine, cache.key);
+  ClickResult denied = ClickOption(reg, cache, true);
+  EXPECT_TRUE(denied.checked);
+  EXPECT_EQ("优化错误!", denied.statusText);
+  EXPECT_EQ(Bytes({1, 0, 0, 0}), reg.Find(RegRoot::LocalMachine, cache.key, "LargeSystemCache")->data);
+  // The row the page never reads keeps the mark it had.
+  const TweakOption& wait = *FindTweakOption(PageId::Disk, 29018);
+  reg.DenyWrites(RegRoot::LocalMachine, wait.key);
+  EXPECT_TRUE(ClickOption(reg, wait, true).checked);
+  EXPECT_FALSE(ClickOption(reg, wait, false).checked);
+  EXPECT_EQ(0u, reg.OpenKeyCount());
 }
 
 TEST(TweakClick, HardwareOptionWritesFourValuesFirstDecides) {

@@ -16,7 +16,9 @@ class FakeSystem : public SystemActions {
 
   int MessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT type) override {
     calls.push_back(L"box:" + std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(type));
-    return type == MB_YESNO ? answer : IDOK;
+    // Questions get the answer told; plain reports their OK.
+    const UINT buttons = type & MB_TYPEMASK;
+    return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? answer : IDOK;
   }
   HANDLE OpenProcessToken() override {
     calls.push_back(L"token");

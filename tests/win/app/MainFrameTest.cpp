@@ -10,7 +10,10 @@
 
 #include "FakeSystem.h"
 #include "TestPump.h"
+#include "app/Elevation.h"
 #include "app/Kestrin.h"
+#include "tests/win/common/Canvas.h"
+#include "tests/win/common/GuiResources.h"
 #include "app/Messages.h"
 #include "res/app/resource.h"
 
@@ -67,6 +70,20 @@ class Frame : public ::testing::Test {
     flush_events();
     system->calls.clear();
     *system = FakeSystem();
+    SetRights(true);  // as the test prefix runs
+    restarts = 0;
+  }
+  // The rights the frame sees, and the shields it shows for them.
+  void SetRights(bool elevated) {
+    frame->SetRightsCheck([elevated] { return elevated; });
+    frame->RefreshShields();
+  }
+  // The restart with the rights answers `error` and counts its calls.
+  void RestartAnswers(DWORD error) {
+    frame->SetElevatedRestart([this, error] {
+      ++restarts;
+      return error;
+    });
   }
   void Command(UINT id) { frame->SendMessage(WM_COMMAND, id); }
   void Tray(UINT mouse) { frame->SendMessage(WM_TRAYICON, 0, mouse); }
@@ -75,6 +92,7 @@ class Frame : public ::testing::Test {
   static CKestrinApp* app;
   static bool initialised;
   CMainFrame* frame = nullptr;
+  int restarts = 0;
 };
 FakeSystem* Frame::system = nullptr;
 CKestrinApp* Frame::app = nullptr;
@@ -357,4 +375,163 @@ TEST_F(Frame, PanesSitBelowTheToolbarWithTheBarOneHundredWide) {
   EXPECT_GE(bar.top, tools.bottom);
   EXPECT_GT(view.left, bar.right);
   EXPECT_EQ(view.top, bar.top);
+}
+
+namespace {
+
+HBITMAP MenuBitmapOf(CMainFrame* frame, UINT id) {
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_BITMAP;
+  if (!GetMenuItemInfoW(GetMenu(frame->m_hWnd), id, FALSE, &item)) return nullptr;
+  return item.hbmpItem;
+}
+
+// The title and icon the toolbar gives its tool tip window when asked for
+// button `id`'s tip, as the tool tip asks before it shows. (Read on the way
+// in: Wine 8's tool tips do not answer TTM_GETTITLE.)
+struct TitleSeen {
+  std::wstring text;
+  bool icon = false;
+  int count = 0;
+};
+LRESULT CALLBACK RecordTitle(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR data) {
+  if (msg == TTM_SETTITLEW) {
+    auto* seen = reinterpret_cast<TitleSeen*>(data);
+    seen->text = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+    seen->icon = wParam != TTI_NONE;
+    ++seen->count;
+  }
+  return DefSubclassProc(wnd, msg, wParam, lParam);
+}
+std::pair<std::wstring, bool> TipTitleOf(CMainFrame* frame, UINT id) {
+  CTrueColorToolBar& bar = frame->ToolBar();
+  HWND tips = reinterpret_cast<HWND>(bar.SendMessage(TB_GETTOOLTIPS));
+  TitleSeen seen;
+  SetWindowSubclass(tips, RecordTitle, 1, reinterpret_cast<DWORD_PTR>(&seen));
+  wchar_t text[80] = {};
+  NMTBGETINFOTIPW tip{};
+  tip.hdr.hwndFrom = bar.m_hWnd;
+  tip.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(bar.m_hWnd));
+  tip.hdr.code = TBN_GETINFOTIPW;
+  tip.pszText = text;
+  tip.cchTextMax = 80;
+  tip.iItem = static_cast<int>(id);
+  frame->SendMessage(WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
+  RemoveWindowSubclass(tips, RecordTitle, 1);
+  EXPECT_GE(seen.count, 1) << "a title (or none) for each tip shown";
+  return {seen.text, seen.icon};
+}
+
+constexpr UINT kNeedRights[] = {ID_FUNC_OPTIMIZE, ID_FUNC_USB, ID_FUNC_SCAN};
+
+}  // namespace
+
+TEST_F(Frame, ShieldsMarkTheFunctionsThatNeedRightsOnlyWithoutThem) {
+  // Elevated (the prefix as it runs): nothing on the menu or the tips.
+  EXPECT_FALSE(frame->ShowsShields());
+  for (UINT id : kNeedRights) {
+    EXPECT_EQ(nullptr, MenuBitmapOf(frame, id)) << id;
+    EXPECT_EQ(std::make_pair(std::wstring(), false), TipTitleOf(frame, id)) << id;
+  }
+  SetRights(false);
+  EXPECT_TRUE(frame->ShowsShields());
+  const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+  for (UINT id : kNeedRights) {
+    SCOPED_TRACE(id);
+    // The frame measures and draws the shield itself.
+    EXPECT_EQ(HBMMENU_CALLBACK, MenuBitmapOf(frame, id));
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, id, 0, 0, 0};
+    frame->SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(static_cast<UINT>(cx), measure.itemWidth);
+    EXPECT_EQ(static_cast<UINT>(cy), measure.itemHeight);
+    dravon_test::Canvas canvas(cx, cy + 4);
+    canvas.dc().FillSolidRect(CRect(0, 0, cx, cy + 4), RGB(1, 2, 3));
+    DRAWITEMSTRUCT draw{ODT_MENU, 0, id, ODA_DRAWENTIRE, 0, nullptr, canvas, {0, 0, cx, cy + 4}, 0};
+    frame->SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_NE(RGB(1, 2, 3), canvas.Pixel(cx / 2, (cy + 4) / 2)) << "the shield's middle";
+    EXPECT_EQ(RGB(1, 2, 3), canvas.Pixel(0, 0)) << "the corner stays the menu's own";
+    EXPECT_EQ(RGB(1, 2, 3), canvas.Pixel(cx / 2, 1)) << "centred in the item's height";
+    EXPECT_EQ(std::make_pair(std::wstring(shell::kShieldTipTitle), true), TipTitleOf(frame, id));
+  }
+  // The information dialog reads only: no shield, and its tip has no title
+  // even right after a shielded one.
+  EXPECT_EQ(nullptr, MenuBitmapOf(frame, ID_FUNC_INFO));
+  EXPECT_EQ(std::make_pair(std::wstring(), false), TipTitleOf(frame, ID_FUNC_INFO));
+  SetRights(true);
+  for (UINT id : kNeedRights) EXPECT_EQ(nullptr, MenuBitmapOf(frame, id)) << id;
+  EXPECT_EQ(std::make_pair(std::wstring(), false), TipTitleOf(frame, ID_FUNC_SCAN));
+}
+
+TEST_F(Frame, ShieldsComeAndGo200TimesWithoutLeaking) {
+  SetRights(false);
+  SetRights(true);
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 200; ++i) {
+    SetRights(false);
+    SetRights(true);
+    // What a new frame takes for its shields, and frees with it.
+    shell::UniqueIcon icon = shell::LoadShieldIcon();
+    ASSERT_TRUE(icon);
+  }
+  EXPECT_EQ(before, dravon_test::CurrentGuiCounts());
+}
+
+TEST_F(Frame, WithoutRightsTheQuestionComesBeforeEachFunctionThatNeedsThem) {
+  SetRights(false);
+  RestartAnswers(0);
+  const std::wstring question =
+      std::wstring(L"box:") + shell::kElevateQuestion + L"|工具|" + std::to_wstring(MB_YESNOCANCEL);
+  // Cancel: nothing at all.
+  system->answer = IDCANCEL;
+  for (UINT id : kNeedRights) Command(id);
+  EXPECT_EQ(system->calls, std::vector<std::wstring>(3, question));
+  // No: each function opens as it always has, then the chime.
+  system->calls.clear();
+  system->answer = IDNO;
+  for (UINT id : kNeedRights) Command(id);
+  EXPECT_EQ(system->calls, (std::vector<std::wstring>{question, L"tunara", L"sound:WAV\\start.wav",
+                                                      question, L"usb", L"sound:WAV\\start.wav",
+                                                      question, L"scavra", L"sound:WAV\\start.wav"}));
+  // The information dialog only reads: never asked.
+  system->calls.clear();
+  Command(ID_FUNC_INFO);
+  EXPECT_EQ(system->calls, (std::vector<std::wstring>{L"parvane", L"sound:WAV\\start.wav"}));
+  EXPECT_EQ(0, restarts);
+}
+
+TEST_F(Frame, WithTheRightsNothingIsAsked) {
+  RestartAnswers(0);
+  Command(ID_FUNC_OPTIMIZE);
+  EXPECT_EQ(system->calls, (std::vector<std::wstring>{L"tunara", L"sound:WAV\\start.wav"}));
+  EXPECT_EQ(0, restarts);
+}
+
+TEST_F(Frame, ADeclinedRestartLeavesEverythingAsItWas) {
+  SetRights(false);
+  RestartAnswers(ERROR_CANCELLED);
+  system->answer = IDYES;
+  Command(ID_FUNC_USB);
+  flush_events();  // an exit, had one been posted, would end the frame here
+  EXPECT_EQ(1, restarts);
+  ASSERT_EQ(1u, system->calls.size()) << "the question, and no library, chime or report";
+  EXPECT_TRUE(IsWindow(frame->m_hWnd));
+  EXPECT_TRUE(frame->HasTrayIcon());
+}
+
+TEST_F(Frame, AFailedRestartSaysWhyAndGoesNoFurther) {
+  SetRights(false);
+  RestartAnswers(ERROR_FILE_NOT_FOUND);
+  system->answer = IDYES;
+  Command(ID_FUNC_SCAN);
+  flush_events();
+  EXPECT_EQ(1, restarts);
+  ASSERT_EQ(2u, system->calls.size());
+  const std::wstring report = system->calls[1];
+  EXPECT_EQ(0u, report.find(std::wstring(L"box:") + shell::kElevateFailed)) << report;
+  // The system's own words follow, and the box is an error report.
+  EXPECT_GT(report.find(L"|工具|"), std::wcslen(L"box:") + std::wcslen(shell::kElevateFailed) + 2);
+  EXPECT_NE(std::wstring::npos, report.find(L"|工具|" + std::to_wstring(MB_OK | MB_ICONERROR)));
+  EXPECT_TRUE(IsWindow(frame->m_hWnd));
 }

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "platform/RegistryRights.h"
 #include "platform/RegistryWin.h"
+#include "tests/win/common/ScratchRegistry.h"
 
 namespace {
 
@@ -112,4 +114,37 @@ TEST(LibraryKeys, AreCreatedWithoutValuesAndKeepWhatIsThere) {
   EXPECT_EQ(after.status, ERROR_SUCCESS);
   EXPECT_EQ(after.data, before.data);
   ClearScratch();
+}
+
+namespace {
+class MachineSettings : public dravon_test::ScratchRegistry {
+ protected:
+  MachineSettings() : ScratchRegistry(L"MachineSettings") {}
+  bool Exists(const wchar_t* key) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(lm_, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+  }
+};
+}  // namespace
+
+// The machine's keys as the program meets them: a start without the rights
+// makes none of them and changes no skin; the first start with them does.
+TEST_F(MachineSettings, OnlyAStartWithTheRightsMakesTheLibraryKeys) {
+  const shell::SettingsPlace machine{platform::RegRoot::LocalMachine, ""};
+  const wchar_t* keys[] = {L"SOFTWARE\\Tarvik\\HD", L"SOFTWARE\\Tarvik\\CD", L"SOFTWARE\\Tarvik\\CDROM"};
+  platform::RightsRegistry standardUser(g_registry, true);
+  shell::CreateLibraryKeys(standardUser, machine);
+  shell::WriteSkinSetting(standardUser, machine, true);
+  for (const wchar_t* key : keys) EXPECT_FALSE(Exists(key));
+  EXPECT_FALSE(Exists(L"SOFTWARE\\Tarvik\\SKIN"));
+
+  platform::RightsRegistry administrator(g_registry, false);
+  shell::CreateLibraryKeys(administrator, machine);
+  for (const wchar_t* key : keys) EXPECT_TRUE(Exists(key));
+  // Once they are there, a standard user's start reads them as they are.
+  shell::WriteSkinSetting(administrator, machine, true);
+  shell::WriteSkinSetting(standardUser, machine, false);
+  EXPECT_EQ(1, shell::ReadSkinSetting(standardUser, machine));
 }

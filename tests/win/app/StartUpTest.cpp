@@ -245,6 +245,29 @@ TEST_F(StartUp, ClosingTheFrameEndsTheProgramAndRemovesTheTrayIcon) {
   EXPECT_EQ(system.calls.back(), L"tray:delete");
 }
 
+TEST_F(StartUp, ARestartWithTheRightsEndsThisInstanceAsExitDoes) {
+  MakeApp();
+  ASSERT_TRUE(app->InitInstance());
+  CMainFrame* frame = app->MainFrame();
+  HWND wnd = frame->m_hWnd;
+  int restarts = 0;
+  frame->SetRightsCheck([] { return false; });
+  frame->SetElevatedRestart([&restarts] {
+    ++restarts;
+    return DWORD{0};
+  });
+  system.answer = IDYES;
+  frame->PostMessage(WM_COMMAND, ID_FUNC_OPTIMIZE);
+  EXPECT_EQ(app->Run(), 0);  // returns once the frame is gone
+  EXPECT_EQ(1, restarts);
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(app->MainFrame(), nullptr);
+  // No library ran, and the icon went with the window.
+  ASSERT_FALSE(system.calls.empty());
+  EXPECT_EQ(system.calls.back(), L"tray:delete");
+  for (const std::wstring& call : system.calls) EXPECT_NE(call, L"sound:WAV\\start.wav");
+}
+
 TEST_F(StartUp, AFrameThatCannotBeCreatedEndsTheStartCleanly) {
   MakeApp();
   // Resources from a module that has none of ours: the toolbar cannot load.

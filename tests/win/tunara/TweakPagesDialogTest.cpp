@@ -84,7 +84,7 @@ TEST_P(TweakPagesDialog, EachClickWritesItsDataAtOnceAndTheSecondUndoesIt) {
   }
 }
 
-TEST_P(TweakPagesDialog, AClickWhoseKeyIsMissingShowsTheErrorAndKeepsTheMark) {
+TEST_P(TweakPagesDialog, AClickWhoseKeyIsMissingShowsTheErrorAndTheMarkAsItWas) {
   Open();
   for (const TweakOption& row : tunara::TweakOptions(GetParam())) {
     if (row.open == tunara::KeyOpen::OpenOrCreate) continue;  // it makes its key
@@ -92,9 +92,56 @@ TEST_P(TweakPagesDialog, AClickWhoseKeyIsMissingShowsTheErrorAndKeepsTheMark) {
     HWND box = Item(GetParam(), row.box);
     const bool before = Checked(box);
     Click(box);
-    EXPECT_NE(before, Checked(box));
+    // Nothing was written, so the registry reads as before: the mark stays.
+    EXPECT_EQ(before, Checked(box));
     EXPECT_EQ(kError, Text(Item(GetParam(), row.status)));
     for (std::string_view value : row.Values()) EXPECT_TRUE(Stored(row.root, row.key, value).empty());
+  }
+}
+
+// A standard user: every machine key exists and holds the opposite of the
+// missing-value state, but no write may change it.
+TEST_P(TweakPagesDialog, AStandardUsersDeniedWritesLeaveEveryControlAsTheRegistryHasIt) {
+  for (const TweakOption& row : tunara::TweakOptions(GetParam())) {
+    if (row.root == platform::RegRoot::LocalMachine) Store(row, StartsCheckedWhenMissing(row) ? row.off : row.on);
+  }
+  // Every level at its second row.
+  for (const LevelControl* level : tunara::LevelControls(GetParam())) {
+    MakeKeyIn(level->root, level->systemKey);
+    if (level->HasOwnRecord()) StoreDword(level->ownKey, level->ownValue, level->rows[1].level);
+    else StoreDword(level->systemKey, level->systemValue, level->rows[1].systemValue);
+  }
+  SetEnvironmentVariableW(L"DRAVON_AS_STANDARD_USER", L"1");
+  Open();
+  SetEnvironmentVariableW(L"DRAVON_AS_STANDARD_USER", nullptr);
+  for (const TweakOption& row : tunara::TweakOptions(GetParam())) {
+    if (row.root != platform::RegRoot::LocalMachine) continue;
+    SCOPED_TRACE("box " + std::to_string(row.box));
+    HWND box = Item(GetParam(), row.box);
+    const bool before = Checked(box);
+    Click(box);
+    EXPECT_EQ(before, Checked(box));
+    EXPECT_EQ(kError, Text(Item(GetParam(), row.status)));
+  }
+  for (const LevelControl* level : tunara::LevelControls(GetParam())) {
+    SCOPED_TRACE("level " + std::to_string(level->control));
+    HWND control = Item(GetParam(), level->control);
+    if (level->kind == LevelKind::Slider) {
+      SendMessageW(control, TBM_SETPOS, TRUE, static_cast<LPARAM>(level->rows.size()));
+      Release(control);
+      EXPECT_EQ(2, SendMessageW(control, TBM_GETPOS, 0, 0)) << "the thumb goes back";
+    } else {
+      HWND combo = reinterpret_cast<HWND>(SendMessageW(control, CBEM_GETCOMBOCONTROL, 0, 0));
+      SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);
+      EXPECT_EQ(1, SendMessageW(control, CB_GETCURSEL, 0, 0)) << "the stored item is selected";
+    }
+    EXPECT_EQ(kError, Text(Item(GetParam(), level->textBox)));
+    if (level->HasOwnRecord()) {
+      EXPECT_EQ(Dword(level->rows[1].level), Stored(level->root, level->ownKey, level->ownValue));
+      EXPECT_TRUE(Stored(level->root, level->systemKey, level->systemValue).empty());
+    } else {
+      EXPECT_EQ(Dword(level->rows[1].systemValue), Stored(level->root, level->systemKey, level->systemValue));
+    }
   }
 }
 
@@ -246,11 +293,14 @@ TEST_F(PageStarts, DraggingWritesNothingUntilTheRelease) {
 }
 
 TEST_F(PageStarts, AFailedLevelWriteShowsTheErrorInItsBox) {
-  Open();  // no keys at all: the own record cannot be written
+  Open();  // no keys at all: the system values cannot be written
   HWND slider = Item(PageId::Cdrom, IDC_CD_SPEED_SLIDER);
   SendMessageW(slider, TBM_SETPOS, TRUE, 7);
   Release(slider);
   EXPECT_EQ(kError, Text(Item(PageId::Cdrom, IDC_CD_SPEED_TEXT)));
+  EXPECT_EQ(1, SendMessageW(slider, TBM_GETPOS, 0, 0));
+  // The own record's key was made by the write, its level put back to none.
+  EXPECT_EQ(Dword(0), Stored(platform::RegRoot::LocalMachine, tunara::kOwnCdromKey, "EnablePrefetcher"));
   HWND combo = reinterpret_cast<HWND>(
       SendMessageW(Item(PageId::Ntfs, IDC_NTFS_MFT_LIST), CBEM_GETCOMBOCONTROL, 0, 0));
   SendMessageW(combo, WM_KEYDOWN, VK_DOWN, 0);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegistryRights.h"
 #include "platform/RegistryWin.h"
 #include "tests/win/common/ScratchRegistry.h"
 #include "tunara/PageModels.h"
@@ -87,16 +88,23 @@ TEST_F(TweakPagesWin, RawBytesDecideAgainstStoredTypes) {
   EXPECT_EQ(Bytes({40, 0, 0, 0}), StoredW(session, L"AutoChkTimeOut"));
 }
 
-TEST_F(TweakPagesWin, OwnRecordLevelsNeedTheirKeys) {
+TEST_F(TweakPagesWin, OwnRecordKeysAreMadeByTheWriteWhenTheRightsAllow) {
   const wchar_t* memory = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
   MakeKey(memory);
+  // A standard user cannot make the missing key: nothing changes.
+  platform::RightsRegistry standardUser(reg_, true);
+  TweakPageModel denied(PageId::Memory, standardUser);
+  denied.Start();
+  denied.ReleaseSlider(29024, 3);
+  EXPECT_EQ("优化错误!", denied.Level(29024)->text);
+  EXPECT_EQ(1, denied.Level(29024)->sliderPos);
+  EXPECT_TRUE(StoredW(memory, L"IoPageLockLimit").empty());
+  HKEY h = nullptr;
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(lm_, L"SOFTWARE\\Tarvik\\HD", 0, KEY_READ, &h));
+
+  // With the rights the write makes it.
   TweakPageModel page(PageId::Memory, reg_);
   page.Start();
-  page.ReleaseSlider(29024, 3);
-  EXPECT_EQ("优化错误!", page.Level(29024)->text);
-  EXPECT_TRUE(StoredW(memory, L"IoPageLockLimit").empty());
-
-  MakeKey(L"SOFTWARE\\Tarvik\\HD");
   page.ReleaseSlider(29024, 3);
   EXPECT_EQ("          1G内存的磁盘缓冲值", page.Level(29024)->text);
   EXPECT_EQ(Bytes({3, 0, 0, 0}), StoredW(L"SOFTWARE\\Tarvik\\HD", L"IoPage"));

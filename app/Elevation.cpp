@@ -1,0 +1,63 @@
+#include "app/Elevation.h"
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "res/app/resource.h"
+
+namespace shell {
+
+bool NeedsAdministrator(UINT command) {
+  return command == ID_FUNC_OPTIMIZE || command == ID_FUNC_USB || command == ID_FUNC_SCAN;
+}
+
+UniqueIcon LoadShieldIcon() {
+  // Looked up at run time: Windows XP's shell32 has no stock icons.
+  using StockIconInfo = HRESULT(WINAPI*)(SHSTOCKICONID, UINT, SHSTOCKICONINFO*);
+  if (HMODULE shell = ::GetModuleHandleW(L"shell32.dll")) {
+    const auto get = reinterpret_cast<StockIconInfo>(
+        reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetStockIconInfo")));
+    SHSTOCKICONINFO info{};
+    info.cbSize = sizeof info;
+    if (get && SUCCEEDED(get(SIID_SHIELD, SHGSI_ICON | SHGSI_SMALLICON, &info)) && info.hIcon) {
+      return UniqueIcon(info.hIcon);
+    }
+  }
+  // IDI_SHIELD, shared by user32: copied so that the caller owns what it gets.
+  const int size = ::GetSystemMetrics(SM_CXSMICON);
+  HANDLE shared = ::LoadImageW(nullptr, MAKEINTRESOURCEW(32518), IMAGE_ICON, size, size, LR_SHARED);
+  return UniqueIcon(shared ? ::CopyIcon(static_cast<HICON>(shared)) : nullptr);
+}
+
+DWORD RestartElevated(HWND owner) {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return ::GetLastError();
+    if (n < path.size()) break;
+    path.resize(path.size() * 2);
+  }
+  std::wstring folder(::GetCurrentDirectoryW(0, nullptr), L'\0');
+  folder.resize(::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+
+  // The standard user forced on this instance is not the new one's.
+  wchar_t forced[8] = {};
+  const bool wasForced = ::GetEnvironmentVariableW(L"DRAVON_AS_STANDARD_USER", forced, 8) > 0;
+  if (wasForced) ::SetEnvironmentVariableW(L"DRAVON_AS_STANDARD_USER", nullptr);
+
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  run.hwnd = owner;
+  run.lpVerb = L"runas";
+  run.lpFile = path.data();
+  run.lpDirectory = folder.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  const DWORD result = ::ShellExecuteExW(&run) ? 0 : ::GetLastError();
+  if (wasForced) ::SetEnvironmentVariableW(L"DRAVON_AS_STANDARD_USER", forced);
+  return result;
+}
+
+}  // namespace shell
