@@ -40,6 +40,11 @@ inline constexpr unsigned WM_SCAN_DONE_5 = kWmUser + 32;
 // A slot's drive-space query, made off this thread, has answered (posted):
 // wParam the slot.
 inline constexpr unsigned WM_DRIVE_SPACE = kWmApp + 11;
+// From a pie chart (sent; lParam the chart's window): a slice was
+// double-clicked (wParam its index), or the chart asks to go one folder up
+// (wParam 0: a double click on the square outside the disc, or Backspace).
+inline constexpr unsigned WM_PIE_OPEN_SLICE = kWmApp + 12;
+inline constexpr unsigned WM_PIE_GO_UP = kWmApp + 13;
 
 // The completion message of slot 1..5, or 0 for any other slot.
 constexpr unsigned ScanDoneMessage(int slot) {
@@ -87,7 +92,7 @@ constexpr unsigned kToFrame[] = {WM_TRAYICON,         WM_BARCLICK,         WM_SC
                                  kBarClickAliases[0], kBarClickAliases[1], kBarClickAliases[2],
                                  kBarClickAliases[3], WM_DRIVE_LABEL};
 constexpr unsigned kToView[] = {WM_SCAN_DONE_1, WM_SCAN_DONE_2, WM_SCAN_DONE_3, WM_SCAN_DONE_4,
-                                WM_SCAN_DONE_5, WM_DRIVE_SPACE};
+                                WM_SCAN_DONE_5, WM_DRIVE_SPACE, WM_PIE_OPEN_SLICE, WM_PIE_GO_UP};
 constexpr unsigned kToDiskTree[] = {WM_DISKTREE_INSERT_ROW, WM_DISKTREE_REDRAW,
                                     WM_DISKTREE_SELECT_ROOT};
 

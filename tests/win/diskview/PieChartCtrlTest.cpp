@@ -131,7 +131,7 @@ TEST_F(PieTest, SharesAreWrittenForSlicesAboveTwentyFiveDegrees) {
   EXPECT_EQ(CountNear(*canvas, all, 0x00FF00), inBox) << "no more text than 7%";
 }
 
-TEST_F(PieTest, ASliceTooThinToShowDoesNotCoverTheDisc) {
+TEST_F(PieTest, ASliceTooThinToShowIsALineOfItsColourNotTheWholeDisc) {
   // On this disc one degree near 3 o'clock is less than a pixel: both rim
   // points are the same, yet the slice is not a whole turn.
   ASSERT_TRUE(pie.SetWindowPos(nullptr, 0, 0, 98, 95, SWP_NOZORDER | SWP_NOMOVE));
@@ -140,9 +140,50 @@ TEST_F(PieTest, ASliceTooThinToShowDoesNotCoverTheDisc) {
   pie.AddSlice(0xFF0000, 0xFFFFFF, 1);
   pie.AddSlice(0x555555, 0xFFFFFF, 270);
   auto canvas = Render(pie);
-  EXPECT_EQ(CountColour(*canvas, CRect(0, 0, 98, 95), 0xFF0000), 0);
+  SaveRender(*canvas, "pie-thin-slice-line");
+  // A line from the centre to 3 o'clock, a few pixels wide at most.
+  const int line = CountColour(*canvas, CRect(0, 0, 98, 95), 0xFF0000);
+  EXPECT_GT(line, 40);
+  EXPECT_LT(line, 4 * 47);
+  const CPoint onIt = At(90, 0.5);
+  EXPECT_EQ(canvas->Pixel(onIt.x, onIt.y), 0xFF0000u);
   const CPoint first = At(45, 0.85);
   EXPECT_EQ(canvas->Pixel(first.x, first.y), 0x8000FFu);
+}
+
+// Inside the rim a whole disc shows only slice colours: no line of the
+// square's blue from the centre to the rim, however thin the last slice is
+// and wherever the disc is turned.
+TEST_F(PieTest, AWholeDiscIsNeverCutByTheSquaresBlue) {
+  ASSERT_TRUE(pie.SetWindowPos(nullptr, 0, 0, 98, 95, SWP_NOZORDER | SWP_NOMOVE));
+  for (int start : {0, 10, 45, 90, 135, 180, 270}) {
+    for (int thin : {1, 2, 3, 5, 12, 90, 180}) {
+      pie.RemoveAllSlices();
+      pie.AddSlice(kSlicePalette[0].colour, kSlicePalette[0].textColour, 360 - thin);
+      pie.AddSlice(kSlicePalette[1].colour, kSlicePalette[1].textColour, thin);
+      // Turned by dragging, one degree per pixel.
+      pie.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
+      pie.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start - pie.GetStartAngle(), 0));
+      pie.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(0, 0));
+      ASSERT_EQ(pie.GetStartAngle(), start);
+      auto canvas = Render(pie);
+      if (start == 0 && thin == 1) SaveRender(*canvas, "pie-359-and-1");
+      const geom::Rect sq = pie.GetPieRect().ToGeom();
+      const double r = RimRadius(sq) - 1.5;  // the rim's own pixels aside
+      int blue = 0, second = 0;
+      for (int y = sq.top; y < sq.bottom; ++y) {
+        for (int x = sq.left; x < sq.right; ++x) {
+          const double dx = x + 0.5 - (sq.left + sq.right) / 2.0;
+          const double dy = y + 0.5 - (sq.top + sq.bottom) / 2.0;
+          if (dx * dx + dy * dy > r * r) continue;
+          blue += canvas->Pixel(x, y) == kBlue;
+          second += canvas->Pixel(x, y) == kSlicePalette[1].colour;
+        }
+      }
+      EXPECT_EQ(blue, 0) << "start " << start << ", last slice " << thin;
+      EXPECT_GT(second, 20) << "start " << start << ", last slice " << thin;
+    }
+  }
 }
 
 TEST_F(PieTest, DraggingTurnsTheDiscOneDegreePerPixel) {
