@@ -302,6 +302,17 @@ void CPieChartCtrl::ShowTipAt(CPoint point) {
   tipSlice_ = slice;
 }
 
+CString CPieChartCtrl::GetShownTip() const {
+  if (!tip_ || !::IsWindowVisible(tip_)) return CString();
+  wchar_t text[256] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = m_hWnd;
+  tool.lpszText = text;
+  ::SendMessageW(tip_, TTM_GETTEXTW, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(&tool));
+  return CString(text);
+}
+
 void CPieChartCtrl::HideTip() {
   if (tipSlice_ < 0 || !tip_) {
     tipSlice_ = -1;

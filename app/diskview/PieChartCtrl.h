@@ -63,6 +63,9 @@ class CPieChartCtrl : public CPanelWnd {
   HWND TipWindow() const { return tip_; }
   // The slice whose tip shows, or -1.
   int TipSlice() const { return tipSlice_; }
+  // The text the tool tip shows now, read back from it; empty when it is
+  // hidden.
+  CString GetShownTip() const;
 
   // Empty: no title line.
   void SetTitle(const CString& title);

@@ -84,8 +84,9 @@ int HitTestSlice(const Point& point, const Rect& pieRect, int startAngle,
   const double dy = point.y + 0.5 - (pieRect.top + pieRect.bottom) / 2.0;
   const double rim = RimRadius(pieRect);
   if (rim <= 0 || dx * dx + dy * dy > rim * rim) return -1;
-  // Degrees clockwise from 12 o'clock, then from the first slice's start.
-  double at = std::atan2(dx, -dy) * 180.0 / 3.14159265358979323846;
+  // Degrees clockwise from 12 o'clock (the centre itself counts as 12
+  // o'clock), then from the first slice's start.
+  double at = dx == 0 && dy == 0 ? 0.0 : std::atan2(dx, -dy) * 180.0 / 3.14159265358979323846;
   if (at < 0) at += 360.0;
   at -= NormaliseAngle(startAngle);
   if (at < 0) at += 360.0;
