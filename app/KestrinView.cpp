@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/ShellRules.h"
+#include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
 #include "app/diskview/StripLayout.h"
 #include "framework/Menu.h"
@@ -211,6 +212,20 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
   // After a completed scan the selected folder is the scanned root.
   charts_.Completed(slot, plan.chart ? selected : nullptr);
   ShowPlan(slot, plan, flag);
+  charts_.Slot(slot).SetRootRows(FolderRows(slot));
+}
+
+std::vector<diskview::InfoLineUpdate> CKestrinView::FolderRows(int slot) {
+  std::vector<diskview::InfoLineUpdate> rows;
+  const diskview::InfoModel* model = Info(slot).Model();
+  if (!model) return rows;
+  for (const diskview::InfoLine& line : model->Group(2)) {
+    if (line.key == diskview::kInfoFileSize || line.key == diskview::kInfoFileCount ||
+        line.key == diskview::kInfoFolderCount) {
+      rows.push_back({2, line.key, line.text, line.value});
+    }
+  }
+  return rows;
 }
 
 void CKestrinView::ShowPlan(int slot, const diskview::ScanDonePlan& plan, WPARAM flag) {
@@ -251,6 +266,14 @@ void CKestrinView::ShowCharted(int slot) {
                            })
                      : diskview::PlanOpenedFolder(*node);
   ShowPlan(slot, plan, 1);
+  if (!chart.AtRoot()) return;
+  // Back at the scanned folder its own rows read as its scan left them
+  // (a drive's scan sets none: those of a folder opened below it go).
+  CInfoCtrl& info = Info(slot);
+  for (const diskview::InfoLineUpdate& line : chart.RootRows()) {
+    info.SetLine(line.key, CString::FromUtf8(line.text), line.value, line.group);
+  }
+  info.Refresh();
 }
 
 int CKestrinView::WalkableSlotOf(LPARAM pie) {

@@ -115,6 +115,8 @@ class CKestrinView : public CView {
   void ShowPlan(int slot, const diskview::ScanDonePlan& plan, WPARAM flag);
   // Charts the slot's current folder again, as a completed scan of it would.
   void ShowCharted(int slot);
+  // The slot's info rows of the folder's own (group 2), as they stand.
+  std::vector<diskview::InfoLineUpdate> FolderRows(int slot);
   // From a slot's pie chart: a double-clicked slice, or one folder up.
   LRESULT OnPieOpenSlice(WPARAM slice, LPARAM pie);
   LRESULT OnPieGoUp(WPARAM, LPARAM pie);

@@ -41,6 +41,7 @@ void SlotChart::Show(CMyFolder& root) {
 void SlotChart::Clear() {
   chain_.clear();
   slices_.clear();
+  rootRows_.clear();
   kept_.reset();
 }
 

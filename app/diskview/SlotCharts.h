@@ -33,6 +33,12 @@ class SlotChart {
   const std::vector<SlicePlan>& Slices() const { return slices_; }
   void SetSlices(std::vector<SlicePlan> slices) { slices_ = std::move(slices); }
 
+  // The scanned folder's own rows (group 2) as its scan left them: shown
+  // again when the chart comes back to the root, over what the folders
+  // opened below it set there.
+  const std::vector<InfoLineUpdate>& RootRows() const { return rootRows_; }
+  void SetRootRows(std::vector<InfoLineUpdate> rows) { rootRows_ = std::move(rows); }
+
   // The folder of slice `index`, when it stands for a folder (not the
   // remainder, not the folder's own files); null otherwise.
   CMyFolder* FolderOfSlice(std::size_t index) const;
@@ -52,6 +58,7 @@ class SlotChart {
   std::unique_ptr<CMyFolder> kept_;  // the tree, once the shared root is reused
   std::vector<CMyFolder*> chain_;    // root first, charted folder last
   std::vector<SlicePlan> slices_;
+  std::vector<InfoLineUpdate> rootRows_;
 };
 
 class SlotCharts {

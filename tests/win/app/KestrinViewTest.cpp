@@ -631,3 +631,29 @@ TEST_F(SlotWalkTest, TheTipComesByTheRealPointerResting) {
   SetCursorPos(at.x + 300, at.y + 300);
   EXPECT_TRUE(WaitFor([&] { return Pie1().GetShownTip().IsEmpty(); }));
 }
+
+// A drive's scan sets no folder rows of its own (group 2): back at the
+// drive from a folder opened below it, those the folder set go again.
+TEST_F(SlotWalkTest, BackAtADriveItsRowsAreAsItsScanLeftThem) {
+  view->SetDiskSpaceQuery([](const std::string&, platform::DiskSpaceHalves& out) {
+    out = platform::DiskSpaceHalves{1000000000u, 0, 3000000000u, 0};
+    return true;
+  });
+  // The empty path, the current folder, is charted as a drive root is.
+  wchar_t before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(tree.Full(L"top").c_str()));
+  Fill(1, L"");
+  SetCurrentDirectoryW(before);
+  using namespace diskview;
+  ASSERT_TRUE(WaitFor([&] { return RowText(*view, 1, 2, kInfoSize) == "2.79 Gb"; }));
+  const std::vector<std::string> driveRows = AllRows(*view, 1);
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFileSize), "");
+  EXPECT_EQ(RowText(*view, 1, 1, kInfoFileSize), "5.27 Kb");
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFileSize), "3.91 Kb");
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoSize), "2.79 Gb") << "a folder's scan keeps the drive's rows";
+  Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  ASSERT_TRUE(WaitFor([&] { return RowText(*view, 1, 2, kInfoSize) == "2.79 Gb"; }));
+  EXPECT_EQ(AllRows(*view, 1), driveRows);
+}
