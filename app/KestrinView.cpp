@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/ShellRules.h"
+#include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
 #include "app/diskview/StripLayout.h"
 #include "framework/Menu.h"
@@ -140,6 +141,8 @@ void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
   pie.RemoveAllSlices();
   pie.Invalidate(false);
   spaceQueries_[slot - 1].shown = false;
+  // The scan empties the root: a slot still charting its tree keeps it.
+  charts_.BeforeScan(slot);
   root_.AssignName(path.ToUtf8());
   tree_.SetRootFolder(&root_);
   tree_.StartScan(slot);
@@ -201,16 +204,42 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
   if (slot != scanSlot_ || tree_.IsScanning()) return;
   scanSlot_ = 0;
   ClearProgress();
-  diskview::ScanDonePlan plan = diskview::PlanScanDone(
-      root_, tree_.GetSelectedFolder(),
-      [&](const std::string& root, platform::DiskSpaceHalves& out) {
+  diskview::CMyFolder* selected = tree_.GetSelectedFolder();
+  const diskview::ScanDonePlan plan = diskview::PlanScanDone(
+      root_, selected, [&](const std::string& root, platform::DiskSpaceHalves& out) {
         return QuerySpace(slot, root, out, flag);
       });
+  // After a completed scan the selected folder is the scanned root.
+  charts_.Completed(slot, plan.chart ? selected : nullptr);
+  ShowPlan(slot, plan, flag);
+  charts_.Slot(slot).SetRootRows(FolderRows(slot));
+}
+
+std::vector<diskview::InfoLineUpdate> CKestrinView::FolderRows(int slot) {
+  std::vector<diskview::InfoLineUpdate> rows;
+  const diskview::InfoModel* model = Info(slot).Model();
+  if (!model) return rows;
+  for (const diskview::InfoLine& line : model->Group(2)) {
+    if (line.key == diskview::kInfoFileSize || line.key == diskview::kInfoFileCount ||
+        line.key == diskview::kInfoFolderCount) {
+      rows.push_back({2, line.key, line.text, line.value});
+    }
+  }
+  return rows;
+}
+
+void CKestrinView::ShowPlan(int slot, const diskview::ScanDonePlan& plan, WPARAM flag) {
+  diskview::SlotChart& chart = charts_.Slot(slot);
+  chart.SetSlices(plan.slices);
   CPieChartCtrl& pie = Pie(slot);
   pie.RemoveAllSlices();
-  for (const diskview::SlicePlan& s : plan.slices) {
-    const diskview::PalettePair& colours = diskview::kSlicePalette[s.palette];
-    pie.AddSlice(colours.colour, colours.textColour, s.angle);
+  for (std::size_t i = 0; i < plan.slices.size(); ++i) {
+    const diskview::PalettePair& colours = diskview::kSlicePalette[plan.slices[i].palette];
+    pie.AddSlice(colours.colour, colours.textColour, plan.slices[i].angle);
+    if (chart.Node()) {
+      pie.SetSliceTip(static_cast<int>(i), CString::FromUtf8(diskview::SliceTipText(
+                                               *chart.Node(), plan.slices, i)));
+    }
   }
   pie.Invalidate(false);
   CInfoCtrl& info = Info(slot);
@@ -221,6 +250,56 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
     info.SetLine(line.key, CString::FromUtf8(line.text), line.value, line.group);
   }
   info.Refresh();
+}
+
+void CKestrinView::ShowCharted(int slot) {
+  const diskview::SlotChart& chart = charts_.Slot(slot);
+  diskview::CMyFolder* node = chart.Node();
+  if (!node) return;
+  // The scanned folder is charted as its scan did (a drive's rows asked
+  // again); a folder below it as a completed scan of it would be.
+  const diskview::ScanDonePlan plan =
+      chart.AtRoot() ? diskview::PlanScanDone(
+                           *chart.Root(), node,
+                           [&](const std::string& root, platform::DiskSpaceHalves& out) {
+                             return QuerySpace(slot, root, out, 1);
+                           })
+                     : diskview::PlanOpenedFolder(*node);
+  ShowPlan(slot, plan, 1);
+  if (!chart.AtRoot()) return;
+  // Back at the scanned folder its own rows read as its scan left them
+  // (a drive's scan sets none: those of a folder opened below it go).
+  CInfoCtrl& info = Info(slot);
+  for (const diskview::InfoLineUpdate& line : chart.RootRows()) {
+    info.SetLine(line.key, CString::FromUtf8(line.text), line.value, line.group);
+  }
+  info.Refresh();
+}
+
+int CKestrinView::WalkableSlotOf(LPARAM pie) {
+  for (int slot = 1; slot <= layout::kViewSlotCount; ++slot) {
+    if (reinterpret_cast<HWND>(pie) != Pie(slot).m_hWnd) continue;
+    // A scanning slot has nothing to walk yet.
+    if (slot == scanSlot_ || charts_.Slot(slot).Empty()) return 0;
+    return slot;
+  }
+  return 0;
+}
+
+LRESULT CKestrinView::OnPieOpenSlice(WPARAM slice, LPARAM pie) {
+  const int slot = WalkableSlotOf(pie);
+  if (slot == 0) return 0;
+  diskview::SlotChart& chart = charts_.Slot(slot);
+  // The remainder and the folder's own files open nothing.
+  diskview::CMyFolder* folder = chart.FolderOfSlice(slice);
+  if (folder && chart.Open(*folder)) ShowCharted(slot);
+  return 0;
+}
+
+LRESULT CKestrinView::OnPieGoUp(WPARAM, LPARAM pie) {
+  const int slot = WalkableSlotOf(pie);
+  if (slot != 0 && charts_.Slot(slot).Up()) ShowCharted(slot);
+  return 0;
 }
 
 bool CKestrinView::QuerySpace(int slot, const std::string& root, platform::DiskSpaceHalves& out,
@@ -317,6 +396,8 @@ bool CKestrinView::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
       afx::OnMessage<&CKestrinView::OnScanDoneOf<4>>(WM_SCAN_DONE_4),
       afx::OnMessage<&CKestrinView::OnScanDoneOf<5>>(WM_SCAN_DONE_5),
       afx::OnMessage<&CKestrinView::OnDriveSpace>(WM_DRIVE_SPACE),
+      afx::OnMessage<&CKestrinView::OnPieOpenSlice>(WM_PIE_OPEN_SLICE),
+      afx::OnMessage<&CKestrinView::OnPieGoUp>(WM_PIE_GO_UP),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
          CView::OnWndMsg(msg, wParam, lParam, result);

@@ -13,6 +13,13 @@
 // network's time-outs); a late answer fills the info rows when it comes. A
 // slot whose last scan was left behind, blocked in its drive, takes no new
 // scan until that one ends, and says so.
+//
+// A drawn slot names its slices in tips and can be walked from its chart:
+// a double click on a folder's slice charts that folder from the tree in
+// memory, a double click on the square outside the disc (or Backspace)
+// goes back up, as far as the scanned folder. What each slot charts, and
+// the tree that keeps it alive, is the view's own (SlotCharts.h): the root
+// node and the disk tree's selection serve the scans alone.
 #pragma once
 
 #include <memory>
@@ -28,6 +35,7 @@
 #include "app/diskview/MyFolder.h"
 #include "app/diskview/PieChartCtrl.h"
 #include "app/diskview/ScanDone.h"
+#include "app/diskview/SlotCharts.h"
 #include "app/diskview/crect.h"
 #include "app/diskview/cwnd.h"
 #include "app/ViewLayout.h"
@@ -66,6 +74,8 @@ class CKestrinView : public CView {
 
   CPieChartCtrl& Pie(int slot) { return pies_[slot - 1]; }
   CInfoCtrl& Info(int slot) { return infos_[slot - 1]; }
+  // What slot 1..5 charts.
+  const diskview::SlotChart& Chart(int slot) { return charts_.Slot(slot); }
   CDiskTreeCtrl& DiskTree() { return tree_; }
   diskview::CMyFolder& RootFolder() { return root_; }
 
@@ -100,6 +110,19 @@ class CKestrinView : public CView {
   // answered (it fills the rows when it does).
   bool QuerySpace(int slot, const std::string& root, platform::DiskSpaceHalves& out, WPARAM flag);
   void SetDriveLines(int slot, bool queried, const platform::DiskSpaceHalves& space, WPARAM flag);
+  // Draws a plan in the slot's chart and info box; the chart's slices and
+  // tips are those of the folder the slot charts.
+  void ShowPlan(int slot, const diskview::ScanDonePlan& plan, WPARAM flag);
+  // Charts the slot's current folder again, as a completed scan of it would.
+  void ShowCharted(int slot);
+  // The slot's info rows of the folder's own (group 2), as they stand.
+  std::vector<diskview::InfoLineUpdate> FolderRows(int slot);
+  // From a slot's pie chart: a double-clicked slice, or one folder up.
+  LRESULT OnPieOpenSlice(WPARAM slice, LPARAM pie);
+  LRESULT OnPieGoUp(WPARAM, LPARAM pie);
+  // The slot 1..5 of a pie chart's window, when it is drawn and not
+  // scanning; 0 otherwise.
+  int WalkableSlotOf(LPARAM pie);
   void OnHomePage();
   void OnExit();
   void OnPrint(UINT) {}  // the view draws nothing for printing
@@ -118,6 +141,8 @@ class CKestrinView : public CView {
   // Before the disk tree: its worker fills this folder, so the tree (and
   // the worker with it) ends first.
   diskview::CMyFolder root_;
+  // Before the disk tree too: rows may point into a tree a slot has kept.
+  diskview::SlotCharts charts_{root_, layout::kViewSlotCount};
   afx::Window<CDiskTreeCtrl> tree_;
   afx::Window<CCaptionStrip> captions_[layout::kViewSlotCount];
   CString path_;  // stays empty; start-up compares it

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "app/diskview/ScanMessages.h"
+#include "app/diskview/PieMessages.h"
 
 // --- To the main frame ------------------------------------------------------
 // (and WM_SCAN_PROGRESS)
@@ -31,6 +32,7 @@ inline constexpr unsigned WM_DRIVE_LABEL = kWmApp + 10;
 // A slot's drive-space query, made off this thread, has answered (posted):
 // wParam the slot.
 inline constexpr unsigned WM_DRIVE_SPACE = kWmApp + 11;
+// (WM_PIE_OPEN_SLICE and WM_PIE_GO_UP, from a pie chart: app/diskview/PieMessages.h)
 
 // --- To the disk tree control -------------------------------------------------
 // (WM_DISKTREE_INSERT_ROW, WM_DISKTREE_REDRAW, WM_DISKTREE_SELECT_ROOT)
@@ -53,7 +55,7 @@ constexpr unsigned kToFrame[] = {WM_TRAYICON,         WM_BARCLICK,         WM_SC
                                  kBarClickAliases[0], kBarClickAliases[1], kBarClickAliases[2],
                                  kBarClickAliases[3], WM_DRIVE_LABEL};
 constexpr unsigned kToView[] = {WM_SCAN_DONE_1, WM_SCAN_DONE_2, WM_SCAN_DONE_3, WM_SCAN_DONE_4,
-                                WM_SCAN_DONE_5, WM_DRIVE_SPACE};
+                                WM_SCAN_DONE_5, WM_DRIVE_SPACE, WM_PIE_OPEN_SLICE, WM_PIE_GO_UP};
 constexpr unsigned kToDiskTree[] = {WM_DISKTREE_INSERT_ROW, WM_DISKTREE_REDRAW,
                                     WM_DISKTREE_SELECT_ROOT};
 

@@ -19,7 +19,7 @@ std::string InfoString(int key) {
     case kInfoFolderCount:
       return "个数";
     case kInfoAllocated:
-      return "IDS_INFO_ALLOCATED";
+      return "已分配";
     case kInfoEfficiency:
       return "IDS_INFO_EFFICIENCY";
     case kInfoFilesWord:

@@ -5,11 +5,11 @@
 
 namespace diskview {
 
-bool RegisterPanelClass(const wchar_t* name, HBRUSH background) {
+bool RegisterPanelClass(const wchar_t* name, HBRUSH background, UINT extraStyle) {
   const HINSTANCE instance = AfxGetInstanceHandle();
   WNDCLASSW wc{};
   if (::GetClassInfoW(instance, name, &wc)) return true;
-  wc.style = CS_GLOBALCLASS;
+  wc.style = CS_GLOBALCLASS | extraStyle;
   wc.lpfnWndProc = ::DefWindowProcW;
   wc.hInstance = instance;
   wc.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);

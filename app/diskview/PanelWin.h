@@ -12,8 +12,10 @@ namespace diskview {
 // Registers, unless it exists, a process-wide class (CS_GLOBALCLASS) of
 // `name` with the default window procedure, the I-beam cursor and
 // `background`, for the program's module. Our objects reach such windows
-// through the framework's creation hook. False when there is no such class.
-bool RegisterPanelClass(const wchar_t* name, HBRUSH background);
+// through the framework's creation hook. `extraStyle` adds class styles
+// (CS_DBLCLKS for a panel that takes double clicks). False when there is no
+// such class.
+bool RegisterPanelClass(const wchar_t* name, HBRUSH background, UINT extraStyle = 0);
 
 // A font of `face` and cell height `height`: normal weight, the default
 // character set, character output and clipping precision.

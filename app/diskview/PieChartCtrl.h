@@ -5,6 +5,14 @@
 // for each labelled slice and an optional title at the top left. Dragging
 // with the left button turns the disc one degree per pixel.
 //
+// A slice may carry a tip: resting the mouse on it (the system's hover
+// time) shows the text in a tracking tool tip beside the pointer; moving to
+// another slice changes it, leaving the disc hides it. No tip shows while
+// a status text is up (the slot scans) or while the disc is dragged. A
+// double click on a slice sends the parent WM_PIE_OPEN_SLICE; a double
+// click on the square outside the disc, or Backspace while the chart has
+// the focus (a click gives it), sends WM_PIE_GO_UP (app/diskview/PieMessages.h).
+//
 // The geometry is the portable plan of PieChartLayout.h; this class measures
 // its texts, asks for the plan and walks it onto an off-screen bitmap.
 //
@@ -47,6 +55,18 @@ class CPieChartCtrl : public CPanelWnd {
     return index >= 0 && index < GetSliceCount() ? slices_[static_cast<std::size_t>(index)].input.angle
                                                  : 0;
   }
+  // The tip of slice `index`; empty: none. Slices are added without one.
+  void SetSliceTip(int index, const CString& tip);
+  // The slice drawn at a client point, or -1 (outside the disc, or none).
+  int HitTest(CPoint client) const;
+  // The tool tip window, once a tip has been shown (null before).
+  HWND TipWindow() const { return tip_; }
+  // The slice whose tip shows, or -1.
+  int TipSlice() const { return tipSlice_; }
+  // The text the tool tip shows now, read back from it; empty when it is
+  // hidden.
+  CString GetShownTip() const;
+
   // Empty: no title line.
   void SetTitle(const CString& title);
   // Lines written in the middle of the square over whatever it shows (the
@@ -67,6 +87,7 @@ class CPieChartCtrl : public CPanelWnd {
   struct Slice {
     diskview::PieSliceInput input;
     CBrush brush;
+    CString tip;
   };
 
   void OnSize(UINT type, int cx, int cy);
@@ -74,7 +95,18 @@ class CPieChartCtrl : public CPanelWnd {
   void OnMouseMove(UINT flags, CPoint point);
   void OnLButtonUp(UINT flags, CPoint point);
   void OnCaptureChanged(HWND gaining);
+  void OnLButtonDblClk(UINT flags, CPoint point);
+  void OnKeyDown(UINT key, UINT repeat, UINT flags);
+  LRESULT OnMouseHover(WPARAM flags, LPARAM point);
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
+  void OnDestroy();
   void ComputeLayout();
+  // Shows the tip of the slice at `point` there, or hides it.
+  void ShowTipAt(CPoint point);
+  void HideTip();
+  // Asks for WM_MOUSEHOVER after the system's hover time, and WM_MOUSELEAVE.
+  void TrackMouse();
+  void NotifyParent(UINT message, WPARAM wParam);
 
   int startAngle_ = 0;
   std::vector<Slice> slices_;
@@ -86,4 +118,6 @@ class CPieChartCtrl : public CPanelWnd {
   CPoint lastMouse_;
   bool dragging_ = false;
   CRect pieRect_;
+  HWND tip_ = nullptr;  // ours: ended with the chart
+  int tipSlice_ = -1;
 };

@@ -47,6 +47,7 @@ PiePaintPlan PlanPiePaint(const Rect& client, const Rect& pieRect, int startAngl
   plan.title = hasTitle;
   const double rim = RimRadius(pieRect);
   const double textRadius = TextRadius(pieRect);
+  plan.centre = AnglePoint(pieRect, 0, 0.0);
   int a = startAngle;
   Point p0 = AnglePoint(pieRect, a, rim);
   int legendRows = 0;
@@ -54,7 +55,9 @@ PiePaintPlan PlanPiePaint(const Rect& client, const Rect& pieRect, int startAngl
     a += slice.angle;
     const Point p1 = AnglePoint(pieRect, a, rim);
     const bool full = slice.angle >= 360 || (p0 == p1 && slice.angle >= 180);
-    plan.wedges.push_back({p0, p1, full, full || (slice.angle > 0 && p0 != p1), slice.colour});
+    const int from = a - slice.angle;
+    plan.wedges.push_back({p0, p1, !full && slice.angle > 0, AnglePoint(pieRect, from, rim - 1.0),
+                           full, full || (slice.angle > 0 && p0 != p1), slice.colour});
     if (!slice.label.empty()) {
       const int top = client.top + legendRows * labelHeight;
       const Rect box{client.right - labelHeight, top, client.right, top + labelHeight};
@@ -72,6 +75,35 @@ PiePaintPlan PlanPiePaint(const Rect& client, const Rect& pieRect, int startAngl
     p0 = p1;
   }
   return plan;
+}
+
+int HitTestSlice(const Point& point, const Rect& pieRect, int startAngle,
+                 const std::vector<int>& angles) {
+  // The pixel's centre, against the disc's centre and rim.
+  const double dx = point.x + 0.5 - (pieRect.left + pieRect.right) / 2.0;
+  const double dy = point.y + 0.5 - (pieRect.top + pieRect.bottom) / 2.0;
+  const double rim = RimRadius(pieRect);
+  if (rim <= 0 || dx * dx + dy * dy > rim * rim) return -1;
+  // Degrees clockwise from 12 o'clock (the centre itself counts as 12
+  // o'clock), then from the first slice's start.
+  double at = dx == 0 && dy == 0 ? 0.0 : std::atan2(dx, -dy) * 180.0 / 3.14159265358979323846;
+  if (at < 0) at += 360.0;
+  at -= NormaliseAngle(startAngle);
+  if (at < 0) at += 360.0;
+  int hit = -1;
+  long long from = 0;
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    const int angle = angles[i];
+    if (angle >= 360) {
+      hit = static_cast<int>(i);
+    } else if (angle > 0) {
+      double into = at - static_cast<double>(from % 360);
+      if (into < 0) into += 360.0;
+      if (into < angle) hit = static_cast<int>(i);
+    }
+    from += angle > 0 ? angle : 0;
+  }
+  return hit;
 }
 
 }  // namespace diskview

@@ -56,6 +56,14 @@ struct PieSliceInput {
 struct PieWedge {
   Point from;  // the wedge runs clockwise from `from` to `to`
   Point to;
+  // A line of the slice's colour from the centre to `from`, over the edge
+  // the wedge starts at. The wedges alone leave that edge to the square's
+  // blue when a slice is too thin to fill (or its neighbour's fill stops a
+  // pixel short): the disc would show a crack from the centre to the rim.
+  // A whole disc needs none. The line ends at `edgeTo`, a pixel inside the
+  // rim, short of the square's outline.
+  bool edge = false;
+  Point edgeTo;
   // A slice of a whole turn or more fills the whole disc. When both rim
   // points coincide otherwise, the slice is either thinner than a pixel
   // (below 180 degrees: nothing is drawn, where a wedge between two equal
@@ -81,6 +89,7 @@ struct PieLegendRow {
 
 struct PiePaintPlan {
   Rect square;  // filled with kPieSquareColour, black outline
+  Point centre;  // where the wedges' edge lines start
   std::vector<PieWedge> wedges;
   std::vector<PieText> percentages;
   std::vector<PieLegendRow> legend;
@@ -92,6 +101,14 @@ struct PiePaintPlan {
 PiePaintPlan PlanPiePaint(const Rect& client, const Rect& pieRect, int startAngle,
                           const std::vector<PieSliceInput>& slices, int labelHeight,
                           bool hasTitle);
+
+// The slice drawn at `point` (client coordinates): an index into `angles`,
+// or -1 outside the disc (past the rim) and where no slice lies. The disc is
+// pieRect's circle of the rim radius; the slices run clockwise from
+// `startAngle` in order, and where they pass the full turn the later one
+// is on top, as drawn.
+int HitTestSlice(const Point& point, const Rect& pieRect, int startAngle,
+                 const std::vector<int>& angles);
 
 // New start angle after a horizontal drag: one degree per pixel, right turns
 // the disc clockwise.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
@@ -43,10 +44,10 @@ std::vector<SlicePlan> PlanSlices(CMyFolder& node) {
     a = std::isnan(a) ? 0.0 : std::clamp(a, 0.0, 360.0);
     const int n = RoundHalfUp(a);
     if (n < 11) break;
-    slices.push_back({palette, n});
+    slices.push_back({palette, n, i});
     sum += n;
   }
-  if (sum < 360) slices.push_back({palette, 360 - sum});
+  if (sum < 360) slices.push_back({palette, 360 - sum, -1});
   return slices;
 }
 
@@ -69,29 +70,80 @@ std::vector<InfoLineUpdate> PlanDriveLines(bool queried, const platform::DiskSpa
   return lines;
 }
 
+namespace {
+
+// A folder's own rows (group 2): its size and counts.
+void AddFolderLines(ScanDonePlan& plan, const CMyFolder& folder) {
+  plan.lines.push_back({2, kInfoFileSize, folder.GetColumnText(1), -1});
+  plan.lines.push_back({2, kInfoFileCount, WithWord(folder.GetColumnText(3), kInfoFilesWord), -1});
+  plan.lines.push_back(
+      {2, kInfoFolderCount, WithWord(folder.GetColumnText(2), kInfoFoldersWord), -1});
+}
+
+// The chart of `node` and its counts (group 1).
+void AddChart(ScanDonePlan& plan, CMyFolder& node) {
+  plan.chart = true;
+  plan.slices = PlanSlices(node);
+  plan.lines.push_back({1, kInfoFileCount, WithWord(node.GetColumnText(3), kInfoFilesWord), -1});
+  plan.lines.push_back(
+      {1, kInfoFolderCount, WithWord(node.GetColumnText(2), kInfoFoldersWord), -1});
+  plan.lines.push_back({1, kInfoFileSize, node.GetColumnText(1), -1});
+}
+
+}  // namespace
+
 ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const DiskSpaceQuery& query) {
   ScanDonePlan plan;
   const std::string path = root.GetColumnText(0);
   if (CharacterCount(path) > 3) {
-    plan.lines.push_back({2, kInfoFileSize, root.GetColumnText(1), -1});
-    plan.lines.push_back({2, kInfoFileCount, WithWord(root.GetColumnText(3), kInfoFilesWord), -1});
-    plan.lines.push_back(
-        {2, kInfoFolderCount, WithWord(root.GetColumnText(2), kInfoFoldersWord), -1});
+    AddFolderLines(plan, root);
   } else {
     platform::DiskSpaceHalves space;
     const bool queried = query && query(path, space);
     for (InfoLineUpdate& line : PlanDriveLines(queried, space)) plan.lines.push_back(line);
   }
-  if (selected == nullptr) return plan;
-
-  plan.chart = true;
-  plan.slices = PlanSlices(*selected);
-  plan.lines.push_back(
-      {1, kInfoFileCount, WithWord(selected->GetColumnText(3), kInfoFilesWord), -1});
-  plan.lines.push_back(
-      {1, kInfoFolderCount, WithWord(selected->GetColumnText(2), kInfoFoldersWord), -1});
-  plan.lines.push_back({1, kInfoFileSize, selected->GetColumnText(1), -1});
+  if (selected != nullptr) AddChart(plan, *selected);
   return plan;
+}
+
+ScanDonePlan PlanOpenedFolder(CMyFolder& folder) {
+  ScanDonePlan plan;
+  AddFolderLines(plan, folder);
+  AddChart(plan, folder);
+  return plan;
+}
+
+std::string SliceTipText(const CMyFolder& node, const std::vector<SlicePlan>& slices,
+                         std::size_t index) {
+  if (index >= slices.size()) return {};
+  const SlicePlan& slice = slices[index];
+  const int count = node.GetChildCount();
+  std::string head;
+  double bytes = 0.0;
+  if (slice.child >= 0 && slice.child < count) {
+    const CMyFolder& child = *node.GetChild(slice.child);
+    head = child.IsFileGroup() ? "（本文件夹中的文件）" : child.GetName();
+    bytes = child.GetSize(true);
+  } else {
+    // The remainder: every child after the last one drawn on its own.
+    int first = 0;
+    for (const SlicePlan& s : slices) first = std::max(first, s.child + 1);
+    int folders = 0;
+    for (int i = first; i < count; ++i) {
+      const CMyFolder& child = *node.GetChild(i);
+      folders += child.IsFileGroup() ? 0 : 1;
+      bytes += child.GetSize(true);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "其它 %d 个文件夹", folders);
+    head = text;
+  }
+  // A tree of empty files has no shares: its remainder is the whole disc.
+  const double total = node.GetSize(true);
+  const double share = total > 0 ? bytes * 100.0 / total : (slice.child < 0 ? 100.0 : 0.0);
+  char tail[32];
+  std::snprintf(tail, sizeof tail, " · %.1f %%", share);
+  return head + "\n" + FormatSize(bytes) + tail;
 }
 
 std::string ScanProgressText(long long folders, double bytes) {

@@ -15,6 +15,8 @@ namespace diskview {
 struct SlicePlan {
   int palette = 0;  // index into kSlicePalette
   int angle = 0;    // whole degrees
+  int child = -1;   // the node's child it stands for; -1: the remainder
+  friend bool operator==(const SlicePlan&, const SlicePlan&) = default;
 };
 
 // Sorts the node's children by size (once; the node remembers it) and gives
@@ -47,6 +49,20 @@ using DiskSpaceQuery = std::function<bool(const std::string& root, platform::Dis
 // tree's selected node, normally the root itself. The drive query runs only
 // for a path of at most three characters (a drive root such as "C:\").
 ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const DiskSpaceQuery& query);
+
+// A folder below the scanned root, charted from the tree in memory as a
+// completed scan of it would chart it (its path is always longer than a
+// drive root): its size and counts in groups 2 and 1, and its slices.
+ScanDonePlan PlanOpenedFolder(CMyFolder& folder);
+
+// The tip of slice `index` of `node`'s chart (`slices` from PlanSlices):
+// "name\nsize · share %" for a folder, with the share of the node's total
+// to one decimal; "其它 N 个文件夹\n…" for the remainder, which stands for
+// the children too small to draw (N counts their folders; the size takes
+// in the folder's own files when they are among them); and
+// "（本文件夹中的文件）\n…" for the group of the folder's own files.
+std::string SliceTipText(const CMyFolder& node, const std::vector<SlicePlan>& slices,
+                         std::size_t index);
 
 // What a slot shows while its scan runs, one line each: that it scans, the
 // folders finished and the bytes seen so far ("正在扫描", "12 文件夹",

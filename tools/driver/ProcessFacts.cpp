@@ -156,14 +156,17 @@ HWND HitDescendant(HWND parent, POINT at) {
 
 }  // namespace
 
-bool PostClick(HWND top, POINT screen) {
+bool PostClick(HWND top, POINT screen, bool twice) {
   HWND hit = HitDescendant(top, screen);
   if (!hit) hit = top;
   POINT p = screen;
   ScreenToClient(hit, &p);
   const LPARAM at = MAKELPARAM(p.x, p.y);
-  return PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
-         PostMessageW(hit, WM_LBUTTONUP, 0, at);
+  const bool clicked = PostMessageW(hit, WM_MOUSEMOVE, 0, at) &&
+                       PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, at) &&
+                       PostMessageW(hit, WM_LBUTTONUP, 0, at);
+  if (!clicked || !twice) return clicked;
+  return PostMessageW(hit, WM_LBUTTONDBLCLK, MK_LBUTTON, at) && PostMessageW(hit, WM_LBUTTONUP, 0, at);
 }
 
 int PrintProcessCounts(HWND wnd) {

@@ -29,8 +29,10 @@ int PrintPostedInput(HWND top, UINT command, int rounds, UINT limitMs);
 // is ID), in the order EnumChildWindows visits them.
 int PrintChildRect(HWND top, const std::wstring& className, int index);
 // A left click at screen point `screen`: WM_MOUSEMOVE and the button
-// messages posted to the deepest visible child of `top` under it.
-bool PostClick(HWND top, POINT screen);
+// messages posted to the deepest visible child of `top` under it. A double
+// click follows the first click with WM_LBUTTONDBLCLK and its release, as
+// a window whose class takes double clicks receives them.
+bool PostClick(HWND top, POINT screen, bool twice = false);
 // `count` left clicks, posted as button messages to the deepest child
 // under screen points a and b in turn, `gapMs` apart; after each the
 // process's threads are counted. Prints "clicks N", "max-threads N" (as

@@ -19,6 +19,11 @@
 //   driver click X Y [TITLE]           left click at screen point X, Y, as
 //                                      button messages to the window a hit
 //                                      test finds there (inside window TITLE)
+//   driver double-click X Y TITLE      the same, twice, the second as a
+//                                      double click
+//   driver pointer X Y                 moves the mouse pointer to screen point
+//                                      X, Y (the system then sends the moves,
+//                                      the rests and the leaving)
 //   driver reg-query ROOT KEY VALUE    type and raw bytes (hex), as the ANSI
 //                                      functions read them
 //   driver reg-key-exists ROOT KEY     exit 0 when the key exists
@@ -416,6 +421,12 @@ int Run(const std::vector<std::wstring>& a) {
     }
     return 0;
   }
+  if (cmd == L"double-click" && n == 3) {
+    HWND target = RequireWindow(a[3]);
+    if (!target) return 1;
+    return driver::PostClick(target, POINT{number(a[1]), number(a[2])}, true) ? 0 : 1;
+  }
+  if (cmd == L"pointer" && n == 2) return SetCursorPos(number(a[1]), number(a[2])) ? 0 : 1;
   if (cmd == L"click" && (n == 2 || n == 3)) {
     HWND target = n == 3 ? RequireWindow(a[3]) : nullptr;
     if (n == 3 && !target) return 1;

@@ -107,7 +107,7 @@ TEST(InfoModel, RowsAndSetLine) {
   ASSERT_EQ(model.Group(1).size(), 3u);
   ASSERT_EQ(model.Group(2).size(), 7u);
   EXPECT_EQ(model.Group(0)[0].label, "分区::");  // the string's own colon and one more
-  EXPECT_EQ(model.Group(2)[1].label, "IDS_INFO_ALLOCATED:");
+  EXPECT_EQ(model.Group(2)[1].label, "已分配:");
   EXPECT_FALSE(model.SetLine(kInfoSize, "x", -1, 1));  // group 1 has no such row
   for (const InfoLine& line : model.Group(1)) EXPECT_FALSE(line.Visible());
   EXPECT_TRUE(model.SetLine(kInfoSize, "2.79 Gb", -1, 7));  // any other group is group 2

@@ -448,3 +448,212 @@ TEST_F(ViewTest, MadeAndEndedManyTimesLeavesNothingBehind) {
   EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
   EXPECT_EQ(afx::WindowsEndedByBase(), 0);
 }
+
+namespace {
+
+// The middle of slice `index` of a pie, `fraction` of the rim radius out.
+CPoint InSlice(CPieChartCtrl& pie, int index, double fraction = 0.7) {
+  int from = pie.GetStartAngle();
+  for (int i = 0; i < index; ++i) from += pie.GetSliceAngle(i);
+  const geom::Rect square = pie.GetPieRect().ToGeom();
+  return CPoint(diskview::AnglePoint(square, from + pie.GetSliceAngle(index) / 2,
+                                     diskview::RimRadius(square) * fraction));
+}
+
+// The mouse comes to rest at `p`: a move, then the hover the system sends.
+std::string TipAt(CPieChartCtrl& pie, CPoint p) {
+  pie.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  pie.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(p.x, p.y));
+  return pie.GetShownTip().ToUtf8();
+}
+
+void DoubleClick(CPieChartCtrl& pie, CPoint p) {
+  const LPARAM at = MAKELPARAM(p.x, p.y);
+  pie.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  pie.SendMessage(WM_LBUTTONUP, 0, at);
+  pie.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  pie.SendMessage(WM_LBUTTONUP, 0, at);
+}
+
+// Inside the square, outside the disc.
+CPoint SquareCorner(CPieChartCtrl& pie) {
+  const CRect square = pie.GetPieRect();
+  return CPoint(square.left + 2, square.top + 2);
+}
+
+// The rows of an info box, group by group.
+std::vector<std::string> AllRows(CKestrinView& view, int slot) {
+  std::vector<std::string> rows;
+  for (int group = 0; group < 3; ++group) {
+    for (const diskview::InfoLine& line : view.Info(slot).Model()->Group(group)) {
+      rows.push_back(line.text + "|" + std::to_string(line.value));
+    }
+  }
+  return rows;
+}
+
+// top: big (p 3000, q 1000), small 1000, two tiny folders of 100 and its own
+// file of 200: slices big 267, small 67, its files 13, the remainder 13.
+class SlotWalkTest : public ViewTest {
+ protected:
+  void SetUp() override {
+    ViewTest::SetUp();
+    ASSERT_TRUE(tree.Folder(L"top"));
+    ASSERT_TRUE(tree.Folder(L"top\\big"));
+    FolderWithFile(L"top\\big\\p", 3000);
+    FolderWithFile(L"top\\big\\q", 1000);
+    FolderWithFile(L"top\\small", 1000);
+    FolderWithFile(L"top\\t1", 100);
+    FolderWithFile(L"top\\t2", 100);
+    ASSERT_TRUE(tree.File(L"top\\own", 200));
+  }
+  CPieChartCtrl& Pie1() { return view->Pie(1); }
+};
+
+}  // namespace
+
+TEST_F(SlotWalkTest, TipsNameEverySlice) {
+  // An empty slot shows no tip.
+  EXPECT_EQ(TipAt(Pie1(), CPoint(45, 45)), "");
+  Fill(1, tree.Full(L"top"));
+  ASSERT_EQ(Slices(Pie1()), (S{{Palette(0), 267}, {Palette(1), 67}, {Palette(2), 13}, {Palette(3), 13}}));
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "big\n3.91 Kb · 74.1 %");
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 1)), "small\n1000 byte · 18.5 %");
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 2)), "（本文件夹中的文件）\n200 byte · 3.7 %");
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 3)), "其它 2 个文件夹\n200 byte · 3.7 %");
+  // Leaving the disc hides it.
+  Pie1().SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(SquareCorner(Pie1()).x, SquareCorner(Pie1()).y));
+  EXPECT_EQ(Pie1().GetShownTip().ToUtf8(), "");
+
+  // A scanning slot shows none: the scan waits for this thread at its rows.
+  view->DiskTree().SetRowQueueLimit(1);
+  view->OpenFolderInSlot(2, CString(tree.Full(L"top").c_str()));
+  ASSERT_TRUE(view->DiskTree().IsScanning());
+  EXPECT_EQ(TipAt(view->Pie(2), CPoint(45, 45)), "");
+  ASSERT_TRUE(WaitFor([&] { return view->ScanSlot() == 0; }));
+  EXPECT_EQ(TipAt(view->Pie(2), InSlice(view->Pie(2), 1)), "small\n1000 byte · 18.5 %");
+}
+
+TEST_F(SlotWalkTest, ADoubleClickOpensAFolderAsItsScanWouldAndGoesBackUp) {
+  // What a scan of top\big draws, for comparison.
+  Fill(2, tree.Full(L"top\\big"));
+  const S bigSlices = Slices(view->Pie(2));
+  ASSERT_EQ(bigSlices, (S{{Palette(0), 270}, {Palette(1), 90}}));
+  const std::vector<std::string> bigRows = AllRows(*view, 2);
+
+  Fill(1, tree.Full(L"top"));
+  const S topSlices = Slices(Pie1());
+  const std::vector<std::string> topRows = AllRows(*view, 1);
+  diskview::CMyFolder& root = view->RootFolder();
+  // The remainder and the folder's own files open nothing.
+  DoubleClick(Pie1(), InSlice(Pie1(), 2));
+  DoubleClick(Pie1(), InSlice(Pie1(), 3));
+  EXPECT_EQ(Slices(Pie1()), topSlices);
+  EXPECT_TRUE(view->Chart(1).AtRoot());
+
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(Slices(Pie1()), bigSlices);
+  EXPECT_EQ(AllRows(*view, 1), bigRows);
+  EXPECT_EQ(view->Chart(1).Node()->GetName(), "big");
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "p\n2.93 Kb · 75.0 %");
+  // The scans' root and the disk tree's selection are left as they were.
+  EXPECT_EQ(view->DiskTree().GetSelectedFolder(), &root);
+  EXPECT_EQ(root.GetName(), CString(tree.Full(L"top").c_str()).ToUtf8());
+  // A folder with no subfolders: its one slice is its own files.
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(view->Chart(1).Node()->GetName(), "p");
+  EXPECT_EQ(Slices(Pie1()), (S{{Palette(0), 360}}));
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(view->Chart(1).Node()->GetName(), "p") << "its files open nothing";
+
+  // Up by the square outside the disc, then by Backspace, to the top.
+  DoubleClick(Pie1(), SquareCorner(Pie1()));
+  EXPECT_EQ(Slices(Pie1()), bigSlices);
+  EXPECT_EQ(GetFocus(), Pie1().m_hWnd);
+  Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  EXPECT_EQ(Slices(Pie1()), topSlices);
+  EXPECT_EQ(AllRows(*view, 1), topRows);
+  // Not past the scanned folder.
+  Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  DoubleClick(Pie1(), SquareCorner(Pie1()));
+  EXPECT_TRUE(view->Chart(1).AtRoot());
+  EXPECT_EQ(Slices(Pie1()), topSlices);
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "big\n3.91 Kb · 74.1 %");
+
+  // A new scan of the slot starts at its root again.
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  ASSERT_FALSE(view->Chart(1).AtRoot());
+  Fill(1, tree.Full(L"top"));
+  EXPECT_TRUE(view->Chart(1).AtRoot());
+  EXPECT_EQ(Slices(Pie1()), topSlices);
+}
+
+// Slot 1 charts a folder below its root while slot 2 is scanned into the
+// root node they share: slot 1 still reads its own tree, and can walk it.
+// Also run with Wine's heap checks (app_win_slot_walk_heap_checked), which
+// fill freed blocks: a slot left pointing into the freed tree reads garbage.
+TEST_F(SlotWalkTest, ARescanOfAnotherSlotLeavesAChartedSubfolderWhole) {
+  Fill(1, tree.Full(L"top"));
+  const S topSlices = Slices(Pie1());
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  ASSERT_EQ(view->Chart(1).Node()->GetName(), "big");
+  const diskview::CMyFolder* big = view->Chart(1).Node();
+
+  Fill(2, tree.Full(L"top\\small"));
+  Fill(3, tree.Full(L"top\\big"));
+  EXPECT_EQ(view->RootFolder().GetName(), CString(tree.Full(L"top\\big").c_str()).ToUtf8());
+  EXPECT_EQ(view->Chart(1).Node(), big);
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "p\n2.93 Kb · 75.0 %");
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 1)), "q\n1000 byte · 25.0 %");
+  Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  EXPECT_EQ(Slices(Pie1()), topSlices);
+  EXPECT_EQ(RowText(*view, 1, 2, diskview::kInfoFileSize), "5.27 Kb");
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 1)), "small\n1000 byte · 18.5 %");
+  // Slots 2 and 3 walk their own trees too.
+  DoubleClick(view->Pie(3), InSlice(view->Pie(3), 0));
+  EXPECT_EQ(view->Chart(3).Node()->GetName(), "p");
+  Fill(4, tree.Full(L"top"));
+  view->Pie(3).SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  EXPECT_EQ(Slices(view->Pie(3)), (S{{Palette(0), 270}, {Palette(1), 90}}));
+}
+
+TEST_F(SlotWalkTest, TheTipComesByTheRealPointerResting) {
+  host.ShowWindow(SW_SHOW);
+  SetForegroundWindow(host.m_hWnd);
+  flush_events(50);
+  Fill(1, tree.Full(L"top"));
+  POINT at = InSlice(Pie1(), 0);
+  ClientToScreen(Pie1().m_hWnd, &at);
+  SetCursorPos(at.x, at.y);
+  ASSERT_TRUE(WaitFor([&] { return !Pie1().GetShownTip().IsEmpty(); }));
+  EXPECT_EQ(Pie1().GetShownTip().ToUtf8(), "big\n3.91 Kb · 74.1 %");
+  // The pointer leaves the window: the tip goes.
+  SetCursorPos(at.x + 300, at.y + 300);
+  EXPECT_TRUE(WaitFor([&] { return Pie1().GetShownTip().IsEmpty(); }));
+}
+
+// A drive's scan sets no folder rows of its own (group 2): back at the
+// drive from a folder opened below it, those the folder set go again.
+TEST_F(SlotWalkTest, BackAtADriveItsRowsAreAsItsScanLeftThem) {
+  view->SetDiskSpaceQuery([](const std::string&, platform::DiskSpaceHalves& out) {
+    out = platform::DiskSpaceHalves{1000000000u, 0, 3000000000u, 0};
+    return true;
+  });
+  // The empty path, the current folder, is charted as a drive root is.
+  wchar_t before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(tree.Full(L"top").c_str()));
+  Fill(1, L"");
+  SetCurrentDirectoryW(before);
+  using namespace diskview;
+  ASSERT_TRUE(WaitFor([&] { return RowText(*view, 1, 2, kInfoSize) == "2.79 Gb"; }));
+  const std::vector<std::string> driveRows = AllRows(*view, 1);
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFileSize), "");
+  EXPECT_EQ(RowText(*view, 1, 1, kInfoFileSize), "5.27 Kb");
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoFileSize), "3.91 Kb");
+  EXPECT_EQ(RowText(*view, 1, 2, kInfoSize), "2.79 Gb") << "a folder's scan keeps the drive's rows";
+  Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  ASSERT_TRUE(WaitFor([&] { return RowText(*view, 1, 2, kInfoSize) == "2.79 Gb"; }));
+  EXPECT_EQ(AllRows(*view, 1), driveRows);
+}

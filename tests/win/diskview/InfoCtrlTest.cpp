@@ -41,7 +41,7 @@ TEST(InfoRows, ComeWithTheWindowAndTheirLabelsFromTheStringTable) {
   EXPECT_EQ(Labels(model, 0), (std::vector<std::string>{"分区::", "大小:", "已用:"}));
   EXPECT_EQ(Labels(model, 1), (std::vector<std::string>{"文件大小::", "个数:", "个数:"}));
   EXPECT_EQ(Labels(model, 2),
-            (std::vector<std::string>{"大小:", "IDS_INFO_ALLOCATED:", "已用:", "文件大小::",
+            (std::vector<std::string>{"大小:", "已分配:", "已用:", "文件大小::",
                                       "IDS_INFO_EFFICIENCY:", "个数:", "个数:"}));
   EXPECT_FALSE(info.SetLine(kInfoSize, L"x", -1, 1)) << "group 1 has no size row";
   EXPECT_TRUE(info.SetLine(kInfoSize, L"2.79 Gb", -1, 7)) << "any other group is group 2";
