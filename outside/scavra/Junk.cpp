@@ -82,6 +82,8 @@ class Finder {
       if (!listing) return false;
       platform::DirEntry e;
       while (listing->Next(e)) {
+        // A stop is seen between entries, even in a folder of many.
+        if (progress_.Stopped()) return false;
         if (e.name == "." || e.name == "..") continue;
         entries.push_back({std::string(e.name), e});
       }
