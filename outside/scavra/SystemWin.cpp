@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/TextWin.h"
@@ -59,6 +60,31 @@ std::wstring FinalPath(HANDLE file) {
     }
     out.resize(n + 1);
   }
+}
+
+// The handle's object name ("\Device\HarddiskVolume2\..."), the same
+// final path in the kernel's own form. Asked where the call above cannot
+// answer: Wine's takes only names up to the classic limit.
+std::wstring ObjectName(HANDLE file) {
+  struct Name {
+    USHORT length;  // bytes
+    USHORT maximumLength;
+    PWSTR buffer;
+  };
+  using Query = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const Query query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  constexpr int kObjectNameInformation = 1;
+  if (query == nullptr) return {};
+  // A name is at most 32 767 characters.
+  std::vector<std::byte> buffer(sizeof(Name) + 65536);
+  ULONG got = 0;
+  if (query(file, kObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &got) <
+      0) {
+    return {};
+  }
+  const auto* name = reinterpret_cast<const Name*>(buffer.data());
+  return std::wstring(name->buffer, name->length / sizeof(wchar_t));
 }
 
 // Whether `path` lies strictly below `root` (ending in '\'), ignoring case
@@ -159,15 +185,26 @@ const std::wstring& RemoverWin::FinalRoot(const std::string& root) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                         nullptr));
-    if (handle.ok()) lastFinalRoot_ = FinalPath(handle.get());
-    if (!lastFinalRoot_.empty() && lastFinalRoot_.back() != L'\\') lastFinalRoot_ += L'\\';
+    if (handle.ok()) {
+      lastFinalRoot_ = FinalPath(handle.get());
+      lastRootObject_ = ObjectName(handle.get());
+    }
+    for (std::wstring* form : {&lastFinalRoot_, &lastRootObject_}) {
+      if (!form->empty() && form->back() != L'\\') *form += L'\\';
+    }
   }
   return lastFinalRoot_;
 }
 
+bool RemoverWin::InsideRoot(void* handle) const {
+  const std::wstring final = FinalPath(handle);
+  if (!final.empty()) return FinalPathBelow(lastFinalRoot_, final);
+  return FinalPathBelow(lastRootObject_, ObjectName(handle));
+}
+
 Remover::Outcome RemoverWin::RemoveFile(const std::string& root, const std::string& path,
                                         bool clearReadOnly) {
-  const std::wstring& finalRoot = FinalRoot(root);
+  FinalRoot(root);
   const UniqueFile file = OpenForDeletion(path);
   if (!file.ok()) return Missing(GetLastError()) ? Outcome::Gone : Outcome::Skipped;
   FILE_BASIC_INFO info{};
@@ -180,7 +217,7 @@ Remover::Outcome RemoverWin::RemoveFile(const std::string& root, const std::stri
   // file are not ours; nor is anything whose final path leaves the root.
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link) return Outcome::Skipped;
   if ((attributes & FILE_ATTRIBUTE_SYSTEM) != 0) return Outcome::Skipped;
-  if (!FinalPathBelow(finalRoot, FinalPath(file.get()))) return Outcome::Skipped;
+  if (!InsideRoot(file.get())) return Outcome::Skipped;
   const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
   if (readOnly) {
     if (!clearReadOnly) return Outcome::Skipped;
@@ -194,7 +231,7 @@ Remover::Outcome RemoverWin::RemoveFile(const std::string& root, const std::stri
 }
 
 bool RemoverWin::RemoveEmptyFolder(const std::string& root, const std::string& path) {
-  const std::wstring& finalRoot = FinalRoot(root);
+  FinalRoot(root);
   std::string folder = path;
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
   const UniqueFile handle = OpenForDeletion(folder);
@@ -207,7 +244,7 @@ bool RemoverWin::RemoveEmptyFolder(const std::string& root, const std::string& p
       (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_SYSTEM)) != 0) {
     return false;
   }
-  if (!FinalPathBelow(finalRoot, FinalPath(handle.get()))) return false;
+  if (!InsideRoot(handle.get())) return false;
   // Refused for a folder that is not empty.
   return MarkForDeletion(handle.get());
 }

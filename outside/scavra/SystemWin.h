@@ -46,11 +46,15 @@ class RemoverWin final : public Remover {
   bool RemoveEmptyFolder(const std::string& root, const std::string& path) override;
 
  private:
-  // The root's final path, ending in '\'; cached for the last root asked.
+  // The root's final path and object name, each ending in '\'; cached for
+  // the last root asked.
   const std::wstring& FinalRoot(const std::string& root);
+  // Whether the open `handle`'s final path lies below the last root asked.
+  bool InsideRoot(void* handle) const;
 
   std::string lastRoot_;
   std::wstring lastFinalRoot_;
+  std::wstring lastRootObject_;
 };
 
 }  // namespace scavra
