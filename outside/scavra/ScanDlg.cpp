@@ -15,7 +15,9 @@ namespace scavra {
 namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(250);
-constexpr wchar_t kCaption[] = L"系统扫描与垃圾清理";
+// The question's caption: the action asked about, and a title apart from
+// the dialog's own.
+constexpr wchar_t kConfirmCaption[] = L"清理";
 constexpr char kNeedsAdmin[] = "需要管理员权限";
 
 int CheckState(bool checked) { return checked ? 2 : 1; }
@@ -240,7 +242,7 @@ void ScanDialog::StartClean() {
   }
   if (work.empty()) return;
   const std::wstring question = platform::Widen(ConfirmText(files, bytes));
-  if (MessageBoxW(dialog_, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+  if (MessageBoxW(dialog_, question.c_str(), kConfirmCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
   job_ = Job::Clean;
