@@ -165,6 +165,17 @@ void ScanDialog::SetText(int id, const std::string& text) {
   SetDlgItemTextW(dialog_, id, platform::Widen(text).c_str());
 }
 
+// No exception ends the process from the worker: the job ends as if done
+// (what it found or removed so far is kept) and the dialog hears of it.
+template <class Body>
+void ScanDialog::RunOnWorker(Body&& body) {
+  try {
+    body();
+  } catch (...) {
+    PostMessageW(dialog_, kMsgDone, 0, 0);
+  }
+}
+
 Progress ScanDialog::WorkerProgress() {
   Progress progress;
   progress.stop = &stop_;
@@ -203,7 +214,9 @@ void ScanDialog::StartScan() {
   stop_ = false;
   UpdateButtons();
   SetText(IDC_PROGRESS_LINE, ScanningText(""));
-  worker_ = std::thread([this, work = std::move(work)]() mutable { ScanWork(std::move(work)); });
+  worker_ = std::thread([this, work = std::move(work)]() mutable {
+    RunOnWorker([&] { ScanWork(std::move(work)); });
+  });
 }
 
 void ScanDialog::ScanWork(std::vector<Row> rows) {
@@ -249,7 +262,13 @@ void ScanDialog::StartClean() {
   stop_ = false;
   UpdateButtons();
   SetText(IDC_SUMMARY_LINE, "");
-  worker_ = std::thread([this, work = std::move(work)]() mutable { CleanWork(std::move(work)); });
+  {
+    std::lock_guard lock(mutex_);
+    cleaned_ = CleanResult{};
+  }
+  worker_ = std::thread([this, work = std::move(work)]() mutable {
+    RunOnWorker([&] { CleanWork(std::move(work)); });
+  });
 }
 
 void ScanDialog::CleanWork(std::vector<Row> rows) {

@@ -67,6 +67,8 @@ class ScanDialog {
   void ScanWork(std::vector<Row> rows);
   void CleanWork(std::vector<Row> rows);
   Progress WorkerProgress();
+  template <class Body>
+  void RunOnWorker(Body&& body);
 
   void FillList();
   void UpdateButtons();
