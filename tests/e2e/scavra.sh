@@ -9,9 +9,10 @@
 # listing of the prefix's drive C: before and after must differ by the
 # prepared junk alone. The two Unix links in temp point outside it: they are
 # counted, skipped, and their targets stay. Then 200 openings with the GDI
-# and USER counts flat. The recycle bins are a trash folder of the test's own
-# (XDG_DATA_HOME), empty, and their row stays unchecked. Screenshots go to
-# the build tree's screenshots/.
+# and USER counts flat. The recycle bins are Wine's: a trash folder of the
+# test's own (XDG_DATA_HOME) holding one item; their row, unchecked at
+# first, is checked with a click on its box. Screenshots go to the build
+# tree's screenshots/.
 BUILD=${1:?usage: scavra.sh WIN-BUILD-TREE}
 . "$(dirname "$0")/e2e-lib.sh"
 
@@ -29,6 +30,9 @@ cleanup() {
 trap cleanup EXIT
 rm -rf "$work"
 mkdir -p "$work/xdg/Trash/files" "$work/xdg/Trash/info"
+head -c 1234 /dev/urandom >"$work/xdg/Trash/files/thrown.txt"
+printf '[Trash Info]\nPath=/tmp/thrown.txt\nDeletionDate=2026-01-01T10:00:00\n' \
+  >"$work/xdg/Trash/info/thrown.txt.trashinfo"
 export XDG_DATA_HOME="$work/xdg"
 bash "$(dirname "$0")/../win/outside/scavra-prefix.sh" "$BUILD" "$prefix" || { not_ok "the private prefix is made"; finish; exit; }
 export WINEPREFIX="$prefix"
@@ -109,7 +113,7 @@ tab=$'\t'
 # their final paths lie outside temp.
 scanned="用户临时文件${tab}6${tab}3.38 Kb
 系统临时文件${tab}2${tab}3.91 Kb
-回收站${tab}0${tab}0 byte
+回收站${tab}1${tab}1.21 Kb
 缩略图缓存${tab}2${tab}5.00 Kb
 错误报告与内存转储${tab}3${tab}10.94 Kb"
 after_clean="用户临时文件${tab}2${tab}8 byte
@@ -131,12 +135,17 @@ if rows_are "$scanned"; then ok "the scan shows the prepared figures exactly"; e
 sleep 0.3
 shot scavra-scanned
 
+# The bins' row (row 2) by a click on its box: the list's rows are 15
+# pixels high under a 25-pixel header and frame, the box 10 pixels in.
+read -r lx ly _ <<<"$(driver child-rect "$title" "#$list" 0 2>/dev/null | sed -n 's/^rect //p')"
+[ -n "$ly" ] && driver click $((lx + 10)) $((ly + 25 + 2 * 15 + 7)) "$title" >/dev/null 2>&1
+sleep 0.3
 click_child "$title" "$clean"
 if driver wait-window "$confirm" 10000 >/dev/null 2>&1; then
   ok "\"清理\" asks first"
   question=$(driver children "$confirm" 2>/dev/null | grep -o '确定要删除[^"]*')
-  if [ "$question" = "确定要删除选中的 13 个文件（23.22 Kb）吗？" ]; then ok "the question names 13 files and 23.22 Kb"; else
-    not_ok "the question names 13 files and 23.22 Kb ($question)"; fi
+  if [ "$question" = "确定要删除选中的 14 个文件（24.42 Kb）吗？" ]; then ok "the question names 14 files and 24.42 Kb"; else
+    not_ok "the question names 14 files and 24.42 Kb ($question)"; fi
   shot scavra-confirm
   click_child "$confirm" "$yes"
   check "the question is answered" driver wait-window-gone "$confirm" 10000
@@ -144,7 +153,7 @@ else
   not_ok "\"清理\" asks first"
 fi
 summary_now() { driver control-text "$title" "$summary" 2>/dev/null | tr -d '\r'; }
-expected_summary="已清理 23.21 Kb，11 个文件；2 个文件正在使用，已跳过。"
+expected_summary="已清理 24.42 Kb，12 个文件；2 个文件正在使用，已跳过。"
 until=$((SECONDS + 20))
 while [ $SECONDS -lt $until ] && [ "$(summary_now)" != "$expected_summary" ]; do sleep 0.2; done
 if [ "$(summary_now)" = "$expected_summary" ]; then ok "the summary is exact"; else
@@ -172,6 +181,7 @@ if [ ! -s "$work/added.txt" ]; then ok "nothing was added or changed"; else
   not_ok "nothing was added or changed"; head -20 "$work/added.txt"; fi
 check "the links' targets stay" grep -qx "keep me" "$c/scavra-outside/keep.txt"
 check "and what the folder link points at" grep -qx "keep me too" "$c/scavra-outside/dir/inner.txt"
+check "the recycle bins are empty" test -z "$(ls -A "$work/xdg/Trash/files")"
 
 # ---- 200 openings --------------------------------------------------------------
 driver close "$title" >/dev/null 2>&1
