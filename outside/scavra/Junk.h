@@ -103,8 +103,8 @@ class Remover {
   };
   virtual ~Remover() = default;
   // `path` is a file or a link (removed as a link, never followed) below
-  // `root`. A read-only file loses the attribute first when `readOnly` is
-  // set and the rule allowed it; otherwise a read-only file is skipped.
+  // `root`. With `clearReadOnly` a read-only file loses the attribute
+  // first; without it a read-only file is skipped.
   virtual Outcome RemoveFile(const std::string& root, const std::string& path,
                              bool clearReadOnly) = 0;
   // Removes the folder `path` (ending in the separator) below `root` if it
