@@ -1,11 +1,28 @@
-// Scavra.dll stand-in: the outside library of the system scan and junk
-// clean-up. It only shows, modally, that the program reached it.
+// Scavra.dll: the outside library of the system scan and junk clean-up.
+// Ordinal 1 takes no arguments, shows the dialog modally over the caller's
+// active window, and returns 0 once it is closed; the dialog's template is
+// in this module.
 #include <windows.h>
+#include <commctrl.h>
+
+#include "outside/scavra/ScanDlg.h"
+
+namespace {
+HINSTANCE module = nullptr;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    module = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
 
 extern "C" int ScavraRun() {
-  MessageBoxW(GetActiveWindow(),
-              L"系统扫描与垃圾清理由外部库 Scavra 完成。\n\n"
-              L"这是它的替身：它不扫描，也不删除任何文件。",
-              L"系统扫描", MB_OK | MB_ICONINFORMATION);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  scavra::ScanDialog dialog(module);
+  dialog.Run(GetActiveWindow());
   return 0;
 }

@@ -21,6 +21,11 @@ struct DirEntry {
   // must not descend into it.
   bool nameSurrogate = false;
   std::uint64_t size = 0;  // bytes; meaningful for files only
+  // Last write, in seconds since 1970-01-01 UTC; meaningful for files and
+  // links (the link's own time, not its target's).
+  std::int64_t modified = 0;
+  bool readOnly = false;  // FILE_ATTRIBUTE_READONLY; on POSIX no write bit
+  bool system = false;    // FILE_ATTRIBUTE_SYSTEM; never set on POSIX
 };
 
 class DirEnumerator {

@@ -72,6 +72,9 @@ class MemoryListing final : public DirEnumerator::Listing {
     out.reparse = child.reparse;
     out.nameSurrogate = child.nameSurrogate;
     out.size = child.directory ? 0 : child.size;
+    out.modified = child.modified;
+    out.readOnly = child.readOnly;
+    out.system = child.system;
     ++index_;
     return true;
   }

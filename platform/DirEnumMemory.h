@@ -24,6 +24,9 @@ class DirEnumMemory final : public DirEnumerator {
     bool nameSurrogate = false;
     bool unreadable = false;  // Open fails, as for access denied
     std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    bool readOnly = false;
+    bool system = false;
     std::vector<std::unique_ptr<Node>> children;  // enumeration order
 
     Node& Folder(std::string childName);

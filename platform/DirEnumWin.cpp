@@ -17,8 +17,9 @@ namespace {
 
 // One reusable name buffer per listing: no allocation per entry once it has
 // grown. `tag` is the reparse tag, read only when the attribute says so.
+// `written` is a FILETIME's 100 ns ticks since 1601.
 void FillEntry(std::wstring_view name, DWORD attributes, DWORD tag, std::uint64_t size,
-               std::string& nameBuffer, DirEntry& out) {
+               std::uint64_t written, std::string& nameBuffer, DirEntry& out) {
   out = DirEntry{};
   NarrowInto(name, nameBuffer);
   out.name = nameBuffer;
@@ -26,6 +27,11 @@ void FillEntry(std::wstring_view name, DWORD attributes, DWORD tag, std::uint64_
   out.reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   out.nameSurrogate = out.reparse && IsReparseTagNameSurrogate(tag);
   out.size = size;
+  constexpr std::int64_t kTicksPerSecond = 10'000'000;
+  constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+  out.modified = static_cast<std::int64_t>(written / kTicksPerSecond) - kSecondsFrom1601To1970;
+  out.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  out.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
 }
 
 class WinListing final : public DirEnumerator::Listing {
@@ -40,7 +46,11 @@ class WinListing final : public DirEnumerator::Listing {
     // The reparse tag is only valid in dwReserved0 when the attribute is set.
     const std::uint64_t size =
         (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
-    FillEntry(data_.cFileName, data_.dwFileAttributes, data_.dwReserved0, size, name_, out);
+    const std::uint64_t written =
+        (static_cast<std::uint64_t>(data_.ftLastWriteTime.dwHighDateTime) << 32) |
+        data_.ftLastWriteTime.dwLowDateTime;
+    FillEntry(data_.cFileName, data_.dwFileAttributes, data_.dwReserved0, size, written, name_,
+              out);
     return true;
   }
 
@@ -217,7 +227,8 @@ class NtListing final : public DirEnumerator::Listing {
       // FindFirstFileExW leaves out "." and ".." at the root of a drive.
       if (driveRoot_ && (name == L"." || name == L"..")) continue;
       const std::uint64_t size = static_cast<std::uint64_t>(head.endOfFile.QuadPart);
-      FillEntry(name, head.fileAttributes, head.eaSize, size, name_, out);
+      FillEntry(name, head.fileAttributes, head.eaSize, size,
+                static_cast<std::uint64_t>(head.lastWriteTime.QuadPart), name_, out);
       return true;
     }
   }

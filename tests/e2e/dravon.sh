@@ -118,7 +118,7 @@ check "Parvane loaded with the program" grep -q '"PARVANE.DLL Initializing!\\n"'
 check "Tunara loaded with the program" grep -q '"TUNARA.DLL Initializing!\\n"' "$log"
 
 # The library commands reach the libraries and come back to the frame.
-for pair in "32776 参数信息 parvane" "32777 优化加速 tunara" "32778 U盘读写保护 usb" "32779 系统扫描 scavra"; do
+for pair in "32776 参数信息 parvane" "32777 优化加速 tunara" "32778 U盘读写保护 usb" "32779 系统扫描与垃圾清理 scavra"; do
   read -r id title name <<<"$pair"
   driver post-command "$main" "$id" >/dev/null 2>&1
   dialog_round_trip "$title" "dravon-$name"

@@ -17,7 +17,13 @@ using Method = platform::DirEnumWin::Method;
 using test::MakeJunction;
 using test::WinTempTree;
 
-using Entry = std::tuple<std::string, bool, bool, bool, std::uint64_t>;
+using Entry =
+    std::tuple<std::string, bool, bool, bool, std::uint64_t, std::int64_t, bool, bool>;
+
+Entry Facts(const platform::DirEntry& e) {
+  return {std::string(e.name), e.directory, e.reparse, e.nameSurrogate, e.size,
+          e.modified,          e.readOnly,  e.system};
+}
 
 // Every entry of one listing in order; nullopt when the folder cannot be listed.
 std::optional<std::vector<Entry>> Sequence(Method method, const std::string& folder) {
@@ -27,7 +33,7 @@ std::optional<std::vector<Entry>> Sequence(Method method, const std::string& fol
   std::vector<Entry> out;
   platform::DirEntry e;
   while (listing->Next(e)) {
-    out.emplace_back(std::string(e.name), e.directory, e.reparse, e.nameSurrogate, e.size);
+    out.push_back(Facts(e));
   }
   return out;
 }
@@ -205,10 +211,10 @@ TEST(DirEnumWinMethods, ListingsFromSeveralThreadsAtOnce) {
         bool moreA = a != nullptr, moreB = b != nullptr;
         while (moreA || moreB) {
           if (moreA && (moreA = a->Next(e))) {
-            gotA.emplace_back(std::string(e.name), e.directory, e.reparse, e.nameSurrogate, e.size);
+            gotA.push_back(Facts(e));
           }
           if (moreB && (moreB = b->Next(e))) {
-            gotB.emplace_back(std::string(e.name), e.directory, e.reparse, e.nameSurrogate, e.size);
+            gotB.push_back(Facts(e));
           }
         }
         mismatches[t] += gotA != expected[f];

@@ -62,6 +62,32 @@ TEST(DirEnumWin, EntriesNamesSizesAndAttributes) {
   EXPECT_EQ(entries.count("noext"), 1u);  // a name without a dot is listed
 }
 
+// The facts the junk rules read: last write time (seconds since 1970) and
+// the read-only and system attributes.
+TEST(DirEnumWin, WriteTimesAndTheReadOnlyAndSystemAttributes) {
+  WinTempTree tree;
+  ASSERT_TRUE(tree.File(L"dated.txt", 3));
+  ASSERT_TRUE(tree.File(L"ro.txt", 1, FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(tree.File(L"sys.txt", 1, FILE_ATTRIBUTE_SYSTEM));
+  // 2001-09-09 01:46:40 UTC: 1 000 000 000 seconds after 1970.
+  constexpr std::int64_t kWhen = 1'000'000'000;
+  const std::uint64_t ticks = (static_cast<std::uint64_t>(kWhen) + 11'644'473'600ull) * 10'000'000;
+  FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  HANDLE file = CreateFileW(tree.Full(L"dated.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+  CloseHandle(file);
+
+  auto entries = List(tree.RootUtf8());
+  EXPECT_EQ(entries["dated.txt"].modified, kWhen);
+  EXPECT_FALSE(entries["dated.txt"].readOnly);
+  EXPECT_FALSE(entries["dated.txt"].system);
+  EXPECT_TRUE(entries["ro.txt"].readOnly);
+  EXPECT_TRUE(entries["sys.txt"].system);
+  EXPECT_FALSE(entries["sys.txt"].readOnly);
+}
+
 TEST(DirEnumWin, MissingFolderCannotBeListed) {
   WinTempTree tree;
   platform::DirEnumWin dirs;

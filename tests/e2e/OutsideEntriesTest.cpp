@@ -1,7 +1,6 @@
-// The stand-in of the outside library that the end-to-end runs rely on:
-// Scavra answers at ordinal 1 with a modal window over the caller.
-// (The skin engine AppFace and USB write protection have their own tests,
-// in tests/win/outside.)
+// The contract the end-to-end runs rely on: Scavra answers at ordinal 1
+// with a modal window over the caller. (The skin engine AppFace, USB write
+// protection and Scavra's own workings have their tests in tests/win/outside.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,7 +15,8 @@ using dravon_test::kOk;
 using dravon_test::WithClass;
 using Entry = int (*)();
 
-void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
+void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption,
+                       dravon_test::CloseBy close = kOk) {
   HMODULE library = LoadLibraryW(dll);
   ASSERT_NE(library, nullptr);
   auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(1))));
@@ -33,7 +33,7 @@ void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
     seenCaption = text;
     ownedByCaller = GetWindow(box, GW_OWNER) == frame;
   };
-  EXPECT_EQ(CallWithModalProbe(entry, WithClass(L"#32770"), inspect, kOk), 0);
+  EXPECT_EQ(CallWithModalProbe(entry, WithClass(L"#32770"), inspect, close), 0);
   EXPECT_EQ(seenCaption, caption);
   EXPECT_TRUE(ownedByCaller);
   DestroyWindow(frame);
@@ -41,7 +41,7 @@ void ExpectModalWindow(const wchar_t* dll, const wchar_t* caption) {
 }
 
 TEST(OutsideEntries, ScavraShowsAModalWindowAtOrdinalOne) {
-  ExpectModalWindow(L"Scavra.dll", L"系统扫描");
+  ExpectModalWindow(L"Scavra.dll", L"系统扫描与垃圾清理", dravon_test::kCancel);
 }
 
 }  // namespace

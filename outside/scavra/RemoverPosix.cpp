@@ -1,0 +1,70 @@
+#include "outside/scavra/RemoverPosix.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace scavra {
+namespace {
+
+// Opens the folder holding the last step of `path` (below `root`, which
+// ends in '/'), step by step without following links; -1 on failure.
+// `name` receives the last step.
+int OpenParent(const std::string& root, std::string path, std::string& name) {
+  if (!StrictlyBelow(root, path, '/')) return -1;
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  int at = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::size_t start = root.size();
+  for (;;) {
+    if (at < 0) return -1;
+    const std::size_t slash = path.find('/', start);
+    if (slash == std::string::npos) {
+      name = path.substr(start);
+      return at;
+    }
+    const std::string step = path.substr(start, slash - start);
+    const int next = openat(at, step.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(at);
+    at = next;
+    start = slash + 1;
+  }
+}
+
+}  // namespace
+
+Remover::Outcome RemoverPosix::RemoveFile(const std::string& root, const std::string& path,
+                                          bool clearReadOnly) {
+  std::string name;
+  const int parent = OpenParent(root, path, name);
+  if (parent < 0) return errno == ENOENT ? Outcome::Gone : Outcome::Skipped;
+  Outcome outcome = Outcome::Skipped;
+  struct stat st;
+  if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    outcome = errno == ENOENT ? Outcome::Gone : Outcome::Skipped;
+  } else if (S_ISDIR(st.st_mode)) {
+    outcome = Outcome::Skipped;  // became a folder since the scan
+  } else if (!S_ISLNK(st.st_mode) && !clearReadOnly &&
+             (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    outcome = Outcome::Skipped;  // read-only where the rule keeps it
+  } else if (unlinkat(parent, name.c_str(), 0) == 0) {
+    outcome = Outcome::Removed;
+  } else {
+    outcome = errno == ENOENT ? Outcome::Gone : Outcome::Skipped;
+  }
+  close(parent);
+  return outcome;
+}
+
+bool RemoverPosix::RemoveEmptyFolder(const std::string& root, const std::string& path) {
+  std::string name;
+  const int parent = OpenParent(root, path, name);
+  if (parent < 0) return false;
+  // Refused for a folder that is not empty, and for a link (not a folder).
+  const bool removed = unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
+  close(parent);
+  return removed;
+}
+
+}  // namespace scavra

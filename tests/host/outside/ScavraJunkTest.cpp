@@ -1,0 +1,402 @@
+// Scavra's scan and clean-up on real trees made for each test (mkdtemp), and
+// its rules on in-memory trees where POSIX has no such thing (system files).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "outside/scavra/Junk.h"
+#include "outside/scavra/RemoverPosix.h"
+#include "platform/DirEnumMemory.h"
+#include "platform/DirEnumPosix.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using scavra::CleanResult;
+using scavra::Junk;
+using scavra::Rule;
+
+constexpr std::int64_t kNow = 2'000'000'000;
+constexpr std::int64_t kOld = kNow - scavra::kTempAge;  // exactly a day
+constexpr std::int64_t kFresh = kNow - scavra::kTempAge + 1;
+
+// A scratch folder of the test's own, removed with everything in it.
+class ScratchTree {
+ public:
+  ScratchTree() {
+    char pattern[] = "/tmp/scavra-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    EXPECT_NE(made, nullptr);
+    top_ = made;
+  }
+  ~ScratchTree() {
+    std::error_code ec;
+    for (auto& p : fs::recursive_directory_iterator(top_, fs::directory_options::none, ec)) {
+      if (!p.is_symlink()) chmod(p.path().c_str(), 0700);
+    }
+    fs::remove_all(top_, ec);
+  }
+  // A folder path below the scratch folder, made, ending in '/'.
+  std::string Folder(const std::string& relative) const {
+    fs::create_directories(top_ / relative);
+    return (top_ / relative).string() + "/";
+  }
+  fs::path Path(const std::string& relative) const { return top_ / relative; }
+  // A file of `bytes` bytes, last written at `when`.
+  void File(const std::string& relative, std::size_t bytes, std::int64_t when) const {
+    fs::create_directories((top_ / relative).parent_path());
+    std::ofstream(top_ / relative, std::ios::binary) << std::string(bytes, 'x');
+    Touch(relative, when);
+  }
+  void Touch(const std::string& relative, std::int64_t when) const {
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    EXPECT_EQ(utimensat(AT_FDCWD, (top_ / relative).c_str(), times, AT_SYMLINK_NOFOLLOW), 0)
+        << relative;
+  }
+  void Link(const std::string& relative, const fs::path& target, std::int64_t when) const {
+    fs::create_directories((top_ / relative).parent_path());
+    fs::create_symlink(target, top_ / relative);
+    Touch(relative, when);
+  }
+
+ private:
+  fs::path top_;
+};
+
+Junk Scan(const std::vector<std::string>& roots, Rule rule) {
+  platform::DirEnumPosix dirs;
+  Junk junk;
+  for (std::size_t i = 0; i < roots.size(); ++i) {
+    EXPECT_TRUE(scavra::FindJunk(dirs, roots[i], i, rule, kNow, {}, junk));
+  }
+  return junk;
+}
+
+CleanResult ScanAndClean(const std::vector<std::string>& roots, Rule rule) {
+  const Junk junk = Scan(roots, rule);
+  scavra::RemoverPosix remover;
+  return scavra::Clean(junk, roots, rule, '/', remover, {});
+}
+
+std::vector<std::string> Names(const Junk& junk, const std::string& root) {
+  std::vector<std::string> names;
+  for (const auto& f : junk.files) names.push_back(f.path.substr(root.size()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(ScavraTempRule, FindsFilesUnwrittenForADayAndRemovesOnlyThem) {
+  ScratchTree tree;
+  const std::string root = tree.Folder("temp");
+  tree.File("temp/old.tmp", 100, kOld);
+  tree.File("temp/new.tmp", 7, kFresh);
+  tree.File("temp/sub/old.log", 20, kOld - 5000);
+  tree.File("temp/mixed/old.bin", 30, kOld);
+  tree.File("temp/mixed/new.bin", 40, kNow);
+  tree.File("temp/ro.tmp", 3, kOld);
+  chmod(tree.Path("temp/ro.tmp").c_str(), 0444);
+  fs::create_directories(tree.Path("temp/empty"));
+
+  const Junk junk = Scan({root}, Rule::OldTemp);
+  EXPECT_EQ(Names(junk, root),
+            (std::vector<std::string>{"mixed/old.bin", "old.tmp", "ro.tmp", "sub/old.log"}));
+  EXPECT_EQ(junk.bytes, 153u);
+
+  scavra::RemoverPosix remover;
+  const CleanResult done = scavra::Clean(junk, {root}, Rule::OldTemp, '/', remover, {});
+  EXPECT_EQ(done.files, 4u);
+  EXPECT_EQ(done.bytes, 153u);
+  EXPECT_EQ(done.skipped, 0u);
+  EXPECT_TRUE(fs::exists(tree.Path("temp/new.tmp")));
+  EXPECT_TRUE(fs::exists(tree.Path("temp/mixed/new.bin")));
+  EXPECT_FALSE(fs::exists(tree.Path("temp/sub")));  // emptied by the clean-up
+  EXPECT_TRUE(fs::exists(tree.Path("temp/empty")));  // held nothing of ours
+  EXPECT_TRUE(fs::is_directory(tree.Path("temp")));
+}
+
+TEST(ScavraTempRule, RootsStayEvenWhenEverythingInThemWent) {
+  ScratchTree tree;
+  const std::string a = tree.Folder("a");
+  const std::string b = tree.Folder("b");
+  tree.File("a/x/y/z.tmp", 5, kOld);
+  tree.File("b/w.tmp", 6, kOld);
+  const CleanResult done = ScanAndClean({a, b}, Rule::OldTemp);
+  EXPECT_EQ(done.files, 2u);
+  EXPECT_TRUE(fs::is_empty(tree.Path("a")));
+  EXPECT_TRUE(fs::is_empty(tree.Path("b")));
+}
+
+TEST(ScavraLinks, LinksAreRemovedAsLinksAndTheirTargetsSurvive) {
+  ScratchTree tree;
+  const std::string root = tree.Folder("temp");
+  tree.File("outside/keep/precious.doc", 50, kOld);
+  tree.File("outside/alone.doc", 60, kOld);
+  tree.Link("temp/to-folder", tree.Path("outside/keep"), kOld);
+  tree.Link("temp/deep/to-file", tree.Path("outside/alone.doc"), kOld);
+  tree.Link("temp/fresh-link", tree.Path("outside/alone.doc"), kNow);
+
+  const Junk junk = Scan({root}, Rule::OldTemp);
+  // Never entered, counted as the links themselves.
+  EXPECT_EQ(Names(junk, root), (std::vector<std::string>{"deep/to-file", "to-folder"}));
+  EXPECT_EQ(junk.bytes, 0u);
+
+  scavra::RemoverPosix remover;
+  const CleanResult done = scavra::Clean(junk, {root}, Rule::OldTemp, '/', remover, {});
+  EXPECT_EQ(done.files, 2u);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tree.Path("temp/to-folder"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tree.Path("temp/deep"))));
+  EXPECT_TRUE(fs::is_symlink(tree.Path("temp/fresh-link")));
+  EXPECT_EQ(fs::file_size(tree.Path("outside/keep/precious.doc")), 50u);
+  EXPECT_EQ(fs::file_size(tree.Path("outside/alone.doc")), 60u);
+}
+
+TEST(ScavraLinks, AFolderSwappedForALinkAfterTheScanIsNotFollowed) {
+  ScratchTree tree;
+  const std::string root = tree.Folder("temp");
+  tree.File("temp/cache/old.dat", 10, kOld);
+  tree.File("outside/old.dat", 11, kOld);
+  const Junk junk = Scan({root}, Rule::OldTemp);
+  ASSERT_EQ(junk.files.size(), 1u);
+  fs::remove_all(tree.Path("temp/cache"));
+  fs::create_directory_symlink(tree.Path("outside"), tree.Path("temp/cache"));
+
+  scavra::RemoverPosix remover;
+  const CleanResult done = scavra::Clean(junk, {root}, Rule::OldTemp, '/', remover, {});
+  EXPECT_EQ(done.files, 0u);
+  EXPECT_EQ(done.skipped, 1u);
+  EXPECT_TRUE(fs::exists(tree.Path("outside/old.dat")));
+  EXPECT_TRUE(fs::is_symlink(tree.Path("temp/cache")));
+}
+
+TEST(ScavraTrees, ADeepChainIsFoundAndRemovedToTheRoot) {
+  ScratchTree tree;
+  const std::string root = tree.Folder("temp");
+  std::string chain = "temp";
+  for (int i = 0; i < 300; ++i) chain += "/level-with-a-long-name-" + std::to_string(i);
+  ASSERT_GT(chain.size(), 4096u);  // beyond what one path call takes
+  // Made relative, a step at a time, since the whole path is too long.
+  {
+    int at = open(tree.Path("").c_str(), O_RDONLY | O_DIRECTORY);
+    std::size_t start = 0;
+    while (start < chain.size()) {
+      std::size_t end = chain.find('/', start);
+      if (end == std::string::npos) end = chain.size();
+      const std::string step = chain.substr(start, end - start);
+      mkdirat(at, step.c_str(), 0700);
+      const int next = openat(at, step.c_str(), O_RDONLY | O_DIRECTORY);
+      close(at);
+      at = next;
+      start = end + 1;
+    }
+    const int fd = openat(at, "bottom.tmp", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(write(fd, "1234", 4), 4);
+    const timespec times[2] = {{kOld, 0}, {kOld, 0}};
+    futimens(fd, times);
+    close(fd);
+    close(at);
+  }
+  const Junk junk = Scan({root}, Rule::OldTemp);
+  ASSERT_EQ(junk.files.size(), 1u);
+  EXPECT_EQ(junk.folders.size(), 300u);
+  scavra::RemoverPosix remover;
+  const CleanResult done = scavra::Clean(junk, {root}, Rule::OldTemp, '/', remover, {});
+  EXPECT_EQ(done.files, 1u);
+  EXPECT_EQ(done.bytes, 4u);
+  EXPECT_TRUE(fs::is_empty(tree.Path("temp")));
+}
+
+// Runs `body` as an unprivileged user when the tests run as root, so that
+// permissions bind; the tree is handed to that user first. The child's
+// result comes back as its exit status.
+int AsUnprivileged(const fs::path& tree, int (*body)(const std::string&)) {
+  if (geteuid() != 0) return body(tree.string());
+  constexpr uid_t kNobody = 65534;
+  for (auto& p : fs::recursive_directory_iterator(tree)) {
+    lchown(p.path().c_str(), kNobody, kNobody);
+  }
+  lchown(tree.c_str(), kNobody, kNobody);
+  chmod(tree.parent_path().c_str(), 0711);  // the scratch folder, to pass through
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(99);
+    _exit(body(tree.string()));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+TEST(ScavraPermissions, DeniedEntriesAreSkippedAndCountedOthersGo) {
+  ScratchTree tree;
+  tree.Folder("temp");
+  tree.File("temp/no-rights.tmp", 10, kOld);   // mode 000: still the folder's to remove
+  tree.File("temp/locked/inner.tmp", 20, kOld);  // in a folder that refuses removal
+  tree.File("temp/hidden/secret.tmp", 30, kOld);  // in a folder that cannot be listed
+  chmod(tree.Path("temp/no-rights.tmp").c_str(), 0000);
+  const int result = AsUnprivileged(tree.Path("temp"), [](const std::string& top) {
+    const std::string root = top + "/";
+    chmod((top + "/locked").c_str(), 0555);
+    chmod((top + "/hidden").c_str(), 0000);
+    const CleanResult done = ScanAndClean({root}, Rule::OldTemp);
+    // files * 10 + skipped: 1 removed, 1 skipped
+    return static_cast<int>(done.files * 10 + done.skipped);
+  });
+  EXPECT_EQ(result, 11);
+  chmod(tree.Path("temp/locked").c_str(), 0700);
+  chmod(tree.Path("temp/hidden").c_str(), 0700);
+  EXPECT_FALSE(fs::exists(tree.Path("temp/no-rights.tmp")));
+  EXPECT_TRUE(fs::exists(tree.Path("temp/locked/inner.tmp")));
+  EXPECT_TRUE(fs::exists(tree.Path("temp/hidden/secret.tmp")));
+}
+
+// --- Rules on in-memory trees ---------------------------------------------
+
+Junk ScanMemory(platform::DirEnumMemory& dirs, Rule rule) {
+  Junk junk;
+  EXPECT_TRUE(scavra::FindJunk(dirs, "R:\\", 0, rule, kNow, {}, junk));
+  return junk;
+}
+
+TEST(ScavraRules, SystemFilesAreLeftByEveryFileRule) {
+  platform::DirEnumMemory dirs("R:\\");
+  auto& a = dirs.Root().File("thumbcache_1.db", 5);
+  a.system = true;
+  a.modified = kOld;
+  auto& b = dirs.Root().Folder("sub").File("dump.dmp", 7);
+  b.system = true;
+  b.modified = kOld;
+  dirs.Root().File("plain.tmp", 9).modified = kOld;
+  EXPECT_EQ(ScanMemory(dirs, Rule::OldTemp).bytes, 9u);
+  EXPECT_EQ(ScanMemory(dirs, Rule::Everything).bytes, 9u);
+  EXPECT_EQ(ScanMemory(dirs, Rule::CacheDatabases).bytes, 0u);
+}
+
+TEST(ScavraRules, CacheRuleTakesOnlyTheDatabasesInTheRootItself) {
+  platform::DirEnumMemory dirs("R:\\");
+  dirs.Root().File("thumbcache_256.db", 1);
+  dirs.Root().File("IconCache_idx.DB", 2);
+  dirs.Root().File("thumbcache_.db", 4);
+  dirs.Root().File("thumbcache_1.db-wal", 8);
+  dirs.Root().File("xthumbcache_1.db", 16);
+  dirs.Root().File("iconcache.db", 32);
+  dirs.Root().Folder("sub").File("thumbcache_9.db", 64);
+  const Junk junk = ScanMemory(dirs, Rule::CacheDatabases);
+  EXPECT_EQ(junk.bytes, 7u);
+  EXPECT_TRUE(junk.folders.empty());
+}
+
+TEST(ScavraRules, EverythingRuleKeepsReadOnlyFilesTheTempRuleClearsThem) {
+  platform::DirEnumMemory dirs("R:\\");
+  auto& ro = dirs.Root().Folder("Report1").File("Report.wer", 3);
+  ro.readOnly = true;
+  ro.modified = kOld;
+  dirs.Root().Folder("Report2").File("fresh.wer", 5).modified = kNow;
+  EXPECT_EQ(ScanMemory(dirs, Rule::Everything).bytes, 5u);
+  const Junk temp = ScanMemory(dirs, Rule::OldTemp);
+  ASSERT_EQ(temp.files.size(), 1u);
+  EXPECT_TRUE(temp.files[0].readOnly);
+  EXPECT_EQ(temp.folders.size(), 1u);  // Report2 holds nothing of ours
+}
+
+// --- The clean-up's own guarantees, through a recording seam ----------------
+
+class RecordingRemover final : public scavra::Remover {
+ public:
+  Outcome RemoveFile(const std::string&, const std::string& path, bool clearReadOnly) override {
+    calls.push_back("file " + path + (clearReadOnly ? " +ro" : ""));
+    return path.find("busy") != std::string::npos ? Outcome::Skipped
+           : path.find("gone") != std::string::npos ? Outcome::Gone
+                                                    : Outcome::Removed;
+  }
+  bool RemoveEmptyFolder(const std::string&, const std::string& path) override {
+    calls.push_back("folder " + path);
+    return true;
+  }
+  std::vector<std::string> calls;
+};
+
+TEST(ScavraClean, EachFileOnceFoldersAfterAndNothingOutsideTheRoots) {
+  Junk junk;
+  junk.files = {{0, "R:\\a\\busy.tmp", 5, false},
+                {0, "R:\\a\\ok.tmp", 7, true},
+                {0, "R:\\gone.tmp", 11, false},
+                {0, "R:\\..\\Windows\\x.dll", 13, false},
+                {0, "S:\\elsewhere.tmp", 17, false},
+                {1, "R:\\a\\other-root.tmp", 19, false},
+                {5, "R:\\a\\no-root.tmp", 23, false}};
+  junk.folders = {{0, "R:\\a\\"}, {0, "R:\\"}, {0, "R:\\a\\..\\..\\"}};
+  RecordingRemover remover;
+  const CleanResult done =
+      scavra::Clean(junk, {"R:\\", "T:\\"}, Rule::OldTemp, '\\', remover, {});
+  EXPECT_EQ(remover.calls, (std::vector<std::string>{"file R:\\a\\busy.tmp",
+                                                     "file R:\\a\\ok.tmp +ro",
+                                                     "file R:\\gone.tmp",
+                                                     "folder R:\\a\\"}));
+  EXPECT_EQ(done.files, 1u);
+  EXPECT_EQ(done.bytes, 7u);
+  EXPECT_EQ(done.skipped, 5u);  // busy, and four paths outside their roots
+}
+
+TEST(ScavraClean, ReadOnlyIsClearedOnlyUnderTheTempRule) {
+  Junk junk;
+  junk.files = {{0, "R:\\a.wer", 1, true}};
+  RecordingRemover remover;
+  scavra::Clean(junk, {"R:\\"}, Rule::Everything, '\\', remover, {});
+  EXPECT_EQ(remover.calls, (std::vector<std::string>{"file R:\\a.wer"}));
+}
+
+TEST(ScavraClean, AStopEndsScanAndCleanAtOnce) {
+  platform::DirEnumMemory dirs("R:\\");
+  for (int i = 0; i < 5; ++i) dirs.Root().Folder("f" + std::to_string(i)).File("x", 1).modified = kOld;
+  std::atomic<bool> stop{false};
+  scavra::Progress progress;
+  progress.stop = &stop;
+  int seen = 0;
+  progress.folder = [&](const std::string&) {
+    if (++seen == 3) stop = true;
+  };
+  Junk junk;
+  EXPECT_FALSE(scavra::FindJunk(dirs, "R:\\", 0, Rule::OldTemp, kNow, progress, junk));
+  EXPECT_EQ(seen, 3);
+
+  RecordingRemover remover;
+  const CleanResult done = scavra::Clean(junk, {"R:\\"}, Rule::OldTemp, '\\', remover, progress);
+  EXPECT_TRUE(done.stopped);
+  EXPECT_TRUE(remover.calls.empty());
+}
+
+TEST(ScavraClean, PathsStrictlyBelowTheirRoot) {
+  EXPECT_TRUE(scavra::StrictlyBelow("C:\\T\\", "C:\\T\\a\\b.tmp", '\\'));
+  EXPECT_FALSE(scavra::StrictlyBelow("C:\\T\\", "C:\\T\\", '\\'));
+  EXPECT_FALSE(scavra::StrictlyBelow("C:\\T\\", "C:\\Tx\\a", '\\'));
+  EXPECT_FALSE(scavra::StrictlyBelow("C:\\T\\", "C:\\T\\a\\..\\..\\b", '\\'));
+  EXPECT_FALSE(scavra::StrictlyBelow("C:\\T\\", "C:\\T\\a/../../b", '\\'));
+  EXPECT_FALSE(scavra::StrictlyBelow("C:\\T\\", "C:\\T\\\\b", '\\'));
+  EXPECT_FALSE(scavra::StrictlyBelow("C:\\T", "C:\\T\\b", '\\'));
+  EXPECT_TRUE(scavra::StrictlyBelow("/t/", "/t/a/", '/'));
+}
+
+TEST(ScavraTexts, ConfirmationAndSummaryInTheProgramsSizeTexts) {
+  EXPECT_EQ(scavra::ConfirmText(3, 1536), "确定要删除选中的 3 个文件（1.50 Kb）吗？");
+  CleanResult r;
+  r.bytes = 1000;
+  r.files = 12;
+  r.skipped = 1;
+  EXPECT_EQ(scavra::SummaryText(r), "已清理 1000 byte，12 个文件；1 个文件正在使用，已跳过。");
+  EXPECT_EQ(scavra::ScanningText("C:\\T\\"), "正在扫描：C:\\T\\");
+}
+
+}  // namespace
