@@ -20,13 +20,6 @@ while [ $# -gt 0 ]; do
 done
 
 "$top/tools/setup.sh"
-# A compiler cache of the release's own, kept in build/: a second release of
-# the same commit (the reproducibility test) compiles nothing again and only
-# links, makes the resources and packs. A cache of the caller's wins.
-if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
-  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-  export CCACHE_DIR=$top/build/release-ccache CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
-fi
 DRAVON_BUILD_DIR=$build "$top/tools/build.sh" release
 
 # The version, as the build tree has it from project(Dravon VERSION ...).

@@ -9,8 +9,6 @@ packages=(
   wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
   nsis zip unzip
-  # The release's compiler cache: its second build for the reproducibility test.
-  ccache
   # Drives that hang (FUSE); NTFS volumes for the master-file-table tests:
   # mkntfs, the FUSE driver, a real sample volume; time for the benchmarks.
   python3-fusepy fuse3 ntfs-3g forensics-samples-ntfs xz-utils time

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# A second release of the same commit, built in another tree, lists the same
-# files with the same sizes as the first, in its folder and in the zip; and
-# the files are byte for byte the same. Its objects come from the release's
-# compiler cache when there is one (a hit needs the same compiler input):
-# what can differ between two builds is the link, the resources, paths, times
-# and packing, and those are all made again.
+# A second release of the same commit, built from nothing in another tree,
+# lists the same files with the same sizes as the first, in its folder and
+# in the zip; and the files are byte for byte the same.
 BUILD=${1:?usage: reproducible.sh WIN-BUILD-TREE DIST VERSION} DIST=${2:?} VERSION=${3:?}
 . "$(dirname "$0")/release-lib.sh"
 
