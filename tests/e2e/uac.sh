@@ -28,25 +28,11 @@ ask() {
   driver post-command "$main" 32777 >/dev/null 2>&1
   driver wait-window "$question_caption" 15000 >/dev/null 2>&1
 }
-# pointer_to X Y: moves the X pointer there (the virtual desktop sits at the
-# screen's origin), as a user's mouse would; tool tips follow the pointer.
+# pointer_to X Y: moves the pointer there in a few steps (a move, not a
+# jump), as a user's mouse would; tool tips follow the pointer.
 pointer_to() {
-  python3 - "$1" "$2" <<'PY'
-import ctypes, sys
-x11 = ctypes.CDLL("libX11.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
-                             ctypes.c_int, ctypes.c_uint, ctypes.c_uint, ctypes.c_int, ctypes.c_int]
-x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-dpy = x11.XOpenDisplay(None)
-root = x11.XDefaultRootWindow(dpy)
-for dx in (0, 1, 2):  # a few steps: a move, not a jump
-    x11.XWarpPointer(dpy, 0, root, 0, 0, 0, 0, int(sys.argv[1]) + dx, int(sys.argv[2]))
-    x11.XFlush(dpy)
-x11.XCloseDisplay(dpy)
-PY
+  local dx
+  for dx in 2 1 0; do driver pointer $(($1 + dx)) "$2" >/dev/null 2>&1; done
 }
 # The tool tip of toolbar button INDEX (gripper 8 pixels, buttons 55 wide):
 # the pointer rests on it, the desktop is photographed as SHOT.
