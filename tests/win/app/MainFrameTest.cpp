@@ -153,22 +153,20 @@ TEST_F(Frame, TrayClicksHideAndDoubleClickShows) {
 
 namespace {
 
-// Records the state of the tray menu's window items when it opens, then
-// closes it (the menu runs a modal loop of its own).
+// Records the state of the tray menu's window items when it opens, after
+// the frame's own handler of WM_INITMENUPOPUP had its say, then closes it
+// (the menu runs a modal loop of its own).
 HHOOK g_hook = nullptr;
 std::vector<UINT> g_greyed;
 bool g_sawMenu = false;
 
-HMENU g_popup = nullptr;
-
 LRESULT CALLBACK WatchMenu(int code, WPARAM wp, LPARAM lp) {
-  auto* m = reinterpret_cast<CWPSTRUCT*>(lp);
-  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP) g_popup = reinterpret_cast<HMENU>(m->wParam);
-  // Read once the menu is up, after every handler had its say.
-  if (code == HC_ACTION && m->message == WM_ENTERIDLE && g_popup && !g_sawMenu) {
+  auto* m = reinterpret_cast<CWPRETSTRUCT*>(lp);
+  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && !g_sawMenu) {
     g_sawMenu = true;
+    auto popup = reinterpret_cast<HMENU>(m->wParam);
     for (UINT id : {32786u, 32772u, 32773u, 32774u, 57665u}) {
-      if (GetMenuState(g_popup, id, MF_BYCOMMAND) & MF_GRAYED) g_greyed.push_back(id);
+      if (GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED) g_greyed.push_back(id);
     }
     EndMenu();
   }
@@ -178,8 +176,7 @@ LRESULT CALLBACK WatchMenu(int code, WPARAM wp, LPARAM lp) {
 std::vector<UINT> GreyedInTrayMenu(CMainFrame* frame) {
   g_greyed.clear();
   g_sawMenu = false;
-  g_popup = nullptr;
-  g_hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMenu, nullptr, GetCurrentThreadId());
+  g_hook = SetWindowsHookExW(WH_CALLWNDPROCRET, WatchMenu, nullptr, GetCurrentThreadId());
   frame->SendMessage(WM_TRAYICON, 0, WM_RBUTTONDOWN);
   UnhookWindowsHookEx(g_hook);
   flush_events();
