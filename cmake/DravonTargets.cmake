@@ -72,21 +72,16 @@ endfunction()
 
 # Renders a Windows GUI test program leaves for a person to look at: BMPs in
 # screenshots/<subdir>, cleared before the run and made PNGs (twice the
-# size) after it; and the program's own Wine setting that lets its shown
-# windows end at once (no window manager to wait for). Sets
-# <program>_RENDER_PROPERTIES, for the PROPERTIES of dravon_win_test.
+# size) after it. Sets <program>_RENDER_PROPERTIES, for the PROPERTIES of
+# dravon_win_test.
 function(dravon_win_renders program subdir)
   set(shots ${PROJECT_BINARY_DIR}/screenshots/${subdir})
   set(fixture ${program}_renders)
   add_test(NAME ${program}_shots_clear COMMAND sh -c "rm -rf '${shots}' && mkdir -p '${shots}'")
   add_test(NAME ${program}_shots_png
            COMMAND ${PROJECT_SOURCE_DIR}/tests/win/diskview/renders-to-png.sh ${shots})
-  add_test(NAME ${program}_unmanaged
-    COMMAND ${PROJECT_BINARY_DIR}/wine-run.sh reg add
-            "HKCU\\Software\\Wine\\AppDefaults\\${program}.exe\\X11 Driver" /v Managed /d N /f)
   set_tests_properties(${program}_shots_clear PROPERTIES FIXTURES_SETUP ${fixture})
   set_tests_properties(${program}_shots_png PROPERTIES FIXTURES_CLEANUP ${fixture})
-  set_tests_properties(${program}_unmanaged PROPERTIES FIXTURES_SETUP ${fixture} LABELS "win;gui")
   set(${program}_RENDER_PROPERTIES FIXTURES_REQUIRED ${fixture}
       ENVIRONMENT "DRAVON_SCREENSHOTS=Z:${shots}" PARENT_SCOPE)
 endfunction()

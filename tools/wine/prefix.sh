@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes a Wine prefix for Dravon: booted on the current DISPLAY, with a CJK
-# font standing in for the faces the program asks for.
+# font standing in for the faces the program asks for, and windows left
+# unmanaged.
 set -euo pipefail
 prefix=${1:?usage: prefix.sh WINEPREFIX}
 : "${DISPLAY:?a display is needed before the first wineboot}"
@@ -19,6 +20,11 @@ reg=$(mktemp --suffix=.reg)
   for face in "宋体" "SimSun" "MS Sans Serif" "Arial" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "System"; do
     printf '"%s"="%s"\r\n' "$face" "$font"
   done
+  # The tests' display has no window manager, for which Wine would wait
+  # whenever a shown window goes (up to 2 s each time); only the virtual
+  # desktop's window (run.sh on a real display) stays the manager's.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\explorer.exe\\X11 Driver]\r\n"Managed"="Y"\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w

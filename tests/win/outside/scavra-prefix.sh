@@ -38,10 +38,3 @@ printf 'keep me too\n' > "$outside/dir/inner.txt"
 ln -s "$outside/keep.txt" "$temp/scavra-links/file-link"
 ln -s "$outside/dir" "$temp/scavra-links/dir-link"
 touch -h -d '3 days ago' "$temp/scavra-links/file-link" "$temp/scavra-links/dir-link"
-
-# Without a window manager Wine waits up to two seconds for a shown window to
-# be withdrawn as it closes; the test programs' windows are left unmanaged.
-for program in scavra_win_tests.exe; do
-  WINEPREFIX="$prefix" "$build/wine-run.sh" reg add \
-    "HKCU\\Software\\Wine\\AppDefaults\\$program\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-done
