@@ -12,6 +12,10 @@
 //   driver children TITLE              child windows: id, class, rect in the
 //                                      parent's client area, text
 //   driver list-windows                every top-level window
+//   driver hold-desktop                stays a user of the desktop until ended, so
+//                                      that Wine's desktop process does not end
+//                                      (a second after its last user) and start
+//                                      again for every short-lived test program
 //   driver post-command TITLE ID       post WM_COMMAND ID
 //   driver send-command TITLE ID [MS]  send WM_COMMAND ID, waiting at most MS
 //   driver post TITLE MSG WPARAM LPARAM post any message (numbers as in C: 0x112)
@@ -398,6 +402,16 @@ int RegDeleteValue(HKEY root, const std::wstring& key, const std::wstring& value
   return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? 0 : 1;
 }
 
+int HoldDesktop() {
+  // A message-only window makes this thread a user of the desktop.
+  HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  if (!w) return 1;
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  DestroyWindow(w);
+  return 0;
+}
+
 int Usage() {
   Error("usage: driver COMMAND ARGS (see the head of tools/driver/driver.cpp)");
   return 2;
@@ -411,6 +425,7 @@ int Run(const std::vector<std::wstring>& a) {
 
   if (cmd == L"wait-window" && n == 2) return WaitWindow(a[1], static_cast<DWORD>(number(a[2])), false);
   if (cmd == L"wait-window-gone" && n == 2) return WaitWindow(a[1], static_cast<DWORD>(number(a[2])), true);
+  if (cmd == L"hold-desktop" && n == 0) return HoldDesktop();
   if (cmd == L"list-windows" && n == 0) {
     for (HWND w : TopLevelWindows()) {
       RECT r{};
