@@ -13,7 +13,10 @@ shift
 targets=()
 case "$tree" in
   host) args=() ;;
-  win) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake") ;;
+  # Nothing reads DWARF under Wine (a crash's backtrace names functions from
+  # the symbol table), and without it the tree compiles in half the time.
+  win) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake"
+             "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG") ;;
   release) args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
                  -DDRAVON_TESTS=OFF -DDRAVON_RELEASE=ON) ;;
   host-asan) args=(-DDRAVON_SANITIZE=ON) ;;
