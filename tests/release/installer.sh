@@ -65,7 +65,7 @@ check_value "$uninstall_key" QuietUninstallString "\"$instdir\\uninstall.exe\" /
 check_value "$uninstall_key" NoModify 0x1
 check_value "$uninstall_key" NoRepair 0x1
 # EstimatedSize is in KiB: the installed files' total.
-kib=$(( $(find "$unixdir" -type f -printf '%s\n' | paste -sd+ | bc) / 1024 ))
+kib=$(( $(find "$unixdir" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }') / 1024 ))
 size=$(( $(reg_value "$uninstall_key" EstimatedSize) ))
 if (( size > 0 && size >= kib - 8 && size <= kib + 8 )); then ok "EstimatedSize $size KiB"; else
   not_ok "EstimatedSize $size KiB, the files take $kib KiB"; fi
