@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(!entry.name.empty());
       FUZZ_CHECK(platform::ValidUtf8(entry.name) == entry.name);
       FUZZ_CHECK(!entry.directory || entry.size == 0);
-      if (entry.directory && !entry.nameSurrogate) pending.push_back(path + std::string(entry.name) + "\\");
+      if (platform::Enterable(entry, '\\')) pending.push_back(path + std::string(entry.name) + "\\");
     }
   }
   FUZZ_CHECK(!volume.Open("V:\\"));  // the root opens once

@@ -737,7 +737,9 @@ class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {
     out.reparse = (node.flags & kNodeReparse) != 0;
     out.nameSurrogate = out.reparse && (node.reparseTag & kReparseTagNameSurrogate) != 0;
     out.size = out.directory ? 0 : node.size;
-    if (out.directory && !out.nameSurrogate) {
+    // Only a folder the scan may enter gets a path: one whose name holds the
+    // separator would take another folder's.
+    if (platform::Enterable(out, volume_.separator_)) {
       std::string child = path_;
       child += text_;
       child.push_back(volume_.separator_);
