@@ -350,12 +350,17 @@ bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint
 
 bool Collation::SetTable(const std::uint8_t* bytes, std::size_t size) {
   if (size < kUpcaseBytes) return false;
-  upper_.resize(65536);
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(upper_.data(), bytes, kUpcaseBytes);
-  } else {
-    for (std::size_t c = 0; c < upper_.size(); ++c) upper_[c] = static_cast<char16_t>(U16(bytes + 2 * c));
+  std::vector<char16_t> units(65536);
+  std::memcpy(units.data(), bytes, kUpcaseBytes);
+  return SetTable(std::move(units));
+}
+
+bool Collation::SetTable(std::vector<char16_t>&& units) {
+  if (units.size() != 65536) return false;
+  if constexpr (std::endian::native != std::endian::little) {
+    for (char16_t& c : units) c = static_cast<char16_t>(U16(reinterpret_cast<const std::uint8_t*>(&c)));
   }
+  upper_ = std::move(units);
   return true;
 }
 
@@ -531,10 +536,11 @@ void MftVolume::ReadUpcase(ByteSource& source) {
   if (upcaseSize_ < kUpcaseBytes) {
     if (upcaseSize_ != 0) return;
   }
-  const std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[kUpcaseBytes]);
-  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0, table.get(),
-                      kUpcaseBytes, stats_.bytesRead))
-    collation_.SetTable(table.get(), kUpcaseBytes);
+  // Read straight into the table's own memory: one buffer, not two.
+  std::vector<char16_t> table(kUpcaseBytes / 2);
+  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0,
+                      reinterpret_cast<std::uint8_t*>(table.data()), kUpcaseBytes, stats_.bytesRead))
+    collation_.SetTable(std::move(table));
 }
 
 LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stopping) {

@@ -128,6 +128,9 @@ class Collation {
   // ASCII letters only until a volume's table is set.
   // 65536 little-endian code units; false (and no change) otherwise.
   bool SetTable(const std::uint8_t* bytes, std::size_t size);
+  // The same code units as the volume holds them (little-endian), taken
+  // over, not copied; false (and no change) unless 65536.
+  bool SetTable(std::vector<char16_t>&& units);
   bool Less(std::u16string_view a, std::u16string_view b) const;
 
  private:

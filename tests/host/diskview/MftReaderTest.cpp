@@ -195,6 +195,8 @@ TEST(MftBytes, NamesCollateByUpperCaseThenAsWritten) {
   Put16(&table[2 * 0xE9], 0xC9);  // é upper-cases to É
   Collation volume;
   EXPECT_FALSE(volume.SetTable(table.data(), table.size() - 2));
+  EXPECT_FALSE(volume.SetTable(std::vector<char16_t>(65535, u'A')));
+  EXPECT_TRUE(volume.Less(u"\u00C9b", u"\u00E9a"));  // still ASCII letters only
   ASSERT_TRUE(volume.SetTable(table.data(), table.size()));
   EXPECT_TRUE(volume.Less(u"\u00C9a", u"\u00E9b"));
   EXPECT_FALSE(ascii.Less(u"\u00E9b", u"\u00C9a"));
