@@ -23,9 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (status == RecordStatus::kInUse) {
     FUZZ_CHECK(facts.inUse);
     for (const auto& name : facts.names) {
-      FUZZ_CHECK(!name.text.empty() && name.text.size() <= 255);
+      const std::u16string_view text = facts.Text(name);
+      FUZZ_CHECK(!text.empty() && text.size() <= 255);
+      FUZZ_CHECK(name.textAt + text.size() <= facts.texts.size());
       FUZZ_CHECK(name.space <= 3);
-      Utf16ToUtf8(name.text);
+      Utf16ToUtf8(text);
     }
     FUZZ_CHECK(facts.attributeListSize <= (1u << 20));
     FUZZ_CHECK(!facts.hasSize || facts.size <= (std::uint64_t{1} << 62));

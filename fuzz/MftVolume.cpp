@@ -37,8 +37,9 @@ class ZeroFilledSource final : public platform::ByteSource {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<std::uint8_t> copy(data, data + size);
-  ZeroFilledSource source(copy.data(), copy.size());
+  // libFuzzer's own copy of the input is exactly its size: a read past it is
+  // a read past the buffer.
+  ZeroFilledSource source(data, size);
   MftVolume volume("V:\\");
   const LoadResult result = volume.Load(source, nullptr);
   const MftStats& stats = volume.Stats();
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(!entry.name.empty());
       FUZZ_CHECK(platform::ValidUtf8(entry.name) == entry.name);
       FUZZ_CHECK(!entry.directory || entry.size == 0);
-      if (entry.directory && !entry.nameSurrogate) pending.push_back(path + std::string(entry.name) + "\\");
+      if (platform::Enterable(entry, '\\')) pending.push_back(path + std::string(entry.name) + "\\");
     }
   }
   FUZZ_CHECK(!volume.Open("V:\\"));  // the root opens once

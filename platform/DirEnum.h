@@ -28,6 +28,17 @@ struct DirEntry {
   bool system = false;    // FILE_ATTRIBUTE_SYSTEM; never set on POSIX
 };
 
+// Whether the scan enters a listed entry as a folder. Not a name surrogate:
+// its target is counted where it lives. Not a name holding a path separator
+// (an NTFS POSIX name may hold a backslash): no path reaches that folder,
+// and the path its name would make is another folder's, or none. Windows
+// paths also split at '/'.
+inline bool Enterable(const DirEntry& entry, char separator) {
+  if (!entry.directory || entry.nameSurrogate) return false;
+  if (entry.name.find(separator) != std::string_view::npos) return false;
+  return separator != '\\' || entry.name.find('/') == std::string_view::npos;
+}
+
 class DirEnumerator {
  public:
   // One open listing. Several are open at once while the scan recurses.

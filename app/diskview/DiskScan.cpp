@@ -414,8 +414,9 @@ void WalkFolders(ScanJob& scan) {
           child->AssignName(std::string(entry.name));
           f.node->AddChild(std::move(owned));
           // A link or mount point is listed as an empty folder: its target
-          // is counted where it lives, and link loops cannot recurse.
-          const bool descend = !entry.nameSurrogate;
+          // is counted where it lives, and link loops cannot recurse. So is
+          // a folder no path reaches (platform::Enterable).
+          const bool descend = platform::Enterable(entry, separator);
           path.append(entry.name);
           path.push_back(separator);
           if (scan.Stopping()) break;

@@ -132,12 +132,12 @@ void FolderReadAhead::List(Job& job, const std::string& path) {
   while (!Stopping() && listing->Next(entry)) {
     if (entry.directory && (entry.name == "." || entry.name == "..")) continue;
     job.result.Add(entry);
-    subfolders += entry.directory && !entry.nameSurrogate;
+    subfolders += platform::Enterable(entry, dirs_.Separator());
   }
   job.children.reserve(subfolders);
   for (std::size_t i = 0; i < job.result.Size(); ++i) {
     const platform::DirEntry e = job.result.At(i);
-    if (!e.directory || e.nameSurrogate) continue;
+    if (!platform::Enterable(e, dirs_.Separator())) continue;
     auto child = std::make_unique<Job>();
     child->parent = &job;
     child->name = e.name;

@@ -164,6 +164,7 @@ void RecordFacts::Clear() {
   base = size = attributeListSize = 0;
   reparseTag = 0;
   names.clear();
+  texts.clear();
   dataRuns.clear();
   attributeList.clear();
   attributeListRuns.clear();
@@ -242,12 +243,17 @@ RecordStatus ParseInto(std::uint8_t* r, std::size_t size, std::uint64_t number, 
         if (value == nullptr || valueLength < 66) return RecordStatus::kCorrupt;
         const std::size_t chars = value[64];
         if (66 + 2 * chars > valueLength) return RecordStatus::kCorrupt;
+        if (chars == 0 || value[65] > 3) break;
+        // Each code unit has its own two bytes of the record: more than 64 Ki
+        // of them would need a record larger than NTFS allows.
+        if (out.texts.size() + chars > 0xFFFF) return RecordStatus::kCorrupt;
         RecordFacts::Name name;
         name.parent = U64(value);
         name.space = value[65];
-        name.text.resize(chars);
-        for (std::size_t i = 0; i < chars; ++i) name.text[i] = static_cast<char16_t>(U16(value + 66 + 2 * i));
-        if (chars != 0 && name.space <= 3) out.names.push_back(std::move(name));
+        name.textAt = static_cast<std::uint16_t>(out.texts.size());
+        name.textLength = static_cast<std::uint8_t>(chars);
+        for (std::size_t i = 0; i < chars; ++i) out.texts.push_back(static_cast<char16_t>(U16(value + 66 + 2 * i)));
+        out.names.push_back(name);
         break;
       }
       case kAttrData:
@@ -344,12 +350,17 @@ bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint
 
 bool Collation::SetTable(const std::uint8_t* bytes, std::size_t size) {
   if (size < kUpcaseBytes) return false;
-  upper_.resize(65536);
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(upper_.data(), bytes, kUpcaseBytes);
-  } else {
-    for (std::size_t c = 0; c < upper_.size(); ++c) upper_[c] = static_cast<char16_t>(U16(bytes + 2 * c));
+  std::vector<char16_t> units(65536);
+  std::memcpy(units.data(), bytes, kUpcaseBytes);
+  return SetTable(std::move(units));
+}
+
+bool Collation::SetTable(std::vector<char16_t>&& units) {
+  if (units.size() != 65536) return false;
+  if constexpr (std::endian::native != std::endian::little) {
+    for (char16_t& c : units) c = static_cast<char16_t>(U16(reinterpret_cast<const std::uint8_t*>(&c)));
   }
+  upper_ = std::move(units);
   return true;
 }
 
@@ -370,9 +381,23 @@ bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
 
 std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
+  AppendUtf8(text, out);
+  return out;
+}
+
+void AppendUtf8(std::u16string_view text, std::string& out) {
+  // Written through a pointer into room for the longest result (three bytes
+  // per code unit), then cut to length: a name is converted per entry listed.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* to = out.data() + start;
+  const auto put = [&to](std::uint32_t b) { *to++ = static_cast<char>(b); };
   for (std::size_t i = 0; i < text.size(); ++i) {
     std::uint32_t c = text[i];
+    if (c < 0x80) {
+      put(c);
+      continue;
+    }
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -380,23 +405,21 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;  // a lone surrogate, as the system's conversion gives it
     }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    if (c < 0x800) {
+      put(0xC0 | c >> 6);
+      put(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | c >> 18));
-      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      put(0xE0 | c >> 12);
+      put(0x80 | (c >> 6 & 0x3F));
+      put(0x80 | (c & 0x3F));
+    } else {  // from two code units: four bytes fit in their six
+      put(0xF0 | c >> 18);
+      put(0x80 | (c >> 12 & 0x3F));
+      put(0x80 | (c >> 6 & 0x3F));
+      put(0x80 | (c & 0x3F));
     }
   }
-  return out;
+  out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 const char* LoadResultText(LoadResult result) {
@@ -493,17 +516,19 @@ void MftVolume::Keep(std::uint64_t number, const RecordFacts& facts) {
       upcaseSize_ = facts.hasSize ? facts.size : 0;
     }
   }
-  const std::uint16_t owner = RecordOf(facts.base) != 0 ? SequenceOf(facts.base) : facts.sequence;
-  const std::uint64_t ownerRecord = RecordOf(facts.base) != 0 ? RecordOf(facts.base) : number;
+  const bool extension = RecordOf(facts.base) != 0;
+  const std::uint64_t ownerRecord = extension ? RecordOf(facts.base) : number;
   for (const auto& name : facts.names) {
     const std::uint64_t parent = RecordOf(name.parent);
     if (parent > std::numeric_limits<std::uint32_t>::max()) continue;
-    if (names16_.size() > std::numeric_limits<std::uint32_t>::max() - name.text.size()) continue;
+    if (names16_.size() > std::numeric_limits<std::uint32_t>::max() - name.textLength) continue;
+    if (names_.size() >= std::numeric_limits<std::uint32_t>::max()) continue;
+    if (extension)
+      extensionNames_.push_back({static_cast<std::uint32_t>(names_.size()), SequenceOf(facts.base)});
     names_.push_back({static_cast<std::uint32_t>(ownerRecord), static_cast<std::uint32_t>(parent),
-                      static_cast<std::uint32_t>(names16_.size()),
-                      static_cast<std::uint16_t>(name.text.size()), SequenceOf(name.parent), owner,
-                      name.space});
-    names16_.append(name.text);
+                      static_cast<std::uint32_t>(names16_.size()), SequenceOf(name.parent),
+                      name.textLength, name.space});
+    names16_.append(facts.Text(name));
   }
 }
 
@@ -511,10 +536,11 @@ void MftVolume::ReadUpcase(ByteSource& source) {
   if (upcaseSize_ < kUpcaseBytes) {
     if (upcaseSize_ != 0) return;
   }
-  const std::unique_ptr<std::uint8_t[]> table(new std::uint8_t[kUpcaseBytes]);
-  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0, table.get(),
-                      kUpcaseBytes, stats_.bytesRead))
-    collation_.SetTable(table.get(), kUpcaseBytes);
+  // Read straight into the table's own memory: one buffer, not two.
+  std::vector<char16_t> table(kUpcaseBytes / 2);
+  if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0,
+                      reinterpret_cast<std::uint8_t*>(table.data()), kUpcaseBytes, stats_.bytesRead))
+    collation_.SetTable(std::move(table));
 }
 
 LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stopping) {
@@ -526,9 +552,11 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   names_.clear();
   names16_.clear();
   extensions_.clear();
+  extensionNames_.clear();
   upcaseRuns_.clear();
   upcaseSize_ = 0;
   first_.clear();
+  order_.clear();
   opened_.clear();
   named_.clear();
 
@@ -557,7 +585,10 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
                          chunk.get(), n * boot_.recordSize, stats_.bytesRead))
       return LoadResult::kReadFailed;
     // Grown as records arrive, so a table claiming more than the volume holds
-    // costs nothing before its reads fail.
+    // costs nothing before its reads fail; once the first chunk is in, room
+    // for the whole table (up to a bound) is set aside at once, as growing
+    // step by step copies and touches every page again.
+    if (first == 0) Reserve(count);
     nodes_.resize(static_cast<std::size_t>(first + n));
     for (std::size_t i = 0; i < n; ++i) {
       ++stats_.records;
@@ -583,18 +614,19 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   return LoadResult::kOk;
 }
 
-// Reorders `names` by key (stably, in linear time) and gives where each
-// key's names begin, one slot per key and one more.
+void MftVolume::Reserve(std::uint64_t records) {
+  const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(records, kReserveRecords));
+  nodes_.reserve(n);
+  names_.reserve(n);
+  names16_.reserve(n * kReserveUnitsPerName);
+}
+
 template <class Key>
-std::vector<std::uint32_t> MftVolume::GroupBy(std::vector<Name>& names, std::size_t keys, Key key) {
-  std::vector<std::uint32_t> first(keys + 1, 0);
+void MftVolume::Slots(const std::vector<Name>& names, std::size_t keys, Key key,
+                      std::vector<std::uint32_t>& first) {
+  first.assign(keys + 1, 0);
   for (const Name& n : names) ++first[key(n) + 1];
   for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
-  std::vector<Name> grouped(names.size());
-  std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
-  for (const Name& n : names) grouped[next[key(n)]++] = n;
-  names = std::move(grouped);
-  return first;
 }
 
 bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
@@ -610,48 +642,27 @@ bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
   }
   extensions_ = {};
 
-  // A name counts when its file and its folder are both live records of the
-  // generation the reference names; the metafiles (and the root's own "."
-  // entry) are left out, as a listing leaves them out.
-  const auto live = [&](const Name& n) {
-    if (n.record < kFirstUserRecord || n.record >= nodes_.size() || n.parent >= nodes_.size() ||
-        n.parent == n.record)
-      return false;
-    const Node& owner = nodes_[n.record];
-    const Node& parent = nodes_[n.parent];
-    return (owner.flags & kNodeInUse) && owner.sequence == n.ownerSequence &&
-           (parent.flags & kNodeInUse) && (parent.flags & kNodeDirectory) &&
-           parent.sequence == n.parentSequence;
+  DropHiddenNames();
+
+  // Grouped by folder (a counting sort of the names' places), each group in
+  // index order.
+  const auto byParent = [](const Name& n) { return n.parent; };
+  Slots(names_, nodes_.size(), byParent, first_);
+  order_.resize(names_.size());
+  for (std::uint32_t i = 0; i < names_.size(); ++i) order_[first_[names_[i].parent]++] = i;
+  // Each slot counted up to where the next folder begins: shift them back.
+  for (std::size_t k = nodes_.size(); k > 0; --k) first_[k] = first_[k - 1];
+  first_[0] = 0;
+  const auto less = [&](std::uint32_t a, std::uint32_t b) {
+    const std::u16string_view x = NameText(names_[a]), y = NameText(names_[b]);
+    if (collation_.Less(x, y)) return true;
+    // Equal names (only a corrupt index holds them) keep the table's order.
+    return !collation_.Less(y, x) && a < b;
   };
-  names_.erase(std::remove_if(names_.begin(), names_.end(), [&](const Name& n) { return !live(n); }),
-               names_.end());
-
-  // A DOS name is the short alias of a long name in the same folder; it
-  // shows only where the file has no other name there (nor an earlier DOS
-  // name). A file's names are few: compare them pairwise.
-  constexpr std::uint8_t kDos = 2;
-  const auto byFile = GroupBy(names_, nodes_.size(), [](const Name& n) { return n.record; });
-  std::vector<Name> kept;
-  kept.reserve(names_.size());
-  for (std::size_t r = 0; r + 1 < byFile.size(); ++r) {
-    const std::uint32_t from = byFile[r], to = byFile[r + 1];
-    for (std::uint32_t i = from; i < to; ++i) {
-      const Name& n = names_[i];
-      bool shadowed = false;
-      for (std::uint32_t j = from; n.space == kDos && j < to && !shadowed; ++j)
-        shadowed = j != i && names_[j].parent == n.parent && (names_[j].space != kDos || j < i);
-      if (!shadowed) kept.push_back(n);
-    }
-  }
-  names_ = std::move(kept);
-
-  // Grouped by folder, each group in index order.
-  first_ = GroupBy(names_, nodes_.size(), [](const Name& n) { return n.parent; });
   std::size_t sorted = 0;
   for (std::size_t r = 0; r + 1 < first_.size(); ++r) {
     if (first_[r + 1] - first_[r] < 2) continue;
-    std::sort(names_.begin() + first_[r], names_.begin() + first_[r + 1],
-              [&](const Name& a, const Name& b) { return collation_.Less(NameText(a), NameText(b)); });
+    std::sort(order_.begin() + first_[r], order_.begin() + first_[r + 1], less);
     sorted += first_[r + 1] - first_[r];
     if (sorted >= kNamesPerStopCheck) {
       sorted = 0;
@@ -661,6 +672,61 @@ bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
   return true;
 }
 
+void MftVolume::DropHiddenNames() {
+  // A name counts when its file and its folder are both live records of the
+  // generation the reference names; the metafiles (and the root's own "."
+  // entry) are left out, as a listing leaves them out. A base record's own
+  // names carry its generation, an extension's names the one it refers to.
+  std::vector<bool> deadOwner;
+  if (!extensionNames_.empty()) {
+    deadOwner.assign(names_.size(), false);
+    for (const ExtensionName& e : extensionNames_) {
+      const std::uint32_t owner = names_[e.at].record;
+      deadOwner[e.at] = owner >= nodes_.size() || nodes_[owner].sequence != e.baseSequence;
+    }
+    extensionNames_ = {};
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    const Name& n = names_[i];
+    if (n.record < kFirstUserRecord || n.record >= nodes_.size() || n.parent >= nodes_.size() ||
+        n.parent == n.record || (!deadOwner.empty() && deadOwner[i]))
+      continue;
+    const Node& owner = nodes_[n.record];
+    const Node& parent = nodes_[n.parent];
+    if ((owner.flags & kNodeInUse) && (parent.flags & kNodeInUse) && (parent.flags & kNodeDirectory) &&
+        parent.sequence == n.parentSequence)
+      names_[kept++] = n;
+  }
+  names_.resize(kept);
+
+  // A DOS name is the short alias of a long name in the same folder; it
+  // shows only where the file has no other name there (nor an earlier DOS
+  // name). A file's names are few: compare them pairwise. Names arrive in
+  // record order unless extension records hold some.
+  constexpr std::uint8_t kDos = 2;
+  const auto byRecord = [](const Name& a, const Name& b) { return a.record < b.record; };
+  if (!std::is_sorted(names_.begin(), names_.end(), byRecord))
+    std::stable_sort(names_.begin(), names_.end(), byRecord);
+  std::vector<std::uint32_t>& byFile = first_;  // its memory, before it holds the folders
+  Slots(names_, nodes_.size(), [](const Name& n) { return n.record; }, byFile);
+  std::vector<bool> shadowed;
+  kept = 0;
+  for (std::size_t r = 0; r + 1 < byFile.size(); ++r) {
+    const std::uint32_t from = byFile[r], to = byFile[r + 1];
+    shadowed.assign(to - from, false);
+    for (std::uint32_t i = from; i < to; ++i) {
+      const Name& n = names_[i];
+      for (std::uint32_t j = from; n.space == kDos && j < to && !shadowed[i - from]; ++j)
+        shadowed[i - from] = j != i && names_[j].parent == n.parent && (names_[j].space != kDos || j < i);
+    }
+    // Kept names move down in place once their file's group is decided.
+    for (std::uint32_t i = from; i < to; ++i)
+      if (!shadowed[i - from]) names_[kept++] = names_[i];
+  }
+  names_.resize(kept);
+}
+
 class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {
  public:
   FolderListing(MftVolume& volume, std::uint32_t record, std::string path)
@@ -668,15 +734,18 @@ class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {
 
   bool Next(platform::DirEntry& out) override {
     if (at_ == end_) return false;
-    const Name& name = volume_.names_[at_++];
+    const Name& name = volume_.names_[volume_.order_[at_++]];
     const Node& node = volume_.nodes_[name.record];
-    text_ = Utf16ToUtf8(volume_.NameText(name));
+    text_.clear();
+    AppendUtf8(volume_.NameText(name), text_);
     out.name = text_;
     out.directory = (node.flags & kNodeDirectory) != 0;
     out.reparse = (node.flags & kNodeReparse) != 0;
     out.nameSurrogate = out.reparse && (node.reparseTag & kReparseTagNameSurrogate) != 0;
     out.size = out.directory ? 0 : node.size;
-    if (out.directory && !out.nameSurrogate) {
+    // Only a folder the scan may enter gets a path: one whose name holds the
+    // separator would take another folder's.
+    if (platform::Enterable(out, volume_.separator_)) {
       std::string child = path_;
       child += text_;
       child.push_back(volume_.separator_);

@@ -80,7 +80,8 @@ struct RecordFacts {
   struct Name {
     std::uint64_t parent = 0;  // file reference: record number and sequence
     std::uint8_t space = 0;    // 0 POSIX, 1 Win32, 2 DOS, 3 Win32 and DOS
-    std::u16string text;
+    std::uint16_t textAt = 0;  // its code units in `texts`
+    std::uint8_t textLength = 0;
   };
   struct ListEntry {  // an $ATTRIBUTE_LIST entry of the unnamed $DATA
     std::uint64_t lowestVcn = 0;
@@ -95,6 +96,9 @@ struct RecordFacts {
   bool hasReparse = false;
   std::uint32_t reparseTag = 0;
   std::vector<Name> names;
+  // Every name's code units, one after another: one buffer kept across
+  // records rather than a string per name.
+  std::u16string texts;
   // The unnamed $DATA's runs held here (for $MFT and $UpCase themselves).
   std::vector<Run> dataRuns;
   // $ATTRIBUTE_LIST: its resident value, or its runs and size.
@@ -103,6 +107,7 @@ struct RecordFacts {
   std::vector<Run> attributeListRuns;
   std::uint64_t attributeListSize = 0;
 
+  std::u16string_view Text(const Name& name) const { return {texts.data() + name.textAt, name.textLength}; }
   void Clear();
 };
 
@@ -123,6 +128,9 @@ class Collation {
   // ASCII letters only until a volume's table is set.
   // 65536 little-endian code units; false (and no change) otherwise.
   bool SetTable(const std::uint8_t* bytes, std::size_t size);
+  // The same code units as the volume holds them (little-endian), taken
+  // over, not copied; false (and no change) unless 65536.
+  bool SetTable(std::vector<char16_t>&& units);
   bool Less(std::u16string_view a, std::u16string_view b) const;
 
  private:
@@ -131,6 +139,7 @@ class Collation {
 };
 
 std::string Utf16ToUtf8(std::u16string_view text);
+void AppendUtf8(std::u16string_view text, std::string& out);
 
 enum class LoadResult { kOk, kNotNtfs, kCorrupt, kReadFailed, kStopped };
 const char* LoadResultText(LoadResult result);
@@ -161,7 +170,13 @@ class MftVolume final : public platform::DirEnumerator {
   char Separator() const override { return separator_; }
 
   // Bytes read per source call while reading the table.
-  static constexpr std::size_t kChunkBytes = 4u << 20;
+  // Large enough for sequential reads to run at the device's speed; small
+  // enough that the buffer's first touch costs little.
+  static constexpr std::size_t kChunkBytes = 1u << 20;
+  // Room set aside at the start: records (a 4 GiB table of 1 KiB records),
+  // and code units per name (a typical name is shorter).
+  static constexpr std::uint64_t kReserveRecords = 1u << 22;
+  static constexpr std::size_t kReserveUnitsPerName = 16;
   // Names put in order between looks at the stop request.
   static constexpr std::size_t kNamesPerStopCheck = 1u << 16;
 
@@ -173,14 +188,20 @@ class MftVolume final : public platform::DirEnumerator {
     std::uint16_t sequence = 0;
     std::uint8_t flags = 0;
   };
+  // 16 bytes: a large volume holds millions, and every page of them costs.
   struct Name {
     std::uint32_t record;
     std::uint32_t parent;
     std::uint32_t textAt;
-    std::uint16_t textLength;
     std::uint16_t parentSequence;
-    std::uint16_t ownerSequence;
+    std::uint8_t textLength;
     std::uint8_t space;
+  };
+  // A name an extension record holds counts only if its base record, when
+  // all are read, is the generation the extension names.
+  struct ExtensionName {
+    std::uint32_t at;  // in names_
+    std::uint16_t baseSequence;
   };
   struct Extension {  // facts of an extension record, for its base
     std::uint32_t base;
@@ -197,8 +218,15 @@ class MftVolume final : public platform::DirEnumerator {
   void ReadUpcase(ByteSource& source);
   // False when stopped.
   bool BuildFolders(const std::function<bool()>& stopping);
+  void Reserve(std::uint64_t records);
+  // Where each key's names begin in `names` grouped by key, one slot per key
+  // and one more.
   template <class Key>
-  static std::vector<std::uint32_t> GroupBy(std::vector<Name>& names, std::size_t keys, Key key);
+  static void Slots(const std::vector<Name>& names, std::size_t keys, Key key,
+                    std::vector<std::uint32_t>& first);
+  // Drops the names that are not shown: dead or metafile records, DOS
+  // aliases of a long name.
+  void DropHiddenNames();
   std::u16string_view NameText(const Name& name) const {
     return {names16_.data() + name.textAt, name.textLength};
   }
@@ -212,11 +240,14 @@ class MftVolume final : public platform::DirEnumerator {
   std::vector<Name> names_;
   std::u16string names16_;
   std::vector<Extension> extensions_;
+  std::vector<ExtensionName> extensionNames_;
   std::vector<Run> upcaseRuns_;
   std::uint64_t upcaseSize_ = 0;
-  // After BuildFolders: a folder's entries are names_[first_[r] .. first_[r+1]),
-  // sorted in index order; first_ has one slot per record and one more.
+  // After BuildFolders: a folder's entries are names_[order_[i]] for i in
+  // first_[r] .. first_[r+1], in index order; first_ has one slot per record
+  // and one more. An order, not a sorted copy: a quarter of the memory.
   std::vector<std::uint32_t> first_;
+  std::vector<std::uint32_t> order_;
   bool loaded_ = false;
 
   std::mutex mutex_;  // Open may run on several threads

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -156,6 +157,38 @@ TEST(DiskScanTree, LinksAreListedAsEmptyFoldersAndNeverEntered) {
   for (const std::string& opened : t.dirs.Opened()) {
     EXPECT_EQ(opened.find("Junction"), std::string::npos) << opened;
   }
+}
+
+// "a\b" is one folder's name: its path would be that of "b" inside "a". It is
+// listed, not entered, by the worker and by the readers alike.
+TEST(DiskScanTree, AFolderNamedWithTheSeparatorIsListedButNeverEntered) {
+  for (int threads : {1, 3}) {
+    platform::DirEnumMemory dirs("M:\\");
+    auto& r = dirs.Root();
+    r.Folder("a").Folder("b").File("inner", 5);
+    r.Folder("a\\b").File("unreachable", 7);
+    r.Folder("x/y").File("unreachable", 11);  // a Windows path splits at '/' too
+    test::FinishedScan scan(dirs, "M:\\", 1, threads);
+    ASSERT_EQ(scan.root.GetChildCount(), 3) << threads;
+    for (const char* name : {"a\\b", "x/y"}) {
+      const CMyFolder* node = test::Child(scan.root, name);
+      ASSERT_NE(node, nullptr) << name;
+      EXPECT_EQ(node->GetChildCount(), 0) << name;
+      EXPECT_TRUE(node->IsFinished()) << name;
+    }
+    EXPECT_DOUBLE_EQ(scan.root.GetSize(true), 5) << threads;  // "inner" once
+    EXPECT_EQ(scan.root.CountFiles(true), 1) << threads;
+    const auto opened = dirs.Opened();
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), "M:\\a\\b\\"), 1) << threads;
+  }
+  // Where the separator is '/', a backslash is just a character.
+  platform::DirEntry entry;
+  entry.directory = true;
+  entry.name = "a\\b";
+  EXPECT_TRUE(platform::Enterable(entry, '/'));
+  EXPECT_FALSE(platform::Enterable(entry, '\\'));
+  entry.name = "x/y";
+  EXPECT_FALSE(platform::Enterable(entry, '/'));
 }
 
 TEST(DiskScanTree, RootPathGetsItsSeparatorAndEmptyMeansCurrentFolder) {

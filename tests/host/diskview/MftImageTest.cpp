@@ -59,6 +59,14 @@ TEST(MftImage, AwkwardTreeReadsAsTheWalkListsIt) {
                            "$MFT", "zz", "Zy", "_under", "~tilde", "1000", "999"})
     WriteFile(image / ("names/" + std::string(name)), 7);
   WriteFile(image / ("names/" + std::string(255, 'n')), 1);
+  // Folders whose POSIX names hold a backslash: one beside the folder its
+  // name would be a Windows path to, one alone.
+  fs::create_directories(image / "split/back\\slash");
+  fs::create_directories(image / "split/back/slash");
+  fs::create_directories(image / "split/lone\\name");
+  WriteFile(image / "split/back\\slash/unreachable", 11);
+  WriteFile(image / "split/back/slash/inner", 13);
+  WriteFile(image / "split/lone\\name/unreachable", 17);
   // A case-only pair in one folder (POSIX names).
   WriteFile(image / "names/case", 1);
   WriteFile(image / "names/CASE", 2);
@@ -128,6 +136,27 @@ TEST(MftImage, AwkwardTreeReadsAsTheWalkListsIt) {
   EXPECT_EQ(Child(table.root, "sizes")->OwnSize(), 0 + 100 + (3 << 20) + 5368709120.0);
   EXPECT_EQ(Child(table.root, "links")->GetSize(true), 4096.0 * 3 + 10.0 * 121);
   EXPECT_EQ(Child(table.root, "gone2"), nullptr);
+  // With backslashes between names, the folders named with one are listed
+  // but not entered (as a walk on Windows cannot reach them), and the one
+  // beside "back" takes nothing of the folder "slash" in "back".
+  const CMyFolder* split = Child(table.root, "split");
+  ASSERT_NE(split, nullptr);
+  for (const char* name : {"back\\slash", "lone\\name"}) {
+    ASSERT_NE(Child(*split, name), nullptr) << name;
+    EXPECT_EQ(Child(*split, name)->GetChildCount(), 0) << name;
+  }
+  EXPECT_EQ(split->GetSize(true), 13.0);
+  MftVolume again("R:\\");
+  ASSERT_EQ(again.Load(*source, nullptr), LoadResult::kOk);
+  platform::DirEntry entry;
+  for (const char* folder : {"R:\\", "R:\\split\\"}) {
+    auto listing = again.Open(folder);
+    ASSERT_TRUE(listing) << folder;
+    while (listing->Next(entry)) {
+    }
+  }
+  EXPECT_FALSE(again.Open("R:\\split\\lone\\name\\"));  // no path leads there
+  EXPECT_EQ(Child(*Child(*split, "back"), "slash")->GetSize(true), 13.0);
   EXPECT_EQ(Child(table.root, "$Extend"), nullptr);
 }
 

@@ -14,6 +14,7 @@ namespace {
 
 using namespace diskview::ntfs;
 
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 void Put16(std::uint8_t* p, std::uint16_t v) { p[0] = v & 0xFF; p[1] = v >> 8; }
 void Put32(std::uint8_t* p, std::uint32_t v) { Put16(p, v & 0xFFFF); Put16(p + 2, v >> 16); }
 void Put64(std::uint8_t* p, std::uint64_t v) { Put32(p, v & 0xFFFFFFFF); Put32(p + 4, v >> 32); }
@@ -145,7 +146,8 @@ TEST(MftBytes, RecordsGiveNamesSizesAndReparseTagsWithinTheirBounds) {
   EXPECT_FALSE(facts.directory);
   EXPECT_EQ(facts.sequence, 7);
   ASSERT_EQ(facts.names.size(), 2u);
-  EXPECT_EQ(facts.names[0].text, u"Long name.txt");
+  EXPECT_EQ(facts.Text(facts.names[0]), u"Long name.txt");
+  EXPECT_EQ(facts.Text(facts.names[1]), u"LONGNA~1.TXT");
   EXPECT_EQ(facts.names[1].space, 2);
   EXPECT_TRUE(facts.hasSize);
   EXPECT_EQ(facts.size, 5368709120ull);
@@ -193,12 +195,20 @@ TEST(MftBytes, NamesCollateByUpperCaseThenAsWritten) {
   Put16(&table[2 * 0xE9], 0xC9);  // é upper-cases to É
   Collation volume;
   EXPECT_FALSE(volume.SetTable(table.data(), table.size() - 2));
+  EXPECT_FALSE(volume.SetTable(std::vector<char16_t>(65535, u'A')));
+  EXPECT_TRUE(volume.Less(u"\u00C9b", u"\u00E9a"));  // still ASCII letters only
   ASSERT_TRUE(volume.SetTable(table.data(), table.size()));
   EXPECT_TRUE(volume.Less(u"\u00C9a", u"\u00E9b"));
   EXPECT_FALSE(ascii.Less(u"\u00E9b", u"\u00C9a"));
 
   EXPECT_EQ(Utf16ToUtf8(u"a\u00E9\u6570\U0001F600"), "a\xC3\xA9\xE6\x95\xB0\xF0\x9F\x98\x80");
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+  EXPECT_EQ(Utf16ToUtf8(u"x" + std::u16string(1, char16_t(0xD83D))), "x\xEF\xBF\xBD");  // cut pair
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDE00))), "\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16ToUtf8(u"\uFFFF\u07FF\u0800"), "\xEF\xBF\xBF\xDF\xBF\xE0\xA0\x80");
+  std::string out = "kept/";
+  AppendUtf8(u"\u00E9", out);
+  EXPECT_EQ(out, "kept/\xC3\xA9");
 }
 
 // A fresh volume's bytes, to damage.
@@ -262,6 +272,49 @@ TEST_F(MftDamage, ABadStructureEndsTheAttempt) {
   EXPECT_FALSE(volume.Open("E:\\"));  // nothing loaded, nothing listed
   bytes_ = original;
   EXPECT_EQ(Load(volume), LoadResult::kOk);
+}
+
+// Records written into the fresh table: names of extension records and
+// names that tie.
+TEST_F(MftDamage, ExtensionNamesCountForTheirBaseGenerationAndTiesKeepTableOrder) {
+  ASSERT_EQ(boot_.recordSize, 1024u);
+  const std::uint64_t root = 5 | std::uint64_t{U16(Record(5) + 16)} << 48;
+  const auto put = [&](std::uint32_t number, RecordBuilder& b) {
+    const auto bytes = b.Seal();
+    std::copy(bytes.begin(), bytes.end(), Record(number));
+  };
+  // Records 16 to 23 are free in a fresh table.
+  RecordBuilder base(17);
+  base.FileName(root, 1, u"base");
+  base.Resident(0x80, {1, 2, 3});
+  put(17, base);
+  // A further name of 17 in its extension, which comes first in the table.
+  RecordBuilder linked(16);
+  Put64(&linked.bytes[32], 17 | std::uint64_t{7} << 48);
+  linked.FileName(root, 1, u"linked");
+  put(16, linked);
+  RecordBuilder stale(18);  // an extension of an earlier file in record 17
+  Put64(&stale.bytes[32], 17 | std::uint64_t{6} << 48);
+  stale.FileName(root, 1, u"stale");
+  put(18, stale);
+  for (std::uint32_t n : {20u, 19u}) {  // one name twice in one folder
+    RecordBuilder twin(n);
+    twin.FileName(root, 1, u"twin");
+    twin.Resident(0x80, std::vector<std::uint8_t>(n, 0));
+    put(n, twin);
+  }
+
+  MftVolume volume("E:\\");
+  ASSERT_EQ(Load(volume), LoadResult::kOk);
+  EXPECT_EQ(volume.Stats().corrupt, 0u);
+  auto listing = volume.Open("E:\\");
+  ASSERT_TRUE(listing);
+  std::vector<std::pair<std::string, std::uint64_t>> seen;
+  platform::DirEntry entry;
+  while (listing->Next(entry)) seen.emplace_back(std::string(entry.name), entry.size);
+  const std::vector<std::pair<std::string, std::uint64_t>> expected{
+      {"base", 3}, {"linked", 3}, {"twin", 19}, {"twin", 20}};
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
