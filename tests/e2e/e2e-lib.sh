@@ -26,17 +26,21 @@ trap run_exit_steps EXIT
 # the Windows unit tests, which share the tree's prefix and display: no
 # window of theirs is found by the driver or photographed here. The prefix
 # is the tree's, its files hard-linked (Wine adds files but rewrites none
-# there) and its registry copied. E2E_SHARED=1 keeps the caller's.
+# there) and its registry copied. E2E_SHARED=1 keeps the caller's display
+# and prefix; E2E_FRESH_PREFIX=1 copies no prefix, for a script that makes
+# one from nothing.
 if [ "${E2E_SHARED:-0}" != 1 ]; then
-  [ -f "$BUILD/wineprefix/system.reg" ] || "$WINE_RUN" wineboot -i >/dev/null 2>&1
-  own_prefix="$BUILD/e2e-prefixes/$(basename "$0" .sh)"
-  rm -rf "$own_prefix"
-  mkdir -p "$own_prefix"
-  cp -a "$BUILD/wineprefix/"*.reg "$BUILD/wineprefix/dosdevices" "$own_prefix/"
-  cp -a "$BUILD/wineprefix/.update-timestamp" "$own_prefix/" 2>/dev/null
-  cp -al "$BUILD/wineprefix/drive_c" "$own_prefix/drive_c"
-  export WINEPREFIX="$own_prefix"
-  on_exit 'WINEPREFIX="$own_prefix" wineserver -k 2>/dev/null; rm -rf "$own_prefix"'
+  if [ "${E2E_FRESH_PREFIX:-0}" != 1 ]; then
+    [ -f "$BUILD/wineprefix/system.reg" ] || "$WINE_RUN" wineboot -i >/dev/null 2>&1
+    own_prefix="$BUILD/e2e-prefixes/$(basename "$0" .sh)"
+    rm -rf "$own_prefix"
+    mkdir -p "$own_prefix"
+    cp -a "$BUILD/wineprefix/"*.reg "$BUILD/wineprefix/dosdevices" "$own_prefix/"
+    cp -a "$BUILD/wineprefix/.update-timestamp" "$own_prefix/" 2>/dev/null
+    cp -al "$BUILD/wineprefix/drive_c" "$own_prefix/drive_c"
+    export WINEPREFIX="$own_prefix"
+    on_exit 'WINEPREFIX="$own_prefix" wineserver -k 2>/dev/null; rm -rf "$own_prefix"'
+  fi
   xvfb_pid=$(mktemp)
   DISPLAY=$("$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh" "$xvfb_pid") || {
     echo "not ok - a private X display started"; exit 1; }

@@ -2,6 +2,8 @@
 # (the release's folder) and VERSION set: it brings e2e-lib.sh's checks, a
 # fresh Wine prefix per test, the files a release folder holds, and helpers
 # for windows, the registry and the notification area.
+# Each test makes its prefix from nothing (fresh_prefix).
+E2E_FRESH_PREFIX=1
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e-lib.sh"
 TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
@@ -45,7 +47,7 @@ fresh_prefix() {
   rm -rf "$WINEPREFIX"
   "$TOP/tools/wine/prefix.sh" "$WINEPREFIX"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  trap 'wineserver -k 2>/dev/null; [ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"' EXIT
+  on_exit 'wineserver -k 2>/dev/null; [ "$failures" -eq 0 ] && rm -rf "$WINEPREFIX"'
 }
 
 # in_desktop DESKTOP DIR PROGRAM ARGS...: starts PROGRAM from DIR (a Unix

@@ -3,6 +3,8 @@
 # lists the same files with the same sizes as the first, in its folder and
 # in the zip; and the files are byte for byte the same.
 BUILD=${1:?usage: reproducible.sh WIN-BUILD-TREE DIST VERSION} DIST=${2:?} VERSION=${3:?}
+# It runs no Windows program: no display or prefix of its own.
+E2E_SHARED=1
 . "$(dirname "$0")/release-lib.sh"
 
 again=$BUILD/release-tests/again
