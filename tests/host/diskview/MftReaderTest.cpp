@@ -211,6 +211,40 @@ TEST(MftBytes, NamesCollateByUpperCaseThenAsWritten) {
   EXPECT_EQ(out, "kept/\xC3\xA9");
 }
 
+// The volume keeps names as AppendUnits writes them and orders them so: the
+// order must be the one of their code units, where a surrogate pair sorts
+// below U+E000 (unlike its code point), and a lone surrogate by its unit.
+TEST(MftBytes, StoredNamesCollateAsTheirCodeUnits) {
+  const std::u16string lone(1, char16_t(0xDC00)), high(1, char16_t(0xD83D));
+  const std::vector<std::u16string> names{
+      u"", u"a", u"A", u"ab", u"aB", u"\u00E9", u"\u00C9", u"\U0001F600", u"\U0001F600a", u"\uE000",
+      u"\uFFFF", lone, lone + u"z", high, u"x" + high, u"\u6570\u636E", u"\u07FF"};
+  std::vector<std::uint8_t> table(131072);
+  for (std::uint32_t c = 0; c < 65536; ++c) Put16(&table[2 * c], static_cast<std::uint16_t>(c >= 'a' && c <= 'z' ? c - 32 : c));
+  Put16(&table[2 * 0xE9], 0xC9);
+  Collation volume;
+  ASSERT_TRUE(volume.SetTable(table.data(), table.size()));
+  std::vector<std::string> stored;
+  for (const auto& name : names) {
+    std::string text = "prefix";  // appended, not assigned
+    const bool loneUnit = AppendUnits(name, text);
+    text.erase(0, 6);
+    EXPECT_EQ(loneUnit, name == lone || name == lone + u"z" || name == high || name == u"x" + high);
+    std::string shown = text;
+    RepairLoneSurrogates(shown);
+    EXPECT_EQ(shown, Utf16ToUtf8(name));
+    stored.push_back(std::move(text));
+  }
+  for (std::size_t i = 0; i < names.size(); ++i)
+    for (std::size_t j = 0; j < names.size(); ++j)
+      EXPECT_EQ(volume.Less(stored[i], stored[j]), volume.Less(names[i], names[j])) << i << " " << j;
+  EXPECT_TRUE(volume.Less(stored[7], stored[9]));  // the pair below U+E000
+
+  // Bytes no name gives still end, one unit per stray byte.
+  EXPECT_TRUE(volume.Less(std::string_view("\xF0\x9F", 2), std::string_view("\xF0\x9F\x98", 3)));
+  EXPECT_FALSE(volume.Less(std::string_view("\x80", 1), std::string_view("\x80", 1)));
+}
+
 // A fresh volume's bytes, to damage.
 class MftDamage : public ::testing::Test {
  protected:
@@ -315,6 +349,61 @@ TEST_F(MftDamage, ExtensionNamesCountForTheirBaseGenerationAndTiesKeepTableOrder
   const std::vector<std::pair<std::string, std::uint64_t>> expected{
       {"base", 3}, {"linked", 3}, {"twin", 19}, {"twin", 20}};
   EXPECT_EQ(seen, expected);
+}
+
+// A file's DOS alias shows only where it has no other name in that folder;
+// a lone surrogate shows as U+FFFD yet sorts by its unit.
+TEST_F(MftDamage, ShortAliasesHideBesideLongNamesAndOddUnitsSortAsWritten) {
+  ASSERT_EQ(boot_.recordSize, 1024u);
+  const std::uint64_t root = 5 | std::uint64_t{U16(Record(5) + 16)} << 48;
+  const std::uint64_t dir = 19 | std::uint64_t{7} << 48;
+  const auto put = [&](std::uint32_t number, RecordBuilder& b) {
+    const auto bytes = b.Seal();
+    std::copy(bytes.begin(), bytes.end(), Record(number));
+  };
+  RecordBuilder both(16);
+  both.FileName(root, 2, u"LONGNA~1.TXT");  // the alias first, as NTFS may write it
+  both.FileName(root, 1, u"Long name.txt");
+  put(16, both);
+  RecordBuilder only(17);
+  only.FileName(root, 2, u"ONLY.TXT");
+  put(17, only);
+  RecordBuilder apart(18);
+  apart.FileName(root, 1, u"wide name");
+  apart.FileName(dir, 2, u"WIDENA~1");  // alone in that folder
+  put(18, apart);
+  RecordBuilder folder(19, 3);
+  folder.FileName(root, 3, u"dir");
+  put(19, folder);
+  RecordBuilder odd(20);
+  odd.FileName(root, 0, std::u16string(1, char16_t(0xDC00)) + u"z");
+  odd.FileName(root, 0, u"\uE000");
+  odd.FileName(root, 0, u"\U0001F600");
+  put(20, odd);
+
+  MftVolume volume("E:\\");
+  ASSERT_EQ(Load(volume), LoadResult::kOk);
+  EXPECT_EQ(volume.Stats().corrupt, 0u);
+  MftVolume::Cursor cursor;
+  ASSERT_TRUE(volume.OpenFolder(MftVolume::kRootRecord, cursor));
+  EXPECT_FALSE(volume.Open("E:\\"));  // opened once, either way
+  std::vector<std::string> seen;
+  platform::DirEntry entry;
+  std::uint32_t dirRecord = 0;
+  while (volume.NextEntry(cursor, entry)) {
+    seen.emplace_back(entry.name);
+    if (entry.directory) dirRecord = cursor.record;
+  }
+  const std::vector<std::string> expected{"dir", "Long name.txt", "ONLY.TXT", "wide name",
+                                          "\xF0\x9F\x98\x80", "\xEF\xBF\xBDz", "\xEE\x80\x80"};
+  EXPECT_EQ(seen, expected);
+  ASSERT_EQ(dirRecord, 19u);
+  ASSERT_TRUE(volume.OpenFolder(dirRecord, cursor));
+  EXPECT_FALSE(volume.OpenFolder(dirRecord, cursor));
+  ASSERT_TRUE(volume.NextEntry(cursor, entry));
+  EXPECT_EQ(entry.name, "WIDENA~1");
+  EXPECT_FALSE(volume.NextEntry(cursor, entry));
+  EXPECT_FALSE(volume.OpenFolder(1u << 30, cursor));
 }
 
 TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
