@@ -443,6 +443,53 @@ TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeRead) {
   ExpectSameScan(walked, unopened);
 }
 
+// The table's folders walked as the listing's are: the same rows and
+// notifications however far the scan got when its stop came.
+TEST_F(MftDamage, AStopDuringTheTableWalkEndsAsTheWalkEndsThere) {
+  ASSERT_EQ(boot_.recordSize, 1024u);
+  const std::uint64_t root = 5 | std::uint64_t{U16(Record(5) + 16)} << 48;
+  const auto ref = [](std::uint32_t n) { return n | std::uint64_t{7} << 48; };
+  const auto put = [&](std::uint32_t number, std::uint64_t parent, const char16_t* name, int bytes) {
+    RecordBuilder b(number, bytes < 0 ? 3 : 1);
+    b.FileName(parent, 1, name);
+    if (bytes >= 0) b.Resident(0x80, std::vector<std::uint8_t>(static_cast<std::size_t>(bytes), 0));
+    const auto sealed = b.Seal();
+    std::copy(sealed.begin(), sealed.end(), Record(number));
+  };
+  put(16, root, u"e", -1);
+  put(17, ref(16), u"z", 40);
+  put(18, root, u"a", -1);
+  put(19, ref(18), u"x", 10);
+  put(20, ref(18), u"b", -1);
+  put(21, ref(20), u"y", 20);
+  put(22, root, u"c", 30);
+  put(23, root, u"d", -1);
+  platform::DirEnumMemory dirs("M:\\");
+  auto& a = dirs.Root().Folder("a");
+  a.Folder("b").File("y", 20);
+  a.File("x", 10);
+  dirs.Root().File("c", 30);
+  dirs.Root().Folder("d");
+  dirs.Root().Folder("e").File("z", 40);
+  // Nothing to list: a scan that did not read the table finds nothing.
+  platform::DirEnumMemory none("M:\\");
+  const auto table = [&](const std::string&) {
+    return std::make_unique<MemorySource>(bytes_.data(), bytes_.size());
+  };
+
+  const FinishedScan walked(dirs, "M:\\", 1, 1);
+  ExpectSameScan(walked, FinishedScan(none, "M:\\", 1, 1, table));
+  const auto rows = static_cast<ScanRowSink::Row>(walked.rows.Rows().size());
+  ASSERT_EQ(rows, 9u);  // the root, a, b, b's files, a's files, d, e, e's files, the root's files
+  for (ScanRowSink::Row stop = 2; stop <= rows; ++stop) {
+    SCOPED_TRACE(stop);
+    const FinishedScan stoppedWalk(dirs, "M:\\", 1, 1, {}, stop);
+    const FinishedScan stoppedTable(none, "M:\\", 1, 1, table, stop);
+    EXPECT_EQ(stoppedWalk.notes.Count(WM_SCAN_DONE_1, 1), 0);
+    ExpectSameScan(stoppedWalk, stoppedTable);
+  }
+}
+
 // A volume that holds its reads until the scan is asked to stop.
 class HeldSource final : public platform::ByteSource {
  public:
