@@ -421,9 +421,11 @@ struct StoredUnits {
 // its code unit in three bytes. Returns whether one was met.
 bool Encode(std::u16string_view text, std::string& out, bool keepLone) {
   // Written through a pointer into room for the longest result (three bytes
-  // per code unit), then cut to length: a name is converted per entry listed.
+  // per code unit; one for a name all ASCII, as most are), then cut to
+  // length: every name of a volume is converted.
   const std::size_t start = out.size();
-  out.resize(start + 3 * text.size());
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+  out.resize(start + (ascii ? 1 : 3) * text.size());
   char* to = out.data() + start;
   const auto put = [&to](std::uint32_t b) { *to++ = static_cast<char>(b); };
   bool lone = false;
@@ -482,7 +484,14 @@ bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
 bool Collation::Less(std::string_view a, std::string_view b) const {
   const auto* x = reinterpret_cast<const std::uint8_t*>(a.data());
   const auto* y = reinterpret_cast<const std::uint8_t*>(b.data());
-  return LessUnits(StoredUnits{x, x + a.size()}, StoredUnits{y, y + b.size()});
+  // Equal bytes are equal code units: decode from the character where the
+  // names part (names of a folder often share a beginning).
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t same = 0;
+  while (same < common && x[same] == y[same]) ++same;
+  if (same < common)
+    while (same > 0 && (x[same] & 0xC0) == 0x80) --same;
+  return LessUnits(StoredUnits{x + same, x + a.size()}, StoredUnits{y + same, y + b.size()});
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
