@@ -464,24 +464,24 @@ bool Encode(std::u16string_view text, std::string& out, bool keepLone) {
 }  // namespace
 
 template <class Units>
-bool Collation::LessUnits(Units a, Units b) const {
+int Collation::CompareUnits(Units a, Units b) const {
   int written = 0;  // the first difference as written: the tie-break
   char16_t x = 0, y = 0;
   for (;;) {
     const bool moreA = a.Next(x), moreB = b.Next(y);
-    if (!moreA || !moreB) return moreB || (!moreA && written < 0);  // the shorter first
+    if (!moreA || !moreB) return moreA == moreB ? written : moreA ? 1 : -1;  // the shorter first
     if (x == y) continue;
     const char16_t upperX = Upper(x), upperY = Upper(y);
-    if (upperX != upperY) return upperX < upperY;
+    if (upperX != upperY) return upperX < upperY ? -1 : 1;
     if (written == 0) written = x < y ? -1 : 1;
   }
 }
 
 bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
-  return LessUnits(Utf16Units{a.data(), a.data() + a.size()}, Utf16Units{b.data(), b.data() + b.size()});
+  return CompareUnits(Utf16Units{a.data(), a.data() + a.size()}, Utf16Units{b.data(), b.data() + b.size()}) < 0;
 }
 
-bool Collation::Less(std::string_view a, std::string_view b) const {
+int Collation::Compare(std::string_view a, std::string_view b) const {
   const auto* x = reinterpret_cast<const std::uint8_t*>(a.data());
   const auto* y = reinterpret_cast<const std::uint8_t*>(b.data());
   // Equal bytes are equal code units: decode from the character where the
@@ -491,7 +491,7 @@ bool Collation::Less(std::string_view a, std::string_view b) const {
   while (same < common && x[same] == y[same]) ++same;
   if (same < common)
     while (same > 0 && (x[same] & 0xC0) == 0x80) --same;
-  return LessUnits(StoredUnits{x + same, x + a.size()}, StoredUnits{y + same, y + b.size()});
+  return CompareUnits(StoredUnits{x + same, x + a.size()}, StoredUnits{y + same, y + b.size()});
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -775,9 +775,9 @@ bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
   nodes_[0].first = 0;
   const auto less = [&](std::uint32_t a, std::uint32_t b) {
     const std::string_view x = NameText(names_[a]), y = NameText(names_[b]);
-    if (collation_.Less(x, y)) return true;
+    const int order = collation_.Compare(x, y);
     // Equal names (only a corrupt index holds them) keep the table's order.
-    return !collation_.Less(y, x) && a < b;
+    return order < 0 || (order == 0 && a < b);
   };
   std::size_t sorted = 0;
   for (std::size_t r = 0; r < nodes_.size(); ++r) {

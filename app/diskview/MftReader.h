@@ -133,12 +133,14 @@ class Collation {
   // over, not copied; false (and no change) unless 65536.
   bool SetTable(std::vector<char16_t>&& units);
   bool Less(std::u16string_view a, std::u16string_view b) const;
-  // The same order over names kept as AppendUnits writes them.
-  bool Less(std::string_view a, std::string_view b) const;
+  // The same order over names kept as AppendUnits writes them; Compare is
+  // negative, zero or positive as `a` sorts before, with or after `b`.
+  bool Less(std::string_view a, std::string_view b) const { return Compare(a, b) < 0; }
+  int Compare(std::string_view a, std::string_view b) const;
 
  private:
   template <class Units>
-  bool LessUnits(Units a, Units b) const;
+  int CompareUnits(Units a, Units b) const;
   char16_t Upper(char16_t c) const;
   std::vector<char16_t> upper_;  // empty: ASCII letters only
 };

@@ -236,8 +236,11 @@ TEST(MftBytes, StoredNamesCollateAsTheirCodeUnits) {
     stored.push_back(std::move(text));
   }
   for (std::size_t i = 0; i < names.size(); ++i)
-    for (std::size_t j = 0; j < names.size(); ++j)
+    for (std::size_t j = 0; j < names.size(); ++j) {
       EXPECT_EQ(volume.Less(stored[i], stored[j]), volume.Less(names[i], names[j])) << i << " " << j;
+      EXPECT_EQ(volume.Compare(stored[i], stored[j]) == 0, names[i] == names[j]) << i << " " << j;
+      EXPECT_EQ(volume.Compare(stored[i], stored[j]), -volume.Compare(stored[j], stored[i])) << i << " " << j;
+    }
   EXPECT_TRUE(volume.Less(stored[7], stored[9]));  // the pair below U+E000
 
   // Bytes no name gives still end, one unit per stray byte.
