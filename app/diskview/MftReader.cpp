@@ -351,22 +351,30 @@ bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint
 
 bool Collation::SetTable(const std::uint8_t* bytes, std::size_t size) {
   if (size < kUpcaseBytes) return false;
-  std::vector<char16_t> units(65536);
-  std::memcpy(units.data(), bytes, kUpcaseBytes);
-  return SetTable(std::move(units));
-}
-
-bool Collation::SetTable(std::vector<char16_t>&& units) {
-  if (units.size() != 65536) return false;
-  if constexpr (std::endian::native != std::endian::little) {
-    for (char16_t& c : units) c = static_cast<char16_t>(U16(reinterpret_cast<const std::uint8_t*>(&c)));
-  }
-  upper_ = std::move(units);
+  std::unique_ptr<char16_t[]> units(new char16_t[kUnits]);
+  std::memcpy(units.get(), bytes, kUpcaseBytes);
+  SetTable(std::move(units));
   return true;
 }
 
+bool Collation::SetTable(std::vector<char16_t>&& units) {
+  if (units.size() != kUnits) return false;
+  std::unique_ptr<char16_t[]> table(new char16_t[kUnits]);
+  std::copy(units.begin(), units.end(), table.get());
+  SetTable(std::move(table));
+  return true;
+}
+
+void Collation::SetTable(std::unique_ptr<char16_t[]> units) {
+  if constexpr (std::endian::native != std::endian::little) {
+    for (std::size_t i = 0; i < kUnits; ++i)
+      units[i] = static_cast<char16_t>(U16(reinterpret_cast<const std::uint8_t*>(&units[i])));
+  }
+  upper_ = std::move(units);
+}
+
 char16_t Collation::Upper(char16_t c) const {
-  if (!upper_.empty()) return upper_[c];
+  if (upper_) return upper_[c];
   return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
 
@@ -649,10 +657,11 @@ void MftVolume::ReadUpcase(ByteSource& source) {
   if (upcaseSize_ < kUpcaseBytes) {
     if (upcaseSize_ != 0) return;
   }
-  // Read straight into the table's own memory: one buffer, not two.
-  std::vector<char16_t> table(kUpcaseBytes / 2);
+  // Read straight into the table's own memory: one buffer, not two, and
+  // not zeroed first.
+  std::unique_ptr<char16_t[]> table(new char16_t[Collation::kUnits]);
   if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0,
-                      reinterpret_cast<std::uint8_t*>(table.data()), kUpcaseBytes, stats_.bytesRead))
+                      reinterpret_cast<std::uint8_t*>(table.get()), kUpcaseBytes, stats_.bytesRead))
     collation_.SetTable(std::move(table));
 }
 

@@ -129,9 +129,12 @@ class Collation {
   // ASCII letters only until a volume's table is set.
   // 65536 little-endian code units; false (and no change) otherwise.
   bool SetTable(const std::uint8_t* bytes, std::size_t size);
-  // The same code units as the volume holds them (little-endian), taken
-  // over, not copied; false (and no change) unless 65536.
+  static constexpr std::size_t kUnits = 65536;
+  // The same code units as the volume holds them (little-endian); false
+  // (and no change) unless kUnits.
   bool SetTable(std::vector<char16_t>&& units);
+  // kUnits of them, taken over, not copied.
+  void SetTable(std::unique_ptr<char16_t[]> units);
   bool Less(std::u16string_view a, std::u16string_view b) const;
   // The same order over names kept as AppendUnits writes them; Compare is
   // negative, zero or positive as `a` sorts before, with or after `b`.
@@ -142,7 +145,7 @@ class Collation {
   template <class Units>
   int CompareUnits(Units a, Units b) const;
   char16_t Upper(char16_t c) const;
-  std::vector<char16_t> upper_;  // empty: ASCII letters only
+  std::unique_ptr<char16_t[]> upper_;  // none: ASCII letters only
 };
 
 std::string Utf16ToUtf8(std::u16string_view text);
