@@ -145,10 +145,12 @@ bool DecodeRuns(const std::uint8_t* p, std::size_t size, std::uint64_t firstVcn,
       for (unsigned i = 0; i < offsetBytes; ++i) delta |= static_cast<std::uint64_t>(p[at + i]) << (8 * i);
       if (offsetBytes < 8 && (p[at + offsetBytes - 1] & 0x80)) delta |= ~std::uint64_t{0} << (8 * offsetBytes);
       const std::int64_t step = static_cast<std::int64_t>(delta);
-      // Both stay within 63 bits: the sum cannot overflow.
-      if (step > (std::int64_t{1} << 62) || step < -(std::int64_t{1} << 62)) return false;
+      // A cluster number stays below 2^62 and a step within 2^62 of zero, so
+      // their sum stays within 63 bits and cannot overflow.
+      constexpr std::int64_t kLimit = std::int64_t{1} << 62;
+      if (step > kLimit || step < -kLimit) return false;
       lcn += step;
-      if (lcn < 0 || lcn > (std::int64_t{1} << 62)) return false;
+      if (lcn < 0 || lcn >= kLimit) return false;
       run.lcn = static_cast<std::uint64_t>(lcn);
     }
     at += offsetBytes;

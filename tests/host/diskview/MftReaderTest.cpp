@@ -125,6 +125,8 @@ TEST(MftBytes, RunsDecodeRelativeSignedOffsetsAndRefuseNonsense) {
       {0x11, 0x00, 0x05},        // zero clusters
       {0x11, 0x04, 0xF0},        // before the volume's start
       {0x91, 0x04, 1, 2, 3, 4, 5, 6, 7, 8, 9},  // nine offset bytes
+      // Cluster 2^62, then 2^62 further: refused before the sum overflows.
+      {0x81, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x81, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40},
   };
   for (const auto& b : bad) {
     runs.clear();
