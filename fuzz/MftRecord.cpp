@@ -1,8 +1,10 @@
 // One master-file-table record over any bytes (the first byte picks the
 // record size, two more its number), then the same bytes as mapping pairs
 // and as an attribute list: nothing read outside its bounds, and what a
-// record gives is within what NTFS can hold.
+// record gives is within what NTFS can hold. Its names as the volume keeps
+// them read back as the same text and in the same order as their code units.
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/diskview/MftReader.h"
@@ -22,12 +24,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const RecordStatus status = ParseRecord(record.data(), record.size(), number, facts);
   if (status == RecordStatus::kInUse) {
     FUZZ_CHECK(facts.inUse);
+    const Collation ascii;
+    std::u16string_view previous;
+    std::string previousKept;
     for (const auto& name : facts.names) {
       const std::u16string_view text = facts.Text(name);
       FUZZ_CHECK(!text.empty() && text.size() <= 255);
       FUZZ_CHECK(name.textAt + text.size() <= facts.texts.size());
       FUZZ_CHECK(name.space <= 3);
-      Utf16ToUtf8(text);
+      std::string kept;
+      AppendUnits(text, kept);
+      FUZZ_CHECK(kept.size() <= 3 * text.size());
+      FUZZ_CHECK(ascii.Less(kept, previousKept) == ascii.Less(text, previous));
+      FUZZ_CHECK(ascii.Less(previousKept, kept) == ascii.Less(previous, text));
+      previous = text;
+      previousKept = kept;
+      RepairLoneSurrogates(kept);
+      FUZZ_CHECK(kept == Utf16ToUtf8(text));
     }
     FUZZ_CHECK(facts.attributeListSize <= (1u << 20));
     FUZZ_CHECK(!facts.hasSize || facts.size <= (std::uint64_t{1} << 62));

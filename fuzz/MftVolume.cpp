@@ -1,10 +1,12 @@
 // A whole volume over any bytes: the input is its start, 64 KiB of zeros
 // follow (so a seed need not hold the empty records at a table's end). The table is read and every folder listed, as a scan would: the
 // reader ends or fails, never loops, opens each folder once, and names come
-// out as well-formed UTF-8.
+// out as well-formed UTF-8; walked by record, as the scan walks it, the
+// folders give what their listings by path give.
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/diskview/MftReader.h"
@@ -44,10 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LoadResult result = volume.Load(source, nullptr);
   const MftStats& stats = volume.Stats();
   FUZZ_CHECK(stats.inUse + stats.corrupt <= stats.records);
+  MftVolume::Cursor cursor;
   if (result != LoadResult::kOk) {
     FUZZ_CHECK(!volume.Open("V:\\"));
+    FUZZ_CHECK(!volume.OpenFolder(MftVolume::kRootRecord, cursor));
     return 0;
   }
+  // Listed by path, as a DirEnumerator, depth first.
+  struct Seen {
+    std::string name;
+    bool directory;
+    std::uint64_t size;
+    bool operator==(const Seen&) const = default;
+  };
+  std::vector<Seen> listed;
   std::vector<std::string> pending{"V:\\"};
   std::size_t opened = 0;
   platform::DirEntry entry;
@@ -58,13 +70,48 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!listing) continue;
     ++opened;
     FUZZ_CHECK(opened <= stats.records);
+    std::vector<std::string> children;
     while (listing->Next(entry)) {
       FUZZ_CHECK(!entry.name.empty());
       FUZZ_CHECK(platform::ValidUtf8(entry.name) == entry.name);
       FUZZ_CHECK(!entry.directory || entry.size == 0);
-      if (platform::Enterable(entry, '\\')) pending.push_back(path + std::string(entry.name) + "\\");
+      listed.push_back({std::string(entry.name), entry.directory, entry.size});
+      if (platform::Enterable(entry, '\\')) children.push_back(path + std::string(entry.name) + "\\");
     }
+    pending.insert(pending.end(), children.rbegin(), children.rend());
   }
   FUZZ_CHECK(!volume.Open("V:\\"));  // the root opens once
+  FUZZ_CHECK(!volume.OpenFolder(MftVolume::kRootRecord, cursor));
+
+  // Walked by record, as the scan walks it: every folder the listings by
+  // path reached, and so their entries; more only where a corrupt table
+  // names two folders alike in one folder, whose path takes one record.
+  MftVolume again("V:\\");
+  FUZZ_CHECK(again.Load(source, nullptr) == LoadResult::kOk);
+  std::vector<Seen> walked;
+  std::vector<MftVolume::Cursor> stack(1);
+  FUZZ_CHECK(again.OpenFolder(MftVolume::kRootRecord, stack.back()));
+  std::size_t folders = 1;
+  while (!stack.empty()) {
+    if (!again.NextEntry(stack.back(), entry)) {
+      stack.pop_back();
+      continue;
+    }
+    walked.push_back({std::string(entry.name), entry.directory, entry.size});
+    MftVolume::Cursor child;
+    if (platform::Enterable(entry, '\\') && again.OpenFolder(stack.back().record, child)) {
+      FUZZ_CHECK(++folders <= stats.records);
+      stack.push_back(child);
+    }
+  }
+  FUZZ_CHECK(walked.size() >= listed.size());
+  if (walked.size() == listed.size()) {
+    const auto order = [](const Seen& a, const Seen& b) {
+      return std::tie(a.name, a.directory, a.size) < std::tie(b.name, b.directory, b.size);
+    };
+    std::sort(walked.begin(), walked.end(), order);
+    std::sort(listed.begin(), listed.end(), order);
+    FUZZ_CHECK(walked == listed);
+  }
   return 0;
 }

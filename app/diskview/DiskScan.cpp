@@ -317,6 +317,83 @@ void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
   job.changed_.notify_all();
 }
 
+namespace {
+
+// Where the walk's folders come from. `Folder` is one open folder's state;
+// Next gives its entries in order, OpenChild opens the subfolder of the
+// entry Next gave last (one the walk enters: platform::Enterable), and
+// Leave ends the folder's walk.
+//
+// The file system's listings, read ahead by reader threads (joined when
+// this goes).
+class ListedFolders {
+ public:
+  using Job = FolderReadAhead::Job;
+  struct Folder {
+    Job* job = nullptr;
+    const FolderReadAhead::Result* listing = nullptr;
+    std::size_t nextEntry = 0;
+    std::size_t nextJob = 0;  // its next subfolder's job
+    bool exhausted = false;   // every entry was walked
+  };
+  // A walk gives way after each folder.
+  static constexpr bool kYield = true;
+
+  ListedFolders(platform::DirEnumerator& dirs, const std::atomic<int>& stopFlag, int readers)
+      : folders_(dirs, stopFlag, readers) {}
+  bool OpenRoot(const std::string& path, Folder& out) { return Open(folders_.Root(path), path, out); }
+  bool OpenChild(Folder& parent, const std::string& path, Folder& out) {
+    if (parent.nextJob == FolderReadAhead::ChildCount(*parent.job)) return false;
+    return Open(FolderReadAhead::Child(*parent.job, parent.nextJob++), path, out);
+  }
+  bool Next(Folder& f, platform::DirEntry& out) {
+    if (f.nextEntry == f.listing->Size()) {
+      f.exhausted = true;
+      return false;
+    }
+    out = f.listing->At(f.nextEntry++);
+    return true;
+  }
+  // After a stop, readers may still hold jobs below; those go with the
+  // read-ahead.
+  static void Leave(Folder& f) {
+    if (f.exhausted) FolderReadAhead::Finished(*f.job);
+  }
+
+ private:
+  bool Open(Job& job, const std::string& path, Folder& out) {
+    out.job = &job;
+    out.listing = folders_.Take(job, path);
+    return out.listing != nullptr;
+  }
+  FolderReadAhead folders_;
+};
+
+// A volume's folders from its master file table, all in memory: walked in
+// place, with nothing to read ahead and nothing copied.
+class TableFolders {
+ public:
+  struct Folder {
+    ntfs::MftVolume::Cursor cursor;
+  };
+  // No folder to wait for, and on a busy machine each yield can cost a time
+  // slice.
+  static constexpr bool kYield = false;
+
+  explicit TableFolders(ntfs::MftVolume& table) : table_(table) {}
+  bool OpenRoot(const std::string&, Folder& out) {
+    return table_.OpenFolder(ntfs::MftVolume::kRootRecord, out.cursor);
+  }
+  bool OpenChild(Folder& parent, const std::string&, Folder& out) {
+    return table_.OpenFolder(parent.cursor.record, out.cursor);
+  }
+  bool Next(Folder& f, platform::DirEntry& out) { return table_.NextEntry(f.cursor, out); }
+  static void Leave(Folder&) {}
+
+ private:
+  ntfs::MftVolume& table_;
+};
+
 // Depth first, one frame per open folder. The frames live on the heap, not
 // the call stack: a folder chain thousands deep (possible within the long
 // path limit) must not overflow the worker's stack. The order of rows and
@@ -325,62 +402,33 @@ void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
 //   node and row, then is walked, then marked finished; a file is counted;
 //   then the stop check. After the last entry: the file group (node, then
 //   row) unless stopping, then the step notification.
-void WalkFolders(ScanJob& scan) {
-  // An NTFS drive's folders come from its master file table when it can be
-  // read (all in memory: nothing to read ahead); otherwise, or after a stop
-  // during the read, the walk lists them as always.
-  std::unique_ptr<ntfs::MftVolume> table;
-  if (scan.Volumes()) {
-    if (auto source = scan.Volumes()(scan.Root())) {
-      table = std::make_unique<ntfs::MftVolume>(scan.Path(), scan.Dirs().Separator());
-      if (table->Load(*source, [&scan] { return scan.Stopping(); }) != ntfs::LoadResult::kOk) {
-        table.reset();
-      }
-    }
-  }
-  if (table) scan.SetReadTable();
-  // Its readers are joined when it goes, before the table.
-  FolderReadAhead folders(table ? static_cast<platform::DirEnumerator&>(*table) : scan.Dirs(),
-                          scan.StopToken(), table ? 0 : scan.Threads() - 1);
+template <class Folders>
+void Walk(ScanJob& scan, Folders& folders) {
   CMyFolder& top = scan.Tree();
   std::string path = scan.Path();
   const ScanRowSink::Row topRow = scan.RootRow();
-  using Job = FolderReadAhead::Job;
   struct Frame {
     CMyFolder* node;
-    Job* job;
-    const FolderReadAhead::Result* listing;
+    typename Folders::Folder folder;
     std::size_t base;       // length of this folder's path
     ScanRowSink::Row row;   // the row its children go under
-    std::size_t nextEntry = 0;
-    std::size_t nextJob = 0;  // its next subfolder's job
     int localCount = 0;
     double localBytes = 0.0;
     bool ending = false;    // a stop was seen on return from a subfolder
-    bool exhausted = false; // every entry was walked
-
-    bool Next(platform::DirEntry& out) {
-      if (nextEntry == listing->Size()) {
-        exhausted = true;
-        return false;
-      }
-      out = listing->At(nextEntry++);
-      return true;
-    }
   };
   std::vector<Frame> frames;
-  auto enter = [&](CMyFolder& node, Job& job, ScanRowSink::Row row) {
+  // `open` fills the folder's state; the node stays empty, and nothing is
+  // reported, when it cannot.
+  auto enter = [&](CMyFolder& node, ScanRowSink::Row row, auto&& open) {
     if (scan.Stopping()) return false;
-    const FolderReadAhead::Result* listing = folders.Take(job, path);
-    if (listing == nullptr) return false;  // the node stays empty; nothing is reported
-    frames.push_back({&node, &job, listing, path.size(), row});
+    typename Folders::Folder folder;
+    if (!open(folder)) return false;
+    frames.push_back({&node, folder, path.size(), row});
     return true;
   };
   // The end of a folder's walk, however the loop over its entries ended.
   auto leave = [&](Frame& f) {
-    // After a stop, readers may still hold jobs below; those go with the
-    // read-ahead.
-    if (f.exhausted) FolderReadAhead::Finished(*f.job);
+    Folders::Leave(f.folder);
     path.resize(f.base);
     if (!scan.Stopping() && f.localCount > 0) {
       auto group = std::make_unique<CMyFolder>();
@@ -394,19 +442,16 @@ void WalkFolders(ScanJob& scan) {
       scan.AddRow(f.row, std::move(info));
     }
     scan.Notify(kScanProgressStep, scan.FolderDone());
-    // A walk gives way after each folder; a table in memory has no folder to
-    // wait for, and on a busy machine each yield can cost a time slice.
-    if (!table) std::this_thread::yield();
+    if constexpr (Folders::kYield) std::this_thread::yield();
   };
 
-  std::string rootPath = path;
-  if (!enter(top, folders.Root(std::move(rootPath)), topRow)) return;
+  if (!enter(top, topRow, [&](auto& out) { return folders.OpenRoot(path, out); })) return;
   const char separator = scan.Dirs().Separator();
   platform::DirEntry entry;
   while (!frames.empty()) {
     Frame& f = frames.back();
     bool descended = false;
-    while (!f.ending && f.Next(entry)) {
+    while (!f.ending && folders.Next(f.folder, entry)) {
       if (entry.directory) {
         if (entry.name != "." && entry.name != "..") {
           auto owned = std::make_unique<CMyFolder>();
@@ -424,8 +469,8 @@ void WalkFolders(ScanJob& scan) {
           info->folder = child;
           if (scan.Stopping()) break;
           const ScanRowSink::Row row = scan.AddRow(f.row, std::move(info));
-          if (descend && f.nextJob < FolderReadAhead::ChildCount(*f.job) &&
-              enter(*child, FolderReadAhead::Child(*f.job, f.nextJob++), row)) {
+          if (descend &&
+              enter(*child, row, [&](auto& out) { return folders.OpenChild(f.folder, path, out); })) {
             descended = true;  // `f` may have moved; resume it later
             break;
           }
@@ -453,6 +498,31 @@ void WalkFolders(ScanJob& scan) {
       path.resize(parent.base);
       if (scan.Stopping()) parent.ending = true;
     }
+  }
+}
+
+}  // namespace
+
+void WalkFolders(ScanJob& scan) {
+  // An NTFS drive's folders come from its master file table when it can be
+  // read; otherwise, or after a stop during the read, the walk lists them
+  // as always.
+  std::unique_ptr<ntfs::MftVolume> table;
+  if (scan.Volumes()) {
+    if (auto source = scan.Volumes()(scan.Root())) {
+      table = std::make_unique<ntfs::MftVolume>(scan.Path(), scan.Dirs().Separator());
+      if (table->Load(*source, [&scan] { return scan.Stopping(); }) != ntfs::LoadResult::kOk) {
+        table.reset();
+      }
+    }
+  }
+  if (table) {
+    scan.SetReadTable();
+    TableFolders folders(*table);
+    Walk(scan, folders);
+  } else {
+    ListedFolders folders(scan.Dirs(), scan.StopToken(), scan.Threads() - 1);
+    Walk(scan, folders);
   }
 }
 

@@ -310,7 +310,9 @@ class DiskScan {
 };
 
 // The folder walk: fills job.Tree() depth first, one row per folder and per
-// folder's file group, in the order of a plain recursive walk.
+// folder's file group, in the order of a plain recursive walk; the folders
+// come from the volume's master file table when job.Volumes() opens one
+// that reads, else from the listings.
 void WalkFolders(ScanJob& job);
 
 }  // namespace diskview

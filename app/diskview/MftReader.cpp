@@ -20,7 +20,6 @@ constexpr std::uint16_t kRecordDirectory = 0x0002;
 constexpr std::uint32_t kFileAttributeReparse = 0x400;
 constexpr std::uint32_t kReparseTagNameSurrogate = 0x20000000;
 
-constexpr std::uint64_t kRootRecord = 5;
 constexpr std::uint64_t kUpcaseRecord = 10;
 // Records below this are the metafiles, which no listing shows.
 constexpr std::uint64_t kFirstUserRecord = 16;
@@ -32,6 +31,8 @@ constexpr std::uint64_t kMaxAttributeList = 1u << 20;
 constexpr std::uint8_t kNodeInUse = 1;
 constexpr std::uint8_t kNodeDirectory = 2;
 constexpr std::uint8_t kNodeReparse = 4;
+constexpr std::uint8_t kNodeNameSurrogate = 8;
+constexpr std::uint8_t kDosSpace = 2;
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 std::uint32_t U32(const std::uint8_t* p) {
@@ -144,10 +145,12 @@ bool DecodeRuns(const std::uint8_t* p, std::size_t size, std::uint64_t firstVcn,
       for (unsigned i = 0; i < offsetBytes; ++i) delta |= static_cast<std::uint64_t>(p[at + i]) << (8 * i);
       if (offsetBytes < 8 && (p[at + offsetBytes - 1] & 0x80)) delta |= ~std::uint64_t{0} << (8 * offsetBytes);
       const std::int64_t step = static_cast<std::int64_t>(delta);
-      // Both stay within 63 bits: the sum cannot overflow.
-      if (step > (std::int64_t{1} << 62) || step < -(std::int64_t{1} << 62)) return false;
+      // A cluster number stays below 2^62 and a step within 2^62 of zero, so
+      // their sum stays within 63 bits and cannot overflow.
+      constexpr std::int64_t kLimit = std::int64_t{1} << 62;
+      if (step > kLimit || step < -kLimit) return false;
       lcn += step;
-      if (lcn < 0 || lcn > (std::int64_t{1} << 62)) return false;
+      if (lcn < 0 || lcn >= kLimit) return false;
       run.lcn = static_cast<std::uint64_t>(lcn);
     }
     at += offsetBytes;
@@ -350,48 +353,92 @@ bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint
 
 bool Collation::SetTable(const std::uint8_t* bytes, std::size_t size) {
   if (size < kUpcaseBytes) return false;
-  std::vector<char16_t> units(65536);
-  std::memcpy(units.data(), bytes, kUpcaseBytes);
-  return SetTable(std::move(units));
-}
-
-bool Collation::SetTable(std::vector<char16_t>&& units) {
-  if (units.size() != 65536) return false;
-  if constexpr (std::endian::native != std::endian::little) {
-    for (char16_t& c : units) c = static_cast<char16_t>(U16(reinterpret_cast<const std::uint8_t*>(&c)));
-  }
-  upper_ = std::move(units);
+  std::unique_ptr<char16_t[]> units(new char16_t[kUnits]);
+  std::memcpy(units.get(), bytes, kUpcaseBytes);
+  SetTable(std::move(units));
   return true;
 }
 
+bool Collation::SetTable(std::vector<char16_t>&& units) {
+  if (units.size() != kUnits) return false;
+  std::unique_ptr<char16_t[]> table(new char16_t[kUnits]);
+  std::copy(units.begin(), units.end(), table.get());
+  SetTable(std::move(table));
+  return true;
+}
+
+void Collation::SetTable(std::unique_ptr<char16_t[]> units) {
+  if constexpr (std::endian::native != std::endian::little) {
+    for (std::size_t i = 0; i < kUnits; ++i)
+      units[i] = static_cast<char16_t>(U16(reinterpret_cast<const std::uint8_t*>(&units[i])));
+  }
+  upper_ = std::move(units);
+}
+
 char16_t Collation::Upper(char16_t c) const {
-  if (!upper_.empty()) return upper_[c];
+  if (upper_) return upper_[c];
   return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
 
-bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const char16_t x = Upper(a[i]), y = Upper(b[i]);
-    if (x != y) return x < y;
+namespace {
+
+struct Utf16Units {
+  const char16_t* at;
+  const char16_t* end;
+  bool Next(char16_t& unit) {
+    if (at == end) return false;
+    unit = *at++;
+    return true;
   }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
-}
+};
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  AppendUtf8(text, out);
-  return out;
-}
+// The code units of a name AppendUnits wrote: a four-byte sequence gives a
+// surrogate pair, any other one unit. A sequence cut short gives its bytes
+// as units, so any bytes end.
+struct StoredUnits {
+  const std::uint8_t* at;
+  const std::uint8_t* end;
+  char16_t low = 0;  // the second unit of a pair, still to give
+  bool Next(char16_t& unit) {
+    if (low != 0) {
+      unit = low;
+      low = 0;
+      return true;
+    }
+    if (at == end) return false;
+    const std::uint32_t b = *at;
+    const std::size_t length = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    if (length == 1 || static_cast<std::size_t>(end - at) < length) {
+      unit = static_cast<char16_t>(b);
+      ++at;
+      return true;
+    }
+    std::uint32_t c = b & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) c = c << 6 | (at[i] & 0x3F);
+    at += length;
+    if (c >= 0x10000 && c < 0x110000) {
+      c -= 0x10000;
+      unit = static_cast<char16_t>(0xD800 + (c >> 10));
+      low = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      unit = static_cast<char16_t>(c);
+    }
+    return true;
+  }
+};
 
-void AppendUtf8(std::u16string_view text, std::string& out) {
+// UTF-8 of `text`; a lone surrogate becomes U+FFFD, or with `keepLone` keeps
+// its code unit in three bytes. Returns whether one was met.
+bool Encode(std::u16string_view text, std::string& out, bool keepLone) {
   // Written through a pointer into room for the longest result (three bytes
-  // per code unit), then cut to length: a name is converted per entry listed.
+  // per code unit; one for a name all ASCII, as most are), then cut to
+  // length: every name of a volume is converted.
   const std::size_t start = out.size();
-  out.resize(start + 3 * text.size());
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+  out.resize(start + (ascii ? 1 : 3) * text.size());
   char* to = out.data() + start;
   const auto put = [&to](std::uint32_t b) { *to++ = static_cast<char>(b); };
+  bool lone = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     std::uint32_t c = text[i];
     if (c < 0x80) {
@@ -403,7 +450,8 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // a lone surrogate, as the system's conversion gives it
+      lone = true;
+      if (!keepLone) c = 0xFFFD;  // as the system's conversion gives it
     }
     if (c < 0x800) {
       put(0xC0 | c >> 6);
@@ -420,6 +468,63 @@ void AppendUtf8(std::u16string_view text, std::string& out) {
     }
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
+  return lone;
+}
+
+}  // namespace
+
+template <class Units>
+int Collation::CompareUnits(Units a, Units b) const {
+  int written = 0;  // the first difference as written: the tie-break
+  char16_t x = 0, y = 0;
+  for (;;) {
+    const bool moreA = a.Next(x), moreB = b.Next(y);
+    if (!moreA || !moreB) return moreA == moreB ? written : moreA ? 1 : -1;  // the shorter first
+    if (x == y) continue;
+    const char16_t upperX = Upper(x), upperY = Upper(y);
+    if (upperX != upperY) return upperX < upperY ? -1 : 1;
+    if (written == 0) written = x < y ? -1 : 1;
+  }
+}
+
+bool Collation::Less(std::u16string_view a, std::u16string_view b) const {
+  return CompareUnits(Utf16Units{a.data(), a.data() + a.size()}, Utf16Units{b.data(), b.data() + b.size()}) < 0;
+}
+
+int Collation::Compare(std::string_view a, std::string_view b) const {
+  const auto* x = reinterpret_cast<const std::uint8_t*>(a.data());
+  const auto* y = reinterpret_cast<const std::uint8_t*>(b.data());
+  // Equal bytes are equal code units: decode from the character where the
+  // names part (names of a folder often share a beginning).
+  const std::size_t common = std::min(a.size(), b.size());
+  std::size_t same = 0;
+  while (same < common && x[same] == y[same]) ++same;
+  if (same < common)
+    while (same > 0 && (x[same] & 0xC0) == 0x80) --same;
+  return CompareUnits(StoredUnits{x + same, x + a.size()}, StoredUnits{y + same, y + b.size()});
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  AppendUtf8(text, out);
+  return out;
+}
+
+void AppendUtf8(std::u16string_view text, std::string& out) { Encode(text, out, false); }
+
+bool AppendUnits(std::u16string_view text, std::string& out) { return Encode(text, out, true); }
+
+void RepairLoneSurrogates(std::string& text) {
+  // UTF-8 has no ED A0..ED BF: every such lead is a surrogate's, and U+FFFD
+  // takes the same three bytes.
+  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+    if (static_cast<std::uint8_t>(text[i]) == 0xED && (static_cast<std::uint8_t>(text[i + 1]) & 0xE0) == 0xA0) {
+      text[i] = static_cast<char>(0xEF);
+      text[i + 1] = static_cast<char>(0xBF);
+      text[i + 2] = static_cast<char>(0xBD);
+      i += 2;
+    }
+  }
 }
 
 const char* LoadResultText(LoadResult result) {
@@ -509,7 +614,7 @@ void MftVolume::Keep(std::uint64_t number, const RecordFacts& facts) {
     node.flags = kNodeInUse;
     if (facts.directory) node.flags |= kNodeDirectory;
     if (facts.hasReparse) node.flags |= kNodeReparse;
-    node.reparseTag = facts.reparseTag;
+    if (facts.reparseTag & kReparseTagNameSurrogate) node.flags |= kNodeNameSurrogate;
     if (facts.hasSize) node.size = facts.size;
     if (number == kUpcaseRecord) {
       upcaseRuns_ = facts.dataRuns;
@@ -518,17 +623,35 @@ void MftVolume::Keep(std::uint64_t number, const RecordFacts& facts) {
   }
   const bool extension = RecordOf(facts.base) != 0;
   const std::uint64_t ownerRecord = extension ? RecordOf(facts.base) : number;
-  for (const auto& name : facts.names) {
+  const auto& names = facts.names;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const auto& name = names[i];
+    // A DOS alias beside another name of the file in the same folder never
+    // shows (DropHiddenNames): most files on a Windows volume have one, so
+    // leaving it out here halves the names kept. Both names share their
+    // fate there, as they share the folder's reference.
+    if (name.space == kDosSpace &&
+        std::any_of(names.begin(), names.end(), [&](const RecordFacts::Name& other) {
+          const std::size_t j = static_cast<std::size_t>(&other - names.data());
+          return j != i && other.parent == name.parent && (other.space != kDosSpace || j < i);
+        }))
+      continue;
     const std::uint64_t parent = RecordOf(name.parent);
     if (parent > std::numeric_limits<std::uint32_t>::max()) continue;
-    if (names16_.size() > std::numeric_limits<std::uint32_t>::max() - name.textLength) continue;
+    if (texts_.size() > std::numeric_limits<std::uint32_t>::max() - 3 * std::size_t{name.textLength}) continue;
     if (names_.size() >= std::numeric_limits<std::uint32_t>::max()) continue;
     if (extension)
       extensionNames_.push_back({static_cast<std::uint32_t>(names_.size()), SequenceOf(facts.base)});
-    names_.push_back({static_cast<std::uint32_t>(ownerRecord), static_cast<std::uint32_t>(parent),
-                      static_cast<std::uint32_t>(names16_.size()), SequenceOf(name.parent),
-                      name.textLength, name.space});
-    names16_.append(facts.Text(name));
+    const auto at = static_cast<std::uint32_t>(texts_.size());
+    if (AppendUnits(facts.Text(name), texts_)) loneSurrogates_ = true;
+    Name kept;
+    kept.record = static_cast<std::uint32_t>(ownerRecord);
+    kept.parent = static_cast<std::uint32_t>(parent);
+    kept.textAt = at;
+    kept.parentSequence = SequenceOf(name.parent);
+    kept.textBytes = static_cast<std::uint16_t>(texts_.size() - at);
+    kept.space = name.space & 3;
+    names_.push_back(kept);
   }
 }
 
@@ -536,10 +659,11 @@ void MftVolume::ReadUpcase(ByteSource& source) {
   if (upcaseSize_ < kUpcaseBytes) {
     if (upcaseSize_ != 0) return;
   }
-  // Read straight into the table's own memory: one buffer, not two.
-  std::vector<char16_t> table(kUpcaseBytes / 2);
+  // Read straight into the table's own memory: one buffer, not two, and
+  // not zeroed first.
+  std::unique_ptr<char16_t[]> table(new char16_t[Collation::kUnits]);
   if (ReadThroughRuns(source, upcaseRuns_, boot_.clusterSize, boot_.totalClusters, 0,
-                      reinterpret_cast<std::uint8_t*>(table.data()), kUpcaseBytes, stats_.bytesRead))
+                      reinterpret_cast<std::uint8_t*>(table.get()), kUpcaseBytes, stats_.bytesRead))
     collation_.SetTable(std::move(table));
 }
 
@@ -550,12 +674,12 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   collation_ = Collation();
   nodes_.clear();
   names_.clear();
-  names16_.clear();
+  texts_.clear();
+  loneSurrogates_ = false;
   extensions_.clear();
   extensionNames_.clear();
   upcaseRuns_.clear();
   upcaseSize_ = 0;
-  first_.clear();
   order_.clear();
   opened_.clear();
   named_.clear();
@@ -618,15 +742,19 @@ void MftVolume::Reserve(std::uint64_t records) {
   const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(records, kReserveRecords));
   nodes_.reserve(n);
   names_.reserve(n);
-  names16_.reserve(n * kReserveUnitsPerName);
+  texts_.reserve(n * kReserveBytesPerName);
 }
 
 template <class Key>
-void MftVolume::Slots(const std::vector<Name>& names, std::size_t keys, Key key,
-                      std::vector<std::uint32_t>& first) {
-  first.assign(keys + 1, 0);
-  for (const Name& n : names) ++first[key(n) + 1];
-  for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+void MftVolume::Slots(std::size_t names, Key key) {
+  for (Node& node : nodes_) node.first = 0;
+  for (std::size_t i = 0; i < names; ++i) ++nodes_[key(names_[i])].first;
+  std::uint32_t sum = 0;
+  for (Node& node : nodes_) {
+    const std::uint32_t count = node.first;
+    node.first = sum;
+    sum += count;
+  }
 }
 
 bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
@@ -637,7 +765,10 @@ bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
     if (e.hasSize) node.size = e.size;
     if (e.hasReparse) {
       node.flags |= kNodeReparse;
-      if (e.reparseTag != 0) node.reparseTag = e.reparseTag;
+      if (e.reparseTag != 0) {
+        node.flags &= static_cast<std::uint8_t>(~kNodeNameSurrogate);
+        if (e.reparseTag & kReparseTagNameSurrogate) node.flags |= kNodeNameSurrogate;
+      }
     }
   }
   extensions_ = {};
@@ -646,29 +777,32 @@ bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
 
   // Grouped by folder (a counting sort of the names' places), each group in
   // index order.
-  const auto byParent = [](const Name& n) { return n.parent; };
-  Slots(names_, nodes_.size(), byParent, first_);
-  order_.resize(names_.size());
-  for (std::uint32_t i = 0; i < names_.size(); ++i) order_[first_[names_[i].parent]++] = i;
+  const std::size_t count = names_.size();
+  Slots(count, [](const Name& n) { return n.parent; });
+  order_.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i) order_[nodes_[names_[i].parent].first++] = i;
   // Each slot counted up to where the next folder begins: shift them back.
-  for (std::size_t k = nodes_.size(); k > 0; --k) first_[k] = first_[k - 1];
-  first_[0] = 0;
+  for (std::size_t k = nodes_.size() - 1; k > 0; --k) nodes_[k].first = nodes_[k - 1].first;
+  nodes_[0].first = 0;
   const auto less = [&](std::uint32_t a, std::uint32_t b) {
-    const std::u16string_view x = NameText(names_[a]), y = NameText(names_[b]);
-    if (collation_.Less(x, y)) return true;
+    const std::string_view x = NameText(names_[a]), y = NameText(names_[b]);
+    const int order = collation_.Compare(x, y);
     // Equal names (only a corrupt index holds them) keep the table's order.
-    return !collation_.Less(y, x) && a < b;
+    return order < 0 || (order == 0 && a < b);
   };
   std::size_t sorted = 0;
-  for (std::size_t r = 0; r + 1 < first_.size(); ++r) {
-    if (first_[r + 1] - first_[r] < 2) continue;
-    std::sort(order_.begin() + first_[r], order_.begin() + first_[r + 1], less);
-    sorted += first_[r + 1] - first_[r];
+  for (std::size_t r = 0; r < nodes_.size(); ++r) {
+    const std::uint32_t from = nodes_[r].first, to = SlotEnd(r, count);
+    if (to - from < 2) continue;
+    std::sort(order_.begin() + from, order_.begin() + to, less);
+    sorted += to - from;
     if (sorted >= kNamesPerStopCheck) {
       sorted = 0;
       if (stopping && stopping()) return false;
     }
   }
+  // In order: from now on the names are only shown.
+  if (loneSurrogates_) RepairLoneSurrogates(texts_);
   return true;
 }
 
@@ -702,23 +836,28 @@ void MftVolume::DropHiddenNames() {
 
   // A DOS name is the short alias of a long name in the same folder; it
   // shows only where the file has no other name there (nor an earlier DOS
-  // name). A file's names are few: compare them pairwise. Names arrive in
-  // record order unless extension records hold some.
-  constexpr std::uint8_t kDos = 2;
+  // name). Keep drops those its record shows; the rest (names of a file
+  // spread over extension records) are decided here. A file's names are
+  // few: compare them pairwise. Names arrive in record order unless
+  // extension records hold some.
   const auto byRecord = [](const Name& a, const Name& b) { return a.record < b.record; };
   if (!std::is_sorted(names_.begin(), names_.end(), byRecord))
     std::stable_sort(names_.begin(), names_.end(), byRecord);
-  std::vector<std::uint32_t>& byFile = first_;  // its memory, before it holds the folders
-  Slots(names_, nodes_.size(), [](const Name& n) { return n.record; }, byFile);
+  const std::size_t count = names_.size();
+  Slots(count, [](const Name& n) { return n.record; });
   std::vector<bool> shadowed;
   kept = 0;
-  for (std::size_t r = 0; r + 1 < byFile.size(); ++r) {
-    const std::uint32_t from = byFile[r], to = byFile[r + 1];
+  for (std::size_t r = 0; r < nodes_.size(); ++r) {
+    const std::uint32_t from = nodes_[r].first, to = SlotEnd(r, count);
+    if (to - from < 2) {
+      if (to > from) names_[kept++] = names_[from];
+      continue;
+    }
     shadowed.assign(to - from, false);
     for (std::uint32_t i = from; i < to; ++i) {
       const Name& n = names_[i];
-      for (std::uint32_t j = from; n.space == kDos && j < to && !shadowed[i - from]; ++j)
-        shadowed[i - from] = j != i && names_[j].parent == n.parent && (names_[j].space != kDos || j < i);
+      for (std::uint32_t j = from; n.space == kDosSpace && j < to && !shadowed[i - from]; ++j)
+        shadowed[i - from] = j != i && names_[j].parent == n.parent && (names_[j].space != kDosSpace || j < i);
     }
     // Kept names move down in place once their file's group is decided.
     for (std::uint32_t i = from; i < to; ++i)
@@ -727,58 +866,72 @@ void MftVolume::DropHiddenNames() {
   names_.resize(kept);
 }
 
+bool MftVolume::OpenFolder(std::uint32_t record, Cursor& out) {
+  std::lock_guard lock(mutex_);
+  if (!loaded_ || record >= nodes_.size() || opened_[record]) return false;
+  opened_[record] = true;
+  out.at = nodes_[record].first;
+  out.end = SlotEnd(record, names_.size());
+  out.record = record;
+  return true;
+}
+
+bool MftVolume::NextEntry(Cursor& cursor, platform::DirEntry& out) const {
+  if (cursor.at == cursor.end) return false;
+  const Name& name = names_[order_[cursor.at++]];
+  const Node& node = nodes_[name.record];
+  cursor.record = name.record;
+  out.name = NameText(name);
+  out.directory = (node.flags & kNodeDirectory) != 0;
+  out.reparse = (node.flags & kNodeReparse) != 0;
+  out.nameSurrogate = out.reparse && (node.flags & kNodeNameSurrogate) != 0;
+  out.size = out.directory ? 0 : node.size;
+  return true;
+}
+
 class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {
  public:
-  FolderListing(MftVolume& volume, std::uint32_t record, std::string path)
-      : volume_(volume), at_(volume.first_[record]), end_(volume.first_[record + 1]), path_(std::move(path)) {}
+  FolderListing(MftVolume& volume, const Cursor& cursor, std::string path)
+      : volume_(volume), cursor_(cursor), path_(std::move(path)) {}
 
   bool Next(platform::DirEntry& out) override {
-    if (at_ == end_) return false;
-    const Name& name = volume_.names_[volume_.order_[at_++]];
-    const Node& node = volume_.nodes_[name.record];
-    text_.clear();
-    AppendUtf8(volume_.NameText(name), text_);
-    out.name = text_;
-    out.directory = (node.flags & kNodeDirectory) != 0;
-    out.reparse = (node.flags & kNodeReparse) != 0;
-    out.nameSurrogate = out.reparse && (node.reparseTag & kReparseTagNameSurrogate) != 0;
-    out.size = out.directory ? 0 : node.size;
+    if (!volume_.NextEntry(cursor_, out)) return false;
     // Only a folder the scan may enter gets a path: one whose name holds the
     // separator would take another folder's.
     if (platform::Enterable(out, volume_.separator_)) {
       std::string child = path_;
-      child += text_;
+      child += out.name;
       child.push_back(volume_.separator_);
       std::lock_guard lock(volume_.mutex_);
-      volume_.named_[std::move(child)] = name.record;
+      volume_.named_[std::move(child)] = cursor_.record;
     }
     return true;
   }
 
  private:
   MftVolume& volume_;
-  std::uint32_t at_;
-  std::uint32_t end_;
+  Cursor cursor_;
   std::string path_;
-  std::string text_;
 };
 
 std::unique_ptr<platform::DirEnumerator::Listing> MftVolume::Open(const std::string& folder) {
-  std::lock_guard lock(mutex_);
-  if (!loaded_) return nullptr;
   std::uint32_t record;
-  const auto named = named_.find(folder);
-  if (named != named_.end()) {
-    record = named->second;
-    named_.erase(named);
-  } else if (folder == rootPath_) {
-    record = kRootRecord;
-  } else {
-    return nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    if (!loaded_) return nullptr;
+    const auto named = named_.find(folder);
+    if (named != named_.end()) {
+      record = named->second;
+      named_.erase(named);
+    } else if (folder == rootPath_) {
+      record = kRootRecord;
+    } else {
+      return nullptr;
+    }
   }
-  if (opened_[record]) return nullptr;
-  opened_[record] = true;
-  return std::make_unique<FolderListing>(*this, record, folder);
+  Cursor cursor;
+  if (!OpenFolder(record, cursor)) return nullptr;
+  return std::make_unique<FolderListing>(*this, cursor, folder);
 }
 
 }  // namespace diskview::ntfs

@@ -26,6 +26,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -128,18 +129,34 @@ class Collation {
   // ASCII letters only until a volume's table is set.
   // 65536 little-endian code units; false (and no change) otherwise.
   bool SetTable(const std::uint8_t* bytes, std::size_t size);
-  // The same code units as the volume holds them (little-endian), taken
-  // over, not copied; false (and no change) unless 65536.
+  static constexpr std::size_t kUnits = 65536;
+  // The same code units as the volume holds them (little-endian); false
+  // (and no change) unless kUnits.
   bool SetTable(std::vector<char16_t>&& units);
+  // kUnits of them, taken over, not copied.
+  void SetTable(std::unique_ptr<char16_t[]> units);
   bool Less(std::u16string_view a, std::u16string_view b) const;
+  // The same order over names kept as AppendUnits writes them; Compare is
+  // negative, zero or positive as `a` sorts before, with or after `b`.
+  bool Less(std::string_view a, std::string_view b) const { return Compare(a, b) < 0; }
+  int Compare(std::string_view a, std::string_view b) const;
 
  private:
+  template <class Units>
+  int CompareUnits(Units a, Units b) const;
   char16_t Upper(char16_t c) const;
-  std::vector<char16_t> upper_;  // empty: ASCII letters only
+  std::unique_ptr<char16_t[]> upper_;  // none: ASCII letters only
 };
 
 std::string Utf16ToUtf8(std::u16string_view text);
 void AppendUtf8(std::u16string_view text, std::string& out);
+// As AppendUtf8, but a lone surrogate keeps its code unit, in the three
+// bytes UTF-8 would give it were it a character: the name's exact code units
+// can be read back (Collation), and RepairLoneSurrogates makes it the text
+// AppendUtf8 gives. Returns whether a lone surrogate was written.
+bool AppendUnits(std::u16string_view text, std::string& out);
+// Each lone surrogate AppendUnits wrote becomes U+FFFD, in place.
+void RepairLoneSurrogates(std::string& text);
 
 enum class LoadResult { kOk, kNotNtfs, kCorrupt, kReadFailed, kStopped };
 const char* LoadResultText(LoadResult result);
@@ -158,6 +175,10 @@ struct MftStats {
 // root; a subfolder's path is its parent's path, its name and the separator.
 // Each folder opens at most once per Load (a corrupt table cannot make the
 // scan loop), and only after its parent's listing named it.
+//
+// The scan itself goes through the folders by record instead (OpenFolder,
+// NextEntry): no listing object, path or copy of the entries per folder.
+// Both ways share the once-per-Load rule.
 class MftVolume final : public platform::DirEnumerator {
  public:
   explicit MftVolume(std::string rootPath, char separator = '\\');
@@ -169,33 +190,51 @@ class MftVolume final : public platform::DirEnumerator {
   std::unique_ptr<Listing> Open(const std::string& folder) override;
   char Separator() const override { return separator_; }
 
+  // A place in one folder's entries.
+  struct Cursor {
+    std::uint32_t at = 0;
+    std::uint32_t end = 0;
+    std::uint32_t record = 0;  // of the entry NextEntry gave last
+  };
+  static constexpr std::uint32_t kRootRecord = 5;
+  // Starts on folder `record`'s entries; false if nothing is loaded, or the
+  // folder was opened before (this way or by Open).
+  bool OpenFolder(std::uint32_t record, Cursor& out);
+  // The next entry, its name valid as long as the volume; false at the end.
+  // A subfolder the scan may enter (platform::Enterable) opens with
+  // OpenFolder(cursor.record).
+  bool NextEntry(Cursor& cursor, platform::DirEntry& out) const;
+
   // Bytes read per source call while reading the table.
   // Large enough for sequential reads to run at the device's speed; small
   // enough that the buffer's first touch costs little.
   static constexpr std::size_t kChunkBytes = 1u << 20;
   // Room set aside at the start: records (a 4 GiB table of 1 KiB records),
-  // and code units per name (a typical name is shorter).
+  // and bytes of text per name (a typical name is shorter).
   static constexpr std::uint64_t kReserveRecords = 1u << 22;
-  static constexpr std::size_t kReserveUnitsPerName = 16;
+  static constexpr std::size_t kReserveBytesPerName = 16;
   // Names put in order between looks at the stop request.
   static constexpr std::size_t kNamesPerStopCheck = 1u << 16;
 
  private:
   class FolderListing;
+  // 16 bytes per record, as few as a large volume allows: every page costs.
   struct Node {
     std::uint64_t size = 0;
-    std::uint32_t reparseTag = 0;
+    // Where the record's names begin in names_ while they are grouped by
+    // file; once grouped by folder, where its entries begin in order_.
+    std::uint32_t first = 0;
     std::uint16_t sequence = 0;
     std::uint8_t flags = 0;
   };
-  // 16 bytes: a large volume holds millions, and every page of them costs.
+  // 16 bytes: a large volume holds millions.
   struct Name {
     std::uint32_t record;
     std::uint32_t parent;
-    std::uint32_t textAt;
+    std::uint32_t textAt;  // in texts_
     std::uint16_t parentSequence;
-    std::uint8_t textLength;
-    std::uint8_t space;
+    std::uint16_t textBytes : 10;  // 255 code units take at most 765
+    std::uint16_t space : 2;
   };
   // A name an extension record holds counts only if its base record, when
   // all are read, is the generation the extension names.
@@ -219,17 +258,18 @@ class MftVolume final : public platform::DirEnumerator {
   // False when stopped.
   bool BuildFolders(const std::function<bool()>& stopping);
   void Reserve(std::uint64_t records);
-  // Where each key's names begin in `names` grouped by key, one slot per key
-  // and one more.
+  // Sets each node's `first` to where the names of its key begin in names_
+  // grouped by key (a counting sort's slots); a key's names end where the
+  // next node's begin, the last node's at `names`.
   template <class Key>
-  static void Slots(const std::vector<Name>& names, std::size_t keys, Key key,
-                    std::vector<std::uint32_t>& first);
+  void Slots(std::size_t names, Key key);
+  std::uint32_t SlotEnd(std::size_t node, std::size_t names) const {
+    return node + 1 < nodes_.size() ? nodes_[node + 1].first : static_cast<std::uint32_t>(names);
+  }
   // Drops the names that are not shown: dead or metafile records, DOS
   // aliases of a long name.
   void DropHiddenNames();
-  std::u16string_view NameText(const Name& name) const {
-    return {names16_.data() + name.textAt, name.textLength};
-  }
+  std::string_view NameText(const Name& name) const { return {texts_.data() + name.textAt, name.textBytes}; }
 
   std::string rootPath_;
   char separator_;
@@ -238,15 +278,17 @@ class MftVolume final : public platform::DirEnumerator {
   Collation collation_;
   std::vector<Node> nodes_;
   std::vector<Name> names_;
-  std::u16string names16_;
+  // Every name's text, as AppendUnits writes it until the names are in
+  // order, then as UTF-8: shown as kept, never converted per entry.
+  std::string texts_;
+  bool loneSurrogates_ = false;  // some name holds one
   std::vector<Extension> extensions_;
   std::vector<ExtensionName> extensionNames_;
   std::vector<Run> upcaseRuns_;
   std::uint64_t upcaseSize_ = 0;
-  // After BuildFolders: a folder's entries are names_[order_[i]] for i in
-  // first_[r] .. first_[r+1], in index order; first_ has one slot per record
-  // and one more. An order, not a sorted copy: a quarter of the memory.
-  std::vector<std::uint32_t> first_;
+  // After BuildFolders: a folder's entries are names_[order_[i]] for i from
+  // nodes_[r].first to the next node's, in index order. An order, not a
+  // sorted copy: a quarter of the memory.
   std::vector<std::uint32_t> order_;
   bool loaded_ = false;
 

@@ -93,12 +93,14 @@ class CMyFolder {
   template <class Visit>
   void WalkFolders(Visit visit) const;
 
-  bool sorted_ = false;
+  // Largest first, so no padding comes between: a scan makes one node per
+  // folder and file group, 72 bytes each.
   std::vector<std::unique_ptr<CMyFolder>> children_;
   std::string name_;
-  int fileCount_ = 0;
   double size_ = 0.0;
+  int fileCount_ = 0;
   std::atomic<std::int16_t> kind_{kKindUnset};
+  bool sorted_ = false;
 };
 
 // Row data of the disk tree: a text (left empty) and the node the row shows.

@@ -5,22 +5,30 @@
 # the ratios:
 #  - host: dravon-scan --mft IMAGE against du -s --apparent-size of the
 #    mounted volume (ntfs-3g, read-only) and dravon-scan --walk of it;
-#  - floor: the table's bytes alone, read sequentially from the image;
+#  - floor: the table's bytes alone, read sequentially from the image by dd
+#    in 4 MiB blocks, warm, into one reused buffer: what any reader of the
+#    table pays before it looks at a byte (a system call and a copy out of
+#    the page cache per block, and dd's own start). The table scan pays the
+#    same and then parses, orders and builds the tree; the aim is that it
+#    stays within twice this;
 #  - Wine (when the Windows tree has dravon-scan.exe): dravon-scan.exe --mft
 #    D:\ (D: the mounted volume, its device D:: the image) against
 #    dravon-scan.exe --walk W:\ (W: the same tree on the host's own file
 #    system), in a private prefix.
-# Warm cache: one unmeasured run of each, then the median of RUNS runs.
+# Warm cache: one unmeasured run of each, then RUNS rounds (default 7) that
+# run the commands compared in turn, so a change in the machine's load falls
+# on each alike; the medians of each and of the per-round ratios.
 # The image is made once (a few minutes: every file goes through FUSE) and
 # kept beside the tree with a .complete marker. Needs root and FUSE.
 #
 #   tools/bench/mft-bench.sh [TREE_DIR]     (default /tmp/dravon-bench-tree)
+#   HOST_ONLY=1 leaves out the Wine half (minutes: the walks under Wine).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 tree=${1:-/tmp/dravon-bench-tree}
 image=$tree.ntfs
 mount=$tree.ntfs-mount
-runs=${RUNS:-5}
+runs=${RUNS:-7}
 scan=$top/build/host/bin/dravon-scan
 winscan=$top/build/win/tests/dravon-scan.exe
 [ -x "$scan" ] || { echo "build the host tree first: tools/build.sh host" >&2; exit 1; }
@@ -48,18 +56,43 @@ prefix=$(mktemp -d)
 . "$top/tools/bench/timing.sh"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix" "$timing"; fusermount -u "$mount" 2>/dev/null || true' EXIT
 
-bench() {
-  local name=$1 label=$2; shift 2
-  "$@" >/dev/null 2>&1 || true
-  local out wall cpu
-  out=$(for _ in $(seq "$runs"); do measure "$@"; done)
-  wall=$(echo "$out" | awk '{print $1}' | median)
-  cpu=$(echo "$out" | awk '{print $2}' | median)
-  printf '%-52s wall %6d ms  CPU %6d ms\n' "$label" "$wall" "$cpu"
-  printf -v "${name}_wall" '%s' "$wall"
-  printf -v "${name}_cpu" '%s' "$cpu"
+# alternate NAME:LABEL...: for each NAME an array cmd_NAME holds the command.
+# Sets NAME_wall and NAME_cpu to the medians, and NAME_rounds to the walls of
+# each round (one a line) for round_ratio.
+alternate() {
+  local spec name
+  for spec in "$@"; do
+    local -n cmd="cmd_${spec%%:*}"
+    "${cmd[@]}" >/dev/null 2>&1 || true
+    unset -n cmd
+  done
+  local -A out=()
+  for _ in $(seq "$runs"); do
+    for spec in "$@"; do
+      name=${spec%%:*}
+      local -n cmd="cmd_$name"
+      out[$name]+="$(measure "${cmd[@]}")"$'\n'
+      unset -n cmd
+    done
+  done
+  local wall cpu
+  for spec in "$@"; do
+    name=${spec%%:*}
+    wall=$(printf '%s' "${out[$name]}" | awk '{print $1}' | median)
+    cpu=$(printf '%s' "${out[$name]}" | awk '{print $2}' | median)
+    printf '%-52s wall %6d ms  CPU %6d ms\n' "${spec#*:}" "$wall" "$cpu"
+    printf -v "${name}_wall" '%s' "$wall"
+    printf -v "${name}_cpu" '%s' "$cpu"
+    printf -v "${name}_rounds" '%s' "$(printf '%s' "${out[$name]}" | awk '{print $1}')"
+  done
 }
 ratio() { awk -v a="$2" -v b="$3" -v l="$1" 'BEGIN {if (b > 0) printf "%-52s %.2f\n", l, a / b}'; }
+# The median of A/B over the rounds, each pair measured side by side.
+round_ratio() {
+  paste <(printf '%s\n' "$2") <(printf '%s\n' "$3") |
+    awk '$2 > 0 {printf "%.4f\n", $1 / $2}' | median |
+    awk -v l="$1" '{printf "%-52s %.2f\n", l, $1}'
+}
 
 # The table's place and size, from the boot sector and record 0.
 read -r table_offset table_bytes < <(python3 - "$image" <<'PY'
@@ -89,19 +122,22 @@ c=$(du -s -B1 --apparent-size "$mount" | awk '{print $1}')
 echo "bytes: table $a, walk $b, du $c (du counts the folders too)"
 [ "$a" = "$b" ] || { echo "the table and the walk disagree" >&2; exit 1; }
 
-bench floor "the table's bytes read (dd, 4 MiB blocks)" \
-  dd if="$image" of=/dev/null bs=4M iflag=skip_bytes,count_bytes skip="$table_offset" count="$table_bytes"
-bench mft "dravon-scan --mft IMAGE" "$scan" --mft "$image"
-bench walk "dravon-scan --walk of the mounted volume" "$scan" --walk "$mount"
-bench du "du -s --apparent-size of the mounted volume" du -s --apparent-size "$mount"
+echo "median of $runs rounds, each running the commands of a group in turn:"
+cmd_floor=(dd if="$image" of=/dev/null bs=4M iflag=skip_bytes,count_bytes skip="$table_offset" count="$table_bytes")
+cmd_mft=("$scan" --mft "$image")
+alternate "floor:the table's bytes read (dd, 4 MiB blocks): floor" "mft:dravon-scan --mft IMAGE"
+cmd_walk=("$scan" --walk "$mount")
+cmd_du=(du -s --apparent-size "$mount")
+alternate "walk:dravon-scan --walk of the mounted volume" "du:du -s --apparent-size of the mounted volume"
 # On a busy machine the wall times follow the load; the CPU times less so.
 ratio "walk / table scan (wall)" "$walk_wall" "$mft_wall"
 ratio "du / table scan (wall)" "$du_wall" "$mft_wall"
 ratio "table scan / bytes read (wall)" "$mft_wall" "$floor_wall"
+round_ratio "table scan / bytes read (wall, per round)" "$mft_rounds" "$floor_rounds"
 ratio "walk / table scan (CPU)" "$walk_cpu" "$mft_cpu"
 ratio "table scan / bytes read (CPU)" "$mft_cpu" "$floor_cpu"
 
-if [ -x "$winscan" ]; then
+if [ -x "$winscan" ] && [ -z "${HOST_ONLY:-}" ]; then
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
   wineboot -i >/dev/null 2>&1 || true
   ln -sfn "$mount" "$prefix/dosdevices/d:"
@@ -110,11 +146,28 @@ if [ -x "$winscan" ]; then
   wa=$(wine "$winscan" --mft --bytes 'D:\' 2>/dev/null | tr -d '\r' | awk '$1 == "bytes" {print $2}')
   echo "bytes under Wine: table $wa"
   [ "$wa" = "$a" ] || { echo "the table under Wine disagrees" >&2; exit 1; }
-  bench wmft 'dravon-scan.exe --mft D:\ (Wine)' wine "$winscan" --mft 'D:\'
-  bench wwalk 'dravon-scan.exe --walk W:\ (Wine, host file system)' wine "$winscan" --walk 'W:\'
-  bench wdwalk 'dravon-scan.exe --walk D:\ (Wine, the mounted volume)' wine "$winscan" --walk 'D:\'
-  bench wstart 'dravon-scan.exe of an empty folder (Wine start-up)' wine "$winscan" --walk 'C:\users\Public\Music\'
+  cmd_wmft=(wine "$winscan" --mft 'D:\')
+  cmd_wwalk=(wine "$winscan" --walk 'W:\')
+  cmd_wdwalk=(wine "$winscan" --walk 'D:\')
+  cmd_wstart=(wine "$winscan" --walk 'C:\users\Public\Music\')
+  alternate 'wmft:dravon-scan.exe --mft D:\ (Wine)' 'wwalk:dravon-scan.exe --walk W:\ (Wine, host file system)' \
+    'wstart:dravon-scan.exe of an empty folder (Wine start-up)'
+  alternate 'wdwalk:dravon-scan.exe --walk D:\ (Wine, the mounted volume)'
+  # Wine's start-up (over a second on a busy machine) is most of the table
+  # scan's wall time: also the scan alone, as dravon-scan --stats times it.
+  scan_seconds() { wine "$winscan" --stats "$@" 2>&1 >/dev/null | tr -d '\r' | awk '{for (i = 1; i < NF; i++) if ($i == "seconds") print $(i + 1) * 1000}'; }
+  inner_mft="" inner_walk=""
+  for _ in $(seq "$runs"); do
+    inner_mft+="$(scan_seconds --mft 'D:\')"$'\n'
+    inner_walk+="$(scan_seconds --walk 'W:\')"$'\n'
+  done
+  inner_mft=$(printf '%s' "$inner_mft" | median)
+  inner_walk=$(printf '%s' "$inner_walk" | median)
+  printf '%-52s %6.0f ms\n' 'dravon-scan.exe --mft D:\ (Wine), the scan alone' "$inner_mft" \
+    'dravon-scan.exe --walk W:\ (Wine), the scan alone' "$inner_walk"
+  ratio "Wine: walk of W: / table scan of D: (the scans alone)" "$inner_walk" "$inner_mft"
   ratio "Wine: walk of W: / table scan of D: (wall)" "$wwalk_wall" "$wmft_wall"
+  round_ratio "Wine: walk of W: / table scan of D: (wall, per round)" "$wwalk_rounds" "$wmft_rounds"
   ratio "Wine: walk of W: / table scan of D: (CPU)" "$wwalk_cpu" "$wmft_cpu"
   ratio "Wine: walk of D: / table scan of D: (wall)" "$wdwalk_wall" "$wmft_wall"
   ratio "Wine, less start-up: walk of W: / table scan" "$((wwalk_wall - wstart_wall))" "$((wmft_wall - wstart_wall))"

@@ -125,6 +125,8 @@ TEST(MftBytes, RunsDecodeRelativeSignedOffsetsAndRefuseNonsense) {
       {0x11, 0x00, 0x05},        // zero clusters
       {0x11, 0x04, 0xF0},        // before the volume's start
       {0x91, 0x04, 1, 2, 3, 4, 5, 6, 7, 8, 9},  // nine offset bytes
+      // Cluster 2^62, then 2^62 further: refused before the sum overflows.
+      {0x81, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x81, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40},
   };
   for (const auto& b : bad) {
     runs.clear();
@@ -209,6 +211,43 @@ TEST(MftBytes, NamesCollateByUpperCaseThenAsWritten) {
   std::string out = "kept/";
   AppendUtf8(u"\u00E9", out);
   EXPECT_EQ(out, "kept/\xC3\xA9");
+}
+
+// The volume keeps names as AppendUnits writes them and orders them so: the
+// order must be the one of their code units, where a surrogate pair sorts
+// below U+E000 (unlike its code point), and a lone surrogate by its unit.
+TEST(MftBytes, StoredNamesCollateAsTheirCodeUnits) {
+  const std::u16string lone(1, char16_t(0xDC00)), high(1, char16_t(0xD83D));
+  const std::vector<std::u16string> names{
+      u"", u"a", u"A", u"ab", u"aB", u"\u00E9", u"\u00C9", u"\U0001F600", u"\U0001F600a", u"\uE000",
+      u"\uFFFF", lone, lone + u"z", high, u"x" + high, u"\u6570\u636E", u"\u07FF"};
+  std::vector<std::uint8_t> table(131072);
+  for (std::uint32_t c = 0; c < 65536; ++c) Put16(&table[2 * c], static_cast<std::uint16_t>(c >= 'a' && c <= 'z' ? c - 32 : c));
+  Put16(&table[2 * 0xE9], 0xC9);
+  Collation volume;
+  ASSERT_TRUE(volume.SetTable(table.data(), table.size()));
+  std::vector<std::string> stored;
+  for (const auto& name : names) {
+    std::string text = "prefix";  // appended, not assigned
+    const bool loneUnit = AppendUnits(name, text);
+    text.erase(0, 6);
+    EXPECT_EQ(loneUnit, name == lone || name == lone + u"z" || name == high || name == u"x" + high);
+    std::string shown = text;
+    RepairLoneSurrogates(shown);
+    EXPECT_EQ(shown, Utf16ToUtf8(name));
+    stored.push_back(std::move(text));
+  }
+  for (std::size_t i = 0; i < names.size(); ++i)
+    for (std::size_t j = 0; j < names.size(); ++j) {
+      EXPECT_EQ(volume.Less(stored[i], stored[j]), volume.Less(names[i], names[j])) << i << " " << j;
+      EXPECT_EQ(volume.Compare(stored[i], stored[j]) == 0, names[i] == names[j]) << i << " " << j;
+      EXPECT_EQ(volume.Compare(stored[i], stored[j]), -volume.Compare(stored[j], stored[i])) << i << " " << j;
+    }
+  EXPECT_TRUE(volume.Less(stored[7], stored[9]));  // the pair below U+E000
+
+  // Bytes no name gives still end, one unit per stray byte.
+  EXPECT_TRUE(volume.Less(std::string_view("\xF0\x9F", 2), std::string_view("\xF0\x9F\x98", 3)));
+  EXPECT_FALSE(volume.Less(std::string_view("\x80", 1), std::string_view("\x80", 1)));
 }
 
 // A fresh volume's bytes, to damage.
@@ -317,6 +356,61 @@ TEST_F(MftDamage, ExtensionNamesCountForTheirBaseGenerationAndTiesKeepTableOrder
   EXPECT_EQ(seen, expected);
 }
 
+// A file's DOS alias shows only where it has no other name in that folder;
+// a lone surrogate shows as U+FFFD yet sorts by its unit.
+TEST_F(MftDamage, ShortAliasesHideBesideLongNamesAndOddUnitsSortAsWritten) {
+  ASSERT_EQ(boot_.recordSize, 1024u);
+  const std::uint64_t root = 5 | std::uint64_t{U16(Record(5) + 16)} << 48;
+  const std::uint64_t dir = 19 | std::uint64_t{7} << 48;
+  const auto put = [&](std::uint32_t number, RecordBuilder& b) {
+    const auto bytes = b.Seal();
+    std::copy(bytes.begin(), bytes.end(), Record(number));
+  };
+  RecordBuilder both(16);
+  both.FileName(root, 2, u"LONGNA~1.TXT");  // the alias first, as NTFS may write it
+  both.FileName(root, 1, u"Long name.txt");
+  put(16, both);
+  RecordBuilder only(17);
+  only.FileName(root, 2, u"ONLY.TXT");
+  put(17, only);
+  RecordBuilder apart(18);
+  apart.FileName(root, 1, u"wide name");
+  apart.FileName(dir, 2, u"WIDENA~1");  // alone in that folder
+  put(18, apart);
+  RecordBuilder folder(19, 3);
+  folder.FileName(root, 3, u"dir");
+  put(19, folder);
+  RecordBuilder odd(20);
+  odd.FileName(root, 0, std::u16string(1, char16_t(0xDC00)) + u"z");
+  odd.FileName(root, 0, u"\uE000");
+  odd.FileName(root, 0, u"\U0001F600");
+  put(20, odd);
+
+  MftVolume volume("E:\\");
+  ASSERT_EQ(Load(volume), LoadResult::kOk);
+  EXPECT_EQ(volume.Stats().corrupt, 0u);
+  MftVolume::Cursor cursor;
+  ASSERT_TRUE(volume.OpenFolder(MftVolume::kRootRecord, cursor));
+  EXPECT_FALSE(volume.Open("E:\\"));  // opened once, either way
+  std::vector<std::string> seen;
+  platform::DirEntry entry;
+  std::uint32_t dirRecord = 0;
+  while (volume.NextEntry(cursor, entry)) {
+    seen.emplace_back(entry.name);
+    if (entry.directory) dirRecord = cursor.record;
+  }
+  const std::vector<std::string> expected{"dir", "Long name.txt", "ONLY.TXT", "wide name",
+                                          "\xF0\x9F\x98\x80", "\xEF\xBF\xBDz", "\xEE\x80\x80"};
+  EXPECT_EQ(seen, expected);
+  ASSERT_EQ(dirRecord, 19u);
+  ASSERT_TRUE(volume.OpenFolder(dirRecord, cursor));
+  EXPECT_FALSE(volume.OpenFolder(dirRecord, cursor));
+  ASSERT_TRUE(volume.NextEntry(cursor, entry));
+  EXPECT_EQ(entry.name, "WIDENA~1");
+  EXPECT_FALSE(volume.NextEntry(cursor, entry));
+  EXPECT_FALSE(volume.OpenFolder(1u << 30, cursor));
+}
+
 TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
   MemorySource source(bytes_.data(), bytes_.size());
   MftVolume volume("E:\\");
@@ -352,6 +446,53 @@ TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeRead) {
   ExpectSameScan(walked, fallback);
   FinishedScan unopened(dirs, "M:\\", 1, 1, [](const std::string&) { return nullptr; });
   ExpectSameScan(walked, unopened);
+}
+
+// The table's folders walked as the listing's are: the same rows and
+// notifications however far the scan got when its stop came.
+TEST_F(MftDamage, AStopDuringTheTableWalkEndsAsTheWalkEndsThere) {
+  ASSERT_EQ(boot_.recordSize, 1024u);
+  const std::uint64_t root = 5 | std::uint64_t{U16(Record(5) + 16)} << 48;
+  const auto ref = [](std::uint32_t n) { return n | std::uint64_t{7} << 48; };
+  const auto put = [&](std::uint32_t number, std::uint64_t parent, const char16_t* name, int bytes) {
+    RecordBuilder b(number, bytes < 0 ? 3 : 1);
+    b.FileName(parent, 1, name);
+    if (bytes >= 0) b.Resident(0x80, std::vector<std::uint8_t>(static_cast<std::size_t>(bytes), 0));
+    const auto sealed = b.Seal();
+    std::copy(sealed.begin(), sealed.end(), Record(number));
+  };
+  put(16, root, u"e", -1);
+  put(17, ref(16), u"z", 40);
+  put(18, root, u"a", -1);
+  put(19, ref(18), u"x", 10);
+  put(20, ref(18), u"b", -1);
+  put(21, ref(20), u"y", 20);
+  put(22, root, u"c", 30);
+  put(23, root, u"d", -1);
+  platform::DirEnumMemory dirs("M:\\");
+  auto& a = dirs.Root().Folder("a");
+  a.Folder("b").File("y", 20);
+  a.File("x", 10);
+  dirs.Root().File("c", 30);
+  dirs.Root().Folder("d");
+  dirs.Root().Folder("e").File("z", 40);
+  // Nothing to list: a scan that did not read the table finds nothing.
+  platform::DirEnumMemory none("M:\\");
+  const auto table = [&](const std::string&) {
+    return std::make_unique<MemorySource>(bytes_.data(), bytes_.size());
+  };
+
+  const FinishedScan walked(dirs, "M:\\", 1, 1);
+  ExpectSameScan(walked, FinishedScan(none, "M:\\", 1, 1, table));
+  const auto rows = static_cast<ScanRowSink::Row>(walked.rows.Rows().size());
+  ASSERT_EQ(rows, 9u);  // the root, a, b, b's files, a's files, d, e, e's files, the root's files
+  for (ScanRowSink::Row stop = 2; stop <= rows; ++stop) {
+    SCOPED_TRACE(stop);
+    const FinishedScan stoppedWalk(dirs, "M:\\", 1, 1, {}, stop);
+    const FinishedScan stoppedTable(none, "M:\\", 1, 1, table, stop);
+    EXPECT_EQ(stoppedWalk.notes.Count(WM_SCAN_DONE_1, 1), 0);
+    ExpectSameScan(stoppedWalk, stoppedTable);
+  }
 }
 
 // A volume that holds its reads until the scan is asked to stop.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -41,9 +42,14 @@ class RecordingRows final : public ScanRowSink {
   }
   void ExpandRow(Row row) override { expanded.push_back(row); }
   Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) override {
-    std::lock_guard lock(mutex_);
-    rows.push_back({parent, info->folder});
-    return rows.size();
+    Row row;
+    {
+      std::lock_guard lock(mutex_);
+      rows.push_back({parent, info->folder});
+      row = rows.size();
+    }
+    if (onInsert) onInsert(row);
+    return row;
   }
   void RedrawNow() override { ++redraws; }
   void SelectRootIfNoneSelected() override { ++selects; }
@@ -58,6 +64,7 @@ class RecordingRows final : public ScanRowSink {
   int redraws = 0;
   int selects = 0;
   std::vector<Row> expanded;
+  std::function<void(Row)> onInsert;  // runs after each child row, on the worker
 
  private:
   mutable std::mutex mutex_;
@@ -113,15 +120,32 @@ class RecordingNotifier final : public ScanNotifier {
 // A scan of `path` through `dirs` on `threads` threads (or the volume's
 // table, when `volumes` opens one), run to its end in `slot`, with what it
 // recorded on the way.
+// With `stopAtRow`, a stop is asked for once the worker has made that row
+// (the root's is the first), which it waits for there: a stop at a chosen
+// moment, the same for any engine.
 struct FinishedScan {
   FinishedScan(platform::DirEnumerator& dirs, std::string path, int slot = 1,
-               int threads = DiskScan::DefaultThreads(), DiskScan::VolumeOpener volumes = {}) {
+               int threads = DiskScan::DefaultThreads(), DiskScan::VolumeOpener volumes = {},
+               ScanRowSink::Row stopAtRow = 0) {
     root.AssignName(std::move(path));
     DiskScan scan(dirs, rows, notes);
     scan.SetRoot(&root);
     scan.SetThreads(threads);
     scan.SetVolumeOpener(std::move(volumes));
+    std::atomic<bool> reached{false};
+    if (stopAtRow != 0) {
+      scan.SetStopWait(std::chrono::seconds(20));  // never left behind, however slow the build
+      rows.onInsert = [&](ScanRowSink::Row row) {
+        if (row != stopAtRow) return;
+        reached = true;
+        while (scan.StopFlag() != DiskScan::kStopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      };
+    }
     scan.StartScan(slot);
+    if (stopAtRow != 0) {
+      while (!reached && !scan.WorkerEnded()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      if (reached) scan.StopScan();
+    }
     scan.WaitForWorker();
   }
   RecordingRows rows;
