@@ -1,8 +1,8 @@
 // A second engine for the folder scan on NTFS: reads a volume's master file
 // table (MFT) in large sequential chunks and offers the folders it describes
-// as a DirEnumerator, so the scan walks them exactly as it walks a listing
-// (same nodes, rows, notifications and stop checks), in the order a listing
-// of the volume gives: NTFS index order, by upper-cased name.
+// by record, so the scan walks them with the same code as a listing (same
+// nodes, rows, notifications and stop checks), in the order a listing of the
+// volume gives: NTFS index order, by upper-cased name.
 //
 // The volume is untrusted input. Every offset, length, run and fix-up is
 // checked; a record that fails is skipped and counted, a structure the whole
