@@ -17,31 +17,40 @@ class FileSource final : public ByteSource {
  public:
   explicit FileSource(UniqueFile file) : file_(std::move(file)) {}
 
-  // A volume handle reads whole sectors at sector offsets only: read the
-  // aligned span around the request and copy out the part asked for.
+  // A volume handle reads whole sectors at sector offsets only: an aligned
+  // request (the table's chunks) is read straight into `out`; any other,
+  // through a buffer holding the aligned span around it.
   bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
+    if (offset % kAlign == 0 && size % kAlign == 0)
+      return ReadSpan(offset, static_cast<char*>(out), size) == size;
     const std::uint64_t start = offset / kAlign * kAlign;
     const std::uint64_t end = (offset + size + kAlign - 1) / kAlign * kAlign;
     if (end < offset) return false;
     const auto span = static_cast<std::size_t>(end - start);
     if (buffer_.size() < span) buffer_.resize(span);
-    std::size_t done = 0;
-    while (done < span) {
-      OVERLAPPED at{};
-      const std::uint64_t where = start + done;
-      at.Offset = static_cast<DWORD>(where);
-      at.OffsetHigh = static_cast<DWORD>(where >> 32);
-      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(span - done, 1u << 30));
-      DWORD got = 0;
-      if (!ReadFile(file_.get(), buffer_.data() + done, ask, &got, &at) || got == 0) break;
-      done += got;
-    }
-    if (done < offset - start + size) return false;
+    if (ReadSpan(start, buffer_.data(), span) < offset - start + size) return false;
     std::memcpy(out, buffer_.data() + (offset - start), size);
     return true;
   }
 
  private:
+  // Reads up to `size` bytes at `offset`; the count read, short at the end
+  // of the file or on an error.
+  std::size_t ReadSpan(std::uint64_t offset, char* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+      OVERLAPPED at{};
+      const std::uint64_t where = offset + done;
+      at.Offset = static_cast<DWORD>(where);
+      at.OffsetHigh = static_cast<DWORD>(where >> 32);
+      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(file_.get(), into + done, ask, &got, &at) || got == 0) break;
+      done += got;
+    }
+    return done;
+  }
+
   static constexpr std::uint64_t kAlign = 4096;
   UniqueFile file_;
   std::vector<char> buffer_;
