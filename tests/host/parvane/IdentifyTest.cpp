@@ -427,9 +427,9 @@ TEST_P(RecordedDrive, DecodesAsHdparmReadsIt) {
   // 0-7), mdmaN supported (modes rows 8-10).
   const std::string dma = HdparmField(hd, "DMA:");
   ASSERT_FALSE(dma.empty());
-  const auto modes_listed = Words(dma);
+  const auto dmaWords = Words(dma);
   auto listed = [&](const std::string& word) {
-    return std::find(modes_listed.begin(), modes_listed.end(), word) != modes_listed.end();
+    return std::find(dmaWords.begin(), dmaWords.end(), word) != dmaWords.end();
   };
   auto selected = [&](const std::string& tok) { return listed("*" + tok); };
   auto has = [&](const std::string& tok) { return listed(tok) || selected(tok); };
