@@ -22,6 +22,14 @@ on_exit() { exit_steps=("$1" "${exit_steps[@]}"); }
 run_exit_steps() { local step; for step in "${exit_steps[@]}"; do eval "$step"; done; }
 trap run_exit_steps EXIT
 
+# pick_server_folder PREFIX: has PREFIX's server folder chosen before any of
+# its programs start. Debian's Wine has the first process of a prefix pick a
+# new folder in /tmp for the server and note it in the prefix: two first
+# processes at once (the desktop and the driver) can pick two, and the one
+# whose note is overwritten dies with "chdir to /tmp/wine-.../server-...: No
+# such file or directory". A server started and ended alone leaves the note.
+pick_server_folder() { WINEPREFIX="$1" wineserver && WINEPREFIX="$1" wineserver -k; }
+
 # Each script has a display and a prefix of its own, so it can run beside
 # the Windows unit tests, which share the tree's prefix and display: no
 # window of theirs is found by the driver or photographed here. The prefix
@@ -39,6 +47,7 @@ if [ "${E2E_SHARED:-0}" != 1 ]; then
     cp -a "$BUILD/wineprefix/.update-timestamp" "$own_prefix/" 2>/dev/null
     cp -al "$BUILD/wineprefix/drive_c" "$own_prefix/drive_c"
     export WINEPREFIX="$own_prefix"
+    pick_server_folder "$own_prefix"
     on_exit 'WINEPREFIX="$own_prefix" wineserver -k 2>/dev/null; rm -rf "$own_prefix"'
   fi
   xvfb_pid=$(mktemp)
@@ -262,6 +271,7 @@ make_prefix() {
   ln -s ../drive_c "$prefix/dosdevices/c:"
   for drive in "$@"; do ln -s "${drive#*=}" "$prefix/dosdevices/${drive%%=*}:"; done
   ln -s "$BUILD" "$prefix/dosdevices/y:"
+  pick_server_folder "$prefix"
 }
 
 # ---- the disk overview's slots, read from screenshots -------------------------

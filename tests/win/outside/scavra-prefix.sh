@@ -38,3 +38,7 @@ printf 'keep me too\n' > "$outside/dir/inner.txt"
 ln -s "$outside/keep.txt" "$temp/scavra-links/file-link"
 ln -s "$outside/dir" "$temp/scavra-links/dir-link"
 touch -h -d '3 days ago' "$temp/scavra-links/file-link" "$temp/scavra-links/dir-link"
+# Its server folder chosen now, before two tests can start the prefix's first
+# two programs at once (see pick_server_folder in tests/e2e/e2e-lib.sh).
+WINEPREFIX="$prefix" wineserver
+WINEPREFIX="$prefix" wineserver -k
