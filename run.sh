@@ -14,6 +14,7 @@ tools/build.sh win
 bin=build/win/bin
 wine_run=build/win/wine-run.sh
 if [ -n "${DISPLAY:-}" ]; then
+  tools/wine/prefix.sh --if-stale "$top/build/win/wineprefix"
   cd "$bin" && exec "$top/$wine_run" explorer /desktop=dravon,1024x768 Dravon.exe
 fi
 
@@ -21,6 +22,7 @@ xpid=$(mktemp)
 DISPLAY=$(tools/xvfb.sh "$xpid")
 export DISPLAY
 trap 'WINEPREFIX="$top/build/win/wineprefix" wineserver -k 2>/dev/null; kill "$(cat "$xpid")" 2>/dev/null; rm -f "$xpid"' EXIT
+tools/wine/prefix.sh --if-stale "$top/build/win/wineprefix"
 mkdir -p build/screenshots
 (cd "$bin" && "$top/$wine_run" explorer /desktop=dravon,1024x768 Dravon.exe >/dev/null 2>&1 &)
 # The driver waits for the main window and its start-up banner to pass.

@@ -24,7 +24,7 @@ trap cleanup EXIT
 # One Wine server for the whole run: each test case is its own process, and
 # one starting while the server of the last one shuts down can fail to start.
 prefix="$top/build/win/wineprefix"
-[ -f "$prefix/system.reg" ] || tools/wine/prefix.sh "$prefix" || exit 1
+tools/wine/prefix.sh --if-stale "$prefix" || exit 1
 WINEPREFIX="$prefix" wineserver -p 2>/dev/null || true
 # Start Wine's own services now, away from CTest's pipes: a service that
 # inherited a test's output would hold it open for as long as the server runs.

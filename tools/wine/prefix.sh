@@ -2,8 +2,21 @@
 # Makes a Wine prefix for Dravon: booted on the current DISPLAY, with a CJK
 # font standing in for the faces the program asks for, and windows left
 # unmanaged.
+# With --if-stale, a prefix made by this very script is kept, and one made
+# by an older version (or half made) is made again: a setting added here
+# would otherwise never reach a developer's existing prefix.
 set -euo pipefail
-prefix=${1:?usage: prefix.sh WINEPREFIX}
+usage="usage: prefix.sh [--if-stale] WINEPREFIX"
+if_stale=0
+[ "${1:-}" = --if-stale ] && { if_stale=1; shift; }
+prefix=${1:?$usage}
+stamp="$prefix/.dravon-prefix"
+made_by=$(sha1sum <"${BASH_SOURCE[0]}" | cut -d' ' -f1)
+if [ "$if_stale" = 1 ]; then
+  [ "$(cat "$stamp" 2>/dev/null)" = "$made_by" ] && exit 0
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
 : "${DISPLAY:?a display is needed before the first wineboot}"
 export LC_ALL=C.UTF-8
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -29,3 +42,4 @@ reg=$(mktemp --suffix=.reg)
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
 rm -f "$reg"
+echo "$made_by" >"$stamp"
