@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace diskview::ntfs;

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "fuzz/FuzzInput.h"
 #include "platform/Utf8.h"
 

@@ -1,11 +1,11 @@
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 
 #include <chrono>
 #include <system_error>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
+#include "app/diskview/scan/ScanMessages.h"
 
 namespace diskview {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/diskview/MftReader.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 
 #include <algorithm>
 #include <bit>
