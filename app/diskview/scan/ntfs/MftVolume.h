@@ -30,133 +30,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/ByteSource.h"
+#include "app/diskview/scan/ntfs/Clusters.h"
+#include "app/diskview/scan/ntfs/Collation.h"
+#include "app/diskview/scan/ntfs/Records.h"
 #include "platform/DirEnum.h"
 
 namespace diskview::ntfs {
-
-using platform::ByteSource;
-
-// A byte source over memory (tests and fuzzing).
-class MemorySource final : public ByteSource {
- public:
-  MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override;
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-};
-
-struct BootSector {
-  std::uint32_t bytesPerSector = 0;
-  std::uint32_t clusterSize = 0;
-  std::uint32_t recordSize = 0;
-  std::uint64_t totalClusters = 0;
-  std::uint64_t mftOffset = 0;  // bytes from the volume's start
-};
-// The first sector of an NTFS volume; false unless every field is sane.
-bool ParseBootSector(const std::uint8_t* bytes, std::size_t size, BootSector& out);
-
-// Checks and undoes the update sequence of a multi-sector record (every 512
-// bytes ends in the sequence number, the real bytes kept in the array).
-bool ApplyFixups(std::uint8_t* record, std::size_t size);
-
-// One extent of an attribute's data: `length` clusters from `vcn` at `lcn`
-// (a sparse extent has no clusters on the volume).
-struct Run {
-  std::uint64_t vcn = 0;
-  std::uint64_t lcn = 0;
-  std::uint64_t length = 0;
-  bool sparse = false;
-};
-// Appends the mapping pairs of one attribute segment starting at `firstVcn`;
-// false on a malformed or overflowing pair.
-bool DecodeRuns(const std::uint8_t* bytes, std::size_t size, std::uint64_t firstVcn,
-                std::vector<Run>& out);
-
-// What the scan needs from one file record, attributes of extension records
-// included only for that record itself.
-struct RecordFacts {
-  struct Name {
-    std::uint64_t parent = 0;  // file reference: record number and sequence
-    std::uint8_t space = 0;    // 0 POSIX, 1 Win32, 2 DOS, 3 Win32 and DOS
-    std::uint16_t textAt = 0;  // its code units in `texts`
-    std::uint8_t textLength = 0;
-  };
-  struct ListEntry {  // an $ATTRIBUTE_LIST entry of the unnamed $DATA
-    std::uint64_t lowestVcn = 0;
-    std::uint64_t record = 0;  // file reference
-  };
-  bool inUse = false;
-  bool directory = false;
-  std::uint16_t sequence = 0;
-  std::uint64_t base = 0;  // file reference of the base record; 0 for a base
-  bool hasSize = false;    // the unnamed $DATA's segment from VCN 0 is here
-  std::uint64_t size = 0;
-  bool hasReparse = false;
-  std::uint32_t reparseTag = 0;
-  std::vector<Name> names;
-  // Every name's code units, one after another: one buffer kept across
-  // records rather than a string per name.
-  std::u16string texts;
-  // The unnamed $DATA's runs held here (for $MFT and $UpCase themselves).
-  std::vector<Run> dataRuns;
-  // $ATTRIBUTE_LIST: its resident value, or its runs and size.
-  bool hasAttributeList = false;
-  std::vector<std::uint8_t> attributeList;
-  std::vector<Run> attributeListRuns;
-  std::uint64_t attributeListSize = 0;
-
-  std::u16string_view Text(const Name& name) const { return {texts.data() + name.textAt, name.textLength}; }
-  void Clear();
-};
-
-enum class RecordStatus { kInUse, kFree, kCorrupt };
-// Parses one record of `size` bytes in place (its fix-ups are applied).
-// `number` is the record's place in the table, checked against the number a
-// record carries.
-RecordStatus ParseRecord(std::uint8_t* bytes, std::size_t size, std::uint64_t number,
-                         RecordFacts& out);
-// The unnamed $DATA entries of an attribute list's bytes.
-bool ParseAttributeList(const std::uint8_t* bytes, std::size_t size,
-                        std::vector<RecordFacts::ListEntry>& out);
-
-// NTFS's order of names in a folder index: upper-cased code units (by the
-// volume's $UpCase table), ties broken by the names as they are.
-class Collation {
- public:
-  // ASCII letters only until a volume's table is set.
-  // 65536 little-endian code units; false (and no change) otherwise.
-  bool SetTable(const std::uint8_t* bytes, std::size_t size);
-  static constexpr std::size_t kUnits = 65536;
-  // The same code units as the volume holds them (little-endian); false
-  // (and no change) unless kUnits.
-  bool SetTable(std::vector<char16_t>&& units);
-  // kUnits of them, taken over, not copied.
-  void SetTable(std::unique_ptr<char16_t[]> units);
-  bool Less(std::u16string_view a, std::u16string_view b) const;
-  // The same order over names kept as AppendUnits writes them; Compare is
-  // negative, zero or positive as `a` sorts before, with or after `b`.
-  bool Less(std::string_view a, std::string_view b) const { return Compare(a, b) < 0; }
-  int Compare(std::string_view a, std::string_view b) const;
-
- private:
-  template <class Units>
-  int CompareUnits(Units a, Units b) const;
-  char16_t Upper(char16_t c) const;
-  std::unique_ptr<char16_t[]> upper_;  // none: ASCII letters only
-};
-
-std::string Utf16ToUtf8(std::u16string_view text);
-void AppendUtf8(std::u16string_view text, std::string& out);
-// As AppendUtf8, but a lone surrogate keeps its code unit, in the three
-// bytes UTF-8 would give it were it a character: the name's exact code units
-// can be read back (Collation), and RepairLoneSurrogates makes it the text
-// AppendUtf8 gives. Returns whether a lone surrogate was written.
-bool AppendUnits(std::u16string_view text, std::string& out);
-// Each lone surrogate AppendUnits wrote becomes U+FFFD, in place.
-void RepairLoneSurrogates(std::string& text);
 
 enum class LoadResult { kOk, kNotNtfs, kCorrupt, kReadFailed, kStopped };
 const char* LoadResultText(LoadResult result);
@@ -296,11 +175,5 @@ class MftVolume final : public platform::DirEnumerator {
   std::vector<bool> opened_;
   std::unordered_map<std::string, std::uint32_t> named_;  // path -> record, not yet opened
 };
-
-// Reads `size` bytes from byte `offset` of data laid out by `runs` (sparse
-// extents read as zeros); false when a run leaves the volume or a read fails.
-bool ReadThroughRuns(ByteSource& source, const std::vector<Run>& runs, std::uint32_t clusterSize,
-                     std::uint64_t totalClusters, std::uint64_t offset, std::uint8_t* out,
-                     std::size_t size, std::uint64_t& bytesRead);
 
 }  // namespace diskview::ntfs
