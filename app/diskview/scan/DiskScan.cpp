@@ -510,7 +510,7 @@ void WalkFolders(ScanJob& scan) {
   std::unique_ptr<ntfs::MftVolume> table;
   if (scan.Volumes()) {
     if (auto source = scan.Volumes()(scan.Root())) {
-      table = std::make_unique<ntfs::MftVolume>(scan.Path(), scan.Dirs().Separator());
+      table = std::make_unique<ntfs::MftVolume>();
       if (table->Load(*source, [&scan] { return scan.Stopping(); }) != ntfs::LoadResult::kOk) {
         table.reset();
       }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 namespace diskview::ntfs {
 namespace {
@@ -34,12 +35,6 @@ const char* LoadResultText(LoadResult result) {
     case LoadResult::kStopped: return "stopped";
   }
   return "?";
-}
-
-MftVolume::MftVolume(std::string rootPath, char separator)
-    : rootPath_(std::move(rootPath)), separator_(separator) {
-  // The scan opens its root with a trailing separator.
-  if (!rootPath_.empty() && rootPath_.back() != separator_) rootPath_.push_back(separator_);
 }
 
 // $MFT's own runs: record 0's, plus those in the extension records its
@@ -167,7 +162,6 @@ void MftVolume::ReadUpcase(ByteSource& source) {
 }
 
 LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stopping) {
-  std::lock_guard lock(mutex_);
   loaded_ = false;
   stats_ = MftStats();
   collation_ = Collation();
@@ -181,7 +175,6 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
   upcaseSize_ = 0;
   order_.clear();
   opened_.clear();
-  named_.clear();
 
   std::uint8_t sector[512];
   if (!source.ReadAt(0, sector, sizeof sector)) return LoadResult::kReadFailed;
@@ -366,7 +359,6 @@ void MftVolume::DropHiddenNames() {
 }
 
 bool MftVolume::OpenFolder(std::uint32_t record, Cursor& out) {
-  std::lock_guard lock(mutex_);
   if (!loaded_ || record >= nodes_.size() || opened_[record]) return false;
   opened_[record] = true;
   out.at = nodes_[record].first;
@@ -386,51 +378,6 @@ bool MftVolume::NextEntry(Cursor& cursor, platform::DirEntry& out) const {
   out.nameSurrogate = out.reparse && (node.flags & kNodeNameSurrogate) != 0;
   out.size = out.directory ? 0 : node.size;
   return true;
-}
-
-class MftVolume::FolderListing final : public platform::DirEnumerator::Listing {
- public:
-  FolderListing(MftVolume& volume, const Cursor& cursor, std::string path)
-      : volume_(volume), cursor_(cursor), path_(std::move(path)) {}
-
-  bool Next(platform::DirEntry& out) override {
-    if (!volume_.NextEntry(cursor_, out)) return false;
-    // Only a folder the scan may enter gets a path: one whose name holds the
-    // separator would take another folder's.
-    if (platform::Enterable(out, volume_.separator_)) {
-      std::string child = path_;
-      child += out.name;
-      child.push_back(volume_.separator_);
-      std::lock_guard lock(volume_.mutex_);
-      volume_.named_[std::move(child)] = cursor_.record;
-    }
-    return true;
-  }
-
- private:
-  MftVolume& volume_;
-  Cursor cursor_;
-  std::string path_;
-};
-
-std::unique_ptr<platform::DirEnumerator::Listing> MftVolume::Open(const std::string& folder) {
-  std::uint32_t record;
-  {
-    std::lock_guard lock(mutex_);
-    if (!loaded_) return nullptr;
-    const auto named = named_.find(folder);
-    if (named != named_.end()) {
-      record = named->second;
-      named_.erase(named);
-    } else if (folder == rootPath_) {
-      record = kRootRecord;
-    } else {
-      return nullptr;
-    }
-  }
-  Cursor cursor;
-  if (!OpenFolder(record, cursor)) return nullptr;
-  return std::make_unique<FolderListing>(*this, cursor, folder);
 }
 
 }  // namespace diskview::ntfs

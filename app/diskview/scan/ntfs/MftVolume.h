@@ -23,11 +23,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "app/diskview/scan/ntfs/Clusters.h"
@@ -49,25 +46,15 @@ struct MftStats {
   std::uint64_t tableRuns = 0;   // extents the table lies in
 };
 
-// The folders of one volume after Load. As a DirEnumerator, the folder
-// `rootPath` (as the scan forms it, ending in `separator`) is the volume's
-// root; a subfolder's path is its parent's path, its name and the separator.
-// Each folder opens at most once per Load (a corrupt table cannot make the
-// scan loop), and only after its parent's listing named it.
-//
-// The scan itself goes through the folders by record instead (OpenFolder,
+// The folders of one volume after Load, gone through by record (OpenFolder,
 // NextEntry): no listing object, path or copy of the entries per folder.
-// Both ways share the once-per-Load rule.
-class MftVolume final : public platform::DirEnumerator {
+// Each folder opens at most once per Load, so a corrupt table cannot make
+// the scan loop.
+class MftVolume final {
  public:
-  explicit MftVolume(std::string rootPath, char separator = '\\');
-
   // Reads the table; `stopping` is asked between chunks.
   LoadResult Load(ByteSource& source, const std::function<bool()>& stopping);
   const MftStats& Stats() const { return stats_; }
-
-  std::unique_ptr<Listing> Open(const std::string& folder) override;
-  char Separator() const override { return separator_; }
 
   // A place in one folder's entries.
   struct Cursor {
@@ -77,7 +64,7 @@ class MftVolume final : public platform::DirEnumerator {
   };
   static constexpr std::uint32_t kRootRecord = 5;
   // Starts on folder `record`'s entries; false if nothing is loaded, or the
-  // folder was opened before (this way or by Open).
+  // folder was opened before. One thread at a time.
   bool OpenFolder(std::uint32_t record, Cursor& out);
   // The next entry, its name valid as long as the volume; false at the end.
   // A subfolder the scan may enter (platform::Enterable) opens with
@@ -96,7 +83,6 @@ class MftVolume final : public platform::DirEnumerator {
   static constexpr std::size_t kNamesPerStopCheck = 1u << 16;
 
  private:
-  class FolderListing;
   // 16 bytes per record, as few as a large volume allows: every page costs.
   struct Node {
     std::uint64_t size = 0;
@@ -150,8 +136,6 @@ class MftVolume final : public platform::DirEnumerator {
   void DropHiddenNames();
   std::string_view NameText(const Name& name) const { return {texts_.data() + name.textAt, name.textBytes}; }
 
-  std::string rootPath_;
-  char separator_;
   BootSector boot_;
   MftStats stats_;
   Collation collation_;
@@ -170,10 +154,7 @@ class MftVolume final : public platform::DirEnumerator {
   // sorted copy: a quarter of the memory.
   std::vector<std::uint32_t> order_;
   bool loaded_ = false;
-
-  std::mutex mutex_;  // Open may run on several threads
   std::vector<bool> opened_;
-  std::unordered_map<std::string, std::uint32_t> named_;  // path -> record, not yet opened
 };
 
 }  // namespace diskview::ntfs
