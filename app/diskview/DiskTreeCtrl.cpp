@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "platform/ByteSource.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 
 namespace scavra {
 

@@ -29,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "platform/ByteSource.h"
 
 #ifdef _WIN32

@@ -40,8 +40,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/diskview/FolderReadAhead.h"
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/FolderReadAhead.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "platform/ByteSource.h"
 #include "platform/DirEnum.h"
 
