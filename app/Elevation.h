@@ -5,16 +5,11 @@
 
 #include <windows.h>
 
-#include "platform/UniqueHandle.h"
+#include "framework/Art.h"
 
 namespace shell {
 
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DestroyIcon(h); }
-};
-using UniqueIcon = platform::UniqueHandle<IconTraits>;
+using afx::UniqueIcon;
 
 // The commands that write machine-wide settings: optimisation, USB write
 // protection, system scan and clean-up.

@@ -26,6 +26,22 @@ function(dravon_rc_with_art target rc)
   set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS ${ARGN})
 endfunction()
 
+# Full paths of rendered art (res/CMakeLists.txt) in `out`: each name of
+# ARGN (icon<ID>.ico, bitmap<ID>.bmp, scaled-<folder>.rc) and, for a
+# bitmap, its renderings at the other scales (bitmap<ID>-<percent>.bmp).
+function(dravon_art_paths out)
+  set(paths)
+  foreach(name IN LISTS ARGN)
+    list(APPEND paths ${PROJECT_BINARY_DIR}/res/art/${name})
+    if(name MATCHES "^(bitmap[0-9]+)\\.bmp$")
+      foreach(percent 125 150 200)
+        list(APPEND paths ${PROJECT_BINARY_DIR}/res/art/${CMAKE_MATCH_1}-${percent}.bmp)
+      endforeach()
+    endif()
+  endforeach()
+  set(${out} ${paths} PARENT_SCOPE)
+endfunction()
+
 # A host GoogleTest program; each test case becomes a CTest test.
 function(dravon_host_test name)
   add_executable(${name} ${ARGN})
