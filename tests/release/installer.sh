@@ -31,10 +31,11 @@ install() {
   wait_for 60 test -s "$result" && grep -q '^done' "$result"
 }
 # uninstall ARGS...: silent, on the desktop where Dravon runs. The uninstaller
-# runs on from a copy in the temporary folder: wait for its entry to go.
+# runs on from a copy in the temporary folder: wait until reg.exe says its
+# entry is gone (a reg.exe that gave no answer is no sign of that).
 uninstall() {
   (wine explorer "/desktop=$desk,1024x768" "$instdir\\uninstall.exe" /S "$@" >/dev/null 2>&1 &)
-  wait_for 60 eval '! reg_key_exists "$uninstall_key"'
+  wait_for 60 reg_key_gone "$uninstall_key"
 }
 files_gone() {
   local f
@@ -116,7 +117,7 @@ fi
 check "the files and the folder are gone" files_gone
 check "the Start-menu shortcut is gone" test ! -e "$menu_link"
 check "the desktop shortcut is gone" test ! -e "$desktop_link"
-if reg_key_exists "$uninstall_key"; then not_ok "the uninstall entry is gone"; else ok "the uninstall entry is gone"; fi
+check "the uninstall entry is gone" reg_key_gone "$uninstall_key"
 for key in SKIN HD CD CDROM; do
   check "settings key $tarvik\\$key kept" reg_key_exists "$tarvik\\$key"
 done
@@ -141,6 +142,6 @@ else
   not_ok "a window that will not close stands in for a hung Dravon"
 fi
 check "the files and the folder are gone" files_gone
-if reg_key_exists "$tarvik"; then not_ok "/REMOVESETTINGS removed $tarvik"; else ok "/REMOVESETTINGS removed $tarvik"; fi
-if reg_key_exists "$profile"; then not_ok "/REMOVESETTINGS removed $profile"; else ok "/REMOVESETTINGS removed $profile"; fi
+check "/REMOVESETTINGS removed $tarvik" reg_key_gone "$tarvik"
+check "/REMOVESETTINGS removed $profile" reg_key_gone "$profile"
 finish

@@ -64,11 +64,29 @@ window_handle() {
   driver list-windows 2>/dev/null | grep -F "\"$1\"" | head -1 | cut -d' ' -f1
 }
 
+# reg_query ARGS...: `reg query ARGS` in the prefix, its output on stdout;
+# exit 0 when reg.exe found the key (or value), 1 when it said it is not
+# there. A Wine process now and then ends at its start without a word
+# (test.sh), and such a silence is no "not there": the query is asked
+# again, and after three silent tries the exit is 2, neither answer.
+reg_query() {
+  local out err
+  for _ in 1 2 3; do
+    if out=$(wine reg query "$@" 2>&1); then
+      printf '%s\n' "$out"
+      return 0
+    fi
+    grep -q "Unable to find the specified registry" <<<"$out" && return 1
+  done
+  return 2
+}
 # reg_value KEY NAME: the value's text as reg.exe shows it (REG_DWORD as 0x...).
 reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+  reg_query "$1" /v "$2" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
-reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+reg_key_exists() { reg_query "$1" >/dev/null; }
+# reg_key_gone KEY: reg.exe said KEY is not there.
+reg_key_gone() { reg_query "$1" >/dev/null; [ $? -eq 1 ]; }
 
 # check_value KEY NAME EXPECTED
 check_value() {
