@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# The installer as an administrator deploys it, in a fresh Wine prefix:
-# silent install into a given folder; the files, the shortcuts and the
-# uninstall entry; the installed Dravon.exe starts from its Start-menu
-# shortcut; an update and a silent uninstall while it runs close it politely
-# (its notification-area icon goes with it); the uninstall removes the
-# files, the shortcuts and the entry, and keeps the settings. Then a program that will not close is
-# ended, its icon removed for it, and /REMOVESETTINGS removes the settings.
+# The installer as an administrator deploys it, or winget from its manifest,
+# in a fresh Wine prefix: silent install into a given folder with the
+# manifest's switches; the files, the shortcuts and the uninstall entry, under
+# the manifest's product code and as its Apps and Features entry names it;
+# the installed Dravon.exe starts from its Start-menu shortcut; an update and
+# a silent uninstall (the entry's quiet uninstall command, which winget runs)
+# while it runs close it politely (its notification-area icon goes with it);
+# the uninstall removes the files, the shortcuts and the entry, and keeps the
+# settings. Then a program that will not close is ended, its icon removed for
+# it, and /REMOVESETTINGS removes the settings.
 BUILD=${1:?usage: installer.sh WIN-BUILD-TREE DIST VERSION} DIST=${2:?} VERSION=${3:?}
 . "$(dirname "$0")/release-lib.sh"
 
@@ -16,25 +19,37 @@ instdir='C:\Program Files\Dravon Test'
 unixdir=$WINEPREFIX/drive_c/Program\ Files/Dravon\ Test
 menu_link=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Dravon.lnk
 desktop_link=$WINEPREFIX/drive_c/users/Public/Desktop/Dravon.lnk
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravon'
+# What winget knows of the installer: its switches, and the entry it makes.
+silent=$(manifest_field installer InstallerSwitches Silent)
+location=$(manifest_field installer InstallerSwitches InstallLocation)
+product_code=$(manifest_field installer ProductCode)
+arp_field() { manifest_field installer AppsAndFeaturesEntries 0 "$1"; }
+uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code"
 tarvik='HKLM\SOFTWARE\Tarvik'
 profile='HKCU\Software\Brantle Software\Sorvane Pro'
 
-# install: silent, into $instdir, on the desktop where Dravon runs; /D= takes
-# the rest of its command, blanks and all. Exit 0 when the installer did.
+# install: silent, into $instdir, on the desktop where Dravon runs, with the
+# manifest's switches as winget puts them (the location last: /D= takes the
+# rest of the command, blanks and all). Exit 0 when the installer did.
 install() {
   local result=$WINEPREFIX/drive_c/install-result.txt
   rm -f "$result"
   (wine explorer "/desktop=$desk,1024x768" cmd /c \
-     "$(winepath -w "$SETUP") /S /D=$instdir& if errorlevel 1 (echo failed>C:\install-result.txt) else (echo done>C:\install-result.txt)" \
+     "$(winepath -w "$SETUP") $silent ${location/<INSTALLPATH>/$instdir}& if errorlevel 1 (echo failed>C:\install-result.txt) else (echo done>C:\install-result.txt)" \
      >/dev/null 2>&1 &)
   wait_for 60 test -s "$result" && grep -q '^done' "$result"
 }
-# uninstall ARGS...: silent, on the desktop where Dravon runs. The uninstaller
-# runs on from a copy in the temporary folder: wait until reg.exe says its
-# entry is gone (a reg.exe that gave no answer is no sign of that).
+# uninstall ARGS...: the entry's quiet uninstall command (with ARGS), as
+# winget runs it, on the desktop where Dravon runs. The uninstaller runs on
+# from a copy in the temporary folder: wait until reg.exe says its entry is
+# gone (a reg.exe that gave no answer is no sign of that).
 uninstall() {
-  (wine explorer "/desktop=$desk,1024x768" "$instdir\\uninstall.exe" /S "$@" >/dev/null 2>&1 &)
+  local command program
+  command=$(reg_value "$uninstall_key" QuietUninstallString)
+  program=${command#\"}; program=${program%%\"*}
+  [ -n "$program" ] || return 1
+  # shellcheck disable=SC2086  # the command's switches, one word each
+  (wine explorer "/desktop=$desk,1024x768" "$program" ${command#\"$program\"} "$@" >/dev/null 2>&1 &)
   wait_for 60 reg_key_gone "$uninstall_key"
 }
 files_gone() {
@@ -43,7 +58,11 @@ files_gone() {
   [ ! -e "$unixdir" ]
 }
 
-check "silent install with /D= succeeds" install
+# The installer's own version record, which winget shows before it runs it.
+record=$(probe version "$(winepath -w "$SETUP")" 2>/dev/null | tr -d '\r')
+check "the installer says version $VERSION, as its manifest" \
+  test "$(sed -n 's/^numbers //p' <<<"$record")" = "$(manifest_field installer PackageVersion) $VERSION"
+check "silent install with the manifest's switches succeeds" install
 missing=""
 while IFS= read -r f; do [ -f "$unixdir/$f" ] || missing+=" $f"; done <<<"$RELEASE_FILES"$'\nuninstall.exe'
 if [ -z "$missing" ]; then ok "every file in $instdir"; else not_ok "every file in $instdir (missing:$missing)"; fi
@@ -56,13 +75,16 @@ if [ -z "$differ" ]; then ok "the installed files are the zip's"; else not_ok "t
 check "Start-menu shortcut" test -f "$menu_link"
 check "desktop shortcut" test -f "$desktop_link"
 
-check_value "$uninstall_key" DisplayName "Dravon"
-check_value "$uninstall_key" DisplayVersion "$VERSION"
-check_value "$uninstall_key" Publisher "Brantle Software"
+# The entry winget matches the installed program by: as the manifest names it.
+check "the manifest's Apps and Features entry says version $VERSION" test "$(arp_field DisplayVersion)" = "$VERSION"
+check_value "$uninstall_key" DisplayName "$(arp_field DisplayName)"
+check_value "$uninstall_key" DisplayVersion "$(arp_field DisplayVersion)"
+check_value "$uninstall_key" Publisher "$(arp_field Publisher)"
 check_value "$uninstall_key" DisplayIcon "$instdir\\Dravon.exe,0"
 check_value "$uninstall_key" InstallLocation "$instdir"
 check_value "$uninstall_key" UninstallString "\"$instdir\\uninstall.exe\""
-check_value "$uninstall_key" QuietUninstallString "\"$instdir\\uninstall.exe\" /S"
+# The silent switch winget gives the installer is the uninstaller's too.
+check_value "$uninstall_key" QuietUninstallString "\"$instdir\\uninstall.exe\" $silent"
 check_value "$uninstall_key" NoModify 0x1
 check_value "$uninstall_key" NoRepair 0x1
 # EstimatedSize is in KiB: the installed files' total.
