@@ -1,7 +1,8 @@
 # Shared by the release tests. Source it with BUILD (the win build tree), DIST
 # (the release's folder) and VERSION set: it brings e2e-lib.sh's checks, a
 # fresh Wine prefix per test, the files a release folder holds, and helpers
-# for windows, the registry and the notification area.
+# for windows, the registry, the notification area and the release's package
+# manifests.
 # Each test makes its prefix from nothing (fresh_prefix).
 E2E_FRESH_PREFIX=1
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e-lib.sh"
