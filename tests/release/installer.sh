@@ -30,14 +30,18 @@ profile='HKCU\Software\Brantle Software\Sorvane Pro'
 
 # install: silent, into $instdir, on the desktop where Dravon runs, with the
 # manifest's switches as winget puts them (the location last: /D= takes the
-# rest of the command, blanks and all). Exit 0 when the installer did.
+# rest of the command, blanks and all). Exit 0 when the installer did; else
+# the test's output says how it ended.
+exec 3>&1
 install() {
   local result=$WINEPREFIX/drive_c/install-result.txt
   rm -f "$result"
-  (wine explorer "/desktop=$desk,1024x768" cmd /c \
-     "$(winepath -w "$SETUP") $silent ${location/<INSTALLPATH>/$instdir}& if errorlevel 1 (echo failed>C:\install-result.txt) else (echo done>C:\install-result.txt)" \
+  (wine explorer "/desktop=$desk,1024x768" cmd /v:on /c \
+     "$(winepath -w "$SETUP") $silent ${location/<INSTALLPATH>/$instdir}& echo exit !errorlevel!>C:\install-result.txt" \
      >/dev/null 2>&1 &)
-  wait_for 60 test -s "$result" && grep -q '^done' "$result"
+  wait_for 60 test -s "$result" && grep -q '^exit 0' "$result" && return 0
+  echo "# the installer: $(tr -d '\r' <"$result" 2>/dev/null || echo "no end within 60 s")" >&3
+  return 1
 }
 # uninstall ARGS...: the entry's quiet uninstall command (with ARGS), as
 # winget runs it, on the desktop where Dravon runs. The uninstaller runs on
