@@ -19,11 +19,13 @@ instdir='C:\Program Files\Dravon Test'
 unixdir=$WINEPREFIX/drive_c/Program\ Files/Dravon\ Test
 menu_link=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Dravon.lnk
 desktop_link=$WINEPREFIX/drive_c/users/Public/Desktop/Dravon.lnk
-# What winget knows of the installer: its switches, and the entry it makes.
-silent=$(manifest_field installer InstallerSwitches Silent)
-location=$(manifest_field installer InstallerSwitches InstallLocation)
-product_code=$(manifest_field installer ProductCode)
-arp_field() { manifest_field installer AppsAndFeaturesEntries 0 "$1"; }
+# What winget knows of the installer: its version, its switches, and the
+# entry it makes.
+{ read -r manifest_version; read -r silent; read -r location; read -r product_code
+  read -r arp_name; read -r arp_publisher; read -r arp_version; } < <(
+  manifest_field installer PackageVersion -- InstallerSwitches Silent -- InstallerSwitches InstallLocation \
+    -- ProductCode -- AppsAndFeaturesEntries 0 DisplayName -- AppsAndFeaturesEntries 0 Publisher \
+    -- AppsAndFeaturesEntries 0 DisplayVersion)
 uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code"
 tarvik='HKLM\SOFTWARE\Tarvik'
 profile='HKCU\Software\Brantle Software\Sorvane Pro'
@@ -65,7 +67,7 @@ files_gone() {
 # The installer's own version record, which winget shows before it runs it.
 record=$(probe version "$(winepath -w "$SETUP")" 2>/dev/null | tr -d '\r')
 check "the installer says version $VERSION, as its manifest" \
-  test "$(sed -n 's/^numbers //p' <<<"$record")" = "$(manifest_field installer PackageVersion) $VERSION"
+  test "$(sed -n 's/^numbers //p' <<<"$record")" = "$manifest_version $VERSION"
 check "silent install with the manifest's switches succeeds" install
 missing=""
 while IFS= read -r f; do [ -f "$unixdir/$f" ] || missing+=" $f"; done <<<"$RELEASE_FILES"$'\nuninstall.exe'
@@ -80,10 +82,10 @@ check "Start-menu shortcut" test -f "$menu_link"
 check "desktop shortcut" test -f "$desktop_link"
 
 # The entry winget matches the installed program by: as the manifest names it.
-check "the manifest's Apps and Features entry says version $VERSION" test "$(arp_field DisplayVersion)" = "$VERSION"
-check_value "$uninstall_key" DisplayName "$(arp_field DisplayName)"
-check_value "$uninstall_key" DisplayVersion "$(arp_field DisplayVersion)"
-check_value "$uninstall_key" Publisher "$(arp_field Publisher)"
+check "the manifest's Apps and Features entry says version $VERSION" test "$arp_version" = "$VERSION"
+check_value "$uninstall_key" DisplayName "$arp_name"
+check_value "$uninstall_key" DisplayVersion "$arp_version"
+check_value "$uninstall_key" Publisher "$arp_publisher"
 check_value "$uninstall_key" DisplayIcon "$instdir\\Dravon.exe,0"
 check_value "$uninstall_key" InstallLocation "$instdir"
 check_value "$uninstall_key" UninstallString "\"$instdir\\uninstall.exe\""

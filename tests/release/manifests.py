@@ -8,9 +8,10 @@
       the release tree's DRAVON_RELEASE_URL, the zip's folder and shortcut,
       and the oldest Windows its binaries' headers ask for. Prints one
       "ok" or "not ok" line per check; exit 1 when one failed.
-  manifests.py field DIST NAME KEY...
-      prints one value of manifest NAME (version, installer, zh-CN, en-US,
-      scoop), found by its KEYs (names, or numbers for list items).
+  manifests.py field DIST NAME KEY... [-- KEY...]...
+      prints values of manifest NAME (version, installer, zh-CN, en-US,
+      scoop), one a line, each found by its KEYs (names, or numbers for list
+      items; none has a blank).
 
 Debian's python3-yaml and python3-jsonschema; /usr/bin/python3, where they are.
 """
@@ -22,7 +23,6 @@ import struct
 import sys
 import zipfile
 
-import jsonschema
 import yaml
 
 WINGET_SCHEMAS = {
@@ -82,6 +82,8 @@ class Checks:
 
 
 def check(dist, version, schemas, tree):
+    import jsonschema  # here: the field lookups, one process each, need only yaml
+
     ok = Checks()
     name = f"Dravon-{version}"
     zip_name, setup_name = f"{name}-win64.zip", f"{name}-setup.exe"
@@ -183,10 +185,12 @@ def main(argv):
         print(f"# {failures} failure(s)")
         return 1 if failures else 0
     if len(argv) >= 4 and argv[0] == "field":
-        value = load(pathlib.Path(argv[1]), argv[2])
-        for key in argv[3:]:
-            value = value[int(key)] if isinstance(value, list) else value[key]
-        print(value)
+        manifest = load(pathlib.Path(argv[1]), argv[2])
+        for path in " ".join(argv[3:]).split(" -- "):
+            value = manifest
+            for key in path.split():
+                value = value[int(key)] if isinstance(value, list) else value[key]
+            print(value)
         return 0
     print(__doc__, file=sys.stderr)
     return 2

@@ -12,8 +12,9 @@ NAME=Dravon-$VERSION
 ZIP=$DIST/$NAME-win64.zip
 SETUP=$DIST/$NAME-setup.exe
 MANIFESTS=$(dirname "${BASH_SOURCE[0]}")/manifests.py
-# manifest_field NAME KEY...: one value of a package manifest of the release
-# (version, installer, zh-CN, en-US, scoop; see manifests.py).
+# manifest_field NAME KEY... [-- KEY...]...: values of a package manifest of
+# the release (version, installer, zh-CN, en-US, scoop), one a line (see
+# manifests.py).
 manifest_field() { /usr/bin/python3 "$MANIFESTS" field "$DIST" "$@"; }
 PROBE=$BUILD/tests/release_probe.exe
 MAIN_TITLE="Dravon   V1.3"
