@@ -1,3 +1,11 @@
+# The oldest Windows the program runs on, 7: the API level its code is
+# compiled for, the version its binaries' headers ask of the loader, and the
+# release manifests' minimum (packaging/).
+set(DRAVON_WINNT 0x0601)
+math(EXPR DRAVON_WINDOWS_MAJOR "${DRAVON_WINNT} >> 8")
+math(EXPR DRAVON_WINDOWS_MINOR "${DRAVON_WINNT} & 255")
+set(DRAVON_WINDOWS_MINIMUM ${DRAVON_WINDOWS_MAJOR}.${DRAVON_WINDOWS_MINOR})
+
 # Compiler settings shared by every target of both trees.
 function(dravon_target_defaults target)
   target_compile_features(${target} PUBLIC cxx_std_20)
@@ -5,7 +13,7 @@ function(dravon_target_defaults target)
     $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wimplicit-fallthrough -Wno-unused-parameter>)
   if(WIN32)
     target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                                _WIN32_WINNT=0x0601 WINVER=0x0601)
+                                                _WIN32_WINNT=${DRAVON_WINNT} WINVER=${DRAVON_WINNT})
   endif()
 endfunction()
 
