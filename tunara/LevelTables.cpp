@@ -1,6 +1,7 @@
 #include "tunara/LevelTables.h"
 
 #include "res/tunara/resource.h"
+#include "tunara/OriginalSettings.h"
 #include "tunara/TweakMechanism.h"
 
 namespace tunara {
@@ -184,20 +185,27 @@ std::optional<LevelResult> ApplyLevel(Registry& reg, const LevelControl& control
   const LevelRow* row = FindLevelRow(control, positionOrIndex);
   if (!row) return std::nullopt;
   const LevelResult failed{std::string(kTweakErrorText), true};
+  OriginalKeeper keeper(reg);
+  const auto fail = [&] {
+    keeper.DropUnchanged();
+    return failed;
+  };
+  if (!keeper.Keep({control.root, control.systemKey, control.systemValue})) return fail();
   if (control.HasOwnRecord()) {
+    if (!keeper.Keep({control.root, control.ownKey, control.ownValue})) return fail();
     const auto was = ReadWhole(reg, control.root, control.ownKey, control.ownValue);
     if (WriteDword(reg, control.root, control.ownKey, control.ownValue, row->level, true) !=
         platform::kRegOk)
-      return failed;
+      return fail();
     // The record alone would show a level the system does not have.
     if (WriteDword(reg, control.root, control.systemKey, control.systemValue, row->systemValue) !=
         platform::kRegOk) {
       PutBack(reg, control.root, control.ownKey, control.ownValue, was);
-      return failed;
+      return fail();
     }
   } else if (WriteDword(reg, control.root, control.systemKey, control.systemValue,
                         row->systemValue) != platform::kRegOk) {
-    return failed;
+    return fail();
   }
   return LevelResult{std::string(row->changeText), false};
 }

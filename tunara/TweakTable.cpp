@@ -112,9 +112,12 @@ constexpr TweakOption kNtfsOptions[] = {
     Row(IDC_NTFS_CONTIG_ALLOC, IDC_NTFS_CONTIG_ALLOC_STATUS, "优化Windows文件系统", kLM,
         kFileSystem, "ContigFileAllocSize", kRegDword, Dw(1), Dw(500), StateTest::SingleByte, 1,
         kOptimised, kNotOptimised),
+    // Since Windows 10 1803 the system keeps 0x80000002 or 0x80000003 here
+    // (managed by the system, low bit: updates off); the single-byte test
+    // would read either as updates on. A click writes the value a user sets.
     Row(IDC_NTFS_LAST_ACCESS, IDC_NTFS_LAST_ACCESS_STATUS, "NTFS禁止更新最后访问记录", kLM,
-        kFileSystem, "NtfsDisableLastAccessUpdate", kRegDword, Dw(1), Dw(0), StateTest::SingleByte,
-        1, "不保存上次更新的时间", "保存上次更新的时间"),
+        kFileSystem, "NtfsDisableLastAccessUpdate", kRegDword, Dw(1), Dw(0),
+        StateTest::ManagedLowBit, 1, "不保存上次更新的时间", "保存上次更新的时间"),
     Row(IDC_NTFS_NO_8DOT3, IDC_NTFS_NO_8DOT3_STATUS, "NTFS禁止创建8.3格式的文件名", kLM,
         kFileSystem, "NtfsDisable8dot3NameCreation", kRegDword, Dw(1), Dw(0), StateTest::SingleByte,
         1, "不允许", "允许"),
