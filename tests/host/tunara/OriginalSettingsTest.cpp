@@ -152,7 +152,7 @@ TEST(OriginalRecords, NoChangeIsMadeWithoutAWayBack) {
   const ClickResult r = ClickOption(reg, *FindTweakOption(PageId::Disk, 29012), true);
   EXPECT_TRUE(r.writeFailed);
   EXPECT_EQ(Bytes({1, 0, 0, 0}), reg.Find(kLM, kLsa, "forceguest")->data);
-  EXPECT_FALSE(ApplyLevel(reg, WaitTimeLevels(), 3)->writeFailed == false);
+  EXPECT_TRUE(ApplyLevel(reg, WaitTimeLevels(), 3)->writeFailed);
   // A click that fails for its own reasons leaves no record behind.
   platform::RegistryMemory other;
   ClickOption(other, *FindTweakOption(PageId::Disk, 29012), true);  // no Lsa key
