@@ -116,6 +116,16 @@ TEST_F(HonestRows, RowsTheRunningWindowsIgnoresAreDisabledWithWhoReadThem) {
   }
 }
 
+// The shield requests sent to the restore button, seen on the way in.
+int g_shields = 0;
+LRESULT CALLBACK CountShields(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && call->message == BCM_SETSHIELD && call->lParam == TRUE &&
+      GetDlgCtrlID(call->hwnd) == IDC_OPTIMIZE_RESTORE)
+    ++g_shields;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // The values of every key the pages write, and whether the key is there:
 // the registry as far as the pages can touch it.
 using Dump = std::map<std::wstring, std::map<std::wstring, std::pair<DWORD, Bytes>>>;
@@ -218,10 +228,14 @@ TEST_F(RestoreAll, AfterChangesOnAllFourPagesTheRegistryIsAsBefore) {
 TEST_F(RestoreAll, WithoutTheRightsItAsksFirstAndNoKeepsWhatFails) {
   const TweakOption& guest = *tunara::FindTweakOption(PageId::Disk, IDC_DISK_NTFS_SECURITY);
   StoreDword(guest.key, "forceguest", 1);
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountShields, nullptr, GetCurrentThreadId());
   Open();
+  EXPECT_EQ(0, g_shields) << "no shield with the rights";
   Click(Item(PageId::Disk, guest.box));  // with the rights: on record, written
   SetEnvironmentVariableW(L"DRAVON_AS_STANDARD_USER", L"1");
   Open();
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(1, g_shields);
   std::vector<std::wstring> asked;
   int answer = IDCANCEL;
   int restarts = 0;
