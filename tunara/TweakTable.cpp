@@ -1,6 +1,7 @@
 #include "tunara/TweakTable.h"
 
 #include "res/tunara/resource.h"
+#include "tunara/SystemKeys.h"
 
 namespace tunara {
 namespace {
@@ -17,13 +18,11 @@ constexpr std::string_view kNotOptimised = "未优化";
 constexpr std::string_view kEnabled = "已启用";
 constexpr std::string_view kNotEnabled = "未启用";
 
-constexpr std::string_view kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\";
-constexpr std::string_view kMemoryManagement =
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
-constexpr std::string_view kLanmanParameters =
-    "SYSTEM\\CurrentControlSet\\Services\\LanmanWorkstation\\Parameters\\";
-constexpr std::string_view kFileSystem = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\";
-constexpr std::string_view kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\";
+using keys::kFileSystem;
+using keys::kLanmanParameters;
+using keys::kMemoryManagement;
+using keys::kSessionManager;
+using keys::kWinlogon;
 
 constexpr TweakData Sz(std::string_view text) { return {text, 0}; }
 constexpr TweakData Dw(std::uint32_t n) { return {{}, n}; }
@@ -87,7 +86,7 @@ constexpr TweakOption kMemoryOptions[] = {
         Sz("1"), Sz("0"), StateTest::NumberText, 1, kOptimised, kNotOptimised),
     // Four values, one switch; the state is read from the first alone.
     TweakOption{IDC_MEM_HARDWARE, IDC_MEM_HARDWARE_STATUS, "开启硬件优化", kLM,
-                "SYSTEM\\CurrentControlSet\\Services\\Vxd\\BIOS\\", {}, KeyOpen::Existing,
+                keys::kVxdBios, {}, KeyOpen::Existing,
                 {"CPUPriority", "PCIConcur", "FastDRAM", "AGPConcur"}, 4, kRegDword, Dw(1), Dw(0),
                 StateTest::SingleByte, 1, kOptimised, kNotOptimised, {}},
 };

@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include "tunara/SystemKeys.h"
+
 namespace tunara {
 namespace {
 
@@ -22,13 +24,12 @@ constexpr std::string_view kBefore2000 = "仅 Windows 2000 以前的版本有效
 constexpr std::string_view kUpTo2000 = "仅 Windows 2000 及更早版本有效";
 constexpr std::string_view kUpToXp = "仅 Windows XP 及更早版本有效";
 
-constexpr std::string_view kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\";
-constexpr std::string_view kMemoryManagement =
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
-constexpr std::string_view kFileSystem = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\";
-constexpr std::string_view kCdfs = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\CDFS\\";
-constexpr std::string_view kVxdBios = "SYSTEM\\CurrentControlSet\\Services\\Vxd\\BIOS\\";
-constexpr std::string_view kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\";
+using keys::kCdfs;
+using keys::kFileSystem;
+using keys::kMemoryManagement;
+using keys::kSessionManager;
+using keys::kVxdBios;
+using keys::kWinlogon;
 
 // An entry read by every release the program runs on.
 constexpr ValueEffect Everywhere(RegRoot root, std::string_view key, std::string_view value) {
@@ -53,8 +54,7 @@ constexpr ValueEffect kEffects[] = {
     // KB102981 and KB163401 (Windows NT 3.x and 4.0) document it; no source
     // settles whether the redirector of Windows 2000 and later reads it:
     // treated as read.
-    Everywhere(kLM, "SYSTEM\\CurrentControlSet\\Services\\LanmanWorkstation\\Parameters\\",
-               "UtilizeNtCaching"),
+    Everywhere(kLM, keys::kLanmanParameters, "UtilizeNtCaching"),
     // The boot-time layout switch of Windows XP's defragmenter; no source
     // says a later release ignores it: treated as read.
     Everywhere(kLM, "SOFTWARE\\Microsoft\\Dfrg\\BootOptimizeFunction\\", "Enable"),
@@ -94,10 +94,7 @@ constexpr ValueEffect kEffects[] = {
     {kLM, kVxdBios, "AGPConcur", kNoNtRelease, kOnly9x},
     // The prefetcher came with Windows XP; no source says a later release
     // ignores the value: treated as read.
-    Everywhere(kLM,
-               "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\"
-               "PrefetchParameters\\",
-               "EnablePrefetcher"),
+    Everywhere(kLM, keys::kPrefetchParameters, "EnablePrefetcher"),
     // Windows 2000 Registry Reference (Microsoft Learn, cc959494) documents
     // it; the Windows Server 2003 reference no longer lists it, and
     // smallvoid.com ("Configure the amount of memory that can be locked for
