@@ -51,9 +51,8 @@ constexpr ValueEffect kEffects[] = {
     // of internal system objects"; no source says a release ignores it:
     // treated as read.
     Everywhere(kLM, kSessionManager, "ProtectionMode"),
-    // KB102981 and KB163401 (Windows NT 3.x and 4.0) document it; no source
-    // settles whether the redirector of Windows 2000 and later reads it:
-    // treated as read.
+    // A setting of the Windows NT redirector; no source found settles which
+    // releases read it: treated as read.
     Everywhere(kLM, keys::kLanmanParameters, "UtilizeNtCaching"),
     // The boot-time layout switch of Windows XP's defragmenter; no source
     // says a later release ignores it: treated as read.
@@ -78,8 +77,7 @@ constexpr ValueEffect kEffects[] = {
     // The security option "Shutdown: Clear virtual memory pagefile"; no
     // source says a release ignores it: treated as read.
     Everywhere(kLM, kMemoryManagement, "ClearPageFileAtShutdown"),
-    // Documented since Windows NT; no source says a later release ignores
-    // it: treated as read.
+    // No source says a release ignores it: treated as read.
     Everywhere(kLM, kMemoryManagement, "LargeSystemCache"),
     // Microsoft Learn, "Debugging with the Shell": the key shortens the
     // shell's unload delay "for operating systems prior to Windows 2000".
