@@ -11,6 +11,8 @@ using platform::RegRoot;
 
 // Larger values are not the pages' to keep (none of theirs comes near).
 constexpr std::size_t kMaxKeptBytes = 64 * 1024;
+// A record: its marker, the type, the value's bytes.
+constexpr std::size_t kMaxRecordBytes = kMaxKeptBytes + 5;
 
 std::string_view RootName(RegRoot root) {
   switch (root) {
@@ -73,7 +75,7 @@ std::optional<std::vector<std::uint8_t>> ReadRecord(Registry& reg, const std::st
     return std::nullopt;
   platform::ScopedKey scoped(reg, k);
   platform::RegValue v;
-  if (reg.QueryRaw(k, name, kMaxKeptBytes + 5, v) != platform::kRegOk) return std::nullopt;
+  if (reg.QueryRaw(k, name, kMaxRecordBytes, v) != platform::kRegOk) return std::nullopt;
   return std::move(v.data);
 }
 
@@ -212,8 +214,15 @@ std::vector<WrittenValue> WrittenValues() {
 }
 
 bool HasOriginals(Registry& reg) {
+  Registry::Key k = 0;
+  if (reg.Open(RegRoot::LocalMachine, kOriginalsKey, Registry::Access::Read, k) != platform::kRegOk)
+    return false;
+  platform::ScopedKey scoped(reg, k);
+  platform::RegValue v;
   for (const WrittenValue& at : WrittenValues())
-    if (ReadRecord(reg, OriginalRecordName(at.root, at.key, at.value))) return true;
+    if (reg.QueryRaw(k, OriginalRecordName(at.root, at.key, at.value), kMaxRecordBytes, v) ==
+        platform::kRegOk)
+      return true;
   return false;
 }
 
