@@ -69,9 +69,10 @@ bool SameState(const ValueState& a, const ValueState& b) {
                    : a.missingKeys == b.missingKeys;
 }
 
-std::optional<std::vector<std::uint8_t>> ReadRecord(Registry& reg, const std::string& name) {
+std::optional<std::vector<std::uint8_t>> ReadRecord(Registry& reg, RegRoot where,
+                                                    const std::string& name) {
   Registry::Key k = 0;
-  if (reg.Open(RegRoot::LocalMachine, kOriginalsKey, Registry::Access::Read, k) != platform::kRegOk)
+  if (reg.Open(where, kOriginalsKey, Registry::Access::Read, k) != platform::kRegOk)
     return std::nullopt;
   platform::ScopedKey scoped(reg, k);
   platform::RegValue v;
@@ -79,9 +80,9 @@ std::optional<std::vector<std::uint8_t>> ReadRecord(Registry& reg, const std::st
   return std::move(v.data);
 }
 
-long DeleteRecord(Registry& reg, const std::string& name) {
+long DeleteRecord(Registry& reg, RegRoot where, const std::string& name) {
   Registry::Key k = 0;
-  long rc = reg.Open(RegRoot::LocalMachine, kOriginalsKey, Registry::Access::ReadWrite, k);
+  long rc = reg.Open(where, kOriginalsKey, Registry::Access::ReadWrite, k);
   if (rc != platform::kRegOk) return rc;
   platform::ScopedKey scoped(reg, k);
   return reg.DeleteValue(k, name);
@@ -96,6 +97,10 @@ std::string DisplayName(const WrittenValue& at) {
 }
 
 }  // namespace
+
+RegRoot OriginalsRoot(RegRoot valueRoot) {
+  return valueRoot == RegRoot::CurrentUser ? RegRoot::CurrentUser : RegRoot::LocalMachine;
+}
 
 std::string OriginalRecordName(RegRoot root, std::string_view key, std::string_view value) {
   const auto parts = Components(key);
@@ -180,11 +185,12 @@ long PutValueState(Registry& reg, const WrittenValue& at, const ValueState& stat
 
 bool OriginalKeeper::Keep(const WrittenValue& at) {
   const std::string name = OriginalRecordName(at.root, at.key, at.value);
-  if (ReadRecord(reg_, name)) return true;  // the first original stays
+  const RegRoot where = OriginalsRoot(at.root);
+  if (ReadRecord(reg_, where, name)) return true;  // the first original stays
   const auto original = ReadValueState(reg_, at);
   if (!original) return false;
   Registry::Key k = 0;
-  if (reg_.Create(RegRoot::LocalMachine, kOriginalsKey, k) != platform::kRegOk) return false;
+  if (reg_.Create(where, kOriginalsKey, k) != platform::kRegOk) return false;
   platform::ScopedKey scoped(reg_, k);
   const std::vector<std::uint8_t> data = EncodeState(*original);
   if (reg_.Set(k, name, platform::kRegBinary, data.data(), data.size()) != platform::kRegOk)
@@ -197,9 +203,10 @@ void OriginalKeeper::DropUnchanged() {
   for (const Made& made : made_) {
     const auto now = ReadValueState(reg_, made.at);
     if (now && SameState(*now, made.original))
-      DeleteRecord(reg_, OriginalRecordName(made.at.root, made.at.key, made.at.value));
+      DeleteRecord(reg_, OriginalsRoot(made.at.root),
+                   OriginalRecordName(made.at.root, made.at.key, made.at.value));
   }
-  if (!made_.empty()) reg_.DeleteEmptyKey(RegRoot::LocalMachine, kOriginalsKey);
+  for (const Made& made : made_) reg_.DeleteEmptyKey(OriginalsRoot(made.at.root), kOriginalsKey);
   made_.clear();
 }
 
@@ -214,14 +221,8 @@ std::vector<WrittenValue> WrittenValues() {
 }
 
 bool HasOriginals(Registry& reg) {
-  Registry::Key k = 0;
-  if (reg.Open(RegRoot::LocalMachine, kOriginalsKey, Registry::Access::Read, k) != platform::kRegOk)
-    return false;
-  platform::ScopedKey scoped(reg, k);
-  platform::RegValue v;
   for (const WrittenValue& at : WrittenValues())
-    if (reg.QueryRaw(k, OriginalRecordName(at.root, at.key, at.value), kMaxRecordBytes, v) ==
-        platform::kRegOk)
+    if (ReadRecord(reg, OriginalsRoot(at.root), OriginalRecordName(at.root, at.key, at.value)))
       return true;
   return false;
 }
@@ -230,7 +231,8 @@ RestoreResult RestoreOriginals(Registry& reg) {
   RestoreResult result;
   for (const WrittenValue& at : WrittenValues()) {
     const std::string name = OriginalRecordName(at.root, at.key, at.value);
-    const auto record = ReadRecord(reg, name);
+    const RegRoot where = OriginalsRoot(at.root);
+    const auto record = ReadRecord(reg, where, name);
     if (!record) continue;
     const auto state = DecodeState(*record);
     if (!state || PutValueState(reg, at, *state) != platform::kRegOk) {
@@ -238,10 +240,11 @@ RestoreResult RestoreOriginals(Registry& reg) {
       continue;
     }
     ++result.restored;
-    DeleteRecord(reg, name);
+    DeleteRecord(reg, where, name);
   }
-  // Nothing left to restore: the records' key goes too.
+  // Nothing left to restore: the records' keys go too.
   reg.DeleteEmptyKey(RegRoot::LocalMachine, kOriginalsKey);
+  reg.DeleteEmptyKey(RegRoot::CurrentUser, kOriginalsKey);
   return result;
 }
 

@@ -1,5 +1,6 @@
 // The way back: before the pages first change a value, its original state
-// is kept in the library's own key, one record per value, and never
+// is kept in the library's own key (per-user values in the user's own, see
+// OriginalsRoot), one record per value, and never
 // overwritten; "恢复原始设置" puts every recorded value back exactly and
 // removes the records it restored.
 //
@@ -23,6 +24,10 @@
 namespace tunara {
 
 inline constexpr std::string_view kOriginalsKey = "SOFTWARE\\Tarvik\\Original";
+// Where a value's record is kept: under HKLM, but a per-user value's under the
+// user's own HKCU, so that a standard user can change and restore the
+// values that are theirs.
+platform::RegRoot OriginalsRoot(platform::RegRoot valueRoot);
 
 // A value's state as a record keeps it.
 struct ValueState {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/RegistryMemory.h"
+#include "platform/RegistryRights.h"
+#include "res/tunara/resource.h"
 #include "tests/host/tunara/TunaraTestSupport.h"
 #include "tunara/LevelTables.h"
 #include "tunara/OriginalSettings.h"
@@ -158,6 +160,29 @@ TEST(OriginalRecords, NoChangeIsMadeWithoutAWayBack) {
   ClickOption(other, *FindTweakOption(PageId::Disk, 29012), true);  // no Lsa key
   EXPECT_FALSE(HasOriginals(other));
   EXPECT_FALSE(other.KeyExists(kLM, kOriginalsKey));
+}
+
+TEST(OriginalRecords, AUsersOwnValueIsRecordedAndRestoredInTheirOwnKeys) {
+  // A standard user may change "NoCDBurning" (HKCU): its record goes to the
+  // user's own key, not to the machine's they cannot write.
+  constexpr RegRoot kCU = RegRoot::CurrentUser;
+  constexpr const char* kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\";
+  platform::RegistryMemory memory;
+  memory.PutDword(kCU, kExplorer, "NoCDBurning", 0);
+  platform::RightsRegistry reg(memory, /*standardUser=*/true);
+  const ClickResult r = ClickOption(reg, *FindTweakOption(PageId::Cdrom, IDC_CD_NO_BURNING), false);
+  EXPECT_FALSE(r.writeFailed);
+  EXPECT_EQ(Bytes({1, 0, 0, 0}), memory.Find(kCU, kExplorer, "NoCDBurning")->data);
+  EXPECT_TRUE(memory.Find(kCU, kOriginalsKey, OriginalRecordName(kCU, kExplorer, "NoCDBurning")));
+  EXPECT_FALSE(memory.KeyExists(kLM, kOriginalsKey));
+  ASSERT_TRUE(HasOriginals(reg));
+
+  const RestoreResult restored = RestoreOriginals(reg);
+  EXPECT_EQ(1, restored.restored);
+  EXPECT_TRUE(restored.failed.empty());
+  EXPECT_EQ(Bytes({0, 0, 0, 0}), memory.Find(kCU, kExplorer, "NoCDBurning")->data);
+  EXPECT_FALSE(memory.KeyExists(kCU, kOriginalsKey));
+  EXPECT_FALSE(HasOriginals(reg));
 }
 
 }  // namespace
