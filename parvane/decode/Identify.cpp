@@ -109,12 +109,6 @@ std::array<std::uint8_t, kSmartOutputSize> SmartIdentifyOutput() {
   return out;
 }
 
-IdentifyData IdentifyFromSmartOutput(const std::array<std::uint8_t, kSmartOutputSize>& out) {
-  IdentifyData block;
-  std::memcpy(block.bytes.data(), out.data() + kSmartOutputDataOffset, 512);
-  return block;
-}
-
 std::array<std::uint8_t, kProtocolQuerySize> AtaIdentifyProtocolQuery() {
   std::array<std::uint8_t, kProtocolQuerySize> q{};
   WriteProtocolQuery(q, kAtaIdentifyRequest);
