@@ -10,25 +10,12 @@
 #include <algorithm>
 
 #include "fuzz/FuzzInput.h"
+#include "fuzz/ProtocolAnswerCheck.h"
 #include "parvane/decode/DriveHealth.h"
 
 namespace {
 
 constexpr std::size_t kLogPart = 256;  // the fields end at byte 216
-
-void CheckAnswer(const std::uint8_t* record, std::size_t returned, const parvane::NvmeHealthLog& log) {
-  auto answer = parvane::ProtocolQuery(parvane::NvmeHealthRequest(parvane::kStorageAdapterProtocolSpecificProperty));
-  std::copy(record, record + parvane::kProtocolRecordSize, answer.begin() + parvane::kProtocolHeadSize);
-  std::copy(log.bytes.begin(), log.bytes.end(), answer.begin() + 48);
-  returned = std::min(returned, answer.size());
-  const auto taken = parvane::NvmeHealthFromAnswer(std::span(answer).first(returned));
-  auto u32 = [](const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-  };
-  const std::uint64_t offset = u32(record + 16), length = u32(record + 20);
-  FUZZ_CHECK(taken.has_value() == (offset >= 40 && length >= 512 && 8 + offset + 512 <= returned));
-  if (taken) FUZZ_CHECK(std::equal(taken->bytes.begin(), taken->bytes.end(), answer.begin() + 8 + offset));
-}
 
 }  // namespace
 
@@ -67,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::uint8_t record[parvane::kProtocolRecordSize];
   in.Fill(record, sizeof record);
-  CheckAnswer(record, in.U16(), *r.log);
+  fuzz::CheckProtocolAnswer(parvane::NvmeHealthRequest(parvane::kStorageAdapterProtocolSpecificProperty), record,
+                            in.U16(), *r.log, [](auto answer) { return parvane::NvmeHealthFromAnswer(answer); });
   return 0;
 }

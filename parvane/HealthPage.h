@@ -3,12 +3,14 @@
 // is a block of rows: its heading "硬盘 N: <model>", the verdict, the
 // readings and, for ATA, the attribute table (parvane/decode/DriveHealth.h).
 //
-// Nothing is read on the user-interface thread: a failing drive can take
-// tens of seconds to answer a SMART command. Each drive is read on a thread
-// of its own (framework/OffThreadCall.h) through requests that hold nothing
-// of the dialog's; its block says "正在读取…" until its answer is posted
-// back. A page that ends first drops the answers still out, so closing the
-// dialog never waits on a drive.
+// Nothing is read from a drive on the user-interface thread: a failing
+// drive can take tens of seconds to answer a SMART command. The drives are
+// listed at once (the disk interfaces and their device numbers, which the
+// storage driver answers as the USB page's queries, without the drive);
+// each is then read on a thread of its own (framework/OffThreadCall.h)
+// through requests that hold nothing of the dialog's, and its block says
+// "正在读取…" until its answer is posted back. A page that ends first drops
+// the answers still out, so closing the dialog never waits on a drive.
 #pragma once
 
 #include <windows.h>

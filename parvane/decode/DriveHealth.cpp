@@ -59,21 +59,24 @@ std::string KelvinText(std::uint16_t kelvin) {
 
 std::string Percent(int p) { return std::to_string(p) + " %"; }
 
-// Bytes in the largest decimal unit that keeps a whole number, then exactly.
+// Bytes in the largest decimal unit reached, to two places, then exactly.
 std::string BytesText(NvmeCounter units) {
   const std::optional<NvmeCounter> bytes = NvmeDataUnitBytes(units);
   if (!bytes) return CounterText(units) + " × 512000 字节";
   static constexpr struct {
-    long double size;
+    int power;
     const char* name;
-  } kUnits[] = {{1e18L, "EB"}, {1e15L, "PB"}, {1e12L, "TB"}, {1e9L, "GB"}, {1e6L, "MB"}};
-  const long double b = static_cast<long double>(*bytes);
+  } kUnits[] = {{18, "EB"}, {15, "PB"}, {12, "TB"}, {9, "GB"}, {6, "MB"}};
   for (const auto& u : kUnits) {
-    if (b >= u.size) {
-      char text[48];
-      std::snprintf(text, sizeof text, "%.2Lf %s", b / u.size, u.name);
-      return std::string(text) + " (" + CounterText(*bytes) + " 字节)";
-    }
+    NvmeCounter size = 1;
+    for (int i = 0; i < u.power; ++i) size *= 10;
+    // The unit that the bytes reach once rounded: never "1000.00 GB".
+    if (*bytes < size - size / 200) continue;
+    // Hundredths of the unit, rounded half up.
+    const NvmeCounter hundredths = *bytes / (size / 100) + (*bytes % (size / 100) >= size / 200 ? 1 : 0);
+    const std::string cents = CounterText(hundredths % 100);
+    return CounterText(hundredths / 100) + "." + (cents.size() < 2 ? "0" : "") + cents + " " + u.name + " (" +
+           CounterText(*bytes) + " 字节)";
   }
   return CounterText(*bytes) + " 字节";
 }

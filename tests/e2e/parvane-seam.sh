@@ -66,7 +66,7 @@ check "cdrom: and the model" grep -q "光驱型号:            DVDRAM GH24NSD1" 
 # The health page: every drive answered (each on a thread of its own).
 show_tab 6 25016 health
 health=""
-for _ in $(seq 50); do
+for _ in $(seq 150); do
   health=$(list_rows "$title" 25016)
   grep -q "正在读取" <<<"$health" || break
   sleep 0.1

@@ -287,6 +287,20 @@ TEST(HealthVerdict, NvmeReadingsNeverComeOutAbsurd) {
   log.bytes[2] = 0xFF;
   r.log = log;
   EXPECT_EQ("无效 (65535 K)", parvane::DriveHealthRows(0, r).rows[2].value);
+
+  // Data units as bytes, in the unit they reach once rounded.
+  auto written = [&](std::uint32_t units) {
+    NvmeHealthLog l = RecordedLog();
+    for (int i = 0; i < 16; ++i) l.bytes[48 + i] = i < 4 ? static_cast<std::uint8_t>(units >> (8 * i)) : 0;
+    return parvane::DriveHealthRows(0, DriveHealthReading{HealthProtocol::Nvme, "", {}, {}, {}, l}).rows[11].value;
+  };
+  EXPECT_EQ("0 字节", written(0));
+  EXPECT_EQ("512000 字节", written(1));
+  EXPECT_EQ("1.02 MB (1024000 字节)", written(2));
+  EXPECT_EQ("972.80 MB (972800000 字节)", written(1900));
+  EXPECT_EQ("1.00 GB (999424000 字节)", written(1952));
+  EXPECT_EQ("1.00 TB (999999488000 字节)", written(1953124)) << "not 1000.00 GB";
+  EXPECT_EQ("1.00 TB (1000000000000 字节)", written(1953125));
 }
 
 TEST(HealthVerdict, NoDataIsUnknownWithItsReason) {
