@@ -28,7 +28,7 @@
 
 #include <windows.h>
 
-#include "app/OffThreadCall.h"
+#include "framework/OffThreadCall.h"
 #include "app/SystemActions.h"
 #include "app/diskview/DiskTreeCtrl.h"
 #include "app/diskview/InfoCtrl.h"

@@ -17,7 +17,7 @@
 #include "app/GfxSplitterWnd.h"
 #include "app/KestrinView.h"
 #include "app/LibraryEntries.h"
-#include "app/OffThreadCall.h"
+#include "framework/OffThreadCall.h"
 #include "app/SystemActions.h"
 #include "app/TrueColorToolBar.h"
 #include "framework/FrameWnd.h"

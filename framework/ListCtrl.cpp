@@ -48,7 +48,7 @@ int CListCtrl::InsertItem(int index, const wchar_t* text, int image) {
   item.mask = LVIF_TEXT;
   item.iItem = index;
   item.pszText = const_cast<wchar_t*>(text ? text : L"");
-  if (image >= 0 || image == I_IMAGECALLBACK) {
+  if (image >= 0 || image == I_IMAGECALLBACK || image == I_IMAGENONE) {
     item.mask |= LVIF_IMAGE;
     item.iImage = image;
   }

@@ -43,6 +43,8 @@ class CListCtrl : public CWnd {
   int InsertItem(const LVITEMW& item) {
     return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   }
+  // Item `index` with `text` and `image`: an image index, I_IMAGECALLBACK,
+  // I_IMAGENONE (a row with no image), or -1 for the list's default.
   int InsertItem(int index, const wchar_t* text, int image = -1);
   bool SetItemText(int item, int subItem, const wchar_t* text);
   CString GetItemText(int item, int subItem) const;

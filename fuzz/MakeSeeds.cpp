@@ -12,7 +12,9 @@
 #include "fuzz/FuzzInput.h"
 #include "fuzz/Slots.h"
 #include "parvane/decode/Identify.h"
+#include "parvane/decode/NvmeHealth.h"
 #include "parvane/decode/NvmeIdentify.h"
+#include "parvane/decode/Smart.h"
 #include "parvane/decode/StorageText.h"
 
 namespace {
@@ -95,6 +97,48 @@ void NvmeSeeds(const fs::path& data) {
   Writer withDisk;
   withDisk.Raw(c).Bool(false).Bool(true).U64(512110190592ull).U32(512).Raw(record).U16(whole);
   Seed("nvme_identify", "toshiba-with-disk", withDisk.str());
+}
+
+// Every recorded drive's SMART blocks, with its status and a whole answer;
+// then the same data failing, cut short and all zeros.
+void SmartSeeds(const fs::path& data) {
+  for (const auto& entry : fs::directory_iterator(data)) {
+    const std::string name = entry.path().filename().string();
+    const std::string suffix = ".smart.hex";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+      continue;
+    const std::string drive = name.substr(0, name.size() - suffix.size());
+    const auto smart = parvane::ParseSmartDump(ReadText(entry.path()));
+    const auto thresholds = parvane::ParseSmartDump(ReadText(data / (drive + ".thresholds.hex")));
+    if (!smart || !thresholds) fuzz::Fail(__FILE__, __LINE__, "recorded SMART blocks missing");
+    Writer w;
+    w.Raw(smart->bytes.data(), 512).Bool(true).Raw(thresholds->bytes.data(), 512).U8(1).U8(0).U16(528);
+    Seed("smart_health", drive, w.str());
+    if (drive.rfind("wdc", 0) == 0) {
+      Writer failing;
+      failing.Raw(smart->bytes.data(), 512).Bool(false).U8(2).U8(1).U16(527);
+      Seed("smart_health", drive + "-failing-short", failing.str());
+    }
+  }
+  Seed("smart_health", "zero-block", Writer().Raw(std::string(512, '\0')).Bool(false).U8(0).U8(0).U16(528).str());
+}
+
+// The recorded log alone and inside a whole answer.
+void NvmeHealthSeeds(const fs::path& data) {
+  const auto log = parvane::ParseNvmeHealthDump(ReadText(data / "health-checkbox-drive.hex"));
+  if (!log) fuzz::Fail(__FILE__, __LINE__, "recorded NVMe health log missing");
+  const std::string part = Bytes(log->bytes.data(), 256);  // the part the target reads
+  Seed("nvme_health", "health-checkbox-drive", part);
+  const auto query = parvane::ProtocolQuery(parvane::NvmeHealthRequest(parvane::kStorageAdapterProtocolSpecificProperty));
+  Writer answered;
+  answered.Raw(part).Raw(query.data() + parvane::kProtocolHeadSize, parvane::kProtocolRecordSize);
+  answered.U16(static_cast<std::uint16_t>(query.size()));
+  Seed("nvme_health", "health-checkbox-drive-answered", answered.str());
+  std::string worn = part;
+  worn[0] = 0x0E;  // temperature, reliability, read-only
+  worn[3] = 5;     // spare below its threshold of 10
+  worn[5] = static_cast<char>(200);
+  Seed("nvme_health", "worn-out", worn);
 }
 
 void StorageSeeds() {
@@ -270,6 +314,8 @@ int main(int argc, char** argv) {
   gCorpus = source / "fuzz" / "corpus";
   IdentifySeeds(source / "tests" / "data" / "identify");
   NvmeSeeds(source / "tests" / "data" / "nvme");
+  SmartSeeds(source / "tests" / "data" / "smart");
+  NvmeHealthSeeds(source / "tests" / "data" / "nvme");
   StorageSeeds();
   SystemSeeds();
   TweakSeeds();

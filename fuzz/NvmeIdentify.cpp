@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
+#include "fuzz/ProtocolAnswerCheck.h"
 #include "parvane/decode/IdentifyDecode.h"
 #include "parvane/decode/NvmeIdentify.h"
 
@@ -80,22 +81,6 @@ void CheckPages(const parvane::NvmeIdentify& id, const std::optional<parvane::Di
   FUZZ_CHECK(*rows[51].value == (c.volatileWriteCache ? "Yes" : "No"));
 }
 
-void CheckAnswer(const std::uint8_t* record, std::size_t returned,
-                 const parvane::NvmeIdentifyBlock& block) {
-  auto answer = parvane::ProtocolQuery(parvane::NvmeControllerRequest());
-  std::copy(record, record + parvane::kProtocolRecordSize, answer.begin() + parvane::kProtocolHeadSize);
-  std::copy(block.bytes.begin(), block.bytes.end(), answer.begin() + 48);
-  returned = std::min(returned, answer.size());
-  const auto taken = parvane::NvmeBlockFromAnswer(std::span(answer).first(returned));
-  auto u32 = [](const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-  };
-  const std::uint64_t offset = u32(record + 16), length = u32(record + 20);
-  FUZZ_CHECK(taken.has_value() ==
-             (offset >= 40 && length >= 4096 && 8 + offset + 4096 <= returned));
-  if (taken) FUZZ_CHECK(std::equal(taken->bytes.begin(), taken->bytes.end(), answer.begin() + 8 + offset));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -115,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::uint8_t record[parvane::kProtocolRecordSize];
   in.Fill(record, sizeof record);
-  CheckAnswer(record, in.U16(), id->controller);
+  fuzz::CheckProtocolAnswer(parvane::NvmeControllerRequest(), record, in.U16(), id->controller,
+                            [](auto answer) { return parvane::NvmeBlockFromAnswer(answer); });
   return 0;
 }

@@ -1,11 +1,13 @@
 // The storage protocol query's answer and the SMART output record with any
-// contents: a block is taken only when its 512 bytes lie inside the answer,
-// and it is exactly those bytes.
+// contents: a block is taken only when its 512 bytes lie inside the answer
+// (from the SMART record: only without a driver error, and never all
+// zeros), and it is exactly those bytes.
 #include <algorithm>
 #include <memory>
 
 #include "fuzz/FuzzInput.h"
 #include "parvane/decode/Identify.h"
+#include "parvane/decode/Smart.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Reader in(data, size);
@@ -25,8 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   auto smart = std::make_unique<std::array<std::uint8_t, parvane::kSmartOutputSize>>();
   std::copy(answer->begin(), answer->begin() + smart->size(), smart->begin());
-  const parvane::IdentifyData fromSmart = parvane::IdentifyFromSmartOutput(*smart);
-  FUZZ_CHECK(std::equal(fromSmart.bytes.begin(), fromSmart.bytes.end(),
-                        smart->begin() + parvane::kSmartOutputDataOffset));
+  // Taken whole from a complete answer without a driver error (byte 4),
+  // unless all zeros.
+  const auto fromSmart = parvane::IdentifyFromSmartAnswer(*smart, smart->size());
+  const bool filled = std::any_of(smart->begin() + parvane::kSmartOutputDataOffset,
+                                smart->begin() + parvane::kSmartOutputDataOffset + 512,
+                                [](std::uint8_t b) { return b != 0; });
+  FUZZ_CHECK(fromSmart.has_value() == ((*smart)[4] == 0 && filled));
+  if (fromSmart)
+    FUZZ_CHECK(std::equal(fromSmart->bytes.begin(), fromSmart->bytes.end(),
+                          smart->begin() + parvane::kSmartOutputDataOffset));
   return 0;
 }

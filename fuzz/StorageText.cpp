@@ -106,6 +106,8 @@ class InputDevices final : public parvane::DeviceLayer {
     if (!a.opens) return nullptr;
     return std::make_unique<Device>(a, *this);
   }
+  std::vector<int> PhysicalDriveNumbers() override { return {}; }
+  std::unique_ptr<parvane::DriveRequests> OpenDriveRequests(int) override { return nullptr; }
   std::uint32_t LogicalDrives() override { return mask; }
   bool IsRemovableDrive(char letter) override {
     FUZZ_CHECK(letter >= 'A' && letter <= 'Z');

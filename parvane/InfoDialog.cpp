@@ -36,6 +36,8 @@ bool CInfoDialog::OnInitDialog() {
   if (CreatePage(*dirsPage_)) tab_.AddPage(*dirsPage_, L"  信息");
   systemPage_ = std::make_unique<afx::Window<CSystemInfoPage>>(module, sources_);
   if (CreatePage(*systemPage_)) tab_.AddPage(*systemPage_, L"  系统");
+  healthPage_ = std::make_unique<afx::Window<CHealthPage>>(module, sources_);
+  if (CreatePage(*healthPage_)) tab_.AppendPage(*healthPage_, L"  健康");
   // The keyboard starts on the tabs: the arrow keys choose a page. (Given
   // to the first control, focus would land in the USB text, all selected.)
   ::SetFocus(tab_.m_hWnd);

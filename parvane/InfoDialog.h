@@ -1,9 +1,10 @@
 // CInfoDialog: "参数信息", the library's one dialog. Its tab control hosts
 // six pages, made and filled while the dialog initialises, registered last
 // to first so that the tabs read 系统, 信息, 硬盘, 信息, CDROM, USB and the
-// USB page is the one shown, its tab selected; the keyboard starts on the
-// tabs. No buttons: Esc and the caption's close box end it. Minimised, it
-// draws its icon.
+// USB page is the one shown, its tab selected; then the health page, whose
+// tab 健康 goes last on the right and whose drives answer later. The
+// keyboard starts on the tabs. No buttons: Esc and the caption's close box
+// end it. Minimised, it draws its icon.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "framework/LibraryDialog.h"
+#include "parvane/HealthPage.h"
 #include "parvane/InfoPages.h"
 #include "parvane/InfoSources.h"
 #include "parvane/SlideTabCtrl.h"
@@ -37,5 +39,6 @@ class CInfoDialog : public CLibraryDialog {
   std::unique_ptr<CDiskModesPage> modesPage_;
   std::unique_ptr<CCdromPage> cdromPage_;
   std::unique_ptr<CUsbPage> usbPage_;
+  std::unique_ptr<CHealthPage> healthPage_;
   afx::Window<CSlideTabCtrl> tab_;
 };

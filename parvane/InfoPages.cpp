@@ -62,12 +62,13 @@ bool CListPage::OnInitDialog() {
   list_.InsertColumn(1, layout_.valueCaption, LVCFMT_LEFT, kValueWidth, kValueSubItem);
 
   const std::vector<PageRow> rows = Rows();
-  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-    const PageRow& row = rows[static_cast<std::size_t>(i)];
-    list_.InsertItem(i, platform::Widen(row.label).c_str(), row.image);
-    if (row.value) list_.SetItemText(i, 1, platform::Widen(*row.value).c_str());
-  }
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) InsertRow(i, rows[static_cast<std::size_t>(i)]);
   return true;
+}
+
+void CListPage::InsertRow(int index, const PageRow& row) {
+  list_.InsertItem(index, platform::Widen(row.label).c_str(), row.image);
+  if (row.value) list_.SetItemText(index, 1, platform::Widen(*row.value).c_str());
 }
 
 CSystemInfoPage::CSystemInfoPage(HINSTANCE module, const InfoSources& sources)

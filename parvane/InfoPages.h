@@ -71,6 +71,8 @@ class CListPage : public CInfoPage {
  protected:
   // The page's rows in list order.
   virtual std::vector<parvane::PageRow> Rows() = 0;
+  // Row `index` with its label, image and value.
+  void InsertRow(int index, const parvane::PageRow& row);
 
  private:
   const ListPageLayout& layout_;

@@ -2,8 +2,14 @@
 
 #include <algorithm>
 
-void CSlideTabCtrl::AddPage(CWnd& page, const wchar_t* caption) {
-  InsertItem(insertAt_, caption, -1, reinterpret_cast<LPARAM>(&page));
+void CSlideTabCtrl::AddPage(CWnd& page, const wchar_t* caption) { InsertPage(insertAt_, page, caption); }
+
+void CSlideTabCtrl::AppendPage(CWnd& page, const wchar_t* caption) {
+  InsertPage(GetItemCount(), page, caption);
+}
+
+void CSlideTabCtrl::InsertPage(int at, CWnd& page, const wchar_t* caption) {
+  InsertItem(at, caption, -1, reinterpret_cast<LPARAM>(&page));
   page.SetWindowPos(nullptr, kPageOrigin.x, kPageOrigin.y, 0, 0,
                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

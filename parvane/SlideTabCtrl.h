@@ -1,9 +1,10 @@
 // CSlideTabCtrl: the information dialog's tab control. Each tab carries its
-// page (a child dialog of the control) as its item data; every new tab goes
-// in front of the others. Choosing a tab hides the old page and slides the
-// new one in from the left, 30 pixels every 14 ms, until it stands at the
-// page origin (4, 28) of the control's client area; there the timer stops.
-// A new choice during a slide starts a slide of its own.
+// page (a child dialog of the control) as its item data; a new tab goes in
+// front of the others, or with AppendPage behind them. Choosing a tab hides
+// the old page and slides the new one in from the left, 30 pixels every
+// 14 ms, until it stands at the page origin (4, 28) of the control's client
+// area; there the timer stops. A new choice during a slide starts a slide of
+// its own.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +23,8 @@ class CSlideTabCtrl : public CTabCtrl {
   void AddPage(CWnd& page, const wchar_t* caption);
   // The same, and the page is shown: the page the dialog opens on.
   void AddFirstPage(CWnd& page, const wchar_t* caption);
+  // As AddPage, but the tab goes behind the others, last on the right.
+  void AppendPage(CWnd& page, const wchar_t* caption);
 
   // The page of tab `index`, or null.
   CWnd* PageAt(int index) const;
@@ -38,6 +41,7 @@ class CSlideTabCtrl : public CTabCtrl {
   LRESULT OnSelChanging(NMHDR& header);
   LRESULT OnSelChange(NMHDR& header);
   void OnTimer(UINT_PTR id);
+  void InsertPage(int at, CWnd& page, const wchar_t* caption);
   void StartSlide(CWnd& page);
   void StopSlide();
 

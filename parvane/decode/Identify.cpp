@@ -5,19 +5,13 @@
 #include <vector>
 
 #include "parvane/decode/Bytes.h"
+#include "parvane/decode/HexDump.h"
 
 namespace parvane {
 namespace {
 
 constexpr ProtocolRequest kAtaIdentifyRequest{kStorageDeviceProtocolSpecificProperty,
                                               kProtocolTypeAta, kAtaDataTypeIdentify, 0, 0, 512};
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // hdparm names the device ("/dev/sda:") on a line of its own before the words.
 bool IsDeviceNameLine(std::string_view line) {
@@ -113,12 +107,6 @@ std::array<std::uint8_t, kSmartOutputSize> SmartIdentifyOutput() {
   std::array<std::uint8_t, kSmartOutputSize> out{};
   PutU32(out.data(), 512);
   return out;
-}
-
-IdentifyData IdentifyFromSmartOutput(const std::array<std::uint8_t, kSmartOutputSize>& out) {
-  IdentifyData block;
-  std::memcpy(block.bytes.data(), out.data() + kSmartOutputDataOffset, 512);
-  return block;
 }
 
 std::array<std::uint8_t, kProtocolQuerySize> AtaIdentifyProtocolQuery() {

@@ -65,10 +65,10 @@ inline constexpr std::size_t kSmartOutputDataOffset = 16;
 
 // Input record: buffer size 0, command register 0xEC, drive number 0.
 std::array<std::uint8_t, kSmartInputSize> SmartIdentifyInput();
-// Output record, zeroed, with its buffer size set to 512.
+// Output record, zeroed, with its buffer size set to 512 (the other SMART
+// requests use it too). What the driver put in it is taken by
+// IdentifyFromSmartAnswer (Smart.h), which checks it.
 std::array<std::uint8_t, kSmartOutputSize> SmartIdentifyOutput();
-// The 512 data bytes of an output record.
-IdentifyData IdentifyFromSmartOutput(const std::array<std::uint8_t, kSmartOutputSize>& out);
 
 // --- The storage protocol query (fallback without administrator rights) ---
 //

@@ -1,10 +1,10 @@
 #include "parvane/decode/NvmeIdentify.h"
 
-#include <cctype>
 #include <cstring>
 #include <limits>
 
 #include "parvane/decode/Bytes.h"
+#include "parvane/decode/HexDump.h"
 
 namespace parvane {
 namespace {
@@ -25,33 +25,6 @@ std::string PaddedText(const NvmeIdentifyBlock& b, std::size_t offset, std::size
   text = text.substr(0, text.find('\0'));
   while (!text.empty() && pad(text.back())) text.remove_suffix(1);
   return std::string(text);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::optional<NvmeIdentifyBlock> ParseHexBytes(std::string_view input) {
-  NvmeIdentifyBlock block;
-  std::size_t count = 0;
-  std::size_t i = 0;
-  while (i < input.size()) {
-    if (std::isspace(static_cast<unsigned char>(input[i]))) {
-      ++i;
-      continue;
-    }
-    if (i + 1 >= input.size() || count == kNvmeIdentifySize) return std::nullopt;
-    const int hi = HexDigit(input[i]), lo = HexDigit(input[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    i += 2;
-    if (i < input.size() && !std::isspace(static_cast<unsigned char>(input[i]))) return std::nullopt;
-    block.bytes[count++] = static_cast<std::uint8_t>(hi * 16 + lo);
-  }
-  if (count != kNvmeIdentifySize) return std::nullopt;
-  return block;
 }
 
 }  // namespace
@@ -119,13 +92,9 @@ std::string KelvinAsCelsius(std::uint16_t kelvin) {
 }
 
 std::optional<NvmeIdentifyBlock> ParseNvmeDump(std::string_view input) {
-  if (auto hex = ParseHexBytes(input)) return hex;
-  if (input.size() == kNvmeIdentifySize) {
-    NvmeIdentifyBlock block;
-    std::memcpy(block.bytes.data(), input.data(), kNvmeIdentifySize);
-    return block;
-  }
-  return std::nullopt;
+  NvmeIdentifyBlock block;
+  if (!ParseByteDump(input, block.bytes)) return std::nullopt;
+  return block;
 }
 
 ProtocolRequest NvmeControllerRequest() {

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "parvane/decode/Identify.h"
+#include "parvane/decode/NvmeHealth.h"
 #include "parvane/decode/NvmeIdentify.h"
+#include "parvane/decode/Smart.h"
 #include "parvane/decode/StorageText.h"
 
 namespace parvane {
@@ -36,6 +38,36 @@ class StorageDevice {
   virtual bool QueryDeviceDescriptor(DescriptorBuffer& buffer) = 0;
 };
 
+// How one request to a physical drive ended: answered; answered with data
+// that failed its checks (a wrong byte count, a driver error, an all-zero
+// block, a wrong checksum); refused because the drive could not be opened
+// with the access it needs (a standard user is refused read and write
+// access); or failed in any other way (no such drive, a driver without the
+// request, a drive that rejects the command).
+enum class DriveAnswer { Answered, Invalid, Refused, Failed };
+
+// The requests the health page sends to one physical drive, each opening
+// the drive with the access it needs (kept open for the object's life). Made
+// for a thread of its own: it holds nothing of the layer that made it, so it
+// may outlive the layer and the dialog while a failing drive takes its time.
+class DriveRequests {
+ public:
+  virtual ~DriveRequests() = default;
+  // IDENTIFY through SMART_RCV_DRIVE_DATA (read and write access); the raw
+  // block, its texts not yet repaired.
+  virtual DriveAnswer SmartIdentify(IdentifyData& block) = 0;
+  // IDENTIFY through the storage protocol query (no access rights).
+  virtual bool ProtocolIdentify(IdentifyData& block) = 0;
+  // SMART READ DATA or READ THRESHOLDS: a block that passed its checks.
+  virtual DriveAnswer SmartRead(SmartFeature feature, SmartBlock& block) = 0;
+  // SMART RETURN STATUS.
+  virtual DriveAnswer SmartReturnStatus(SmartStatus& status) = 0;
+  // NVMe Identify (controller, and namespace 1 where it answers) and the
+  // SMART / Health Information log, through a handle opened with `access`.
+  virtual DriveAnswer NvmeIdentifyDrive(DeviceAccess access, NvmeIdentify& identify) = 0;
+  virtual DriveAnswer NvmeHealthInfo(DeviceAccess access, NvmeHealthLog& log) = 0;
+};
+
 class DeviceLayer {
  public:
   virtual ~DeviceLayer() = default;
@@ -55,6 +87,13 @@ class DeviceLayer {
   // Opens an interface path; nothing when it fails.
   virtual std::unique_ptr<StorageDevice> OpenInterface(const std::string& path,
                                                        DeviceAccess access) = 0;
+
+  // The numbers n of the physical drives ("\\.\PhysicalDrive<n>") the
+  // disk interface enumeration finds, ascending, each once, at most
+  // kMaxInterfacePaths.
+  virtual std::vector<int> PhysicalDriveNumbers() = 0;
+  // The health page's requests to drive n, for a thread of its own.
+  virtual std::unique_ptr<DriveRequests> OpenDriveRequests(int n) = 0;
 
   // Drive letters: bit j of the mask is drive 'A' + j.
   virtual std::uint32_t LogicalDrives() = 0;

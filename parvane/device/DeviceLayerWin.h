@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,22 @@
 namespace parvane {
 
 // SMART_RCV_DRIVE_DATA with the 35-byte IDENTIFY input and 531-byte output
-// records. The block is always overwritten (zeros after a failure).
+// records: true only for a whole answer without a driver error that is not
+// all zeros. The block is always overwritten (zeros after a failure).
 bool ReadIdentifyViaSmart(HANDLE disk, IdentifyData& block);
+
+// SMART READ DATA or READ THRESHOLDS (SMART_RCV_DRIVE_DATA), the block
+// checked as SmartBlockFromOutput does; SMART RETURN STATUS
+// (SMART_SEND_DRIVE_COMMAND). A handle with read and write access.
+DriveAnswer ReadSmartBlock(HANDLE disk, SmartFeature feature, SmartBlock& block);
+DriveAnswer ReadSmartStatus(HANDLE disk, SmartStatus& status);
+
+// The NVMe SMART / Health Information log through the storage protocol
+// query: the controller's (global) log, else the device's.
+DriveAnswer ReadNvmeHealth(HANDLE disk, NvmeHealthLog& log);
+
+// The health requests of "\\.\PhysicalDrive<n>", for a thread of its own.
+std::unique_ptr<DriveRequests> OpenDriveRequests(int n);
 
 // IOCTL_STORAGE_QUERY_PROPERTY with the ATA IDENTIFY protocol query. Works on
 // a handle opened with no access rights, so it needs no administrator.
@@ -49,6 +64,9 @@ class Win32DeviceLayer final : public DeviceLayer {
   bool IdentifyNvmeDrive(int n, DeviceAccess access, NvmeIdentify& identify) override;
   std::optional<DiskExtent> PhysicalDriveExtent(int n) override;
   std::vector<std::string> EnumDeviceInterfacePaths(InterfaceClass cls) override;
+  // Each disk interface asked for its device number (no access rights).
+  std::vector<int> PhysicalDriveNumbers() override;
+  std::unique_ptr<DriveRequests> OpenDriveRequests(int n) override;
   std::unique_ptr<StorageDevice> OpenInterface(const std::string& path,
                                                DeviceAccess access) override;
   std::uint32_t LogicalDrives() override;

@@ -3,10 +3,12 @@
 #include <setupapi.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <span>
 
+#include "parvane/device/HealthReading.h"
 #include "platform/TextWin.h"
 #include "platform/UniqueHandle.h"
 
@@ -19,7 +21,9 @@ const GUID kCdromInterfaceClass = {
 
 namespace {
 
+constexpr DWORD kSmartSendDriveCommand = 0x0007C084;
 constexpr DWORD kSmartRcvDriveData = 0x0007C088;
+constexpr DWORD kStorageGetDeviceNumber = 0x002D1080;
 constexpr DWORD kStorageGetMediaTypesEx = 0x002D0C04;
 constexpr DWORD kStorageQueryProperty = 0x002D1400;
 constexpr DWORD kDiskGetDriveGeometryEx = 0x000700A0;
@@ -68,6 +72,78 @@ std::optional<NvmeIdentifyBlock> QueryNvme(HANDLE disk, const ProtocolRequest& r
   return NvmeBlockFromAnswer(std::span<const std::uint8_t>(buffer.data(), returned));
 }
 
+// One SMART request; false when the driver refused it. `returned` is what
+// the driver says it wrote.
+bool SendSmart(HANDLE disk, DWORD code, const std::array<std::uint8_t, kSmartInputSize>& input,
+               std::span<std::uint8_t> out, DWORD& returned) {
+  auto in = input;
+  returned = 0;
+  return DeviceIoControl(disk, code, in.data(), static_cast<DWORD>(in.size()), out.data(),
+                         static_cast<DWORD>(out.size()), &returned, nullptr) != FALSE;
+}
+
+// The health page's requests to one drive. The two handles (read and write
+// access; none) are opened when first needed and kept.
+class Win32DriveRequests final : public DriveRequests {
+ public:
+  explicit Win32DriveRequests(int n) : name_(PhysicalDriveName(n)) {}
+
+  DriveAnswer SmartIdentify(IdentifyData& block) override {
+    HANDLE disk;
+    const DriveAnswer open = Handle(DeviceAccess::Full, disk);
+    if (open != DriveAnswer::Answered) return open;
+    return ReadIdentifyViaSmart(disk, block) ? DriveAnswer::Answered : DriveAnswer::Invalid;
+  }
+  bool ProtocolIdentify(IdentifyData& block) override {
+    HANDLE disk;
+    return Handle(DeviceAccess::QueryOnly, disk) == DriveAnswer::Answered &&
+           ReadIdentifyViaProtocolQuery(disk, block);
+  }
+  DriveAnswer SmartRead(SmartFeature feature, SmartBlock& block) override {
+    HANDLE disk;
+    const DriveAnswer open = Handle(DeviceAccess::Full, disk);
+    return open != DriveAnswer::Answered ? open : ReadSmartBlock(disk, feature, block);
+  }
+  DriveAnswer SmartReturnStatus(SmartStatus& status) override {
+    HANDLE disk;
+    const DriveAnswer open = Handle(DeviceAccess::Full, disk);
+    return open != DriveAnswer::Answered ? open : ReadSmartStatus(disk, status);
+  }
+  DriveAnswer NvmeIdentifyDrive(DeviceAccess access, NvmeIdentify& identify) override {
+    HANDLE disk;
+    const DriveAnswer open = Handle(access, disk);
+    if (open != DriveAnswer::Answered) return open;
+    return ReadNvmeIdentify(disk, identify) ? DriveAnswer::Answered : DriveAnswer::Failed;
+  }
+  DriveAnswer NvmeHealthInfo(DeviceAccess access, NvmeHealthLog& log) override {
+    HANDLE disk;
+    const DriveAnswer open = Handle(access, disk);
+    return open != DriveAnswer::Answered ? open : ReadNvmeHealth(disk, log);
+  }
+
+ private:
+  struct Slot {
+    bool tried = false;
+    bool refused = false;
+    platform::UniqueFile file;
+  };
+
+  DriveAnswer Handle(DeviceAccess access, HANDLE& disk) {
+    Slot& s = access == DeviceAccess::Full ? full_ : query_;
+    if (!s.tried) {
+      s.tried = true;
+      s.file.reset(OpenDevice(name_, DiskAccess(access)));
+      s.refused = !s.file.ok() && GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    if (!s.file.ok()) return s.refused ? DriveAnswer::Refused : DriveAnswer::Failed;
+    disk = s.file.get();
+    return DriveAnswer::Answered;
+  }
+
+  std::wstring name_;
+  Slot full_, query_;
+};
+
 std::unique_ptr<StorageDevice> OpenStorage(const std::wstring& name, DWORD access) {
   HANDLE h = OpenDevice(name, access);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -77,14 +153,58 @@ std::unique_ptr<StorageDevice> OpenStorage(const std::wstring& name, DWORD acces
 }  // namespace
 
 bool ReadIdentifyViaSmart(HANDLE disk, IdentifyData& block) {
-  auto in = SmartIdentifyInput();
   auto out = SmartIdentifyOutput();
   DWORD returned = 0;
-  BOOL ok = DeviceIoControl(disk, kSmartRcvDriveData, in.data(), static_cast<DWORD>(in.size()),
-                            out.data(), static_cast<DWORD>(out.size()), &returned, nullptr);
-  block = IdentifyFromSmartOutput(out);
-  return ok != FALSE;
+  // Whatever the request's result, only a whole answer without a driver
+  // error, and not all zeros, is a block.
+  const bool sent = SendSmart(disk, kSmartRcvDriveData, SmartIdentifyInput(), out, returned);
+  const auto answer = sent ? IdentifyFromSmartAnswer(out, returned) : std::nullopt;
+  block = answer.value_or(IdentifyData{});
+  return answer.has_value();
 }
+
+DriveAnswer ReadSmartBlock(HANDLE disk, SmartFeature feature, SmartBlock& block) {
+  auto out = SmartIdentifyOutput();
+  DWORD returned = 0;
+  if (!SendSmart(disk, kSmartRcvDriveData, SmartCommandInput(feature), out, returned))
+    return DriveAnswer::Failed;
+  const auto answer = SmartBlockFromOutput(out, returned);
+  if (!answer) return DriveAnswer::Invalid;
+  block = *answer;
+  return DriveAnswer::Answered;
+}
+
+DriveAnswer ReadSmartStatus(HANDLE disk, SmartStatus& status) {
+  auto out = SmartIdentifyOutput();
+  DWORD returned = 0;
+  if (!SendSmart(disk, kSmartSendDriveCommand, SmartCommandInput(SmartFeature::ReturnStatus), out,
+                 returned))
+    return DriveAnswer::Failed;
+  status = SmartStatusFromOutput(out, returned);
+  return status == SmartStatus::Unknown ? DriveAnswer::Invalid : DriveAnswer::Answered;
+}
+
+DriveAnswer ReadNvmeHealth(HANDLE disk, NvmeHealthLog& log) {
+  DriveAnswer result = DriveAnswer::Failed;
+  for (std::uint32_t property : {kStorageAdapterProtocolSpecificProperty, kStorageDeviceProtocolSpecificProperty}) {
+    std::vector<std::uint8_t> buffer = ProtocolQuery(NvmeHealthRequest(property));
+    DWORD returned = 0;
+    if (!DeviceIoControl(disk, kStorageQueryProperty, buffer.data(), static_cast<DWORD>(buffer.size()),
+                         buffer.data(), static_cast<DWORD>(buffer.size()), &returned, nullptr))
+      continue;
+    const auto answer = returned <= buffer.size()
+                            ? NvmeHealthFromAnswer(std::span<const std::uint8_t>(buffer.data(), returned))
+                            : std::nullopt;
+    if (answer) {
+      log = *answer;
+      return DriveAnswer::Answered;
+    }
+    result = DriveAnswer::Invalid;
+  }
+  return result;
+}
+
+std::unique_ptr<DriveRequests> OpenDriveRequests(int n) { return std::make_unique<Win32DriveRequests>(n); }
 
 bool ReadIdentifyViaProtocolQuery(HANDLE disk, IdentifyData& block) {
   auto buffer = AtaIdentifyProtocolQuery();
@@ -174,22 +294,8 @@ std::vector<std::wstring> EnumDeviceInterfacePaths(const GUID& interfaceClass) {
 }
 
 bool Win32DeviceLayer::IdentifyPhysicalDrive(int n, IdentifyData& block) {
-  const std::wstring name = PhysicalDriveName(n);
-  bool ok = false;
-  {
-    platform::UniqueFile disk(OpenDevice(name, GENERIC_READ | GENERIC_WRITE));
-    if (disk.ok()) ok = ReadIdentifyViaSmart(disk.get(), block);
-  }
-  if (!ok) {
-    platform::UniqueFile disk(OpenDevice(name, 0));
-    if (disk.ok()) ok = ReadIdentifyViaProtocolQuery(disk.get(), block);
-  }
-  if (!ok) {
-    block = {};
-    return false;
-  }
-  FixIdentifyTexts(block);
-  return true;
+  Win32DriveRequests requests(n);
+  return IdentifyAtaDrive(requests, block);
 }
 
 bool Win32DeviceLayer::IdentifyNvmeDrive(int n, DeviceAccess access, NvmeIdentify& identify) {
@@ -214,6 +320,27 @@ std::vector<std::string> Win32DeviceLayer::EnumDeviceInterfacePaths(InterfaceCla
 std::unique_ptr<StorageDevice> Win32DeviceLayer::OpenInterface(const std::string& path,
                                                                DeviceAccess access) {
   return OpenStorage(platform::Widen(path), DiskAccess(access));
+}
+
+std::vector<int> Win32DeviceLayer::PhysicalDriveNumbers() {
+  std::vector<int> numbers;
+  for (const auto& path : parvane::EnumDeviceInterfacePaths(kDiskInterfaceClass)) {
+    platform::UniqueFile disk(OpenDevice(path, 0));
+    if (!disk.ok()) continue;
+    STORAGE_DEVICE_NUMBER number{};
+    DWORD returned = 0;
+    if (DeviceIoControl(disk.get(), kStorageGetDeviceNumber, nullptr, 0, &number, sizeof number,
+                        &returned, nullptr) &&
+        returned >= sizeof number && number.DeviceNumber <= 0x7FFFFFFF)
+      numbers.push_back(static_cast<int>(number.DeviceNumber));
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  return numbers;
+}
+
+std::unique_ptr<DriveRequests> Win32DeviceLayer::OpenDriveRequests(int n) {
+  return parvane::OpenDriveRequests(n);
 }
 
 std::uint32_t Win32DeviceLayer::LogicalDrives() { return GetLogicalDrives(); }

@@ -18,6 +18,7 @@
 #define IDI_PAGE_SYSTEM      25015
 #define IDI_PAGE_FOOT        25016
 #define IDI_PAGE_FOOT_USB    25017
+#define IDI_PAGE_HEALTH      25018
 
 // Page templates and their main controls.
 #define IDD_SYSTEM_PAGE      25001
@@ -26,9 +27,11 @@
 #define IDD_DISK_MODES_PAGE  25004
 #define IDD_CDROM_PAGE       25005
 #define IDD_USB_PAGE         25006
+#define IDD_HEALTH_PAGE      25007
 #define IDC_SYSTEM_LIST      25001
 #define IDC_FOLDERS_LIST     25004
 #define IDC_DISK_LIST        25006
 #define IDC_DISK_MODES_LIST  25008
 #define IDC_CDROM_TEXT       25009
 #define IDC_USB_TEXT         25015
+#define IDC_HEALTH_LIST      25016

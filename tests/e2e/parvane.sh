@@ -18,7 +18,7 @@ driver reg-delete-key HKLM 'SOFTWARE\Tarvik' >/dev/null 2>&1
 # 功能(&F) by its mnemonic, then Enter on its first item, 参数信息.
 open_in_program e2e-parvane "$main" 0x66 0 "$title"
 
-check_tabs "$title" $tab_id 5 "  系统" "  信息" "  硬盘" "  信息" "  CDROM" "  USB"
+check_tabs "$title" $tab_id 5 "  系统" "  信息" "  硬盘" "  信息" "  CDROM" "  USB" "  健康"
 
 wait_at_rest() { wait_page_at_rest "$title" $tab_id "$1"; }
 
@@ -30,7 +30,7 @@ shot parvane-usb
 
 rows() { list_rows "$title" "$1"; }
 
-for entry in "0 25001 system 16" "1 25004 folders 15" "2 25006 disk 46" "3 25008 modes 35" "4 25009 cdrom -" "5 25015 usb -"; do
+for entry in "0 25001 system 16" "1 25004 folders 15" "2 25006 disk 46" "3 25008 modes 35" "4 25009 cdrom -" "5 25015 usb -" "6 25016 health -"; do
   read -r index control name count <<<"$entry"
   click_tab "$title" $tab_id "$index"
   if wait_at_rest "$control"; then ok "tab $index: a click slides page $name into its place"; else
@@ -57,6 +57,12 @@ for entry in "0 25001 system 16" "1 25004 folders 15" "2 25006 disk 46" "3 25008
     modes)
       check "modes: row 33 is the unlabelled row" row_is "$list" 33 "" ""
       check "modes: row 34 comes after it" row_is "$list" 34 "是否ATA软启动:" ;;
+    health)
+      # Wine has no disk interfaces: no drive to ask.
+      list=$(rows 25016)
+      if row_is "$list" 0 "硬盘:" "未找到硬盘"; then ok "health: no drive found"; else
+        not_ok "health: no drive found ($(tr '\t\n' '|;' <<<"$list"))"; fi
+      check "health: the unlabelled row last" row_is "$list" 1 "" "" ;;
   esac
 done
 

@@ -4,8 +4,12 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,9 +72,117 @@ struct FakeDevice {
   std::uint32_t answerSize = 120;
 };
 
+// Holds the requests of a drive that takes its time until the test opens
+// it (at most a minute, so that a failed test still ends).
+class Gate {
+ public:
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    opened_.notify_all();
+  }
+  void Pass() {
+    std::unique_lock lock(mutex_);
+    opened_.wait_for(lock, std::chrono::minutes(1), [&] { return open_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
+// A physical drive as the health page asks it: an ATA drive with its raw
+// IDENTIFY block (texts as the drive sends them) and SMART answers, or an
+// NVMe drive. A block that fails its checks is answered as invalid, as the
+// Win32 side answers it.
+struct FakeHealthDrive {
+  std::optional<IdentifyData> ata;
+  std::optional<parvane::SmartBlock> data, thresholds;
+  parvane::SmartStatus status = parvane::SmartStatus::Unknown;
+  std::optional<NvmeIdentify> nvme;
+  std::optional<parvane::NvmeHealthLog> log;
+  std::optional<DeviceAccess> nvmeOnlyWith;
+  bool refusesFullAccess = false;  // as for a standard user
+  std::shared_ptr<Gate> gate;      // every request waits for it
+};
+
+// The requests of one fake drive: a copy of it, so they may outlive the layer.
+class FakeDriveRequests final : public parvane::DriveRequests {
+ public:
+  FakeDriveRequests(FakeHealthDrive drive, bool refused, std::shared_ptr<std::atomic<int>> live)
+      : d_(std::move(drive)), refused_(refused), live_(std::move(live)) {
+    ++*live_;
+  }
+  ~FakeDriveRequests() override { --*live_; }
+
+  parvane::DriveAnswer SmartIdentify(IdentifyData& block) override {
+    Wait();
+    if (refused_) return Refused;
+    if (!d_.ata) return Failed;
+    block = *d_.ata;
+    return Answered;
+  }
+  bool ProtocolIdentify(IdentifyData& block) override {
+    Wait();
+    if (d_.ata) block = *d_.ata;
+    return d_.ata.has_value();
+  }
+  parvane::DriveAnswer SmartRead(parvane::SmartFeature feature, parvane::SmartBlock& block) override {
+    Wait();
+    if (refused_) return Refused;
+    const auto& answer = feature == parvane::SmartFeature::ReadData ? d_.data : d_.thresholds;
+    if (!d_.ata || !answer) return Failed;
+    if (!parvane::IsValidSmartBlock(*answer)) return Invalid;
+    block = *answer;
+    return Answered;
+  }
+  parvane::DriveAnswer SmartReturnStatus(parvane::SmartStatus& status) override {
+    Wait();
+    if (refused_) return Refused;
+    if (!d_.ata) return Failed;
+    status = d_.status;
+    return status == parvane::SmartStatus::Unknown ? Invalid : Answered;
+  }
+  parvane::DriveAnswer NvmeIdentifyDrive(DeviceAccess access, NvmeIdentify& identify) override {
+    Wait();
+    if (!Nvme(access)) return refused_ && access == DeviceAccess::Full ? Refused : Failed;
+    if (!d_.nvme) return Failed;
+    identify = *d_.nvme;
+    return Answered;
+  }
+  parvane::DriveAnswer NvmeHealthInfo(DeviceAccess access, parvane::NvmeHealthLog& log) override {
+    Wait();
+    if (!Nvme(access)) return refused_ && access == DeviceAccess::Full ? Refused : Failed;
+    if (!d_.log) return Failed;
+    log = *d_.log;
+    return Answered;
+  }
+
+ private:
+  static constexpr auto Answered = parvane::DriveAnswer::Answered;
+  static constexpr auto Invalid = parvane::DriveAnswer::Invalid;
+  static constexpr auto Refused = parvane::DriveAnswer::Refused;
+  static constexpr auto Failed = parvane::DriveAnswer::Failed;
+
+  void Wait() {
+    if (d_.gate) d_.gate->Pass();
+  }
+  bool Nvme(DeviceAccess access) const {
+    if (refused_ && access == DeviceAccess::Full) return false;
+    return !d_.nvmeOnlyWith || *d_.nvmeOnlyWith == access;
+  }
+
+  FakeHealthDrive d_;
+  bool refused_;
+  std::shared_ptr<std::atomic<int>> live_;
+};
+
 // Interface paths by class, drive letters by mask, and drive 0's IDENTIFY
-// block (none: the request fails) or NVMe Identify data. A standard user is
-// refused every open with full access.
+// block (none: the request fails) or NVMe Identify data, and the physical
+// drives the health page asks. A standard user is refused every device and
+// volume open with full access; a health drive refuses it when it says so
+// (FakeHealthDrive::refusesFullAccess).
 class FakeLayer final : public DeviceLayer {
  public:
   std::map<std::string, FakeDevice> devices;  // by path or "X:"
@@ -85,6 +197,8 @@ class FakeLayer final : public DeviceLayer {
   int identifyCalls = 0;
   std::vector<DeviceAccess> nvmeCalls;
   std::vector<std::pair<std::string, DeviceAccess>> opens;  // granted ones
+  std::map<int, FakeHealthDrive> healthDrives;  // by drive number
+  std::shared_ptr<std::atomic<int>> liveRequests = std::make_shared<std::atomic<int>>(0);
 
   bool IdentifyPhysicalDrive(int n, IdentifyData& block) override {
     ++identifyCalls;
@@ -106,6 +220,17 @@ class FakeLayer final : public DeviceLayer {
   std::unique_ptr<StorageDevice> OpenInterface(const std::string& path,
                                                DeviceAccess access) override {
     return Open(path, access);
+  }
+  std::vector<int> PhysicalDriveNumbers() override {
+    std::vector<int> numbers;
+    for (const auto& [n, drive] : healthDrives) numbers.push_back(n);
+    return numbers;
+  }
+  std::unique_ptr<parvane::DriveRequests> OpenDriveRequests(int n) override {
+    auto it = healthDrives.find(n);
+    FakeHealthDrive drive = it == healthDrives.end() ? FakeHealthDrive{} : it->second;
+    const bool refused = drive.refusesFullAccess;
+    return std::make_unique<FakeDriveRequests>(std::move(drive), refused, liveRequests);
   }
   std::uint32_t LogicalDrives() override { return mask; }
   bool IsRemovableDrive(char letter) override {

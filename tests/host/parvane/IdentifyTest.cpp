@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "parvane/decode/Identify.h"
+#include "parvane/decode/Smart.h"
 #include "parvane/decode/IdentifyDecode.h"
 #include "platform/AnsiText.h"
 #include "platform/Utf8.h"
@@ -86,8 +87,9 @@ TEST(SmartRecords, OutputAsksForFiveHundredTwelveAndDataComesFromOffsetSixteen) 
   for (std::size_t i = 0; i < 512; ++i) out[16 + i] = static_cast<std::uint8_t>(i * 7);
   out[15] = 0xEE;
   out[528] = 0xEE;
-  IdentifyData b = parvane::IdentifyFromSmartOutput(out);
-  for (std::size_t i = 0; i < 512; ++i) ASSERT_EQ(static_cast<std::uint8_t>(i * 7), b.bytes[i]);
+  const auto b = parvane::IdentifyFromSmartAnswer(out, 528);
+  ASSERT_TRUE(b);
+  for (std::size_t i = 0; i < 512; ++i) ASSERT_EQ(static_cast<std::uint8_t>(i * 7), b->bytes[i]);
 }
 
 TEST(ProtocolQuery, AsksForAtaIdentifyWithDataAfterTheProtocolRecord) {

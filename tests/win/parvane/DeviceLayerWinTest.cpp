@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include "parvane/SystemFactsWin.h"
+#include <algorithm>
+
 #include "parvane/device/DeviceLayerWin.h"
+#include "parvane/device/HealthReading.h"
 #include "parvane/device/StorageScan.h"
 #include "platform/RegistryMemory.h"
 
@@ -131,6 +134,31 @@ TEST(Win32DeviceLayer, NvmeIdentifyOfAFileOrAMissingDriveFails) {
   for (DeviceAccess access : {DeviceAccess::QueryOnly, DeviceAccess::Full})
     EXPECT_FALSE(layer.IdentifyNvmeDrive(97, access, identify));
   EXPECT_FALSE(layer.PhysicalDriveExtent(97));
+}
+
+// The health requests against what Wine has: a file answers none of them,
+// a missing drive opens neither way, and the drives the enumeration finds
+// are each named once, in order.
+TEST(Win32DeviceLayer, HealthRequestsFailSoundlyWhereNoDriveAnswers) {
+  TempFile file;
+  SmartBlock block;
+  block.bytes.fill(0xAA);
+  EXPECT_EQ(DriveAnswer::Failed, ReadSmartBlock(file.get(), SmartFeature::ReadData, block));
+  EXPECT_EQ(0xAA, block.bytes[0]) << "a failed request leaves the block alone";
+  SmartStatus status = SmartStatus::Passing;
+  EXPECT_EQ(DriveAnswer::Failed, ReadSmartStatus(file.get(), status));
+  NvmeHealthLog log;
+  EXPECT_EQ(DriveAnswer::Failed, ReadNvmeHealth(file.get(), log));
+
+  Win32DeviceLayer layer;
+  const DriveHealthReading missing = ReadDriveHealth(*layer.OpenDriveRequests(97));
+  EXPECT_EQ(HealthProtocol::None, missing.protocol);
+  EXPECT_EQ(HealthGap::NoAnswer, missing.gap);
+
+  const std::vector<int> drives = layer.PhysicalDriveNumbers();
+  EXPECT_LE(drives.size(), kMaxInterfacePaths);
+  EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end()));
+  EXPECT_EQ(drives.end(), std::adjacent_find(drives.begin(), drives.end()));
 }
 
 TEST(Win32DeviceLayer, DriveLettersAreRemovableOnesFromTheMask) {

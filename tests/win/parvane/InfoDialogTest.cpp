@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -15,6 +17,8 @@
 
 #include "parvane/decode/IdentifyDecode.h"
 #include "parvane/InfoDialog.h"
+#include "parvane/decode/DriveHealth.h"
+#include "parvane/device/HealthReading.h"
 #include "parvane/decode/NvmeIdentify.h"
 #include "parvane/decode/StorageText.h"
 #include "parvane/SystemRecord.h"
@@ -154,15 +158,15 @@ TEST_F(InfoDialog, TemplateCaptionIconsAndTabControl) {
   EXPECT_NE(nullptr, dialog->GetIcon(true));
 }
 
-TEST_F(InfoDialog, SixTabsInOrderAndTheUsbPageShownWithItsTabSelected) {
+TEST_F(InfoDialog, SevenTabsInOrderAndTheUsbPageShownWithItsTabSelected) {
   auto dialog = Open();
   CSlideTabCtrl& tabs = dialog->Tabs();
-  const wchar_t* captions[] = {L"  系统", L"  信息", L"  硬盘", L"  信息", L"  CDROM", L"  USB"};
-  const UINT templates[] = {IDD_SYSTEM_PAGE,     IDD_FOLDERS_PAGE, IDD_DISK_PAGE,
-                            IDD_DISK_MODES_PAGE, IDD_CDROM_PAGE,   IDD_USB_PAGE};
-  ASSERT_EQ(6, tabs.GetItemCount());
+  const wchar_t* captions[] = {L"  系统", L"  信息", L"  硬盘", L"  信息", L"  CDROM", L"  USB", L"  健康"};
+  const UINT templates[] = {IDD_SYSTEM_PAGE, IDD_FOLDERS_PAGE, IDD_DISK_PAGE, IDD_DISK_MODES_PAGE,
+                            IDD_CDROM_PAGE,  IDD_USB_PAGE,     IDD_HEALTH_PAGE};
+  ASSERT_EQ(7, tabs.GetItemCount());
   EXPECT_EQ(5, tabs.GetCurSel());
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(CString(captions[i]), tabs.GetItemText(i));
     auto* page = dynamic_cast<CDialog*>(tabs.PageAt(i));
@@ -174,6 +178,7 @@ TEST_F(InfoDialog, SixTabsInOrderAndTheUsbPageShownWithItsTabSelected) {
   }
   EXPECT_NE(nullptr, dynamic_cast<CUsbPage*>(tabs.PageAt(5)));
   EXPECT_NE(nullptr, dynamic_cast<CSystemInfoPage*>(tabs.PageAt(0)));
+  EXPECT_NE(nullptr, dynamic_cast<CHealthPage*>(tabs.PageAt(6)));
   EXPECT_EQ(0, afx::WindowsEndedByBase());
 }
 
@@ -194,9 +199,10 @@ TEST_F(InfoDialog, EveryPageHasItsLeftStripAndMainControl) {
       {"硬盘", "信息", IDC_DISK_MODES_LIST, WC_LISTVIEWW, CRect(37, 7, 248, 181)},
       {"光驱", "CDROM", IDC_CDROM_TEXT, L"Edit", CRect(34, 7, 250, 180)},
       {"U盘", "USB", IDC_USB_TEXT, L"Edit", CRect(34, 7, 249, 172)},
+      {"硬盘", "健康", IDC_HEALTH_LIST, WC_LISTVIEWW, CRect(37, 7, 248, 181)},
   };
   auto dialog = Open();
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     SCOPED_TRACE(i);
     CWnd* page = dialog->Tabs().PageAt(i);
     ASSERT_NE(nullptr, page);
@@ -253,7 +259,7 @@ TEST_F(InfoDialog, PagesFitTheTabControlsDisplayArea) {
   CSlideTabCtrl& tabs = dialog->Tabs();
   CRect area = tabs.GetClientRect();
   tabs.AdjustRect(false, area);
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     SCOPED_TRACE(i);
     auto* page = dynamic_cast<CInfoPage*>(tabs.PageAt(i));
     ASSERT_NE(nullptr, page);
@@ -281,7 +287,8 @@ TEST_F(InfoDialog, ListPagesShareTheirLayout) {
   const Columns pages[] = {{0, "操作系统", 245, "系统信息"},
                            {1, "安装目录", 245, "目录路径"},
                            {2, "硬盘参数", 245, "参数值"},
-                           {3, "硬盘参数", 265, "参数值"}};
+                           {3, "硬盘参数", 265, "参数值"},
+                           {6, "硬盘健康", 170, "参数值"}};
   auto dialog = Open();
   for (const Columns& c : pages) {
     SCOPED_TRACE(c.tab);
@@ -589,6 +596,162 @@ TEST_F(InfoDialog, UsbPageEndsWithTheFlashDrivesInUse) {
   EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
 }
 
+// ---- the health page ---------------------------------------------------------------
+
+std::string DataFile(const char* dir, const std::string& name) { return ReadFile(std::string(dir) + "/" + name); }
+
+parvane_test::FakeHealthDrive AtaHealthDrive(const std::string& drive, parvane::SmartStatus status) {
+  parvane_test::FakeHealthDrive d;
+  d.ata = parvane::ParseIdentifyDump(DataFile(DRAVON_SMART_DATA, drive + ".identify.hex"));
+  d.data = parvane::ParseSmartDump(DataFile(DRAVON_SMART_DATA, drive + ".smart.hex"));
+  d.thresholds = parvane::ParseSmartDump(DataFile(DRAVON_SMART_DATA, drive + ".thresholds.hex"));
+  EXPECT_TRUE(d.ata && d.data && d.thresholds) << drive;
+  d.status = status;
+  return d;
+}
+
+parvane_test::FakeHealthDrive NvmeHealthDrive() {
+  parvane_test::FakeHealthDrive d;
+  auto controller = parvane::ParseNvmeDump(DataFile(DRAVON_NVME_DATA, "toshiba-thnsn5512gpu7.hex"));
+  d.log = parvane::ParseNvmeHealthDump(DataFile(DRAVON_NVME_DATA, "health-checkbox-drive.hex"));
+  EXPECT_TRUE(controller && d.log);
+  if (controller) d.nvme = parvane::NvmeIdentify{*controller, std::nullopt};
+  d.nvmeOnlyWith = parvane::DeviceAccess::QueryOnly;
+  return d;
+}
+
+// Pumps until the page shows every drive's answer, or `ms` passed.
+bool AnswersShown(CHealthPage& page, DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  while (page.DrivesReading() > 0 && static_cast<LONG>(end - GetTickCount()) > 0) flush_events(20);
+  return page.DrivesReading() == 0;
+}
+
+// Pumps until every drive's requests have ended (their threads are done),
+// or `ms` passed.
+bool RequestsEnded(const parvane_test::FakeLayer& devices, DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  while (*devices.liveRequests > 0 && static_cast<LONG>(end - GetTickCount()) > 0) flush_events(20);
+  return *devices.liveRequests == 0;
+}
+
+// Pixels of row `item`'s value, drawn as the list draws them, in `colour`
+// or in its blend with the white ground (the text's smoothed edges).
+int PixelsInColour(CListCtrl& list, int item, COLORREF colour) {
+  list.EnsureVisible(item, false);
+  const CRect client = list.GetClientRect();
+  dravon_test::Canvas canvas(client.Width(), client.Height());
+  list.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(canvas)), PRF_CLIENT | PRF_ERASEBKGND);
+  const CRect cell = list.GetSubItemRect(item, 1, LVIR_LABEL);
+  const double c[3] = {double(GetRValue(colour)), double(GetGValue(colour)), double(GetBValue(colour))};
+  int matching = 0;
+  for (int y = std::max<int>(cell.top, 0); y < std::min<int>(cell.bottom, client.bottom); ++y) {
+    for (int x = std::max<int>(cell.left, 0); x < std::min<int>(cell.right, client.right); ++x) {
+      const COLORREF px = canvas.Pixel(x, y);
+      const double p[3] = {double(GetRValue(px)), double(GetGValue(px)), double(GetBValue(px))};
+      // The nearest point of the line from white to the colour.
+      double along = 0, length = 0;
+      for (int i = 0; i < 3; ++i) {
+        along += (255 - p[i]) * (255 - c[i]);
+        length += (255 - c[i]) * (255 - c[i]);
+      }
+      const double t = along / length;
+      double off = 0;
+      for (int i = 0; i < 3; ++i) off += std::abs(255 - t * (255 - c[i]) - p[i]);
+      matching += t > 0.3 && t < 1.1 && off < 36;
+    }
+  }
+  return matching;
+}
+
+// Four drives behind the seam: an NVMe drive, an ATA drive that answers, one
+// that reports it is failing, and one a standard user may not ask.
+TEST_F(InfoDialog, HealthPageShowsEveryDriveOnceItAnswers) {
+  devices.healthDrives[0] = NvmeHealthDrive();
+  devices.healthDrives[1] = AtaHealthDrive("wdc-wd2500js-75ncb3-10.02e04", parvane::SmartStatus::Passing);
+  devices.healthDrives[2] = AtaHealthDrive("samsung-hd501lj-cr100-12", parvane::SmartStatus::Failing);
+  devices.healthDrives[4] = AtaHealthDrive("fujitsu-mhy2250bh-0085000b", parvane::SmartStatus::Passing);
+  devices.healthDrives[4].refusesFullAccess = true;
+  auto dialog = Open();
+  auto* page = PageOf<CHealthPage>(*dialog, 6);
+  ASSERT_NE(nullptr, page);
+  ASSERT_TRUE(AnswersShown(*page, 10000));
+
+  // The rows the page is made of, drive by drive, a blank row between them.
+  std::vector<PageRow> model;
+  std::vector<std::size_t> verdictRows;
+  for (const auto& [number, drive] : devices.healthDrives) {
+    parvane_test::FakeLayer one;
+    one.healthDrives[number] = drive;
+    const auto rows = parvane::DriveHealthRows(number, parvane::ReadDriveHealth(*one.OpenDriveRequests(number)));
+    if (!model.empty()) model.push_back({"", I_IMAGENONE, std::nullopt});
+    verdictRows.push_back(model.size() + rows.verdictRow);
+    model.insert(model.end(), rows.rows.begin(), rows.rows.end());
+  }
+  model.push_back({"", 0, std::nullopt});
+  const auto shown = ListRows(page->List());
+  EXPECT_EQ(Expected(model), shown);
+  ASSERT_EQ(4u, verdictRows.size());
+  EXPECT_EQ((Row{"硬盘 0: THNSN5512GPU7 TOSHIBA", 0, "NVMe"}), shown.at(0));
+  EXPECT_EQ((Row{"健康状态:", 2, "良好"}), shown.at(verdictRows[0]));
+  EXPECT_EQ((Row{"剩余寿命:", 1, "100 %"}), shown.at(verdictRows[0] + 4));
+  EXPECT_EQ((Row{"硬盘 1: WDC WD2500JS-75NCB3", 0, "ATA"}), shown.at(verdictRows[1] - 1));
+  EXPECT_EQ((Row{"健康状态:", 2, "良好"}), shown.at(verdictRows[1]));
+  EXPECT_EQ((Row{"健康状态:", 6, "不良 (硬盘报告即将故障，1 个重新分配扇区，1 个待映射扇区)"}),
+            shown.at(verdictRows[2]));
+  EXPECT_EQ((Row{"硬盘 4: FUJITSU MHY2250BH", 0, "ATA"}), shown.at(verdictRows[3] - 1));
+  EXPECT_EQ((Row{"健康状态:", 9, "未知 (需要管理员权限)"}), shown.at(verdictRows[3]));
+
+  // The verdicts' texts in their colours.
+  EXPECT_GT(PixelsInColour(page->List(), static_cast<int>(verdictRows[2]), CHealthPage::kBadColour), 30);
+  EXPECT_EQ(0, PixelsInColour(page->List(), static_cast<int>(verdictRows[2]), CHealthPage::kGoodColour));
+  EXPECT_GT(PixelsInColour(page->List(), static_cast<int>(verdictRows[1]), CHealthPage::kGoodColour), 30);
+  EXPECT_EQ(0, PixelsInColour(page->List(), static_cast<int>(verdictRows[1] + 1), CHealthPage::kGoodColour));
+  dialog.reset();
+  EXPECT_TRUE(RequestsEnded(devices, 10000)) << "every drive's requests ended with its answer";
+}
+
+TEST_F(InfoDialog, HealthPageWithoutDrivesSaysSo) {
+  auto dialog = Open();
+  auto* page = PageOf<CHealthPage>(*dialog, 6);
+  ASSERT_NE(nullptr, page);
+  EXPECT_EQ((std::vector<Row>{{"硬盘:", 9, "未找到硬盘"}, {"", 0, ""}}), ListRows(page->List()));
+}
+
+// A drive that takes its time (a failing one can take tens of seconds per
+// command) holds up only its own rows: the dialog opens, the other drive
+// fills in, and closing it waits for nothing.
+TEST_F(InfoDialog, ASlowDriveNeitherHoldsTheDialogNorItsClosing) {
+  auto gate = std::make_shared<parvane_test::Gate>();
+  devices.healthDrives[0] = AtaHealthDrive("wdc-wd2500js-75ncb3-10.02e04", parvane::SmartStatus::Passing);
+  devices.healthDrives[0].gate = gate;
+  devices.healthDrives[1] = NvmeHealthDrive();
+  const DWORD opening = GetTickCount();
+  auto dialog = Open();
+  const DWORD opened = GetTickCount() - opening;
+  auto* page = PageOf<CHealthPage>(*dialog, 6);
+  ASSERT_NE(nullptr, page);
+  const DWORD end = GetTickCount() + 10000;
+  while (page->DrivesReading() > 1 && static_cast<LONG>(end - GetTickCount()) > 0) flush_events(20);
+  ASSERT_EQ(1, page->DrivesReading()) << "the NVMe drive answered";
+  const auto rows = ListRows(page->List());
+  EXPECT_EQ((Row{"硬盘 0:", 0, ""}), rows.at(0));
+  EXPECT_EQ((Row{"健康状态:", 9, "正在读取…"}), rows.at(1));
+  EXPECT_EQ((Row{"硬盘 1: THNSN5512GPU7 TOSHIBA", 0, "NVMe"}), rows.at(3));
+  const DWORD closing = GetTickCount();
+  dialog->SendMessage(WM_COMMAND, IDCANCEL);
+  dialog.reset();
+  const DWORD closed = GetTickCount() - closing;
+  std::printf("opening took %lu ms, closing %lu ms, while a drive answered nothing\n", opened, closed);
+  EXPECT_LT(opened, 5000u) << "the dialog never waits for the drive (held for a minute)";
+  EXPECT_LT(closed, 5000u);
+  EXPECT_EQ(1, *devices.liveRequests) << "the slow drive is still being asked";
+
+  gate->Open();
+  EXPECT_TRUE(RequestsEnded(devices, 10000)) << "its thread ended once the drive answered";
+  flush_events(50);  // its answer posts nothing to the page that is gone
+}
+
 // ---- painting and lifetime -------------------------------------------------------
 
 TEST_F(InfoDialog, MinimisedItDrawsItsIconInTheMiddle) {
@@ -634,6 +797,9 @@ TEST_F(InfoDialog, EscapeAndTheCloseBoxEndIt) {
 
 TEST_F(InfoDialog, OpenedAndClosedTwoHundredTimesLeavesNoWindowOrObject) {
   devices.drive0 = RecordedDrive("hitachi-hde721010sla330.hex");
+  // Drives answering on threads of their own, often after the dialog closed.
+  devices.healthDrives[0] = NvmeHealthDrive();
+  devices.healthDrives[1] = AtaHealthDrive("st9100821as-3.cme", parvane::SmartStatus::Passing);
   devices.cdroms = {"cd0"};
   devices.devices["cd0"] = {true, true, Geometry(1000, 54, 64, 32, 2048),
                             Descriptor(2, true, "HL-DT-ST", "DVDRAM", "LG00", nullptr)};
@@ -663,6 +829,7 @@ TEST_F(InfoDialog, OpenedAndClosedTwoHundredTimesLeavesNoWindowOrObject) {
   EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
   EXPECT_EQ(after.user, before.user) << dravon_test::DescribeWindows();
   EXPECT_EQ(0, afx::WindowsEndedByBase());
+  EXPECT_TRUE(RequestsEnded(devices, 10000)) << "every drive's thread ended";
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
-// A call that may block on a drive (a volume label, a drive's free space),
-// made on a thread of its own so the user-interface thread never waits on
-// it: a mapped drive whose server is gone makes such calls take the
-// network's time-outs, or never return.
+// A call that may block for a long time, made on a thread of its own so the
+// user-interface thread never waits on it: a mapped drive whose server is
+// gone makes a volume query take the network's time-outs, a failing disk
+// takes tens of seconds to answer a command, or neither ever returns.
 //
-// The caller waits a moment for the answer, so drives that answer at once
+// The caller may wait a moment for the answer, so calls that answer at once
 // show exactly what a direct call would, in the same order; an answer that
 // comes later is announced by a message posted to a window, and Answer()
-// then holds it. A call that never returns leaves only its own thread
-// behind, which holds nothing of the caller's.
+// then holds it. After Start, the caller reads Answer(): an answer that came
+// before Start returned may post nothing. A call that never returns leaves
+// only its own thread behind, which holds nothing of the caller's but what
+// the call itself owns.
 #pragma once
 
 #include <windows.h>
