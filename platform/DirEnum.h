@@ -28,15 +28,19 @@ struct DirEntry {
   bool system = false;    // FILE_ATTRIBUTE_SYSTEM; never set on POSIX
 };
 
-// Whether the scan enters a listed entry as a folder. Not a name surrogate:
-// its target is counted where it lives. Not a name holding a path separator
-// (an NTFS POSIX name may hold a backslash): no path reaches that folder,
-// and the path its name would make is another folder's, or none. Windows
+// Whether the path a listed name makes below its folder reaches that entry.
+// Not for a name holding a path separator (an NTFS POSIX name may hold a
+// backslash): the path it would make is another entry's, or none. Windows
 // paths also split at '/'.
+inline bool ReachableByName(std::string_view name, char separator) {
+  if (name.find(separator) != std::string_view::npos) return false;
+  return separator != '\\' || name.find('/') == std::string_view::npos;
+}
+
+// Whether the scan enters a listed entry as a folder. Not a name surrogate:
+// its target is counted where it lives. Not a name no path reaches.
 inline bool Enterable(const DirEntry& entry, char separator) {
-  if (!entry.directory || entry.nameSurrogate) return false;
-  if (entry.name.find(separator) != std::string_view::npos) return false;
-  return separator != '\\' || entry.name.find('/') == std::string_view::npos;
+  return entry.directory && !entry.nameSurrogate && ReachableByName(entry.name, separator);
 }
 
 class DirEnumerator {
