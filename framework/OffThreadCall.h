@@ -1,7 +1,7 @@
-// A call that may block on a drive (a volume label, a drive's free space),
-// made on a thread of its own so the user-interface thread never waits on
-// it: a mapped drive whose server is gone makes such calls take the
-// network's time-outs, or never return.
+// A call that may block on a drive (a volume label, a drive's free space, a
+// removable volume's description), made on a thread of its own so the
+// user-interface thread never waits on it: a mapped drive whose server is
+// gone makes such calls take the network's time-outs, or never return.
 //
 // The caller waits a moment for the answer, so drives that answer at once
 // show exactly what a direct call would, in the same order; an answer that
