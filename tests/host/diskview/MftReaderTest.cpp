@@ -1,5 +1,6 @@
 // The table reader on bytes: fix-ups, runs, records, the order of names,
 // and whole volumes made by mkntfs then damaged on purpose.
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 
 #include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/NtfsImage.h"
+#include "tests/host/platform/StrictPageDevice.h"
 
 namespace diskview::test {
 namespace {
@@ -409,6 +411,44 @@ TEST_F(MftDamage, ShortAliasesHideBesideLongNamesAndOddUnitsSortAsWritten) {
   EXPECT_EQ(entry.name, "WIDENA~1");
   EXPECT_FALSE(volume.NextEntry(cursor, entry));
   EXPECT_FALSE(volume.OpenFolder(1u << 30, cursor));
+}
+
+// Notes the memory each read goes into.
+class MemoryNotes final : public ByteSource {
+ public:
+  explicit MemoryNotes(ByteSource& source) : source_(source) {}
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
+    reads.push_back({size, reinterpret_cast<std::uintptr_t>(out) % platform::kPageBytes == 0});
+    return source_.ReadAt(offset, out, size);
+  }
+  struct Read {
+    std::size_t size;
+    bool aligned;  // to a page
+  };
+  std::vector<Read> reads;
+
+ private:
+  ByteSource& source_;
+};
+
+// A volume read without the system's cache, on a device that refuses any
+// read not aligned to its pages in offset, length and memory: the table
+// loads, its chunks read into page-aligned memory (so whole pages of them
+// go straight in).
+TEST_F(MftDamage, TheTableLoadsFromADeviceThatTakesOnlyAlignedReads) {
+  int refused = 0;
+  platform::PagedSource device(
+      std::make_unique<platform_test::StrictPageDevice>(bytes_.data(), bytes_.size(), refused));
+  MemoryNotes source(device);
+  MftVolume volume("E:\\");
+  ASSERT_EQ(volume.Load(source, nullptr), LoadResult::kOk);
+  EXPECT_EQ(refused, 0);
+  const auto chunk = std::find_if(source.reads.begin(), source.reads.end(), [&](const auto& read) {
+    return read.size == volume.Stats().tableBytes;  // the whole table, one chunk
+  });
+  ASSERT_NE(chunk, source.reads.end());
+  EXPECT_TRUE(chunk->aligned);
+  EXPECT_TRUE(volume.Open("E:\\"));
 }
 
 TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
