@@ -475,17 +475,49 @@ void FillSmallTree(platform::DirEnumMemory& dirs) {
   dirs.Root().File("three", 30);
 }
 
-TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeRead) {
+// What a finished scan of `dirs` got from the volume `volumes` opened.
+std::optional<LoadResult> TableResult(platform::DirEnumMemory& dirs, DiskScan::VolumeOpener volumes) {
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName("M:\\");
+  DiskScan scan(dirs, rows, notes);
+  scan.SetRoot(&root);
+  scan.SetThreads(1);
+  scan.SetVolumeOpener(std::move(volumes));
+  scan.StartScan(1);
+  scan.WaitForWorker();
+  return scan.TableResult();
+}
+
+// A scan walks when the table cannot be read, and keeps why: the volume is
+// not NTFS, its table is corrupt, it cannot be read, or it did not open.
+TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeReadAndKeepsWhy) {
   platform::DirEnumMemory dirs("M:\\");
   FillSmallTree(dirs);
+  const auto opener = [&](std::size_t size) {
+    return [this, size](const std::string&) {
+      return std::make_unique<MemorySource>(bytes_.data(), size ? size : bytes_.size());
+    };
+  };
   FinishedScan walked(dirs, "M:\\", 1, 1);
-  bytes_[3] = 'X';  // not NTFS
-  FinishedScan fallback(dirs, "M:\\", 1, 1, [&](const std::string&) {
-    return std::make_unique<MemorySource>(bytes_.data(), bytes_.size());
-  });
-  ExpectSameScan(walked, fallback);
-  FinishedScan unopened(dirs, "M:\\", 1, 1, [](const std::string&) { return nullptr; });
-  ExpectSameScan(walked, unopened);
+  EXPECT_EQ(TableResult(dirs, opener(0)), LoadResult::kOk);
+  const std::vector<std::uint8_t> original = bytes_;
+  bytes_[3] = 'X';
+  ExpectSameScan(walked, FinishedScan(dirs, "M:\\", 1, 1, opener(0)));
+  EXPECT_EQ(TableResult(dirs, opener(0)), LoadResult::kNotNtfs);
+  bytes_ = original;
+  Record(0)[boot_.recordSize - 2] ^= 0xFF;
+  EXPECT_EQ(TableResult(dirs, opener(0)), LoadResult::kCorrupt);
+  bytes_ = original;
+  const std::size_t cut = boot_.mftOffset + 8 * boot_.recordSize;
+  ExpectSameScan(walked, FinishedScan(dirs, "M:\\", 1, 1, opener(cut)));
+  EXPECT_EQ(TableResult(dirs, opener(cut)), LoadResult::kReadFailed);
+  const auto none = [](const std::string&) -> std::unique_ptr<platform::ByteSource> { return nullptr; };
+  ExpectSameScan(walked, FinishedScan(dirs, "M:\\", 1, 1, none));
+  EXPECT_FALSE(TableResult(dirs, none));
+  EXPECT_FALSE(TableResult(dirs, {}));
+  EXPECT_STREQ(LoadResultText(LoadResult::kReadFailed), "read failed");
 }
 
 // The table's folders walked as the listing's are: the same rows and
