@@ -22,8 +22,13 @@ struct DirEntry {
   bool nameSurrogate = false;
   std::uint64_t size = 0;  // bytes; meaningful for files only
   // Last write, in seconds since 1970-01-01 UTC; meaningful for files and
-  // links (the link's own time, not its target's).
+  // links (the link's own time, not its target's). The rest below the
+  // second in the system's own unit (100 ns on Windows, 1 ns on POSIX).
   std::int64_t modified = 0;
+  std::uint32_t modifiedFraction = 0;
+  // The file's index on its volume (NTFS file reference, st_ino) for files
+  // and links; 0 when the listing does not tell it.
+  std::uint64_t fileId = 0;
   bool readOnly = false;  // FILE_ATTRIBUTE_READONLY; on POSIX no write bit
   bool system = false;    // FILE_ATTRIBUTE_SYSTEM; never set on POSIX
 };

@@ -63,6 +63,8 @@ FileFacts ListedFacts(const platform::DirEntry& e) {
   FileFacts facts;
   facts.size = e.size;
   facts.modified = e.modified;
+  facts.modifiedFraction = e.modifiedFraction;
+  facts.index = e.fileId;
   facts.readOnly = e.readOnly;
   facts.system = e.system;
   facts.link = e.reparse;
@@ -81,6 +83,7 @@ class Finder {
   // go; each folder's frame is on the heap.
   void Run() {
     path_ = root_;
+    haveVolume_ = inspector_.RootVolume(root_, volume_);
     if (!Enter(Junk::kInRoot)) return;
     while (!frames_.empty()) {
       if (progress_.Stopped()) return;
@@ -151,13 +154,16 @@ class Finder {
     if (heldJunk && !frames_.empty()) frames_.back().heldJunk = true;
   }
 
-  // A file or link the listing gave: recorded if it is junk both by the
-  // listing and by what the inspector reads of it now.
+  // A file or link the listing gave, recorded if it is junk: with the
+  // listing's facts where they name the file, else with what the
+  // inspector reads of it now, by which it must be junk too.
   bool Found(const std::string& name, const platform::DirEntry& e) {
-    if (!IsJunkFile(name, ListedFacts(e), rule_, now_)) return false;
-    const std::string path = path_ + name;
-    FileFacts facts;
-    if (!inspector_.Inspect(root_, path, facts) || !IsJunkFile(name, facts, rule_, now_)) {
+    FileFacts facts = ListedFacts(e);
+    if (!IsJunkFile(name, facts, rule_, now_)) return false;
+    if (haveVolume_ && e.fileId != 0) {
+      facts.volume = volume_;
+    } else if (!inspector_.Inspect(root_, path_ + name, facts) ||
+               !IsJunkFile(name, facts, rule_, now_)) {
       return false;
     }
     // A link's size is its own, which the listing gives as its target's
@@ -179,6 +185,8 @@ class Finder {
   char separator_;
   std::string path_;  // of the entry at hand
   std::vector<Frame> frames_;
+  bool haveVolume_ = false;
+  std::uint64_t volume_ = 0;  // the root's
 };
 
 }  // namespace

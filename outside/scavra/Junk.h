@@ -75,7 +75,7 @@ struct FileFacts {
   // index on Windows, st_dev and st_ino on POSIX.
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
-  std::uint32_t links = 1;  // names of the file
+  std::uint32_t links = 1;  // names of the file, as a handle tells them
   bool readOnly = false;    // FILE_ATTRIBUTE_READONLY; on POSIX no write bit
   bool system = false;      // FILE_ATTRIBUTE_SYSTEM; never set on POSIX
   bool link = false;        // a reparse point; a symbolic link on POSIX
@@ -157,16 +157,21 @@ class FileInspector {
   virtual ~FileInspector() = default;
   // False when it cannot be read (gone, denied).
   virtual bool Inspect(const std::string& root, const std::string& path, FileFacts& out) = 0;
+  // The volume (FileFacts::volume) of the folder `root`; false when it
+  // cannot be read.
+  virtual bool RootVolume(const std::string& root, std::uint64_t& out) = 0;
 };
 
 // Adds to `junk` what `rule` finds below `root` (a folder path ending in the
 // listing's separator), as root number `rootIndex`. `now` is the time the
-// age rule measures from, in seconds since 1970. Each file the listing
-// shows as junk is read again through `inspector`, and kept only if the
-// rule holds for what that says; its facts are recorded. Folders that
-// cannot be listed, and names no path reaches (holding a separator), are
-// passed over. The walk keeps its folders on the heap, so no depth of tree
-// exhausts the thread's stack. Returns false when stopped.
+// age rule measures from, in seconds since 1970. Each junk file's facts are
+// recorded: as the listing gives them where it tells the file's index (the
+// walk enters no mount point, so every file is on the root's volume), else
+// as `inspector` reads them, the file then kept only if the rule holds for
+// what that says. Folders that cannot be listed, and names no path reaches
+// (holding a separator), are passed over. The walk keeps its folders on the
+// heap, so no depth of tree exhausts the thread's stack. Returns false when
+// stopped.
 bool FindJunk(platform::DirEnumerator& dirs, FileInspector& inspector, const std::string& root,
               std::size_t rootIndex, Rule rule, std::int64_t now, const Progress& progress,
               Junk& junk);

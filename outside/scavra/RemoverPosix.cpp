@@ -32,9 +32,10 @@ int OpenParent(const std::string& root, std::string path, std::string& name) {
   }
 }
 
+// As the listing tells them (DirEnumPosix): a link's own size is 0.
 FileFacts FactsOf(const struct stat& st) {
   FileFacts facts;
-  facts.size = static_cast<std::uint64_t>(st.st_size);
+  facts.size = S_ISLNK(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
   facts.modified = st.st_mtim.tv_sec;
   facts.modifiedFraction = static_cast<std::uint32_t>(st.st_mtim.tv_nsec);
   facts.volume = static_cast<std::uint64_t>(st.st_dev);
@@ -57,6 +58,13 @@ bool RemoverPosix::Inspect(const std::string& root, const std::string& path, Fil
   close(parent);
   if (ok) out = FactsOf(st);
   return ok;
+}
+
+bool RemoverPosix::RootVolume(const std::string& root, std::uint64_t& out) {
+  struct stat st;
+  if (stat(root.c_str(), &st) != 0) return false;
+  out = static_cast<std::uint64_t>(st.st_dev);
+  return true;
 }
 
 Remover::Outcome RemoverPosix::RemoveFile(const std::string& root, const std::string& path,

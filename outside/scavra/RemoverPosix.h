@@ -13,6 +13,7 @@ namespace scavra {
 class RemoverPosix final : public Remover {
  public:
   bool Inspect(const std::string& root, const std::string& path, FileFacts& out) override;
+  bool RootVolume(const std::string& root, std::uint64_t& out) override;
   Outcome RemoveFile(const std::string& root, const std::string& path,
                      const StillJunk& stillJunk) override;
   bool RemoveEmptyFolder(const std::string& root, const std::string& path) override;

@@ -52,6 +52,13 @@ UniqueFile OpenForDeletion(const std::string& path, bool folder) {
                                 nullptr));
 }
 
+// Opens the folder `folder` to read its attributes, whoever holds it.
+UniqueFile OpenFolder(const std::string& folder) {
+  return UniqueFile(CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 std::wstring FinalPath(HANDLE file) {
   std::wstring out(MAX_PATH, L'\0');
   for (;;) {
@@ -223,10 +230,7 @@ const std::wstring& RemoverWin::FinalRoot(const std::string& root) {
   if (root != lastRoot_) {
     lastRoot_ = root;
     lastFinalRoot_.clear();
-    const UniqueFile handle(CreateFileW(LongPathForm(root).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr));
+    const UniqueFile handle = OpenFolder(root);
     if (handle.ok()) {
       lastFinalRoot_ = FinalPath(handle.get());
       lastRootObject_ = ObjectName(handle.get());
@@ -253,6 +257,14 @@ bool RemoverWin::Inspect(const std::string&, const std::string& path, FileFacts&
                                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                     nullptr));
   return file.ok() && FactsOf(file.get(), out);
+}
+
+bool RemoverWin::RootVolume(const std::string& root, std::uint64_t& out) {
+  const UniqueFile folder = OpenFolder(root);
+  FileFacts facts;
+  if (!folder.ok() || !FactsOf(folder.get(), facts)) return false;
+  out = facts.volume;
+  return true;
 }
 
 Remover::Outcome RemoverWin::RemoveFile(const std::string& root, const std::string& path,

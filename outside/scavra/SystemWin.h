@@ -44,6 +44,7 @@ std::wstring LongPathForm(const std::string& path);
 class RemoverWin final : public Remover {
  public:
   bool Inspect(const std::string& root, const std::string& path, FileFacts& out) override;
+  bool RootVolume(const std::string& root, std::uint64_t& out) override;
   Outcome RemoveFile(const std::string& root, const std::string& path,
                      const StillJunk& stillJunk) override;
   bool RemoveEmptyFolder(const std::string& root, const std::string& path) override;

@@ -80,8 +80,34 @@ class ScratchTree {
   fs::path top_;
 };
 
-Junk Scan(const std::vector<std::string>& roots, Rule rule) {
-  platform::DirEnumPosix dirs;
+// A listing that does not tell the files' indices, as some do not: the
+// scan then reads each junk file's facts through the seam.
+class ListingWithoutIndices final : public platform::DirEnumerator {
+ public:
+  std::unique_ptr<Listing> Open(const std::string& folder) override {
+    auto listing = dirs_.Open(folder);
+    return listing ? std::make_unique<Entries>(std::move(listing)) : nullptr;
+  }
+  char Separator() const override { return '/'; }
+
+ private:
+  struct Entries final : Listing {
+    explicit Entries(std::unique_ptr<Listing> listing) : listing_(std::move(listing)) {}
+    bool Next(platform::DirEntry& out) override {
+      if (!listing_->Next(out)) return false;
+      out.fileId = 0;
+      return true;
+    }
+    std::unique_ptr<Listing> listing_;
+  };
+  platform::DirEnumPosix dirs_;
+};
+
+Junk Scan(const std::vector<std::string>& roots, Rule rule, bool indices = true) {
+  platform::DirEnumPosix withIndices;
+  ListingWithoutIndices withoutIndices;
+  platform::DirEnumerator& dirs = indices ? static_cast<platform::DirEnumerator&>(withIndices)
+                                          : withoutIndices;
   scavra::RemoverPosix inspector;
   Junk junk;
   for (std::size_t i = 0; i < roots.size(); ++i) {
@@ -274,28 +300,34 @@ TEST(ScavraPermissions, DeniedEntriesAreSkippedAndCountedOthersGo) {
 // A file rewritten between the scan and the clean-up is no longer the junk
 // the scan found, whatever its name: written again in place (new size and
 // time), or replaced by another file given the old one's size and time.
+// The same whether the listing told the files' indices or the seam read
+// them.
 TEST(ScavraTempRule, AFileWrittenAgainSinceTheScanStays) {
-  ScratchTree tree;
-  const std::string root = tree.Folder("temp");
-  tree.File("temp/log.txt", 100, kOld);
-  tree.File("temp/download.part", 50, kOld);
-  tree.File("temp/untouched.tmp", 10, kOld);
-  const Junk junk = Scan({root}, Rule::OldTemp);
-  ASSERT_EQ(junk.files.size(), 3u);
+  for (bool indices : {true, false}) {
+    SCOPED_TRACE(indices ? "indices listed" : "indices read");
+    ScratchTree tree;
+    const std::string root = tree.Folder("temp");
+    tree.File("temp/log.txt", 100, kOld);
+    tree.File("temp/download.part", 50, kOld);
+    tree.File("temp/untouched.tmp", 10, kOld);
+    const Junk junk = Scan({root}, Rule::OldTemp, indices);
+    ASSERT_EQ(junk.files.size(), 3u);
+    for (const auto& file : junk.files) EXPECT_NE(file.facts.index, 0u);
 
-  std::ofstream(tree.Path("temp/log.txt"), std::ios::app) << "one more line\n";
-  // Saved as programs save: a new file, as old as the last by its time,
-  // put in its place.
-  tree.File("temp/download.new", 50, kOld);
-  fs::rename(tree.Path("temp/download.new"), tree.Path("temp/download.part"));
+    std::ofstream(tree.Path("temp/log.txt"), std::ios::app) << "one more line\n";
+    // Saved as programs save: a new file, as old as the last by its time,
+    // put in its place.
+    tree.File("temp/download.new", 50, kOld);
+    fs::rename(tree.Path("temp/download.new"), tree.Path("temp/download.part"));
 
-  const CleanResult done = Clean(junk, {root}, Rule::OldTemp);
-  EXPECT_EQ(done.files, 1u);
-  EXPECT_EQ(done.bytes, 10u);
-  EXPECT_EQ(done.skipped, 2u);
-  EXPECT_GT(fs::file_size(tree.Path("temp/log.txt")), 100u);
-  EXPECT_TRUE(fs::exists(tree.Path("temp/download.part")));
-  EXPECT_FALSE(fs::exists(tree.Path("temp/untouched.tmp")));
+    const CleanResult done = Clean(junk, {root}, Rule::OldTemp);
+    EXPECT_EQ(done.files, 1u);
+    EXPECT_EQ(done.bytes, 10u);
+    EXPECT_EQ(done.skipped, 2u);
+    EXPECT_GT(fs::file_size(tree.Path("temp/log.txt")), 100u);
+    EXPECT_TRUE(fs::exists(tree.Path("temp/download.part")));
+    EXPECT_FALSE(fs::exists(tree.Path("temp/untouched.tmp")));
+  }
 }
 
 // --- Rules on in-memory trees ---------------------------------------------
@@ -322,6 +354,10 @@ class ListingInspector final : public scavra::FileInspector {
       return true;
     }
     return false;
+  }
+  bool RootVolume(const std::string&, std::uint64_t& out) override {
+    out = 1;
+    return true;
   }
 
  private:
@@ -411,6 +447,7 @@ void OnSmallStack(std::size_t bytes, std::function<void()> body) {
 class ChainRemover final : public scavra::Remover {
  public:
   bool Inspect(const std::string&, const std::string&, FileFacts&) override { return false; }
+  bool RootVolume(const std::string&, std::uint64_t&) override { return false; }
   Outcome RemoveFile(const std::string&, const std::string& path,
                      const StillJunk& stillJunk) override {
     lastLength = path.rfind('\\') + 1;
@@ -492,6 +529,7 @@ void Put(Junk& junk, std::size_t root, const std::string& relative, std::uint64_
 class RecordingRemover final : public scavra::Remover {
  public:
   bool Inspect(const std::string&, const std::string&, FileFacts&) override { return false; }
+  bool RootVolume(const std::string&, std::uint64_t&) override { return false; }
   Outcome RemoveFile(const std::string&, const std::string& path,
                      const StillJunk& stillJunk) override {
     calls.push_back("file " + path);
