@@ -87,7 +87,7 @@ class MemoryListing final : public DirEnumerator::Listing {
 }  // namespace
 
 std::unique_ptr<DirEnumerator::Listing> DirEnumMemory::Open(const std::string& folder) {
-  if (record_) {
+  {
     std::lock_guard lock(mutex_);
     opened_.push_back(folder);
   }

@@ -47,14 +47,11 @@ class DirEnumMemory final : public DirEnumerator {
   // Called with each folder path just before it is listed, on the thread
   // that opens it (a scan may open folders on several at once).
   void OnOpen(std::function<void(const std::string&)> hook) { onOpen_ = std::move(hook); }
-  // Folder paths in the order they were opened, while recording (from the
-  // start, until switched off: a tree thousands of levels deep is better
-  // listed without keeping every path).
+  // Folder paths in the order they were opened.
   std::vector<std::string> Opened() const {
     std::lock_guard lock(mutex_);
     return opened_;
   }
-  void RecordOpened(bool record) { record_ = record; }
 
  private:
   const Node* Find(const std::string& folder) const;
@@ -63,7 +60,6 @@ class DirEnumMemory final : public DirEnumerator {
   Node root_;
   std::function<void(const std::string&)> onOpen_;
   mutable std::mutex mutex_;
-  bool record_ = true;
   std::vector<std::string> opened_;
 };
 

@@ -24,6 +24,7 @@
 #include "outside/scavra/RemoverPosix.h"
 #include "platform/DirEnumMemory.h"
 #include "platform/DirEnumPosix.h"
+#include "tests/host/platform/ChainDirs.h"
 
 namespace {
 
@@ -450,52 +451,53 @@ class ChainRemover final : public scavra::Remover {
   bool RootVolume(const std::string&, std::uint64_t&) override { return false; }
   Outcome RemoveFile(const std::string&, const std::string& path,
                      const StillJunk& stillJunk) override {
-    lastLength = path.rfind('\\') + 1;
-    return stillJunk(now) ? Outcome::Removed : Outcome::Skipped;
+    deepestFile = std::max(deepestFile, path.size());
+    FileFacts facts;  // as the listing inspector reads each "f"
+    facts.size = 1;
+    return stillJunk(facts) ? Outcome::Removed : Outcome::Skipped;
   }
   bool RemoveEmptyFolder(const std::string&, const std::string& path) override {
-    inOrder = inOrder && path.size() == lastLength - (folders == 0 ? 0 : 2);
+    inOrder = inOrder && (folders == 0 ? path.size() + 1 == deepestFile
+                                       : path.size() == lastLength - 2);
     lastLength = path.size();
     ++folders;
     return true;
   }
-  FileFacts now;  // what the file's handle says
-  std::size_t lastLength = 0;  // of the last folder's path
+  std::size_t deepestFile = 0;  // the longest file path
+  std::size_t lastLength = 0;   // of the last folder's path
   std::size_t folders = 0;
   bool inOrder = true;
 };
 
 // A chain of 20 000 folders (any local user can make one in the system's
-// temp folder) is searched on a thread with a 256 KiB stack: the walk's
-// frames are on the heap. The junk at its bottom takes the room of the
-// folders' names, and the clean-up hands the folders over deepest first.
+// temp folder), an old file in each, is searched on a thread with a 256 KiB
+// stack: the walk's frames are on the heap. The junk takes the room of the
+// folders' names, not of their paths, and the clean-up hands every file
+// over, then the folders deepest first.
 TEST(ScavraTrees, TwentyThousandLevelsOnASmallStack) {
-  constexpr int kLevels = 20'000;
-  platform::DirEnumMemory dirs("R:\\");
-  dirs.RecordOpened(false);
-  platform::DirEnumMemory::Node* node = &dirs.Root();
-  for (int i = 0; i < kLevels; ++i) node = &node->Folder("d");
-  node->File("bottom.tmp", 4).modified = kOld;
+  constexpr std::size_t kLevels = 20'000;
+  platform_test::ChainDirs dirs(kLevels);
   Junk junk;
   bool found = false;
   OnSmallStack(256 * 1024, [&] {
     ListingInspector inspector(dirs);
-    found = scavra::FindJunk(dirs, inspector, "R:\\", 0, Rule::OldTemp, kNow, {}, junk);
+    found = scavra::FindJunk(dirs, inspector, "R\\", 0, Rule::OldTemp, kNow, {}, junk);
   });
   EXPECT_TRUE(found);
-  ASSERT_EQ(junk.files.size(), 1u);
-  EXPECT_EQ(junk.files[0].folder, kLevels - 1u);
-  ASSERT_EQ(junk.folders.size(), static_cast<std::size_t>(kLevels));
-  EXPECT_EQ(junk.folders[kLevels - 1].parent, kLevels - 2u);
+  ASSERT_EQ(junk.files.size(), kLevels + 1);
+  ASSERT_EQ(junk.folders.size(), kLevels);
+  EXPECT_EQ(junk.files.back().folder, kLevels - 1);
+  EXPECT_EQ(junk.folders.back().parent, kLevels - 2);
+  EXPECT_EQ(junk.bytes, kLevels + 1);
 
   ChainRemover remover;
-  remover.now = junk.files[0].facts;
   CleanResult done;
-  scavra::Clean(junk, {"R:\\"}, Rule::OldTemp, kNow, '\\', remover, {}, done);
-  EXPECT_EQ(done.files, 1u);
-  EXPECT_EQ(remover.folders, static_cast<std::size_t>(kLevels));
+  scavra::Clean(junk, {"R\\"}, Rule::OldTemp, kNow, '\\', remover, {}, done);
+  EXPECT_EQ(done.files, kLevels + 1);
+  EXPECT_EQ(remover.deepestFile, 2 + 2 * kLevels + 1);  // "R\" "d\"... "f"
+  EXPECT_EQ(remover.folders, kLevels);
   EXPECT_TRUE(remover.inOrder);
-  EXPECT_EQ(remover.lastLength, 5u);  // "R:\d\"
+  EXPECT_EQ(remover.lastLength, 4u);  // "R\d\"
 }
 
 // --- The clean-up's own guarantees, through a recording seam ----------------
