@@ -32,7 +32,7 @@
 #include "app/ViewLayout.h"
 #include "app/diskview/DiskTreeCtrl.h"
 #include "app/diskview/InfoCtrl.h"
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "app/diskview/PieChartCtrl.h"
 #include "app/diskview/ScanDone.h"
 #include "app/diskview/SlotCharts.h"

@@ -22,6 +22,12 @@ constexpr int kFrameWidth = 700;
 constexpr int kFrameHeight = 500;
 constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
 
+// The commands that write machine-wide settings: optimisation, USB write
+// protection, system scan and clean-up.
+bool NeedsAdministrator(UINT command) {
+  return command == ID_FUNC_OPTIMIZE || command == ID_FUNC_USB || command == ID_FUNC_SCAN;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
@@ -29,7 +35,7 @@ CMainFrame::CMainFrame(const LibraryEntries& libraries, SystemActions& system)
       system_(system),
       m_wndOutBar(system),
       isElevated_(platform::ProcessIsElevated),
-      restart_([this] { return shell::RestartElevated(m_hWnd); }) {}
+      restart_([this] { return afx::RestartElevated(m_hWnd); }) {}
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   if (!CFrameWnd::PreCreateWindow(cs)) return false;
@@ -90,10 +96,10 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
 void CMainFrame::RefreshShields() {
   const bool want = !isElevated_();
   if (want == shielded_) return;
-  if (want && !shield_) shield_ = shell::LoadShieldIcon();
+  if (want && !shield_) shield_ = afx::LoadShieldIcon();
   HMENU menu = ::GetMenu(m_hWnd);
   for (UINT id = ID_FUNC_INFO; id <= ID_FUNC_SCAN; ++id) {
-    if (!shell::NeedsAdministrator(id)) continue;
+    if (!NeedsAdministrator(id)) continue;
     // The frame draws the shield itself (OnDrawItem): a menu's own 32-bit
     // bitmaps are not blended with the item's background everywhere.
     MENUITEMINFOW item{};
@@ -101,7 +107,7 @@ void CMainFrame::RefreshShields() {
     item.fMask = MIIM_BITMAP;
     item.hbmpItem = want ? HBMMENU_CALLBACK : nullptr;
     if (menu) ::SetMenuItemInfoW(menu, id, FALSE, &item);
-    m_wndToolBar.SetTipTitle(id, want ? shield_.get() : nullptr, want ? shell::kShieldTipTitle : L"");
+    m_wndToolBar.SetTipTitle(id, want ? shield_.get() : nullptr, want ? afx::kShieldTipTitle : L"");
   }
   if (menu) ::DrawMenuBar(m_hWnd);
   shielded_ = want;
@@ -276,13 +282,13 @@ void CMainFrame::OnMinimizeAndHide() {
 void CMainFrame::OnHide() { ShowWindow(SW_HIDE); }
 
 void CMainFrame::OnMeasureItem(int, MEASUREITEMSTRUCT& item) {
-  if (item.CtlType != ODT_MENU || !shell::NeedsAdministrator(item.itemID)) return;
+  if (item.CtlType != ODT_MENU || !NeedsAdministrator(item.itemID)) return;
   item.itemWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXSMICON));
   item.itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYSMICON));
 }
 
 void CMainFrame::OnDrawItem(int, DRAWITEMSTRUCT& item) {
-  if (item.CtlType != ODT_MENU || !shield_ || !shell::NeedsAdministrator(item.itemID)) return;
+  if (item.CtlType != ODT_MENU || !shield_ || !NeedsAdministrator(item.itemID)) return;
   const int cx = ::GetSystemMetrics(SM_CXSMICON);
   const int cy = ::GetSystemMetrics(SM_CYSMICON);
   const RECT& r = item.rcItem;
@@ -291,32 +297,18 @@ void CMainFrame::OnDrawItem(int, DRAWITEMSTRUCT& item) {
 }
 
 bool CMainFrame::GoOnWithoutRights(UINT id) {
-  if (!shell::NeedsAdministrator(id) || isElevated_()) return true;
-  switch (system_.MessageBox(m_hWnd, shell::kElevateQuestion, L"工具", MB_YESNOCANCEL)) {
-    case IDNO:
-      return true;  // the function shows what it can; its writes fail honestly
-    case IDYES:
-      break;
-    default:
+  if (!NeedsAdministrator(id) || isElevated_()) return true;
+  const auto ask = [this](HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    return system_.MessageBox(owner, text, caption, type);
+  };
+  switch (afx::AskForRights(m_hWnd, L"工具", ask, restart_)) {
+    case afx::RightsChoice::GoOn: return true;
+    case afx::RightsChoice::Restarted:
+      // The new instance takes over: this one ends as the exit command ends
+      // it, once this command is done.
+      PostMessage(WM_COMMAND, ID_APP_EXIT);
       return false;
-  }
-  const DWORD error = restart_();
-  if (error == 0) {
-    // The new instance takes over: this one ends as the exit command ends
-    // it, once this command is done.
-    PostMessage(WM_COMMAND, ID_APP_EXIT);
-  } else if (error != ERROR_CANCELLED) {
-    std::wstring text = shell::kElevateFailed;
-    wchar_t* reason = nullptr;
-    if (::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                             FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr) &&
-        reason) {
-      text += L"\n\n";
-      text += reason;
-      ::LocalFree(reason);
-    }
-    system_.MessageBox(m_hWnd, text.c_str(), L"工具", MB_OK | MB_ICONERROR);
+    case afx::RightsChoice::Stop: return false;
   }
   return false;
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Elevation.h"
+#include "framework/Elevation.h"
 #include "app/GfxOutBarCtrl.h"
 #include "app/GfxSplitterWnd.h"
 #include "app/KestrinView.h"
@@ -49,7 +49,7 @@ class CMainFrame : public CFrameWnd {
 
   // Administrator rights: whether this process holds them (by default
   // platform::ProcessIsElevated), and the restart that gets them (by
-  // default shell::RestartElevated: 0 when the new instance started, else
+  // default afx::RestartElevated: 0 when the new instance started, else
   // the Win32 error, ERROR_CANCELLED when the user declined). Tests give
   // their own; RefreshShields shows a changed answer.
   void SetRightsCheck(std::function<bool()> isElevated) { isElevated_ = std::move(isElevated); }
@@ -121,6 +121,6 @@ class CMainFrame : public CFrameWnd {
 
   std::function<bool()> isElevated_;
   std::function<DWORD()> restart_;
-  shell::UniqueIcon shield_;  // beside the menu items and in the tool tips
+  afx::UniqueIcon shield_;  // beside the menu items and in the tool tips
   bool shielded_ = false;
 };

@@ -1,7 +1,7 @@
 // The program's private window messages, all listed here: the disk scan's
-// own are in app/diskview/ScanMessages.h (the scan engine names them without
-// reaching up into the program) and come in with it. Portable (no Win32
-// header); kWmUser is WM_USER.
+// own are in app/diskview/scan/ScanMessages.h (the scan engine names them
+// without reaching up into the program) and come in with it. Portable (no
+// Win32 header); kWmUser is WM_USER.
 //
 // Three windows receive them: the main frame, the disk overview view (the
 // disk tree's parent) and the disk tree itself. Numbers need only differ
@@ -9,7 +9,7 @@
 // WM_USER+13 on purpose.
 #pragma once
 
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "app/diskview/PieMessages.h"
 
 // --- To the main frame ------------------------------------------------------

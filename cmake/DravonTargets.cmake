@@ -1,3 +1,11 @@
+# The oldest Windows the program runs on, 7: the API level its code is
+# compiled for, the version its binaries' headers ask of the loader, and the
+# release manifests' minimum (packaging/).
+set(DRAVON_WINNT 0x0601)
+math(EXPR DRAVON_WINDOWS_MAJOR "${DRAVON_WINNT} >> 8")
+math(EXPR DRAVON_WINDOWS_MINOR "${DRAVON_WINNT} & 255")
+set(DRAVON_WINDOWS_MINIMUM ${DRAVON_WINDOWS_MAJOR}.${DRAVON_WINDOWS_MINOR})
+
 # Compiler settings shared by every target of both trees.
 function(dravon_target_defaults target)
   target_compile_features(${target} PUBLIC cxx_std_20)
@@ -5,7 +13,7 @@ function(dravon_target_defaults target)
     $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wimplicit-fallthrough -Wno-unused-parameter>)
   if(WIN32)
     target_compile_definitions(${target} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                                _WIN32_WINNT=0x0601 WINVER=0x0601)
+                                                _WIN32_WINNT=${DRAVON_WINNT} WINVER=${DRAVON_WINNT})
   endif()
 endfunction()
 
@@ -24,6 +32,22 @@ function(dravon_rc_with_art target rc)
   target_include_directories(${target} PRIVATE ${PROJECT_BINARY_DIR}/res/art)
   add_dependencies(${target} dravon_art)
   set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} APPEND PROPERTY OBJECT_DEPENDS ${ARGN})
+endfunction()
+
+# Full paths of rendered art (res/CMakeLists.txt) in `out`: each name of
+# ARGN (icon<ID>.ico, bitmap<ID>.bmp, scaled-<folder>.rc) and, for a
+# bitmap, its renderings at the other scales (bitmap<ID>-<percent>.bmp).
+function(dravon_art_paths out)
+  set(paths)
+  foreach(name IN LISTS ARGN)
+    list(APPEND paths ${PROJECT_BINARY_DIR}/res/art/${name})
+    if(name MATCHES "^(bitmap[0-9]+)\\.bmp$")
+      foreach(percent 125 150 200)
+        list(APPEND paths ${PROJECT_BINARY_DIR}/res/art/${CMAKE_MATCH_1}-${percent}.bmp)
+      endforeach()
+    endif()
+  endforeach()
+  set(${out} ${paths} PARENT_SCOPE)
 endfunction()
 
 # A host GoogleTest program; each test case becomes a CTest test.

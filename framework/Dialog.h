@@ -10,10 +10,21 @@
 //
 // Commands: IDOK and IDCANCEL run OnOK and OnCancel unless a route of the
 // derived class takes them first.
+//
+// Display scale: the dialog manager lays a template out at the DPI of its
+// font, so a dialog is made for the system DPI. When it moves to a monitor
+// of another scale, Windows 10 scales the template itself (per-monitor
+// awareness v2); elsewhere (and under a test's WM_DPICHANGED) the dialog
+// does: every window in it moved and sized by the ratio of the two DPIs,
+// and the template fonts made again for the new one. Then each window of
+// ours runs OnDpiChanged (framework/Wnd.h) for what it draws itself.
 #pragma once
 
 #include <windows.h>
 
+#include <vector>
+
+#include "framework/Art.h"
 #include "framework/Wnd.h"
 
 class CDialog : public CWnd {
@@ -41,8 +52,12 @@ class CDialog : public CWnd {
   // An icon of that module at the system's big or small icon size; shared,
   // so it lives as long as the module and is never destroyed by us.
   HICON LoadIconResource(UINT id, bool big) const;
-  // Sets the dialog's big and small icons to icon `id` of its module.
+  // Sets the dialog's big and small icons to icon `id` of its module, at
+  // the dialog's DPI (again after each change of scale).
   void SetIconsFrom(UINT id);
+  // The font the dialog's controls show: the template's, or the one made
+  // for a new DPI (see above).
+  HFONT GetDialogFont() const;
 
  protected:
   // A throwing OnInitDialog ends the dialog: DoModal returns -1, Create false.
@@ -52,9 +67,25 @@ class CDialog : public CWnd {
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   HWND OwnerHandle() const;
   LRESULT OnInitDialogMessage(WPARAM, LPARAM);
+  LRESULT OnDpiChangedMessage(WPARAM dpis, LPARAM suggested);
+  // Moves and sizes every window in the dialog by `to` / `from` and gives
+  // the controls showing a template font that font at `to`.
+  void ScaleTemplate(UINT from, UINT to);
+  void OnDpiChanged(UINT dpi) override;
 
   UINT templateId_;
   CWnd* parent_;
   HINSTANCE module_;
   bool modal_ = false;
+  UINT iconId_ = 0;
+  UINT templateDpi_ = 0;  // the DPI the template was laid out at
+  // Icons at a DPI other than the system's (the system's own are shared).
+  afx::UniqueIcon icons_[2];
+  // The template fonts at the DPI the dialog was scaled to: the template's
+  // font each one stands for, and its copy.
+  struct ScaledFont {
+    HFONT original;
+    CFont font;
+  };
+  std::vector<ScaledFont> scaledFonts_;
 };

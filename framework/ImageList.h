@@ -16,6 +16,10 @@ class CImageList {
   // Images of width `cx` cut from bitmap resource `id`; pixels of `mask`
   // become transparent. `grow` is the number of images it can grow by.
   bool CreateFromBitmap(UINT bitmapId, int cx, int grow, COLORREF mask, HINSTANCE module = nullptr);
+  // The same at `dpi`: `cx` is the 96-DPI width, the images are cut at its
+  // scaled width from the bitmap's rendering for the DPI (framework/Art.h).
+  bool CreateFromBitmapForDpi(UINT bitmapId, int cx, int grow, COLORREF mask, UINT dpi,
+                              HINSTANCE module = nullptr);
   bool Create(int cx, int cy, UINT flags, int initial, int grow);
   int Add(HBITMAP bitmap, COLORREF mask) { return ImageList_AddMasked(h_, bitmap, mask); }
   // Adds the images of bitmap resource `id` (the list's width each), pixels

@@ -123,6 +123,7 @@ CWnd* CWnd::FromHandlePermanent(HWND wnd) {
 
 void CWnd::Attach(HWND wnd) {
   m_hWnd = wnd;
+  dpi_ = afx::DpiForWindow(wnd);
   ::SetPropW(wnd, kObjectProp, this);
 }
 
@@ -342,6 +343,52 @@ bool afx::Matches(const Route& r, UINT msg, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<const NMHDR*>(lParam)->code == r.code;
   }
   return false;
+}
+
+bool CWnd::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  static constexpr afx::Route routes[] = {
+      afx::OnMessage<&CWnd::OnDpiChangedMessage>(afx::kWmDpiChanged),
+      afx::OnMessage<&CWnd::OnDpiChangedBeforeParent>(afx::kWmDpiChangedBeforeParent),
+  };
+  return afx::Dispatch(*this, routes, msg, wParam, lParam, result);
+}
+
+void CWnd::ApplyDpi(UINT dpi) {
+  if (dpi == 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  OnDpiChanged(dpi);
+}
+
+void CWnd::ApplyDpiBelow(HWND parent, UINT dpi) {
+  // Taken first: a window made again for the DPI may make or end children.
+  std::vector<HWND> children;
+  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  for (HWND child : children) {
+    if (!::IsWindow(child)) continue;
+    // Below a window that is not ours too: its children may be.
+    ApplyDpiBelow(child, dpi);
+    if (CWnd* object = FromHandlePermanent(child)) object->ApplyDpi(dpi);
+  }
+}
+
+void CWnd::ApplyDpiToChildren(UINT dpi) { ApplyDpiBelow(m_hWnd, dpi); }
+
+LRESULT CWnd::OnDpiChangedBeforeParent(WPARAM, LPARAM) {
+  ApplyDpi(afx::DpiForWindow(m_hWnd));
+  return 0;
+}
+
+LRESULT CWnd::OnDpiChangedMessage(WPARAM dpis, LPARAM suggested) {
+  const UINT dpi = LOWORD(dpis);
+  ApplyDpiToChildren(dpi);
+  ApplyDpi(dpi);
+  if (suggested && !(GetStyle() & WS_CHILD)) PlaceForDpi(*reinterpret_cast<const RECT*>(suggested));
+  return 0;
+}
+
+void CWnd::PlaceForDpi(const RECT& r) {
+  SetWindowPos(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 CRect CWnd::GetClientRect() const {

@@ -24,6 +24,15 @@
 //     notifications, ending in its base class's OnWndMsg;
 //  3. what nothing took goes to DefWindowProc.
 //
+// Display scale: a window knows the DPI it is drawn at (GetDpi) and scales
+// the design's 96-DPI pixels by it (Scale). When a top-level window is
+// told of a new DPI (WM_DPICHANGED: moved to a monitor of another scale),
+// each of its windows that is one of ours runs OnDpiChanged once for the
+// new DPI, children before their parents, and then the top-level window
+// takes its new rectangle (PlaceForDpi). Windows 10 tells the children
+// itself (WM_DPICHANGED_BEFOREPARENT) under per-monitor awareness v2;
+// elsewhere, and when a test sends the message, CWnd does.
+//
 // Lifetime: a window ends before any part of its object goes. A window
 // object is always declared as afx::Window<CMyWnd> (a member, a local,
 // make_unique<afx::Window<CMyWnd>>), whose destructor ends the window while
@@ -37,6 +46,7 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "framework/Dpi.h"
 #include "framework/Rect.h"
 #include "framework/Routes.h"
 #include "framework/String.h"
@@ -114,6 +124,13 @@ class CWnd : public CCmdTarget {
   // Messages queued for this window's thread before dispatch (accelerators,
   // dialog keyboard navigation).
   virtual bool PreTranslateMessage(MSG& msg) { return false; }
+  // The changes of display scale (see above); classes end their own
+  // dispatch here.
+  bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+  // The DPI the window is drawn at, and `n` 96-DPI pixels at it.
+  UINT GetDpi() const { return afx::DpiForWindow(m_hWnd); }
+  int Scale(int n) const { return geom::Scale(n, static_cast<int>(GetDpi())); }
 
   // Thin helpers over the Win32 calls.
   bool ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd) != FALSE; }
@@ -175,6 +192,18 @@ class CWnd : public CCmdTarget {
   // FALSE for WM_NCCREATE (both fail the creation), 0 for the rest.
   virtual LRESULT OnException(UINT msg);
 
+  // The window is drawn at `dpi` now: its fonts, bitmaps and the places
+  // of its children are made again for it. Runs once per change.
+  virtual void OnDpiChanged(UINT dpi) {}
+  // A top-level window's rectangle after a change of scale; by default
+  // the one the system suggests.
+  virtual void PlaceForDpi(const RECT& suggested);
+  // The DPI the window was last made for.
+  UINT LaidOutDpi() const { return dpi_; }
+  // Runs OnDpiChanged for `dpi` on every window of ours below this one,
+  // children first, that is not made for it yet.
+  void ApplyDpiToChildren(UINT dpi);
+
   WNDPROC m_superProc = nullptr;  // the subclassed window's own procedure
 
  private:
@@ -189,7 +218,13 @@ class CWnd : public CCmdTarget {
   void DetachFromWindow();
   // Offers a message about a child of ours to that child's routes.
   bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // OnDpiChanged, unless the window is made for `dpi` already.
+  void ApplyDpi(UINT dpi);
+  static void ApplyDpiBelow(HWND parent, UINT dpi);
+  LRESULT OnDpiChangedMessage(WPARAM dpis, LPARAM suggested);
+  LRESULT OnDpiChangedBeforeParent(WPARAM, LPARAM);
   HWND owner_ = nullptr;
+  UINT dpi_ = 0;
 };
 
 LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "fuzz/FuzzInput.h"
 
 namespace {

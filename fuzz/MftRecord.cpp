@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
+#include "app/diskview/scan/ntfs/Collation.h"
+#include "app/diskview/scan/ntfs/Records.h"
 #include "fuzz/FuzzInput.h"
 
 using namespace diskview::ntfs;

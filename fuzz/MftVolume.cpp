@@ -9,9 +9,10 @@
 #include <tuple>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "fuzz/FuzzInput.h"
 #include "platform/Utf8.h"
+#include "tests/support/DirEnumMft.h"
 
 using namespace diskview::ntfs;
 
@@ -42,13 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // libFuzzer's own copy of the input is exactly its size: a read past it is
   // a read past the buffer.
   ZeroFilledSource source(data, size);
-  MftVolume volume("V:\\");
+  MftVolume volume;
   const LoadResult result = volume.Load(source, nullptr);
+  DirEnumMft dirs(volume, "V:\\");
   const MftStats& stats = volume.Stats();
   FUZZ_CHECK(stats.inUse + stats.corrupt <= stats.records);
   MftVolume::Cursor cursor;
   if (result != LoadResult::kOk) {
-    FUZZ_CHECK(!volume.Open("V:\\"));
+    FUZZ_CHECK(!dirs.Open("V:\\"));
     FUZZ_CHECK(!volume.OpenFolder(MftVolume::kRootRecord, cursor));
     return 0;
   }
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (!pending.empty()) {
     const std::string path = std::move(pending.back());
     pending.pop_back();
-    auto listing = volume.Open(path);
+    auto listing = dirs.Open(path);
     if (!listing) continue;
     ++opened;
     FUZZ_CHECK(opened <= stats.records);
@@ -80,13 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     pending.insert(pending.end(), children.rbegin(), children.rend());
   }
-  FUZZ_CHECK(!volume.Open("V:\\"));  // the root opens once
+  FUZZ_CHECK(!dirs.Open("V:\\"));  // the root opens once
   FUZZ_CHECK(!volume.OpenFolder(MftVolume::kRootRecord, cursor));
 
   // Walked by record, as the scan walks it: every folder the listings by
   // path reached, and so their entries; more only where a corrupt table
   // names two folders alike in one folder, whose path takes one record.
-  MftVolume again("V:\\");
+  MftVolume again;
   FUZZ_CHECK(again.Load(source, nullptr) == LoadResult::kOk);
   std::vector<Seen> walked;
   std::vector<MftVolume::Cursor> stack(1);

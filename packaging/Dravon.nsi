@@ -14,7 +14,7 @@ Target amd64-unicode
 !include FileFunc.nsh
 !include WinMessages.nsh
 
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravon"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${DRAVON_PRODUCT_CODE}"
 ; Where the program keeps its settings (app/ShellRules.h, app/Kestrin.cpp): kept on
 ; uninstall unless asked.
 !define SETTINGS_KEY "SOFTWARE\Tarvik"

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winnetwk.h>
 
+#include "platform/OsVersion.h"
 #include "platform/TextWin.h"
 
 namespace parvane {
@@ -22,34 +23,11 @@ std::optional<std::string> Environment(std::string_view name) {
   return platform::Narrow(value);
 }
 
-// The version the system really is. GetVersionEx answers a program whose
-// manifest lists no later system with 6.2 on every Windows from 8.1 on;
-// ntdll's RtlGetVersion is not shimmed. GetVersionEx remains for systems
-// without it.
-std::optional<VersionRecord> TrueVersion() {
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  bool ok = false;
-  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-    auto query = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
-    ok = query && query(&info) == 0;
-  }
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!ok) ok = GetVersionExW(&info) != FALSE;
-#pragma GCC diagnostic pop
-  if (!ok) return std::nullopt;
-  return VersionRecord{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
-                       info.dwPlatformId, platform::Narrow(info.szCSDVersion)};
-}
-
 }  // namespace
 
 SystemFacts QuerySystemFacts() {
   SystemFacts facts;
-  facts.version = TrueVersion();
+  facts.version = platform::QueryOsVersion();
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   facts.ntFamily = (GetVersion() & 0x80000000u) == 0;

@@ -17,18 +17,13 @@
 #include <vector>
 
 #include "parvane/decode/PageRow.h"
+#include "platform/OsVersion.h"
 #include "platform/Registry.h"
 
 namespace parvane {
 
 // The version query's answer.
-struct VersionRecord {
-  std::uint32_t major = 0;
-  std::uint32_t minor = 0;
-  std::uint32_t build = 0;
-  std::uint32_t platformId = 0;  // 2: the NT family
-  std::string csd;               // service-pack text
-};
+using VersionRecord = platform::OsVersion;
 
 struct SystemFacts {
   std::optional<VersionRecord> version;  // nothing: the version query failed

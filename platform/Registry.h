@@ -26,6 +26,7 @@ inline constexpr long kRegOk = 0;
 inline constexpr long kRegFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
 inline constexpr long kRegAccessDenied = 5;  // ERROR_ACCESS_DENIED
 inline constexpr long kRegMoreData = 234;    // ERROR_MORE_DATA
+inline constexpr long kRegNotEmpty = 145;     // ERROR_DIR_NOT_EMPTY: a key that still holds something
 
 struct RegValue {
   std::uint32_t type = kRegNone;
@@ -58,6 +59,11 @@ class Registry {
   // Creates or replaces a value with exactly these bytes (RegSetValueExA).
   virtual long Set(Key key, std::string_view name, std::uint32_t type, const void* data,
                    std::size_t size) = 0;
+  // Removes a value (RegDeleteValueA); kRegFileNotFound when there is none.
+  virtual long DeleteValue(Key key, std::string_view name) = 0;
+  // Removes a key that holds no values and no subkeys; fails, changing
+  // nothing, when it holds any (kRegFileNotFound when it is missing).
+  virtual long DeleteEmptyKey(RegRoot root, std::string_view path) = 0;
   virtual void Close(Key key) = 0;
 };
 

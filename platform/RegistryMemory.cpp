@@ -132,6 +132,29 @@ long RegistryMemory::Set(Key key, std::string_view name, std::uint32_t type, con
   return kRegOk;
 }
 
+long RegistryMemory::DeleteValue(Key key, std::string_view name) {
+  auto it = open_.find(key);
+  if (it == open_.end()) return 6;  // ERROR_INVALID_HANDLE
+  Node* node = FindNode(it->second);
+  if (!node) return kRegFileNotFound;
+  if (node->denyWrites) return kRegAccessDenied;
+  return node->values.erase(FoldName(name)) != 0 ? kRegOk : kRegFileNotFound;
+}
+
+long RegistryMemory::DeleteEmptyKey(RegRoot root, std::string_view path) {
+  const std::string folded = Fold(root, path);
+  if (folded.find('\\') == std::string::npos) return 87;  // ERROR_INVALID_PARAMETER: a root
+  auto it = keys_.find(folded);
+  if (it == keys_.end()) return kRegFileNotFound;
+  if (it->second.denyWrites) return kRegAccessDenied;
+  if (!it->second.values.empty()) return kRegNotEmpty;
+  const std::string below = folded + '\\';
+  auto child = keys_.lower_bound(below);
+  if (child != keys_.end() && child->first.compare(0, below.size(), below) == 0) return kRegNotEmpty;
+  keys_.erase(it);
+  return kRegOk;
+}
+
 void RegistryMemory::Close(Key key) { open_.erase(key); }
 
 bool RegistryMemory::KeyExists(RegRoot root, std::string_view path) const {

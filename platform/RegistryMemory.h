@@ -20,6 +20,8 @@ class RegistryMemory final : public Registry {
                  std::string& out) override;
   long Set(Key key, std::string_view name, std::uint32_t type, const void* data,
            std::size_t size) override;
+  long DeleteValue(Key key, std::string_view name) override;
+  long DeleteEmptyKey(RegRoot root, std::string_view path) override;
   void Close(Key key) override;
 
   // Test helpers that bypass handles.

@@ -33,13 +33,26 @@ long RightsRegistry::QueryText(Key key, std::string_view name, std::size_t maxCh
   return inner_.QueryText(key, name, maxChars, type, out);
 }
 
+bool RightsRegistry::Refused(Key key) const {
+  if (!standardUser_) return false;
+  const auto it = roots_.find(key);
+  return it != roots_.end() && !Writable(it->second);
+}
+
 long RightsRegistry::Set(Key key, std::string_view name, std::uint32_t type, const void* data,
                          std::size_t size) {
-  if (standardUser_) {
-    const auto it = roots_.find(key);
-    if (it != roots_.end() && !Writable(it->second)) return kRegAccessDenied;
-  }
+  if (Refused(key)) return kRegAccessDenied;
   return inner_.Set(key, name, type, data, size);
+}
+
+long RightsRegistry::DeleteValue(Key key, std::string_view name) {
+  if (Refused(key)) return kRegAccessDenied;
+  return inner_.DeleteValue(key, name);
+}
+
+long RightsRegistry::DeleteEmptyKey(RegRoot root, std::string_view path) {
+  if (standardUser_ && !Writable(root)) return kRegAccessDenied;
+  return inner_.DeleteEmptyKey(root, path);
 }
 
 void RightsRegistry::Close(Key key) {

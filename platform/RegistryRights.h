@@ -25,10 +25,14 @@ class RightsRegistry final : public Registry {
                  std::string& out) override;
   long Set(Key key, std::string_view name, std::uint32_t type, const void* data,
            std::size_t size) override;
+  long DeleteValue(Key key, std::string_view name) override;
+  long DeleteEmptyKey(RegRoot root, std::string_view path) override;
   void Close(Key key) override;
 
  private:
   static bool Writable(RegRoot root) { return root == RegRoot::CurrentUser; }
+  // A standard user's key under a root it may not change.
+  bool Refused(Key key) const;
 
   Registry& inner_;
   bool standardUser_;

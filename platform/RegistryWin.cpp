@@ -125,6 +125,27 @@ long RegistryWin::Set(Key key, std::string_view name, std::uint32_t type, const 
   return RegSetValueExA(ToHkey(key), aname.c_str(), 0, type, copy.data(), static_cast<DWORD>(size));
 }
 
+long RegistryWin::DeleteValue(Key key, std::string_view name) {
+  return RegDeleteValueA(ToHkey(key), Ansi(name).c_str());
+}
+
+long RegistryWin::DeleteEmptyKey(RegRoot root, std::string_view path) {
+  std::wstring wpath = Widen(path);
+  while (!wpath.empty() && wpath.back() == L'\\') wpath.pop_back();
+  if (wpath.empty()) return ERROR_INVALID_PARAMETER;  // never a root
+  HKEY key = nullptr;
+  LSTATUS rc = RegOpenKeyExW(RootKey(root), wpath.c_str(), 0, KEY_READ, &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  DWORD subkeys = 0, values = 0;
+  rc = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                        nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return rc;
+  // RegDeleteKey would take the values with it.
+  if (subkeys != 0 || values != 0) return kRegNotEmpty;
+  return RegDeleteKeyW(RootKey(root), wpath.c_str());
+}
+
 void RegistryWin::Close(Key key) {
   // RegOpenKey with an empty path hands back the root itself: not ours to close.
   HKEY hkey = ToHkey(key);

@@ -2,25 +2,30 @@
 # Builds the Windows release from this checkout, on Linux: the release tree
 # (tools/build.sh release), its folder Dravon-<version>\ as a portable zip and
 # as an installer (packaging/Dravon.nsi, Debian's makensis), and SHA256SUMS of
-# both, in build/dist/:
+# both, and the package managers' manifests of the two, in build/dist/:
 #   Dravon-<version>-win64.zip  Dravon-<version>-setup.exe  SHA256SUMS
-# Usage: tools/release.sh [--build-dir DIR] [--dist-dir DIR]
+#   dravon.json (Scoop)  winget/manifests/b/BrantleSoftware/Dravon/<version>/
+# Usage: tools/release.sh [--build-dir DIR] [--dist-dir DIR] [-DNAME=VALUE...]
+# -D settings go to the release tree's CMake cache; a real release sets where
+# its files will be downloaded from, -DDRAVON_RELEASE_URL=https://...
 # Every file of the folder carries the time of the commit, so two builds of
 # one commit give the same files.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build/release
 dist=$top/build/dist
+settings=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build=$(realpath -m "${2:?}"); shift 2 ;;
     --dist-dir) dist=$(realpath -m "${2:?}"); shift 2 ;;
-    *) echo "usage: release.sh [--build-dir DIR] [--dist-dir DIR]" >&2; exit 2 ;;
+    -D?*) settings+=("$1"); shift ;;
+    *) echo "usage: release.sh [--build-dir DIR] [--dist-dir DIR] [-DNAME=VALUE...]" >&2; exit 2 ;;
   esac
 done
 
 "$top/tools/setup.sh"
-DRAVON_BUILD_DIR=$build "$top/tools/build.sh" release
+DRAVON_BUILD_DIR=$build "$top/tools/build.sh" release "${settings[@]}"
 
 # The version, as the build tree has it from project(Dravon VERSION ...).
 facts=$build/packaging/release.nsh
@@ -70,5 +75,20 @@ makensis -V2 -INPUTCHARSET UTF8 -DRELEASE_NSH="$facts" -DFILES_NSH="$nsh" -DOUTF
 touch -d "@$epoch" "$zipfile" "$setup"
 
 (cd "$dist" && sha256sum "$(basename "$zipfile")" "$(basename "$setup")" >SHA256SUMS)
+
+# The manifests, as the release tree configured them, with the hashes of
+# the two files and the commit's date.
+zip_sha=$(sha256sum "$zipfile" | cut -d' ' -f1)
+setup_sha=$(sha256sum "$setup" | cut -d' ' -f1)
+day=$(TZ=UTC date -d "@$epoch" +%F)
+manifests=$(cd "$build/packaging/manifests" && find . -type f -printf '%P\n' | LC_ALL=C sort)
+while IFS= read -r m; do
+  mkdir -p "$dist/$(dirname "$m")"
+  sed -e "s/\${ZIP_SHA256}/$zip_sha/g" -e "s/\${SETUP_SHA256}/$setup_sha/g" -e "s/\${RELEASE_DATE}/$day/g" \
+    "$build/packaging/manifests/$m" >"$dist/$m"
+  if grep -q '\${' "$dist/$m"; then echo "release.sh: $m: a value left unfilled" >&2; exit 1; fi
+done <<<"$manifests"
+find "$dist" -exec touch -h -d "@$epoch" {} +
+
 echo "Release $version in $dist:"
-(cd "$dist" && ls -l --time-style=+ "$(basename "$zipfile")" "$(basename "$setup")" SHA256SUMS | awk '{ print "  " $NF, $5 }')
+(cd "$dist" && find . -type f -printf '  %P %s\n' | LC_ALL=C sort)

@@ -9,6 +9,8 @@ packages=(
   wine wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei
   librsvg2-bin imagemagick sox
   nsis zip unzip
+  # The release's package manifests, checked against their schemas.
+  python3-yaml python3-jsonschema
   # Drives that hang (FUSE); NTFS volumes for the master-file-table tests:
   # mkntfs, the FUSE driver, a real sample volume; time for the benchmarks.
   python3-fusepy fuse3 ntfs-3g forensics-samples-ntfs xz-utils time

@@ -1,6 +1,8 @@
 #include "tunara/LevelTables.h"
 
 #include "res/tunara/resource.h"
+#include "tunara/OriginalSettings.h"
+#include "tunara/SystemKeys.h"
 #include "tunara/TweakMechanism.h"
 
 namespace tunara {
@@ -59,39 +61,35 @@ constexpr LevelRow kMftZoneRows[] = {
     {4, 4, "最大:MFT占整个卷的50%", "最大:MFT占整个卷的50%", "最大:MFT占整个卷的50%"},
 };
 
-constexpr std::string_view kCdfsKey = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\CDFS\\";
-
-constexpr std::string_view kSessionManagerKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\";
-constexpr std::string_view kMemoryManagementKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
+using keys::kCdfs;
+using keys::kMemoryManagement;
+using keys::kSessionManager;
 
 constexpr LevelControl kWaitTime{
     IDC_DISK_WAIT_SLIDER, IDC_DISK_WAIT_TEXT, LevelKind::Slider, RegRoot::LocalMachine,
-    kSessionManagerKey, "AutoChkTimeOut", {}, {}, kWaitTimeRows};
+    kSessionManager, "AutoChkTimeOut", {}, {}, kWaitTimeRows};
 
 constexpr LevelControl kPrefetch{
     IDC_MEM_PREFETCH_LIST, IDC_MEM_PREFETCH_TEXT, LevelKind::List, RegRoot::LocalMachine,
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\PrefetchParameters\\",
-    "EnablePrefetcher", {}, {}, kPrefetchRows};
+    keys::kPrefetchParameters, "EnablePrefetcher", {}, {}, kPrefetchRows};
 
 constexpr LevelControl kDiskBuffer{
     IDC_MEM_BUFFER_SLIDER, IDC_MEM_BUFFER_TEXT, LevelKind::Slider, RegRoot::LocalMachine,
-    kMemoryManagementKey, "IoPageLockLimit", kOwnHdKey, "IoPage", kDiskBufferRows};
+    kMemoryManagement, "IoPageLockLimit", kOwnHdKey, "IoPage", kDiskBufferRows};
 
 constexpr LevelControl kCdSpeed{
-    IDC_CD_SPEED_SLIDER, IDC_CD_SPEED_TEXT, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey,
+    IDC_CD_SPEED_SLIDER, IDC_CD_SPEED_TEXT, LevelKind::Slider, RegRoot::LocalMachine, kCdfs,
     "Prefetch", kOwnCdromKey, "EnablePrefetcher", kCdSpeedRows};
 
 constexpr LevelControl kCdCache{
-    IDC_CD_CACHE_SLIDER, IDC_CD_CACHE_TEXT, LevelKind::Slider, RegRoot::LocalMachine, kCdfsKey,
+    IDC_CD_CACHE_SLIDER, IDC_CD_CACHE_TEXT, LevelKind::Slider, RegRoot::LocalMachine, kCdfs,
     "CacheSize", kOwnCdKey, "EnCDFS", kCdCacheRows};
 
 // Windows reads the reservation under FileSystem, beside the other NTFS
 // values; written one level up it would change nothing.
 constexpr LevelControl kMftZone{
     IDC_NTFS_MFT_LIST, IDC_NTFS_MFT_TEXT, LevelKind::List, RegRoot::LocalMachine,
-    "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\", "NtfsMftZoneReservation", {}, {},
+    keys::kFileSystem, "NtfsMftZoneReservation", {}, {},
     kMftZoneRows};
 
 constexpr const LevelControl* const kDiskLevels[] = {&kWaitTime};
@@ -184,20 +182,27 @@ std::optional<LevelResult> ApplyLevel(Registry& reg, const LevelControl& control
   const LevelRow* row = FindLevelRow(control, positionOrIndex);
   if (!row) return std::nullopt;
   const LevelResult failed{std::string(kTweakErrorText), true};
+  OriginalKeeper keeper(reg);
+  const auto fail = [&] {
+    keeper.DropUnchanged();
+    return failed;
+  };
+  if (!keeper.Keep({control.root, control.systemKey, control.systemValue})) return fail();
   if (control.HasOwnRecord()) {
+    if (!keeper.Keep({control.root, control.ownKey, control.ownValue})) return fail();
     const auto was = ReadWhole(reg, control.root, control.ownKey, control.ownValue);
     if (WriteDword(reg, control.root, control.ownKey, control.ownValue, row->level, true) !=
         platform::kRegOk)
-      return failed;
+      return fail();
     // The record alone would show a level the system does not have.
     if (WriteDword(reg, control.root, control.systemKey, control.systemValue, row->systemValue) !=
         platform::kRegOk) {
       PutBack(reg, control.root, control.ownKey, control.ownValue, was);
-      return failed;
+      return fail();
     }
   } else if (WriteDword(reg, control.root, control.systemKey, control.systemValue,
                         row->systemValue) != platform::kRegOk) {
-    return failed;
+    return fail();
   }
   return LevelResult{std::string(row->changeText), false};
 }

@@ -3,6 +3,7 @@
 #include "res/tunara/resource.h"
 
 #include "tunara/TweakMechanism.h"
+#include "tunara/ValueEffects.h"
 
 namespace tunara {
 
@@ -18,11 +19,33 @@ std::string CdromLocationText(const DriveTypeQuery& driveType) {
   return text;
 }
 
-TweakPageModel::TweakPageModel(PageId page, platform::Registry& reg) : page_(page), reg_(&reg) {
-  for (const TweakOption& option : TweakOptions(page))
-    boxes_.push_back({option.box, option.status, false, {}});
-  for (const LevelControl* control : LevelControls(page))
-    levels_.push_back({control, control->control, control->textBox, 1, -1, {}});
+namespace {
+
+// Who read a value the running Windows ignores; empty when it reads it.
+std::string_view IgnoredBy(const std::optional<platform::OsVersion>& version, platform::RegRoot root,
+                           std::string_view key, std::string_view value) {
+  const ValueEffect* effect = FindValueEffect(root, key, value);
+  return ReadsValue(version, effect) ? std::string_view() : effect->readBy;
+}
+
+}  // namespace
+
+TweakPageModel::TweakPageModel(PageId page, platform::Registry& reg,
+                               std::optional<platform::OsVersion> version)
+    : page_(page), reg_(&reg) {
+  for (const TweakOption& option : TweakOptions(page)) {
+    CheckBoxState box{option.box, option.status, false, {}, true, {}};
+    for (std::string_view value : option.Values()) {
+      const std::string_view by = IgnoredBy(version, option.root, option.key, value);
+      if (!by.empty()) box = {option.box, option.status, false, {}, false, by};
+    }
+    boxes_.push_back(box);
+  }
+  for (const LevelControl* control : LevelControls(page)) {
+    const std::string_view by =
+        IgnoredBy(version, control->root, control->systemKey, control->systemValue);
+    levels_.push_back({control, control->control, control->textBox, 1, -1, {}, by.empty(), by});
+  }
 }
 
 void TweakPageModel::StartOptions() {
@@ -36,7 +59,9 @@ void TweakPageModel::StartOptions() {
       continue;
     }
     box.checked = ReadOptionState(*reg_, option);
-    box.statusText = std::string(box.checked ? option.onText : option.StartOffText());
+    box.statusText = std::string(!box.honoured ? kNoEffectText
+                                 : box.checked ? option.onText
+                                               : option.StartOffText());
   }
 }
 
@@ -50,6 +75,7 @@ void TweakPageModel::StartLevel(LevelState& level) {
     if (level.control->kind == LevelKind::Slider) level.sliderPos = static_cast<int>(row->level);
     level.text = std::string(row->startText);
   }
+  if (!level.honoured) level.text = std::string(kNoEffectText);
 }
 
 void TweakPageModel::Start(const DriveTypeQuery& driveType) {
@@ -103,6 +129,7 @@ bool TweakPageModel::Click(std::uint16_t box) {
   auto options = TweakOptions(page_);
   for (std::size_t i = 0; i < options.size(); ++i) {
     if (options[i].box != box) continue;
+    if (!boxes_[i].honoured) return true;  // its control is disabled: nothing to write
     ClickResult result = ClickOption(*reg_, options[i], boxes_[i].checked);
     boxes_[i].checked = result.checked;
     boxes_[i].statusText = std::move(result.statusText);
@@ -126,6 +153,7 @@ void TweakPageModel::ApplyToLevel(LevelState& level, int positionOrIndex) {
 bool TweakPageModel::ReleaseSlider(std::uint16_t slider, int position) {
   LevelState* level = FindLevel(slider, LevelKind::Slider);
   if (!level) return false;
+  if (!level->honoured) return true;
   level->sliderPos = position;  // the thumb stays where it was let go
   ApplyToLevel(*level, position);
   return true;
@@ -134,6 +162,7 @@ bool TweakPageModel::ReleaseSlider(std::uint16_t slider, int position) {
 bool TweakPageModel::SelectListItem(std::uint16_t list, int index) {
   LevelState* level = FindLevel(list, LevelKind::List);
   if (!level) return false;
+  if (!level->honoured) return true;
   level->listSelection = index;
   ApplyToLevel(*level, index);
   return true;

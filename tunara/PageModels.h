@@ -12,22 +12,28 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/OsVersion.h"
 #include "platform/Registry.h"
 #include "tunara/LevelTables.h"
 #include "tunara/TweakTable.h"
 
 namespace tunara {
 
+// A row or level whose values the running Windows ignores shows its state
+// disabled, with kNoEffectText in its label and `readBy` as its tool tip.
 struct CheckBoxState {
   std::uint16_t box;
   std::uint16_t status;
   bool checked = false;
   std::string statusText;
+  bool honoured = true;
+  std::string_view readBy;  // who read the values, when they are not honoured
 };
 
 struct LevelState {
@@ -37,6 +43,8 @@ struct LevelState {
   int sliderPos = 1;      // sliders: the thumb, 1-based (ranges start at 1)
   int listSelection = -1;  // lists: the selected item, -1 for none
   std::string text;       // the text box beside the control
+  bool honoured = true;
+  std::string_view readBy;
 
   int SliderMax() const { return static_cast<int>(control->rows.size()); }
 };
@@ -59,7 +67,10 @@ inline constexpr std::string_view kPageTitles[] = {"   优化", "   加速", "  
 
 class TweakPageModel {
  public:
-  TweakPageModel(PageId page, platform::Registry& reg);
+  // `version`: the running Windows, which decides the rows that have an
+  // effect (nothing: the version is unknown, every row has one).
+  TweakPageModel(PageId page, platform::Registry& reg,
+                 std::optional<platform::OsVersion> version = std::nullopt);
 
   // The page's start: every row and level read in the page's order. The
   // NTFS page also asks the drive types of A to J (no query: no CD-ROM).
@@ -77,7 +88,8 @@ class TweakPageModel {
   std::vector<std::pair<std::uint16_t, std::string>> ControlTexts() const;
 
   // A click on a box (or the NTFS radio button). False when the ID is not
-  // one of this page's boxes. A failed write leaves the mark the registry holds.
+  // one of this page's boxes. A failed write leaves the mark the registry
+  // holds; a row without effect writes nothing.
   bool Click(std::uint16_t box);
   // A slider released at a position / a list selection changed. False when
   // the ID is not such a control of this page. When the write fails, the

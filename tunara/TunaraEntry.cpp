@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "framework/LibraryDialog.h"
+#include "platform/OsVersion.h"
 #include "tunara/OptimizeDlg.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -15,6 +16,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 // The optimisation dialog, modal to the caller's active window (the main
 // frame when called from its menu). Always 0, whatever the dialog returned.
 extern "C" int CRegula() {
-  return afx::RunLibraryDialog<COptimizeDlg>(ICC_TAB_CLASSES | ICC_BAR_CLASSES |
-                                             ICC_USEREX_CLASSES);
+  return afx::RunLibraryDialog<COptimizeDlg>(
+      ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_USEREX_CLASSES | ICC_STANDARD_CLASSES,
+      platform::QueryOsVersion());
 }

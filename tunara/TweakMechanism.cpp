@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/Atoi.h"
+#include "tunara/OriginalSettings.h"
 
 namespace tunara {
 namespace {
@@ -20,6 +21,7 @@ std::size_t BufferFor(StateTest test) {
   switch (test) {
     case StateTest::NumberText: return kNumberTextBytes;
     case StateTest::SingleByte:
+    case StateTest::ManagedLowBit:
     case StateTest::TextY: return kSingleByteBytes;
     case StateTest::DwordZero: return kDwordBytes;
     case StateTest::NotRead: return 0;
@@ -57,6 +59,11 @@ bool PassesDwordZero(const RawValue& raw) {
   return n == 0;
 }
 
+bool PassesManagedLowBit(const RawValue& raw, std::uint8_t n) {
+  if (raw && raw->size() == 4 && ((*raw)[3] & 0x80) != 0) return ((*raw)[0] & 1) == n;
+  return PassesSingleByte(raw, n);
+}
+
 bool PassesStateTest(StateTest test, std::uint32_t operand, const RawValue& raw) {
   switch (test) {
     case StateTest::NumberText: return PassesNumberText(raw, static_cast<std::int32_t>(operand));
@@ -64,6 +71,8 @@ bool PassesStateTest(StateTest test, std::uint32_t operand, const RawValue& raw)
       return operand <= 0xFF && PassesSingleByte(raw, static_cast<std::uint8_t>(operand));
     case StateTest::TextY: return PassesTextY(raw);
     case StateTest::DwordZero: return PassesDwordZero(raw);
+    case StateTest::ManagedLowBit:
+      return operand <= 1 && PassesManagedLowBit(raw, static_cast<std::uint8_t>(operand));
     case StateTest::NotRead: return false;
   }
   return false;
@@ -99,22 +108,44 @@ ClickResult ClickOption(Registry& reg, const TweakOption& option, bool checkedBe
   const bool on = !checkedBefore;
   ClickResult result{on, std::string(on ? option.onText : option.offText), false};
 
-  Registry::Key k = 0;
-  long rc = option.open == KeyOpen::OpenOrCreate
-                ? reg.Create(option.root, option.key, k)
-                : reg.Open(option.root, option.key, Registry::Access::ReadWrite, k);
-  if (rc == platform::kRegOk) {
-    platform::ScopedKey scoped(reg, k);
-    const std::vector<std::uint8_t> bytes = OptionBytes(option, on);
-    bool first = true;
-    for (std::string_view value : option.Values()) {
-      long set = reg.Set(k, value, option.type, bytes.data(), bytes.size());
-      // Only the first value's write is reported.
-      if (first) rc = set;
-      first = false;
-    }
+  OriginalKeeper keeper(reg);
+  // What the values hold before this click, to put back when a later one fails.
+  std::vector<ValueState> before;
+  bool ok = true;
+  for (std::string_view value : option.Values()) {
+    const WrittenValue at{option.root, option.key, value};
+    const auto state = ReadValueState(reg, at);
+    // A key the click may not make fails the click before anything is kept.
+    const bool keyMissing = state && state->missingKeys != 0 && option.open == KeyOpen::Existing;
+    ok = ok && state && !keyMissing && keeper.Keep(at);
+    if (ok) before.push_back(*state);
   }
-  if (rc != platform::kRegOk) {
+
+  Registry::Key k = 0;
+  if (ok) {
+    const long rc = option.open == KeyOpen::OpenOrCreate
+                        ? reg.Create(option.root, option.key, k)
+                        : reg.Open(option.root, option.key, Registry::Access::ReadWrite, k);
+    ok = rc == platform::kRegOk;
+  }
+  if (ok) {
+    const std::vector<std::uint8_t> bytes = OptionBytes(option, on);
+    std::size_t written = 0;
+    {
+      platform::ScopedKey scoped(reg, k);
+      for (std::string_view value : option.Values()) {
+        if (reg.Set(k, value, option.type, bytes.data(), bytes.size()) != platform::kRegOk) {
+          ok = false;
+          break;
+        }
+        ++written;
+      }
+    }
+    for (std::size_t i = 0; !ok && i < written; ++i)
+      PutValueState(reg, {option.root, option.key, option.Values()[i]}, before[i]);
+  }
+  if (!ok) {
+    keeper.DropUnchanged();
     result.checked = option.test == StateTest::NotRead ? checkedBefore : ReadOptionState(reg, option);
     result.statusText = std::string(kTweakErrorText);
     result.writeFailed = true;

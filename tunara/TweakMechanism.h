@@ -27,11 +27,12 @@ inline constexpr std::size_t kNumberTextBytes = 255;
 inline constexpr std::size_t kSingleByteBytes = 80;
 inline constexpr std::size_t kDwordBytes = 4;
 
-// The four tests on bytes already read.
+// The tests on bytes already read.
 bool PassesNumberText(const RawValue& raw, std::int32_t n);
 bool PassesSingleByte(const RawValue& raw, std::uint8_t n);
 bool PassesTextY(const RawValue& raw);
 bool PassesDwordZero(const RawValue& raw);
+bool PassesManagedLowBit(const RawValue& raw, std::uint8_t n);
 // The test a row names, on bytes read the way ReadForTest reads them.
 bool PassesStateTest(StateTest test, std::uint32_t operand, const RawValue& raw);
 
@@ -52,12 +53,14 @@ struct ClickResult {
   bool writeFailed;
 };
 
-// A click on a row's box that showed `checkedBefore`: writes the new state's
-// data to every value of the row in order; the first value's write decides
-// the status. A key that cannot be opened counts as a failed write. After a
-// failed write the mark is what the registry holds, read as the page reads
-// it at start (a row the page does not read keeps the mark it had): a
-// failure never shows as a changed setting.
+// A click on a row's box that showed `checkedBefore`: keeps the original
+// of every value of the row (OriginalSettings.h), then writes the new
+// state's data to each in order. A key that cannot be opened, an original
+// that cannot be kept and a write that fails on any value count as a failed
+// click: the values already written are put back as they were, and the
+// mark is what the registry holds, read as the page reads it at start (a
+// row the page does not read keeps the mark it had): a failure never shows
+// as a changed setting.
 ClickResult ClickOption(platform::Registry& reg, const TweakOption& option, bool checkedBefore);
 
 }  // namespace tunara

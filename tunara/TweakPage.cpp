@@ -1,5 +1,7 @@
 #include "tunara/TweakPage.h"
 
+#include <commctrl.h>
+
 #include "platform/TextWin.h"
 #include "res/tunara/resource.h"
 
@@ -21,8 +23,8 @@ void SetText(HWND dialog, int id, const std::string& utf8) {
 }  // namespace
 
 CTweakPage::CTweakPage(UINT templateId, tunara::PageId page, HINSTANCE module,
-                       platform::Registry& reg)
-    : CDialog(templateId, nullptr, module), model_(page, reg) {}
+                       platform::Registry& reg, const std::optional<platform::OsVersion>& version)
+    : CDialog(templateId, nullptr, module), model_(page, reg, version) {}
 
 void CTweakPage::RaiseToTop() { SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
 
@@ -32,6 +34,18 @@ bool CTweakPage::OnInitDialog() {
   BeforeStart();
   PrepareLevels();
   model_.Start(DriveTypes());
+  ShowModel();
+  MarkRowsWithoutEffect();
+  AfterStart();
+  return true;
+}
+
+void CTweakPage::Reread() {
+  model_.Start(DriveTypes());
+  ShowModel();
+}
+
+void CTweakPage::ShowModel() {
   for (const CheckBoxState& box : model_.CheckBoxes()) {
     ::CheckDlgButton(m_hWnd, box.box, box.checked ? BST_CHECKED : BST_UNCHECKED);
   }
@@ -40,8 +54,47 @@ bool CTweakPage::OnInitDialog() {
     if (CComboBoxEx* list = List(level.id)) list->SetCurSel(level.listSelection);
   }
   for (const auto& [id, text] : model_.ControlTexts()) SetText(m_hWnd, id, text);
-  AfterStart();
-  return true;
+}
+
+void CTweakPage::MarkRowsWithoutEffect() {
+  for (const CheckBoxState& box : model_.CheckBoxes()) {
+    if (box.honoured) continue;
+    ::EnableWindow(::GetDlgItem(m_hWnd, box.box), FALSE);
+    AddTip({box.box, box.status}, box.readBy);
+  }
+  for (const LevelState& level : model_.Levels()) {
+    if (level.honoured) continue;
+    ::EnableWindow(::GetDlgItem(m_hWnd, level.id), FALSE);
+    AddTip({level.id, level.textBox}, level.readBy);
+  }
+}
+
+void CTweakPage::AddTip(std::initializer_list<UINT> ids, std::string_view text) {
+  if (!tips_) {
+    tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetResourceModule(),
+                              nullptr);
+    if (!tips_) return;
+  }
+  // One tool over the row's controls, owned by the page: a disabled control
+  // takes no mouse, so the page sees the pointer over it.
+  for (UINT id : ids) {
+    HWND control = ::GetDlgItem(m_hWnd, static_cast<int>(id));
+    if (!control) continue;
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+    const std::wstring wide = platform::Widen(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = m_hWnd;
+    tool.uId = id;
+    tool.rect = r;
+    tool.lpszText = const_cast<wchar_t*>(wide.c_str());
+    ::SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void CTweakPage::PrepareLevels() {
@@ -94,6 +147,7 @@ CComboBoxEx* CTweakPage::List(UINT id) {
 
 bool CTweakPage::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
+      afx::OnDestroy<&CTweakPage::OnDestroy>(),
       afx::OnNotifyRange<NM_RELEASEDCAPTURE, &CTweakPage::OnReleasedCapture>(0, 0xFFFF),
       afx::OnControlRange<&CTweakPage::OnSelChange>(0, 0xFFFF, CBN_SELCHANGE),
       afx::OnCommandWhere<&CTweakPage::IsBox, &CTweakPage::OnBoxClick>(0, 0xFFFF),
@@ -102,11 +156,23 @@ bool CTweakPage::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
          CDialog::OnWndMsg(msg, wParam, lParam, result);
 }
 
+void CTweakPage::OnDestroy() {
+  if (tips_) ::DestroyWindow(tips_);
+  tips_ = nullptr;
+  DefWindowProc(WM_DESTROY, 0, 0);
+}
+
 bool CTweakPage::IsBox(UINT id) const { return model_.Box(static_cast<std::uint16_t>(id)) != nullptr; }
 
 void CTweakPage::OnBoxClick(UINT id) {
   const auto box = static_cast<std::uint16_t>(id);
-  if (model_.Click(box)) ShowBox(*model_.Box(box));
+  if (!model_.Click(box)) return;
+  ShowBox(*model_.Box(box));
+  Changed();
+}
+
+void CTweakPage::Changed() {
+  if (onChange_) onChange_();
 }
 
 LRESULT CTweakPage::OnReleasedCapture(UINT id, NMHDR&) {
@@ -115,6 +181,7 @@ LRESULT CTweakPage::OnReleasedCapture(UINT id, NMHDR&) {
     const LevelState& level = *model_.Level(static_cast<std::uint16_t>(id));
     slider->SetPos(level.sliderPos);  // moved back after a failed write
     ShowLevelText(level);
+    Changed();
   }
   return 0;
 }
@@ -125,5 +192,6 @@ void CTweakPage::OnSelChange(UINT id) {
     const LevelState& level = *model_.Level(static_cast<std::uint16_t>(id));
     if (list->GetCurSel() != level.listSelection) list->SetCurSel(level.listSelection);
     ShowLevelText(level);
+    Changed();
   }
 }

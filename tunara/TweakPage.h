@@ -13,21 +13,34 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
+#include "platform/OsVersion.h"
 #include "platform/Registry.h"
 #include "tunara/PageModels.h"
 
 class CTweakPage : public CDialog {
  public:
-  // `module` holds the template and the lists' bitmap; `reg` outlives the page.
-  CTweakPage(UINT templateId, tunara::PageId page, HINSTANCE module, platform::Registry& reg);
+  // `module` holds the template and the lists' bitmap; `reg` outlives the
+  // page; `version` decides which rows have an effect (TweakPageModel).
+  CTweakPage(UINT templateId, tunara::PageId page, HINSTANCE module, platform::Registry& reg,
+             const std::optional<platform::OsVersion>& version);
 
   const tunara::TweakPageModel& Model() const { return model_; }
+  // Reads the registry again, as at the page's start, and shows it.
+  void Reread();
+  // The tool tips of the rows without effect (null when there are none).
+  HWND ToolTips() const { return tips_; }
+  // Called after each click, slider release or list change has written.
+  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
   bool OnInitDialog() override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -49,12 +62,19 @@ class CTweakPage : public CDialog {
     afx::Window<CComboBoxEx> list;
   };
 
+  void OnDestroy();
   LRESULT OnReleasedCapture(UINT id, NMHDR& header);
   void OnSelChange(UINT id);
   // A check box of the page's model: its click.
   bool IsBox(UINT id) const;
   void OnBoxClick(UINT id);
+  void Changed();
   void PrepareLevels();
+  // Every mark, position, selection and text as the model has them.
+  void ShowModel();
+  // Rows without effect: their controls disabled, their tool tips.
+  void MarkRowsWithoutEffect();
+  void AddTip(std::initializer_list<UINT> ids, std::string_view text);
   void ShowBox(const tunara::CheckBoxState& box);
   void ShowLevelText(const tunara::LevelState& level);
   CSliderCtrl* Slider(UINT id);
@@ -64,4 +84,6 @@ class CTweakPage : public CDialog {
   CStaticPictures pictures_;
   std::vector<std::unique_ptr<CSliderCtrl>> sliders_;
   std::vector<std::unique_ptr<BoundList>> lists_;
+  HWND tips_ = nullptr;  // owned: ended with the page
+  std::function<void()> onChange_;
 };

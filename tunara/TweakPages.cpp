@@ -7,11 +7,13 @@
 
 using tunara::PageId;
 
-CDiskTweakPage::CDiskTweakPage(HINSTANCE module, platform::Registry& reg)
-    : CTweakPage(IDD_DISK_PAGE, PageId::Disk, module, reg) {}
+CDiskTweakPage::CDiskTweakPage(HINSTANCE module, platform::Registry& reg,
+                               const std::optional<platform::OsVersion>& version)
+    : CTweakPage(IDD_DISK_PAGE, PageId::Disk, module, reg, version) {}
 
-CMemoryTweakPage::CMemoryTweakPage(HINSTANCE module, platform::Registry& reg)
-    : CTweakPage(IDD_MEMORY_PAGE, PageId::Memory, module, reg) {}
+CMemoryTweakPage::CMemoryTweakPage(HINSTANCE module, platform::Registry& reg,
+                                   const std::optional<platform::OsVersion>& version)
+    : CTweakPage(IDD_MEMORY_PAGE, PageId::Memory, module, reg, version) {}
 
 void CMemoryTweakPage::BeforeStart() { RaiseToTop(); }
 
@@ -21,8 +23,9 @@ void CMemoryTweakPage::AfterStart() {
                         kBroadcastTimeoutMs, &ignored);
 }
 
-CCdromTweakPage::CCdromTweakPage(HINSTANCE module, platform::Registry& reg)
-    : CTweakPage(IDD_CDROM_PAGE, PageId::Cdrom, module, reg) {}
+CCdromTweakPage::CCdromTweakPage(HINSTANCE module, platform::Registry& reg,
+                                 const std::optional<platform::OsVersion>& version)
+    : CTweakPage(IDD_CDROM_PAGE, PageId::Cdrom, module, reg, version) {}
 
 bool CCdromTweakPage::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
@@ -42,8 +45,9 @@ void CCdromTweakPage::SendTrayCommand(std::string_view command) {
   ::mciSendStringW(platform::Widen(command).c_str(), nullptr, 0, nullptr);
 }
 
-CNtfsTweakPage::CNtfsTweakPage(HINSTANCE module, platform::Registry& reg)
-    : CTweakPage(IDD_NTFS_PAGE, PageId::Ntfs, module, reg) {}
+CNtfsTweakPage::CNtfsTweakPage(HINSTANCE module, platform::Registry& reg,
+                               const std::optional<platform::OsVersion>& version)
+    : CTweakPage(IDD_NTFS_PAGE, PageId::Ntfs, module, reg, version) {}
 
 void CNtfsTweakPage::BeforeStart() { RaiseToTop(); }
 

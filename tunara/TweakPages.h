@@ -10,7 +10,8 @@
 
 class CDiskTweakPage : public CTweakPage {
  public:
-  CDiskTweakPage(HINSTANCE module, platform::Registry& reg);
+  CDiskTweakPage(HINSTANCE module, platform::Registry& reg,
+                 const std::optional<platform::OsVersion>& version);
 };
 
 class CMemoryTweakPage : public CTweakPage {
@@ -20,7 +21,8 @@ class CMemoryTweakPage : public CTweakPage {
   // cannot freeze the dialog.
   static constexpr UINT kBroadcastTimeoutMs = 2000;
 
-  CMemoryTweakPage(HINSTANCE module, platform::Registry& reg);
+  CMemoryTweakPage(HINSTANCE module, platform::Registry& reg,
+                 const std::optional<platform::OsVersion>& version);
 
  protected:
   void BeforeStart() override;
@@ -29,7 +31,8 @@ class CMemoryTweakPage : public CTweakPage {
 
 class CCdromTweakPage : public CTweakPage {
  public:
-  CCdromTweakPage(HINSTANCE module, platform::Registry& reg);
+  CCdromTweakPage(HINSTANCE module, platform::Registry& reg,
+                 const std::optional<platform::OsVersion>& version);
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
@@ -41,7 +44,8 @@ class CCdromTweakPage : public CTweakPage {
 
 class CNtfsTweakPage : public CTweakPage {
  public:
-  CNtfsTweakPage(HINSTANCE module, platform::Registry& reg);
+  CNtfsTweakPage(HINSTANCE module, platform::Registry& reg,
+                 const std::optional<platform::OsVersion>& version);
 
  protected:
   void BeforeStart() override;

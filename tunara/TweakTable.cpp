@@ -1,6 +1,7 @@
 #include "tunara/TweakTable.h"
 
 #include "res/tunara/resource.h"
+#include "tunara/SystemKeys.h"
 
 namespace tunara {
 namespace {
@@ -17,13 +18,11 @@ constexpr std::string_view kNotOptimised = "未优化";
 constexpr std::string_view kEnabled = "已启用";
 constexpr std::string_view kNotEnabled = "未启用";
 
-constexpr std::string_view kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\";
-constexpr std::string_view kMemoryManagement =
-    "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\";
-constexpr std::string_view kLanmanParameters =
-    "SYSTEM\\CurrentControlSet\\Services\\LanmanWorkstation\\Parameters\\";
-constexpr std::string_view kFileSystem = "SYSTEM\\CurrentControlSet\\Control\\FileSystem\\";
-constexpr std::string_view kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\";
+using keys::kFileSystem;
+using keys::kLanmanParameters;
+using keys::kMemoryManagement;
+using keys::kSessionManager;
+using keys::kWinlogon;
 
 constexpr TweakData Sz(std::string_view text) { return {text, 0}; }
 constexpr TweakData Dw(std::uint32_t n) { return {{}, n}; }
@@ -87,7 +86,7 @@ constexpr TweakOption kMemoryOptions[] = {
         Sz("1"), Sz("0"), StateTest::NumberText, 1, kOptimised, kNotOptimised),
     // Four values, one switch; the state is read from the first alone.
     TweakOption{IDC_MEM_HARDWARE, IDC_MEM_HARDWARE_STATUS, "开启硬件优化", kLM,
-                "SYSTEM\\CurrentControlSet\\Services\\Vxd\\BIOS\\", {}, KeyOpen::Existing,
+                keys::kVxdBios, {}, KeyOpen::Existing,
                 {"CPUPriority", "PCIConcur", "FastDRAM", "AGPConcur"}, 4, kRegDword, Dw(1), Dw(0),
                 StateTest::SingleByte, 1, kOptimised, kNotOptimised, {}},
 };
@@ -112,9 +111,12 @@ constexpr TweakOption kNtfsOptions[] = {
     Row(IDC_NTFS_CONTIG_ALLOC, IDC_NTFS_CONTIG_ALLOC_STATUS, "优化Windows文件系统", kLM,
         kFileSystem, "ContigFileAllocSize", kRegDword, Dw(1), Dw(500), StateTest::SingleByte, 1,
         kOptimised, kNotOptimised),
+    // Since Windows 10 1803 the system keeps 0x80000002 or 0x80000003 here
+    // (managed by the system, low bit: updates off); the single-byte test
+    // would read either as updates on. A click writes the value a user sets.
     Row(IDC_NTFS_LAST_ACCESS, IDC_NTFS_LAST_ACCESS_STATUS, "NTFS禁止更新最后访问记录", kLM,
-        kFileSystem, "NtfsDisableLastAccessUpdate", kRegDword, Dw(1), Dw(0), StateTest::SingleByte,
-        1, "不保存上次更新的时间", "保存上次更新的时间"),
+        kFileSystem, "NtfsDisableLastAccessUpdate", kRegDword, Dw(1), Dw(0),
+        StateTest::ManagedLowBit, 1, "不保存上次更新的时间", "保存上次更新的时间"),
     Row(IDC_NTFS_NO_8DOT3, IDC_NTFS_NO_8DOT3_STATUS, "NTFS禁止创建8.3格式的文件名", kLM,
         kFileSystem, "NtfsDisable8dot3NameCreation", kRegDword, Dw(1), Dw(0), StateTest::SingleByte,
         1, "不允许", "允许"),

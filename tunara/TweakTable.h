@@ -21,6 +21,9 @@ enum class StateTest : std::uint8_t {
   SingleByte,  // exactly one byte before the first NUL, equal to the operand
   TextY,       // exactly "Y" before the first NUL
   DwordZero,   // read as a 32-bit number, which is 0; missing counts as 0
+  // As SingleByte, except that a DWORD whose high bit is set (the system
+  // manages the setting itself) is read by its low bit, equal to the operand.
+  ManagedLowBit,
   NotRead,     // the box starts unchecked with an empty label
 };
 

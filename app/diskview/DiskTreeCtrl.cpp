@@ -6,8 +6,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "framework/Trace.h"
 #include "platform/ByteSource.h"
 #include "platform/TextWin.h"

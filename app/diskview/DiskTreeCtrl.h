@@ -29,8 +29,8 @@
 
 #include <memory>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanNotifierWin.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanNotifierWin.h"
 #include "framework/ImageList.h"
 #include "framework/supergridctrl.h"
 #include "platform/DirEnumWin.h"

@@ -3,7 +3,7 @@
 // message of the program, and checks their numbers there.
 #pragma once
 
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ScanMessages.h"
 
 // From a pie chart (sent; lParam the chart's window): a slice was
 // double-clicked (wParam its index), or the chart asks to go one folder up

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "platform/DiskSpace.h"
 
 namespace diskview {

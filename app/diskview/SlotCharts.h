@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "app/diskview/ScanDone.h"
 
 namespace diskview {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 
 namespace scavra {
 

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <system_error>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "platform/DirEnumWin.h"
 #include "platform/Rights.h"
 #include "platform/TextWin.h"

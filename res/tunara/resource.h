@@ -10,6 +10,9 @@
 // Optimisation dialog and its tab control.
 #define IDD_OPTIMIZE_DIALOG  29000
 #define IDC_OPTIMIZE_TAB     29000
+// Below the tabs: "恢复原始设置" and the line that tells how it went.
+#define IDC_OPTIMIZE_RESTORE        29050
+#define IDC_OPTIMIZE_RESTORE_RESULT 29051
 
 // Dialog icon and the icons beside the page controls.
 #define IDI_OPTIMIZE_DIALOG  29017

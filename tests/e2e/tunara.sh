@@ -6,9 +6,11 @@
 # prefix (type and bytes) and the box's mark and status label compared with
 # what the tweak table says; each page photographed after its click. The
 # values the clicks write are removed before and after, as a fresh prefix
-# has them. Then the dialog is opened and closed 200 times, the program's GDI
-# and USER objects counted before and after. Screenshots go to the build
-# tree's screenshots/.
+# has them. Then three rows are changed once more and "恢复原始设置" puts them
+# back: a DWORD and a text that were there, and a value that was not, read
+# back from the registry. Then the dialog is opened and closed 200 times,
+# the program's GDI and USER objects counted before and after. Screenshots
+# go to the build tree's screenshots/.
 BUILD=${1:?usage: tunara.sh WIN-BUILD-TREE}
 . "$(dirname "$0")/e2e-lib.sh"
 
@@ -94,6 +96,55 @@ for entry in "${boxes[@]}"; do
   shot "tunara-$name"
 done
 restore
+
+# The way back: three rows changed, then "恢复原始设置" puts the registry
+# back as it was. First a restore of what the clicks above changed, so that
+# nothing of theirs is left on record; then values that are there (a DWORD,
+# a text with its terminator) and one that is not.
+restore_id=29050
+result_id=29051
+reg_state() { driver reg-query HKLM "$1" "$2" 2>/dev/null | tr -d '\r' | tr '\n' ' '; }
+state_is_not() { [ "$(reg_state "$1" "$2")" != "$3" ]; }
+result_starts() { case "$(label_of $result_id)" in "$1"*) return 0 ;; esac; return 1; }
+click_child "$title" $restore_id
+check "restore: the clicks above are undone first" until_true result_starts "已恢复"
+"$WINE_RUN" reg add "HKLM\\$lsa" /v forceguest /t REG_DWORD /d 5 /f >/dev/null 2>&1
+"$WINE_RUN" reg add "HKLM\\$winlogon" /v allocatecdroms /t REG_SZ /d 0 /f >/dev/null 2>&1
+"$WINE_RUN" reg delete "HKLM\\$memory" /v LargeSystemCache /f >/dev/null 2>&1
+changed=(
+  "0|29012|$lsa|forceguest"
+  "1|29004|$memory|LargeSystemCache"
+  "2|29006|$winlogon|allocatecdroms"
+)
+declare -A before
+for entry in "${changed[@]}"; do
+  IFS='|' read -r index box key value <<<"$entry"
+  before[$value]=$(reg_state "$key" "$value")
+  click_tab "$title" $tab_id "$index"
+  until_true on_shown_page "$title" "$box"
+  click_child "$title" "$box"
+  until_true state_is_not "$key" "$value" "${before[$value]}"
+  if [ "$(reg_state "$key" "$value")" != "${before[$value]}" ]; then ok "restore: a click changed $value"; else
+    not_ok "restore: a click changed $value"; fi
+done
+if driver reg-key-exists HKLM 'SOFTWARE\Tarvik\Original'; then ok "restore: the originals are on record"; else
+  not_ok "restore: the originals are on record"; fi
+click_child "$title" $restore_id
+if until_true result_starts "已恢复 3 项设置" && [ "$(label_of $result_id)" = "已恢复 3 项设置" ]; then ok "restore: the line reads \"已恢复 3 项设置\""; else
+  not_ok "restore: the line reads \"已恢复 3 项设置\" (\"$(label_of $result_id)\")"; fi
+shot "tunara-restored"
+for entry in "${changed[@]}"; do
+  IFS='|' read -r _ _ key value <<<"$entry"
+  now=$(reg_state "$key" "$value")
+  if [ "$now" = "${before[$value]}" ]; then ok "restore: $value is back (${before[$value]:-absent})"; else
+    not_ok "restore: $value is back (${before[$value]:-absent}; now ${now:-absent})"; fi
+done
+if ! driver reg-key-exists HKLM 'SOFTWARE\Tarvik\Original'; then ok "restore: nothing is left on record"; else
+  not_ok "restore: nothing is left on record"; fi
+# The page shows the registry again: 提高系统缓存 is unchecked, as "absent" reads.
+check "restore: the memory page reads the registry again" mark_is 29004 0
+"$WINE_RUN" reg delete "HKLM\\$lsa" /v forceguest /f >/dev/null 2>&1
+"$WINE_RUN" reg delete "HKLM\\$winlogon" /v allocatecdroms /f >/dev/null 2>&1
 
 # The caption's close box.
 driver post "$title" 0x0112 0xF060 0 >/dev/null 2>&1

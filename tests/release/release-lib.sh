@@ -1,7 +1,8 @@
 # Shared by the release tests. Source it with BUILD (the win build tree), DIST
 # (the release's folder) and VERSION set: it brings e2e-lib.sh's checks, a
 # fresh Wine prefix per test, the files a release folder holds, and helpers
-# for windows, the registry and the notification area.
+# for windows, the registry, the notification area and the release's package
+# manifests.
 # Each test makes its prefix from nothing (fresh_prefix).
 E2E_FRESH_PREFIX=1
 . "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2e-lib.sh"
@@ -10,6 +11,11 @@ TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 NAME=Dravon-$VERSION
 ZIP=$DIST/$NAME-win64.zip
 SETUP=$DIST/$NAME-setup.exe
+MANIFESTS=$(dirname "${BASH_SOURCE[0]}")/manifests.py
+# manifest_field NAME KEY... [-- KEY...]...: values of a package manifest of
+# the release (version, installer, zh-CN, en-US, scoop), one a line (see
+# manifests.py).
+manifest_field() { /usr/bin/python3 "$MANIFESTS" field "$DIST" "$@"; }
 PROBE=$BUILD/tests/release_probe.exe
 MAIN_TITLE="Dravon   V1.3"
 TRAY_ID=128
@@ -64,11 +70,29 @@ window_handle() {
   driver list-windows 2>/dev/null | grep -F "\"$1\"" | head -1 | cut -d' ' -f1
 }
 
+# reg_query ARGS...: `reg query ARGS` in the prefix, its output on stdout;
+# exit 0 when reg.exe found the key (or value), 1 when it said it is not
+# there. A Wine process now and then ends at its start without a word
+# (test.sh), and such a silence is no "not there": the query is asked
+# again, and after three silent tries the exit is 2, neither answer.
+reg_query() {
+  local out err
+  for _ in 1 2 3; do
+    if out=$(wine reg query "$@" 2>&1); then
+      printf '%s\n' "$out"
+      return 0
+    fi
+    grep -q "Unable to find the specified registry" <<<"$out" && return 1
+  done
+  return 2
+}
 # reg_value KEY NAME: the value's text as reg.exe shows it (REG_DWORD as 0x...).
 reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
+  reg_query "$1" /v "$2" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
-reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+reg_key_exists() { reg_query "$1" >/dev/null; }
+# reg_key_gone KEY: reg.exe said KEY is not there.
+reg_key_gone() { reg_query "$1" >/dev/null; [ $? -eq 1 ]; }
 
 # check_value KEY NAME EXPECTED
 check_value() {

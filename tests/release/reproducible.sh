@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A second release of the same commit, built from nothing in another tree,
 # lists the same files with the same sizes as the first, in its folder and
-# in the zip; and the files are byte for byte the same.
+# in the zip; and the files, the package manifests too, are byte for byte
+# the same.
 BUILD=${1:?usage: reproducible.sh WIN-BUILD-TREE DIST VERSION} DIST=${2:?} VERSION=${3:?}
 # It runs no Windows program: no display or prefix of its own.
 E2E_SHARED=1
@@ -28,5 +29,7 @@ compare() {  # compare WHAT FIRST SECOND
 compare "the release's files and sizes" "$(sizes "$DIST")" "$(sizes "$again/dist")"
 compare "the zip's files and sizes" "$(zip_sizes "$ZIP")" "$(zip_sizes "$again/dist/$NAME-win64.zip")"
 compare "the same bytes (SHA256SUMS)" "$(cat "$DIST/SHA256SUMS")" "$(cat "$again/dist/SHA256SUMS")"
+manifests() { (cd "$1" && find dravon.json winget -type f -exec sha256sum {} + | LC_ALL=C sort -k2); }
+compare "the same package manifests" "$(manifests "$DIST")" "$(manifests "$again/dist")"
 rm -rf "$again"
 finish

@@ -63,6 +63,15 @@ for bin in Dravon.exe Parvane.dll Tunara.dll AppFace.dll Scavra.dll USB.dll; do
     not_ok "$bin names the same maker (\"$(field CompanyName)\", \"$company\")"; fi
 done
 
+# The package managers install the version these records say.
+dravon=$(probe version "$(winepath -w "$dir/Dravon.exe")" 2>/dev/null | tr -d '\r' | sed -n 's/^numbers \([^ ]*\) .*/\1/p')
+for manifest in "scoop version" "version PackageVersion" "installer PackageVersion"; do
+  # shellcheck disable=SC2086  # a manifest and its key
+  said=$(manifest_field $manifest 2>/dev/null)
+  if [ -n "$dravon" ] && [ "$said" = "$dravon" ]; then ok "the ${manifest%% *} manifest says the binaries' version"; else
+    not_ok "the ${manifest%% *} manifest says the binaries' version (\"$said\", \"$dravon\")"; fi
+done
+
 in_desktop release-zip "$dir" Dravon.exe
 log=$SHOTS/release-zip.log
 if driver wait-window "$MAIN_TITLE" 60000 >/dev/null 2>&1; then

@@ -1,6 +1,6 @@
 #include "ProcessFacts.h"
 
-#include "app/diskview/FolderReadAhead.h"
+#include "app/diskview/scan/FolderReadAhead.h"
 
 #include <commctrl.h>
 #include <tlhelp32.h>

@@ -30,9 +30,9 @@
 #include <string>
 #include <vector>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/MftReader.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "platform/ByteSource.h"
 
 #ifdef _WIN32

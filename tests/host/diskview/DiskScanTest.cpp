@@ -13,8 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "platform/DirEnumMemory.h"
 #include "platform/DirEnumPosix.h"
 #include "tests/host/diskview/ScanTestSupport.h"

@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/host/diskview/NtfsImage.h"
+#include "tests/support/DirEnumMft.h"
 
 namespace diskview::test {
 namespace {
 
+using ntfs::DirEnumMft;
 using ntfs::LoadResult;
 using ntfs::MftVolume;
 namespace fs = std::filesystem;
@@ -35,7 +37,7 @@ void ExpectTableMatchesWalk(NtfsImage& image, ntfs::MftStats* stats = nullptr) {
   EXPECT_EQ(opened, 1);
   if (stats) {
     auto source = platform::OpenByteSource(image.Image());
-    MftVolume volume(image.MountPoint(), '/');
+    MftVolume volume;
     ASSERT_EQ(volume.Load(*source, nullptr), LoadResult::kOk);
     *stats = volume.Stats();
     EXPECT_EQ(stats->corrupt, 0u);
@@ -122,9 +124,10 @@ TEST(MftImage, AwkwardTreeReadsAsTheWalkListsIt) {
   // What the walk cannot tell by itself: the links are empty folders, not
   // entered, and the sparse file counts at its logical size.
   auto source = platform::OpenByteSource(image.Image());
-  MftVolume volume("R:\\");
+  MftVolume volume;
   ASSERT_EQ(volume.Load(*source, nullptr), LoadResult::kOk);
-  FinishedScan table(volume, "R:\\", 1, 1);
+  DirEnumMft dirs(volume, "R:\\");
+  FinishedScan table(dirs, "R:\\", 1, 1);
   const CMyFolder* reparse = Child(table.root, "reparse");
   ASSERT_NE(reparse, nullptr);
   for (const char* link : {"symdir", "junction"}) {
@@ -146,16 +149,17 @@ TEST(MftImage, AwkwardTreeReadsAsTheWalkListsIt) {
     EXPECT_EQ(Child(*split, name)->GetChildCount(), 0) << name;
   }
   EXPECT_EQ(split->GetSize(true), 13.0);
-  MftVolume again("R:\\");
+  MftVolume again;
   ASSERT_EQ(again.Load(*source, nullptr), LoadResult::kOk);
+  DirEnumMft listed(again, "R:\\");
   platform::DirEntry entry;
   for (const char* folder : {"R:\\", "R:\\split\\"}) {
-    auto listing = again.Open(folder);
+    auto listing = listed.Open(folder);
     ASSERT_TRUE(listing) << folder;
     while (listing->Next(entry)) {
     }
   }
-  EXPECT_FALSE(again.Open("R:\\split\\lone\\name\\"));  // no path leads there
+  EXPECT_FALSE(listed.Open("R:\\split\\lone\\name\\"));  // no path leads there
   EXPECT_EQ(Child(*Child(*split, "back"), "slash")->GetSize(true), 13.0);
   EXPECT_EQ(Child(table.root, "$Extend"), nullptr);
 }
@@ -195,9 +199,10 @@ TEST(MftImage, ForensicsSampleShowsOnlyLiveFolders) {
   ExpectTableMatchesWalk(image);
 
   auto source = platform::OpenByteSource(image.Image());
-  MftVolume volume("S:\\");
+  MftVolume volume;
   ASSERT_EQ(volume.Load(*source, nullptr), LoadResult::kOk);
-  FinishedScan table(volume, "S:\\", 1, 1);
+  DirEnumMft dirs(volume, "S:\\");
+  FinishedScan table(dirs, "S:\\", 1, 1);
   EXPECT_EQ(table.root.CountFolders(true, true), 4);
   for (const CMyFolder* node : Preorder(table.root)) {
     const std::string& name = node->GetName();

@@ -9,6 +9,7 @@
 
 #include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/NtfsImage.h"
+#include "tests/support/DirEnumMft.h"
 #include "tests/host/platform/StrictPageDevice.h"
 
 namespace diskview::test {
@@ -273,30 +274,31 @@ class MftDamage : public ::testing::Test {
 };
 
 TEST_F(MftDamage, AnEmptyVolumeListsNothingAndEachFolderOpensOnce) {
-  MftVolume volume("E:\\");
+  MftVolume volume;
   ASSERT_EQ(Load(volume), LoadResult::kOk);
   EXPECT_EQ(volume.Stats().corrupt, 0u);
   EXPECT_GT(volume.Stats().inUse, 16u);
   EXPECT_EQ(volume.Stats().tableRuns, 1u);
-  auto root = volume.Open("E:\\");
+  DirEnumMft dirs(volume, "E:\\");
+  auto root = dirs.Open("E:\\");
   ASSERT_TRUE(root);
   platform::DirEntry entry;
   EXPECT_FALSE(root->Next(entry));  // the metafiles are not listed
-  EXPECT_FALSE(volume.Open("E:\\"));
-  EXPECT_FALSE(volume.Open("E:\\$Extend\\"));
+  EXPECT_FALSE(dirs.Open("E:\\"));
+  EXPECT_FALSE(dirs.Open("E:\\$Extend\\"));
 }
 
 TEST_F(MftDamage, ABadRecordIsSkippedAndCounted) {
   Record(9)[boot_.recordSize - 1] ^= 0xFF;  // $Secure's last sector is torn
   Record(24)[0] = 'B';                      // "BILE": no record
-  MftVolume volume("E:\\");
+  MftVolume volume;
   ASSERT_EQ(Load(volume), LoadResult::kOk);
   EXPECT_EQ(volume.Stats().corrupt, 2u);
 }
 
 TEST_F(MftDamage, ABadStructureEndsTheAttempt) {
   const auto original = bytes_;
-  MftVolume volume("E:\\");
+  MftVolume volume;
   bytes_[3] = 'X';
   EXPECT_EQ(Load(volume), LoadResult::kNotNtfs);
   bytes_ = original;
@@ -310,7 +312,7 @@ TEST_F(MftDamage, ABadStructureEndsTheAttempt) {
   EXPECT_EQ(Load(volume), LoadResult::kCorrupt);
   bytes_ = original;
   EXPECT_EQ(Load(volume, boot_.mftOffset + 8 * boot_.recordSize), LoadResult::kReadFailed);
-  EXPECT_FALSE(volume.Open("E:\\"));  // nothing loaded, nothing listed
+  EXPECT_FALSE(DirEnumMft(volume, "E:\\").Open("E:\\"));  // nothing loaded, nothing listed
   bytes_ = original;
   EXPECT_EQ(Load(volume), LoadResult::kOk);
 }
@@ -345,10 +347,11 @@ TEST_F(MftDamage, ExtensionNamesCountForTheirBaseGenerationAndTiesKeepTableOrder
     put(n, twin);
   }
 
-  MftVolume volume("E:\\");
+  MftVolume volume;
   ASSERT_EQ(Load(volume), LoadResult::kOk);
   EXPECT_EQ(volume.Stats().corrupt, 0u);
-  auto listing = volume.Open("E:\\");
+  DirEnumMft dirs(volume, "E:\\");
+  auto listing = dirs.Open("E:\\");
   ASSERT_TRUE(listing);
   std::vector<std::pair<std::string, std::uint64_t>> seen;
   platform::DirEntry entry;
@@ -388,12 +391,12 @@ TEST_F(MftDamage, ShortAliasesHideBesideLongNamesAndOddUnitsSortAsWritten) {
   odd.FileName(root, 0, u"\U0001F600");
   put(20, odd);
 
-  MftVolume volume("E:\\");
+  MftVolume volume;
   ASSERT_EQ(Load(volume), LoadResult::kOk);
   EXPECT_EQ(volume.Stats().corrupt, 0u);
   MftVolume::Cursor cursor;
   ASSERT_TRUE(volume.OpenFolder(MftVolume::kRootRecord, cursor));
-  EXPECT_FALSE(volume.Open("E:\\"));  // opened once, either way
+  EXPECT_FALSE(DirEnumMft(volume, "E:\\").Open("E:\\"));  // opened once, by record or by path
   std::vector<std::string> seen;
   platform::DirEntry entry;
   std::uint32_t dirRecord = 0;
@@ -440,7 +443,7 @@ TEST_F(MftDamage, TheTableLoadsFromADeviceThatTakesOnlyAlignedReads) {
   platform::PagedSource device(
       std::make_unique<platform_test::StrictPageDevice>(bytes_.data(), bytes_.size(), refused));
   MemoryNotes source(device);
-  MftVolume volume("E:\\");
+  MftVolume volume;
   ASSERT_EQ(volume.Load(source, nullptr), LoadResult::kOk);
   EXPECT_EQ(refused, 0);
   const auto chunk = std::find_if(source.reads.begin(), source.reads.end(), [&](const auto& read) {
@@ -448,16 +451,16 @@ TEST_F(MftDamage, TheTableLoadsFromADeviceThatTakesOnlyAlignedReads) {
   });
   ASSERT_NE(chunk, source.reads.end());
   EXPECT_TRUE(chunk->aligned);
-  EXPECT_TRUE(volume.Open("E:\\"));
+  EXPECT_TRUE(DirEnumMft(volume, "E:\\").Open("E:\\"));
 }
 
 TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
   MemorySource source(bytes_.data(), bytes_.size());
-  MftVolume volume("E:\\");
+  MftVolume volume;
   int asked = 0;
   EXPECT_EQ(volume.Load(source, [&] { return ++asked > 0; }), LoadResult::kStopped);
   EXPECT_EQ(asked, 1);
-  EXPECT_FALSE(volume.Open("E:\\"));
+  EXPECT_FALSE(DirEnumMft(volume, "E:\\").Open("E:\\"));
 }
 
 }  // namespace

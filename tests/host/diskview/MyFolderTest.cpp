@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 
 namespace diskview {
 namespace {

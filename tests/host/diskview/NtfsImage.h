@@ -18,8 +18,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/MftReader.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "platform/DirEnumPosix.h"
 #include "tests/host/diskview/ScanTestSupport.h"
 

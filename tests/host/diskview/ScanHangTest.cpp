@@ -8,8 +8,8 @@
 #include <mutex>
 #include <thread>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/ScanTestSupport.h"
 

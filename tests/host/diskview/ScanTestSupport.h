@@ -17,8 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanMessages.h"
 
 namespace diskview::test {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/FolderReadAhead.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/FolderReadAhead.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/ScanTestSupport.h"
 

@@ -29,7 +29,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 #include "platform/DirEnumPosix.h"
 #include "tests/host/diskview/ScanTestSupport.h"
 

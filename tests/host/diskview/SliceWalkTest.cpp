@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 #include "app/diskview/PieChartLayout.h"
 #include "app/diskview/ScanDone.h"
 #include "app/diskview/SlotCharts.h"

@@ -99,3 +99,24 @@ TEST(RegistryMemory, QueryTextGivesWellFormedTextAsWindowsDoes) {
   EXPECT_EQ(text, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "\xC3\xA9" "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
   reg.Close(k);
 }
+
+TEST(RegistryMemory, RemovesValuesAndOnlyEmptyKeys) {
+  RegistryMemory reg;
+  reg.PutDword(RegRoot::LocalMachine, "SOFTWARE\\A\\B", "v", 1);
+  reg.PutDword(RegRoot::LocalMachine, "SOFTWARE\\A B", "w", 1);  // sorts between A and A\B
+  Registry::Key key = 0;
+  ASSERT_EQ(platform::kRegOk,
+            reg.Open(RegRoot::LocalMachine, "SOFTWARE\\A\\B", Registry::Access::ReadWrite, key));
+  EXPECT_EQ(platform::kRegOk, reg.DeleteValue(key, "V"));  // names compare without case
+  EXPECT_EQ(platform::kRegFileNotFound, reg.DeleteValue(key, "v"));
+  reg.Close(key);
+  // A key with a subkey stays; the emptied leaf goes, then its parent can.
+  EXPECT_EQ(platform::kRegNotEmpty, reg.DeleteEmptyKey(RegRoot::LocalMachine, "SOFTWARE\\A"));
+  EXPECT_EQ(platform::kRegOk, reg.DeleteEmptyKey(RegRoot::LocalMachine, "SOFTWARE\\A\\B\\"));
+  EXPECT_EQ(platform::kRegOk, reg.DeleteEmptyKey(RegRoot::LocalMachine, "SOFTWARE\\A"));
+  EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\A"));
+  // A key with a value stays, and so does a root.
+  EXPECT_EQ(platform::kRegNotEmpty, reg.DeleteEmptyKey(RegRoot::LocalMachine, "SOFTWARE\\A B"));
+  EXPECT_NE(platform::kRegOk, reg.DeleteEmptyKey(RegRoot::LocalMachine, ""));
+  EXPECT_EQ(platform::kRegFileNotFound, reg.DeleteEmptyKey(RegRoot::LocalMachine, "SOFTWARE\\Gone"));
+}

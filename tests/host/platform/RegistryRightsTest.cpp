@@ -45,6 +45,13 @@ TEST(RightsRegistry, AStandardUserReadsButCannotChangeTheMachine) {
   EXPECT_FALSE(mem.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\New"));
   EXPECT_EQ(7, mem.Find(RegRoot::LocalMachine, "SOFTWARE\\Existing", "v")->data[0]);
 
+  // Nor does a value or an empty key go.
+  mem.Put(RegRoot::LocalMachine, "SOFTWARE\\Empty", "x", platform::kRegNone, {});
+  ASSERT_EQ(kRegOk, reg.Open(RegRoot::LocalMachine, "SOFTWARE\\Existing", Registry::Access::ReadWrite, key));
+  EXPECT_EQ(kRegAccessDenied, reg.DeleteValue(key, "v"));
+  reg.Close(key);
+  EXPECT_EQ(kRegAccessDenied, reg.DeleteEmptyKey(RegRoot::LocalMachine, "SOFTWARE\\New"));
+
   // The user's own keys stay writable, new ones included.
   EXPECT_EQ(kRegOk, WriteOne(reg, RegRoot::CurrentUser, "Software\\Mine", true));
   EXPECT_EQ(kRegOk, WriteOne(reg, RegRoot::CurrentUser, "Software\\Mine", false));

@@ -1,4 +1,4 @@
-// A registry for tests that fails the writes of chosen value names and
+// A registry for tests that fails the writes (and removals) of chosen value names and
 // records the order of all writes; everything else is the in-memory one.
 #pragma once
 
@@ -31,6 +31,13 @@ class FailingRegistry final : public platform::Registry {
     setOrder.emplace_back(name);
     if (failNames.count(std::string(name))) return platform::kRegAccessDenied;
     return mem.Set(key, name, type, data, size);
+  }
+  long DeleteValue(Key key, std::string_view name) override {
+    if (failNames.count(std::string(name))) return platform::kRegAccessDenied;
+    return mem.DeleteValue(key, name);
+  }
+  long DeleteEmptyKey(platform::RegRoot root, std::string_view path) override {
+    return mem.DeleteEmptyKey(root, path);
   }
   void Close(Key key) override { mem.Close(key); }
 

@@ -5,6 +5,7 @@
 
 #include "platform/RegistryMemory.h"
 #include "tests/host/tunara/TunaraTestSupport.h"
+#include "tunara/OriginalSettings.h"
 #include "tunara/TweakMechanism.h"
 
 namespace tunara {
@@ -139,7 +140,16 @@ TEST(TweakClick, AFailedWriteShowsTheErrorAndTheMarkTheRegistryHolds) {
   EXPECT_EQ(0u, reg.OpenKeyCount());
 }
 
-TEST(TweakClick, HardwareOptionWritesFourValuesFirstDecides) {
+// The writes a registry saw under the hardware key, without the records of
+// the originals (which carry the root in their names).
+std::vector<std::string> SystemWrites(const FailingRegistry& reg) {
+  std::vector<std::string> out;
+  for (const std::string& name : reg.setOrder)
+    if (name.rfind("HKLM\\", 0) != 0) out.push_back(name);
+  return out;
+}
+
+TEST(TweakClick, HardwareOptionWritesAllFourOrNone) {
   const TweakOption& hardware = *FindTweakOption(PageId::Memory, 29008);
   const char* names[] = {"CPUPriority", "PCIConcur", "FastDRAM", "AGPConcur"};
   {
@@ -147,7 +157,7 @@ TEST(TweakClick, HardwareOptionWritesFourValuesFirstDecides) {
     reg.PutDword(RegRoot::LocalMachine, hardware.key, "CPUPriority", 0);
     ClickResult on = ClickOption(reg, hardware, false);
     EXPECT_EQ("已优化", on.statusText);
-    EXPECT_EQ(std::vector<std::string>(std::begin(names), std::end(names)), reg.setOrder);
+    EXPECT_EQ(std::vector<std::string>(std::begin(names), std::end(names)), SystemWrites(reg));
     for (const char* name : names)
       EXPECT_EQ(Bytes({1, 0, 0, 0}), reg.Find(RegRoot::LocalMachine, hardware.key, name)->data);
     EXPECT_EQ("未优化", ClickOption(reg, hardware, true).statusText);
@@ -155,16 +165,27 @@ TEST(TweakClick, HardwareOptionWritesFourValuesFirstDecides) {
       EXPECT_EQ(Bytes({0, 0, 0, 0}), reg.Find(RegRoot::LocalMachine, hardware.key, name)->data);
   }
   {
-    // A later value failing is not reported ...
+    // The third value fails: the error shows, the two written go back as
+    // they were (one existed, one did not), the fourth is never written,
+    // and the mark is what the registry holds.
     FailingRegistry reg;
     reg.PutDword(RegRoot::LocalMachine, hardware.key, "CPUPriority", 0);
     reg.failNames = {"FastDRAM"};
-    EXPECT_EQ("已优化", ClickOption(reg, hardware, false).statusText);
-    // ... the first one failing is, and the others are still written.
-    reg.failNames = {"CPUPriority"};
-    EXPECT_EQ("优化错误!", ClickOption(reg, hardware, true).statusText);
-    EXPECT_EQ(Bytes({0, 0, 0, 0}), reg.Find(RegRoot::LocalMachine, hardware.key, "AGPConcur")->data);
+    ClickResult r = ClickOption(reg, hardware, false);
+    EXPECT_EQ("优化错误!", r.statusText);
+    EXPECT_TRUE(r.writeFailed);
+    EXPECT_FALSE(r.checked);
+    EXPECT_EQ(Bytes({0, 0, 0, 0}), reg.Find(RegRoot::LocalMachine, hardware.key, "CPUPriority")->data);
+    EXPECT_EQ(nullptr, reg.Find(RegRoot::LocalMachine, hardware.key, "PCIConcur"));
+    EXPECT_EQ(nullptr, reg.Find(RegRoot::LocalMachine, hardware.key, "AGPConcur"));
     EXPECT_EQ(0u, reg.OpenKeyCount());  // the key is closed on failure too
+    // Nothing changed, so nothing is left to restore.
+    EXPECT_FALSE(HasOriginals(reg));
+    // The first value failing writes none of the others.
+    reg.failNames = {"CPUPriority"};
+    reg.setOrder.clear();
+    EXPECT_EQ("优化错误!", ClickOption(reg, hardware, false).statusText);
+    EXPECT_EQ(std::vector<std::string>{"CPUPriority"}, SystemWrites(reg));
   }
 }
 

@@ -10,7 +10,7 @@
 
 #include "FakeSystem.h"
 #include "TestPump.h"
-#include "app/Elevation.h"
+#include "framework/Elevation.h"
 #include "app/Kestrin.h"
 #include "tests/win/common/Canvas.h"
 #include "tests/win/common/GuiResources.h"
@@ -450,7 +450,7 @@ TEST_F(Frame, ShieldsMarkTheFunctionsThatNeedRightsOnlyWithoutThem) {
     EXPECT_NE(RGB(1, 2, 3), canvas.Pixel(cx / 2, (cy + 4) / 2)) << "the shield's middle";
     EXPECT_EQ(RGB(1, 2, 3), canvas.Pixel(0, 0)) << "the corner stays the menu's own";
     EXPECT_EQ(RGB(1, 2, 3), canvas.Pixel(cx / 2, 1)) << "centred in the item's height";
-    EXPECT_EQ(std::make_pair(std::wstring(shell::kShieldTipTitle), true), TipTitleOf(frame, id));
+    EXPECT_EQ(std::make_pair(std::wstring(afx::kShieldTipTitle), true), TipTitleOf(frame, id));
   }
   // The information dialog reads only: no shield, and its tip has no title
   // even right after a shielded one.
@@ -469,7 +469,7 @@ TEST_F(Frame, ShieldsComeAndGo200TimesWithoutLeaking) {
     SetRights(false);
     SetRights(true);
     // What a new frame takes for its shields, and frees with it.
-    shell::UniqueIcon icon = shell::LoadShieldIcon();
+    afx::UniqueIcon icon = afx::LoadShieldIcon();
     ASSERT_TRUE(icon);
   }
   EXPECT_EQ(before, dravon_test::CurrentGuiCounts());
@@ -479,7 +479,7 @@ TEST_F(Frame, WithoutRightsTheQuestionComesBeforeEachFunctionThatNeedsThem) {
   SetRights(false);
   RestartAnswers(0);
   const std::wstring question =
-      std::wstring(L"box:") + shell::kElevateQuestion + L"|工具|" + std::to_wstring(MB_YESNOCANCEL);
+      std::wstring(L"box:") + afx::kElevateQuestion + L"|工具|" + std::to_wstring(MB_YESNOCANCEL);
   // Cancel: nothing at all.
   system->answer = IDCANCEL;
   for (UINT id : kNeedRights) Command(id);
@@ -526,9 +526,9 @@ TEST_F(Frame, AFailedRestartSaysWhyAndGoesNoFurther) {
   EXPECT_EQ(1, restarts);
   ASSERT_EQ(2u, system->calls.size());
   const std::wstring report = system->calls[1];
-  EXPECT_EQ(0u, report.find(std::wstring(L"box:") + shell::kElevateFailed)) << report;
+  EXPECT_EQ(0u, report.find(std::wstring(L"box:") + afx::kElevateFailed)) << report;
   // The system's own words follow, and the box is an error report.
-  EXPECT_GT(report.find(L"|工具|"), std::wcslen(L"box:") + std::wcslen(shell::kElevateFailed) + 2);
+  EXPECT_GT(report.find(L"|工具|"), std::wcslen(L"box:") + std::wcslen(afx::kElevateFailed) + 2);
   EXPECT_NE(std::wstring::npos, report.find(L"|工具|" + std::to_wstring(MB_OK | MB_ICONERROR)));
   EXPECT_TRUE(IsWindow(frame->m_hWnd));
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 #include "app/diskview/ScanDone.h"
 #include "platform/DirEnumWin.h"
 #include "platform/DiskSpace.h"

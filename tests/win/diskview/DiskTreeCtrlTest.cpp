@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/diskview/DiskTreeCtrl.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ScanMessages.h"
 #include "framework/WinApp.h"
 #include "tests/win/diskview/ControlsTestSupport.h"
 #include "tests/win/diskview/WinTempTree.h"

@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "app/diskview/DiskScan.h"
-#include "app/diskview/ScanMessages.h"
-#include "app/diskview/ScanNotifierWin.h"
+#include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ScanNotifierWin.h"
 #include "platform/DirEnumMemory.h"
 #include "tests/win/common/ProcWindow.h"
 

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 #include "platform/DirEnumWin.h"
 #include "tests/host/diskview/ScanTestSupport.h"
 #include "tests/win/diskview/WinTempTree.h"

@@ -147,6 +147,25 @@ TEST_F(RegistryWinTest, EmptyNameIsTheDefaultValue) {
   reg.Close(k);
 }
 
+TEST_F(RegistryWinTest, RemovesValuesAndOnlyEmptyKeys) {
+  Registry::Key k = CreateBase("\\Leaf");
+  ASSERT_EQ(0, reg.Set(k, "v", platform::kRegDword, "\1\0\0\0", 4));
+  EXPECT_EQ(0, reg.DeleteValue(k, "v"));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, reg.DeleteValue(k, "v"));
+  ASSERT_EQ(0, reg.Set(k, "w", platform::kRegDword, "\1\0\0\0", 4));
+  reg.Close(k);
+  // The parent holds a subkey, the leaf a value: both stay, values and all.
+  EXPECT_EQ(platform::kRegNotEmpty, reg.DeleteEmptyKey(RegRoot::CurrentUser, kBase));
+  EXPECT_EQ(platform::kRegNotEmpty, reg.DeleteEmptyKey(RegRoot::CurrentUser, std::string(kBase) + "\\Leaf"));
+  EXPECT_EQ(ERROR_SUCCESS, ReadW(L"Leaf", L"w").rc);
+  ASSERT_EQ(0, reg.Open(RegRoot::CurrentUser, std::string(kBase) + "\\Leaf", Registry::Access::ReadWrite, k));
+  EXPECT_EQ(0, reg.DeleteValue(k, "w"));
+  reg.Close(k);
+  EXPECT_EQ(0, reg.DeleteEmptyKey(RegRoot::CurrentUser, std::string(kBase) + "\\Leaf\\"));
+  EXPECT_NE(0, reg.Open(RegRoot::CurrentUser, std::string(kBase) + "\\Leaf", Registry::Access::Read, k));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, reg.DeleteEmptyKey(RegRoot::CurrentUser, std::string(kBase) + "\\Leaf"));
+}
+
 TEST_F(RegistryWinTest, TextIsReadAsUnicode) {
   Registry::Key k = CreateBase();
   HKEY h = reinterpret_cast<HKEY>(k);

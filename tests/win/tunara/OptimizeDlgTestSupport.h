@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,9 +73,10 @@ class OptimizeDialogTest : public dravon_test::ScratchRegistry {
   }
 
   // A new dialog, as CRegula makes it: every page reads the registry now.
-  COptimizeDlg& Open() {
+  // Without a version (the query failed) every row has an effect.
+  COptimizeDlg& Open(const std::optional<platform::OsVersion>& version = std::nullopt) {
     Close();
-    dialog_ = std::make_unique<afx::Window<COptimizeDlg>>(module_, nullptr);
+    dialog_ = std::make_unique<afx::Window<COptimizeDlg>>(module_, nullptr, version);
     EXPECT_TRUE(dialog_->Create());
     return *dialog_;
   }

@@ -205,8 +205,10 @@ TEST_F(OptimizeDialog, AHungWindowDoesNotHoldTheDialog) {
 }
 
 TEST_F(OptimizeDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
+  // On Windows 10: disabled rows with their tool tips, the restore button.
+  const platform::OsVersion ten{10, 0, 19045, 2, ""};
   for (int i = 0; i < 3; ++i) {
-    Open();
+    Open(ten);
     Close();
   }
   flush_events(50);
@@ -214,7 +216,7 @@ TEST_F(OptimizeDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
   ASSERT_GT(before.gdi, 0);
   const int endedByBase = afx::WindowsEndedByBase();
   for (int i = 0; i < 200; ++i) {
-    ASSERT_NE(nullptr, Open().m_hWnd);
+    ASSERT_NE(nullptr, Open(ten).m_hWnd);
     Close();
   }
   flush_events(50);

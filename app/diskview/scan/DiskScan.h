@@ -41,15 +41,15 @@
 #include <thread>
 #include <vector>
 
-#include "app/diskview/FolderReadAhead.h"
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/FolderReadAhead.h"
+#include "app/diskview/scan/MyFolder.h"
 #include "platform/ByteSource.h"
 #include "platform/DirEnum.h"
 
 namespace diskview {
 
 namespace ntfs {
-enum class LoadResult;  // MftReader.h
+enum class LoadResult;  // ntfs/MftVolume.h
 }
 
 class ScanRowSink {

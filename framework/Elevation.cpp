@@ -1,17 +1,12 @@
-#include "app/Elevation.h"
+#include "framework/Elevation.h"
 
 #include <shellapi.h>
 
 #include <string>
 #include <vector>
 
-#include "res/app/resource.h"
 
-namespace shell {
-
-bool NeedsAdministrator(UINT command) {
-  return command == ID_FUNC_OPTIMIZE || command == ID_FUNC_USB || command == ID_FUNC_SCAN;
-}
+namespace afx {
 
 UniqueIcon LoadShieldIcon() {
   // Looked up at run time: Windows XP's shell32 has no stock icons.
@@ -60,4 +55,32 @@ DWORD RestartElevated(HWND owner) {
   return result;
 }
 
-}  // namespace shell
+RightsChoice AskForRights(HWND owner, const wchar_t* caption, const AskFn& ask,
+                          const RestartFn& restart) {
+  switch (ask(owner, kElevateQuestion, caption, MB_YESNOCANCEL)) {
+    case IDNO:
+      return RightsChoice::GoOn;  // what needs the rights fails honestly
+    case IDYES:
+      break;
+    default:
+      return RightsChoice::Stop;
+  }
+  const DWORD error = restart();
+  if (error == 0) return RightsChoice::Restarted;
+  if (error != ERROR_CANCELLED) {
+    std::wstring text = kElevateFailed;
+    wchar_t* reason = nullptr;
+    if (::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                             FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr) &&
+        reason) {
+      text += L"\n\n";
+      text += reason;
+      ::LocalFree(reason);
+    }
+    ask(owner, text.c_str(), caption, MB_OK | MB_ICONERROR);
+  }
+  return RightsChoice::Stop;
+}
+
+}  // namespace afx

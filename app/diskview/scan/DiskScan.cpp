@@ -1,11 +1,11 @@
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 
 #include <chrono>
 #include <system_error>
 #include <vector>
 
-#include "app/diskview/MftReader.h"
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
+#include "app/diskview/scan/ScanMessages.h"
 
 namespace diskview {
 namespace {
@@ -515,7 +515,7 @@ void WalkFolders(ScanJob& scan) {
   std::unique_ptr<ntfs::MftVolume> table;
   if (scan.Volumes()) {
     if (auto source = scan.Volumes()(scan.Root())) {
-      table = std::make_unique<ntfs::MftVolume>(scan.Path(), scan.Dirs().Separator());
+      table = std::make_unique<ntfs::MftVolume>();
       const ntfs::LoadResult result = table->Load(*source, [&scan] { return scan.Stopping(); });
       scan.SetTableResult(result);
       if (result != ntfs::LoadResult::kOk) table.reset();

@@ -1,4 +1,4 @@
-#include "app/diskview/FolderReadAhead.h"
+#include "app/diskview/scan/FolderReadAhead.h"
 
 #include <chrono>
 #include <string_view>

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/diskview/DiskScan.h"
+#include "app/diskview/scan/DiskScan.h"
 
 namespace diskview {
 

@@ -1,24 +1,16 @@
-// Administrator rights on demand, the frame's side: the system's shield
-// beside the commands that need the rights, and the restart of the program
-// with them (the "runas" verb, which raises the system's consent prompt).
+// Administrator rights on demand: the system's shield beside what needs the
+// rights, the question asked before it runs without them, and the restart
+// of the program with them (the "runas" verb, which raises the system's
+// consent prompt). The frame's commands and Tunara's restore button share it.
 #pragma once
 
 #include <windows.h>
 
-#include "platform/UniqueHandle.h"
+#include <functional>
 
-namespace shell {
+#include "framework/Art.h"
 
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { ::DestroyIcon(h); }
-};
-using UniqueIcon = platform::UniqueHandle<IconTraits>;
-
-// The commands that write machine-wide settings: optimisation, USB write
-// protection, system scan and clean-up.
-bool NeedsAdministrator(UINT command);
+namespace afx {
 
 // The question asked before such a command runs without the rights.
 inline constexpr wchar_t kElevateQuestion[] = L"此功能需要管理员权限。是否以管理员身份重新启动 Dravon？";
@@ -39,4 +31,15 @@ UniqueIcon LoadShieldIcon();
 // declined the consent prompt).
 DWORD RestartElevated(HWND owner);
 
-}  // namespace shell
+// What the user chose when asked for the rights (kElevateQuestion, Yes, No
+// or Cancel): go on without them (No), or stop, having restarted the
+// program with them (Yes, and the restart started) or not (Cancel, or a
+// restart that failed, whose reason was shown after kElevateFailed unless
+// the user declined the consent prompt).
+enum class RightsChoice { GoOn, Restarted, Stop };
+using AskFn = std::function<int(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)>;
+using RestartFn = std::function<DWORD()>;
+RightsChoice AskForRights(HWND owner, const wchar_t* caption, const AskFn& ask,
+                          const RestartFn& restart);
+
+}  // namespace afx

@@ -1,4 +1,4 @@
-#include "app/diskview/MyFolder.h"
+#include "app/diskview/scan/MyFolder.h"
 
 #include <algorithm>
 #include <cmath>

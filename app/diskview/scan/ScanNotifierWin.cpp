@@ -1,6 +1,6 @@
-#include "app/diskview/ScanNotifierWin.h"
+#include "app/diskview/scan/ScanNotifierWin.h"
 
-#include "app/diskview/ScanMessages.h"
+#include "app/diskview/scan/ScanMessages.h"
 
 namespace diskview {
 
