@@ -28,8 +28,8 @@
 
 #include <windows.h>
 
-#include "framework/OffThreadCall.h"
 #include "app/SystemActions.h"
+#include "app/ViewLayout.h"
 #include "app/diskview/DiskTreeCtrl.h"
 #include "app/diskview/InfoCtrl.h"
 #include "app/diskview/scan/MyFolder.h"
@@ -38,10 +38,10 @@
 #include "app/diskview/SlotCharts.h"
 #include "app/diskview/crect.h"
 #include "app/diskview/cwnd.h"
-#include "app/ViewLayout.h"
 #include "framework/Controls.h"
 #include "framework/FrameWnd.h"
 #include "framework/Gdi.h"
+#include "framework/OffThreadCall.h"
 
 class CKestrinView : public CView {
  public:

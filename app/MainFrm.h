@@ -17,11 +17,11 @@
 #include "app/GfxSplitterWnd.h"
 #include "app/KestrinView.h"
 #include "app/LibraryEntries.h"
-#include "framework/OffThreadCall.h"
 #include "app/SystemActions.h"
 #include "app/TrueColorToolBar.h"
 #include "framework/FrameWnd.h"
 #include "framework/ImageList.h"
+#include "framework/OffThreadCall.h"
 #include "framework/ToolBar.h"
 
 class CMainFrame : public CFrameWnd {

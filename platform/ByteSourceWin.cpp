@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <cwchar>
-#include <vector>
 
 #include "platform/ByteSource.h"
 #include "platform/TextWin.h"
@@ -13,30 +11,15 @@
 namespace platform {
 namespace {
 
-class FileSource final : public ByteSource {
+// A file or device handle. A volume's is not cached: it reads whole sectors
+// at sector offsets into memory aligned as its device asks (PagedSource
+// sees to all three).
+class FileDevice final : public PageDevice {
  public:
-  explicit FileSource(UniqueFile file) : file_(std::move(file)) {}
+  explicit FileDevice(UniqueFile file) : file_(std::move(file)) {}
 
-  // A volume handle reads whole sectors at sector offsets only: an aligned
-  // request (the table's chunks) is read straight into `out`; any other,
-  // through a buffer holding the aligned span around it.
-  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
-    if (offset % kAlign == 0 && size % kAlign == 0)
-      return ReadSpan(offset, static_cast<char*>(out), size) == size;
-    const std::uint64_t start = offset / kAlign * kAlign;
-    const std::uint64_t end = (offset + size + kAlign - 1) / kAlign * kAlign;
-    if (end < offset) return false;
-    const auto span = static_cast<std::size_t>(end - start);
-    if (buffer_.size() < span) buffer_.resize(span);
-    if (ReadSpan(start, buffer_.data(), span) < offset - start + size) return false;
-    std::memcpy(out, buffer_.data() + (offset - start), size);
-    return true;
-  }
-
- private:
-  // Reads up to `size` bytes at `offset`; the count read, short at the end
-  // of the file or on an error.
-  std::size_t ReadSpan(std::uint64_t offset, char* into, std::size_t size) {
+  std::size_t ReadPages(std::uint64_t offset, void* into, std::size_t size) override {
+    auto* bytes = static_cast<char*>(into);
     std::size_t done = 0;
     while (done < size) {
       OVERLAPPED at{};
@@ -45,15 +28,14 @@ class FileSource final : public ByteSource {
       at.OffsetHigh = static_cast<DWORD>(where >> 32);
       const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
       DWORD got = 0;
-      if (!ReadFile(file_.get(), into + done, ask, &got, &at) || got == 0) break;
+      if (!ReadFile(file_.get(), bytes + done, ask, &got, &at) || got == 0) break;
       done += got;
     }
     return done;
   }
 
-  static constexpr std::uint64_t kAlign = 4096;
+ private:
   UniqueFile file_;
-  std::vector<char> buffer_;
 };
 
 }  // namespace
@@ -63,7 +45,7 @@ std::unique_ptr<ByteSource> OpenByteSource(const std::string& path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return nullptr;
-  return std::make_unique<FileSource>(std::move(file));
+  return std::make_unique<PagedSource>(std::make_unique<FileDevice>(std::move(file)));
 }
 
 std::string VolumeDeviceOf(const std::string& path) {

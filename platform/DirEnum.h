@@ -22,21 +22,30 @@ struct DirEntry {
   bool nameSurrogate = false;
   std::uint64_t size = 0;  // bytes; meaningful for files only
   // Last write, in seconds since 1970-01-01 UTC; meaningful for files and
-  // links (the link's own time, not its target's).
+  // links (the link's own time, not its target's). The rest below the
+  // second in the system's own unit (100 ns on Windows, 1 ns on POSIX).
   std::int64_t modified = 0;
+  std::uint32_t modifiedFraction = 0;
+  // The file's index on its volume (NTFS file reference, st_ino) for files
+  // and links; 0 when the listing does not tell it.
+  std::uint64_t fileId = 0;
   bool readOnly = false;  // FILE_ATTRIBUTE_READONLY; on POSIX no write bit
   bool system = false;    // FILE_ATTRIBUTE_SYSTEM; never set on POSIX
 };
 
-// Whether the scan enters a listed entry as a folder. Not a name surrogate:
-// its target is counted where it lives. Not a name holding a path separator
-// (an NTFS POSIX name may hold a backslash): no path reaches that folder,
-// and the path its name would make is another folder's, or none. Windows
+// Whether the path a listed name makes below its folder reaches that entry.
+// Not for a name holding a path separator (an NTFS POSIX name may hold a
+// backslash): the path it would make is another entry's, or none. Windows
 // paths also split at '/'.
+inline bool ReachableByName(std::string_view name, char separator) {
+  if (name.find(separator) != std::string_view::npos) return false;
+  return separator != '\\' || name.find('/') == std::string_view::npos;
+}
+
+// Whether the scan enters a listed entry as a folder. Not a name surrogate:
+// its target is counted where it lives. Not a name no path reaches.
 inline bool Enterable(const DirEntry& entry, char separator) {
-  if (!entry.directory || entry.nameSurrogate) return false;
-  if (entry.name.find(separator) != std::string_view::npos) return false;
-  return separator != '\\' || entry.name.find('/') == std::string_view::npos;
+  return entry.directory && !entry.nameSurrogate && ReachableByName(entry.name, separator);
 }
 
 class DirEnumerator {

@@ -147,12 +147,18 @@ class PosixListing final : public DirEnumerator::Listing {
       if (type == DT_LNK) {
         out.reparse = true;
         out.nameSurrogate = true;
-        if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) out.modified = st.st_mtim.tv_sec;
+        if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+          out.modified = st.st_mtim.tv_sec;
+          out.modifiedFraction = static_cast<std::uint32_t>(st.st_mtim.tv_nsec);
+          out.fileId = st.st_ino;
+        }
         out.directory = fstatat(fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         return true;
       }
       out.size = static_cast<std::uint64_t>(st.st_size);
       out.modified = st.st_mtim.tv_sec;
+      out.modifiedFraction = static_cast<std::uint32_t>(st.st_mtim.tv_nsec);
+      out.fileId = st.st_ino;
       out.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
       return true;
     }

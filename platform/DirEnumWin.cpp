@@ -19,7 +19,8 @@ namespace {
 // grown. `tag` is the reparse tag, read only when the attribute says so.
 // `written` is a FILETIME's 100 ns ticks since 1601.
 void FillEntry(std::wstring_view name, DWORD attributes, DWORD tag, std::uint64_t size,
-               std::uint64_t written, std::string& nameBuffer, DirEntry& out) {
+               std::uint64_t written, std::uint64_t fileId, std::string& nameBuffer,
+               DirEntry& out) {
   out = DirEntry{};
   NarrowInto(name, nameBuffer);
   out.name = nameBuffer;
@@ -30,6 +31,8 @@ void FillEntry(std::wstring_view name, DWORD attributes, DWORD tag, std::uint64_
   constexpr std::int64_t kTicksPerSecond = 10'000'000;
   constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
   out.modified = static_cast<std::int64_t>(written / kTicksPerSecond) - kSecondsFrom1601To1970;
+  out.modifiedFraction = static_cast<std::uint32_t>(written % kTicksPerSecond);
+  out.fileId = out.directory ? 0 : fileId;
   out.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
   out.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
 }
@@ -49,7 +52,8 @@ class WinListing final : public DirEnumerator::Listing {
     const std::uint64_t written =
         (static_cast<std::uint64_t>(data_.ftLastWriteTime.dwHighDateTime) << 32) |
         data_.ftLastWriteTime.dwLowDateTime;
-    FillEntry(data_.cFileName, data_.dwFileAttributes, data_.dwReserved0, size, written, name_,
+    // FindFirstFileExW tells no file's index.
+    FillEntry(data_.cFileName, data_.dwFileAttributes, data_.dwReserved0, size, written, 0, name_,
               out);
     return true;
   }
@@ -106,12 +110,14 @@ struct NtIoStatus {
   ULONG_PTR information;
 };
 
-// The fixed part of FILE_FULL_DIR_INFORMATION: what FindExInfoBasic needs,
-// without the short name. EaSize carries the reparse tag when the entry is
-// a reparse point, which is where FindFirstFileExW takes dwReserved0 from.
+// The fixed part of FILE_ID_FULL_DIR_INFORMATION: what FindExInfoBasic
+// needs, without the short name, and the file's index on its volume (what
+// a handle to it reports as its file index). EaSize carries the reparse tag
+// when the entry is a reparse point, which is where FindFirstFileExW takes
+// dwReserved0 from.
 struct FullDirEntry {
   ULONG nextEntryOffset;
-  ULONG fileIndex;
+  ULONG fileIndex;  // not the file's: its place in the folder, on some systems
   LARGE_INTEGER creationTime;
   LARGE_INTEGER lastAccessTime;
   LARGE_INTEGER lastWriteTime;
@@ -121,11 +127,12 @@ struct FullDirEntry {
   ULONG fileAttributes;
   ULONG fileNameLength;  // bytes
   ULONG eaSize;
+  LARGE_INTEGER fileId;
 };
-// The name follows EaSize directly; the struct itself is padded to 8.
-constexpr std::size_t kFullDirNameOffset = offsetof(FullDirEntry, eaSize) + sizeof(ULONG);
-static_assert(kFullDirNameOffset == 0x44);
-constexpr int kFileFullDirectoryInformation = 2;
+// The name follows the file's index.
+constexpr std::size_t kFullDirNameOffset = sizeof(FullDirEntry);
+static_assert(kFullDirNameOffset == 0x50);
+constexpr int kFileIdFullDirectoryInformation = 38;
 
 constexpr ULONG kObjCaseInsensitive = 0x40;
 constexpr ULONG kFileDirectoryFile = 0x1;
@@ -200,7 +207,7 @@ class NtListing final : public DirEnumerator::Listing {
     NtString mask{sizeof(wchar_t), sizeof star, star};
     const NtStatus status = NtDirCalls::Get().queryDirectory(
         dir_, nullptr, nullptr, nullptr, &io, batch.get(), kBatchBytes,
-        kFileFullDirectoryInformation, FALSE, first ? &mask : nullptr, first ? TRUE : FALSE);
+        kFileIdFullDirectoryInformation, FALSE, first ? &mask : nullptr, first ? TRUE : FALSE);
     if (status < 0 || status == kNoMoreFiles || io.information == 0) return false;
     const std::size_t got = std::min<std::size_t>(io.information, kBatchBytes);
     data_.assign(batch.get(), batch.get() + got);
@@ -228,7 +235,8 @@ class NtListing final : public DirEnumerator::Listing {
       if (driveRoot_ && (name == L"." || name == L"..")) continue;
       const std::uint64_t size = static_cast<std::uint64_t>(head.endOfFile.QuadPart);
       FillEntry(name, head.fileAttributes, head.eaSize, size,
-                static_cast<std::uint64_t>(head.lastWriteTime.QuadPart), name_, out);
+                static_cast<std::uint64_t>(head.lastWriteTime.QuadPart),
+                static_cast<std::uint64_t>(head.fileId.QuadPart), name_, out);
       return true;
     }
   }

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
+#include "framework/Trace.h"
 #include "platform/ByteSource.h"
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
@@ -233,6 +235,14 @@ LRESULT CDiskTreeCtrl::OnInsertRow(WPARAM all, LPARAM) {
 LRESULT CDiskTreeCtrl::OnRedraw(WPARAM, LPARAM) {
   rows_->CarryOut(true);  // the scan has ended: every row is there first
   ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  // Why a volume that opened had its folders walked rather than read from
+  // its table, for a developer.
+  const auto table = scan_.TableResult();
+  if (table && *table != diskview::ntfs::LoadResult::kOk && scan_.Root()) {
+    afx::Trace(L"Scan of %ls walked its folders: %ls\n",
+               platform::Widen(scan_.Root()->GetName()).c_str(),
+               platform::Widen(diskview::ntfs::LoadResultText(*table)).c_str());
+  }
   return 0;
 }
 

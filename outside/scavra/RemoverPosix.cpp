@@ -32,10 +32,43 @@ int OpenParent(const std::string& root, std::string path, std::string& name) {
   }
 }
 
+// As the listing tells them (DirEnumPosix): a link's own size is 0.
+FileFacts FactsOf(const struct stat& st) {
+  FileFacts facts;
+  facts.size = S_ISLNK(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  facts.modified = st.st_mtim.tv_sec;
+  facts.modifiedFraction = static_cast<std::uint32_t>(st.st_mtim.tv_nsec);
+  facts.volume = static_cast<std::uint64_t>(st.st_dev);
+  facts.index = static_cast<std::uint64_t>(st.st_ino);
+  facts.links = static_cast<std::uint32_t>(st.st_nlink);
+  facts.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  facts.link = S_ISLNK(st.st_mode);
+  facts.directory = S_ISDIR(st.st_mode);
+  return facts;
+}
+
 }  // namespace
 
+bool RemoverPosix::Inspect(const std::string& root, const std::string& path, FileFacts& out) {
+  std::string name;
+  const int parent = OpenParent(root, path, name);
+  if (parent < 0) return false;
+  struct stat st;
+  const bool ok = fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  close(parent);
+  if (ok) out = FactsOf(st);
+  return ok;
+}
+
+bool RemoverPosix::RootVolume(const std::string& root, std::uint64_t& out) {
+  struct stat st;
+  if (stat(root.c_str(), &st) != 0) return false;
+  out = static_cast<std::uint64_t>(st.st_dev);
+  return true;
+}
+
 Remover::Outcome RemoverPosix::RemoveFile(const std::string& root, const std::string& path,
-                                          bool clearReadOnly) {
+                                          const StillJunk& stillJunk) {
   std::string name;
   const int parent = OpenParent(root, path, name);
   if (parent < 0) return errno == ENOENT ? Outcome::Gone : Outcome::Skipped;
@@ -43,12 +76,11 @@ Remover::Outcome RemoverPosix::RemoveFile(const std::string& root, const std::st
   struct stat st;
   if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     outcome = errno == ENOENT ? Outcome::Gone : Outcome::Skipped;
-  } else if (S_ISDIR(st.st_mode)) {
-    outcome = Outcome::Skipped;  // became a folder since the scan
-  } else if (!S_ISLNK(st.st_mode) && !clearReadOnly &&
-             (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-    outcome = Outcome::Skipped;  // read-only where the rule keeps it
+  } else if (S_ISDIR(st.st_mode) || !stillJunk(FactsOf(st))) {
+    outcome = Outcome::Skipped;  // a folder, or not the file the scan found
   } else if (unlinkat(parent, name.c_str(), 0) == 0) {
+    // The file's mode is its own; removing a name leaves the others as
+    // they are.
     outcome = Outcome::Removed;
   } else {
     outcome = errno == ENOENT ? Outcome::Gone : Outcome::Skipped;

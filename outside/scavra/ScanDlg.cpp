@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <ctime>
+#include <system_error>
 
 #include "app/diskview/scan/MyFolder.h"
 #include "platform/DirEnumWin.h"
@@ -14,15 +15,65 @@
 namespace scavra {
 namespace {
 
-constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+// The progress line's refresh, and the look for a job's end should its
+// message be lost.
+constexpr UINT kTickMs = 250;
+constexpr UINT_PTR kTickTimer = 1;
 // The question's caption: the action asked about, and a title apart from
 // the dialog's own.
 constexpr wchar_t kConfirmCaption[] = L"清理";
 constexpr char kNeedsAdmin[] = "需要管理员权限";
 
+constexpr char kNoWorkerLine[] = "无法开始：系统拒绝了新线程。";
+
 int CheckState(bool checked) { return checked ? 2 : 1; }
 
 }  // namespace
+
+const char kScanFailedLine[] = "扫描时出错，结果可能不完整。";
+const char kCleanFailedLine[] = "清理时出错，已停止。";
+
+std::string ScanSystem::PlaceFolder(Place place) { return scavra::PlaceFolder(place); }
+bool ScanSystem::FolderExists(const std::string& folder) { return scavra::FolderExists(folder); }
+bool ScanSystem::FolderWritable(const std::string& folder) {
+  return scavra::FolderWritable(folder);
+}
+bool ScanSystem::QueryRecycleBins(BinFigures& out) { return scavra::QueryRecycleBins(out); }
+bool ScanSystem::EmptyRecycleBins() { return scavra::EmptyRecycleBins(); }
+std::unique_ptr<platform::DirEnumerator> ScanSystem::NewListing() {
+  return std::make_unique<platform::DirEnumWin>();
+}
+std::unique_ptr<Remover> ScanSystem::NewRemover() { return std::make_unique<RemoverWin>(); }
+bool ScanSystem::Post(HWND dialog, UINT message) {
+  return PostMessageW(dialog, message, 0, 0) != FALSE;
+}
+
+struct ScanDialog::Work {
+  Job job = Job::None;
+  std::shared_ptr<ScanSystem> system;
+  bool elevated = false;
+  // Scan: the rows, filled as the worker finds their roots and junk.
+  // Clean: the rows to clean. The dialog reads them once `finished`.
+  std::vector<Row> rows;
+  CleanResult cleaned;  // added to as files go
+  std::atomic<bool> stop{false};
+
+  std::mutex mutex;  // for the members below
+  HWND dialog = nullptr;  // null once the dialog has let go
+  std::string folder;     // the folder at hand
+  bool finished = false;
+  bool failed = false;
+
+  Progress WorkerProgress() {
+    Progress progress;
+    progress.stop = &stop;
+    progress.folder = [this](const std::string& at) {
+      std::lock_guard lock(mutex);
+      folder = at;
+    };
+    return progress;
+  }
+};
 
 std::uint64_t ScanDialog::Row::Files() const {
   return category->rule == Rule::RecycleBin ? bin.files : junk.files.size();
@@ -32,7 +83,7 @@ std::uint64_t ScanDialog::Row::Bytes() const {
   return category->rule == Rule::RecycleBin ? bin.bytes : junk.bytes;
 }
 
-ScanDialog::~ScanDialog() { StopWorker(); }
+ScanDialog::~ScanDialog() { LetGo(); }
 
 INT_PTR ScanDialog::Run(HWND owner) {
   return DialogBoxParamW(module_, MAKEINTRESOURCEW(IDD_SCAVRA_DIALOG), owner, Proc,
@@ -73,20 +124,14 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (header->code == LVN_ITEMCHANGED) UpdateButtons();
       return FALSE;
     }
-    case kMsgProgress: {
-      std::string folder;
-      {
-        std::lock_guard lock(mutex_);
-        folder = latestFolder_;
-      }
-      if (job_ != Job::None) SetText(IDC_PROGRESS_LINE, ScanningText(folder));
+    case WM_TIMER:
+      if (wParam == kTickTimer) OnTick();
       return TRUE;
-    }
     case kMsgDone:
       OnDone();
       return TRUE;
     case WM_DESTROY:
-      StopWorker();
+      LetGo();
       return FALSE;
     default:
       return FALSE;
@@ -165,168 +210,175 @@ void ScanDialog::SetText(int id, const std::string& text) {
   SetDlgItemTextW(dialog_, id, platform::Widen(text).c_str());
 }
 
-// No exception ends the process from the worker: the job ends as if done
-// (what it found or removed so far is kept) and the dialog hears of it.
-template <class Body>
-void ScanDialog::RunOnWorker(Body&& body) {
-  try {
-    body();
-  } catch (...) {
-    PostMessageW(dialog_, kMsgDone, 0, 0);
-  }
-}
-
-Progress ScanDialog::WorkerProgress() {
-  Progress progress;
-  progress.stop = &stop_;
-  progress.folder = [this](const std::string& folder) {
-    const auto now = std::chrono::steady_clock::now();
-    std::lock_guard lock(mutex_);
-    latestFolder_ = folder;
-    if (now - lastPost_ >= kProgressInterval) {
-      lastPost_ = now;
-      PostMessageW(dialog_, kMsgProgress, 0, 0);
-    }
-  };
-  return progress;
-}
-
 void ScanDialog::StartScan() {
-  const bool elevated = platform::ProcessIsElevated();
-  std::vector<Row> work;
-  for (Row& row : rows_) {
-    row.roots.clear();
-    bool refused = false;
-    for (Place place : row.category->places) {
-      const std::string folder = PlaceFolder(place);
-      if (folder.empty() || !FolderExists(folder)) continue;
-      row.roots.push_back(folder);
-      if (!FolderWritable(folder)) refused = true;
-    }
-    row.needsAdmin = !elevated && (row.category->machineWide || refused);
-    Row copy;
-    copy.category = row.category;
-    copy.roots = row.roots;
-    copy.needsAdmin = row.needsAdmin;
-    work.push_back(std::move(copy));
+  auto work = std::make_shared<Work>();
+  work->job = Job::Scan;
+  work->elevated = platform::ProcessIsElevated();
+  for (const Row& row : rows_) {
+    Row fresh;
+    fresh.category = row.category;
+    work->rows.push_back(std::move(fresh));
   }
-  job_ = Job::Scan;
-  stop_ = false;
-  UpdateButtons();
+  if (!StartWorker(std::move(work))) return;
   SetText(IDC_PROGRESS_LINE, ScanningText(""));
-  worker_ = std::thread([this, work = std::move(work)]() mutable {
-    RunOnWorker([&] { ScanWork(std::move(work)); });
-  });
-}
-
-void ScanDialog::ScanWork(std::vector<Row> rows) {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  const Progress progress = WorkerProgress();
-  const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
-  platform::DirEnumWin dirs;
-  for (Row& row : rows) {
-    if (progress.Stopped()) break;
-    if (row.category->rule == Rule::RecycleBin) {
-      QueryRecycleBins(row.bin);
-      continue;
-    }
-    for (std::size_t i = 0; i < row.roots.size(); ++i) {
-      if (!FindJunk(dirs, row.roots[i], i, row.category->rule, now, progress, row.junk)) break;
-    }
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
-  {
-    std::lock_guard lock(mutex_);
-    scanned_ = std::move(rows);
-  }
-  PostMessageW(dialog_, kMsgDone, 0, 0);
 }
 
 void ScanDialog::StartClean() {
   std::uint64_t files = 0;
   std::uint64_t bytes = 0;
-  std::vector<Row> work;
+  auto work = std::make_shared<Work>();
+  work->job = Job::Clean;
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
     if (row.needsAdmin || !Checked(static_cast<int>(i)) || row.Files() == 0) continue;
     files += row.Files();
     bytes += row.Bytes();
-    work.push_back(row);
+    work->rows.push_back(row);
   }
-  if (work.empty()) return;
+  if (work->rows.empty()) return;
   const std::wstring question = platform::Widen(ConfirmText(files, bytes));
   if (MessageBoxW(dialog_, question.c_str(), kConfirmCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
-  job_ = Job::Clean;
-  stop_ = false;
-  UpdateButtons();
   SetText(IDC_SUMMARY_LINE, "");
-  {
-    std::lock_guard lock(mutex_);
-    cleaned_ = CleanResult{};
-  }
-  worker_ = std::thread([this, work = std::move(work)]() mutable {
-    RunOnWorker([&] { CleanWork(std::move(work)); });
-  });
+  StartWorker(std::move(work));
 }
 
-void ScanDialog::CleanWork(std::vector<Row> rows) {
+bool ScanDialog::StartWorker(std::shared_ptr<Work> work) {
+  work->system = system_;
+  work->dialog = dialog_;
+  try {
+    // The thread holds the job's state, never the dialog.
+    worker_ = std::thread([work] { RunWorker(work); });
+  } catch (const std::system_error&) {
+    SetText(IDC_PROGRESS_LINE, kNoWorkerLine);
+    return false;
+  }
+  job_ = work->job;
+  work_ = std::move(work);
+  SetTimer(dialog_, kTickTimer, kTickMs, nullptr);
+  UpdateButtons();
+  return true;
+}
+
+void ScanDialog::RunWorker(const std::shared_ptr<Work>& work) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  const Progress progress = WorkerProgress();
-  RemoverWin remover;
-  CleanResult total;
-  for (const Row& row : rows) {
+  bool failed = false;
+  // No exception ends the process from the worker: the job ends with what
+  // it found or removed so far, and says it failed.
+  try {
+    if (work->job == Job::Scan) {
+      ScanWork(*work);
+    } else {
+      CleanWork(*work);
+    }
+  } catch (...) {
+    failed = true;
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  std::lock_guard lock(work->mutex);
+  work->finished = true;
+  work->failed = failed;
+  // Posted while the dialog cannot let go, so no other window that takes
+  // its handle later receives it. A lost post is found by the timer.
+  if (work->dialog != nullptr) work->system->Post(work->dialog, kMsgDone);
+}
+
+void ScanDialog::ScanWork(Work& work) {
+  const Progress progress = work.WorkerProgress();
+  ScanSystem& system = *work.system;
+  const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+  const std::unique_ptr<platform::DirEnumerator> dirs = system.NewListing();
+  const std::unique_ptr<Remover> inspector = system.NewRemover();
+  for (Row& row : work.rows) {
+    if (progress.Stopped()) break;
+    // Here rather than on the dialog's thread: a folder on a network drive
+    // can take the network's time-outs to answer.
+    bool refused = false;
+    for (Place place : row.category->places) {
+      const std::string folder = system.PlaceFolder(place);
+      if (folder.empty() || !system.FolderExists(folder)) continue;
+      row.roots.push_back(folder);
+      if (!system.FolderWritable(folder)) refused = true;
+    }
+    row.needsAdmin = !work.elevated && (row.category->machineWide || refused);
+    if (row.category->rule == Rule::RecycleBin) {
+      system.QueryRecycleBins(row.bin);
+      continue;
+    }
+    for (std::size_t i = 0; i < row.roots.size(); ++i) {
+      if (!FindJunk(*dirs, *inspector, row.roots[i], i, row.category->rule, now, progress,
+                    row.junk)) {
+        break;
+      }
+    }
+  }
+}
+
+void ScanDialog::CleanWork(Work& work) {
+  const Progress progress = work.WorkerProgress();
+  ScanSystem& system = *work.system;
+  const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+  const std::unique_ptr<Remover> remover = system.NewRemover();
+  CleanResult& total = work.cleaned;
+  for (const Row& row : work.rows) {
     if (progress.Stopped()) {
       total.stopped = true;
       break;
     }
     if (row.category->rule == Rule::RecycleBin) {
       // The shell removes the bins' contents as a whole.
-      if (EmptyRecycleBins()) {
+      if (system.EmptyRecycleBins()) {
         total.files += row.bin.files;
         total.bytes += row.bin.bytes;
       }
       continue;
     }
-    const CleanResult done = Clean(row.junk, row.roots, row.category->rule, '\\', remover, progress);
-    total.files += done.files;
-    total.bytes += done.bytes;
-    total.skipped += done.skipped;
-    total.stopped = total.stopped || done.stopped;
+    Clean(row.junk, row.roots, row.category->rule, now, '\\', *remover, progress, total);
   }
-  if (SUCCEEDED(com)) CoUninitialize();
+}
+
+void ScanDialog::OnTick() {
+  if (!work_) return;
+  std::string folder;
+  bool finished = false;
   {
-    std::lock_guard lock(mutex_);
-    cleaned_ = total;
+    std::lock_guard lock(work_->mutex);
+    folder = work_->folder;
+    finished = work_->finished;
   }
-  PostMessageW(dialog_, kMsgDone, 0, 0);
+  if (finished) {
+    OnDone();
+  } else if (!folder.empty()) {
+    SetText(IDC_PROGRESS_LINE, ScanningText(folder));
+  }
 }
 
 void ScanDialog::OnDone() {
-  if (worker_.joinable()) worker_.join();
-  const Job finished = job_;
+  // A message of a job that the timer has ended already finds a newer one
+  // still running, or none.
+  if (!work_) return;
+  {
+    std::lock_guard lock(work_->mutex);
+    if (!work_->finished) return;
+  }
+  KillTimer(dialog_, kTickTimer);
+  if (worker_.joinable()) worker_.join();  // it only returns now
+  const std::shared_ptr<Work> work = std::move(work_);
   job_ = Job::None;
-  if (finished == Job::Scan) {
-    std::vector<Row> scanned;
-    {
-      std::lock_guard lock(mutex_);
-      scanned = std::move(scanned_);
+  if (work->job == Job::Scan) {
+    for (std::size_t i = 0; i < work->rows.size() && i < rows_.size(); ++i) {
+      rows_[i] = std::move(work->rows[i]);
     }
-    for (std::size_t i = 0; i < scanned.size() && i < rows_.size(); ++i) {
-      rows_[i] = std::move(scanned[i]);
-    }
-    SetText(IDC_PROGRESS_LINE, "");
+    SetText(IDC_PROGRESS_LINE, work->failed ? kScanFailedLine : note_);
+    note_.clear();
     FillList();
     UpdateButtons();
-  } else if (finished == Job::Clean) {
-    CleanResult result;
-    {
-      std::lock_guard lock(mutex_);
-      result = cleaned_;
-    }
-    SetText(IDC_SUMMARY_LINE, SummaryText(result));
+  } else {
+    SetText(IDC_SUMMARY_LINE, SummaryText(work->cleaned));
+    note_ = work->failed ? kCleanFailedLine : "";
     StartScan();
+    if (job_ == Job::None) UpdateButtons();
   }
 }
 
@@ -362,14 +414,30 @@ void ScanDialog::UpdateButtons() {
   EnableWindow(GetDlgItem(dialog_, IDC_CLEAN), idle && anything);
 }
 
-void ScanDialog::StopWorker() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
+void ScanDialog::LetGo() {
+  if (!work_) return;
+  work_->stop = true;
+  bool finished = false;
+  {
+    std::lock_guard lock(work_->mutex);
+    work_->dialog = nullptr;
+    finished = work_->finished;
+  }
+  if (dialog_ != nullptr) KillTimer(dialog_, kTickTimer);
+  // One still at work ends on its own; it holds everything it touches.
+  if (worker_.joinable()) {
+    if (finished) {
+      worker_.join();
+    } else {
+      worker_.detach();
+    }
+  }
+  work_.reset();
+  job_ = Job::None;
 }
 
 void ScanDialog::Close() {
-  StopWorker();
-  job_ = Job::None;
+  LetGo();
   EndDialog(dialog_, IDCANCEL);
 }
 

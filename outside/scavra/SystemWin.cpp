@@ -38,14 +38,25 @@ std::wstring Below(const std::wstring& base, const wchar_t* relative) {
 }
 
 // Opens `path` for deletion and attribute changes without following a
-// reparse point at its end; a folder opens too (backup semantics).
-UniqueFile OpenForDeletion(const std::string& path) {
+// reparse point at its end; a folder opens too (backup semantics). A file
+// is opened without sharing writes: one another program has open for
+// writing is in use, and nothing writes it between the checks on the
+// handle and its removal.
+UniqueFile OpenForDeletion(const std::string& path, bool folder) {
+  const DWORD share =
+      FILE_SHARE_READ | FILE_SHARE_DELETE | (folder ? static_cast<DWORD>(FILE_SHARE_WRITE) : 0);
   return UniqueFile(CreateFileW(LongPathForm(path).c_str(),
-                                DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING,
+                                DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share,
+                                nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                 nullptr));
+}
+
+// Opens the folder `folder` to read its attributes, whoever holds it.
+UniqueFile OpenFolder(const std::string& folder) {
+  return UniqueFile(CreateFileW(LongPathForm(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 std::wstring FinalPath(HANDLE file) {
@@ -95,17 +106,55 @@ bool FinalPathBelow(const std::wstring& root, const std::wstring& path) {
                               static_cast<int>(root.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool SetAttributes(HANDLE file, FILE_BASIC_INFO info, DWORD attributes) {
+// What the open handle says of its file, and its attributes as they are;
+// false when it says nothing.
+bool FactsOf(HANDLE file, FileFacts& out, DWORD* attributesOut = nullptr) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  const std::uint64_t written =
+      (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+      info.ftLastWriteTime.dwLowDateTime;
+  constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+  constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+  out = FileFacts{};
+  out.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  out.modified = static_cast<std::int64_t>(written / kTicksPerSecond) - kSecondsFrom1601To1970;
+  out.modifiedFraction = static_cast<std::uint32_t>(written % kTicksPerSecond);
+  out.volume = info.dwVolumeSerialNumber;
+  out.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  out.links = info.nNumberOfLinks;
+  const DWORD attributes = info.dwFileAttributes;
+  out.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  out.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+  out.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  out.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (attributesOut != nullptr) *attributesOut = attributes;
+  return true;
+}
+
+bool SetAttributes(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFO info{};  // zero times are left as they are
   info.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
-  // Zero times are left as they are.
-  info.CreationTime.QuadPart = info.LastAccessTime.QuadPart = 0;
-  info.LastWriteTime.QuadPart = info.ChangeTime.QuadPart = 0;
   return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
 bool MarkForDeletion(HANDLE file) {
   FILE_DISPOSITION_INFO disposition{TRUE};
   return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                    sizeof disposition) != FALSE;
+}
+
+// Marks a read-only file for deletion without touching its attribute
+// (Windows 10 1809 and later, on file systems that take the request).
+bool MarkForDeletionIgnoringReadOnly(HANDLE file) {
+  struct DispositionEx {
+    ULONG flags;
+  };
+  constexpr ULONG kDelete = 0x1;
+  constexpr ULONG kIgnoreReadOnly = 0x10;
+  constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+  DispositionEx disposition{kDelete | kIgnoreReadOnly};
+  return SetFileInformationByHandle(file, kFileDispositionInfoEx, &disposition,
                                     sizeof disposition) != FALSE;
 }
 
@@ -181,10 +230,7 @@ const std::wstring& RemoverWin::FinalRoot(const std::string& root) {
   if (root != lastRoot_) {
     lastRoot_ = root;
     lastFinalRoot_.clear();
-    const UniqueFile handle(CreateFileW(LongPathForm(root).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                        nullptr));
+    const UniqueFile handle = OpenFolder(root);
     if (handle.ok()) {
       lastFinalRoot_ = FinalPath(handle.get());
       lastRootObject_ = ObjectName(handle.get());
@@ -202,31 +248,49 @@ bool RemoverWin::InsideRoot(void* handle) const {
   return FinalPathBelow(lastRootObject_, ObjectName(handle));
 }
 
+bool RemoverWin::Inspect(const std::string&, const std::string& path, FileFacts& out) {
+  // Reading attributes is granted whoever holds the file, and opens no
+  // cloud placeholder's contents.
+  const UniqueFile file(CreateFileW(LongPathForm(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                    nullptr));
+  return file.ok() && FactsOf(file.get(), out);
+}
+
+bool RemoverWin::RootVolume(const std::string& root, std::uint64_t& out) {
+  const UniqueFile folder = OpenFolder(root);
+  FileFacts facts;
+  if (!folder.ok() || !FactsOf(folder.get(), facts)) return false;
+  out = facts.volume;
+  return true;
+}
+
 Remover::Outcome RemoverWin::RemoveFile(const std::string& root, const std::string& path,
-                                        bool clearReadOnly) {
+                                        const StillJunk& stillJunk) {
   FinalRoot(root);
-  const UniqueFile file = OpenForDeletion(path);
+  const UniqueFile file = OpenForDeletion(path, false);
   if (!file.ok()) return Missing(GetLastError()) ? Outcome::Gone : Outcome::Skipped;
-  FILE_BASIC_INFO info{};
-  if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &info, sizeof info)) {
-    return Outcome::Skipped;
-  }
-  const DWORD attributes = info.FileAttributes;
-  const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  FileFacts facts;
+  DWORD attributes = 0;
+  if (!FactsOf(file.get(), facts, &attributes)) return Outcome::Skipped;
   // A folder (one put in the file's place since the scan) and a system
-  // file are not ours; nor is anything whose final path leaves the root.
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link) return Outcome::Skipped;
-  if ((attributes & FILE_ATTRIBUTE_SYSTEM) != 0) return Outcome::Skipped;
+  // file are not ours; nor is anything whose final path leaves the root,
+  // or that is no longer the file the scan found.
+  if (facts.directory && !facts.link) return Outcome::Skipped;
+  if (facts.system) return Outcome::Skipped;
   if (!InsideRoot(file.get())) return Outcome::Skipped;
-  const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  if (readOnly) {
-    if (!clearReadOnly) return Outcome::Skipped;
-    if (!SetAttributes(file.get(), info, attributes & ~FILE_ATTRIBUTE_READONLY)) {
-      return Outcome::Skipped;
-    }
-  }
+  if (!stillJunk(facts)) return Outcome::Skipped;
+  if (!facts.readOnly) return MarkForDeletion(file.get()) ? Outcome::Removed : Outcome::Skipped;
+  if (MarkForDeletionIgnoringReadOnly(file.get())) return Outcome::Removed;
+  // Without that request the attribute must go first. It belongs to the
+  // file, not the name: a file with other names (a hard link from
+  // elsewhere) would lose it there too, so such a file stays.
+  if (facts.links > 1) return Outcome::Skipped;
+  if (!SetAttributes(file.get(), attributes & ~FILE_ATTRIBUTE_READONLY)) return Outcome::Skipped;
   if (MarkForDeletion(file.get())) return Outcome::Removed;
-  if (readOnly) SetAttributes(file.get(), info, attributes);  // as it was
+  SetAttributes(file.get(), attributes);  // as it was
   return Outcome::Skipped;
 }
 
@@ -234,16 +298,12 @@ bool RemoverWin::RemoveEmptyFolder(const std::string& root, const std::string& p
   FinalRoot(root);
   std::string folder = path;
   while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  const UniqueFile handle = OpenForDeletion(folder);
+  const UniqueFile handle = OpenForDeletion(folder, true);
   if (!handle.ok()) return false;
-  FILE_BASIC_INFO info{};
-  if (!GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info)) return false;
+  FileFacts facts;
+  if (!FactsOf(handle.get(), facts)) return false;
   // A junction put in the folder's place is not what the scan found.
-  const DWORD attributes = info.FileAttributes;
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-      (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-    return false;
-  }
+  if (!facts.directory || facts.link || facts.system) return false;
   if (!InsideRoot(handle.get())) return false;
   // Refused for a folder that is not empty.
   return MarkForDeletion(handle.get());

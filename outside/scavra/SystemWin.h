@@ -35,14 +35,18 @@ bool EmptyRecycleBins();
 std::wstring LongPathForm(const std::string& path);
 
 // Removes files, links (as links) and empty folders with one handle each:
-// opened without following a reparse point and without waiting for anyone
-// (a file another process holds without sharing deletion is skipped),
-// checked by its final path to lie below the root, then marked for deletion
-// on that handle. Nothing is retried and nothing is left for a restart.
+// opened without following a reparse point, without waiting for anyone and
+// without sharing writes (a file another process holds without sharing
+// deletion, or has open for writing, is skipped), checked by its final path
+// to lie below the root and by its identity, size and last write to be the
+// file the scan recorded, then marked for deletion on that handle. Nothing
+// is retried and nothing is left for a restart.
 class RemoverWin final : public Remover {
  public:
+  bool Inspect(const std::string& root, const std::string& path, FileFacts& out) override;
+  bool RootVolume(const std::string& root, std::uint64_t& out) override;
   Outcome RemoveFile(const std::string& root, const std::string& path,
-                     bool clearReadOnly) override;
+                     const StillJunk& stillJunk) override;
   bool RemoveEmptyFolder(const std::string& root, const std::string& path) override;
 
  private:

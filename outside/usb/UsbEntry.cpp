@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
 #include "outside/usb/UsbProtectDlg.h"
 #include "parvane/device/DeviceLayerWin.h"
 #include "platform/RegistryWin.h"
@@ -14,8 +16,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" int UsbProtect() {
-  parvane::Win32DeviceLayer devices;
+  auto devices = std::make_shared<parvane::Win32DeviceLayer>();
   platform::RegistryWin registry;
-  return afx::RunLibraryDialog<CUsbProtectDlg>(ICC_STANDARD_CLASSES, registry, devices,
+  return afx::RunLibraryDialog<CUsbProtectDlg>(ICC_STANDARD_CLASSES, registry, std::move(devices),
                                                platform::ProcessIsElevated());
 }

@@ -8,16 +8,18 @@
 #include "res/usb/resource.h"
 
 CUsbProtectDlg::CUsbProtectDlg(HINSTANCE module, HWND owner, platform::Registry& registry,
-                               parvane::DeviceLayer& devices, bool elevated)
+                               std::shared_ptr<parvane::DeviceLayer> devices, bool elevated)
     : CLibraryDialog(IDD_USB_PROTECT, IDI_USB_PROTECT, module, owner),
       registry_(registry),
-      devices_(devices),
+      devices_(std::move(devices)),
       elevated_(elevated) {}
 
 bool CUsbProtectDlg::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   static constexpr afx::Route routes[] = {
       afx::OnCommand<&CUsbProtectDlg::OnProtectOn>(IDC_USB_PROTECT_ON),
       afx::OnCommand<&CUsbProtectDlg::OnProtectOff>(IDC_USB_PROTECT_OFF),
+      afx::OnMessage<&CUsbProtectDlg::OnDrivesListed>(kMsgDrivesListed),
+      afx::OnDestroy<&CUsbProtectDlg::OnDestroy>(),
   };
   return afx::Dispatch(*this, routes, msg, wParam, lParam, result) ||
          CLibraryDialog::OnWndMsg(msg, wParam, lParam, result);
@@ -26,13 +28,31 @@ bool CUsbProtectDlg::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 bool CUsbProtectDlg::OnInitDialog() {
   CLibraryDialog::OnInitDialog();
   panel_.emplace(registry_, elevated_);
-  ShowDrives(usb::ListUsbDrives(devices_));
+  // The thread holds the device layer, never the dialog.
+  drives_ = DrivesCall::Start([devices = devices_] { return usb::ListUsbDrives(*devices); },
+                              m_hWnd, kMsgDrivesListed, 0, 0);
+  if (const auto drives = drives_->Answer()) {
+    ShowDrives(*drives);
+  } else {
+    SetItemText(IDC_USB_DRIVES, kListingDrivesLine);
+  }
   if (panel_->View().shield) {
     for (int id : {IDC_USB_PROTECT_ON, IDC_USB_PROTECT_OFF})
       ::SendDlgItemMessageW(m_hWnd, id, BCM_SETSHIELD, 0, TRUE);
   }
   ShowView();
   return true;
+}
+
+LRESULT CUsbProtectDlg::OnDrivesListed(WPARAM, LPARAM) {
+  if (const auto drives = drives_ ? drives_->Answer() : std::nullopt) ShowDrives(*drives);
+  return 0;
+}
+
+// A late answer then posts nothing to a window that may since have been
+// given this one's handle.
+void CUsbProtectDlg::OnDestroy() {
+  if (drives_) drives_->Forget();
 }
 
 void CUsbProtectDlg::Switch(bool on) {

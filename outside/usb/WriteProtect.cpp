@@ -17,7 +17,45 @@ std::uint32_t FirstDword(const std::vector<std::uint8_t>& data) {
   return v;
 }
 
+// Whether `name` under `path` is a REG_DWORD other than 0.
+bool PolicySet(platform::Registry& registry, platform::RegRoot root, const char* path,
+               const char* name) {
+  platform::Registry::Key key = 0;
+  if (registry.Open(root, path, platform::Registry::Access::Read, key) != platform::kRegOk) {
+    return false;
+  }
+  platform::ScopedKey scoped(registry, key);
+  platform::RegValue value;
+  if (registry.QueryRaw(key, name, 64, value) != platform::kRegOk) return false;
+  return value.type == platform::kRegDword && value.data.size() == 4 && FirstDword(value.data) != 0;
+}
+
+// The policies' own names, as the group policy editor shows them.
+const char* PolicyName(Policy policy) {
+  switch (policy) {
+    case Policy::DenyAll: return "所有可移动存储类: 拒绝所有权限";
+    case Policy::DenyWrite: return "可移动磁盘: 拒绝写入权限";
+    case Policy::BitLockerDenyWrite: return "拒绝对不受 BitLocker 保护的可移动驱动器的写入权限";
+    case Policy::None: break;
+  }
+  return "";
+}
+
 }  // namespace
+
+Policy ReadPolicy(platform::Registry& registry) {
+  using platform::RegRoot;
+  for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+    if (PolicySet(registry, root, kStoragePolicyKey, "Deny_All")) return Policy::DenyAll;
+  }
+  for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+    if (PolicySet(registry, root, kRemovableDisksPolicyKey, "Deny_Write")) return Policy::DenyWrite;
+  }
+  if (PolicySet(registry, RegRoot::LocalMachine, kBitLockerPolicyKey, "RDVDenyWriteAccess")) {
+    return Policy::BitLockerDenyWrite;
+  }
+  return Policy::None;
+}
 
 ProtectState ReadProtectState(platform::Registry& registry) {
   platform::Registry::Key key = 0;
@@ -45,7 +83,13 @@ long WriteProtectValue(platform::Registry& registry, bool on) {
   return registry.Set(key, kPolicyValue, platform::kRegDword, bytes, sizeof bytes);
 }
 
-std::string StateLine(const ProtectState& state) {
+std::string StateLine(const ProtectState& state, Policy policy) {
+  switch (policy) {
+    case Policy::DenyAll: return "当前状态：禁止读写（由组策略设置）";
+    case Policy::DenyWrite: return "当前状态：只读（由组策略设置）";
+    case Policy::BitLockerDenyWrite: return "当前状态：只读（由 BitLocker 策略设置）";
+    case Policy::None: break;
+  }
   switch (state.kind) {
     case ProtectState::Kind::Writable: return "当前状态：可读写";
     case ProtectState::Kind::ReadOnly: return "当前状态：只读（写保护已开启）";
@@ -54,6 +98,14 @@ std::string StateLine(const ProtectState& state) {
   char text[64];
   std::snprintf(text, sizeof text, "当前状态：未知 (值 %u)", static_cast<unsigned>(state.raw));
   return text;
+}
+
+std::string PolicyNote(Policy policy) {
+  return std::string("组策略“") + PolicyName(policy) + "”优先于写保护开关。";
+}
+
+std::string OverriddenLine(Policy policy) {
+  return std::string("设置成功，但组策略“") + PolicyName(policy) + "”优先，状态不变。";
 }
 
 std::string FailureLine(long error) {
@@ -66,6 +118,7 @@ ProtectPanel::ProtectPanel(platform::Registry& registry, bool elevated)
     : registry_(registry), elevated_(elevated) {
   view_.shield = !elevated;
   Refresh();
+  if (policy_ != Policy::None) view_.message = PolicyNote(policy_);
 }
 
 void ProtectPanel::Switch(bool on) {
@@ -74,13 +127,18 @@ void ProtectPanel::Switch(bool on) {
     return;
   }
   const long rc = WriteProtectValue(registry_, on);
-  view_.message = rc == platform::kRegOk ? kSuccessLine : FailureLine(rc);
   Refresh();
+  if (rc != platform::kRegOk) {
+    view_.message = FailureLine(rc);
+  } else {
+    view_.message = policy_ == Policy::None ? kSuccessLine : OverriddenLine(policy_);
+  }
 }
 
 void ProtectPanel::Refresh() {
   const ProtectState state = ReadProtectState(registry_);
-  view_.stateLine = StateLine(state);
+  policy_ = ReadPolicy(registry_);
+  view_.stateLine = StateLine(state, policy_);
   view_.onEnabled = state.kind != ProtectState::Kind::ReadOnly;
   view_.offEnabled = state.kind != ProtectState::Kind::Writable;
 }

@@ -1,8 +1,10 @@
 // The machine-wide write protection of USB storage: one REG_DWORD under
 // HKLM that the storage stack reads when a device is attached (1: attached
-// read-only; 0 or missing: writable). What the dialog shows of it and what a
-// click on its buttons does, over the registry seam, so all of it can be
-// tested without a window.
+// read-only; 0 or missing: writable). Policies of Windows can deny writing
+// (or all access) to removable storage whatever that value says; the dialog
+// tells the state they make, but switches only the value and never changes
+// a policy. What the dialog shows and what a click on its buttons does,
+// over the registry seam, so all of it can be tested without a window.
 #pragma once
 
 #include <cstdint>
@@ -33,15 +35,46 @@ ProtectState ReadProtectState(platform::Registry& registry);
 // nothing else. The Win32 error number, 0 on success.
 long WriteProtectValue(platform::Registry& registry, bool on);
 
-// The dialog's texts.
-std::string StateLine(const ProtectState& state);
+// The policies that decide over the value, strongest first; each a
+// REG_DWORD other than 0.
+enum class Policy : std::uint8_t {
+  None,
+  // "Deny_All" under kStoragePolicyKey, the machine's or the user's: no
+  // removable storage may be read or written.
+  DenyAll,
+  // "Deny_Write" under kRemovableDisksPolicyKey, the machine's or the
+  // user's: removable disks are read-only.
+  DenyWrite,
+  // "RDVDenyWriteAccess" under kBitLockerPolicyKey (the machine's):
+  // removable drives BitLocker does not protect are read-only.
+  BitLockerDenyWrite,
+};
+inline constexpr char kStoragePolicyKey[] =
+    "SOFTWARE\\Policies\\Microsoft\\Windows\\RemovableStorageDevices";
+inline constexpr char kRemovableDisksPolicyKey[] =
+    "SOFTWARE\\Policies\\Microsoft\\Windows\\RemovableStorageDevices\\"
+    "{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+inline constexpr char kBitLockerPolicyKey[] = "SYSTEM\\CurrentControlSet\\Policies\\Microsoft\\FVE";
+
+// The strongest policy set, read only.
+Policy ReadPolicy(platform::Registry& registry);
+
+// The dialog's texts. With a policy set, the state line is the one it
+// makes, whatever the value says.
+std::string StateLine(const ProtectState& state, Policy policy = Policy::None);
+// Under the state line while a policy decides: which one, and that the
+// switches do not change what it makes.
+std::string PolicyNote(Policy policy);
+// After a switch that went through while a policy decides.
+std::string OverriddenLine(Policy policy);
 std::string FailureLine(long error);
 extern const char kSuccessLine[];
 extern const char kNeedsAdminLine[];
 
 // What the dialog shows: the state line, which switch buttons are enabled
-// (the one for the current state is not; both are when it is unknown),
-// whether they carry the administrator shield, and the line under them.
+// (the one for the value's state is not; both are when it is unknown),
+// whether they carry the administrator shield, and the line under them
+// (from the start, the policy that decides, if any).
 struct ProtectView {
   std::string stateLine;
   bool onEnabled = false;
@@ -50,7 +83,8 @@ struct ProtectView {
   std::string message;
 };
 
-// The dialog's logic: reads the state when made and after every switch.
+// The dialog's logic: reads the state and the policies when made and after
+// every switch.
 class ProtectPanel {
  public:
   ProtectPanel(platform::Registry& registry, bool elevated);
@@ -65,6 +99,7 @@ class ProtectPanel {
 
   platform::Registry& registry_;
   bool elevated_;
+  Policy policy_ = Policy::None;
   ProtectView view_;
 };
 

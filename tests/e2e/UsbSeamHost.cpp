@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "outside/usb/UsbProtectDlg.h"
 #include "platform/RegistryWin.h"
@@ -26,10 +27,10 @@ void AddDrive(parvane_test::FakeLayer& layer, char letter, std::uint32_t bus, co
 }  // namespace
 
 int main() {
-  parvane_test::FakeLayer devices;
-  AddDrive(devices, 'E', 7, "Kingston", "DataTraveler 3.0");
-  AddDrive(devices, 'F', 12, "Generic", "SD Card Reader");
-  AddDrive(devices, 'G', 7, "SanDisk", "Cruzer Blade");
+  auto devices = std::make_shared<parvane_test::FakeLayer>();
+  AddDrive(*devices, 'E', 7, "Kingston", "DataTraveler 3.0");
+  AddDrive(*devices, 'F', 12, "Generic", "SD Card Reader");
+  AddDrive(*devices, 'G', 7, "SanDisk", "Cruzer Blade");
   platform::RegistryWin registry;
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

@@ -5,9 +5,10 @@
 # from the prefix's registry (type and bytes), the state line and the
 # message compared; "关闭" closes it. Then the dialog is opened and closed
 # 200 times, the program's GDI and USER objects counted before and after.
-# Last, the dialog of a standard user with recorded USB drives
-# (usb-seam-host.exe): the drives by letter and model, and a click that
-# only says administrator rights are needed. The policy key is removed
+# Then with a group policy that denies writes: the state it makes, named,
+# and a switch that says the policy decides. Last, the dialog of a standard
+# user with recorded USB drives (usb-seam-host.exe): the drives by letter
+# and model, and a click that only says administrator rights are needed. The policy key is removed
 # before and after, as a fresh prefix has none. Screenshots go to the
 # build tree's screenshots/.
 BUILD=${1:?usage: usb.sh WIN-BUILD-TREE}
@@ -79,6 +80,35 @@ check "the main window is enabled again" grep -q '^style 0x.[0-7]' <<<"$(driver 
 driver reg-delete-key HKLM "$policy" >/dev/null 2>&1
 
 check_no_leaks "$main" $command "$title"
+
+# A group policy that denies writing to removable disks decides over the
+# switch: the state line says so and names it, a switch still writes only
+# WriteProtect and says the policy decides, and the policy stays as it was.
+disks='SOFTWARE\Policies\Microsoft\Windows\RemovableStorageDevices\{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}'
+"$WINE_RUN" reg add "HKLM\\$disks" /v Deny_Write /t REG_DWORD /d 1 /f >/dev/null 2>&1
+driver post-command "$main" $command >/dev/null 2>&1
+if driver wait-window "$title" 15000 >/dev/null 2>&1; then
+  policy_note="组策略“可移动磁盘: 拒绝写入权限”优先于写保护开关。"
+  check "with Deny_Write the state line reads \"当前状态：只读（由组策略设置）\"" \
+    until_true text_is "$state" "当前状态：只读（由组策略设置）"
+  check "and the policy is named" text_is "$message" "$policy_note"
+  click_child "$title" "$on"
+  check "a switch says the policy decides" \
+    until_true text_is "$message" "设置成功，但组策略“可移动磁盘: 拒绝写入权限”优先，状态不变。"
+  if [ "$(stored)" = "type REG_DWORD length 4 bytes 01000000 " ]; then ok "and writes WriteProtect alone"; else
+    not_ok "and writes WriteProtect alone ($(stored))"; fi
+  policy_value=$(driver reg-query HKLM "$disks" Deny_Write 2>/dev/null | tr '\n' ' ')
+  if [ "$policy_value" = "type REG_DWORD length 4 bytes 01000000 " ]; then ok "the policy stays as it was"; else
+    not_ok "the policy stays as it was ($policy_value)"; fi
+  sleep 0.3
+  shot usb-policy
+  driver close "$title" >/dev/null 2>&1
+  check "the dialog closed" driver wait-window-gone "$title" 10000
+else
+  not_ok "command $command opens \"$title\" with a policy set"
+fi
+driver reg-delete-key HKLM 'SOFTWARE\Policies\Microsoft\Windows\RemovableStorageDevices' >/dev/null 2>&1
+driver reg-delete-key HKLM "$policy" >/dev/null 2>&1
 driver close "$main" >/dev/null 2>&1
 end_program
 

@@ -11,7 +11,7 @@
 //            fallback of the buffered listing, for benchmarks to compare
 //   --mft    read the folders from the NTFS master file table of PATH: an
 //            image file, a device, or (Windows) a drive root "D:\" whose
-//            device "\\.\D:" is read; fails rather than walk
+//            device "\\.\D:" is read; fails, saying why, rather than walk
 //   --walk   walk the folders, never the table (the default, as the program
 //            does, reads the table of an NTFS drive root it may open)
 //   --tree   print every node instead, depth first in the scan's order:
@@ -26,11 +26,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/diskview/scan/DiskScan.h"
 #include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ntfs/MftVolume.h"
 #include "platform/ByteSource.h"
 
 #ifdef _WIN32
@@ -163,6 +165,7 @@ int Run(int argc, char** argv) {
   CMyFolder root;
   root.AssignName(path);
   bool readTable = false;
+  std::optional<diskview::ntfs::LoadResult> table;
   {
     diskview::DiskScan scan(walk, rows, waiter);
     scan.SetRoot(&root);
@@ -178,9 +181,11 @@ int Run(int argc, char** argv) {
     scan.StartScan(1);
     waiter.Wait();
     readTable = scan.ReadTable();
+    table = scan.TableResult();
   }
   if (engine == Engine::kMft && !readTable) {
-    std::fprintf(stderr, "dravon-scan: %s: no NTFS master file table could be read\n", path.c_str());
+    std::fprintf(stderr, "dravon-scan: %s: no NTFS master file table was read: %s\n", path.c_str(),
+                 table ? diskview::ntfs::LoadResultText(*table) : "the volume could not be opened");
     return 1;
   }
   const double seconds =

@@ -115,6 +115,11 @@ bool DiskScan::ReadTable() const {
   return job && job->ReadTable();
 }
 
+std::optional<ntfs::LoadResult> DiskScan::TableResult() const {
+  const auto job = Job();
+  return job ? job->TableResult() : std::nullopt;
+}
+
 int DiskScan::StopFlag() const {
   const auto job = Job();
   return job ? job->StopFlag() : kRunOn;
@@ -511,9 +516,9 @@ void WalkFolders(ScanJob& scan) {
   if (scan.Volumes()) {
     if (auto source = scan.Volumes()(scan.Root())) {
       table = std::make_unique<ntfs::MftVolume>();
-      if (table->Load(*source, [&scan] { return scan.Stopping(); }) != ntfs::LoadResult::kOk) {
-        table.reset();
-      }
+      const ntfs::LoadResult result = table->Load(*source, [&scan] { return scan.Stopping(); });
+      scan.SetTableResult(result);
+      if (result != ntfs::LoadResult::kOk) table.reset();
     }
   }
   if (table) {

@@ -36,6 +36,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +47,10 @@
 #include "platform/DirEnum.h"
 
 namespace diskview {
+
+namespace ntfs {
+enum class LoadResult;  // ntfs/MftVolume.h
+}
 
 class ScanRowSink {
  public:
@@ -137,6 +142,16 @@ class ScanJob {
   // The engine reads the folders from the master file table.
   void SetReadTable() { readTable_.store(true, std::memory_order_relaxed); }
   bool ReadTable() const { return readTable_.load(std::memory_order_relaxed); }
+  // What loading the volume's table gave, kept to tell why the engine
+  // walked instead; none when no volume opened.
+  void SetTableResult(ntfs::LoadResult result) {
+    tableResult_.store(static_cast<int>(result), std::memory_order_relaxed);
+  }
+  std::optional<ntfs::LoadResult> TableResult() const {
+    const int result = tableResult_.load(std::memory_order_relaxed);
+    if (result < 0) return std::nullopt;
+    return static_cast<ntfs::LoadResult>(result);
+  }
   CMyFolder& Tree() { return tree_; }
   ScanRowSink::Row RootRow() const { return rootRow_; }
   const std::atomic<int>& StopToken() const { return stop_; }
@@ -181,6 +196,7 @@ class ScanJob {
   int threads_;
   VolumeOpener volumes_;
   std::atomic<bool> readTable_{false};
+  std::atomic<int> tableResult_{-1};
   ScanRowSink::Row rootRow_ = 0;
   std::atomic<int> stop_{kRunOn};
   std::atomic<double> progressBytes_{0.0};
@@ -253,6 +269,10 @@ class DiskScan {
   void SetVolumeOpener(VolumeOpener opener) { openVolume_ = std::move(opener); }
   // The latest scan read its folders from the master file table.
   bool ReadTable() const;
+  // What the latest scan got from its volume's master file table
+  // (ntfs::LoadResultText tells it): none when it asked for none or no
+  // volume opened.
+  std::optional<ntfs::LoadResult> TableResult() const;
 
   bool IsScanning() const;
   // The latest scan ran to its end, not stopped: the root holds its tree,

@@ -18,6 +18,7 @@
 #include "platform/DirEnumMemory.h"
 #include "platform/DirEnumPosix.h"
 #include "tests/host/diskview/ScanTestSupport.h"
+#include "tests/host/platform/ChainDirs.h"
 
 namespace diskview {
 namespace {
@@ -209,43 +210,7 @@ TEST(DiskScanTree, RootPathGetsItsSeparatorAndEmptyMeansCurrentFolder) {
   EXPECT_EQ(current.root.GetSize(true), 42);
 }
 
-// A chain of folders of any depth, each holding one byte-sized file.
-class ChainDirs final : public platform::DirEnumerator {
- public:
-  explicit ChainDirs(std::size_t depth) : depth_(depth) {}
-  std::unique_ptr<Listing> Open(const std::string& folder) override {
-    // The root is "R\"; each level adds "d\".
-    return std::make_unique<ChainListing>(folder.size() / 2 <= depth_);
-  }
-  char Separator() const override { return '\\'; }
-
- private:
-  class ChainListing final : public Listing {
-   public:
-    explicit ChainListing(bool deeper) : deeper_(deeper) {}
-    bool Next(platform::DirEntry& out) override {
-      out = platform::DirEntry{};
-      switch (step_++) {
-        case 0:
-          out.name = "f";
-          out.size = 1;
-          return true;
-        case 1:
-          if (!deeper_) return false;
-          out.name = "d";
-          out.directory = true;
-          return true;
-        default:
-          return false;
-      }
-    }
-
-   private:
-    bool deeper_;
-    int step_ = 0;
-  };
-  std::size_t depth_;
-};
+using platform_test::ChainDirs;
 
 TEST(DiskScanTree, ChainDeeperThanAnyThreadStack) {
   constexpr int kDepth = 200000;

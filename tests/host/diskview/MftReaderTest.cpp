@@ -1,5 +1,6 @@
 // The table reader on bytes: fix-ups, runs, records, the order of names,
 // and whole volumes made by mkntfs then damaged on purpose.
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include "platform/DirEnumMemory.h"
 #include "tests/host/diskview/NtfsImage.h"
 #include "tests/support/DirEnumMft.h"
+#include "tests/host/platform/StrictPageDevice.h"
 
 namespace diskview::test {
 namespace {
@@ -414,6 +416,44 @@ TEST_F(MftDamage, ShortAliasesHideBesideLongNamesAndOddUnitsSortAsWritten) {
   EXPECT_FALSE(volume.OpenFolder(1u << 30, cursor));
 }
 
+// Notes the memory each read goes into.
+class MemoryNotes final : public ByteSource {
+ public:
+  explicit MemoryNotes(ByteSource& source) : source_(source) {}
+  bool ReadAt(std::uint64_t offset, void* out, std::size_t size) override {
+    reads.push_back({size, reinterpret_cast<std::uintptr_t>(out) % platform::kPageBytes == 0});
+    return source_.ReadAt(offset, out, size);
+  }
+  struct Read {
+    std::size_t size;
+    bool aligned;  // to a page
+  };
+  std::vector<Read> reads;
+
+ private:
+  ByteSource& source_;
+};
+
+// A volume read without the system's cache, on a device that refuses any
+// read not aligned to its pages in offset, length and memory: the table
+// loads, its chunks read into page-aligned memory (so whole pages of them
+// go straight in).
+TEST_F(MftDamage, TheTableLoadsFromADeviceThatTakesOnlyAlignedReads) {
+  int refused = 0;
+  platform::PagedSource device(
+      std::make_unique<platform_test::StrictPageDevice>(bytes_.data(), bytes_.size(), refused));
+  MemoryNotes source(device);
+  MftVolume volume;
+  ASSERT_EQ(volume.Load(source, nullptr), LoadResult::kOk);
+  EXPECT_EQ(refused, 0);
+  const auto chunk = std::find_if(source.reads.begin(), source.reads.end(), [&](const auto& read) {
+    return read.size == volume.Stats().tableBytes;  // the whole table, one chunk
+  });
+  ASSERT_NE(chunk, source.reads.end());
+  EXPECT_TRUE(chunk->aligned);
+  EXPECT_TRUE(DirEnumMft(volume, "E:\\").Open("E:\\"));
+}
+
 TEST_F(MftDamage, AStopEndsTheReadBetweenChunks) {
   MemorySource source(bytes_.data(), bytes_.size());
   MftVolume volume;
@@ -438,17 +478,49 @@ void FillSmallTree(platform::DirEnumMemory& dirs) {
   dirs.Root().File("three", 30);
 }
 
-TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeRead) {
+// What a finished scan of `dirs` got from the volume `volumes` opened.
+std::optional<LoadResult> TableResult(platform::DirEnumMemory& dirs, DiskScan::VolumeOpener volumes) {
+  RecordingRows rows;
+  RecordingNotifier notes;
+  CMyFolder root;
+  root.AssignName("M:\\");
+  DiskScan scan(dirs, rows, notes);
+  scan.SetRoot(&root);
+  scan.SetThreads(1);
+  scan.SetVolumeOpener(std::move(volumes));
+  scan.StartScan(1);
+  scan.WaitForWorker();
+  return scan.TableResult();
+}
+
+// A scan walks when the table cannot be read, and keeps why: the volume is
+// not NTFS, its table is corrupt, it cannot be read, or it did not open.
+TEST_F(MftDamage, TheScanWalksWhenTheTableCannotBeReadAndKeepsWhy) {
   platform::DirEnumMemory dirs("M:\\");
   FillSmallTree(dirs);
+  const auto opener = [&](std::size_t size) {
+    return [this, size](const std::string&) {
+      return std::make_unique<MemorySource>(bytes_.data(), size ? size : bytes_.size());
+    };
+  };
   FinishedScan walked(dirs, "M:\\", 1, 1);
-  bytes_[3] = 'X';  // not NTFS
-  FinishedScan fallback(dirs, "M:\\", 1, 1, [&](const std::string&) {
-    return std::make_unique<MemorySource>(bytes_.data(), bytes_.size());
-  });
-  ExpectSameScan(walked, fallback);
-  FinishedScan unopened(dirs, "M:\\", 1, 1, [](const std::string&) { return nullptr; });
-  ExpectSameScan(walked, unopened);
+  EXPECT_EQ(TableResult(dirs, opener(0)), LoadResult::kOk);
+  const std::vector<std::uint8_t> original = bytes_;
+  bytes_[3] = 'X';
+  ExpectSameScan(walked, FinishedScan(dirs, "M:\\", 1, 1, opener(0)));
+  EXPECT_EQ(TableResult(dirs, opener(0)), LoadResult::kNotNtfs);
+  bytes_ = original;
+  Record(0)[boot_.recordSize - 2] ^= 0xFF;
+  EXPECT_EQ(TableResult(dirs, opener(0)), LoadResult::kCorrupt);
+  bytes_ = original;
+  const std::size_t cut = boot_.mftOffset + 8 * boot_.recordSize;
+  ExpectSameScan(walked, FinishedScan(dirs, "M:\\", 1, 1, opener(cut)));
+  EXPECT_EQ(TableResult(dirs, opener(cut)), LoadResult::kReadFailed);
+  const auto none = [](const std::string&) -> std::unique_ptr<platform::ByteSource> { return nullptr; };
+  ExpectSameScan(walked, FinishedScan(dirs, "M:\\", 1, 1, none));
+  EXPECT_FALSE(TableResult(dirs, none));
+  EXPECT_FALSE(TableResult(dirs, {}));
+  EXPECT_STREQ(LoadResultText(LoadResult::kReadFailed), "read failed");
 }
 
 // The table's folders walked as the listing's are: the same rows and

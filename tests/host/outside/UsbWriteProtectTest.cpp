@@ -1,6 +1,7 @@
 // USB write protection without a window: the policy value read and written
-// through the registry seam, the state line, which switch is enabled, the
-// refusals, and the USB drives found through recorded devices.
+// through the registry seam, the policies of Windows that decide over it,
+// the state line, which switch is enabled, the refusals, and the USB drives
+// found through recorded devices.
 #include <gtest/gtest.h>
 
 #include "outside/usb/UsbDrives.h"
@@ -165,6 +166,57 @@ TEST_F(ProtectPanelTest, WithoutRightsTheSwitchesCarryTheShieldAndOnlyExplain) {
   EXPECT_EQ("需要管理员权限才能更改U盘写保护。", panel.View().message);
   EXPECT_FALSE(registry.KeyExists(kLm, usb::kPolicyKey));
   EXPECT_EQ("当前状态：可读写", panel.View().stateLine);
+}
+
+// --- the policies that decide over the value ------------------------------------
+
+using usb::Policy;
+constexpr RegRoot kCu = RegRoot::CurrentUser;
+
+TEST_F(WriteProtectValue, ThePoliciesAreReadStrongestFirstAndNeverWritten) {
+  EXPECT_EQ(Policy::None, usb::ReadPolicy(registry));
+  // Off, or not a number, decides nothing.
+  registry.PutDword(kLm, usb::kRemovableDisksPolicyKey, "Deny_Write", 0);
+  registry.PutText(kCu, usb::kStoragePolicyKey, "Deny_All", "1");
+  registry.Put(kLm, usb::kBitLockerPolicyKey, "RDVDenyWriteAccess", platform::kRegDword, {1, 0});
+  EXPECT_EQ(Policy::None, usb::ReadPolicy(registry));
+
+  registry.PutDword(kLm, usb::kBitLockerPolicyKey, "RDVDenyWriteAccess", 1);
+  EXPECT_EQ(Policy::BitLockerDenyWrite, usb::ReadPolicy(registry));
+  registry.PutDword(kCu, usb::kRemovableDisksPolicyKey, "Deny_Write", 1);
+  EXPECT_EQ(Policy::DenyWrite, usb::ReadPolicy(registry));
+  registry.PutDword(kCu, usb::kStoragePolicyKey, "Deny_All", 2);
+  EXPECT_EQ(Policy::DenyAll, usb::ReadPolicy(registry));
+  EXPECT_EQ(0u, registry.OpenKeyCount());
+  // The user's policies do not reach the machine's keys.
+  EXPECT_EQ(0u, registry.Find(kLm, usb::kRemovableDisksPolicyKey, "Deny_Write")->data[0]);
+  EXPECT_EQ(nullptr, registry.Find(kLm, usb::kStoragePolicyKey, "Deny_All"));
+}
+
+TEST_F(ProtectPanelTest, APolicyMakesTheStateAndTheSwitchesSaySo) {
+  registry.PutDword(kLm, usb::kRemovableDisksPolicyKey, "Deny_Write", 1);
+  usb::ProtectPanel panel(registry, true);
+  EXPECT_EQ("当前状态：只读（由组策略设置）", panel.View().stateLine);
+  EXPECT_EQ("组策略“可移动磁盘: 拒绝写入权限”优先于写保护开关。", panel.View().message);
+  // The switches follow the value, which they alone change.
+  EXPECT_TRUE(panel.View().onEnabled);
+  EXPECT_FALSE(panel.View().offEnabled);
+  panel.Switch(true);
+  EXPECT_EQ((Bytes{1, 0, 0, 0}), Stored()->data);
+  EXPECT_EQ("当前状态：只读（由组策略设置）", panel.View().stateLine);
+  EXPECT_EQ("设置成功，但组策略“可移动磁盘: 拒绝写入权限”优先，状态不变。", panel.View().message);
+  EXPECT_FALSE(panel.View().onEnabled);
+  EXPECT_TRUE(panel.View().offEnabled);
+  EXPECT_EQ((Bytes{1, 0, 0, 0}),
+            registry.Find(kLm, usb::kRemovableDisksPolicyKey, "Deny_Write")->data);
+
+  EXPECT_EQ("当前状态：禁止读写（由组策略设置）", usb::StateLine({Kind::Writable, 0}, Policy::DenyAll));
+  EXPECT_EQ("当前状态：只读（由 BitLocker 策略设置）",
+            usb::StateLine({Kind::Unknown, 7}, Policy::BitLockerDenyWrite));
+  EXPECT_EQ("组策略“所有可移动存储类: 拒绝所有权限”优先于写保护开关。",
+            usb::PolicyNote(Policy::DenyAll));
+  EXPECT_EQ("组策略“拒绝对不受 BitLocker 保护的可移动驱动器的写入权限”优先于写保护开关。",
+            usb::PolicyNote(Policy::BitLockerDenyWrite));
 }
 
 // --- the drives ----------------------------------------------------------------

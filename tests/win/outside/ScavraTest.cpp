@@ -8,10 +8,14 @@
 #include <tlhelp32.h>
 
 #include <chrono>
+#include <atomic>
 #include <ctime>
+#include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "outside/scavra/Junk.h"
+#include "outside/scavra/ScanDlg.h"
 #include "outside/scavra/SystemWin.h"
 #include "platform/DirEnumWin.h"
 #include "platform/TextWin.h"
@@ -32,16 +36,40 @@ using scavra::Rule;
 // Everything made now is a day old by then.
 std::int64_t TwoDaysOn() { return static_cast<std::int64_t>(std::time(nullptr)) + 2 * 86400; }
 
-Junk Scan(const std::string& root, Rule rule, std::int64_t now) {
-  platform::DirEnumWin dirs;
+Junk Scan(const std::string& root, Rule rule, std::int64_t now,
+          platform::DirEnumWin::Method method = platform::DirEnumWin::Method::Buffered) {
+  platform::DirEnumWin dirs(method);
+  scavra::RemoverWin inspector;
   Junk junk;
-  EXPECT_TRUE(scavra::FindJunk(dirs, root, 0, rule, now, {}, junk));
+  EXPECT_TRUE(scavra::FindJunk(dirs, inspector, root, 0, rule, now, {}, junk));
   return junk;
 }
 
 CleanResult Clean(const Junk& junk, const std::string& root, Rule rule) {
   scavra::RemoverWin remover;
-  return scavra::Clean(junk, {root}, rule, '\\', remover, {});
+  CleanResult done;
+  scavra::Clean(junk, {root}, rule, TwoDaysOn(), '\\', remover, {}, done);
+  return done;
+}
+
+// What a remover is told of an entry: anything goes, or anything but a
+// read-only file (as the rules other than the temp folders' say).
+bool Anything(const scavra::FileFacts&) { return true; }
+bool NotReadOnly(const scavra::FileFacts& facts) { return !facts.readOnly; }
+
+FILETIME LastWrite(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+bool SetLastWrite(const std::wstring& path, const FILETIME& when) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = SetFileTime(file, nullptr, nullptr, &when) != FALSE;
+  CloseHandle(file);
+  return ok;
 }
 
 bool Exists(const std::wstring& path) {
@@ -119,17 +147,83 @@ TEST(ScavraRemover, ReadOnlyTempFilesGoSystemFilesStay) {
   EXPECT_FALSE(Exists(tree.Full(L"ro.tmp")));
   EXPECT_TRUE(Exists(tree.Full(L"sys.tmp")));
 
-  // The seam itself refuses both unless told to clear the attribute.
+  // The seam itself refuses a system file whatever it is told, and a
+  // read-only file its caller's rule refuses.
   ASSERT_TRUE(tree.File(L"ro2.tmp", 3, FILE_ATTRIBUTE_READONLY));
   scavra::RemoverWin remover;
   using Outcome = scavra::Remover::Outcome;
-  EXPECT_EQ(remover.RemoveFile(tree.RootUtf8(), Narrow(tree.Full(L"sys.tmp")), true),
+  EXPECT_EQ(remover.RemoveFile(tree.RootUtf8(), Narrow(tree.Full(L"sys.tmp")), Anything),
             Outcome::Skipped);
-  EXPECT_EQ(remover.RemoveFile(tree.RootUtf8(), Narrow(tree.Full(L"ro2.tmp")), false),
+  EXPECT_EQ(remover.RemoveFile(tree.RootUtf8(), Narrow(tree.Full(L"ro2.tmp")), NotReadOnly),
             Outcome::Skipped);
   EXPECT_NE(GetFileAttributesW(tree.Full(L"ro2.tmp").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_EQ(remover.RemoveFile(tree.RootUtf8(), Narrow(tree.Full(L"gone.tmp")), false),
+  EXPECT_EQ(remover.RemoveFile(tree.RootUtf8(), Narrow(tree.Full(L"gone.tmp")), Anything),
             Outcome::Gone);
+}
+
+// A file written again after the scan (a log, a download in progress), or
+// replaced by another with the same name, size and time, is no longer the
+// junk the scan found: whether the listing told the files' indices
+// (NtQueryDirectoryFile) or the seam read them (FindFirstFileExW tells
+// none).
+TEST(ScavraRemover, AFileWrittenAgainSinceTheScanStays) {
+  for (auto method : {platform::DirEnumWin::Method::Buffered, platform::DirEnumWin::Method::FindFile}) {
+    SCOPED_TRACE(method == platform::DirEnumWin::Method::FindFile ? "indices read" : "indices listed");
+    WinTempTree tree;
+    ASSERT_TRUE(tree.File(L"log.txt", 100));
+    ASSERT_TRUE(tree.File(L"download.part", 50));
+    ASSERT_TRUE(tree.File(L"untouched.tmp", 10));
+    const Junk junk = Scan(tree.RootUtf8(), Rule::OldTemp, TwoDaysOn(), method);
+    ASSERT_EQ(junk.files.size(), 3u);
+    for (const auto& file : junk.files) EXPECT_NE(file.facts.index, 0u);
+
+    HANDLE log = CreateFileW(tree.Full(L"log.txt").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(log, INVALID_HANDLE_VALUE);
+    DWORD wrote = 0;
+    WriteFile(log, "more\n", 5, &wrote, nullptr);
+    CloseHandle(log);
+    // Saved as programs save: a new file put in the old one's place.
+    const FILETIME written = LastWrite(tree.Full(L"download.part"));
+    ASSERT_TRUE(tree.File(L"download.new", 50));
+    ASSERT_TRUE(SetLastWrite(tree.Full(L"download.new"), written));
+    ASSERT_TRUE(MoveFileExW(tree.Full(L"download.new").c_str(),
+                            tree.Full(L"download.part").c_str(), MOVEFILE_REPLACE_EXISTING));
+
+    const CleanResult done = Clean(junk, tree.RootUtf8(), Rule::OldTemp);
+    EXPECT_EQ(done.files, 1u);
+    EXPECT_EQ(done.bytes, 10u);
+    EXPECT_EQ(done.skipped, 2u);
+    EXPECT_EQ(ReadAll(tree.Full(L"log.txt")).size(), 105u);
+    EXPECT_TRUE(Exists(tree.Full(L"download.part")));
+    EXPECT_FALSE(Exists(tree.Full(L"untouched.tmp")));
+  }
+}
+
+// The read-only attribute belongs to the file, not to its name: a file
+// linked into temp from elsewhere goes from temp (where the system can
+// ignore the attribute) or stays, but keeps it at its other name.
+TEST(ScavraRemover, AReadOnlyFileLinkedFromElsewhereStaysReadOnlyThere) {
+  WinTempTree tree;
+  ASSERT_TRUE(tree.Folder(L"elsewhere"));
+  ASSERT_TRUE(tree.Folder(L"temp"));
+  ASSERT_TRUE(tree.File(L"elsewhere\\precious.doc", 30, FILE_ATTRIBUTE_READONLY));
+  if (!CreateHardLinkW(tree.Full(L"temp\\link.doc").c_str(),
+                       tree.Full(L"elsewhere\\precious.doc").c_str(), nullptr)) {
+    GTEST_SKIP() << "no hard links here";
+  }
+  const std::string root = Narrow(tree.Full(L"temp\\"));
+  const Junk junk = Scan(root, Rule::OldTemp, TwoDaysOn());
+  ASSERT_EQ(junk.files.size(), 1u);
+  const CleanResult done = Clean(junk, root, Rule::OldTemp);
+  const DWORD there = GetFileAttributesW(tree.Full(L"elsewhere\\precious.doc").c_str());
+  ASSERT_NE(there, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(there & FILE_ATTRIBUTE_READONLY, 0u);
+  const bool removed = !Exists(tree.Full(L"temp\\link.doc"));
+  EXPECT_EQ(done.files + done.skipped, 1u);
+  EXPECT_EQ(removed, done.files == 1u);
+  std::printf("the linked read-only file was %s\n",
+              removed ? "removed, its attribute ignored" : "skipped");
 }
 
 TEST(ScavraRemover, LongPathsAndNamesOutsideTheCodePage) {
@@ -165,7 +259,7 @@ TEST(ScavraRemover, FoldersGoOnlyWhenEmptyAndNeverOutsideTheRoot) {
   // lies outside it.
   ASSERT_TRUE(tree.Folder(L"b"));
   EXPECT_EQ(remover.RemoveFile(Narrow(tree.Full(L"b\\")), Narrow(tree.Full(L"b\\..\\a\\x.tmp")),
-                               false),
+                               Anything),
             scavra::Remover::Outcome::Skipped);
   EXPECT_TRUE(Exists(tree.Full(L"a\\x.tmp")));
 }
@@ -306,11 +400,11 @@ std::size_t ThreadsOfThisProcess() {
   return count;
 }
 
-// "关闭" during a scan stops the worker and waits for it: with many files in
-// temp, closing at the first look leaves no thread behind. Prints the time
-// of a whole scan and of the close (the stop is seen between entries; the
-// time itself is for a person, not a verdict).
-TEST(ScavraDialog, CloseDuringAScanEndsTheWorker) {
+// "关闭" during a scan stops the worker: with many files in temp, closing at
+// the first look leaves no thread behind once it has seen the stop. Prints
+// the time of a whole scan and of the close (the time itself is for a
+// person, not a verdict).
+TEST(ScavraDialog, CloseDuringAScanStopsTheWorker) {
   Entry entry = ScavraEntry();
   ASSERT_NE(entry, nullptr);
   WinTempTree tree;
@@ -341,6 +435,9 @@ TEST(ScavraDialog, CloseDuringAScanEndsTheWorker) {
       },
       dravon_test::kCancel);
   const ULONGLONG stop = GetTickCount64() - closing;
+  // The worker sees the stop between entries and ends on its own.
+  const ULONGLONG until = GetTickCount64() + 10000;
+  while (ThreadsOfThisProcess() != threads && GetTickCount64() < until) Sleep(20);
   EXPECT_EQ(ThreadsOfThisProcess(), threads);
   std::printf("whole scan %llu ms; closed %s the scan in %llu ms\n", whole,
               running ? "during" : "after", stop);
@@ -367,6 +464,292 @@ TEST(ScavraDialog, TwoHundredOpeningsLeaveTheObjectCountsFlat) {
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
               before.gdi, after.gdi, before.user, after.user);
+}
+
+// --- The dialog over a system of the test's own -------------------------
+
+// Holds the worker at one point until released: by the test's guard at the
+// latest, or after half a minute, so a close that waits for the worker
+// fails rather than hangs.
+class Gate {
+ public:
+  Gate()
+      : entered_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        released_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Gate() {
+    CloseHandle(entered_);
+    CloseHandle(released_);
+  }
+  Gate(const Gate&) = delete;
+  Gate& operator=(const Gate&) = delete;
+  void Pass() {
+    inside_ = true;
+    SetEvent(entered_);
+    WaitForSingleObject(released_, 30000);
+    inside_ = false;
+  }
+  bool Entered(DWORD ms) { return WaitForSingleObject(entered_, ms) == WAIT_OBJECT_0; }
+  bool Inside() const { return inside_; }
+  void Release() { SetEvent(released_); }
+
+ private:
+  HANDLE entered_;
+  HANDLE released_;
+  std::atomic<bool> inside_{false};
+};
+
+enum class Block { None, RootLookup, Listing, BinsCount, BinsEmptying };
+
+// A listing that blocks at its first folder.
+class BlockingListing final : public platform::DirEnumerator {
+ public:
+  explicit BlockingListing(std::shared_ptr<Gate> gate) : gate_(std::move(gate)) {}
+  std::unique_ptr<Listing> Open(const std::string& folder) override {
+    gate_->Pass();
+    return dirs_.Open(folder);
+  }
+  char Separator() const override { return '\\'; }
+
+ private:
+  std::shared_ptr<Gate> gate_;
+  platform::DirEnumWin dirs_;
+};
+
+// Removes as the system does, but throws at its second file.
+class FailingRemover final : public scavra::Remover {
+ public:
+  bool Inspect(const std::string& root, const std::string& path,
+               scavra::FileFacts& out) override {
+    return real_.Inspect(root, path, out);
+  }
+  bool RootVolume(const std::string& root, std::uint64_t& out) override {
+    return real_.RootVolume(root, out);
+  }
+  Outcome RemoveFile(const std::string& root, const std::string& path,
+                     const StillJunk& stillJunk) override {
+    if (++files_ == 2) throw std::runtime_error("injected");
+    return real_.RemoveFile(root, path, stillJunk);
+  }
+  bool RemoveEmptyFolder(const std::string& root, const std::string& path) override {
+    return real_.RemoveEmptyFolder(root, path);
+  }
+
+ private:
+  scavra::RemoverWin real_;
+  int files_ = 0;
+};
+
+// Every category's folder is one below the test's tree (made only where a
+// test wants it), the recycle bins are counted as `bin` and never really
+// emptied; the worker blocks where `block` says, removes with a remover
+// that fails when `failRemoval`, and its messages to the dialog are lost
+// when `losePosts`.
+class TestSystem final : public scavra::ScanSystem {
+ public:
+  explicit TestSystem(std::string top) : top_(std::move(top)) {}
+  std::string PlaceFolder(scavra::Place place) override {
+    if (block == Block::RootLookup && place == scavra::Place::UserTemp) gate->Pass();
+    return top_ + "place" + std::to_string(static_cast<int>(place)) + "\\";
+  }
+  bool QueryRecycleBins(scavra::BinFigures& out) override {
+    if (block == Block::BinsCount) gate->Pass();
+    out = bin;
+    return true;
+  }
+  bool EmptyRecycleBins() override {
+    if (block == Block::BinsEmptying) gate->Pass();
+    return true;
+  }
+  std::unique_ptr<platform::DirEnumerator> NewListing() override {
+    if (block == Block::Listing) return std::make_unique<BlockingListing>(gate);
+    return ScanSystem::NewListing();
+  }
+  std::unique_ptr<scavra::Remover> NewRemover() override {
+    if (failRemoval) return std::make_unique<FailingRemover>();
+    return ScanSystem::NewRemover();
+  }
+  bool Post(HWND dialog, UINT message) override {
+    return losePosts ? false : ScanSystem::Post(dialog, message);
+  }
+
+  Block block = Block::None;
+  std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+  scavra::BinFigures bin;
+  bool failRemoval = false;
+  bool losePosts = false;
+
+ private:
+  std::string top_;
+};
+
+// The folder of `place` below the test's tree, made, with `files` old
+// files in it.
+void MakePlace(const WinTempTree& tree, scavra::Place place, int files) {
+  const std::wstring folder = L"place" + std::to_wstring(static_cast<int>(place));
+  CreateDirectoryW(tree.Full(folder).c_str(), nullptr);
+  FILETIME old{};
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(std::time(nullptr)) - 3 * 86400 +
+                           11'644'473'600ULL) * 10'000'000ULL;
+  old.dwLowDateTime = static_cast<DWORD>(ticks);
+  old.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  for (int i = 0; i < files; ++i) {
+    const std::wstring file = folder + L"\\old" + std::to_wstring(i) + L".tmp";
+    HANDLE made = CreateFileW(tree.Full(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                              nullptr);
+    DWORD wrote = 0;
+    WriteFile(made, "junk", 4, &wrote, nullptr);
+    SetFileTime(made, nullptr, nullptr, &old);
+    CloseHandle(made);
+  }
+}
+
+HMODULE ScavraModule() {
+  static HMODULE library = LoadLibraryW(L"Scavra.dll");
+  return library;
+}
+
+std::wstring Text(HWND dialog, int id) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, id, text, 256);
+  return text;
+}
+
+// Clicks "清理" and answers its question with "是".
+void CleanAndConfirm(HWND dialog) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLEAN, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_CLEAN)));
+  bool asked = false;
+  dravon_test::CallWithModalProbe(
+      [&] {
+        // The click runs the question's own loop from inside this pump.
+        const ULONGLONG until = GetTickCount64() + 10000;
+        while (!asked && GetTickCount64() < until) {
+          MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+          MSG msg;
+          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+          }
+        }
+        return 0;
+      },
+      dravon_test::WithCaption(L"清理"), [&](HWND) { asked = true; },
+      dravon_test::CloseBy{WM_COMMAND, IDYES});
+  EXPECT_TRUE(asked);
+}
+
+// Pumps until the summary line says something and the scan after the
+// clean-up has ended.
+bool WaitForCleanAndRescan(HWND dialog, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (GetTickCount64() < end) {
+    if (!Text(dialog, IDC_SUMMARY_LINE).empty() && IsWindowEnabled(GetDlgItem(dialog, IDC_SCAN))) {
+      return true;
+    }
+    WaitForScan(dialog, 20);  // pumps while the job runs
+    Sleep(1);
+  }
+  return false;
+}
+
+// A failure midway through a clean-up is no success: the summary counts
+// what went before it, the progress line says it failed, and the scan
+// after it shows what is left. And a worker whose messages to the dialog
+// are all lost still ends its jobs there: the dialog looks for the end.
+TEST(ScavraDialogSeams, AFailureOrALostMessageNeverLeavesAJobHanging) {
+  struct Seen {
+    bool scanned = false, cleaned = false;
+    std::wstring summary, line, left;
+  };
+  const auto run = [](bool failRemoval, bool losePosts) {
+    WinTempTree tree;
+    MakePlace(tree, scavra::Place::UserTemp, 3);
+    auto system = std::make_shared<TestSystem>(tree.RootUtf8());
+    system->failRemoval = failRemoval;
+    system->losePosts = losePosts;
+    scavra::ScanDialog dialog(ScavraModule(), system);
+    Seen seen;
+    dravon_test::CallWithModalProbe(
+        [&] { return dialog.Run(nullptr); }, dravon_test::WithClass(L"#32770"),
+        [&](HWND window) {
+          seen.scanned = WaitForScan(window, 10000);
+          if (!seen.scanned) return;
+          CleanAndConfirm(window);
+          seen.cleaned = WaitForCleanAndRescan(window, 10000);
+          seen.summary = Text(window, IDC_SUMMARY_LINE);
+          seen.line = Text(window, IDC_PROGRESS_LINE);
+          seen.left = Cell(GetDlgItem(window, IDC_JUNK_LIST), 0, 1);
+        },
+        dravon_test::kCancel);
+    return seen;
+  };
+  const Seen failed = run(true, false);
+  EXPECT_TRUE(failed.cleaned);
+  EXPECT_EQ(failed.summary, L"已清理 4 byte，1 个文件；0 个文件正在使用，已跳过。");
+  EXPECT_EQ(failed.line, Widen(scavra::kCleanFailedLine));
+  EXPECT_EQ(failed.left, L"2");
+
+  const Seen lost = run(false, true);
+  EXPECT_TRUE(lost.scanned);
+  EXPECT_TRUE(lost.cleaned);
+  EXPECT_EQ(lost.summary, L"已清理 12 byte，3 个文件；0 个文件正在使用，已跳过。");
+  EXPECT_EQ(lost.line, L"");
+  EXPECT_EQ(lost.left, L"0");
+}
+
+// "关闭" returns while the worker is blocked (a recycle bin slow to count or
+// to empty, a temp folder on a drive that does not answer, to resolve or to
+// list); the worker, released, ends on its own and lets go of everything.
+// Prints how long each close took.
+TEST(ScavraDialogSeams, CloseReturnsWhileTheWorkerIsBlocked) {
+  const struct {
+    Block block;
+    const char* name;
+  } points[] = {{Block::RootLookup, "resolving temp"},
+                {Block::Listing, "listing temp"},
+                {Block::BinsCount, "counting the bins"},
+                {Block::BinsEmptying, "emptying the bins"}};
+  for (const auto& point : points) {
+    SCOPED_TRACE(point.name);
+    WinTempTree tree;
+    MakePlace(tree, scavra::Place::UserTemp, 1);
+    auto system = std::make_shared<TestSystem>(tree.RootUtf8());
+    system->bin = {1, 100};
+    const std::shared_ptr<Gate> gate = system->gate;
+    struct Releaser {
+      Gate& gate;
+      ~Releaser() { gate.Release(); }
+    } releaser{*gate};
+    if (point.block != Block::BinsEmptying) system->block = point.block;
+    const std::weak_ptr<TestSystem> held = system;
+    bool blocked = false;
+    ULONGLONG closing = 0;
+    {
+      scavra::ScanDialog dialog(ScavraModule(), std::move(system));
+      dravon_test::CallWithModalProbe(
+          [&] { return dialog.Run(nullptr); }, dravon_test::WithClass(L"#32770"),
+          [&](HWND window) {
+            if (point.block == Block::BinsEmptying) {
+              ASSERT_TRUE(WaitForScan(window, 20000));
+              HWND list = GetDlgItem(window, IDC_JUNK_LIST);
+              ListView_SetItemState(list, 2, INDEXTOSTATEIMAGEMASK(2), LVIS_STATEIMAGEMASK);
+              held.lock()->block = Block::BinsEmptying;
+              CleanAndConfirm(window);
+            }
+            blocked = gate->Entered(20000);
+            closing = GetTickCount64();
+          },
+          dravon_test::kCancel);
+    }
+    const ULONGLONG took = GetTickCount64() - closing;
+    EXPECT_TRUE(blocked);
+    EXPECT_TRUE(gate->Inside()) << "closed only once the worker had gone on";
+    std::printf("closed while %s in %llu ms\n", point.name, took);
+    gate->Release();
+    const ULONGLONG until = GetTickCount64() + 10000;
+    while (!held.expired() && GetTickCount64() < until) Sleep(10);
+    EXPECT_TRUE(held.expired()) << "the worker ended and let go of its state";
+  }
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 // The USB write-protection dialog in the test's own process, with the
 // resources of the built USB.dll, made modeless and hidden: its state line
 // over Wine's real registry (under scratch roots) and over the registry
-// seam, its buttons clicked with button messages, the bytes they write,
-// writes refused by a key's access list and by the seam, the administrator
-// shield, the drive list from recorded devices, and 200 openings. Then the
-// library's entry by ordinal, modal over a caller.
+// seam, with each policy that decides over the switch, its buttons clicked
+// with button messages, the bytes they write, writes refused by a key's
+// access list and by the seam, the administrator shield, the drive list
+// from recorded devices (and from a volume that does not answer), and 200
+// openings. Then the library's entry by ordinal, modal over a caller.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <sddl.h>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +41,13 @@ std::wstring ItemText(HWND dialog, int id) {
   return text;
 }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+// The drive list once the drives have answered (within 10 s).
+std::wstring Drives(HWND dialog) {
+  const std::wstring listing = platform::Widen(CUsbProtectDlg::kListingDrivesLine);
+  const ULONGLONG until = GetTickCount64() + 10000;
+  while (ItemText(dialog, IDC_USB_DRIVES) == listing && GetTickCount64() < until) flush_events(20);
+  return ItemText(dialog, IDC_USB_DRIVES);
+}
 // A click as the button reports it: BM_CLICK presses and releases it.
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
@@ -81,7 +91,8 @@ class UsbProtectDialog : public dravon_test::ScratchRegistry {
 
   static inline HMODULE module_ = nullptr;
   platform::RegistryWin real_;
-  parvane_test::FakeLayer devices_;
+  std::shared_ptr<parvane_test::FakeLayer> fake_ = std::make_shared<parvane_test::FakeLayer>();
+  std::shared_ptr<parvane::DeviceLayer> devices_ = fake_;
   std::unique_ptr<afx::Window<CUsbProtectDlg>> dialog_;
 };
 
@@ -220,23 +231,23 @@ void AddUsbDrive(parvane_test::FakeLayer& layer, char letter, const char* vendor
 
 TEST_F(UsbProtectDialog, ListsTheAttachedDrivesWithAScrollBarOnlyWhenNeeded) {
   HWND dialog = Open();
-  EXPECT_EQ(L"没有U盘", ItemText(dialog, IDC_USB_DRIVES));
-  AddUsbDrive(devices_, 'E', "Kingston", "DataTraveler 3.0");
+  EXPECT_EQ(L"没有U盘", Drives(dialog));
+  AddUsbDrive(*fake_, 'E', "Kingston", "DataTraveler 3.0");
   dialog = Open();
-  EXPECT_EQ(L"E:  Kingston DataTraveler 3.0", ItemText(dialog, IDC_USB_DRIVES));
+  EXPECT_EQ(L"E:  Kingston DataTraveler 3.0", Drives(dialog));
   HWND list = GetDlgItem(dialog, IDC_USB_DRIVES);
   EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
   EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & ES_READONLY);
-  for (char letter = 'F'; letter <= 'N'; ++letter) AddUsbDrive(devices_, letter, "Generic", "Flash Disk");
+  for (char letter = 'F'; letter <= 'N'; ++letter) AddUsbDrive(*fake_, letter, "Generic", "Flash Disk");
   dialog = Open();
-  const std::wstring text = ItemText(dialog, IDC_USB_DRIVES);
+  const std::wstring text = Drives(dialog);
   EXPECT_EQ(0u, text.find(L"E:  Kingston DataTraveler 3.0\r\nF:  Generic Flash Disk\r\n"));
   EXPECT_NE(std::wstring::npos, text.find(L"\r\nN:  Generic Flash Disk"));
   EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_USB_DRIVES), GWL_STYLE) & WS_VSCROLL);
 }
 
 TEST_F(UsbProtectDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
-  AddUsbDrive(devices_, 'E', "Kingston", "DataTraveler 3.0");
+  AddUsbDrive(*fake_, 'E', "Kingston", "DataTraveler 3.0");
   for (int i = 0; i < 3; ++i) Open(real_, false);
   dialog_.reset();
   flush_events(50);
@@ -245,6 +256,7 @@ TEST_F(UsbProtectDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
   for (int i = 0; i < 200; ++i) {
     HWND dialog = Open(real_, i % 2 == 0);
     ASSERT_NE(nullptr, dialog);
+    if (i % 50 == 0) Drives(dialog);  // some with their list filled late
     Click(dialog, i % 4 < 2 ? IDC_USB_PROTECT_ON : IDC_USB_PROTECT_OFF);
   }
   dialog_.reset();
@@ -253,6 +265,145 @@ TEST_F(UsbProtectDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
   EXPECT_GE(after.gdi, before.gdi - dravon_test::kGdiCacheSlack);
   EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
   EXPECT_EQ(before.user, after.user);
+}
+
+// A removable volume that does not answer (a drive whose device hangs)
+// until the test releases it: the dialog opens at once, says it is still
+// looking, and fills the list when the volume answers; one closed before
+// that is gone at once, and its answer, when it comes, reaches nothing.
+class HangingVolume final : public parvane::DeviceLayer {
+ public:
+  HangingVolume(std::shared_ptr<parvane_test::FakeLayer> fake, HANDLE released)
+      : fake_(std::move(fake)), released_(released) {}
+
+  bool IdentifyPhysicalDrive(int n, parvane::IdentifyData& block) override {
+    return fake_->IdentifyPhysicalDrive(n, block);
+  }
+  bool IdentifyNvmeDrive(int n, parvane::DeviceAccess access,
+                         parvane::NvmeIdentify& identify) override {
+    return fake_->IdentifyNvmeDrive(n, access, identify);
+  }
+  std::optional<parvane::DiskExtent> PhysicalDriveExtent(int n) override {
+    return fake_->PhysicalDriveExtent(n);
+  }
+  std::vector<std::string> EnumDeviceInterfacePaths(parvane::InterfaceClass cls) override {
+    return fake_->EnumDeviceInterfacePaths(cls);
+  }
+  std::unique_ptr<parvane::StorageDevice> OpenInterface(const std::string& path,
+                                                        parvane::DeviceAccess access) override {
+    return fake_->OpenInterface(path, access);
+  }
+  std::vector<int> PhysicalDriveNumbers() override { return fake_->PhysicalDriveNumbers(); }
+  std::unique_ptr<parvane::DriveRequests> OpenDriveRequests(int n) override {
+    return fake_->OpenDriveRequests(n);
+  }
+  std::uint32_t LogicalDrives() override { return fake_->LogicalDrives(); }
+  bool IsRemovableDrive(char letter) override { return fake_->IsRemovableDrive(letter); }
+  std::unique_ptr<parvane::StorageDevice> OpenVolume(char letter,
+                                                     parvane::DeviceAccess access) override {
+    // Half a minute at most: a dialog that waits fails rather than hangs.
+    if (letter == 'F') WaitForSingleObject(released_, 30000);
+    return fake_->OpenVolume(letter, access);
+  }
+
+ private:
+  std::shared_ptr<parvane_test::FakeLayer> fake_;
+  HANDLE released_;  // the test's
+};
+
+TEST_F(UsbProtectDialog, AVolumeThatDoesNotAnswerFillsTheListLater) {
+  AddUsbDrive(*fake_, 'E', "Kingston", "DataTraveler 3.0");
+  AddUsbDrive(*fake_, 'F', "Slow", "Stick");
+  struct Event {
+    HANDLE handle = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~Event() {
+      SetEvent(handle);  // nothing waits past the test
+      CloseHandle(handle);
+    }
+  } first, second;
+  devices_ = std::make_shared<HangingVolume>(fake_, first.handle);
+  const ULONGLONG start = GetTickCount64();
+  HWND dialog = Open();
+  const ULONGLONG opened = GetTickCount64() - start;
+  flush_events(100);
+  EXPECT_EQ(platform::Widen(CUsbProtectDlg::kListingDrivesLine), ItemText(dialog, IDC_USB_DRIVES));
+  EXPECT_EQ(L"当前状态：可读写", ItemText(dialog, IDC_USB_STATE));
+  SetEvent(first.handle);
+  EXPECT_EQ(L"E:  Kingston DataTraveler 3.0\r\nF:  Slow Stick", Drives(dialog));
+
+  // Closed while the volume hangs: the answer that comes after reaches no one.
+  devices_ = std::make_shared<HangingVolume>(fake_, second.handle);
+  const std::weak_ptr<parvane::DeviceLayer> held = devices_;
+  Open();
+  devices_.reset();
+  dialog_.reset();
+  SetEvent(second.handle);
+  const ULONGLONG until = GetTickCount64() + 10000;
+  while (!held.expired() && GetTickCount64() < until) flush_events(20);
+  EXPECT_TRUE(held.expired()) << "the listing thread ended and let go of the devices";
+  std::printf("opened in %llu ms with a volume that does not answer\n", opened);
+}
+
+// --- the policies that decide over the switch ---------------------------------------
+
+const wchar_t kStorage[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\RemovableStorageDevices";
+const wchar_t kDisks[] =
+    L"SOFTWARE\\Policies\\Microsoft\\Windows\\RemovableStorageDevices\\"
+    L"{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+const wchar_t kBitLocker[] = L"SYSTEM\\CurrentControlSet\\Policies\\Microsoft\\FVE";
+
+// Each policy value, set under the machine's or the user's root, decides
+// the state line whatever WriteProtect says; the switches still write
+// WriteProtect alone and say the policy decides. The policies are never
+// written.
+TEST_F(UsbProtectDialog, EachPolicyValueDecidesTheStateAndTheSwitchesSaySo) {
+  const struct {
+    bool machine;
+    const wchar_t* key;
+    const wchar_t* value;
+    const wchar_t* state;
+    const wchar_t* policy;
+  } cases[] = {
+      {true, kStorage, L"Deny_All", L"当前状态：禁止读写（由组策略设置）", L"所有可移动存储类: 拒绝所有权限"},
+      {false, kStorage, L"Deny_All", L"当前状态：禁止读写（由组策略设置）", L"所有可移动存储类: 拒绝所有权限"},
+      {true, kDisks, L"Deny_Write", L"当前状态：只读（由组策略设置）", L"可移动磁盘: 拒绝写入权限"},
+      {false, kDisks, L"Deny_Write", L"当前状态：只读（由组策略设置）", L"可移动磁盘: 拒绝写入权限"},
+      {true, kBitLocker, L"RDVDenyWriteAccess", L"当前状态：只读（由 BitLocker 策略设置）",
+       L"拒绝对不受 BitLocker 保护的可移动驱动器的写入权限"},
+  };
+  const DWORD one = 1, zero = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    SCOPED_TRACE(c.machine ? "machine" : "user");
+    const HKEY root = c.machine ? lm_ : cu_;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(root, c.key, c.value, REG_DWORD, &one, 4));
+    PutW(kKey, kValue, REG_DWORD, &zero, 4);
+    HWND dialog = Open();
+    EXPECT_EQ(c.state, ItemText(dialog, IDC_USB_STATE));
+    EXPECT_EQ(std::wstring(L"组策略“") + c.policy + L"”优先于写保护开关。",
+              ItemText(dialog, IDC_USB_MESSAGE));
+    EXPECT_TRUE(Enabled(dialog, IDC_USB_PROTECT_ON));
+    Click(dialog, IDC_USB_PROTECT_ON);
+    DWORD type = REG_NONE;
+    EXPECT_EQ((Bytes{1, 0, 0, 0}), Stored(&type));
+    EXPECT_EQ(c.state, ItemText(dialog, IDC_USB_STATE));
+    EXPECT_EQ(std::wstring(L"设置成功，但组策略“") + c.policy + L"”优先，状态不变。",
+              ItemText(dialog, IDC_USB_MESSAGE));
+    EXPECT_FALSE(Enabled(dialog, IDC_USB_PROTECT_ON));
+    // Read, never written.
+    DWORD stored = 0, size = sizeof stored;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegGetValueW(root, c.key, c.value, RRF_RT_REG_DWORD, nullptr, &stored, &size));
+    EXPECT_EQ(1u, stored);
+    dialog_.reset();
+    RegDeleteTreeW(root, L"SOFTWARE\\Policies");
+    RegDeleteTreeW(root, L"SYSTEM\\CurrentControlSet\\Policies");
+  }
+  // A policy set to 0 decides nothing.
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(lm_, kDisks, L"Deny_Write", REG_DWORD, &zero, 4));
+  HWND dialog = Open();
+  EXPECT_EQ(L"当前状态：只读（写保护已开启）", ItemText(dialog, IDC_USB_STATE));
+  EXPECT_EQ(L"", ItemText(dialog, IDC_USB_MESSAGE));
 }
 
 // --- the library's entry ------------------------------------------------------------

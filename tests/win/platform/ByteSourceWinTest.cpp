@@ -1,7 +1,7 @@
 // Reading a file at byte offsets, as the table engine reads a volume: the
-// aligned requests go straight into the caller's memory, the others through
-// an aligned span; either way the bytes are the file's, and a request
-// reaching past its end fails.
+// aligned requests into page-aligned memory go straight in, the others
+// through an aligned span; either way the bytes are the file's, and a
+// request reaching past its end fails.
 #include <gtest/gtest.h>
 
 #include <windows.h>

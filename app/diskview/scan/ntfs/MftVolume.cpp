@@ -191,14 +191,16 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
 
   const auto perChunk = static_cast<std::size_t>(
       std::min<std::uint64_t>(std::max<std::size_t>(1, kChunkBytes / boot_.recordSize), count));
-  // Not zeroed: every byte is read before it is parsed.
-  const std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[perChunk * boot_.recordSize]);
+  // Page-aligned, as a volume read without the system's cache wants it, so
+  // the reads go straight in; not zeroed: every byte is read before it is
+  // parsed.
+  const platform::PageBuffer chunk(perChunk * boot_.recordSize);
   RecordFacts facts;
   for (std::uint64_t first = 0; first < count; first += perChunk) {
     if (stopping && stopping()) return LoadResult::kStopped;
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(perChunk, count - first));
     if (!ReadThroughRuns(source, runs, boot_.clusterSize, boot_.totalClusters, first * boot_.recordSize,
-                         chunk.get(), n * boot_.recordSize, stats_.bytesRead))
+                         chunk.data(), n * boot_.recordSize, stats_.bytesRead))
       return LoadResult::kReadFailed;
     // Grown as records arrive, so a table claiming more than the volume holds
     // costs nothing before its reads fail; once the first chunk is in, room
@@ -209,7 +211,7 @@ LoadResult MftVolume::Load(ByteSource& source, const std::function<bool()>& stop
     for (std::size_t i = 0; i < n; ++i) {
       ++stats_.records;
       const std::uint64_t number = first + i;
-      switch (ParseRecord(chunk.get() + i * boot_.recordSize, boot_.recordSize, number, facts)) {
+      switch (ParseRecord(chunk.data() + i * boot_.recordSize, boot_.recordSize, number, facts)) {
         case RecordStatus::kCorrupt: ++stats_.corrupt; break;
         case RecordStatus::kFree: break;
         case RecordStatus::kInUse:
