@@ -97,7 +97,7 @@ if [ "$skin" = $'type REG_SZ\nlength 1\nbytes 31' ]; then ok "command 32787 stor
   sed 's/^/#   /' <<<"$skin"
 fi
 
-check "skin one started the skin engine with SKIN\\BluePinna.urf" grep -q 'AppFace: skin BluePinna on' "$log"
+check_soon "skin one started the skin engine with SKIN\\BluePinna.urf" grep -q 'AppFace: skin BluePinna on' "$log"
 look dravon-skin-one "$main"
 if [ "$border" = "$skin_border" ] && [ "$face" = "$skin_face" ] && [ "$menubar" = "$skin_menu" ]; then
   ok "skin one skins the main window at once"; else
@@ -114,8 +114,8 @@ if [ "$item" = "$skin_menu" ] || [ "$item" = "$skin_highlight" ]; then ok "its m
 driver post "$main" 0x0100 0x1B 0 >/dev/null 2>&1
 driver post "$main" 0x0100 0x1B 0 >/dev/null 2>&1
 sleep 0.5
-check "Parvane loaded with the program" grep -q '"PARVANE.DLL Initializing!\\n"' "$log"
-check "Tunara loaded with the program" grep -q '"TUNARA.DLL Initializing!\\n"' "$log"
+check_soon "Parvane loaded with the program" grep -q '"PARVANE.DLL Initializing!\\n"' "$log"
+check_soon "Tunara loaded with the program" grep -q '"TUNARA.DLL Initializing!\\n"' "$log"
 
 # The library commands reach the libraries and come back to the frame.
 for pair in "32776 参数信息 parvane" "32777 优化加速 tunara" "32778 U盘读写保护 usb" "32779 系统扫描与垃圾清理 scavra"; do
@@ -160,7 +160,7 @@ check "Tunara unloaded at the end" grep -q '"TUNARA.DLL Terminating!\\n"' "$log"
 WINEDEBUG=+debugstr start_in_desktop e2e-dravon2 Dravon.exe
 log="$SHOTS/e2e-dravon2.log"
 if driver wait-window "$main" 60000 >/dev/null 2>&1; then
-  check "start-up with Skin = 1 starts the skin engine" grep -q 'AppFace: skin BluePinna on' "$log"
+  check_soon "start-up with Skin = 1 starts the skin engine" grep -q 'AppFace: skin BluePinna on' "$log"
   look dravon-skin-start "$main"
   if [ "$border" = "$skin_border" ] && [ "$face" = "$skin_face" ]; then ok "the stored skin applies at start-up"; else
     not_ok "the stored skin applies at start-up (border #$border, view #$face)"; fi

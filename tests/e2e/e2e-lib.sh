@@ -65,6 +65,14 @@ check() {  # check DESCRIPTION COMMAND...
   local what=$1; shift
   if "$@" >/dev/null 2>&1; then ok "$what"; else not_ok "$what"; fi
 }
+# check_soon DESCRIPTION COMMAND...: as check, for what comes a moment after
+# the step that causes it (a trace line Wine writes to the log), asked again
+# for up to 10 s.
+check_soon() {
+  local what=$1 _; shift
+  for _ in $(seq 40); do "$@" >/dev/null 2>&1 && { ok "$what"; return; }; sleep 0.25; done
+  not_ok "$what"
+}
 
 # start_in_desktop NAME PROGRAM ARGS...: starts PROGRAM from the bin folder
 # (the program finds WAV\ and SKIN\ there) inside the virtual desktop NAME.
