@@ -20,7 +20,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 
 template <class Result>
@@ -39,13 +38,18 @@ class OffThreadCall {
     state->message_ = message;
     state->wParam_ = wParam;
     state->lParam_ = lParam;
-    try {
-      std::thread([state, call = std::move(call)] { state->Deliver(call()); }).detach();
-    } catch (const std::system_error&) {
+    // A Win32 thread whose handle is closed at once, not a detached
+    // std::thread: under Wine a pthread detached before it has started can
+    // begin with its argument gone (seen: a null read in the thread's start).
+    auto job = std::make_unique<Job>(Job{state, std::move(call)});
+    HANDLE thread = ::CreateThread(nullptr, 0, &Run, job.get(), 0, nullptr);
+    if (thread == nullptr) {
       // No thread: make the call here rather than lose it.
-      state->Deliver(call());
+      state->Deliver(job->call());
       return state;
     }
+    job.release();
+    ::CloseHandle(thread);
     std::unique_lock lock(state->mutex_);
     if (wait.count() <= 0 ||
         !state->answered_.wait_for(lock, wait, [&] { return state->answer_.has_value(); })) {
@@ -73,6 +77,16 @@ class OffThreadCall {
   }
 
  private:
+  struct Job {
+    std::shared_ptr<OffThreadCall> state;
+    std::function<Result()> call;
+  };
+  static DWORD WINAPI Run(void* param) {
+    const std::unique_ptr<Job> job(static_cast<Job*>(param));
+    job->state->Deliver(job->call());
+    return 0;
+  }
+
   void Deliver(Result result) {
     HWND window = nullptr;
     {
