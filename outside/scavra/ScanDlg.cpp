@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <condition_variable>
 #include <ctime>
 #include <system_error>
 
@@ -63,6 +64,8 @@ struct ScanDialog::Work {
   std::string folder;     // the folder at hand
   bool finished = false;
   bool failed = false;
+  bool started = false;  // the worker runs: it may be detached
+  std::condition_variable startedChanged;
 
   Progress WorkerProgress() {
     Progress progress;
@@ -262,6 +265,11 @@ bool ScanDialog::StartWorker(std::shared_ptr<Work> work) {
 }
 
 void ScanDialog::RunWorker(const std::shared_ptr<Work>& work) {
+  {
+    std::lock_guard lock(work->mutex);
+    work->started = true;
+  }
+  work->startedChanged.notify_all();
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool failed = false;
   // No exception ends the process from the worker: the job ends with what
@@ -419,7 +427,10 @@ void ScanDialog::LetGo() {
   work_->stop = true;
   bool finished = false;
   {
-    std::lock_guard lock(work_->mutex);
+    // A thread detached before it has begun to run may start without its
+    // argument under Wine's threads: wait the moment a start takes.
+    std::unique_lock lock(work_->mutex);
+    work_->startedChanged.wait(lock, [&] { return work_->started; });
     work_->dialog = nullptr;
     finished = work_->finished;
   }
