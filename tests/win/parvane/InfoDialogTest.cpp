@@ -975,6 +975,42 @@ TEST_F(InfoDialog, ShownAtOneAndAHalfAndTwiceTheScale) {
   }
 }
 
+// At the system's scale from the start (run by tests/win/common/at-scale.sh
+// in a prefix of 144 DPI; skipped at 96): the template laid out by the
+// system's font for the DPI, and what the pages draw themselves made for it.
+TEST_F(InfoDialog, OpensAtTheSystemScale) {
+  ASSERT_TRUE(dravon_test::MakeProcessDpiAware()) << GetLastError();
+  const int dpi = static_cast<int>(afx::SystemDpi());
+  if (dpi == 96) GTEST_SKIP() << "the prefix is at 96 DPI";
+  devices.drive0 = RecordedDrive("hitachi-hde721010sla330.hex");
+  devices.healthDrives[0] = NvmeHealthDrive();
+  auto dialog = Open();
+  ASSERT_EQ(static_cast<UINT>(dpi), dialog->GetDpi());
+  CSlideTabCtrl& tabs = dialog->Tabs();
+  const CPoint origin(MulDiv(4, dpi, 96), MulDiv(28, dpi, 96));
+  EXPECT_EQ(origin, tabs.PageOrigin());
+  const int keyWidths[] = {MulDiv(245, dpi, 96), MulDiv(265, dpi, 96), MulDiv(170, dpi, 96)};
+  for (int i = 0; i < tabs.GetItemCount(); ++i) {
+    SCOPED_TRACE(i);
+    auto* page = PageOf<CInfoPage>(*dialog, i);
+    const PageScale now = ScaleOf(*page);
+    EXPECT_EQ(origin, now.at.TopLeft());
+    ASSERT_EQ(2u, now.icons.size());
+    EXPECT_EQ(afx::SystemMetricForDpi(SM_CXICON, static_cast<UINT>(dpi)), now.icons[0].cx);
+    EXPECT_EQ(now.footSide, now.icons[1].cx);
+    if (now.columns.empty()) continue;
+    EXPECT_EQ(MulDiv(16, dpi, 96), now.imageSize);
+    EXPECT_EQ(20, now.images);
+    EXPECT_NE(std::end(keyWidths), std::find(std::begin(keyWidths), std::end(keyWidths), now.columns[0]));
+    EXPECT_EQ(MulDiv(300, dpi, 96), now.columns[1]);
+  }
+  for (const auto& o : dravon_test::OverflowingTexts(dialog->m_hWnd, dpi)) ADD_FAILURE() << o;
+  dialog->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  flush_events(200);
+  dravon_test::Save(dravon_test::Capture(dialog->m_hWnd), (L"parvane-start" + std::to_wstring(dpi) + L".bmp").c_str());
+  dialog->SendMessage(WM_COMMAND, IDCANCEL);
+}
+
 TEST_F(InfoDialog, OpenedAndClosedTwoHundredTimesLeavesNoWindowOrObject) {
   devices.drive0 = RecordedDrive("hitachi-hde721010sla330.hex");
   // Drives answering on threads of their own, often after the dialog closed.
