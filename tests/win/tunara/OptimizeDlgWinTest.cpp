@@ -11,6 +11,7 @@
 #include <vector>
 #include <thread>
 
+#include "framework/DialogTemplate.h"
 #include "framework/Wnd.h"
 #include "res/tunara/resource.h"
 #include "tests/win/common/GuiResources.h"
@@ -347,6 +348,49 @@ TEST_F(OptimizeDialog, ShownAtOneAndAHalfAndTwiceTheScale) {
     dravon_test::Save(dravon_test::Capture(dialog.m_hWnd), (name + L"-cdrom.bmp").c_str());
     Close();
   }
+}
+
+// At the system's scale from the start (run by tests/win/common/at-scale.sh
+// in a prefix of 144 DPI; skipped at 96): each picture the rendering for
+// the DPI, the size of the 100 % one scaled, the lists' images too.
+TEST_F(OptimizeDialog, OpensAtTheSystemScale) {
+  ASSERT_TRUE(dravon_test::MakeProcessDpiAware()) << GetLastError();
+  const int dpi = static_cast<int>(afx::SystemDpi());
+  if (dpi == 96) GTEST_SKIP() << "the prefix is at 96 DPI";
+  COptimizeDlg& dialog = Open();
+  ASSERT_EQ(static_cast<UINT>(dpi), dialog.GetDpi());
+  CTabSheet& sheet = dialog.TabSheet();
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    CDialog& page = *sheet.GetPage(i);
+    const PageScale now = ScaleOf(page);
+    // The template's pictures, in its order, at 100 %.
+    std::vector<std::pair<int, int>> base;
+    for (const afx::TemplateItem& item : afx::DialogTemplateItems(page.GetResourceModule(), page.GetTemplateId())) {
+      const DWORD type = item.style & SS_TYPEMASK;
+      if (!item.IsStatic() || item.titleOrdinal == 0) continue;
+      if (type == SS_BITMAP) {
+        HBITMAP b = static_cast<HBITMAP>(LoadImageW(page.GetResourceModule(), MAKEINTRESOURCEW(item.titleOrdinal),
+                                                    IMAGE_BITMAP, 0, 0, 0));
+        base.push_back(BitmapSize(b));
+        DeleteObject(b);
+      } else if (type == SS_ICON) {
+        const int side = afx::SystemMetricForDpi(SM_CXICON, 96);
+        base.push_back({side, side});
+      }
+    }
+    ASSERT_EQ(base.size(), now.pictures.size());
+    for (std::size_t p = 0; p < base.size(); ++p) {
+      EXPECT_EQ(MulDiv(base[p].first, dpi, 96), now.pictures[p].first) << p;
+      EXPECT_EQ(MulDiv(base[p].second, dpi, 96), now.pictures[p].second) << p;
+    }
+    for (const auto& list : now.listImages) EXPECT_EQ(MulDiv(16, dpi, 96), list.first);
+  }
+  for (const auto& o : dravon_test::OverflowingTexts(dialog.m_hWnd, dpi)) ADD_FAILURE() << o;
+  dialog.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  flush_events(200);
+  dravon_test::Save(dravon_test::Capture(dialog.m_hWnd), (L"tunara-start" + std::to_wstring(dpi) + L".bmp").c_str());
+  Close();
 }
 
 TEST_F(OptimizeDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
