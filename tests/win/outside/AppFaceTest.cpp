@@ -18,6 +18,7 @@
 #include "outside/appface/ImportPatch.h"
 #include "platform/TextWin.h"
 #include "tests/win/common/ModalProbe.h"
+#include "tests/win/common/MonitorScale.h"
 #include "tests/win/common/WindowPicture.h"
 #include "tests/win/framework/TestPump.h"
 
@@ -392,6 +393,32 @@ TEST_F(AppFace, StartSkinsTheThreadsWindowsAtOnce) {
   EXPECT_EQ(systemFace, 0) << "push button";
   Save(picture, L"appface-frame.bmp");
   Save(Capture(dialog.wnd), L"appface-dialog.bmp");
+}
+
+// At the system's scale from the start (run by tests/win/common/at-scale.sh
+// in a prefix of 144 DPI; skipped at 96): the skin paints the frame the
+// system lays out for that scale - the whole of its taller caption bar and
+// its border.
+TEST_F(AppFace, AtTheSystemScaleTheSkinPaintsTheWholeCaptionAndBorder) {
+  ASSERT_TRUE(dravon_test::MakeProcessDpiAware()) << GetLastError();
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi == 96) GTEST_SKIP() << "the prefix is at 96 DPI";
+  Frame frame;
+  SetForegroundWindow(frame.wnd);
+  SetActiveWindow(frame.wnd);
+  flush_events(50);
+  ASSERT_EQ(Start(skinA_), 1);
+  const Image picture = Capture(frame.wnd);
+  const int border = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYEDGE);
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  EXPECT_GE(caption, MulDiv(18, dpi, 96)) << "the system's caption at the scale";
+  const int x = picture.width * 3 / 5;
+  // Every row of the bar down to its bottom line, which is the border's.
+  for (int y = border; y < border + caption - 3; ++y) EXPECT_COLOUR(picture.At(x, y), kCaption) << y;
+  EXPECT_COLOUR(picture.At(1, picture.height / 2), kBorder) << "the frame's border";
+  Save(picture, (L"appface-start" + std::to_wstring(dpi) + L".bmp").c_str());
 }
 
 TEST_F(AppFace, InactiveCaptionsTakeTheInactiveColours) {
