@@ -758,30 +758,36 @@ TEST_F(InfoDialog, ASlowDriveNeitherHoldsTheDialogNorItsClosing) {
 // ---- painting and lifetime -------------------------------------------------------
 
 TEST_F(InfoDialog, MinimisedItDrawsItsIconInTheMiddle) {
-  auto dialog = Open();
-  dialog->ModifyStyle(0, WS_MINIMIZE);  // never shown: the state alone
-  ASSERT_TRUE(dialog->IsIconic());
-  const CRect client = dialog->GetClientRect();
-  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
-  const int x = (client.Width() - cx + 1) / 2, y = (client.Height() - cy + 1) / 2;
-  dravon_test::Canvas shown(client.Width(), client.Height());
-  dialog->SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(shown)), PRF_CLIENT);
-  // The icon's opaque pixels: the same on black and on white.
-  dravon_test::Canvas onBlack(cx, cy), onWhite(cx, cy);
-  onBlack.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(0, 0, 0));
-  onWhite.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(255, 255, 255));
-  DrawIcon(onBlack, 0, 0, dialog->GetIcon(true));
-  DrawIcon(onWhite, 0, 0, dialog->GetIcon(true));
-  int opaque = 0, same = 0;
-  for (int j = 0; j < cy; ++j) {
-    for (int i = 0; i < cx; ++i) {
-      if (onBlack.Pixel(i, j) != onWhite.Pixel(i, j)) continue;
-      ++opaque;
-      same += shown.Pixel(x + i, y + j) == onBlack.Pixel(i, j);
+  for (const int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    dravon_test::MonitorScale monitor(96);
+    auto dialog = Open();
+    if (dpi != 96) monitor.MoveTo(dialog->m_hWnd, static_cast<UINT>(dpi));
+    dialog->ModifyStyle(0, WS_MINIMIZE);  // never shown: the state alone
+    ASSERT_TRUE(dialog->IsIconic());
+    const CRect client = dialog->GetClientRect();
+    const int cx = afx::SystemMetricForDpi(SM_CXICON, static_cast<UINT>(dpi));
+    const int cy = afx::SystemMetricForDpi(SM_CYICON, static_cast<UINT>(dpi));
+    const int x = (client.Width() - cx + 1) / 2, y = (client.Height() - cy + 1) / 2;
+    dravon_test::Canvas shown(client.Width(), client.Height());
+    dialog->SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(shown)), PRF_CLIENT);
+    // The icon's opaque pixels: the same on black and on white.
+    dravon_test::Canvas onBlack(cx, cy), onWhite(cx, cy);
+    onBlack.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(0, 0, 0));
+    onWhite.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(255, 255, 255));
+    DrawIconEx(onBlack, 0, 0, dialog->GetIcon(true), cx, cy, 0, nullptr, DI_NORMAL);
+    DrawIconEx(onWhite, 0, 0, dialog->GetIcon(true), cx, cy, 0, nullptr, DI_NORMAL);
+    int opaque = 0, same = 0;
+    for (int j = 0; j < cy; ++j) {
+      for (int i = 0; i < cx; ++i) {
+        if (onBlack.Pixel(i, j) != onWhite.Pixel(i, j)) continue;
+        ++opaque;
+        same += shown.Pixel(x + i, y + j) == onBlack.Pixel(i, j);
+      }
     }
+    EXPECT_GT(opaque, cx * cy / 4);
+    EXPECT_EQ(opaque, same);
   }
-  EXPECT_GT(opaque, cx * cy / 4);
-  EXPECT_EQ(opaque, same);
 }
 
 TEST_F(InfoDialog, EscapeAndTheCloseBoxEndIt) {
