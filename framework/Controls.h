@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "framework/Art.h"
 #include "framework/Gdi.h"
 #include "framework/String.h"
 #include "framework/Wnd.h"
@@ -86,19 +87,66 @@ class CStatic : public CWnd {
   }
 };
 
-// The bitmaps that a dialog's SS_BITMAP statics load from its template. A
-// static control does not free a bitmap it loaded itself (Wine never does;
-// Windows documents no owner for it), so every opening of such a dialog
-// would leave its pictures behind. Adopt hands them to this object, which
-// frees them with itself; it must outlive the dialog's window.
+// The pictures of a dialog's template: its SS_BITMAP and SS_ICON statics.
+// A static control does not free a bitmap it loaded itself (Wine never
+// does; Windows documents no owner for it), so every opening of such a
+// dialog would leave its pictures behind: Adopt hands them to this object,
+// which frees them with itself; it must outlive the dialog's window.
+//
+// At 96 DPI the pictures stay as the dialog manager made them. At another
+// DPI each is shown again from the art for it (framework/Art.h): a bitmap
+// from its rendering for the DPI (the control takes its size), an icon at
+// the system's icon size for the DPI, or, where the control sets the size
+// (SS_REALSIZECONTROL), at the control's. The resource of each picture is
+// read from the template, since a static keeps only the image.
 class CStaticPictures {
  public:
-  // Every SS_BITMAP child of `dialog` that shows a picture.
-  void Adopt(HWND dialog);
-  int GetCount() const { return static_cast<int>(bitmaps_.size()); }
+  // Every picture static of `dialog`, made from template `templateId` of
+  // `module` and not yet given other children, shown at `dpi`.
+  void Adopt(HWND dialog, UINT templateId, HINSTANCE module, UINT dpi);
+  // Every picture shown at `dpi` (after the controls were placed for it).
+  void ShowAt(UINT dpi);
+  int GetCount() const { return static_cast<int>(pictures_.size()); }
 
  private:
-  std::vector<CBitmap> bitmaps_;
+  struct Picture {
+    HWND control = nullptr;
+    UINT resource = 0;
+    bool icon = false;
+    CBitmap bitmap;                // the bitmap shown, ours
+    afx::UniqueIcon ownIcon;       // an icon made for a DPI; the template's is shared
+  };
+  void Show(Picture& picture, UINT dpi);
+
+  std::vector<Picture> pictures_;
+  HINSTANCE module_ = nullptr;
+  UINT dpi_ = 96;
+};
+
+// The fonts of a window's controls that no template gave them - in a
+// dialog without a FONT statement the system font, a list view's own
+// default - made again at each DPI from the font each first showed.
+// (CDialog scales the fonts of a template itself.)
+class CControlFonts {
+ public:
+  // The controls, the fonts they show now, and the DPI they are made for.
+  void Follow(std::vector<HWND> controls, UINT dpi);
+  // Every control shows its font at `dpi`: the one it showed at first, at
+  // that first DPI.
+  void ShowAt(UINT dpi);
+
+ private:
+  struct Shown {
+    HWND control;
+    HFONT original;  // null: the system font
+  };
+  std::vector<Shown> shown_;
+  UINT dpi_ = 96;
+  struct Made {
+    HFONT original;
+    CFont font;
+  };
+  std::vector<Made> made_;
 };
 
 class CSliderCtrl : public CWnd {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cwchar>
 
 #include "framework/WinApp.h"
@@ -77,6 +78,17 @@ bool IsComboBox(HWND wnd) {
   return _wcsicmp(name, WC_COMBOBOXW) == 0 || _wcsicmp(name, WC_COMBOBOXEXW) == 0;
 }
 
+// The height of a line of `font`'s text.
+int LineHeight(HFONT font) {
+  HDC screen = ::GetDC(nullptr);
+  const HGDIOBJ old = ::SelectObject(screen, font);
+  TEXTMETRICW tm{};
+  ::GetTextMetricsW(screen, &tm);
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  return tm.tmHeight;
+}
+
 void Descendants(HWND parent, std::vector<HWND>& out) {
   for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
     out.push_back(c);
@@ -118,6 +130,14 @@ void CDialog::ScaleTemplate(UINT from, UINT to) {
     lf.lfWidth = ::MulDiv(lf.lfWidth, static_cast<int>(to), static_cast<int>(templateDpi_));
     ScaledFont& made = fonts.emplace_back(ScaledFont{original, CFont()});
     made.font.CreateFontIndirect(lf);
+    // A control one line of the template font tall is that line's height
+    // scaled, rounded down at worst; a font's lines do not grow exactly
+    // with its size, so the font is made no taller than that.
+    const int tallest = LineHeight(original) * static_cast<int>(to) / static_cast<int>(templateDpi_);
+    while (made.font && LineHeight(made.font) > tallest && std::abs(lf.lfHeight) > 1) {
+      lf.lfHeight += lf.lfHeight < 0 ? 1 : -1;
+      made.font.CreateFontIndirect(lf);
+    }
     return made.font;
   };
   const auto scale = [&](LONG v) { return ::MulDiv(v, static_cast<int>(to), static_cast<int>(from)); };

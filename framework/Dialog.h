@@ -62,6 +62,8 @@ class CDialog : public CWnd {
  protected:
   // A throwing OnInitDialog ends the dialog: DoModal returns -1, Create false.
   LRESULT OnException(UINT msg) override;
+  // The icons set by SetIconsFrom at the new DPI.
+  void OnDpiChanged(UINT dpi) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -71,7 +73,6 @@ class CDialog : public CWnd {
   // Moves and sizes every window in the dialog by `to` / `from` and gives
   // the controls showing a template font that font at `to`.
   void ScaleTemplate(UINT from, UINT to);
-  void OnDpiChanged(UINT dpi) override;
 
   UINT templateId_;
   CWnd* parent_;

@@ -36,10 +36,15 @@ bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
   return h_ != nullptr;
 }
 
-int CImageList::AddFromResource(UINT bitmapId, COLORREF mask, HINSTANCE module) {
+int CImageList::AddFromResource(UINT bitmapId, COLORREF mask, HINSTANCE module, UINT dpi) {
   if (!h_) return -1;
   CBitmap bitmap;
   // The list copies the images; the bitmap goes at the end of the scope.
-  if (!bitmap.LoadBitmap(bitmapId, module)) return -1;
+  if (dpi == static_cast<UINT>(geom::kBaseDpi)) {
+    if (!bitmap.LoadBitmap(bitmapId, module)) return -1;
+  } else {
+    bitmap.Attach(afx::LoadBitmapForDpi(bitmapId, dpi, mask, module));
+    if (!bitmap) return -1;
+  }
   return Add(bitmap, mask);
 }

@@ -23,8 +23,9 @@ class CImageList {
   bool Create(int cx, int cy, UINT flags, int initial, int grow);
   int Add(HBITMAP bitmap, COLORREF mask) { return ImageList_AddMasked(h_, bitmap, mask); }
   // Adds the images of bitmap resource `id` (the list's width each), pixels
-  // of `mask` transparent; returns the first new index or -1.
-  int AddFromResource(UINT bitmapId, COLORREF mask, HINSTANCE module = nullptr);
+  // of `mask` transparent; returns the first new index or -1. At a `dpi`
+  // other than 96, from the bitmap's rendering for it.
+  int AddFromResource(UINT bitmapId, COLORREF mask, HINSTANCE module = nullptr, UINT dpi = 96);
   int GetImageCount() const { return h_ ? ImageList_GetImageCount(h_) : 0; }
   bool GetIconSize(int& cx, int& cy) const { return h_ && ImageList_GetIconSize(h_, &cx, &cy); }
   bool Draw(HDC dc, int image, POINT at, UINT style) const {

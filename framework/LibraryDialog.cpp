@@ -31,9 +31,17 @@ void CLibraryDialog::OnPrintClient(HDC dc, UINT flags) {
 void CLibraryDialog::DrawMinimised(HDC dc) {
   SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
   const CRect client = GetClientRect();
-  const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  ::DrawIcon(dc, x, y, GetIcon(true));
+  const UINT dpi = GetDpi();
+  if (dpi == static_cast<UINT>(afx::kBaseDpi)) {
+    const int x = (client.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, GetIcon(true));
+    return;
+  }
+  // The big icon SetIconsFrom made for the DPI, at its size.
+  const int cx = afx::SystemMetricForDpi(SM_CXICON, dpi), cy = afx::SystemMetricForDpi(SM_CYICON, dpi);
+  ::DrawIconEx(dc, (client.Width() - cx + 1) / 2, (client.Height() - cy + 1) / 2, GetIcon(true), cx, cy, 0,
+               nullptr, DI_NORMAL);
 }
 
 namespace afx {

@@ -9,17 +9,32 @@ CInfoDialog::CInfoDialog(HINSTANCE module, HWND owner, const parvane::InfoSource
 // every object is still whole.
 bool CInfoDialog::CreatePage(CInfoPage& page) {
   if (!page.Create(&tab_)) return false;
+  FitPage(page);
+  return true;
+}
+
+void CInfoDialog::FitPage(CInfoPage& page) {
   // The room from the page origin to the inner edge of the control's frame.
   CRect area = tab_.GetClientRect();
   tab_.AdjustRect(false, area);
-  page.FitInto(CSize(area.right - CSlideTabCtrl::kPageOrigin.x, area.bottom - CSlideTabCtrl::kPageOrigin.y));
-  return true;
+  const CPoint origin = tab_.PageOrigin();
+  page.FitInto(CSize(area.right - origin.x, area.bottom - origin.y));
+}
+
+void CInfoDialog::OnDpiChanged(UINT dpi) {
+  CLibraryDialog::OnDpiChanged(dpi);
+  if (!tab_.m_hWnd) return;
+  tabFont_.ShowAt(dpi);
+  for (int i = 0; i < tab_.GetItemCount(); ++i) {
+    if (auto* page = dynamic_cast<CInfoPage*>(tab_.PageAt(i))) FitPage(*page);
+  }
 }
 
 bool CInfoDialog::OnInitDialog() {
   CLibraryDialog::OnInitDialog();
   tab_.SubclassDlgItem(IDC_INFO_TAB, this);
   tab_.HostPages();
+  tabFont_.Follow({tab_.m_hWnd}, GetDpi());
 
   const HINSTANCE module = GetResourceModule();
   // Every tab goes in front: registered last to first, the USB page first

@@ -31,6 +31,10 @@ class CInfoDialog : public CLibraryDialog {
   // Makes `page` a child of the tab control, fitted into the control's
   // display area; false when it could not be made.
   bool CreatePage(CInfoPage& page);
+  void FitPage(CInfoPage& page);
+  // After the pages and the tab control: the tabs' texts at the new DPI,
+  // and every page fitted again.
+  void OnDpiChanged(UINT dpi) override;
 
   parvane::InfoSources sources_;
   std::unique_ptr<CSystemInfoPage> systemPage_;
@@ -41,4 +45,5 @@ class CInfoDialog : public CLibraryDialog {
   std::unique_ptr<CUsbPage> usbPage_;
   std::unique_ptr<CHealthPage> healthPage_;
   afx::Window<CSlideTabCtrl> tab_;
+  CControlFonts tabFont_;
 };

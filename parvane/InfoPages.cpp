@@ -30,17 +30,35 @@ constexpr int kRowImageCount = 10;
 CInfoPage::CInfoPage(UINT templateId, UINT mainId, HINSTANCE module, const InfoSources& sources)
     : CDialog(templateId, nullptr, module), sources_(sources), mainId_(mainId) {}
 
+bool CInfoPage::OnInitDialog() {
+  pictures_.Adopt(m_hWnd, GetTemplateId(), GetResourceModule(), GetDpi());
+  std::vector<HWND> controls;
+  for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) controls.push_back(c);
+  fonts_.Follow(std::move(controls), GetDpi());
+  return true;
+}
+
+void CInfoPage::OnDpiChanged(UINT dpi) {
+  fonts_.ShowAt(dpi);
+  pictures_.ShowAt(dpi);
+}
+
 void CInfoPage::FitInto(SIZE room) {
   SetWindowPos(nullptr, 0, 0, room.cx, room.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   HWND control = GetDlgItem(static_cast<int>(mainId_));
   if (!control) return;
-  CRect r;
-  ::GetWindowRect(control, &r);
-  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-  const int right = std::min<int>(r.right, room.cx - kFitMargin);
-  const int bottom = std::min<int>(r.bottom, room.cy - kFitMargin);
-  ::SetWindowPos(control, nullptr, 0, 0, std::max<int>(right - r.left, 0), std::max<int>(bottom - r.top, 0),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (madeDpi_ == 0) {
+    ::GetWindowRect(control, &mainMade_);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&mainMade_), 2);
+    madeDpi_ = GetDpi();
+  }
+  const int dpi = static_cast<int>(GetDpi());
+  const auto scale = [&](int v) { return ::MulDiv(v, dpi, static_cast<int>(madeDpi_)); };
+  const CRect r(scale(mainMade_.left), scale(mainMade_.top), scale(mainMade_.right), scale(mainMade_.bottom));
+  const int right = std::min<int>(r.right, room.cx - Scale(kFitMargin));
+  const int bottom = std::min<int>(r.bottom, room.cy - Scale(kFitMargin));
+  ::SetWindowPos(control, nullptr, r.left, r.top, std::max<int>(right - r.left, 0),
+                 std::max<int>(bottom - r.top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- list pages -------------------------------------------------------------
@@ -49,21 +67,42 @@ CListPage::CListPage(const ListPageLayout& layout, HINSTANCE module, const InfoS
     : CInfoPage(layout.templateId, layout.listId, module, sources), layout_(layout) {}
 
 bool CListPage::OnInitDialog() {
+  CInfoPage::OnInitDialog();
   if (!list_.SubclassDlgItem(layout_.listId, this)) return true;
   list_.SetExtendedStyle(list_.GetExtendedStyle() | kListStyles);
 
-  if (images_.CreateFromBitmap(IDB_LIST_ROWS, kRowImageSize, kRowImageCount, kFirstMask,
-                               GetResourceModule())) {
-    images_.AddFromResource(IDB_LIST_ROWS, kSecondMask, GetResourceModule());
-    list_.SetImageList(images_.GetSafeHandle(), LVSIL_SMALL);
-  }
-
-  list_.InsertColumn(0, layout_.keyCaption, LVCFMT_LEFT, layout_.keyWidth, kKeySubItem);
-  list_.InsertColumn(1, layout_.valueCaption, LVCFMT_LEFT, kValueWidth, kValueSubItem);
+  MakeImages(GetDpi());
+  list_.InsertColumn(0, layout_.keyCaption, LVCFMT_LEFT, Scale(layout_.keyWidth), kKeySubItem);
+  list_.InsertColumn(1, layout_.valueCaption, LVCFMT_LEFT, Scale(kValueWidth), kValueSubItem);
+  columnsDpi_ = GetDpi();
 
   const std::vector<PageRow> rows = Rows();
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) InsertRow(i, rows[static_cast<std::size_t>(i)]);
   return true;
+}
+
+void CListPage::MakeImages(UINT dpi) {
+  // The list shares the images (LVS_SHAREIMAGELISTS): the old ones go once
+  // it shows the new.
+  CImageList images;
+  if (!images.CreateFromBitmapForDpi(IDB_LIST_ROWS, kRowImageSize, kRowImageCount, kFirstMask, dpi,
+                                     GetResourceModule()))
+    return;
+  images.AddFromResource(IDB_LIST_ROWS, kSecondMask, GetResourceModule(), dpi);
+  list_.SetImageList(images.GetSafeHandle(), LVSIL_SMALL);
+  images_.Attach(images.Detach());
+}
+
+void CListPage::OnDpiChanged(UINT dpi) {
+  CInfoPage::OnDpiChanged(dpi);
+  if (!list_.m_hWnd) return;
+  MakeImages(dpi);
+  if (columnsDpi_ != 0 && columnsDpi_ != dpi) {
+    for (int column = 0; column < 2; ++column)
+      list_.SetColumnWidth(column, ::MulDiv(list_.GetColumnWidth(column), static_cast<int>(dpi),
+                                            static_cast<int>(columnsDpi_)));
+  }
+  columnsDpi_ = dpi;
 }
 
 void CListPage::InsertRow(int index, const PageRow& row) {
@@ -101,6 +140,7 @@ CTextPage::CTextPage(UINT templateId, UINT editId, HINSTANCE module, const InfoS
     : CInfoPage(templateId, editId, module, sources) {}
 
 bool CTextPage::OnInitDialog() {
+  CInfoPage::OnInitDialog();
   ::SetDlgItemTextW(m_hWnd, static_cast<int>(MainControlId()), platform::Widen(Text()).c_str());
   return true;
 }

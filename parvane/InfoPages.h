@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
 #include "framework/ListCtrl.h"
@@ -22,25 +23,36 @@
 #include "parvane/decode/PageRow.h"
 
 // What every page shares: a template of this library and one main control,
-// which is fitted into the room the tab control gives the page.
+// which is fitted into the room the tab control gives the page; its strip's
+// icons and its texts at the page's DPI (the templates have no font: the
+// system font, made again for a DPI it was not made for).
 class CInfoPage : public CDialog {
  public:
   CInfoPage(UINT templateId, UINT mainId, HINSTANCE module, const parvane::InfoSources& sources);
 
+  bool OnInitDialog() override;
   // Makes the page `room` in size and ends its main control inside it. The
   // controls keep their places in dialog units; a main control as large as
   // the template makes it would reach past the tab control's edge, its
-  // scroll bars and last lines cut off.
+  // scroll bars and last lines cut off. Again after a change of scale: the
+  // main control as the template makes it at the new DPI, fitted again.
   void FitInto(SIZE room);
   UINT MainControlId() const { return mainId_; }
 
-  static constexpr int kFitMargin = 2;  // pixels between the control and the room's edge
+  static constexpr int kFitMargin = 2;  // 96-DPI pixels between the control and the room's edge
 
  protected:
+  void OnDpiChanged(UINT dpi) override;
+
   const parvane::InfoSources& sources_;
 
  private:
   UINT mainId_;
+  CStaticPictures pictures_;
+  CControlFonts fonts_;
+  // The main control as the template made it, and the DPI it was made at.
+  CRect mainMade_;
+  UINT madeDpi_ = 0;
 };
 
 // What differs between the list pages.
@@ -48,8 +60,8 @@ struct ListPageLayout {
   UINT templateId;
   UINT listId;
   const wchar_t* keyCaption;  // column 0
-  int keyWidth;
-  const wchar_t* valueCaption;  // column 1, 300 pixels wide
+  int keyWidth;  // 96-DPI pixels
+  const wchar_t* valueCaption;  // column 1, 300 pixels wide at 96 DPI
 };
 
 class CListPage : public CInfoPage {
@@ -73,9 +85,16 @@ class CListPage : public CInfoPage {
   virtual std::vector<parvane::PageRow> Rows() = 0;
   // Row `index` with its label, image and value.
   void InsertRow(int index, const parvane::PageRow& row);
+  // The row images and the columns at the new DPI (a column the user
+  // widened keeps its share).
+  void OnDpiChanged(UINT dpi) override;
 
  private:
+  // The row images at `dpi`, given to the list.
+  void MakeImages(UINT dpi);
+
   const ListPageLayout& layout_;
+  UINT columnsDpi_ = 0;  // the DPI of the columns' widths
   afx::Window<CListCtrl> list_;
   CImageList images_;  // shared with the list (LVS_SHAREIMAGELISTS), outlives it
 };

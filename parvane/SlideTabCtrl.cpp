@@ -10,8 +10,8 @@ void CSlideTabCtrl::AppendPage(CWnd& page, const wchar_t* caption) {
 
 void CSlideTabCtrl::InsertPage(int at, CWnd& page, const wchar_t* caption) {
   InsertItem(at, caption, -1, reinterpret_cast<LPARAM>(&page));
-  page.SetWindowPos(nullptr, kPageOrigin.x, kPageOrigin.y, 0, 0,
-                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const CPoint origin = PageOrigin();
+  page.SetWindowPos(nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CSlideTabCtrl::AddFirstPage(CWnd& page, const wchar_t* caption) {
@@ -24,8 +24,18 @@ CWnd* CSlideTabCtrl::PageAt(int index) const {
   return index < 0 ? nullptr : reinterpret_cast<CWnd*>(GetItemData(index));
 }
 
-int CSlideTabCtrl::NextSlideLeft(int left, int rest) {
-  return std::min(left + kSlideStep, rest);
+int CSlideTabCtrl::NextSlideLeft(int left, int rest, int step) {
+  return std::min(left + step, rest);
+}
+
+void CSlideTabCtrl::OnDpiChanged(UINT) {
+  // A slide under way ends where it was going.
+  StopSlide();
+  const CPoint origin = PageOrigin();
+  for (int i = 0; i < GetItemCount(); ++i) {
+    if (CWnd* page = PageAt(i))
+      page->SetWindowPos(nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 bool CSlideTabCtrl::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -52,7 +62,8 @@ void CSlideTabCtrl::StartSlide(CWnd& page) {
   // From one page width left of the origin, wherever the page stood: a page
   // whose slide was cut short by another choice starts again in full.
   const CRect r = page.GetRectInParent();
-  const CRect start(kPageOrigin.x - r.Width(), r.top, kPageOrigin.x, r.bottom);
+  const CPoint origin = PageOrigin();
+  const CRect start(origin.x - r.Width(), r.top, origin.x, r.bottom);
   page.MoveWindow(start, true);
   page.ShowWindow(SW_SHOW);
   sliding_ = &page;
@@ -65,11 +76,12 @@ void CSlideTabCtrl::OnTimer(UINT_PTR id) {
       StopSlide();
     } else {
       CRect r = sliding_->GetRectInParent();
-      const int left = NextSlideLeft(r.left, kPageOrigin.x);
+      const int origin = PageOrigin().x;
+      const int left = NextSlideLeft(r.left, origin, SlideStep());
       if (left != r.left) {
         sliding_->MoveWindow(CRect(left, r.top, left + r.Width(), r.bottom), true);
       }
-      if (left >= kPageOrigin.x) StopSlide();
+      if (left >= origin) StopSlide();
     }
   }
   DefWindowProc(WM_TIMER, id, 0);

@@ -4,7 +4,8 @@
 // the old page and slides the new one in from the left, 30 pixels every
 // 14 ms, until it stands at the page origin (4, 28) of the control's client
 // area; there the timer stops. A new choice during a slide starts a slide of
-// its own.
+// its own. Step and origin are 96-DPI pixels, scaled for the control's DPI;
+// at a change of scale every page goes to the new origin.
 #pragma once
 
 #include <windows.h>
@@ -31,9 +32,12 @@ class CSlideTabCtrl : public CTabCtrl {
   // The page sliding in, or null once it stands in its place.
   CWnd* SlidingPage() const { return sliding_; }
 
-  // Where a page whose left edge is at `left` goes on the next step: 30
-  // pixels on, the last step no further than `rest`.
-  static int NextSlideLeft(int left, int rest);
+  // Where a page whose left edge is at `left` goes on the next step:
+  // `step` pixels on, the last step no further than `rest`.
+  static int NextSlideLeft(int left, int rest, int step);
+  // The page origin and the slide step at the control's DPI.
+  CPoint PageOrigin() const { return CPoint(Scale(kPageOrigin.x), Scale(kPageOrigin.y)); }
+  int SlideStep() const { return Scale(kSlideStep); }
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -44,6 +48,7 @@ class CSlideTabCtrl : public CTabCtrl {
   void InsertPage(int at, CWnd& page, const wchar_t* caption);
   void StartSlide(CWnd& page);
   void StopSlide();
+  void OnDpiChanged(UINT dpi) override;
 
   int insertAt_ = 0;  // every new tab goes in front
   CWnd* sliding_ = nullptr;

@@ -35,6 +35,8 @@ void CTabSheet::LayoutPages() {
   }
 }
 
+void CTabSheet::OnDpiChanged(UINT) { LayoutPages(); }
+
 void CTabSheet::SwitchTo(int index) {
   if (index < 0 || index >= count_ || index == current_) return;
   if (pages_[current_]->m_hWnd) pages_[current_]->ShowWindow(SW_HIDE);

@@ -48,6 +48,8 @@ class CTabSheet : public CTabCtrl {
   bool OnFocusChange(NMHDR& header);
   // Hides the current page and shows page `index` instead.
   void SwitchTo(int index);
+  // The tabs' row has the new font's height: the pages go below it again.
+  void OnDpiChanged(UINT dpi) override;
 
   std::wstring titles_[kMaxPages];
   CDialog* pages_[kMaxPages] = {};

@@ -30,7 +30,7 @@ void CTweakPage::RaiseToTop() { SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOV
 
 bool CTweakPage::OnInitDialog() {
   CDialog::OnInitDialog();
-  pictures_.Adopt(m_hWnd);
+  pictures_.Adopt(m_hWnd, GetTemplateId(), GetResourceModule(), GetDpi());
   BeforeStart();
   PrepareLevels();
   model_.Start(DriveTypes());
@@ -110,11 +110,7 @@ void CTweakPage::PrepareLevels() {
     }
     auto bound = std::make_unique<BoundList>();
     if (!bound->list.SubclassDlgItem(level.id, this)) continue;
-    HINSTANCE module = GetResourceModule();
-    if (bound->images.CreateFromBitmap(IDB_LEVELS, kLevelImageWidth, 1, kLevelMask, module)) {
-      bound->images.AddFromResource(IDB_LEVELS, kLevelSecondMask, module);
-      bound->list.SetImageList(bound->images.GetSafeHandle());
-    }
+    MakeImages(*bound, GetDpi());
     int index = 0;
     for (const tunara::LevelRow& row : level.control->rows) {
       bound->list.InsertItem(index, platform::Widen(row.itemText).c_str(), index, index);
@@ -122,6 +118,21 @@ void CTweakPage::PrepareLevels() {
     }
     lists_.push_back(std::move(bound));
   }
+}
+
+void CTweakPage::MakeImages(BoundList& bound, UINT dpi) {
+  CImageList images;
+  const HINSTANCE module = GetResourceModule();
+  if (!images.CreateFromBitmapForDpi(IDB_LEVELS, kLevelImageWidth, 1, kLevelMask, dpi, module)) return;
+  images.AddFromResource(IDB_LEVELS, kLevelSecondMask, module, dpi);
+  // The list shows the new images before the old ones go.
+  bound.list.SetImageList(images.GetSafeHandle());
+  bound.images.Attach(images.Detach());
+}
+
+void CTweakPage::OnDpiChanged(UINT dpi) {
+  pictures_.ShowAt(dpi);
+  for (auto& bound : lists_) MakeImages(*bound, dpi);
 }
 
 void CTweakPage::ShowBox(const CheckBoxState& box) {

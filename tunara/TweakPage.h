@@ -63,6 +63,11 @@ class CTweakPage : public CDialog {
   };
 
   void OnDestroy();
+  // The pictures and the lists' images at the new DPI (the template's
+  // controls and fonts are the dialog's to scale).
+  void OnDpiChanged(UINT dpi) override;
+  // The markers of `bound` made for `dpi` and given to its list.
+  void MakeImages(BoundList& bound, UINT dpi);
   LRESULT OnReleasedCapture(UINT id, NMHDR& header);
   void OnSelChange(UINT id);
   // A check box of the page's model: its click.

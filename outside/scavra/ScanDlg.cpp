@@ -13,6 +13,44 @@
 #include "platform/TextWin.h"
 #include "res/scavra/resource.h"
 
+namespace {
+
+// The message of a change of scale (winuser.h names it for Windows 10 only).
+constexpr UINT kWmDpiChanged = 0x02E0;
+
+template <class Fn>
+Fn User32Entry(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+// The DPI `wnd` is drawn at: GetDpiForWindow where Windows has it (10 1607
+// and later), else the screen's.
+UINT DpiOf(HWND wnd) {
+  using ForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow = User32Entry<ForWindow>("GetDpiForWindow");
+  if (forWindow) {
+    if (const UINT dpi = forWindow(wnd)) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// Whether Windows scales the dialog's template itself at a change of scale
+// (per-monitor awareness v2).
+bool SystemScalesDialogs(HWND wnd) {
+  using ContextOf = HANDLE(WINAPI*)(HWND);
+  using Equal = BOOL(WINAPI*)(HANDLE, HANDLE);
+  static const auto contextOf = User32Entry<ContextOf>("GetWindowDpiAwarenessContext");
+  static const auto equal = User32Entry<Equal>("AreDpiAwarenessContextsEqual");
+  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  return contextOf && equal && equal(contextOf(wnd), perMonitorV2);
+}
+
+}  // namespace
+
 namespace scavra {
 namespace {
 
@@ -133,8 +171,18 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgDone:
       OnDone();
       return TRUE;
+    case kWmDpiChanged:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return FALSE;  // and the dialog manager's own handling (its scaling under v2)
     case WM_DESTROY:
       LetGo();
+      if (scaledFont_) {
+        // The controls are ended after this: none may keep showing it.
+        for (HWND c = GetWindow(dialog_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+          SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(templateFont_), FALSE);
+        DeleteObject(scaledFont_);
+        scaledFont_ = nullptr;
+      }
       return FALSE;
     default:
       return FALSE;
@@ -143,6 +191,8 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void ScanDialog::OnInit() {
   list_ = GetDlgItem(dialog_, IDC_JUNK_LIST);
+  dpi_ = templateDpi_ = DpiOf(dialog_);
+  templateFont_ = reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0));
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   const struct {
@@ -178,6 +228,38 @@ void ScanDialog::OnInit() {
                           LVIS_STATEIMAGEMASK);
   }
   StartScan();
+}
+
+void ScanDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  if (dpi == 0 || dpi == dpi_) return;
+  const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi), static_cast<int>(dpi_)); };
+  if (!SystemScalesDialogs(dialog_)) {
+    HFONT font = templateFont_;
+    HFONT made = nullptr;
+    LOGFONTW lf{};
+    if (dpi != templateDpi_ && templateFont_ && GetObjectW(templateFont_, sizeof lf, &lf)) {
+      lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(templateDpi_));
+      lf.lfWidth = MulDiv(lf.lfWidth, static_cast<int>(dpi), static_cast<int>(templateDpi_));
+      if ((made = CreateFontIndirectW(&lf))) font = made;
+    }
+    for (HWND c = GetWindow(dialog_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      RECT r{};
+      GetWindowRect(c, &r);
+      MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
+      SetWindowPos(c, nullptr, scale(r.left), scale(r.top), scale(r.right) - scale(r.left),
+                   scale(r.bottom) - scale(r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+      if (font) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    if (scaledFont_) DeleteObject(scaledFont_);
+    scaledFont_ = made;
+  }
+  HWND header = ListView_GetHeader(list_);
+  for (int i = 0; header && i < Header_GetItemCount(header); ++i)
+    ListView_SetColumnWidth(list_, i, scale(ListView_GetColumnWidth(list_, i)));
+  dpi_ = dpi;
+  SetWindowPos(dialog_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(dialog_, nullptr, TRUE);
 }
 
 void ScanDialog::OnCommand(int id) {

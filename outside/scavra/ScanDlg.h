@@ -95,6 +95,11 @@ class ScanDialog {
   bool OnItemChanging(const NMLISTVIEW& change);
   void OnTick();
   void OnDone();
+  // Moved to a monitor of another scale: the suggested rectangle, the list's
+  // columns and, where the system does not scale the template itself (before
+  // per-monitor awareness v2, and under a test's message), every control
+  // and the template's font.
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
 
   void StartScan();
   void StartClean();
@@ -123,6 +128,12 @@ class ScanDialog {
   std::thread worker_;
   // A failed clean-up's line, shown once the scan after it has ended.
   std::string note_;
+  // The DPI the dialog is laid out for; the template's font, the DPI it was
+  // made for, and its copy for another DPI (ours).
+  UINT dpi_ = 96;
+  HFONT templateFont_ = nullptr;
+  UINT templateDpi_ = 96;
+  HFONT scaledFont_ = nullptr;
 };
 
 }  // namespace scavra

@@ -27,6 +27,7 @@ bool CUsbProtectDlg::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 
 bool CUsbProtectDlg::OnInitDialog() {
   CLibraryDialog::OnInitDialog();
+  pictures_.Adopt(m_hWnd, GetTemplateId(), GetResourceModule(), GetDpi());
   panel_.emplace(registry_, elevated_);
   // The thread holds the device layer, never the dialog.
   drives_ = DrivesCall::Start([devices = devices_] { return usb::ListUsbDrives(*devices); },
@@ -73,12 +74,25 @@ void CUsbProtectDlg::ShowView() {
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDCANCEL)), TRUE);
 }
 
+void CUsbProtectDlg::OnDpiChanged(UINT dpi) {
+  CLibraryDialog::OnDpiChanged(dpi);
+  pictures_.ShowAt(dpi);
+  FitDrivesScrollBar();
+}
+
 void CUsbProtectDlg::ShowDrives(const std::vector<usb::UsbDrive>& drives) {
   SetItemText(IDC_USB_DRIVES, usb::DriveListText(drives));
-  // A scroll bar only when the lines do not all fit.
+  FitDrivesScrollBar();
+}
+
+void CUsbProtectDlg::FitDrivesScrollBar() {
   HWND list = GetDlgItem(IDC_USB_DRIVES);
+  const bool shown = (::GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) != 0;
   const auto lines = static_cast<int>(::SendMessageW(list, EM_GETLINECOUNT, 0, 0));
-  if (lines < 2) return;
+  if (lines < 2) {
+    if (shown) ::ShowScrollBar(list, SB_VERT, FALSE);
+    return;
+  }
   auto top = [list](int line) {
     const LRESULT first = ::SendMessageW(list, EM_LINEINDEX, line, 0);
     return static_cast<short>(HIWORD(::SendMessageW(list, EM_POSFROMCHAR, first, 0)));
@@ -86,7 +100,9 @@ void CUsbProtectDlg::ShowDrives(const std::vector<usb::UsbDrive>& drives) {
   RECT box{};
   ::SendMessageW(list, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&box));
   const int lineHeight = top(1) - top(0);
-  if (top(lines - 1) + lineHeight > box.bottom) ::ShowScrollBar(list, SB_VERT, TRUE);
+  // With the bar the lines wrap no differently (the list wraps no lines).
+  const bool needed = top(lines - 1) + lineHeight > box.bottom;
+  if (needed != shown) ::ShowScrollBar(list, SB_VERT, needed);
 }
 
 void CUsbProtectDlg::SetItemText(int id, const std::string& utf8) {

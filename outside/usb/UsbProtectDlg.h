@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "framework/Controls.h"
 #include "framework/LibraryDialog.h"
 #include "framework/OffThreadCall.h"
 #include "outside/usb/UsbDrives.h"
@@ -43,6 +44,11 @@ class CUsbProtectDlg : public CLibraryDialog {
   LRESULT OnDrivesListed(WPARAM, LPARAM);
   void OnDestroy();
   void ShowDrives(const std::vector<usb::UsbDrive>& drives);
+  // A scroll bar on the drives' list only when its lines do not all fit.
+  void FitDrivesScrollBar();
+  // The icon at the new DPI, and the drives' lines measured again in the
+  // template's font made for it.
+  void OnDpiChanged(UINT dpi) override;
   void SetItemText(int id, const std::string& utf8);
 
   platform::Registry& registry_;
@@ -50,4 +56,5 @@ class CUsbProtectDlg : public CLibraryDialog {
   std::shared_ptr<DrivesCall> drives_;
   bool elevated_;
   std::optional<usb::ProtectPanel> panel_;  // made when the dialog opens
+  CStaticPictures pictures_;
 };

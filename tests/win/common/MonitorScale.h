@@ -37,4 +37,19 @@ class MonitorScale {
   UINT dpi_;
 };
 
+// Makes this process DPI aware, as the program's manifest does, before it
+// makes any window: per-monitor (v2) where the system lets it, else system
+// aware; false when it is neither. Under Wine a process that is not aware
+// is told 96 DPI whatever the prefix's scale (tests/win/common/at-scale.sh
+// runs cases at another).
+inline bool MakeProcessDpiAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto set = user32 ? reinterpret_cast<SetContext>(
+                          reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
+                    : nullptr;
+  if (set && set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) return true;
+  return SetProcessDPIAware() || IsProcessDPIAware();
+}
+
 }  // namespace dravon_test

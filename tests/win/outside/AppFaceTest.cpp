@@ -18,9 +18,16 @@
 #include "outside/appface/ImportPatch.h"
 #include "platform/TextWin.h"
 #include "tests/win/common/ModalProbe.h"
+#include "tests/win/common/MonitorScale.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/framework/TestPump.h"
 
 namespace {
+
+using dravon_test::BuildDir;
+using dravon_test::Capture;
+using dravon_test::Image;
+using dravon_test::Save;
 
 using SkinStartFn = int (*)(const char*, const char*, int, int, const char*);
 using SkinRemoveFn = int (*)();
@@ -62,85 +69,6 @@ std::string WriteFile(const std::wstring& name, const std::string& bytes) {
   const std::wstring path = TempFolder() + L"\\" + name;
   std::ofstream(path.c_str(), std::ios::binary) << bytes;
   return platform::Narrow(path);
-}
-
-// The tests live in build/win/tests; the shipped files in build/win/bin and
-// the pictures go to build/win/screenshots.
-std::wstring BuildDir() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path);
-  dir.resize(dir.find_last_of(L'\\'));
-  dir.resize(dir.find_last_of(L'\\'));
-  return dir;
-}
-
-// ---- pixels -------------------------------------------------------------------
-
-struct Image {
-  int width = 0, height = 0;
-  std::vector<COLORREF> pixels;
-  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-  bool operator==(const Image& o) const { return width == o.width && height == o.height && pixels == o.pixels; }
-};
-
-// The whole window, frame included, as it is drawn now.
-Image Capture(HWND wnd) {
-  RECT r{};
-  GetWindowRect(wnd, &r);
-  Image image;
-  image.width = r.right - r.left;
-  image.height = r.bottom - r.top;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = image.width;
-  bi.bmiHeader.biHeight = -image.height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC window = GetWindowDC(wnd);
-  HDC mem = CreateCompatibleDC(window);
-  HBITMAP dib = CreateDIBSection(window, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, image.width, image.height, window, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* p = static_cast<const BYTE*>(bits);
-  for (int i = 0; i < image.width * image.height; ++i) image.pixels.push_back(RGB(p[i * 4 + 2], p[i * 4 + 1], p[i * 4]));
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(wnd, window);
-  return image;
-}
-
-// Saves `image` as a 24-bit BMP under build/win/screenshots.
-void Save(const Image& image, const wchar_t* name) {
-  const std::wstring dir = BuildDir() + L"\\screenshots";
-  CreateDirectoryW(dir.c_str(), nullptr);
-  const int stride = (image.width * 3 + 3) & ~3;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * image.height);
-  info.biSize = sizeof info;
-  info.biWidth = image.width;
-  info.biHeight = image.height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  std::ofstream out((dir + L"\\" + name).c_str(), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  std::vector<char> row(static_cast<size_t>(stride), 0);
-  for (int y = image.height - 1; y >= 0; --y) {
-    for (int x = 0; x < image.width; ++x) {
-      const COLORREF c = image.At(x, y);
-      row[static_cast<size_t>(x * 3)] = static_cast<char>(GetBValue(c));
-      row[static_cast<size_t>(x * 3 + 1)] = static_cast<char>(GetGValue(c));
-      row[static_cast<size_t>(x * 3 + 2)] = static_cast<char>(GetRValue(c));
-    }
-    out.write(row.data(), stride);
-  }
 }
 
 // A point of the child `child` of `wnd`, given in the child's client
@@ -465,6 +393,32 @@ TEST_F(AppFace, StartSkinsTheThreadsWindowsAtOnce) {
   EXPECT_EQ(systemFace, 0) << "push button";
   Save(picture, L"appface-frame.bmp");
   Save(Capture(dialog.wnd), L"appface-dialog.bmp");
+}
+
+// At the system's scale from the start (run by tests/win/common/at-scale.sh
+// in a prefix of 144 DPI; skipped at 96): the skin paints the frame the
+// system lays out for that scale - the whole of its taller caption bar and
+// its border.
+TEST_F(AppFace, AtTheSystemScaleTheSkinPaintsTheWholeCaptionAndBorder) {
+  ASSERT_TRUE(dravon_test::MakeProcessDpiAware()) << GetLastError();
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi == 96) GTEST_SKIP() << "the prefix is at 96 DPI";
+  Frame frame;
+  SetForegroundWindow(frame.wnd);
+  SetActiveWindow(frame.wnd);
+  flush_events(50);
+  ASSERT_EQ(Start(skinA_), 1);
+  const Image picture = Capture(frame.wnd);
+  const int border = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYEDGE);
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  EXPECT_GE(caption, MulDiv(18, dpi, 96)) << "the system's caption at the scale";
+  const int x = picture.width * 3 / 5;
+  // Every row of the bar down to its bottom line, which is the border's.
+  for (int y = border; y < border + caption - 3; ++y) EXPECT_COLOUR(picture.At(x, y), kCaption) << y;
+  EXPECT_COLOUR(picture.At(1, picture.height / 2), kBorder) << "the frame's border";
+  Save(picture, (L"appface-start" + std::to_wstring(dpi) + L".bmp").c_str());
 }
 
 TEST_F(AppFace, InactiveCaptionsTakeTheInactiveColours) {

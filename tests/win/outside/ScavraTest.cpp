@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <atomic>
 #include <ctime>
@@ -22,6 +23,9 @@
 #include "res/scavra/resource.h"
 #include "tests/win/common/GuiResources.h"
 #include "tests/win/common/ModalProbe.h"
+#include "tests/win/common/MonitorScale.h"
+#include "tests/win/common/TextFit.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/diskview/WinTempTree.h"
 
 namespace {
@@ -445,6 +449,118 @@ TEST(ScavraDialog, CloseDuringAScanStopsTheWorker) {
 
 // Closing while a scan runs: the probe closes the dialog at its first
 // look, mostly before the scan has ended. Prints the time close took.
+// ---- display scale ------------------------------------------------------------
+
+// What the scale decides in the dialog: its controls' places, the list's
+// columns, the font's height.
+struct DialogScale {
+  std::vector<RECT> controls;
+  std::vector<int> columns;
+  int fontHeight = 0;
+};
+
+DialogScale ScaleOf(HWND dialog) {
+  DialogScale s;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    s.controls.push_back(r);
+  }
+  HWND list = GetDlgItem(dialog, IDC_JUNK_LIST);
+  for (int i = 0; i < 3; ++i) s.columns.push_back(ListView_GetColumnWidth(list, i));
+  LOGFONTW lf{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+  s.fontHeight = lf.lfHeight;
+  return s;
+}
+
+bool SameRects(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const RECT& x, const RECT& y) {
+           return EqualRect(&x, &y) != FALSE;
+         });
+}
+
+TEST(ScavraDialog, AtEveryScaleControlsColumnsAndFontAreTheScaledOnesAndTextsFit) {
+  Entry entry = ScavraEntry();
+  ASSERT_NE(entry, nullptr);
+  auto inspect = [&](HWND dialog) {
+    ASSERT_TRUE(WaitForScan(dialog, 20000));
+    HWND list = GetDlgItem(dialog, IDC_JUNK_LIST);
+    const DialogScale at96 = ScaleOf(dialog);
+    const std::vector<int> cellsAt96 = dravon_test::FittingCells(list);
+    for (const auto& o : dravon_test::OverflowingTexts(dialog, 96)) ADD_FAILURE() << "at 96: " << o;
+    dravon_test::MonitorScale monitor(96);
+    for (const int dpi : {120, 144, 192}) {
+      SCOPED_TRACE(dpi);
+      monitor.MoveTo(dialog, static_cast<UINT>(dpi));
+      const DialogScale now = ScaleOf(dialog);
+      auto scaled = [&](LONG v) { return MulDiv(v, dpi, 96); };
+      ASSERT_EQ(at96.controls.size(), now.controls.size());
+      for (std::size_t i = 0; i < now.controls.size(); ++i) {
+        EXPECT_EQ(scaled(at96.controls[i].left), now.controls[i].left) << i;
+        EXPECT_EQ(scaled(at96.controls[i].top), now.controls[i].top) << i;
+        EXPECT_EQ(scaled(at96.controls[i].right), now.controls[i].right) << i;
+      }
+      for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(scaled(at96.columns[i]), now.columns[i]) << i;
+      EXPECT_EQ(scaled(at96.fontHeight), now.fontHeight);
+      for (const auto& o : dravon_test::OverflowingTexts(dialog, dpi)) ADD_FAILURE() << o;
+      const std::vector<int> cells = dravon_test::FittingCells(list);
+      for (int cell : cellsAt96) EXPECT_TRUE(std::find(cells.begin(), cells.end(), cell) != cells.end()) << cell;
+      monitor.MoveTo(dialog, 96);
+      const DialogScale back = ScaleOf(dialog);
+      EXPECT_TRUE(SameRects(at96.controls, back.controls));
+      EXPECT_EQ(at96.columns, back.columns);
+      EXPECT_EQ(at96.fontHeight, back.fontHeight);
+    }
+  };
+  EXPECT_EQ(dravon_test::CallWithModalProbe(entry, dravon_test::WithClass(L"#32770"), inspect,
+                                            dravon_test::kCancel),
+            0);
+}
+
+TEST(ScavraDialog, TwoHundredChangesOfScaleLeaveNoObjectBehind) {
+  Entry entry = ScavraEntry();
+  ASSERT_NE(entry, nullptr);
+  dravon_test::GuiCounts before, after;
+  auto inspect = [&](HWND dialog) {
+    ASSERT_TRUE(WaitForScan(dialog, 20000));
+    dravon_test::MonitorScale monitor(96);
+    for (const UINT dpi : {120u, 192u}) {
+      monitor.MoveTo(dialog, dpi);
+      monitor.MoveTo(dialog, 96);
+    }
+    before = dravon_test::CurrentGuiCounts();
+    for (int i = 0; i < 100; ++i) {
+      monitor.MoveTo(dialog, i % 2 ? 120 : 192);
+      monitor.MoveTo(dialog, 96);
+    }
+    after = dravon_test::CurrentGuiCounts();
+  };
+  dravon_test::CallWithModalProbe(entry, dravon_test::WithClass(L"#32770"), inspect, dravon_test::kCancel);
+  EXPECT_LE(std::abs(after.gdi - before.gdi), dravon_test::kGdiCacheSlack) << before.gdi << " " << after.gdi;
+  EXPECT_EQ(after.user, before.user);
+}
+
+// Pictures for a person to look at (build/win/screenshots/scavra-dpi*.bmp).
+TEST(ScavraDialog, ShownAtOneAndAHalfAndTwiceTheScale) {
+  Entry entry = ScavraEntry();
+  ASSERT_NE(entry, nullptr);
+  auto inspect = [&](HWND dialog) {
+    ASSERT_TRUE(WaitForScan(dialog, 20000));
+    dravon_test::MonitorScale monitor(96);
+    for (const int dpi : {144, 192}) {
+      monitor.MoveTo(dialog, static_cast<UINT>(dpi));
+      SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      UpdateWindow(dialog);
+      WaitForScan(dialog, 300);
+      dravon_test::Save(dravon_test::Capture(dialog), (L"scavra-dpi" + std::to_wstring(dpi) + L".bmp").c_str());
+      monitor.MoveTo(dialog, 96);
+    }
+  };
+  dravon_test::CallWithModalProbe(entry, dravon_test::WithClass(L"#32770"), inspect, dravon_test::kCancel);
+}
+
 TEST(ScavraDialog, TwoHundredOpeningsLeaveTheObjectCountsFlat) {
   Entry entry = ScavraEntry();
   ASSERT_NE(entry, nullptr);

@@ -24,8 +24,11 @@
 #include "res/usb/resource.h"
 #include "tests/host/parvane/FakeDevices.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 #include "tests/win/common/ModalProbe.h"
 #include "tests/win/common/ScratchRegistry.h"
+#include "tests/win/common/TextFit.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/framework/TestPump.h"
 
 namespace {
@@ -244,6 +247,81 @@ TEST_F(UsbProtectDialog, ListsTheAttachedDrivesWithAScrollBarOnlyWhenNeeded) {
   EXPECT_EQ(0u, text.find(L"E:  Kingston DataTraveler 3.0\r\nF:  Generic Flash Disk\r\n"));
   EXPECT_NE(std::wstring::npos, text.find(L"\r\nN:  Generic Flash Disk"));
   EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_USB_DRIVES), GWL_STYLE) & WS_VSCROLL);
+}
+
+// ---- display scale ------------------------------------------------------------
+
+int IconWidthOf(HWND dialog) {
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+    ICONINFO info{};
+    auto icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bm{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bm.bmWidth;
+  }
+  return 0;
+}
+
+TEST_F(UsbProtectDialog, AtEveryScaleItsIconIsTheScaledOneAndItsTextsFit) {
+  for (char letter = 'E'; letter <= 'G'; ++letter) AddUsbDrive(*fake_, letter, "Generic", "Flash Disk");
+  for (const int dpi : {120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    dravon_test::MonitorScale monitor(96);
+    HWND dialog = Open(real_, false);
+    Drives(dialog);
+    const int iconAt96 = IconWidthOf(dialog);
+    const LONG listStyle = GetWindowLongW(GetDlgItem(dialog, IDC_USB_DRIVES), GWL_STYLE) & WS_VSCROLL;
+    for (const auto& o : dravon_test::OverflowingTexts(dialog, 96)) ADD_FAILURE() << "at 96: " << o;
+    monitor.MoveTo(dialog, static_cast<UINT>(dpi));
+    EXPECT_EQ(afx::SystemMetricForDpi(SM_CXICON, static_cast<UINT>(dpi)), IconWidthOf(dialog));
+    for (const auto& o : dravon_test::OverflowingTexts(dialog, dpi)) ADD_FAILURE() << o;
+    // Three lines fit the list at every scale, as at 96 DPI.
+    EXPECT_EQ(listStyle, GetWindowLongW(GetDlgItem(dialog, IDC_USB_DRIVES), GWL_STYLE) & WS_VSCROLL);
+    monitor.MoveTo(dialog, 96);
+    EXPECT_EQ(iconAt96, IconWidthOf(dialog));
+    dialog_.reset();
+  }
+}
+
+TEST_F(UsbProtectDialog, TwoHundredChangesOfScaleLeaveNoObjectBehind) {
+  AddUsbDrive(*fake_, 'E', "Kingston", "DataTraveler 3.0");
+  dravon_test::MonitorScale monitor(96);
+  HWND dialog = Open(real_, false);
+  Drives(dialog);
+  for (const UINT dpi : {120u, 192u}) {
+    monitor.MoveTo(dialog, dpi);
+    monitor.MoveTo(dialog, 96);
+  }
+  flush_events(20);
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 100; ++i) {
+    monitor.MoveTo(dialog, i % 2 ? 120 : 192);
+    monitor.MoveTo(dialog, 96);
+  }
+  flush_events(20);
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(std::abs(after.gdi - before.gdi), dravon_test::kGdiCacheSlack) << before.gdi << " " << after.gdi;
+  EXPECT_EQ(after.user, before.user);
+  dialog_.reset();
+}
+
+// Pictures for a person to look at (build/win/screenshots/usb-dpi*.bmp).
+TEST_F(UsbProtectDialog, ShownAtOneAndAHalfAndTwiceTheScale) {
+  for (char letter = 'E'; letter <= 'F'; ++letter) AddUsbDrive(*fake_, letter, "Generic", "Flash Disk");
+  for (const int dpi : {144, 192}) {
+    dravon_test::MonitorScale monitor(96);
+    HWND dialog = Open(real_, false);
+    Drives(dialog);
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    monitor.MoveTo(dialog, static_cast<UINT>(dpi));
+    flush_events(200);
+    dravon_test::Save(dravon_test::Capture(dialog), (L"usb-dpi" + std::to_wstring(dpi) + L".bmp").c_str());
+    dialog_.reset();
+  }
 }
 
 TEST_F(UsbProtectDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {

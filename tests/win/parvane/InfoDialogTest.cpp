@@ -28,7 +28,10 @@
 #include "tests/host/parvane/FakeDevices.h"
 #include "tests/win/common/Canvas.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 #include "tests/win/common/ScratchRegistry.h"
+#include "tests/win/common/TextFit.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/framework/TestPump.h"
 
 // Rectangles in failure messages (CRect lives in the global namespace).
@@ -755,30 +758,36 @@ TEST_F(InfoDialog, ASlowDriveNeitherHoldsTheDialogNorItsClosing) {
 // ---- painting and lifetime -------------------------------------------------------
 
 TEST_F(InfoDialog, MinimisedItDrawsItsIconInTheMiddle) {
-  auto dialog = Open();
-  dialog->ModifyStyle(0, WS_MINIMIZE);  // never shown: the state alone
-  ASSERT_TRUE(dialog->IsIconic());
-  const CRect client = dialog->GetClientRect();
-  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
-  const int x = (client.Width() - cx + 1) / 2, y = (client.Height() - cy + 1) / 2;
-  dravon_test::Canvas shown(client.Width(), client.Height());
-  dialog->SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(shown)), PRF_CLIENT);
-  // The icon's opaque pixels: the same on black and on white.
-  dravon_test::Canvas onBlack(cx, cy), onWhite(cx, cy);
-  onBlack.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(0, 0, 0));
-  onWhite.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(255, 255, 255));
-  DrawIcon(onBlack, 0, 0, dialog->GetIcon(true));
-  DrawIcon(onWhite, 0, 0, dialog->GetIcon(true));
-  int opaque = 0, same = 0;
-  for (int j = 0; j < cy; ++j) {
-    for (int i = 0; i < cx; ++i) {
-      if (onBlack.Pixel(i, j) != onWhite.Pixel(i, j)) continue;
-      ++opaque;
-      same += shown.Pixel(x + i, y + j) == onBlack.Pixel(i, j);
+  for (const int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    dravon_test::MonitorScale monitor(96);
+    auto dialog = Open();
+    if (dpi != 96) monitor.MoveTo(dialog->m_hWnd, static_cast<UINT>(dpi));
+    dialog->ModifyStyle(0, WS_MINIMIZE);  // never shown: the state alone
+    ASSERT_TRUE(dialog->IsIconic());
+    const CRect client = dialog->GetClientRect();
+    const int cx = afx::SystemMetricForDpi(SM_CXICON, static_cast<UINT>(dpi));
+    const int cy = afx::SystemMetricForDpi(SM_CYICON, static_cast<UINT>(dpi));
+    const int x = (client.Width() - cx + 1) / 2, y = (client.Height() - cy + 1) / 2;
+    dravon_test::Canvas shown(client.Width(), client.Height());
+    dialog->SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(shown)), PRF_CLIENT);
+    // The icon's opaque pixels: the same on black and on white.
+    dravon_test::Canvas onBlack(cx, cy), onWhite(cx, cy);
+    onBlack.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(0, 0, 0));
+    onWhite.dc().FillSolidRect(CRect(0, 0, cx, cy), RGB(255, 255, 255));
+    DrawIconEx(onBlack, 0, 0, dialog->GetIcon(true), cx, cy, 0, nullptr, DI_NORMAL);
+    DrawIconEx(onWhite, 0, 0, dialog->GetIcon(true), cx, cy, 0, nullptr, DI_NORMAL);
+    int opaque = 0, same = 0;
+    for (int j = 0; j < cy; ++j) {
+      for (int i = 0; i < cx; ++i) {
+        if (onBlack.Pixel(i, j) != onWhite.Pixel(i, j)) continue;
+        ++opaque;
+        same += shown.Pixel(x + i, y + j) == onBlack.Pixel(i, j);
+      }
     }
+    EXPECT_GT(opaque, cx * cy / 4);
+    EXPECT_EQ(opaque, same);
   }
-  EXPECT_GT(opaque, cx * cy / 4);
-  EXPECT_EQ(opaque, same);
 }
 
 TEST_F(InfoDialog, EscapeAndTheCloseBoxEndIt) {
@@ -793,6 +802,219 @@ TEST_F(InfoDialog, EscapeAndTheCloseBoxEndIt) {
     }
     EXPECT_FALSE(IsWindow(wnd)) << close;
   }
+}
+
+// ---- display scale ------------------------------------------------------------
+
+// The size of the icon an SS_ICON static shows.
+SIZE IconSizeOf(HWND control) {
+  auto icon = reinterpret_cast<HICON>(SendMessageW(control, STM_GETICON, 0, 0));
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return SIZE{0, 0};
+  BITMAP bm{};
+  GetObjectW(info.hbmMask, sizeof bm, &bm);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return SIZE{bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+}
+
+// What a page shows that the scale decides.
+struct PageScale {
+  CRect at;                  // in the tab control
+  std::vector<SIZE> icons;   // its strip's icons
+  int footSide = 0;          // the larger side of the small icon's control
+  CRect main;                // the main control, in the page
+  int imageSize = 0;         // the list's row images
+  int images = 0;
+  std::vector<int> columns;  // the list's column widths
+};
+
+PageScale ScaleOf(CInfoPage& page) {
+  PageScale s;
+  s.at = page.GetRectInParent();
+  for (HWND c = GetWindow(page.m_hWnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const auto style = GetWindowLongW(c, GWL_STYLE);
+    if ((style & SS_TYPEMASK) != SS_ICON) continue;
+    s.icons.push_back(IconSizeOf(c));
+    if (style & SS_REALSIZECONTROL) {
+      RECT r{};
+      GetClientRect(c, &r);
+      s.footSide = std::max<int>(r.right, r.bottom);
+    }
+  }
+  HWND main = page.GetDlgItem(static_cast<int>(page.MainControlId()));
+  GetWindowRect(main, &s.main);
+  MapWindowPoints(nullptr, page.m_hWnd, reinterpret_cast<POINT*>(&s.main), 2);
+  if (auto* list = dynamic_cast<CListPage*>(&page)) {
+    HIMAGELIST images = ListView_GetImageList(list->List().m_hWnd, LVSIL_SMALL);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    s.imageSize = cx == cy ? cx : -1;
+    s.images = ImageList_GetImageCount(images);
+    for (int i = 0; i < 2; ++i) s.columns.push_back(list->List().GetColumnWidth(i));
+  }
+  return s;
+}
+
+TEST_F(InfoDialog, AtEveryScaleThePagesImagesColumnsAndTextsAreTheScaledOnes) {
+  devices.drive0 = RecordedDrive("hitachi-hde721010sla330.hex");
+  devices.healthDrives[0] = NvmeHealthDrive();
+  for (const int dpi : {120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    dravon_test::MonitorScale monitor(96);
+    auto dialog = Open();
+    CSlideTabCtrl& tabs = dialog->Tabs();
+    ASSERT_EQ(7, tabs.GetItemCount());
+    std::vector<PageScale> at96;
+    std::vector<std::vector<int>> cellsAt96;
+    for (int i = 0; i < 7; ++i) {
+      auto* page = PageOf<CInfoPage>(*dialog, i);
+      ASSERT_NE(page, nullptr);
+      at96.push_back(ScaleOf(*page));
+      auto* list = dynamic_cast<CListPage*>(page);
+      cellsAt96.push_back(list ? dravon_test::FittingCells(list->List().m_hWnd) : std::vector<int>{});
+    }
+    for (const auto& o : dravon_test::OverflowingTexts(dialog->m_hWnd, 96)) ADD_FAILURE() << "at 96: " << o;
+
+    monitor.MoveTo(dialog->m_hWnd, static_cast<UINT>(dpi));
+    auto within1 = [](int a, int b) { return std::abs(a - b) <= 1; };
+    const CPoint origin(MulDiv(4, dpi, 96), MulDiv(28, dpi, 96));
+    EXPECT_EQ(origin, tabs.PageOrigin());
+    EXPECT_EQ(MulDiv(30, dpi, 96), tabs.SlideStep());
+    CRect area = tabs.GetClientRect();
+    tabs.AdjustRect(false, area);
+    for (int i = 0; i < 7; ++i) {
+      SCOPED_TRACE(i);
+      auto* page = PageOf<CInfoPage>(*dialog, i);
+      const PageScale now = ScaleOf(*page);
+      const PageScale& was = at96[static_cast<std::size_t>(i)];
+      EXPECT_EQ(origin, now.at.TopLeft());
+      // The main control as the template makes it at the DPI, inside the room.
+      EXPECT_TRUE(within1(now.main.left, MulDiv(was.main.left, dpi, 96))) << now.main.left;
+      EXPECT_LE(now.main.right, area.right - origin.x - MulDiv(2, dpi, 96));
+      EXPECT_LE(now.main.bottom, area.bottom - origin.y - MulDiv(2, dpi, 96));
+      ASSERT_EQ(was.icons.size(), now.icons.size());
+      ASSERT_EQ(2u, now.icons.size()) << "the strip's icon and its small one";
+      // The strip's icon at the system's size for the DPI; the small one,
+      // which its control sizes, made at the control's size.
+      EXPECT_EQ(afx::SystemMetricForDpi(SM_CXICON, static_cast<UINT>(dpi)), now.icons[0].cx);
+      EXPECT_TRUE(within1(now.footSide, MulDiv(was.footSide, dpi, 96))) << now.footSide;
+      EXPECT_EQ(now.footSide, now.icons[1].cx);
+      if (!was.columns.empty()) {
+        EXPECT_EQ(MulDiv(16, dpi, 96), now.imageSize);
+        EXPECT_EQ(was.images, now.images);
+        EXPECT_EQ(20, now.images);
+        for (std::size_t c = 0; c < 2; ++c)
+          EXPECT_TRUE(within1(now.columns[c], MulDiv(was.columns[c], dpi, 96))) << now.columns[c];
+        // Every cell that fits at 96 DPI fits here.
+        auto* list = dynamic_cast<CListPage*>(page);
+        const std::vector<int> cells = dravon_test::FittingCells(list->List().m_hWnd);
+        for (int cell : cellsAt96[static_cast<std::size_t>(i)])
+          EXPECT_TRUE(std::find(cells.begin(), cells.end(), cell) != cells.end()) << "cell " << cell;
+      }
+    }
+    for (const auto& o : dravon_test::OverflowingTexts(dialog->m_hWnd, dpi)) ADD_FAILURE() << o;
+
+    // Back at 96 DPI: as it opened.
+    monitor.MoveTo(dialog->m_hWnd, 96);
+    for (int i = 0; i < 7; ++i) {
+      const PageScale back = ScaleOf(*PageOf<CInfoPage>(*dialog, i));
+      const PageScale& was = at96[static_cast<std::size_t>(i)];
+      EXPECT_EQ(was.at, back.at) << i;
+      EXPECT_EQ(was.main, back.main) << i;
+      EXPECT_EQ(was.columns, back.columns) << i;
+      EXPECT_EQ(was.imageSize, back.imageSize) << i;
+    }
+    dialog->SendMessage(WM_COMMAND, IDCANCEL);
+  }
+}
+
+TEST_F(InfoDialog, TwoHundredChangesOfScaleLeaveNoObjectBehind) {
+  devices.healthDrives[0] = NvmeHealthDrive();
+  dravon_test::MonitorScale monitor(96);
+  auto dialog = Open();
+  const PageScale first = ScaleOf(*PageOf<CInfoPage>(*dialog, 0));
+  // Once at each scale first: what the controls make once (caches, a
+  // tab control's arrows) is no leak.
+  for (const UINT dpi : {120u, 192u}) {
+    monitor.MoveTo(dialog->m_hWnd, dpi);
+    monitor.MoveTo(dialog->m_hWnd, 96);
+  }
+  flush_events(20);
+  const std::string windowsBefore = dravon_test::DescribeWindows();
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 100; ++i) {
+    monitor.MoveTo(dialog->m_hWnd, i % 2 ? 120 : 192);
+    monitor.MoveTo(dialog->m_hWnd, 96);
+  }
+  flush_events(20);
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(std::abs(after.gdi - before.gdi), dravon_test::kGdiCacheSlack) << before.gdi << " " << after.gdi;
+  EXPECT_EQ(after.user, before.user) << windowsBefore << "\n" << dravon_test::DescribeWindows();
+  const PageScale last = ScaleOf(*PageOf<CInfoPage>(*dialog, 0));
+  EXPECT_EQ(first.at, last.at);
+  EXPECT_EQ(first.main, last.main);
+  EXPECT_EQ(first.columns, last.columns);
+  dialog->SendMessage(WM_COMMAND, IDCANCEL);
+}
+
+// Pictures for a person to look at: the USB page and the system page, shown
+// at 144 and 192 DPI (build/win/screenshots/parvane-dpi*.bmp).
+TEST_F(InfoDialog, ShownAtOneAndAHalfAndTwiceTheScale) {
+  devices.drive0 = RecordedDrive("hitachi-hde721010sla330.hex");
+  for (const int dpi : {144, 192}) {
+    dravon_test::MonitorScale monitor(96);
+    auto dialog = Open();
+    dialog->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    monitor.MoveTo(dialog->m_hWnd, static_cast<UINT>(dpi));
+    flush_events(200);
+    const std::wstring name = L"parvane-dpi" + std::to_wstring(dpi);
+    dravon_test::Save(dravon_test::Capture(dialog->m_hWnd), (name + L"-usb.bmp").c_str());
+    const CRect first = dialog->Tabs().GetItemRect(0);
+    const LPARAM middle = MAKELPARAM((first.left + first.right) / 2, (first.top + first.bottom) / 2);
+    dialog->Tabs().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    dialog->Tabs().SendMessage(WM_LBUTTONUP, 0, middle);
+    for (int i = 0; i < 40 && dialog->Tabs().SlidingPage(); ++i) flush_events(30);
+    flush_events(100);
+    dravon_test::Save(dravon_test::Capture(dialog->m_hWnd), (name + L"-system.bmp").c_str());
+    dialog->SendMessage(WM_COMMAND, IDCANCEL);
+  }
+}
+
+// At the system's scale from the start (run by tests/win/common/at-scale.sh
+// in a prefix of 144 DPI; skipped at 96): the template laid out by the
+// system's font for the DPI, and what the pages draw themselves made for it.
+TEST_F(InfoDialog, OpensAtTheSystemScale) {
+  ASSERT_TRUE(dravon_test::MakeProcessDpiAware()) << GetLastError();
+  const int dpi = static_cast<int>(afx::SystemDpi());
+  if (dpi == 96) GTEST_SKIP() << "the prefix is at 96 DPI";
+  devices.drive0 = RecordedDrive("hitachi-hde721010sla330.hex");
+  devices.healthDrives[0] = NvmeHealthDrive();
+  auto dialog = Open();
+  ASSERT_EQ(static_cast<UINT>(dpi), dialog->GetDpi());
+  CSlideTabCtrl& tabs = dialog->Tabs();
+  const CPoint origin(MulDiv(4, dpi, 96), MulDiv(28, dpi, 96));
+  EXPECT_EQ(origin, tabs.PageOrigin());
+  const int keyWidths[] = {MulDiv(245, dpi, 96), MulDiv(265, dpi, 96), MulDiv(170, dpi, 96)};
+  for (int i = 0; i < tabs.GetItemCount(); ++i) {
+    SCOPED_TRACE(i);
+    auto* page = PageOf<CInfoPage>(*dialog, i);
+    const PageScale now = ScaleOf(*page);
+    EXPECT_EQ(origin, now.at.TopLeft());
+    ASSERT_EQ(2u, now.icons.size());
+    EXPECT_EQ(afx::SystemMetricForDpi(SM_CXICON, static_cast<UINT>(dpi)), now.icons[0].cx);
+    EXPECT_EQ(now.footSide, now.icons[1].cx);
+    if (now.columns.empty()) continue;
+    EXPECT_EQ(MulDiv(16, dpi, 96), now.imageSize);
+    EXPECT_EQ(20, now.images);
+    EXPECT_NE(std::end(keyWidths), std::find(std::begin(keyWidths), std::end(keyWidths), now.columns[0]));
+    EXPECT_EQ(MulDiv(300, dpi, 96), now.columns[1]);
+  }
+  for (const auto& o : dravon_test::OverflowingTexts(dialog->m_hWnd, dpi)) ADD_FAILURE() << o;
+  dialog->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  flush_events(200);
+  dravon_test::Save(dravon_test::Capture(dialog->m_hWnd), (L"parvane-start" + std::to_wstring(dpi) + L".bmp").c_str());
+  dialog->SendMessage(WM_COMMAND, IDCANCEL);
 }
 
 TEST_F(InfoDialog, OpenedAndClosedTwoHundredTimesLeavesNoWindowOrObject) {

@@ -7,12 +7,18 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <utility>
+#include <vector>
 #include <thread>
 
+#include "framework/DialogTemplate.h"
 #include "framework/Wnd.h"
 #include "res/tunara/resource.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 #include "tests/win/common/ProcWindow.h"
+#include "tests/win/common/TextFit.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/framework/TestPump.h"
 #include "tests/win/tunara/OptimizeDlgTestSupport.h"
 
@@ -202,6 +208,189 @@ TEST_F(OptimizeDialog, AHungWindowDoesNotHoldTheDialog) {
   hung.join();
   CloseHandle(ready);
   CloseHandle(release);
+}
+
+// ---- display scale ------------------------------------------------------------
+
+// What a page shows that the scale decides: its place, its pictures (bitmaps
+// and icons, in template order) and its lists' images.
+struct PageScale {
+  CRect at;
+  std::vector<std::pair<int, int>> pictures;    // width, height
+  std::vector<std::pair<int, int>> listImages;  // each list's image size and count
+};
+
+std::pair<int, int> BitmapSize(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm)) return {0, 0};
+  return {bm.bmWidth, std::abs(bm.bmHeight)};
+}
+
+PageScale ScaleOf(CDialog& page) {
+  PageScale s;
+  s.at = page.GetRectInParent();
+  for (HWND c = GetWindow(page.m_hWnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t name[32] = {};
+    GetClassNameW(c, name, 32);
+    const auto type = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
+    if (_wcsicmp(name, WC_STATICW) == 0 && type == SS_BITMAP) {
+      s.pictures.push_back(BitmapSize(reinterpret_cast<HBITMAP>(SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0))));
+    } else if (_wcsicmp(name, WC_STATICW) == 0 && type == SS_ICON) {
+      ICONINFO info{};
+      auto icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+      if (icon && GetIconInfo(icon, &info)) {
+        s.pictures.push_back(BitmapSize(info.hbmColor ? info.hbmColor : info.hbmMask));
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+      }
+    } else if (_wcsicmp(name, WC_COMBOBOXEXW) == 0) {
+      auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(c, CBEM_GETIMAGELIST, 0, 0));
+      int cx = 0, cy = 0;
+      ImageList_GetIconSize(images, &cx, &cy);
+      s.listImages.push_back({cx == cy ? cx : -1, ImageList_GetImageCount(images)});
+    }
+  }
+  return s;
+}
+
+TEST_F(OptimizeDialog, AtEveryScaleThePicturesListsAndPagesAreTheScaledOnesAndTextsFit) {
+  const platform::OsVersion ten{10, 0, 19045, 2, ""};
+  for (const int dpi : {120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    dravon_test::MonitorScale monitor(96);
+    COptimizeDlg& dialog = Open(ten);
+    CTabSheet& sheet = dialog.TabSheet();
+    std::vector<PageScale> at96;
+    for (int i = 0; i < 4; ++i) at96.push_back(ScaleOf(*sheet.GetPage(i)));
+    for (const auto& o : dravon_test::OverflowingTexts(dialog.m_hWnd, 96)) ADD_FAILURE() << "at 96: " << o;
+
+    monitor.MoveTo(dialog.m_hWnd, static_cast<UINT>(dpi));
+    auto within1 = [](int a, int b) { return std::abs(a - b) <= 1; };
+    // Below the tabs, in the sheet's client area. (Wine's tab control takes
+    // its whole window as its client area once it is moved: its border
+    // drawn by the dialog is then inside the pages' room.)
+    auto room = [&] {
+      const CRect client = sheet.GetClientRect();
+      const CRect tab = sheet.GetItemRect(0);
+      return CRect(tab.left, tab.bottom + 1, client.right - 2, client.bottom - 2);
+    };
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(i);
+      const PageScale now = ScaleOf(*sheet.GetPage(i));
+      const PageScale& was = at96[static_cast<std::size_t>(i)];
+      EXPECT_EQ(room(), now.at) << "below the tabs of the new font";
+      ASSERT_EQ(was.pictures.size(), now.pictures.size());
+      for (std::size_t p = 0; p < now.pictures.size(); ++p) {
+        EXPECT_TRUE(within1(now.pictures[p].first, MulDiv(was.pictures[p].first, dpi, 96))) << p << ": " << now.pictures[p].first;
+        EXPECT_TRUE(within1(now.pictures[p].second, MulDiv(was.pictures[p].second, dpi, 96))) << p << ": " << now.pictures[p].second;
+      }
+      ASSERT_EQ(was.listImages.size(), now.listImages.size());
+      for (std::size_t l = 0; l < now.listImages.size(); ++l) {
+        EXPECT_EQ(MulDiv(16, dpi, 96), now.listImages[l].first);
+        EXPECT_EQ(was.listImages[l].second, now.listImages[l].second);
+      }
+    }
+    for (const auto& o : dravon_test::OverflowingTexts(dialog.m_hWnd, dpi)) ADD_FAILURE() << o;
+
+    monitor.MoveTo(dialog.m_hWnd, 96);
+    for (int i = 0; i < 4; ++i) {
+      const PageScale back = ScaleOf(*sheet.GetPage(i));
+      const PageScale& was = at96[static_cast<std::size_t>(i)];
+      EXPECT_EQ(was.at.TopLeft(), back.at.TopLeft()) << i;
+      EXPECT_EQ(room(), back.at) << i;
+      EXPECT_EQ(was.pictures, back.pictures) << i;
+      EXPECT_EQ(was.listImages, back.listImages) << i;
+    }
+    Close();
+  }
+}
+
+TEST_F(OptimizeDialog, TwoHundredChangesOfScaleLeaveNoObjectBehind) {
+  const platform::OsVersion ten{10, 0, 19045, 2, ""};
+  dravon_test::MonitorScale monitor(96);
+  COptimizeDlg& dialog = Open(ten);
+  const PageScale first = ScaleOf(*dialog.TabSheet().GetPage(0));
+  for (const UINT dpi : {120u, 192u}) {
+    monitor.MoveTo(dialog.m_hWnd, dpi);
+    monitor.MoveTo(dialog.m_hWnd, 96);
+  }
+  flush_events(20);
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 100; ++i) {
+    monitor.MoveTo(dialog.m_hWnd, i % 2 ? 120 : 192);
+    monitor.MoveTo(dialog.m_hWnd, 96);
+  }
+  flush_events(20);
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(std::abs(after.gdi - before.gdi), dravon_test::kGdiCacheSlack) << before.gdi << " " << after.gdi;
+  EXPECT_EQ(after.user, before.user) << dravon_test::DescribeWindows();
+  const PageScale last = ScaleOf(*dialog.TabSheet().GetPage(0));
+  EXPECT_EQ(first.at.TopLeft(), last.at.TopLeft());
+  EXPECT_EQ(first.pictures, last.pictures);
+}
+
+// Pictures for a person to look at: the disk and the CD-ROM pages at 144
+// and 192 DPI (build/win/screenshots/tunara-dpi*.bmp).
+TEST_F(OptimizeDialog, ShownAtOneAndAHalfAndTwiceTheScale) {
+  for (const int dpi : {144, 192}) {
+    dravon_test::MonitorScale monitor(96);
+    COptimizeDlg& dialog = Open();
+    dialog.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    monitor.MoveTo(dialog.m_hWnd, static_cast<UINT>(dpi));
+    flush_events(200);
+    const std::wstring name = L"tunara-dpi" + std::to_wstring(dpi);
+    dravon_test::Save(dravon_test::Capture(dialog.m_hWnd), (name + L"-disk.bmp").c_str());
+    CTabSheet& sheet = dialog.TabSheet();
+    const LPARAM cdrom = Centre(sheet.GetItemRect(2));
+    sheet.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, cdrom);
+    sheet.SendMessage(WM_LBUTTONUP, 0, cdrom);
+    flush_events(200);
+    dravon_test::Save(dravon_test::Capture(dialog.m_hWnd), (name + L"-cdrom.bmp").c_str());
+    Close();
+  }
+}
+
+// At the system's scale from the start (run by tests/win/common/at-scale.sh
+// in a prefix of 144 DPI; skipped at 96): each picture the rendering for
+// the DPI, the size of the 100 % one scaled, the lists' images too.
+TEST_F(OptimizeDialog, OpensAtTheSystemScale) {
+  ASSERT_TRUE(dravon_test::MakeProcessDpiAware()) << GetLastError();
+  const int dpi = static_cast<int>(afx::SystemDpi());
+  if (dpi == 96) GTEST_SKIP() << "the prefix is at 96 DPI";
+  COptimizeDlg& dialog = Open();
+  ASSERT_EQ(static_cast<UINT>(dpi), dialog.GetDpi());
+  CTabSheet& sheet = dialog.TabSheet();
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    CDialog& page = *sheet.GetPage(i);
+    const PageScale now = ScaleOf(page);
+    // The template's pictures, in its order, at 100 %.
+    std::vector<std::pair<int, int>> base;
+    for (const afx::TemplateItem& item : afx::DialogTemplateItems(page.GetResourceModule(), page.GetTemplateId())) {
+      const DWORD type = item.style & SS_TYPEMASK;
+      if (!item.IsStatic() || item.titleOrdinal == 0) continue;
+      if (type == SS_BITMAP) {
+        HBITMAP b = static_cast<HBITMAP>(LoadImageW(page.GetResourceModule(), MAKEINTRESOURCEW(item.titleOrdinal),
+                                                    IMAGE_BITMAP, 0, 0, 0));
+        base.push_back(BitmapSize(b));
+        DeleteObject(b);
+      } else if (type == SS_ICON) {
+        const int side = afx::SystemMetricForDpi(SM_CXICON, 96);
+        base.push_back({side, side});
+      }
+    }
+    ASSERT_EQ(base.size(), now.pictures.size());
+    for (std::size_t p = 0; p < base.size(); ++p) {
+      EXPECT_EQ(MulDiv(base[p].first, dpi, 96), now.pictures[p].first) << p;
+      EXPECT_EQ(MulDiv(base[p].second, dpi, 96), now.pictures[p].second) << p;
+    }
+    for (const auto& list : now.listImages) EXPECT_EQ(MulDiv(16, dpi, 96), list.first);
+  }
+  for (const auto& o : dravon_test::OverflowingTexts(dialog.m_hWnd, dpi)) ADD_FAILURE() << o;
+  dialog.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  flush_events(200);
+  dravon_test::Save(dravon_test::Capture(dialog.m_hWnd), (L"tunara-start" + std::to_wstring(dpi) + L".bmp").c_str());
+  Close();
 }
 
 TEST_F(OptimizeDialog, OpenedAndClosedTwoHundredTimesLeavesNothingBehind) {
