@@ -109,6 +109,7 @@ gui >/dev/null
 results=$(for _ in $(seq "$runs"); do sleep 1; gui | tr '\n' ' '; echo; done)
 sleep 1
 peak_kib=$(awk '/^VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
+rss_kib=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
 driver close "$main" >/dev/null 2>&1 || true
 t_gui=$(awk '{ for (i = 1; i < NF; i++) if ($i == "fill-ms") print $(i + 1) }' <<<"$results" | median)
 stall=$(awk '{ for (i = 1; i < NF; i++) if ($i == "max-stall-ms") print $(i + 1) }' <<<"$results" | sort -n | tail -1)
@@ -152,6 +153,7 @@ if [ -n "$split" ]; then
   awk -v a="$t_chart" -v b="$t_cli" 'BEGIN { printf "ratio chart painted / command line: %.2f\n", a / b }'
 fi
 printf '%-52s %6d MiB (idle %d MiB)\n' "Dravon.exe peak memory, slot charted" $((peak_kib / 1024)) $((idle_kib / 1024))
+printf '%-52s %6d MiB\n' "Dravon.exe resident with the slot charted" $((rss_kib / 1024))
 printf '%-52s %6d MiB\n' "dravon-scan.exe peak memory" $((cli_kib / 1024))
 echo "runs: $(tr '\n' '|' <<<"$results")"
-echo "summary cli_ms $t_cli gui_ms $t_gui chart_ms $t_chart stall_ms $stall peak_kib $peak_kib idle_kib $idle_kib cli_kib $cli_kib start_ms $t_start"
+echo "summary cli_ms $t_cli gui_ms $t_gui chart_ms $t_chart stall_ms $stall peak_kib $peak_kib idle_kib $idle_kib rss_kib $rss_kib cli_kib $cli_kib start_ms $t_start"

@@ -9,7 +9,8 @@
 # to 1 000 000 files (linear is 5). Printed, not a test.
 #
 #   tools/bench/scale-bench.sh [CACHE_DIR]   (default /work/bench-cache)
-#   SIZES="50000 200000" for fewer; RUNS (default 3) runs of each.
+#   SIZES="50000 200000" for fewer; RUNS (default 3) runs of each; BUILD as
+#   for gui-scan-bench.sh.
 #
 # Needs the host tree (dravon-scan), the Windows tree, root and FUSE. The
 # first run makes the trees and images (about 10 minutes for the largest).
@@ -20,7 +21,7 @@ sizes=${SIZES:-50000 200000 1000000}
 runs=${RUNS:-3}
 scan=$top/build/host/bin/dravon-scan
 [ -x "$scan" ] || { echo "build the host tree first: tools/build.sh host" >&2; exit 1; }
-[ -x "$top/build/win/bin/Dravon.exe" ] || { echo "build the Windows tree first: tools/build.sh win" >&2; exit 1; }
+[ -x "${BUILD:-$top/build/win}/bin/Dravon.exe" ] || { echo "build the Windows tree first: tools/build.sh win" >&2; exit 1; }
 . "$top/tools/bench/timing.sh"
 trap 'rm -f "$timing"' EXIT
 
@@ -57,7 +58,10 @@ for n in $sizes; do
     s=$(grep '^summary' "$log" || true)
     rm -f "$log"
     [ -n "$s" ] || { echo "  (no summary: the GUI benchmark failed)"; continue; }
-    rows+=("$n $engine $host_ms $host_kib $(field "$s" cli_ms) $(field "$s" cli_kib) $(field "$s" chart_ms) $(field "$s" peak_kib) $(field "$s" idle_kib) $(field "$s" stall_ms)")
+    # A build without the trace: the root row's selection instead.
+    chart=$(field "$s" chart_ms)
+    [ "$chart" != 0 ] || chart=$(field "$s" gui_ms)
+    rows+=("$n $engine $host_ms $host_kib $(field "$s" cli_ms) $(field "$s" cli_kib) $chart $(field "$s" peak_kib) $(field "$s" idle_kib) $(field "$s" stall_ms) $(field "$s" rss_kib)")
   done
 done
 
@@ -67,7 +71,7 @@ for r in "${rows[@]}"; do
   read -r n e hm hk cm ck gm gk ik st <<<"$r"
   awk -v n="$n" -v e="$e" -v hm="$hm" -v hk="$hk" -v cm="$cm" -v ck="$ck" -v gm="$gm" -v gk="$gk" -v ik="$ik" -v st="$st" \
     'BEGIN { printf "%-8d %-6s %7d %5.0f | %7d %5.0f | %16d %5.0f %11.0f %5d | %.2f\n",
-             n, e, hm, hk / 1024, cm, ck / 1024, gm, gk / 1024, (gk - ik) / 1024, st, cm > 0 ? gm / cm : 0 }'
+             n, e, hm, hk / 1024, cm, ck / 1024, gm, gk / 1024, (gk - ik) / 1024, st, (cm > 0 ? gm / cm : 0) }'
 done
 echo
 echo "per million files (program: peak over its idle peak, with the slot charted):"
@@ -82,13 +86,15 @@ echo "growth from 200 000 to 1 000 000 files (linear: 5.0, aim at most 5.5):"
 for e in walk mft; do
   a="" b=""
   for r in "${rows[@]}"; do
-    read -r n en hm hk cm ck gm gk ik st <<<"$r"
+    read -r n en hm hk cm ck gm gk ik st rk <<<"$r"
     [ "$en" = "$e" ] || continue
-    [ "$n" = 200000 ] && a="$hm $cm $gm $((gk - ik))"
-    [ "$n" = 1000000 ] && b="$hm $cm $gm $((gk - ik))"
+    [ "$n" = 200000 ] && a="$hm $cm $gm $((gk - ik)) $rk $ck"
+    [ "$n" = 1000000 ] && b="$hm $cm $gm $((gk - ik)) $rk $ck"
   done
   [ -n "$a" ] && [ -n "$b" ] || continue
   awk -v e="$e" -v a="$a" -v b="$b" 'BEGIN { split(a, x); split(b, y);
     printf "%-6s host %.2f  .exe %.2f  program %.2f  program memory %.2f\n", e,
-           y[1] / x[1], y[2] / x[2], y[3] / x[3], x[4] > 0 ? y[4] / x[4] : 0 }'
+           y[1] / x[1], y[2] / x[2], y[3] / x[3], (x[4] > 0 ? y[4] / x[4] : 0);
+    printf "%-6s the 800 000 files between: program peak %.1f MiB, resident %.1f MiB, .exe peak %.1f MiB per million files\n", e,
+           (y[4] - x[4]) / 1024 / 0.8, (y[5] - x[5]) / 1024 / 0.8, (y[6] - x[6]) / 1024 / 0.8 }'
 done
