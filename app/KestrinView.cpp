@@ -5,6 +5,7 @@
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
 #include "app/diskview/StripLayout.h"
+#include "app/diskview/scan/ScanTrace.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/DiskSpace.h"
@@ -203,6 +204,7 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
   // is gone: the root now holds (or is filling with) another folder.
   if (slot != scanSlot_ || tree_.IsScanning()) return;
   scanSlot_ = 0;
+  diskview::ScanTrace::Mark("done-received", slot);
   ClearProgress();
   diskview::CMyFolder* selected = tree_.GetSelectedFolder();
   const diskview::ScanDonePlan plan = diskview::PlanScanDone(
@@ -210,9 +212,12 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
         return QuerySpace(slot, root, out, flag);
       });
   // After a completed scan the selected folder is the scanned root.
+  diskview::ScanTrace::Mark("plan-made");
   charts_.Completed(slot, plan.chart ? selected : nullptr);
   ShowPlan(slot, plan, flag);
   charts_.Slot(slot).SetRootRows(FolderRows(slot));
+  diskview::ScanTrace::Mark("slot-shown");
+  diskview::ScanTrace::Arm();
 }
 
 std::vector<diskview::InfoLineUpdate> CKestrinView::FolderRows(int slot) {
@@ -236,9 +241,8 @@ void CKestrinView::ShowPlan(int slot, const diskview::ScanDonePlan& plan, WPARAM
   for (std::size_t i = 0; i < plan.slices.size(); ++i) {
     const diskview::PalettePair& colours = diskview::kSlicePalette[plan.slices[i].palette];
     pie.AddSlice(colours.colour, colours.textColour, plan.slices[i].angle);
-    if (chart.Node()) {
-      pie.SetSliceTip(static_cast<int>(i), CString::FromUtf8(diskview::SliceTipText(
-                                               *chart.Node(), plan.slices, i)));
+    if (chart.Node() && i < plan.tips.size()) {
+      pie.SetSliceTip(static_cast<int>(i), CString::FromUtf8(plan.tips[i]));
     }
   }
   pie.Invalidate(false);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ScanTrace.h"
 #include "app/diskview/scan/ntfs/MftVolume.h"
 #include "framework/Trace.h"
 #include "platform/ByteSource.h"
@@ -26,8 +27,9 @@ using diskview::TreeItemInfo;
 //
 // One message per batch instead of one send per row: under Wine a send to
 // another thread costs about half a millisecond, more than listing the
-// folder the row stands for. The worker posts a wake-up once a batch has
-// gathered rows or time, and sends (waits) only when the queue is full or
+// folder the row stands for. The worker gathers rows on its own side and
+// hands them over a batch at a time (one lock, at most one post), posts a
+// wake-up once rows wait, and sends (waits) only when the queue is full or
 // when the scan has ended and the rows must be complete.
 class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
  public:
@@ -40,15 +42,24 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
   void DeleteAllRows() override {
     {
       // First: queued rows of a worker left behind must not be carried out
-      // by the stop inside DeleteAll.
+      // by the stop inside DeleteAll. No worker is inside the sink now.
       std::lock_guard lock(mutex_);
       queue_.clear();
+      gathered_.clear();
       wakePosted_ = false;
     }
     tree_.DeleteAll();
     std::lock_guard lock(mutex_);
     nodes_.clear();
     nextTicket_ = 0;
+    carriedOut_ = 0;
+    carryOutTime_ = {};
+  }
+  // For the scan trace: rows carried out since the last DeleteAllRows and
+  // the time this thread spent on them.
+  std::size_t CarriedOut() const { return carriedOut_; }
+  double CarryOutMs() const {
+    return std::chrono::duration<double, std::milli>(carryOutTime_).count();
   }
   Row InsertRootRow(std::unique_ptr<TreeItemInfo> info) override {
     if (!tree_.InsertRootRow(std::move(info))) return 0;
@@ -62,38 +73,38 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
     tree_.ExpandNode(node, tree_.NodeToIndex(node));
   }
 
+  // The tickets and the gathered rows are the worker's alone while it runs
+  // (the user-interface thread touches them only while no worker is inside
+  // the sink).
   Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) override {
-    bool wait = false;
-    bool wake = false;
-    Row ticket = 0;
-    {
-      std::lock_guard lock(mutex_);
-      ticket = nextTicket_++;
-      const auto now = std::chrono::steady_clock::now();
-      if (queue_.empty()) batchStart_ = now;
-      queue_.push_back({parent, ticket, std::move(info)});
-      if (queue_.size() >= limit_) {
-        wait = true;
-      } else if (!wakePosted_ &&
-                 (queue_.size() >= kBatchRows || now - batchStart_ >= kBatchDelay)) {
-        wakePosted_ = wake = true;
-      }
-    }
-    if (wait) {
-      ::SendMessageW(window_, WM_DISKTREE_INSERT_ROW, kCarryOutAll, 0);
-    } else if (wake && !::PostMessageW(window_, WM_DISKTREE_INSERT_ROW, 0, 0)) {
-      std::lock_guard lock(mutex_);
-      wakePosted_ = false;  // a full queue: the next row tries again
+    const Row ticket = nextTicket_++;
+    const auto now = std::chrono::steady_clock::now();
+    if (gathered_.empty()) gatherStart_ = now;
+    gathered_.push_back({parent, ticket, std::move(info)});
+    if (gathered_.size() >= std::min(kHandOverRows, limit_) || now - gatherStart_ >= kBatchDelay) {
+      HandOver();
     }
     return ticket;
   }
-  void RedrawNow() override { ::SendMessageW(window_, WM_DISKTREE_REDRAW, 0, 0); }
+  void FlushRows() override {
+    if (!gathered_.empty()) HandOver();
+  }
+  void RedrawNow() override {
+    FlushRows();
+    ::SendMessageW(window_, WM_DISKTREE_REDRAW, 0, 0);
+  }
   void SelectRootIfNoneSelected() override { ::SendMessageW(window_, WM_DISKTREE_SELECT_ROOT, 0, 0); }
 
   // User-interface thread: carries out the queued insertions, all of them or
   // one batch (so that a long queue does not hold up input); says whether
   // some are left.
   bool CarryOut(bool all) {
+    const auto start = std::chrono::steady_clock::now();
+    struct Timed {
+      std::chrono::steady_clock::time_point start;
+      std::chrono::steady_clock::duration& spent;
+      ~Timed() { spent += std::chrono::steady_clock::now() - start; }
+    } timed{start, carryOutTime_};
     for (;;) {
       std::vector<Request> batch;
       {
@@ -115,6 +126,7 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
         if (request.ticket >= nodes_.size()) nodes_.resize(request.ticket + 1, nullptr);
         nodes_[request.ticket] = made;
       }
+      carriedOut_ += batch.size();
       std::lock_guard lock(mutex_);
       if (queue_.empty()) return false;
       if (!all) return true;
@@ -128,9 +140,33 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
     std::unique_ptr<TreeItemInfo> info;
   };
   static constexpr Row kRootTicket = 1;
-  static constexpr std::size_t kBatchRows = 256;
+  // Rows the worker gathers before it hands them over, or how long the
+  // first of them waits.
+  static constexpr std::size_t kHandOverRows = 1024;
   static constexpr std::chrono::milliseconds kBatchDelay{15};
   static constexpr std::size_t kRowsPerWake = 2048;
+
+  // Worker thread: the gathered rows join the queue.
+  void HandOver() {
+    bool wait = false;
+    bool wake = false;
+    {
+      std::lock_guard lock(mutex_);
+      for (Request& request : gathered_) queue_.push_back(std::move(request));
+      if (queue_.size() >= limit_) {
+        wait = true;
+      } else if (!wakePosted_) {
+        wakePosted_ = wake = true;
+      }
+    }
+    gathered_.clear();
+    if (wait) {
+      ::SendMessageW(window_, WM_DISKTREE_INSERT_ROW, kCarryOutAll, 0);
+    } else if (wake && !::PostMessageW(window_, WM_DISKTREE_INSERT_ROW, 0, 0)) {
+      std::lock_guard lock(mutex_);
+      wakePosted_ = false;  // a full queue: the next hand-over tries again
+    }
+  }
 
   // User-interface thread only (the worker never reads nodes_).
   GridTreeNode* NodeOf(Row ticket) const { return ticket < nodes_.size() ? nodes_[ticket] : nullptr; }
@@ -140,10 +176,13 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
   std::mutex mutex_;
   std::deque<Request> queue_;
   bool wakePosted_ = false;
-  std::chrono::steady_clock::time_point batchStart_;
+  std::vector<Request> gathered_;  // worker side, not yet handed over
+  std::chrono::steady_clock::time_point gatherStart_;
   std::size_t limit_ = static_cast<std::size_t>(kDefaultRowQueue);
   Row nextTicket_ = 0;
   std::vector<GridTreeNode*> nodes_;  // by ticket
+  std::size_t carriedOut_ = 0;
+  std::chrono::steady_clock::duration carryOutTime_{};
 };
 
 CDiskTreeCtrl::CDiskTreeCtrl()
@@ -234,7 +273,10 @@ LRESULT CDiskTreeCtrl::OnInsertRow(WPARAM all, LPARAM) {
 
 LRESULT CDiskTreeCtrl::OnRedraw(WPARAM, LPARAM) {
   rows_->CarryOut(true);  // the scan has ended: every row is there first
+  diskview::ScanTrace::Mark("rows-inserted", static_cast<std::int64_t>(rows_->CarriedOut()));
+  diskview::ScanTrace::Mark("rows-insert-ms", static_cast<std::int64_t>(rows_->CarryOutMs()));
   ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  diskview::ScanTrace::Mark("tree-redrawn");
   // Why a volume that opened had its folders walked rather than read from
   // its table, for a developer.
   const auto table = scan_.TableResult();
@@ -248,6 +290,7 @@ LRESULT CDiskTreeCtrl::OnRedraw(WPARAM, LPARAM) {
 
 LRESULT CDiskTreeCtrl::OnSelectRoot(WPARAM, LPARAM) {
   if (GetNextItem(-1, LVNI_SELECTED) < 0) SelectNode(GetRootNode());
+  diskview::ScanTrace::Mark("root-selected");
   return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/diskview/PieMessages.h"
 #include "app/diskview/PanelWin.h"
+#include "app/diskview/scan/ScanTrace.h"
 #include "framework/WinApp.h"
 #include "platform/TextWin.h"
 
@@ -185,6 +186,8 @@ void CPieChartCtrl::Paint(CDC& dc) {
     }
   }
   ::RestoreDC(dc, saved);
+  // The first chart drawn after a completion ends the scan's trace.
+  if (!slices_.empty()) diskview::ScanTrace::MarkArmed("chart-painted");
 }
 
 void CPieChartCtrl::OnSize(UINT type, int cx, int cy) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
@@ -25,11 +26,22 @@ std::string WithWord(const std::string& number, int wordKey) {
 
 }  // namespace
 
-std::vector<SlicePlan> PlanSlices(CMyFolder& node) {
-  if (!node.IsSorted()) node.SortChildrenBySize();
+namespace {
+
+// The node's total from its children's sizes (ChildSizes): its own files
+// and every child but the file group, whose bytes are the node's own.
+double TotalOf(const CMyFolder& node, const std::vector<double>& sizes) {
+  double total = node.OwnSize();
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    if (!node.GetChild(static_cast<int>(i))->IsFileGroup()) total += sizes[i];
+  }
+  return total;
+}
+
+std::vector<SlicePlan> SlicesOf(const CMyFolder& node, const std::vector<double>& sizes) {
   std::vector<SlicePlan> slices;
   const int count = node.CountFolders(false, false);
-  const double total = node.GetSize(true);
+  const double total = TotalOf(node, sizes);
   if (count == 0) return slices;  // the full circle is "drawn" by nothing
   int sum = 0;
   int palette = 0;
@@ -38,7 +50,7 @@ std::vector<SlicePlan> PlanSlices(CMyFolder& node) {
     // Multiplying first keeps an exact half exact (241 of 720 bytes is 120.5
     // degrees, not 120.49999...), so halves really go up. A tree of empty
     // files has no shares at all: every child is 0 degrees.
-    double a = total > 0 ? node.GetChild(i)->GetSize(true) * 360 / total : 0.0;
+    double a = total > 0 ? sizes[static_cast<std::size_t>(i)] * 360 / total : 0.0;
     // Only corrupt sizes give a share that is no number or lies outside the
     // circle: it counts as no share, or as the whole circle.
     a = std::isnan(a) ? 0.0 : std::clamp(a, 0.0, 360.0);
@@ -50,6 +62,47 @@ std::vector<SlicePlan> PlanSlices(CMyFolder& node) {
   if (sum < 360) slices.push_back({palette, 360 - sum, -1});
   return slices;
 }
+
+std::string TipOf(const CMyFolder& node, const std::vector<SlicePlan>& slices, std::size_t index,
+                  const std::vector<double>& sizes) {
+  if (index >= slices.size()) return {};
+  const SlicePlan& slice = slices[index];
+  const int count = node.GetChildCount();
+  std::string head;
+  double bytes = 0.0;
+  if (slice.child >= 0 && slice.child < count) {
+    const CMyFolder& child = *node.GetChild(slice.child);
+    head = child.IsFileGroup() ? "（本文件夹中的文件）" : child.GetName();
+    bytes = sizes[static_cast<std::size_t>(slice.child)];
+  } else {
+    // The remainder: every child after the last one drawn on its own.
+    int first = 0;
+    for (const SlicePlan& s : slices) first = std::max(first, s.child + 1);
+    int folders = 0;
+    for (int i = first; i < count; ++i) {
+      folders += node.GetChild(i)->IsFileGroup() ? 0 : 1;
+      bytes += sizes[static_cast<std::size_t>(i)];
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "其它 %d 个文件夹", folders);
+    head = text;
+  }
+  // A tree of empty files has no shares: its remainder is the whole disc.
+  const double total = TotalOf(node, sizes);
+  const double share = total > 0 ? bytes * 100.0 / total : (slice.child < 0 ? 100.0 : 0.0);
+  char tail[32];
+  std::snprintf(tail, sizeof tail, " · %.1f %%", share);
+  return head + "\n" + FormatSize(bytes) + tail;
+}
+
+// Sorts the node once and gives its children's sizes in that order.
+std::vector<double> SortedSizes(CMyFolder& node) {
+  return node.IsSorted() ? node.ChildSizes() : node.SortChildrenBySize();
+}
+
+}  // namespace
+
+std::vector<SlicePlan> PlanSlices(CMyFolder& node) { return SlicesOf(node, SortedSizes(node)); }
 
 std::vector<InfoLineUpdate> PlanDriveLines(bool queried, const platform::DiskSpaceHalves& space) {
   std::vector<InfoLineUpdate> lines;
@@ -72,22 +125,35 @@ std::vector<InfoLineUpdate> PlanDriveLines(bool queried, const platform::DiskSpa
 
 namespace {
 
-// A folder's own rows (group 2): its size and counts.
-void AddFolderLines(ScanDonePlan& plan, const CMyFolder& folder) {
-  plan.lines.push_back({2, kInfoFileSize, folder.GetColumnText(1), -1});
-  plan.lines.push_back({2, kInfoFileCount, WithWord(folder.GetColumnText(3), kInfoFilesWord), -1});
-  plan.lines.push_back(
-      {2, kInfoFolderCount, WithWord(folder.GetColumnText(2), kInfoFoldersWord), -1});
+// A folder's size and counts, in one walk of its subtree.
+struct TotalTexts {
+  std::string size, folders, files;
+};
+
+TotalTexts TextsOf(const CMyFolder& folder) {
+  const CMyFolder::Totals totals = folder.GetTotals();
+  return {FormatSize(totals.bytes), std::to_string(totals.folders), std::to_string(totals.files)};
 }
 
-// The chart of `node` and its counts (group 1).
-void AddChart(ScanDonePlan& plan, CMyFolder& node) {
+// A folder's own rows (group 2): its size and counts.
+void AddFolderLines(ScanDonePlan& plan, const TotalTexts& folder) {
+  plan.lines.push_back({2, kInfoFileSize, folder.size, -1});
+  plan.lines.push_back({2, kInfoFileCount, WithWord(folder.files, kInfoFilesWord), -1});
+  plan.lines.push_back({2, kInfoFolderCount, WithWord(folder.folders, kInfoFoldersWord), -1});
+}
+
+// The chart of `node`, its slices' tips and its counts (group 1).
+void AddChart(ScanDonePlan& plan, CMyFolder& node, const TotalTexts& texts) {
   plan.chart = true;
-  plan.slices = PlanSlices(node);
-  plan.lines.push_back({1, kInfoFileCount, WithWord(node.GetColumnText(3), kInfoFilesWord), -1});
-  plan.lines.push_back(
-      {1, kInfoFolderCount, WithWord(node.GetColumnText(2), kInfoFoldersWord), -1});
-  plan.lines.push_back({1, kInfoFileSize, node.GetColumnText(1), -1});
+  const std::vector<double> sizes = SortedSizes(node);
+  plan.slices = SlicesOf(node, sizes);
+  plan.tips.reserve(plan.slices.size());
+  for (std::size_t i = 0; i < plan.slices.size(); ++i) {
+    plan.tips.push_back(TipOf(node, plan.slices, i, sizes));
+  }
+  plan.lines.push_back({1, kInfoFileCount, WithWord(texts.files, kInfoFilesWord), -1});
+  plan.lines.push_back({1, kInfoFolderCount, WithWord(texts.folders, kInfoFoldersWord), -1});
+  plan.lines.push_back({1, kInfoFileSize, texts.size, -1});
 }
 
 }  // namespace
@@ -95,55 +161,33 @@ void AddChart(ScanDonePlan& plan, CMyFolder& node) {
 ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const DiskSpaceQuery& query) {
   ScanDonePlan plan;
   const std::string path = root.GetColumnText(0);
+  std::optional<TotalTexts> rootTexts;
   if (CharacterCount(path) > 3) {
-    AddFolderLines(plan, root);
+    rootTexts = TextsOf(root);
+    AddFolderLines(plan, *rootTexts);
   } else {
     platform::DiskSpaceHalves space;
     const bool queried = query && query(path, space);
     for (InfoLineUpdate& line : PlanDriveLines(queried, space)) plan.lines.push_back(line);
   }
-  if (selected != nullptr) AddChart(plan, *selected);
+  if (selected != nullptr) {
+    AddChart(plan, *selected, rootTexts && selected == &root ? *rootTexts : TextsOf(*selected));
+  }
   return plan;
 }
 
 ScanDonePlan PlanOpenedFolder(CMyFolder& folder) {
   ScanDonePlan plan;
-  AddFolderLines(plan, folder);
-  AddChart(plan, folder);
+  const TotalTexts texts = TextsOf(folder);
+  AddFolderLines(plan, texts);
+  AddChart(plan, folder, texts);
   return plan;
 }
 
 std::string SliceTipText(const CMyFolder& node, const std::vector<SlicePlan>& slices,
                          std::size_t index) {
   if (index >= slices.size()) return {};
-  const SlicePlan& slice = slices[index];
-  const int count = node.GetChildCount();
-  std::string head;
-  double bytes = 0.0;
-  if (slice.child >= 0 && slice.child < count) {
-    const CMyFolder& child = *node.GetChild(slice.child);
-    head = child.IsFileGroup() ? "（本文件夹中的文件）" : child.GetName();
-    bytes = child.GetSize(true);
-  } else {
-    // The remainder: every child after the last one drawn on its own.
-    int first = 0;
-    for (const SlicePlan& s : slices) first = std::max(first, s.child + 1);
-    int folders = 0;
-    for (int i = first; i < count; ++i) {
-      const CMyFolder& child = *node.GetChild(i);
-      folders += child.IsFileGroup() ? 0 : 1;
-      bytes += child.GetSize(true);
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "其它 %d 个文件夹", folders);
-    head = text;
-  }
-  // A tree of empty files has no shares: its remainder is the whole disc.
-  const double total = node.GetSize(true);
-  const double share = total > 0 ? bytes * 100.0 / total : (slice.child < 0 ? 100.0 : 0.0);
-  char tail[32];
-  std::snprintf(tail, sizeof tail, " · %.1f %%", share);
-  return head + "\n" + FormatSize(bytes) + tail;
+  return TipOf(node, slices, index, node.ChildSizes());
 }
 
 std::string ScanProgressText(long long folders, double bytes) {

@@ -41,6 +41,7 @@ struct ScanDonePlan {
   std::vector<InfoLineUpdate> lines;  // in the order to set them
   bool chart = false;                 // false: no node, just clear the chart
   std::vector<SlicePlan> slices;
+  std::vector<std::string> tips;  // SliceTipText of each slice
 };
 
 using DiskSpaceQuery = std::function<bool(const std::string& root, platform::DiskSpaceHalves&)>;

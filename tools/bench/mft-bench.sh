@@ -35,22 +35,9 @@ winscan=$top/build/win/tests/dravon-scan.exe
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
 
 "$top/tools/bench/make-bench-tree.sh" "$tree"
+"$top/tools/bench/make-bench-image.sh" "$tree"
 mkdir -p "$mount"
 mountpoint -q "$mount" && fusermount -u "$mount"
-if [ ! -f "$image.complete" ]; then
-  echo "Copying the tree onto an NTFS image ($image) ..."
-  rm -f "$image"
-  truncate -s 2G "$image"
-  mkntfs -F -Q -q -L bench "$image" >/dev/null 2>&1
-  ntfs-3g "$image" "$mount"
-  # Files keep their apparent sizes as sparse files, as in the tree.
-  (cd "$tree" && find . -mindepth 1 -type d -printf '%P\0' | (cd "$mount" && xargs -0 mkdir -p))
-  (cd "$tree" && find . -type f -printf '%s %P\0' | MOUNT=$mount perl -0 -ne 'chomp;
-     my ($s, $p) = split / /, $_, 2;
-     open(my $f, ">", "$ENV{MOUNT}/$p") or die "$p: $!"; truncate($f, $s); close $f;')
-  fusermount -u "$mount"
-  touch "$image.complete"
-fi
 ntfs-3g -o ro "$image" "$mount"
 prefix=$(mktemp -d)
 . "$top/tools/bench/timing.sh"

@@ -6,6 +6,7 @@
 
 #include "app/diskview/scan/ntfs/MftVolume.h"
 #include "app/diskview/scan/ScanMessages.h"
+#include "app/diskview/scan/ScanTrace.h"
 
 namespace diskview {
 namespace {
@@ -214,11 +215,16 @@ void DiskScan::StartScan(int slot) {
   if (doneMessage != 0 && SlotHangs(slot)) return;
   // A worker that has completed may still be finishing its last calls.
   EndWorker();
+  ScanTrace::Mark("scan-start", slot);
 
   rows_.DeleteAllRows();
+  // The last tree can hold millions of nodes: the worker frees it.
+  auto previous = std::make_unique<CMyFolder>();
+  previous->TakeContentsOf(*root_);
   root_->Clear();
   root_->SetSorted(false);
   auto job = std::make_shared<ScanJob>(dirs_, rows_, notifier_, *root_, slot, threads_);
+  job->previous_ = std::move(previous);
   job->volumes_ = openVolume_;
 
   auto info = std::make_unique<TreeItemInfo>();
@@ -270,9 +276,13 @@ void DiskScan::Work(const std::shared_ptr<ScanJob>& owner) {
   ScanJob& job = *owner;
   bool failed = false;
   try {
+    job.previous_.reset();
     job.Notify(kScanProgressStart, kScanProgressStartParam);
     job.Notify(kScanProgressStep, 0);
     WalkFolders(job);
+    ScanTrace::Mark("walk-end", job.ProgressFolders());
+    job.Through([&] { job.rows_.FlushRows(); });
+    ScanTrace::Mark("rows-handed");
   } catch (...) {
     // Out of memory on a huge drive, say: end as a stopped scan ends (one
     // end notification, no completion) rather than take the program down.
@@ -406,7 +416,7 @@ class TableFolders {
 //   open the folder (unless stopping); for each entry: a subfolder gets its
 //   node and row, then is walked, then marked finished; a file is counted;
 //   then the stop check. After the last entry: the file group (node, then
-//   row) unless stopping, then the step notification.
+//   row) unless stopping, then the step notification (throttled: ProgressThrottle).
 template <class Folders>
 void Walk(ScanJob& scan, Folders& folders) {
   CMyFolder& top = scan.Tree();
@@ -422,6 +432,12 @@ void Walk(ScanJob& scan, Folders& folders) {
     bool ending = false;    // a stop was seen on return from a subfolder
   };
   std::vector<Frame> frames;
+  ProgressThrottle throttle;
+  std::int64_t posts = 0;
+  struct Posted {
+    const std::int64_t& posts;
+    ~Posted() { ScanTrace::Mark("progress-posts", posts); }
+  } posted{posts};
   // `open` fills the folder's state; the node stays empty, and nothing is
   // reported, when it cannot.
   auto enter = [&](CMyFolder& node, ScanRowSink::Row row, auto&& open) {
@@ -446,7 +462,12 @@ void Walk(ScanJob& scan, Folders& folders) {
       if (scan.Stopping()) return;
       scan.AddRow(f.row, std::move(info));
     }
-    scan.Notify(kScanProgressStep, scan.FolderDone());
+    const std::intptr_t done = scan.FolderDone();
+    // The root is the last folder to finish.
+    if (throttle.Due(ProgressThrottle::Clock::now(), frames.size() == 1)) {
+      scan.Notify(kScanProgressStep, done);
+      ++posts;
+    }
     if constexpr (Folders::kYield) std::this_thread::yield();
   };
 
@@ -518,6 +539,7 @@ void WalkFolders(ScanJob& scan) {
       table = std::make_unique<ntfs::MftVolume>();
       const ntfs::LoadResult result = table->Load(*source, [&scan] { return scan.Stopping(); });
       scan.SetTableResult(result);
+      ScanTrace::Mark("table-loaded", static_cast<int>(result));
       if (result != ntfs::LoadResult::kOk) table.reset();
     }
   }

@@ -70,8 +70,12 @@ class ScanRowSink {
   // RedrawNow, or of the stop that ends the worker, and drop it (unshown)
   // when the rows are deleted: its node belongs to this scan's tree only.
   virtual Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) = 0;
-  // Worker thread, after a completed scan: redraw at once (invalidate,
-  // erase, update), then select the root row if no row is selected.
+  // Worker thread, when the walk ends (completed or stopped): rows the sink
+  // gathers before it hands them over go now, so a stop keeps them all.
+  virtual void FlushRows() {}
+  // Worker thread, after a completed scan: every row first, then redraw at
+  // once (invalidate, erase, update), then select the root row if no row is
+  // selected.
   virtual void RedrawNow() = 0;
   virtual void SelectRootIfNoneSelected() = 0;
 };
@@ -92,6 +96,27 @@ class ScanNotifier {
   // click dispatched here could start another scan from inside the wait.
   // The default, for callers without a message queue, does nothing.
   virtual void PumpPendingMessages() {}
+};
+
+// When the per-folder progress post goes out: the first folder and the last
+// always, others at most once every kInterval. Under Wine a post is a round
+// trip to the server, and a post per folder fills the thread's queue (other
+// posts to it then fail) though no window acts on it.
+class ProgressThrottle {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kInterval{50};
+  // Says whether the folder finished at `now` is posted.
+  bool Due(Clock::time_point now, bool last) {
+    if (!last && posted_ && now - lastPost_ < kInterval) return false;
+    posted_ = true;
+    lastPost_ = now;
+    return true;
+  }
+
+ private:
+  bool posted_ = false;
+  Clock::time_point lastPost_;
 };
 
 // A sink that keeps no rows: for the command-line scan and benchmarks.
@@ -190,6 +215,7 @@ class ScanJob {
   ScanNotifier& notifier_;
   CMyFolder& target_;  // the caller's root: written only through the gate
   CMyFolder tree_;
+  std::unique_ptr<CMyFolder> previous_;  // the last scan's tree, freed by the worker
   std::string root_;
   std::string path_;
   int slot_;

@@ -70,6 +70,23 @@ int CMyFolder::CountFiles(bool recursive) const {
   return count;
 }
 
+CMyFolder::Totals CMyFolder::GetTotals() const {
+  Totals totals;
+  WalkFolders([&](const CMyFolder& node) {
+    totals.bytes += node.size_;
+    totals.files += node.fileCount_;
+    totals.folders += node.CountFolders(false, true);
+  });
+  return totals;
+}
+
+std::vector<double> CMyFolder::ChildSizes() const {
+  std::vector<double> sizes;
+  sizes.reserve(children_.size());
+  for (const auto& child : children_) sizes.push_back(child->GetSize(true));
+  return sizes;
+}
+
 std::string CMyFolder::GetColumnText(int column) const {
   switch (column) {
     case 0:
@@ -122,22 +139,30 @@ void CMyFolder::Clear() {
   kind_.store(kKindUnset, std::memory_order_release);
 }
 
-void CMyFolder::SortChildrenBySize() {
+std::vector<double> CMyFolder::SortChildrenBySize() {
+  std::vector<double> sizes = ChildSizes();
   if (children_.size() > 1) {
-    // Each subtree total once, not once per comparison.
-    std::vector<std::pair<double, std::unique_ptr<CMyFolder>>> keyed;
-    keyed.reserve(children_.size());
-    for (auto& child : children_) {
-      // A size that is no number (a corrupt one) sorts last: the order must
-      // be total, or the sort itself goes wrong.
-      const double size = child->GetSize(true);
-      keyed.emplace_back(std::isnan(size) ? -HUGE_VAL : size, std::move(child));
+    // Each subtree total once, not once per comparison. A size that is no
+    // number (a corrupt one) sorts last: the order must be total, or the
+    // sort itself goes wrong.
+    std::vector<std::size_t> order(children_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    auto key = [&](std::size_t i) { return std::isnan(sizes[i]) ? -HUGE_VAL : sizes[i]; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return key(a) > key(b); });
+    std::vector<std::unique_ptr<CMyFolder>> children;
+    std::vector<double> sorted;
+    children.reserve(order.size());
+    sorted.reserve(order.size());
+    for (std::size_t i : order) {
+      children.push_back(std::move(children_[i]));
+      sorted.push_back(sizes[i]);
     }
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (std::size_t i = 0; i < keyed.size(); ++i) children_[i] = std::move(keyed[i].second);
+    children_ = std::move(children);
+    sizes = std::move(sorted);
   }
   sorted_ = true;
+  return sizes;
 }
 
 namespace {

@@ -48,6 +48,15 @@ class CMyFolder {
   // child's subtree folders when recursive.
   int CountFolders(bool recursive, bool excludeFileGroup) const;
   int CountFiles(bool recursive) const;
+  // GetSize(true), CountFolders(true, true) and CountFiles(true) in one walk.
+  struct Totals {
+    double bytes = 0.0;
+    int folders = 0;
+    int files = 0;
+  };
+  Totals GetTotals() const;
+  // GetSize(true) of each child, in order: one walk of the subtree in all.
+  std::vector<double> ChildSizes() const;
 
   // 0 name, 1 size text, 2 folders, 3 files, anything else empty.
   std::string GetColumnText(int column) const;
@@ -72,8 +81,9 @@ class CMyFolder {
   void TakeContentsOf(CMyFolder& other);
   bool IsSorted() const { return sorted_; }
   void SetSorted(bool sorted) { sorted_ = sorted; }
-  // Largest subtree first; ties keep their order.
-  void SortChildrenBySize();
+  // Largest subtree first; ties keep their order. Gives the children's
+  // sizes in the new order (ChildSizes).
+  std::vector<double> SortChildrenBySize();
 
   // The node's own files, as the scan adds them.
   void AddFile(std::uint64_t bytes) {

@@ -137,8 +137,52 @@ TEST(DiskScanTree, EdgeCases) {
   EXPECT_DOUBLE_EQ(t.root.GetSize(false), 5368709123.0);
   EXPECT_DOUBLE_EQ(t.root.GetSize(true), 5368709140.0);
   EXPECT_EQ(t.root.GetColumnText(1), "5.00 Gb");
-  // The unreadable folder still got one progress step less than the others.
-  EXPECT_EQ(t.notes.Count(WM_SCAN_PROGRESS, kScanProgressStep), 1 + 6);
+  // The unreadable folder is not counted among the folders done: the last
+  // step says 6 (the root and five), not 7.
+  const auto messages = t.notes.Messages();
+  const auto last = std::find_if(messages.rbegin(), messages.rend(), [](const auto& m) {
+    return m.message == WM_SCAN_PROGRESS && m.code == kScanProgressStep;
+  });
+  ASSERT_NE(last, messages.rend());
+  EXPECT_EQ(last->value, 6);
+}
+
+TEST(ProgressThrottle, FirstAndLastAlwaysOthersAtMostEveryInterval) {
+  using Clock = ProgressThrottle::Clock;
+  const Clock::time_point t0{};
+  const auto ms = [&](int n) { return t0 + std::chrono::milliseconds(n); };
+  ProgressThrottle throttle;
+  EXPECT_TRUE(throttle.Due(ms(1000), false)) << "the first folder";
+  EXPECT_FALSE(throttle.Due(ms(1000), false));
+  EXPECT_FALSE(throttle.Due(ms(1049), false));
+  EXPECT_TRUE(throttle.Due(ms(1050), false));
+  // The interval runs from the last post, not from a fixed grid.
+  EXPECT_FALSE(throttle.Due(ms(1099), false));
+  EXPECT_TRUE(throttle.Due(ms(1100), true)) << "the last folder, however soon";
+  EXPECT_TRUE(throttle.Due(ms(1100), true));
+  // A clock that goes back never posts more often than the last folder asks.
+  EXPECT_FALSE(throttle.Due(ms(900), false));
+}
+
+TEST(DiskScanMessages, StepsAreThrottledButTheLastCarriesTheCount) {
+  ScanFixture t;
+  auto& r = t.dirs.Root();
+  for (int i = 0; i < 3000; ++i) r.Folder("d" + std::to_string(i)).File("f", 1);
+  t.RunToEnd();
+  std::vector<std::intptr_t> steps;
+  for (const auto& m : t.notes.Messages()) {
+    if (m.message == WM_SCAN_PROGRESS && m.code == kScanProgressStep) steps.push_back(m.value);
+  }
+  // The start's step (0), the first folder, the root last; a few between
+  // on a slow machine, never one per folder.
+  ASSERT_GE(steps.size(), 3u);
+  EXPECT_LT(steps.size(), 300u);
+  EXPECT_EQ(steps[0], 0);
+  EXPECT_EQ(steps[1], 1);
+  EXPECT_EQ(steps.back(), 3001);
+  EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
+  EXPECT_EQ(t.notes.Count(WM_SCAN_PROGRESS, kScanProgressStart), 1);
+  EXPECT_EQ(t.notes.Count(WM_SCAN_PROGRESS, kScanProgressEnd), 1);
 }
 
 TEST(DiskScanTree, LinksAreListedAsEmptyFoldersAndNeverEntered) {

@@ -53,6 +53,14 @@ TEST(MyFolderTotals, FolderExampleSkipsFileGroups) {
   EXPECT_EQ(tree.s1->CountFolders(true, true), 0);
   EXPECT_EQ(tree.s1->CountFolders(false, false), 1);
   EXPECT_EQ(tree.s2->CountFolders(true, true), 0);
+  // The three totals of one walk agree with the separate ones, at every level.
+  for (CMyFolder* node : {&tree.f, tree.s1, tree.s2}) {
+    const CMyFolder::Totals totals = node->GetTotals();
+    EXPECT_DOUBLE_EQ(totals.bytes, node->GetSize(true));
+    EXPECT_EQ(totals.folders, node->CountFolders(true, true));
+    EXPECT_EQ(totals.files, node->CountFiles(true));
+  }
+  EXPECT_EQ(tree.f.ChildSizes(), (std::vector<double>{4000, 0, 350}));
 }
 
 TEST(MyFolderTotals, ColumnTexts) {
@@ -138,7 +146,8 @@ TEST(MyFolderSort, LargestFirstAcrossTwoGigabyteGaps) {
     child->SetKind(0);
     node.AddChild(std::move(child));
   }
-  node.SortChildrenBySize();
+  // The sizes it gives follow the new order.
+  EXPECT_EQ(node.SortChildrenBySize(), (std::vector<double>{5e9 + 1, 5e9, 2.5e9, 1.0, 0.0}));
   ASSERT_EQ(node.GetChildCount(), 5);
   EXPECT_EQ(node.GetChild(0)->GetSize(true), 5e9 + 1);
   EXPECT_EQ(node.GetChild(1)->GetSize(true), 5e9);

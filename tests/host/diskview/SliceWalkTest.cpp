@@ -187,6 +187,23 @@ TEST(SliceTipText, TheRemainderAndTheFolderOwnFiles) {
   EXPECT_EQ(SliceTipText(empty, whole, 0), "其它 1 个文件夹\n0 byte · 100.0 %");
 }
 
+TEST(SliceTipText, ThePlanCarriesEveryTipOfItsChart) {
+  CMyFolder node;
+  node.AssignName("D:\\Data\\");
+  node.AddChild(Folder("small", 50));
+  node.AddChild(Folder("big", 6000));
+  for (int i = 0; i < 4; ++i) node.AddChild(Folder("tiny" + std::to_string(i), 10));
+  AddOwnFiles(node, 2, 3000);
+  const ScanDonePlan plan = PlanScanDone(node, &node, nullptr);
+  ASSERT_EQ(plan.tips.size(), plan.slices.size());
+  ASSERT_EQ(plan.slices.size(), 3u);
+  for (std::size_t i = 0; i < plan.slices.size(); ++i) {
+    EXPECT_EQ(plan.tips[i], SliceTipText(node, plan.slices, i)) << i;
+  }
+  EXPECT_EQ(plan.tips[0], "big\n5.86 Kb · 66.0 %");
+  EXPECT_TRUE(PlanScanDone(node, nullptr, nullptr).tips.empty());
+}
+
 TEST(PlanOpenedFolder, AsACompletedScanOfTheFolder) {
   // A folder with a name as short as a drive's is still a folder.
   CMyFolder folder, sameAsScanned;

@@ -28,6 +28,10 @@ class ScanParent : public TestParent {
     }
     if (msg == WM_SCAN_PROGRESS) {
       if (wp == kScanProgressEnd) ++ends;
+      if (wp == kScanProgressStep) {
+        ++steps;
+        lastStep = lp;
+      }
       result = 0;
       return true;
     }
@@ -35,6 +39,8 @@ class ScanParent : public TestParent {
   }
   int done[6] = {};
   int ends = 0;
+  int steps = 0;
+  LPARAM lastStep = -1;
 };
 
 // Waits, handling messages, until `ready` or ten seconds have passed.
@@ -318,8 +324,15 @@ TEST_F(DiskTreeTest, BatchedRowsAreCompleteAfterAStopAndAtTheEnd) {
     }
   }
   parent.done[3] = 0;
+  parent.steps = 0;
   ScanToTheEnd(disk.RootUtf8(), 3);
   ExpectRowsAgreeWithTheFolders(*tree, root, true);
+  // Not a post per folder: the start's, the first folder's, the root's
+  // last, and one a 50 ms between; the last counts every folder.
+  flush_events(20);
+  EXPECT_GE(parent.steps, 3);
+  EXPECT_LT(parent.steps, 200);
+  EXPECT_EQ(parent.lastStep, 801);
   EXPECT_EQ(Cells(0)[2], L"800");
   EXPECT_EQ(Cells(0)[3], L"400");
   EXPECT_EQ(tree->GetItemCount(), 1 + 400) << "the root and its folders; deeper rows wait";
