@@ -59,6 +59,21 @@
 #define IDS_WORD_FILES 61454
 #define IDS_WORD_FOLDERS 61455
 
+// A charted folder's menu in the disk overview, its commands and texts.
+#define IDR_SLICE_MENU 170
+#define ID_SLICE_OPEN 32801
+#define ID_SLICE_COPY_PATH 32802
+#define ID_SLICE_RESCAN 32803
+#define ID_SLICE_RECYCLE 32804
+#define ID_SLICE_DETAILS 32805
+#define IDS_RECYCLE_ASK 61460
+#define IDS_RECYCLE_DRIVE_ROOT 61461
+#define IDS_RECYCLE_SYSTEM 61462
+#define IDS_RECYCLE_PROGRAM 61463
+#define IDS_RECYCLE_NO_BIN 61464
+#define IDS_RECYCLE_FAILED 61465
+#define IDS_RECYCLE_CAPTION 61466
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
