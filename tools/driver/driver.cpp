@@ -25,6 +25,8 @@
 //                                      test finds there (inside window TITLE)
 //   driver double-click X Y TITLE      the same, twice, the second as a
 //                                      double click
+//   driver right-click X Y TITLE       a right click posted there (its
+//                                      context menu follows)
 //   driver pointer X Y                 moves the mouse pointer to screen point
 //                                      X, Y (the system then sends the moves,
 //                                      the rests and the leaving)
@@ -440,6 +442,11 @@ int Run(const std::vector<std::wstring>& a) {
     HWND target = RequireWindow(a[3]);
     if (!target) return 1;
     return driver::PostClick(target, POINT{number(a[1]), number(a[2])}, true) ? 0 : 1;
+  }
+  if (cmd == L"right-click" && n == 3) {
+    HWND target = RequireWindow(a[3]);
+    if (!target) return 1;
+    return driver::PostRightClick(target, POINT{number(a[1]), number(a[2])}) ? 0 : 1;
   }
   if (cmd == L"pointer" && n == 2) return SetCursorPos(number(a[1]), number(a[2])) ? 0 : 1;
   if (cmd == L"click" && (n == 2 || n == 3)) {
