@@ -124,6 +124,18 @@ RecycleResult RecycleToBin(HWND owner, const std::wstring& path) {
   return SUCCEEDED(hr) ? RecycleResult::kDone : RecycleResult::kFailed;
 }
 
+void ShowInFolder(HWND owner, const std::wstring& path) {
+  ComScope com;
+  if (PIDLIST_ABSOLUTE item = ILCreateFromPathW(path.c_str())) {
+    const HRESULT hr = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+    ILFree(item);
+    if (SUCCEEDED(hr)) return;
+  }
+  // Where the shell cannot: Explorer's own switch.
+  const std::wstring args = L"/select,\"" + path + L"\"";
+  ShellExecuteW(owner, L"open", L"explorer.exe", args.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
 bool CopyTextToClipboard(HWND owner, const std::wstring& text) {
   if (!OpenClipboard(owner)) return false;
   bool ok = false;

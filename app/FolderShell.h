@@ -26,6 +26,9 @@ enum class RecycleResult { kDone, kAborted, kFailed };
 // where the shell offers no IFileOperation.
 RecycleResult RecycleToBin(HWND owner, const std::wstring& path);
 
+// Opens the folder of `path` in Explorer with the file selected.
+void ShowInFolder(HWND owner, const std::wstring& path);
+
 // Puts `text` on the clipboard as CF_UNICODETEXT.
 bool CopyTextToClipboard(HWND owner, const std::wstring& text);
 

@@ -1,5 +1,6 @@
 #include "app/KestrinView.h"
 
+#include "app/FileDetailsDlg.h"
 #include "app/FolderShell.h"
 #include "app/Messages.h"
 #include "app/ShellRules.h"
@@ -428,7 +429,6 @@ void CKestrinView::ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint 
   // The remainder and the folder's own files are no folder to delete; the
   // menu acts on the charted folder for them.
   if (!folder) popup.EnableMenuItem(ID_SLICE_RECYCLE, MF_BYCOMMAND | MF_GRAYED);
-  popup.EnableMenuItem(ID_SLICE_DETAILS, MF_BYCOMMAND | MF_GRAYED);
   const UINT command =
       menuChooser_ ? menuChooser_(popup.GetSafeHmenu(), POINT{screen.x, screen.y})
                    : static_cast<UINT>(popup.TrackPopupMenu(
@@ -453,6 +453,9 @@ void CKestrinView::ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint 
     case ID_SLICE_RECYCLE:
       RecycleFolder(slot, chain);
       break;
+    case ID_SLICE_DETAILS:
+      ShowFileDetails(diskview::ChainPath(chain, '\\'));
+      break;
     default:
       break;
   }
@@ -467,6 +470,17 @@ int CKestrinView::BoxText(UINT id, const std::string& path, UINT type,
   values.insert(values.end(), more.begin(), more.end());
   const CString text = CString::FromUtf8(diskview::FillIn(format.ToUtf8(), values));
   return system_.MessageBox(FrameWindow(), text, caption, type);
+}
+
+void CKestrinView::ShowFileDetails(const std::string& path) {
+  if (!protected_) protected_ = shell::SystemProtectedFolders();
+  if (detailsOpener_) {
+    detailsOpener_(path);
+    return;
+  }
+  // Owned by the application's main window, the frame.
+  afx::Window<CFileDetailsDlg> dialog(system_, path, *protected_);
+  dialog.DoModal();
 }
 
 void CKestrinView::RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain) {

@@ -100,6 +100,10 @@ class CKestrinView : public CView {
   // Rescans the last folder of `chain` (the slot's chain, or it and one
   // child of its last folder) for `slot`, as the menu's "重新扫描" does.
   void RescanFolder(int slot, std::vector<diskview::CMyFolder*> chain);
+  // Tests: what "最大的文件与类型…" opens for a folder, instead of the window.
+  void SetDetailsOpener(std::function<void(const std::string& path)> opener) {
+    detailsOpener_ = std::move(opener);
+  }
   // The slot whose folder is being rescanned, or 0.
   int RescanSlot() const { return rescan_ ? rescan_->slot : 0; }
   diskview::CMyFolder& RootFolder() { return root_; }
@@ -122,7 +126,8 @@ class CKestrinView : public CView {
   // A charted folder's menu for slot `slot`'s chart; `folder` null for the
   // remainder and own-files slices (the charted folder, fewer items).
   void ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint screen);
-  void CopyFolderPath(const std::vector<diskview::CMyFolder*>& chain);
+  // The file details window of a folder, modal, owned by the frame.
+  void ShowFileDetails(const std::string& path);
   void RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain);
   // The completion of a rescan: the fresh subtree in place, the slot drawn.
   void OnRescanDone();
@@ -209,5 +214,6 @@ class CKestrinView : public CView {
   };
   std::optional<Rescan> rescan_;
   MenuChooser menuChooser_;
+  std::function<void(const std::string&)> detailsOpener_;
   std::optional<diskview::ProtectedFolders> protected_;
 };

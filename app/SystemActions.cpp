@@ -45,6 +45,10 @@ void Win32SystemActions::OpenFolder(HWND owner, const wchar_t* path) {
   ShellExecuteW(owner, L"explore", path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+void Win32SystemActions::ShowFileInFolder(HWND owner, const wchar_t* path) {
+  shell::ShowInFolder(owner, path);
+}
+
 bool Win32SystemActions::RecycleFolder(HWND owner, const wchar_t* path) {
   return shell::RecycleToBin(owner, path) == shell::RecycleResult::kDone;
 }

@@ -44,6 +44,9 @@ class FakeSystem : public SystemActions {
     return true;
   }
   void OpenFolder(HWND, const wchar_t* path) override { calls.push_back(L"open:" + std::wstring(path)); }
+  void ShowFileInFolder(HWND, const wchar_t* path) override {
+    calls.push_back(L"select:" + std::wstring(path));
+  }
   // Moves for real: tests name folders of their own scratch trees only.
   bool RecycleFolder(HWND owner, const wchar_t* path) override {
     calls.push_back(L"recycle:" + std::wstring(path));

@@ -709,18 +709,18 @@ TEST_F(FolderMenuTest, OnEachKindOfSliceOnTheSquareAndElsewhere) {
   Fill(1, tree.Full(L"top"));
   RightClick(Pie1(), InSlice(Pie1(), 0));  // big
   EXPECT_EQ(shown.items, kFolderItems);
-  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, true}));
   for (int slice : {2, 3}) {  // its own files, the remainder
     RightClick(Pie1(), InSlice(Pie1(), slice));
     EXPECT_EQ(shown.items, kFolderItems) << slice;
-    EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, false, false})) << slice;
+    EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, false, true})) << slice;
   }
   RightClick(Pie1(), SquareCorner(Pie1()));
-  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, true}));
   // The menu key and Shift+F10 give the chart this message: the charted folder.
   Pie1().SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Pie1().m_hWnd), MAKELPARAM(-1, -1));
   EXPECT_EQ(shown.shows, 6);
-  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, true}));
   // Beside the square, and on the info box: the window menu.
   const CRect square = Pie1().GetPieRect();
   RightClick(Pie1(), CPoint(square.right + 2, square.bottom - 2));
