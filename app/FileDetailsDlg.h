@@ -15,6 +15,7 @@
 // for the window's DPI.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -50,6 +51,8 @@ class CFileDetailsDlg : public CDialog {
   bool ExportTo(const std::wstring& path) const;
   // The full path of a file of Largest().
   std::wstring FullPath(const diskview::FileRecord& file) const;
+  // Some file went to the Recycle Bin from this window.
+  bool MovedAny() const { return std::find(gone_.begin(), gone_.end(), true) != gone_.end(); }
   // Tests: the file the export asks for, instead of the save dialog.
   void SetExportPath(std::wstring path) { exportPath_ = std::move(path); }
 

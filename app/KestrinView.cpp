@@ -454,7 +454,7 @@ void CKestrinView::ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint 
       RecycleFolder(slot, chain);
       break;
     case ID_SLICE_DETAILS:
-      ShowFileDetails(diskview::ChainPath(chain, '\\'));
+      ShowFileDetails(slot, chain);
       break;
     default:
       break;
@@ -472,15 +472,22 @@ int CKestrinView::BoxText(UINT id, const std::string& path, UINT type,
   return system_.MessageBox(FrameWindow(), text, caption, type);
 }
 
-void CKestrinView::ShowFileDetails(const std::string& path) {
+void CKestrinView::ShowFileDetails(int slot, const std::vector<diskview::CMyFolder*>& chain) {
+  const std::string path = diskview::ChainPath(chain, '\\');
   if (!protected_) protected_ = shell::SystemProtectedFolders();
   if (detailsOpener_) {
     detailsOpener_(path);
     return;
   }
+  const std::vector<diskview::CMyFolder*> charted = charts_.Slot(slot).Chain();
   // Owned by the application's main window, the frame.
   afx::Window<CFileDetailsDlg> dialog(system_, path, *protected_);
   dialog.DoModal();
+  // Files moved to the Recycle Bin from it: the chart shows what went.
+  if (dialog.MovedAny() && WalkableSlotOf(reinterpret_cast<LPARAM>(Pie(slot).m_hWnd)) != 0 &&
+      charts_.Slot(slot).Chain() == charted) {
+    RescanFolder(slot, chain);
+  }
 }
 
 void CKestrinView::RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain) {

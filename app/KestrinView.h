@@ -127,7 +127,7 @@ class CKestrinView : public CView {
   // remainder and own-files slices (the charted folder, fewer items).
   void ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint screen);
   // The file details window of a folder, modal, owned by the frame.
-  void ShowFileDetails(const std::string& path);
+  void ShowFileDetails(int slot, const std::vector<diskview::CMyFolder*>& chain);
   void RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain);
   // The completion of a rescan: the fresh subtree in place, the slot drawn.
   void OnRescanDone();
