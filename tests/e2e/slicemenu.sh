@@ -5,7 +5,8 @@
 # charts D: at start-up. A right click on c's slice shows the folder's menu;
 # "删除到回收站…" asks once, Yes moves c to the Recycle Bin, and the chart
 # shows D: without it. The drive itself (the square) is refused. Screenshots
-# of the menu and the boxes go to the build tree's screenshots/.
+# of the menu, the boxes and both tabs of the drive's file details (exported
+# to a CSV file read back) go to the build tree's screenshots/.
 BUILD=${1:?usage: slicemenu.sh WIN-BUILD-TREE}
 . "$(dirname "$0")/e2e-lib.sh"
 
@@ -67,6 +68,43 @@ shot slicemenu-refused-drive
 check "the box names the drive" box_says "“D:\”是驱动器的根文件夹，不能移到回收站。"
 driver send-command "$box" 2 >/dev/null 2>&1
 check "the box closed" driver wait-window-gone "$box" 10000
+
+# ---- the drive's file details, both tabs, exported -------------------------
+details="文件详情 – D:\\"
+driver right-click $((l + 3)) $((t + 3)) "$main" >/dev/null 2>&1
+check "the folder's menu again" wait_menu
+choose 5
+check "\"最大的文件与类型…\" opens \"$details\"" driver wait-window "$details" 10000
+rows_are() { [ "$(driver list-rows "$details" "$1" 2>/dev/null | tr -d '\r' | wc -l)" = "$2" ]; }
+check_soon "its files' list holds the four files" rows_are 1004 4
+sleep 0.5
+shot slicemenu-details-files
+if driver list-rows "$details" 1004 2>/dev/null | head -1 | grep -q 'big.bin	3.00 Mb'; then
+  ok "the largest first: a's big.bin, 3.00 Mb"
+else not_ok "the largest first: a's big.bin, 3.00 Mb"; fi
+read -r _ _ _ tl tt tr tb _ <<<"$(driver tab-items "$details" 1001 2>/dev/null | tr -d '\r' | sed -n 2p)"
+driver click $(((tl + tr) / 2)) $(((tt + tb) / 2)) "$details" >/dev/null 2>&1
+sleep 0.5
+shot slicemenu-details-types
+if driver list-rows "$details" 1005 2>/dev/null | grep -q '\.bin	4	8.00 Mb	100.0 %'; then ok "the types: .bin, 4 files, 8.00 Mb, 100.0 %"
+else not_ok "the types: .bin, 4 files, 8.00 Mb, 100.0 %"; fi
+rm -f "$work/export.csv"
+driver post-command "$details" 1009 >/dev/null 2>&1
+save="Save As"
+if driver wait-window "$save" 10000 >/dev/null 2>&1; then
+  ok "the export asks for a file"
+  driver set-text "$save" 1148 'Y:\e2e-slicemenu\export.csv' >/dev/null 2>&1
+  driver post-command "$save" 1 >/dev/null 2>&1
+  check_soon "the CSV is written" test -s "$work/export.csv"
+  check "it starts with the byte-order mark" sh -c "head -c 3 '$work/export.csv' | od -An -tx1 | grep -q 'ef bb bf'"
+  check "it lists big.bin in bytes" grep -q '^big.bin,3145728,' "$work/export.csv"
+  check "and the type" grep -q '^bin,4,8388608,100.0' "$work/export.csv"
+else
+  not_ok "the export asks for a file"
+  shot slicemenu-no-save-dialog
+fi
+driver close "$details" >/dev/null 2>&1
+check "the details window closed" driver wait-window-gone "$details" 10000
 
 # ---- c to the Recycle Bin ------------------------------------------------------
 read -r x y <<<"$(pie_point 1 90)"

@@ -44,6 +44,8 @@
 //                                      each column's text, tab-separated
 //   driver list-show TITLE ID ROW      scroll list view ID until row ROW shows
 //   driver control-text TITLE ID       the whole text of control ID
+//   driver set-text TITLE ID TEXT      sets the text of control ID (an edit
+//                                      box the user would type in)
 //   driver button-check TITLE ID       check state of button ID: 0, 1 or 2
 //                                      (IDs name the shown control first:
 //                                      tab pages may repeat each other's)
@@ -488,6 +490,23 @@ int Run(const std::vector<std::wstring>& a) {
       return 1;
     }
     return 0;
+  }
+  if (cmd == L"set-text" && n == 3) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    HWND control = driver::FindDescendant(w, static_cast<int>(number(a[2])));
+    if (!control) {
+      Error("no control " + Narrow(a[2]));
+      return 1;
+    }
+    // A combo box's text is its edit box's (nested: ComboBoxEx, ComboBox, Edit).
+    for (HWND inner = FindWindowExW(control, nullptr, nullptr, nullptr); inner;
+         inner = FindWindowExW(inner, nullptr, nullptr, nullptr)) {
+      if (ClassName(inner) == L"Edit") control = inner;
+    }
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()), SMTO_NORMAL,
+                               5000, &result) && result ? 0 : 1;
   }
   if ((cmd == L"tab-items" || cmd == L"list-rows" || cmd == L"control-text" || cmd == L"button-check") &&
       n == 2) {
