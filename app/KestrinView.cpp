@@ -1,14 +1,18 @@
 #include "app/KestrinView.h"
 
+#include "app/FileDetailsDlg.h"
+#include "app/FolderShell.h"
 #include "app/Messages.h"
 #include "app/ShellRules.h"
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
 #include "app/diskview/StripLayout.h"
 #include "app/diskview/scan/ScanTrace.h"
+#include "app/diskview/scan/SubtreeRescan.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/DiskSpace.h"
+#include "platform/TextWin.h"
 #include "res/app/resource.h"
 
 namespace {
@@ -132,6 +136,8 @@ void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
     // Left behind: that slot's drive did not answer.
     if (scanSlot_ != 0) ShowIfHangs(scanSlot_);
   }
+  // A stopped rescan changes nothing: its slot keeps the chart it had.
+  rescan_.reset();
   // A stopped scan completes nothing: its slot keeps an empty chart.
   ClearProgress();
   if (ShowIfHangs(slot)) {
@@ -167,6 +173,7 @@ void CKestrinView::ShowProgress() {
     if (tree_.ScanCompleted()) {
       OnScanDone(scanSlot_, 1);
     } else if (tree_.ScanWorkerEnded()) {
+      rescan_.reset();
       ClearProgress();  // stopped or failed: nothing to draw
     }
     return;
@@ -203,6 +210,10 @@ void CKestrinView::OnScanDone(int slot, WPARAM flag) {
   // A completion queued before a newer scan started belongs to a tree that
   // is gone: the root now holds (or is filling with) another folder.
   if (slot != scanSlot_ || tree_.IsScanning()) return;
+  if (rescan_ && rescan_->slot == slot) {
+    OnRescanDone();
+    return;
+  }
   scanSlot_ = 0;
   diskview::ScanTrace::Mark("done-received", slot);
   ClearProgress();
@@ -363,17 +374,220 @@ void CKestrinView::OnExit() {
 
 void CKestrinView::OnClose() { OnExit(); }
 
-void CKestrinView::OnContextMenu(HWND, CPoint screen) {
+HWND CKestrinView::FrameWindow() const {
+  // The first ancestor that is no child window.
+  HWND owner = m_hWnd;
+  while (owner && (::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
+  return owner ? owner : m_hWnd;
+}
+
+void CKestrinView::OnContextMenu(HWND wnd, CPoint screen) {
+  for (int slot = 1; slot <= layout::kViewSlotCount; ++slot) {
+    CPieChartCtrl& pie = Pie(slot);
+    if (wnd != pie.m_hWnd || WalkableSlotOf(reinterpret_cast<LPARAM>(wnd)) == 0) continue;
+    const diskview::SlotChart& chart = charts_.Slot(slot);
+    const CRect& square = pie.GetPieRect();
+    if (screen.x == -1 && screen.y == -1) {
+      // From the keyboard: the charted folder, at the middle of the disc.
+      POINT middle{(square.left + square.right) / 2, (square.top + square.bottom) / 2};
+      ::ClientToScreen(pie.m_hWnd, &middle);
+      ShowFolderMenu(slot, chart.Node(), CPoint(middle.x, middle.y));
+      return;
+    }
+    POINT client{screen.x, screen.y};
+    ::ScreenToClient(pie.m_hWnd, &client);
+    const int slice = pie.HitTest(CPoint(client.x, client.y));
+    if (slice >= 0) {
+      ShowFolderMenu(slot, chart.FolderOfSlice(static_cast<std::size_t>(slice)), screen);
+      return;
+    }
+    if (square.PtInRect(client)) {
+      ShowFolderMenu(slot, chart.Node(), screen);
+      return;
+    }
+    break;
+  }
   POINT origin{0, 0};
   ::ClientToScreen(m_hWnd, &origin);
   const geom::Point at = layout::ContextMenuPoint(screen.ToGeom(), CPoint(origin).ToGeom());
   CMenu menu;
   if (!menu.LoadMenu(IDR_MAINFRAME)) return;
   CMenu popup = menu.GetSubMenu(0);
-  // The first ancestor that is no child window (the frame) gets the commands.
-  HWND owner = m_hWnd;
-  while (owner && (::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
-  popup.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, owner ? owner : m_hWnd);
+  // The frame gets the commands.
+  if (menuChooser_) {
+    const UINT command = menuChooser_(popup.GetSafeHmenu(), POINT{at.x, at.y});
+    if (command != 0) ::PostMessageW(FrameWindow(), WM_COMMAND, command, 0);
+    return;
+  }
+  popup.TrackPopupMenu(TPM_RIGHTBUTTON, at.x, at.y, FrameWindow());
+}
+
+void CKestrinView::ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint screen) {
+  const diskview::SlotChart& chart = charts_.Slot(slot);
+  const std::vector<diskview::CMyFolder*> charted = chart.Chain();
+  std::vector<diskview::CMyFolder*> chain = charted;
+  if (folder && folder != chart.Node()) chain.push_back(folder);
+  CMenu menu;
+  if (!menu.LoadMenu(IDR_SLICE_MENU)) return;
+  CMenu popup = menu.GetSubMenu(0);
+  // The remainder and the folder's own files are no folder to delete; the
+  // menu acts on the charted folder for them.
+  if (!folder) popup.EnableMenuItem(ID_SLICE_RECYCLE, MF_BYCOMMAND | MF_GRAYED);
+  const UINT command =
+      menuChooser_ ? menuChooser_(popup.GetSafeHmenu(), POINT{screen.x, screen.y})
+                   : static_cast<UINT>(popup.TrackPopupMenu(
+                         TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, m_hWnd));
+  if (command == 0 || (popup.GetMenuState(command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) return;
+  // The menu's loop ran other messages: act only on the chart it was for.
+  if (WalkableSlotOf(reinterpret_cast<LPARAM>(Pie(slot).m_hWnd)) == 0 ||
+      charts_.Slot(slot).Chain() != charted) {
+    return;
+  }
+  const std::wstring path = platform::Widen(diskview::ChainPath(chain, '\\'));
+  switch (command) {
+    case ID_SLICE_OPEN:
+      system_.OpenFolder(FrameWindow(), path.c_str());
+      break;
+    case ID_SLICE_COPY_PATH:
+      shell::CopyTextToClipboard(m_hWnd, path);
+      break;
+    case ID_SLICE_RESCAN:
+      RescanFolder(slot, chain);
+      break;
+    case ID_SLICE_RECYCLE:
+      RecycleFolder(slot, chain);
+      break;
+    case ID_SLICE_DETAILS:
+      ShowFileDetails(slot, chain);
+      break;
+    default:
+      break;
+  }
+}
+
+int CKestrinView::BoxText(UINT id, const std::string& path, UINT type,
+                          const std::vector<std::string>& more) {
+  CString format, caption;
+  format.LoadString(id);
+  caption.LoadString(IDS_RECYCLE_CAPTION);
+  std::vector<std::string> values{path};
+  values.insert(values.end(), more.begin(), more.end());
+  const CString text = CString::FromUtf8(diskview::FillIn(format.ToUtf8(), values));
+  return system_.MessageBox(FrameWindow(), text, caption, type);
+}
+
+void CKestrinView::ShowFileDetails(int slot, const std::vector<diskview::CMyFolder*>& chain) {
+  const std::string path = diskview::ChainPath(chain, '\\');
+  if (!protected_) protected_ = shell::SystemProtectedFolders();
+  if (detailsOpener_) {
+    detailsOpener_(path);
+    return;
+  }
+  const std::vector<diskview::CMyFolder*> charted = charts_.Slot(slot).Chain();
+  // Owned by the application's main window, the frame.
+  afx::Window<CFileDetailsDlg> dialog(system_, path, *protected_);
+  dialog.DoModal();
+  // Files moved to the Recycle Bin from it: the chart shows what went.
+  if (dialog.MovedAny() && WalkableSlotOf(reinterpret_cast<LPARAM>(Pie(slot).m_hWnd)) != 0 &&
+      charts_.Slot(slot).Chain() == charted) {
+    RescanFolder(slot, chain);
+  }
+}
+
+void CKestrinView::RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain) {
+  if (chain.empty()) return;
+  const std::string path = diskview::ChainPath(chain, '\\');
+  if (!protected_) protected_ = shell::SystemProtectedFolders();
+  switch (diskview::CheckFolderDelete(path, *protected_)) {
+    case diskview::DeleteRefusal::kDriveRoot:
+      BoxText(IDS_RECYCLE_DRIVE_ROOT, path, MB_OK | MB_ICONWARNING);
+      return;
+    case diskview::DeleteRefusal::kSystemFolder:
+      BoxText(IDS_RECYCLE_SYSTEM, path, MB_OK | MB_ICONWARNING);
+      return;
+    case diskview::DeleteRefusal::kProgramFolder:
+      BoxText(IDS_RECYCLE_PROGRAM, path, MB_OK | MB_ICONWARNING);
+      return;
+    case diskview::DeleteRefusal::kNone:
+      break;
+  }
+  const std::wstring wide = platform::Widen(path);
+  if (!shell::VolumeHasRecycleBin(wide)) {
+    BoxText(IDS_RECYCLE_NO_BIN, path, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  diskview::CMyFolder* target = chain.back();
+  CString ask;
+  ask.LoadString(IDS_RECYCLE_ASK);
+  CString caption;
+  caption.LoadString(IDS_RECYCLE_CAPTION);
+  const CString question = CString::FromUtf8(diskview::FillIn(
+      ask.ToUtf8(), {diskview::LastName(path), diskview::FormatSize(target->GetSize(true)),
+                     std::to_string(target->CountFiles(true))}));
+  if (system_.MessageBox(FrameWindow(), question, caption,
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+    return;
+  }
+  if (!system_.RecycleFolder(FrameWindow(), wide.c_str()) &&
+      ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    BoxText(IDS_RECYCLE_FAILED, path, MB_OK | MB_ICONWARNING);
+  }
+  // The folder that held it is rescanned, so the chart shows what really
+  // went; the scanned folder itself is rescanned (and found gone).
+  diskview::SlotChart& chart = charts_.Slot(slot);
+  if (chain.size() > 1) {
+    if (chart.Node() == target) chart.Up();
+    chain.pop_back();
+  }
+  RescanFolder(slot, std::move(chain));
+}
+
+void CKestrinView::RescanFolder(int slot, std::vector<diskview::CMyFolder*> chain) {
+  if (slot < 1 || slot > layout::kViewSlotCount || chain.empty() || !m_hWnd) return;
+  if (ShowIfHangs(slot)) return;
+  if (tree_.IsScanning()) {
+    tree_.StopScan();
+    if (scanSlot_ != 0) ShowIfHangs(scanSlot_);
+  }
+  rescan_.reset();
+  ClearProgress();
+  if (ShowIfHangs(slot)) {
+    scanSlot_ = 0;
+    return;
+  }
+  rescanRoot_.AssignName(diskview::ChainPath(chain, '\\'));
+  diskview::CMyFolder* target = chain.back();
+  chain.pop_back();
+  rescan_ = Rescan{slot, target, std::move(chain)};
+  scanSlot_ = slot;
+  tree_.SetRootFolder(&rescanRoot_);
+  tree_.StartScan(slot);
+  ShowProgress();
+  SetTimer(kProgressTimer, kProgressMs);
+}
+
+void CKestrinView::OnRescanDone() {
+  scanSlot_ = 0;
+  ClearProgress();
+  const Rescan done = std::move(*rescan_);
+  rescan_.reset();
+  // The rows point into the fresh subtree, which now lives in a slot's
+  // tree: they go, so none outlives it.
+  tree_.DeleteAll();
+  diskview::PutRescannedSubtree(done.above, *done.target, rescanRoot_);
+  diskview::SlotChart& chart = charts_.Slot(done.slot);
+  // A folder's scan set the scanned folder's own rows: they read as a new
+  // scan of it would set them (a drive's set none).
+  std::vector<diskview::InfoLineUpdate> rootRows;
+  for (diskview::InfoLineUpdate& line : diskview::PlanScanDone(*chart.Root(), nullptr, {}).lines) {
+    if (line.group == 2 && (line.key == diskview::kInfoFileSize ||
+                            line.key == diskview::kInfoFileCount ||
+                            line.key == diskview::kInfoFolderCount)) {
+      rootRows.push_back(std::move(line));
+    }
+  }
+  if (!rootRows.empty()) chart.SetRootRows(std::move(rootRows));
+  ShowCharted(done.slot);
 }
 
 void CKestrinView::OnLButtonUp(UINT flags, CPoint point) {

@@ -20,16 +20,28 @@
 // goes back up, as far as the scanned folder. What each slot charts, and
 // the tree that keeps it alive, is the view's own (SlotCharts.h): the root
 // node and the disk tree's selection serve the scans alone.
+//
+// A right click on a folder's slice, on the remainder or own-files slice,
+// or on the square around the disc (the charted folder), or the menu key or
+// Shift+F10 on a focused chart (the charted folder), shows the folder's
+// menu: open it in Explorer, copy its path, rescan it, move it to the
+// Recycle Bin. A rescan runs on the disk tree's worker as any scan, into a
+// node of its own, and on completion stands in the old subtree's place
+// (SubtreeRescan.h); the totals above follow. After a move to the Recycle
+// Bin the folder that held it is rescanned that way.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include <windows.h>
 
 #include "app/SystemActions.h"
 #include "app/ViewLayout.h"
+#include "app/diskview/DeleteRules.h"
 #include "app/diskview/DiskTreeCtrl.h"
 #include "app/diskview/InfoCtrl.h"
 #include "app/diskview/scan/MyFolder.h"
@@ -77,6 +89,23 @@ class CKestrinView : public CView {
   // What slot 1..5 charts.
   const diskview::SlotChart& Chart(int slot) { return charts_.Slot(slot); }
   CDiskTreeCtrl& DiskTree() { return tree_; }
+
+  // Tests: chooses from the view's menus (a folder's, or the window menu)
+  // instead of the user: the menu as it would show, the point in screen
+  // coordinates; 0 chooses nothing.
+  using MenuChooser = std::function<UINT(HMENU menu, POINT screen)>;
+  void SetMenuChooser(MenuChooser chooser) { menuChooser_ = std::move(chooser); }
+  // Tests: the folders refused to the Recycle Bin (default: the system's).
+  void SetProtectedFolders(diskview::ProtectedFolders folders) { protected_ = std::move(folders); }
+  // Rescans the last folder of `chain` (the slot's chain, or it and one
+  // child of its last folder) for `slot`, as the menu's "重新扫描" does.
+  void RescanFolder(int slot, std::vector<diskview::CMyFolder*> chain);
+  // Tests: what "最大的文件与类型…" opens for a folder, instead of the window.
+  void SetDetailsOpener(std::function<void(const std::string& path)> opener) {
+    detailsOpener_ = std::move(opener);
+  }
+  // The slot whose folder is being rescanned, or 0.
+  int RescanSlot() const { return rescan_ ? rescan_->slot : 0; }
   diskview::CMyFolder& RootFolder() { return root_; }
 
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
@@ -94,6 +123,18 @@ class CKestrinView : public CView {
   void OnPrintClient(HDC dc, UINT flags);
   void OnClose();
   void OnContextMenu(HWND, CPoint screen);
+  // A charted folder's menu for slot `slot`'s chart; `folder` null for the
+  // remainder and own-files slices (the charted folder, fewer items).
+  void ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint screen);
+  // The file details window of a folder, modal, owned by the frame.
+  void ShowFileDetails(int slot, const std::vector<diskview::CMyFolder*>& chain);
+  void RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain);
+  // The completion of a rescan: the fresh subtree in place, the slot drawn.
+  void OnRescanDone();
+  // The frame: owner of the questions and reports.
+  HWND FrameWindow() const;
+  int BoxText(UINT id, const std::string& path, UINT type,
+              const std::vector<std::string>& more = {});
   void OnLButtonUp(UINT flags, CPoint point);
   void OnTimer(UINT_PTR id);
   template <int Slot>
@@ -141,6 +182,8 @@ class CKestrinView : public CView {
   // Before the disk tree: its worker fills this folder, so the tree (and
   // the worker with it) ends first.
   diskview::CMyFolder root_;
+  // A rescanned folder's fresh subtree, filled by the disk tree's worker.
+  diskview::CMyFolder rescanRoot_;
   // Before the disk tree too: rows may point into a tree a slot has kept.
   diskview::SlotCharts charts_{root_, layout::kViewSlotCount};
   afx::Window<CDiskTreeCtrl> tree_;
@@ -164,4 +207,13 @@ class CKestrinView : public CView {
     std::shared_ptr<OffThreadCall<SpaceAnswer>> call;
   };
   SpaceQuery spaceQueries_[layout::kViewSlotCount];
+  struct Rescan {
+    int slot = 0;
+    diskview::CMyFolder* target = nullptr;
+    std::vector<diskview::CMyFolder*> above;
+  };
+  std::optional<Rescan> rescan_;
+  MenuChooser menuChooser_;
+  std::function<void(const std::string&)> detailsOpener_;
+  std::optional<diskview::ProtectedFolders> protected_;
 };

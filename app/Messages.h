@@ -37,6 +37,11 @@ inline constexpr unsigned WM_DRIVE_SPACE = kWmApp + 11;
 // --- To the disk tree control -------------------------------------------------
 // (WM_DISKTREE_INSERT_ROW, WM_DISKTREE_REDRAW, WM_DISKTREE_SELECT_ROOT)
 
+// --- To the file details window ----------------------------------------------
+
+// The folder's file statistics, gathered off this thread, are in (posted).
+inline constexpr unsigned WM_FILE_STATS_READY = kWmApp + 14;
+
 // --- The numbers, checked ---------------------------------------------------
 
 namespace messages_detail {

@@ -1,5 +1,7 @@
 #include "app/SystemActions.h"
 
+#include "app/FolderShell.h"
+
 #include <mmsystem.h>
 #include <shellapi.h>
 
@@ -38,6 +40,18 @@ void Win32SystemActions::OpenUrl(HWND owner, const wchar_t* url) {
 }
 
 void Win32SystemActions::PlaySoundFile(const wchar_t* path) { sndPlaySoundW(path, SND_ASYNC); }
+
+void Win32SystemActions::OpenFolder(HWND owner, const wchar_t* path) {
+  ShellExecuteW(owner, L"explore", path, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32SystemActions::ShowFileInFolder(HWND owner, const wchar_t* path) {
+  shell::ShowInFolder(owner, path);
+}
+
+bool Win32SystemActions::RecycleFolder(HWND owner, const wchar_t* path) {
+  return shell::RecycleToBin(owner, path) == shell::RecycleResult::kDone;
+}
 
 bool Win32SystemActions::NotifyIcon(DWORD message, NOTIFYICONDATAW& data) {
   return Shell_NotifyIconW(message, &data) != FALSE;

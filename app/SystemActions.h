@@ -21,6 +21,13 @@ class SystemActions {
   virtual void PlaySoundFile(const wchar_t* path) = 0;
   // Adds, changes or deletes a notification-area icon.
   virtual bool NotifyIcon(DWORD message, NOTIFYICONDATAW& data) = 0;
+  // Shows a folder in Explorer.
+  virtual void OpenFolder(HWND owner, const wchar_t* path) = 0;
+  // Shows the folder of a file in Explorer with the file selected.
+  virtual void ShowFileInFolder(HWND owner, const wchar_t* path) = 0;
+  // Moves a folder to the Recycle Bin (shell::RecycleToBin); true when the
+  // shell reports it done.
+  virtual bool RecycleFolder(HWND owner, const wchar_t* path) = 0;
 };
 
 // The real system.
@@ -34,6 +41,9 @@ class Win32SystemActions final : public SystemActions {
   void OpenUrl(HWND owner, const wchar_t* url) override;
   void PlaySoundFile(const wchar_t* path) override;
   bool NotifyIcon(DWORD message, NOTIFYICONDATAW& data) override;
+  void OpenFolder(HWND owner, const wchar_t* path) override;
+  void ShowFileInFolder(HWND owner, const wchar_t* path) override;
+  bool RecycleFolder(HWND owner, const wchar_t* path) override;
 };
 
 // Log off (EWX_LOGOFF), restart (EWX_REBOOT) or shut down (EWX_SHUTDOWN)

@@ -29,6 +29,8 @@ class SlotChart {
   // The charted folder, or null.
   CMyFolder* Node() const { return chain_.empty() ? nullptr : chain_.back(); }
   bool AtRoot() const { return chain_.size() <= 1; }
+  // The scanned root first, the charted folder last.
+  const std::vector<CMyFolder*>& Chain() const { return chain_; }
   // The slices drawn for Node().
   const std::vector<SlicePlan>& Slices() const { return slices_; }
   void SetSlices(std::vector<SlicePlan> slices) { slices_ = std::move(slices); }

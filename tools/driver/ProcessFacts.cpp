@@ -169,6 +169,16 @@ bool PostClick(HWND top, POINT screen, bool twice) {
   return PostMessageW(hit, WM_LBUTTONDBLCLK, MK_LBUTTON, at) && PostMessageW(hit, WM_LBUTTONUP, 0, at);
 }
 
+bool PostRightClick(HWND top, POINT screen) {
+  HWND hit = HitDescendant(top, screen);
+  if (!hit) hit = top;
+  POINT p = screen;
+  ScreenToClient(hit, &p);
+  const LPARAM at = MAKELPARAM(p.x, p.y);
+  return PostMessageW(hit, WM_MOUSEMOVE, 0, at) && PostMessageW(hit, WM_RBUTTONDOWN, MK_RBUTTON, at) &&
+         PostMessageW(hit, WM_RBUTTONUP, 0, at);
+}
+
 int PrintProcessCounts(HWND wnd) {
   const DWORD pid = ProcessOf(wnd);
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);

@@ -33,6 +33,8 @@ int PrintChildRect(HWND top, const std::wstring& className, int index);
 // click follows the first click with WM_LBUTTONDBLCLK and its release, as
 // a window whose class takes double clicks receives them.
 bool PostClick(HWND top, POINT screen, bool twice = false);
+// The same with the right button (the window's context menu follows).
+bool PostRightClick(HWND top, POINT screen);
 // `count` left clicks, posted as button messages to the deepest child
 // under screen points a and b in turn, `gapMs` apart; after each the
 // process's threads are counted. Prints "clicks N", "max-threads N" (as

@@ -25,6 +25,8 @@
 //                                      test finds there (inside window TITLE)
 //   driver double-click X Y TITLE      the same, twice, the second as a
 //                                      double click
+//   driver right-click X Y TITLE       a right click posted there (its
+//                                      context menu follows)
 //   driver pointer X Y                 moves the mouse pointer to screen point
 //                                      X, Y (the system then sends the moves,
 //                                      the rests and the leaving)
@@ -42,6 +44,8 @@
 //                                      each column's text, tab-separated
 //   driver list-show TITLE ID ROW      scroll list view ID until row ROW shows
 //   driver control-text TITLE ID       the whole text of control ID
+//   driver set-text TITLE ID TEXT      sets the text of control ID (an edit
+//                                      box the user would type in)
 //   driver button-check TITLE ID       check state of button ID: 0, 1 or 2
 //                                      (IDs name the shown control first:
 //                                      tab pages may repeat each other's)
@@ -441,6 +445,11 @@ int Run(const std::vector<std::wstring>& a) {
     if (!target) return 1;
     return driver::PostClick(target, POINT{number(a[1]), number(a[2])}, true) ? 0 : 1;
   }
+  if (cmd == L"right-click" && n == 3) {
+    HWND target = RequireWindow(a[3]);
+    if (!target) return 1;
+    return driver::PostRightClick(target, POINT{number(a[1]), number(a[2])}) ? 0 : 1;
+  }
   if (cmd == L"pointer" && n == 2) return SetCursorPos(number(a[1]), number(a[2])) ? 0 : 1;
   if (cmd == L"click" && (n == 2 || n == 3)) {
     HWND target = n == 3 ? RequireWindow(a[3]) : nullptr;
@@ -481,6 +490,23 @@ int Run(const std::vector<std::wstring>& a) {
       return 1;
     }
     return 0;
+  }
+  if (cmd == L"set-text" && n == 3) {
+    HWND w = RequireWindow(a[1]);
+    if (!w) return 1;
+    HWND control = driver::FindDescendant(w, static_cast<int>(number(a[2])));
+    if (!control) {
+      Error("no control " + Narrow(a[2]));
+      return 1;
+    }
+    // A combo box's text is its edit box's (nested: ComboBoxEx, ComboBox, Edit).
+    for (HWND inner = FindWindowExW(control, nullptr, nullptr, nullptr); inner;
+         inner = FindWindowExW(inner, nullptr, nullptr, nullptr)) {
+      if (ClassName(inner) == L"Edit") control = inner;
+    }
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[3].c_str()), SMTO_NORMAL,
+                               5000, &result) && result ? 0 : 1;
   }
   if ((cmd == L"tab-items" || cmd == L"list-rows" || cmd == L"control-text" || cmd == L"button-check") &&
       n == 2) {

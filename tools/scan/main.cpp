@@ -14,12 +14,16 @@
 //            device "\\.\D:" is read; fails, saying why, rather than walk
 //   --walk   walk the folders, never the table (the default, as the program
 //            does, reads the table of an NTFS drive root it may open)
+//   --details  gather the file statistics of PATH instead (the file details
+//            window's walk): prints "details<TAB>files<TAB>bytes<TAB>types"
+//            and the largest file's size
 //   --tree   print every node instead, depth first in the scan's order:
 //            path of names, kind (folder, files), files, bytes
 //
 // On POSIX a symbolic link is reported as Windows reports a reparse point:
 // listed, never followed, its own size counted as 0; a link to a folder and a
 // mount point count as empty folders.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -31,6 +35,7 @@
 #include <vector>
 
 #include "app/diskview/scan/DiskScan.h"
+#include "app/diskview/scan/FileStats.h"
 #include "app/diskview/scan/ScanMessages.h"
 #include "app/diskview/scan/ntfs/MftVolume.h"
 #include "platform/ByteSource.h"
@@ -116,14 +121,14 @@ bool IsFolder(const std::string& path) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: dravon-scan [--bytes] [--stats] [--tree] [--threads N] [--find-file] "
+               "usage: dravon-scan [--bytes] [--stats] [--tree] [--details] [--threads N] [--find-file] "
                "[--mft|--walk] PATH\n");
   return 2;
 }
 
 int Run(int argc, char** argv) {
   enum class Engine { kAuto, kMft, kWalk } engine = Engine::kAuto;
-  bool bytes = false, stats = false, tree = false;
+  bool bytes = false, stats = false, tree = false, details = false;
   int threads = diskview::DiskScan::DefaultThreads();
 #ifdef _WIN32
   auto method = platform::DirEnumWin::Method::Buffered;
@@ -139,6 +144,7 @@ int Run(int argc, char** argv) {
     }
     else if (std::strcmp(argv[i], "--stats") == 0) stats = true;
     else if (std::strcmp(argv[i], "--tree") == 0) tree = true;
+    else if (std::strcmp(argv[i], "--details") == 0) details = true;
     else if (std::strcmp(argv[i], "--mft") == 0) engine = Engine::kMft;
     else if (std::strcmp(argv[i], "--walk") == 0) engine = Engine::kWalk;
 #ifdef _WIN32
@@ -153,6 +159,21 @@ int Run(int argc, char** argv) {
     return 1;
   }
 
+  if (details) {
+#ifdef _WIN32
+    NativeDirs dirs(method);
+#else
+    NativeDirs dirs;
+#endif
+    std::atomic<bool> stop{false};
+    diskview::FileStats fileStats;
+    if (!diskview::GatherFileStats(dirs, path, stop, fileStats)) return 1;
+    const auto largest = fileStats.Largest();
+    std::printf("details\t%llu\t%llu\t%zu\n", static_cast<unsigned long long>(fileStats.TotalFiles()),
+                static_cast<unsigned long long>(fileStats.TotalBytes()), fileStats.Types().size());
+    std::printf("largest\t%llu\n", largest.empty() ? 0ull : static_cast<unsigned long long>(largest[0].bytes));
+    return 0;
+  }
   const long baseKiB = PeakKiB();
   const auto start = std::chrono::steady_clock::now();
 #ifdef _WIN32

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FolderShell.h"
 #include "app/SystemActions.h"
 
 class FakeSystem : public SystemActions {
@@ -41,6 +42,15 @@ class FakeSystem : public SystemActions {
     calls.push_back(message == NIM_ADD ? L"tray:add" : message == NIM_DELETE ? L"tray:delete" : L"tray:other");
     if (message == NIM_ADD) added = data;
     return true;
+  }
+  void OpenFolder(HWND, const wchar_t* path) override { calls.push_back(L"open:" + std::wstring(path)); }
+  void ShowFileInFolder(HWND, const wchar_t* path) override {
+    calls.push_back(L"select:" + std::wstring(path));
+  }
+  // Moves for real: tests name folders of their own scratch trees only.
+  bool RecycleFolder(HWND owner, const wchar_t* path) override {
+    calls.push_back(L"recycle:" + std::wstring(path));
+    return shell::RecycleToBin(owner, path) == shell::RecycleResult::kDone;
   }
   NOTIFYICONDATAW added{};
 };

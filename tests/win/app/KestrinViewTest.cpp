@@ -6,18 +6,21 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "FakeSystem.h"
 #include "TestPump.h"
+#include "app/FolderShell.h"
 #include "app/KestrinView.h"
 #include "app/Messages.h"
 #include "app/ViewLayout.h"
 #include "app/diskview/InfoLayout.h"
 #include "app/diskview/PieChartLayout.h"
 #include "framework/WinApp.h"
+#include "platform/TextWin.h"
 #include "res/app/resource.h"
 #include "tests/win/common/Canvas.h"
 #include "tests/win/common/GuiResources.h"
@@ -656,4 +659,191 @@ TEST_F(SlotWalkTest, BackAtADriveItsRowsAreAsItsScanLeftThem) {
   Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
   ASSERT_TRUE(WaitFor([&] { return RowText(*view, 1, 2, kInfoSize) == "2.79 Gb"; }));
   EXPECT_EQ(AllRows(*view, 1), driveRows);
+}
+
+// A charted folder's menu, by right clicks on the chart (the menu itself is
+// read and chosen from through the view's chooser).
+class FolderMenuTest : public SlotWalkTest {
+ protected:
+  struct Shown {
+    int shows = 0;
+    std::vector<std::string> items;  // separators left out
+    std::vector<bool> enabled;
+  };
+  // Sets what the next menus choose (0: none) and records them in `shown`.
+  void Choose(UINT command) {
+    view->SetMenuChooser([this, command](HMENU menu, POINT) -> UINT {
+      ++shown.shows;
+      shown.items.clear();
+      shown.enabled.clear();
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[80] = {};
+        if (GetMenuStringW(menu, i, text, 80, MF_BYPOSITION) == 0) continue;
+        shown.items.push_back(platform::Narrow(text));
+        shown.enabled.push_back((GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) == 0);
+      }
+      return command;
+    });
+  }
+  void RightClick(CWnd& wnd, CPoint p) {
+    const LPARAM at = MAKELPARAM(p.x, p.y);
+    wnd.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, at);
+    wnd.SendMessage(WM_RBUTTONUP, 0, at);
+  }
+  void WaitForRescan() {
+    ASSERT_TRUE(WaitFor([&] { return view->ScanSlot() == 0 && view->RescanSlot() == 0; }));
+  }
+  Shown shown;
+  const std::vector<std::string> kFolderItems{"打开", "复制路径", "重新扫描", "删除到回收站…",
+                                              "最大的文件与类型…"};
+};
+
+TEST_F(FolderMenuTest, OnEachKindOfSliceOnTheSquareAndElsewhere) {
+  Choose(0);
+  // An empty slot has no folder: the window menu.
+  RightClick(Pie1(), CPoint(45, 45));
+  ASSERT_EQ(shown.shows, 1);
+  ASSERT_FALSE(shown.items.empty());
+  EXPECT_EQ(shown.items[0], "窗口至顶  Ctrl+E");
+
+  Fill(1, tree.Full(L"top"));
+  RightClick(Pie1(), InSlice(Pie1(), 0));  // big
+  EXPECT_EQ(shown.items, kFolderItems);
+  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, true}));
+  for (int slice : {2, 3}) {  // its own files, the remainder
+    RightClick(Pie1(), InSlice(Pie1(), slice));
+    EXPECT_EQ(shown.items, kFolderItems) << slice;
+    EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, false, true})) << slice;
+  }
+  RightClick(Pie1(), SquareCorner(Pie1()));
+  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, true}));
+  // The menu key and Shift+F10 give the chart this message: the charted folder.
+  Pie1().SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Pie1().m_hWnd), MAKELPARAM(-1, -1));
+  EXPECT_EQ(shown.shows, 6);
+  EXPECT_EQ(shown.enabled, (std::vector<bool>{true, true, true, true, true}));
+  // Beside the square, and on the info box: the window menu.
+  const CRect square = Pie1().GetPieRect();
+  RightClick(Pie1(), CPoint(square.right + 2, square.bottom - 2));
+  EXPECT_EQ(shown.items[0], "窗口至顶  Ctrl+E");
+  RightClick(view->Info(1), CPoint(5, 5));
+  EXPECT_EQ(shown.items[0], "窗口至顶  Ctrl+E");
+  EXPECT_EQ(shown.shows, 8);
+}
+
+TEST_F(FolderMenuTest, OpensAndCopiesTheFolderOrTheChartedOne) {
+  Fill(1, tree.Full(L"top"));
+  Choose(ID_SLICE_OPEN);
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  ASSERT_FALSE(system.calls.empty());
+  EXPECT_EQ(system.calls.back(), L"open:" + tree.Full(L"top\\big"));
+  RightClick(Pie1(), InSlice(Pie1(), 3));  // the remainder: the charted folder
+  EXPECT_EQ(system.calls.back(), L"open:" + tree.Full(L"top"));
+
+  Choose(ID_SLICE_COPY_PATH);
+  RightClick(Pie1(), InSlice(Pie1(), 1));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"<none>";
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
+  EXPECT_EQ(text, tree.Full(L"top\\small"));
+}
+
+TEST_F(FolderMenuTest, ARescanShowsWhatAFullScanShows) {
+  Fill(1, tree.Full(L"top"));
+  // Changed below big, and elsewhere.
+  ASSERT_TRUE(tree.File(L"top\\big\\p\\more", 5000));
+  ASSERT_TRUE(DeleteFileW(tree.Full(L"top\\big\\q\\data").c_str()));
+  ASSERT_TRUE(tree.File(L"top\\t1\\data2", 900));
+  Choose(ID_SLICE_RESCAN);
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(view->RescanSlot(), 1);
+  WaitForRescan();
+  // Only big was read again; the totals above it follow.
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "big\n7.81 Kb · 85.1 %");
+  EXPECT_EQ(RowText(*view, 1, 2, diskview::kInfoFileSize), "9.18 Kb");
+
+  // The whole chart, from the square: as a fresh scan of the folder.
+  RightClick(Pie1(), SquareCorner(Pie1()));
+  WaitForRescan();
+  Fill(2, tree.Full(L"top"));
+  EXPECT_EQ(Slices(Pie1()), Slices(view->Pie(2)));
+  EXPECT_EQ(AllRows(*view, 1), AllRows(*view, 2));
+  for (int i = 0; i < Pie1().GetSliceCount(); ++i) {
+    EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), i)), TipAt(view->Pie(2), InSlice(view->Pie(2), i))) << i;
+  }
+  // Opened below the root, a rescan of the charted folder redraws it there.
+  ASSERT_TRUE(tree.File(L"top\\big\\q\\back", 1000));
+  DoubleClick(Pie1(), InSlice(Pie1(), 0));
+  ASSERT_EQ(view->Chart(1).Node()->GetName(), "big");
+  RightClick(Pie1(), SquareCorner(Pie1()));
+  WaitForRescan();
+  EXPECT_EQ(Slices(Pie1()), (S{{Palette(0), 320}, {Palette(1), 40}}));
+  Pie1().SendMessage(WM_KEYDOWN, VK_BACK, 1);
+  EXPECT_EQ(RowText(*view, 1, 2, diskview::kInfoFileSize), "11.04 Kb");
+}
+
+TEST_F(FolderMenuTest, MovesAFolderToTheRecycleBinAfterOneQuestion) {
+  Fill(1, tree.Full(L"top"));
+  Choose(ID_SLICE_RECYCLE);
+  // No: nothing goes.
+  system.answer = IDNO;
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  ASSERT_FALSE(system.calls.empty());
+  EXPECT_EQ(system.calls.back(),
+            L"box:确定要把“big”（3.91 Kb，2 个文件）移到回收站吗？|删除到回收站|" +
+                std::to_wstring(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+  EXPECT_NE(GetFileAttributesW(tree.Full(L"top\\big").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  system.answer = IDYES;
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(system.calls.back(), L"recycle:" + tree.Full(L"top\\big"));
+  EXPECT_EQ(GetFileAttributesW(tree.Full(L"top\\big").c_str()), INVALID_FILE_ATTRIBUTES);
+  // In the Recycle Bin: Wine's is the trash folder the test named.
+  wchar_t trash[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"XDG_DATA_HOME", trash, MAX_PATH), 0u);
+  std::wstring kept = L"Z:" + std::wstring(trash) + L"/Trash/files/big/p/data";
+  std::replace(kept.begin(), kept.end(), L'/', L'\\');
+  EXPECT_NE(GetFileAttributesW(kept.c_str()), INVALID_FILE_ATTRIBUTES) << platform::Narrow(kept);
+  WaitForRescan();
+  // The chart is that of the folder without it.
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "small\n1000 byte · 71.4 %");
+  EXPECT_EQ(RowText(*view, 1, 2, diskview::kInfoFileSize), "1.37 Kb");
+  EXPECT_NE(GetFileAttributesW(tree.Full(L"top\\small\\data").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(FolderMenuTest, RefusedFoldersAreNamedAndKept) {
+  diskview::ProtectedFolders folders;
+  folders.whole = {CString(tree.Full(L"top\\big").c_str()).ToUtf8()};
+  folders.program = CString(tree.Full(L"top\\small").c_str()).ToUtf8();
+  view->SetProtectedFolders(folders);
+  Fill(1, tree.Full(L"top"));
+  Choose(ID_SLICE_RECYCLE);
+  system.answer = IDYES;
+  const std::wstring warn = L"|删除到回收站|" + std::to_wstring(MB_OK | MB_ICONWARNING);
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(system.calls.back(),
+            L"box:“" + tree.Full(L"top\\big") + L"”是系统文件夹或含有系统文件夹，不能移到回收站。" + warn);
+  RightClick(Pie1(), InSlice(Pie1(), 1));
+  EXPECT_EQ(system.calls.back(),
+            L"box:“" + tree.Full(L"top\\small") + L"”含有正在运行的 Dravon，不能移到回收站。" + warn);
+  // The folder holding them, from the square.
+  RightClick(Pie1(), SquareCorner(Pie1()));
+  EXPECT_EQ(system.calls.back(),
+            L"box:“" + tree.Full(L"top") + L"”含有正在运行的 Dravon，不能移到回收站。" + warn);
+  for (const std::wstring& call : system.calls) EXPECT_EQ(call.rfind(L"recycle:", 0), std::wstring::npos);
+  EXPECT_EQ(view->RescanSlot(), 0);
+
+  // The system's own: the Windows folder and the drive root are refused by
+  // what the shell names them.
+  view->SetProtectedFolders(shell::SystemProtectedFolders());
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const diskview::ProtectedFolders system32 = shell::SystemProtectedFolders();
+  EXPECT_EQ(diskview::CheckFolderDelete(platform::Narrow(windows), system32),
+            diskview::DeleteRefusal::kSystemFolder);
+  EXPECT_EQ(diskview::CheckFolderDelete(platform::Narrow(windows).substr(0, 3), system32),
+            diskview::DeleteRefusal::kDriveRoot);
+  EXPECT_EQ(diskview::CheckFolderDelete(CString(tree.Full(L"top").c_str()).ToUtf8(), system32),
+            diskview::DeleteRefusal::kNone);
 }
