@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "framework/Art.h"
+
 #include <cwchar>
 #include <vector>
 
@@ -114,6 +116,17 @@ void CStaticPictures::Adopt(HWND dialog) {
 bool CBitmapButton::LoadBitmaps(UINT normal, UINT pressed, HINSTANCE module) {
   if (!normal_.LoadBitmap(normal, module)) return false;
   if (pressed != 0 && !pressed_.LoadBitmap(pressed, module)) return false;
+  if (m_hWnd) Invalidate(false);
+  return true;
+}
+
+bool CBitmapButton::LoadBitmapsForDpi(UINT normal, UINT pressed, UINT dpi, HINSTANCE module) {
+  normal_.Attach(afx::LoadBitmapForDpi(normal, dpi, CLR_NONE, module));
+  if (!normal_) return false;
+  if (pressed != 0) {
+    pressed_.Attach(afx::LoadBitmapForDpi(pressed, dpi, CLR_NONE, module));
+    if (!pressed_) return false;
+  }
   if (m_hWnd) Invalidate(false);
   return true;
 }
