@@ -102,14 +102,19 @@ int CGfxOutBarCtrl::GetItemImage(int index) const {
   return item ? item->image : -1;
 }
 
+layout::OutBarMetrics CGfxOutBarCtrl::Metrics() const {
+  return layout::OutBarMetricsForDpi(static_cast<int>(GetDpi()));
+}
+
 CRect CGfxOutBarCtrl::ItemAreaRect() const {
-  return CRect(layout::ItemAreaRect(GetClientRect().ToGeom(), GetFolderCount(), shownFolder_));
+  return CRect(
+      layout::ItemAreaRect(GetClientRect().ToGeom(), GetFolderCount(), shownFolder_, Metrics()));
 }
 
 CRect CGfxOutBarCtrl::ItemRect(int index) const {
   if (index < 0 || index >= GetItemCount()) return CRect();
   return CRect(layout::ItemBounds(ItemAreaRect().ToGeom(), MeasureItems(), index, firstVisible_,
-                                  !IsSmallIconView()));
+                                  !IsSmallIconView(), Metrics()));
 }
 
 HIMAGELIST CGfxOutBarCtrl::ImageList() const {
@@ -126,7 +131,7 @@ std::vector<geom::Size> CGfxOutBarCtrl::MeasureItems() const {
   if (GetItemCount() == 0) return sizes;
   const std::vector<Item>& items = folders_[static_cast<size_t>(shownFolder_)].items;
   const bool small = IsSmallIconView();
-  const int wrapWidth = std::max(ItemAreaRect().Width() - 2 * kCaptionInset, 0);
+  const int wrapWidth = std::max(ItemAreaRect().Width() - 2 * Scale(kCaptionInset), 0);
   HIMAGELIST list = ImageList();
   int iconCx = 0;
   int iconCy = 0;
@@ -140,13 +145,13 @@ std::vector<geom::Size> CGfxOutBarCtrl::MeasureItems() const {
     geom::Size text;
     if (small) {
       text = dc.GetTextExtent(item.caption.c_str(), static_cast<int>(item.caption.size())).ToGeom();
-      sizes.push_back({icon.cx + text.cx + kSmallLabelGap, std::max(icon.cy, text.cy)});
+      sizes.push_back({icon.cx + text.cx + Scale(kSmallLabelGap), std::max(icon.cy, text.cy)});
     } else {
       CRect r(0, 0, wrapWidth, 0);
       dc.DrawText(item.caption.c_str(), static_cast<int>(item.caption.size()), r,
                   DT_CALCRECT | DT_CENTER | DT_WORDBREAK);
-      sizes.push_back({std::max(icon.cx, r.Width()), icon.cy + r.Height() + kLargeLabelGap +
-                                                         kLargeLabelExtra});
+      sizes.push_back({std::max(icon.cx, r.Width()),
+                       icon.cy + r.Height() + Scale(kLargeLabelGap) + Scale(kLargeLabelExtra)});
     }
   }
   return sizes;
@@ -178,6 +183,17 @@ bool CGfxOutBarCtrl::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 int CGfxOutBarCtrl::OnCreate(CREATESTRUCTW&) {
+  MakeFont(GetDpi());
+  return 0;
+}
+
+void CGfxOutBarCtrl::OnDpiChanged(UINT dpi) {
+  MakeFont(dpi);
+  upArrowShown_ = downArrowShown_ = false;
+  Invalidate();
+}
+
+void CGfxOutBarCtrl::MakeFont(UINT dpi) {
   // The bar's own font; one set from outside (WM_SETFONT) is not used.
   LOGFONTW lf{};
   lf.lfHeight = 19;
@@ -188,8 +204,7 @@ int CGfxOutBarCtrl::OnCreate(CREATESTRUCTW&) {
   lf.lfQuality = PROOF_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH;
   wcscpy(lf.lfFaceName, L"MS Sans Serif");
-  font_.CreateFontIndirect(lf);
-  return 0;
+  afx::CreateFontForDpi(font_, lf, dpi);
 }
 
 void CGfxOutBarCtrl::OnPaint() {
@@ -214,10 +229,11 @@ void CGfxOutBarCtrl::Draw(CDC& dc) {
     const std::vector<Item>& items = folders_[static_cast<size_t>(shownFolder_)].items;
     const std::vector<geom::Size> sizes = MeasureItems();
     const bool large = !IsSmallIconView();
+    const layout::OutBarMetrics metrics = Metrics();
     const int saved = ::SaveDC(dc);
     dc.IntersectClipRect(area);
     for (int i = std::max(firstVisible_, 0); i < GetItemCount(); ++i) {
-      const CRect r(layout::ItemBounds(area.ToGeom(), sizes, i, firstVisible_, large));
+      const CRect r(layout::ItemBounds(area.ToGeom(), sizes, i, firstVisible_, large, metrics));
       if (layout::IsPastItemArea(r.ToGeom(), area.ToGeom())) break;
       DrawItem(dc, items[static_cast<size_t>(i)], r, i == selected_);
     }
@@ -237,7 +253,7 @@ void CGfxOutBarCtrl::DrawItem(CDC& dc, const Item& item, const CRect& bounds, bo
   const int caption = static_cast<int>(item.caption.size());
 
   if (IsSmallIconView()) {
-    dc.TextOut(bounds.left + iconCx + kSmallLabelGap, bounds.top, item.caption.c_str(), caption);
+    dc.TextOut(bounds.left + iconCx + Scale(kSmallLabelGap), bounds.top, item.caption.c_str(), caption);
   } else {
     if ((options_ & fSelHighlight) && selected) {
       CRect frame = bounds;
@@ -250,7 +266,7 @@ void CGfxOutBarCtrl::DrawItem(CDC& dc, const Item& item, const CRect& bounds, bo
     CRect r = bounds;
     if (list && item.image >= 0) {
       ImageList_Draw(list, item.image, dc, r.left + (r.Width() - iconCx) / 2, r.top, ILD_NORMAL);
-      r.top += iconCy + kLargeLabelGap;
+      r.top += iconCy + Scale(kLargeLabelGap);
     }
     dc.DrawText(item.caption.c_str(), caption, r, DT_CENTER | DT_WORDBREAK);
     ::RestoreDC(dc, saved);
@@ -260,8 +276,9 @@ void CGfxOutBarCtrl::DrawItem(CDC& dc, const Item& item, const CRect& bounds, bo
 }
 
 void CGfxOutBarCtrl::DrawArrows(CDC& dc) {
-  upArrow_ = CRect(layout::kUpArrowRect);
-  downArrow_ = CRect(layout::kDownArrowRect);
+  const int dpi = static_cast<int>(GetDpi());
+  upArrow_ = CRect(geom::Scale(layout::kUpArrowRect, dpi));
+  downArrow_ = CRect(geom::Scale(layout::kDownArrowRect, dpi));
   ::DrawFrameControl(dc, upArrow_, DFC_SCROLL, DFCS_SCROLLUP);
   ::DrawFrameControl(dc, downArrow_, DFC_SCROLL, DFCS_SCROLLDOWN);
   upArrowShown_ = downArrowShown_ = true;
@@ -274,7 +291,7 @@ void CGfxOutBarCtrl::OnSize(UINT type, int cx, int cy) {
 
 void CGfxOutBarCtrl::OnLButtonDown(UINT, CPoint point) {
   if (::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
-  const layout::OutBarHit hit = layout::HitTestPoint(HitState(), point.ToGeom());
+  const layout::OutBarHit hit = layout::HitTestPoint(HitState(), point.ToGeom(), Metrics());
   if (hit.code == layout::kHitNothing || ::GetCapture()) return;
   if (hit.code == layout::kHitItem) {
     OnItemPressed(hit.index);
@@ -306,7 +323,7 @@ bool CGfxOutBarCtrl::TrackButton(CPoint& release) {
 void CGfxOutBarCtrl::OnItemPressed(int item) {
   CPoint release;
   if (TrackButton(release)) {
-    const layout::OutBarHit hit = layout::HitTestPoint(HitState(), release.ToGeom());
+    const layout::OutBarHit hit = layout::HitTestPoint(HitState(), release.ToGeom(), Metrics());
     if (hit.code == layout::kHitItem && hit.index == item) {
       if (options_ & fSelHighlight) {
         if (selected_ >= 0) {

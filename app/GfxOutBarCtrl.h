@@ -1,7 +1,7 @@
 // CGfxOutBarCtrl: the shortcut bar of the main window's left pane. A column
 // of large icons with captions under a band of folders, two scroll arrows at
 // fixed places, all drawn by the control itself, off-screen, in its own
-// font. A click on an item (press and release over the same item, tracked in
+// font, all at the DPI the bar is drawn at. A click on an item (press and release over the same item, tracked in
 // a local message loop) sends WM_BARCLICK to the owner: wParam the item's
 // slot code, lParam its index. The geometry is app/OutBarLayout.
 #pragma once
@@ -65,6 +65,8 @@ class CGfxOutBarCtrl : public CWnd {
   CRect ItemRect(int index) const;
   // The item area below the folder band.
   CRect ItemAreaRect() const;
+  // Its metrics at the DPI the bar is drawn at.
+  layout::OutBarMetrics Metrics() const;
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -87,6 +89,8 @@ class CGfxOutBarCtrl : public CWnd {
   };
 
   int OnCreate(CREATESTRUCTW& cs);
+  void OnDpiChanged(UINT dpi) override;
+  void MakeFont(UINT dpi);
   void OnPaint();
   void OnPrintClient(HDC dc, UINT flags);
   void OnSize(UINT type, int cx, int cy);

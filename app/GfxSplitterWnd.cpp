@@ -15,7 +15,30 @@ layout::SplitterMetrics CGfxSplitterWnd::Metrics() const {
   return m;
 }
 
+void CGfxSplitterWnd::FitToDpi(UINT dpi) {
+  const int d = static_cast<int>(dpi);
+  m_cxSplitter = m_cySplitter = geom::Scale(3, d);
+  m_cxSplitterGap = m_cySplitterGap = geom::Scale(3, d);
+  topStripHeight_ = geom::Scale(6, d);
+  if (fittedDpi_ != 0 && fittedDpi_ != dpi) {
+    for (int col = 0; col < GetColumnCount(); ++col) {
+      int ideal = 0;
+      int minimum = 0;
+      GetColumnInfo(col, ideal, minimum);
+      SetColumnInfo(col, ::MulDiv(ideal, d, static_cast<int>(fittedDpi_)),
+                    ::MulDiv(minimum, d, static_cast<int>(fittedDpi_)));
+    }
+  }
+  fittedDpi_ = dpi;
+}
+
+void CGfxSplitterWnd::OnDpiChanged(UINT dpi) {
+  FitToDpi(dpi);
+  RecalcLayout();
+}
+
 void CGfxSplitterWnd::RecalcLayout() {
+  if (fittedDpi_ != GetDpi()) FitToDpi(GetDpi());
   ApplyLayout(layout::LayoutSplitterColumns(GetClientRect().ToGeom(), ColumnInfo(), Metrics()));
 }
 

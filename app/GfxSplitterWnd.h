@@ -1,6 +1,8 @@
 // CGfxSplitterWnd: the main frame's splitter with a flat look: no border,
 // thin bars in the button-face colour, and a strip kept free above the
-// panes with an etched line along its top edge.
+// panes with an etched line along its top edge. Bars, gaps, the strip and
+// the columns' widths are 96-DPI pixels scaled to the splitter's DPI; a
+// column the user has dragged keeps its width in proportion at a new one.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +26,12 @@ class CGfxSplitterWnd : public CSplitterWnd {
  private:
   bool OnEraseBkgnd(HDC dc);
   layout::SplitterMetrics Metrics() const;
+  void OnDpiChanged(UINT dpi) override;
+  // Bars, gaps and strip at `dpi`; the columns' widths from the DPI they
+  // were set at.
+  void FitToDpi(UINT dpi);
 
+  UINT fittedDpi_ = 0;  // none yet: the widths set are taken as they are
   bool topStripOn_ = true;
   int topStripHeight_ = 6;
   bool etchedLineOn_ = true;

@@ -9,6 +9,7 @@
 #include "app/diskview/StripLayout.h"
 #include "app/diskview/scan/ScanTrace.h"
 #include "app/diskview/scan/SubtreeRescan.h"
+#include "framework/Art.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/DiskSpace.h"
@@ -21,7 +22,14 @@ constexpr wchar_t kClickSound[] = L"WAV\\Windows XP.wav";
 constexpr wchar_t kPictureText[] = L"单文档创建静态文本控件";
 constexpr wchar_t kButtonText[] = L"单文档按钮";
 
-CRect ToRect(const geom::Rect& r) { return CRect(r); }
+// The pictures by their place in pictures_.
+struct PictureSpec {
+  UINT bitmapId;
+  geom::Rect at;
+};
+constexpr PictureSpec kPictures[3] = {{IDB_VIEW_PIE, layout::kViewPiePicture},
+                                      {IDB_VIEW_TOP, layout::kViewTopPicture},
+                                      {IDB_VIEW_BOTTOM, layout::kViewBottomPicture}};
 
 }  // namespace
 
@@ -53,13 +61,35 @@ bool CKestrinView::PreCreateWindow(CREATESTRUCTW& cs) {
   return true;
 }
 
-bool CKestrinView::CreatePicture(CStatic& picture, CBitmap& bitmap, UINT bitmapId,
-                                 const geom::Rect& at) {
-  if (!picture.Create(kPictureText, WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, ToRect(at), this,
-                      kPictureId)) {
+CRect CKestrinView::Scaled(const geom::Rect& r) const {
+  return CRect(geom::Scale(r, static_cast<int>(GetDpi())));
+}
+
+void CKestrinView::ShowPicture(int index) {
+  CBitmap made;
+  made.Attach(afx::LoadBitmapForDpi(kPictures[index].bitmapId, GetDpi()));
+  CStatic& picture = pictures_[index];
+  picture.MoveWindow(Scaled(kPictures[index].at));
+  if (!made) return;
+  // The static lets go of the old bitmap before it is deleted.
+  picture.SetBitmap(made);
+  pictureBitmaps_[index] = std::move(made);
+}
+
+void CKestrinView::FitButton(CBitmapButton& button, UINT bitmapId, geom::Point at) {
+  button.LoadBitmapsForDpi(bitmapId, IDB_BUTTON_PRESSED, GetDpi());
+  const int dpi = static_cast<int>(GetDpi());
+  button.SetWindowPos(nullptr, geom::Scale(at.x, dpi), geom::Scale(at.y, dpi), 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  button.SizeToContent();
+}
+
+bool CKestrinView::CreatePicture(int index) {
+  if (!pictures_[index].Create(kPictureText, WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE,
+                               Scaled(kPictures[index].at), this, kPictureId)) {
     return false;
   }
-  if (bitmap.LoadBitmap(bitmapId)) picture.SetBitmap(bitmap);
+  ShowPicture(index);
   return true;
 }
 
@@ -67,19 +97,20 @@ bool CKestrinView::CreateButton(CBitmapButton& button, UINT id, UINT bitmapId, g
   const CRect r(CPoint(at.x, at.y), CSize(layout::kViewButtonInitialSize.cx,
                                            layout::kViewButtonInitialSize.cy));
   if (!button.Create(kButtonText, WS_VISIBLE | BS_OWNERDRAW, r, this, id)) return false;
-  button.LoadBitmaps(bitmapId, IDB_BUTTON_PRESSED);
-  button.SizeToContent();
+  FitButton(button, bitmapId, at);
   return true;
+}
+
+void CKestrinView::OnDpiChanged(UINT) {
+  for (int i = 0; i < 3; ++i) ShowPicture(i);
+  FitButton(homeButton_, IDB_BUTTON_HOME, layout::kViewHomeButtonAt);
+  FitButton(exitButton_, IDB_BUTTON_EXIT, layout::kViewExitButtonAt);
+  PlaceSlots();
 }
 
 int CKestrinView::OnCreate(CREATESTRUCTW& cs) {
   if (DefWindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return -1;
-  if (!CreatePicture(pictures_[0], pictureBitmaps_[0], IDB_VIEW_PIE, layout::kViewPiePicture) ||
-      !CreatePicture(pictures_[1], pictureBitmaps_[1], IDB_VIEW_TOP, layout::kViewTopPicture) ||
-      !CreatePicture(pictures_[2], pictureBitmaps_[2], IDB_VIEW_BOTTOM,
-                     layout::kViewBottomPicture)) {
-    return -1;
-  }
+  if (!CreatePicture(0) || !CreatePicture(1) || !CreatePicture(2)) return -1;
   if (!CreateButton(homeButton_, kHomeButtonId, IDB_BUTTON_HOME, layout::kViewHomeButtonAt) ||
       !CreateButton(exitButton_, kExitButtonId, IDB_BUTTON_EXIT, layout::kViewExitButtonAt)) {
     return -1;
@@ -103,11 +134,11 @@ int CKestrinView::OnCreate(CREATESTRUCTW& cs) {
 void CKestrinView::PlaceSlots() {
   for (int i = 0; i < layout::kViewSlotCount; ++i) {
     const layout::ViewSlotRects& slot = layout::kViewSlots[i];
-    captions_[i].MoveWindow(ToRect(slot.caption));
-    pies_[i].MoveWindow(ToRect(slot.pie));
-    infos_[i].MoveWindow(ToRect(slot.info));
+    captions_[i].MoveWindow(Scaled(slot.caption));
+    pies_[i].MoveWindow(Scaled(slot.pie));
+    infos_[i].MoveWindow(Scaled(slot.info));
   }
-  legend_.MoveWindow(ToRect(layout::kViewLegend));
+  legend_.MoveWindow(Scaled(layout::kViewLegend));
 }
 
 void CKestrinView::OnSize(UINT type, int cx, int cy) {

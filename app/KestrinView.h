@@ -1,5 +1,6 @@
 // CKestrinView: the disk overview, the main frame's right pane. A fixed
-// arrangement of children on a 585-pixel canvas (app/ViewLayout.h):
+// arrangement of children on a 585-pixel canvas at 96 DPI, scaled to the
+// view's DPI (app/ViewLayout.h):
 // three pictures, the home-page and exit buttons, five result slots of a
 // heading strip, a pie chart and an info box, and the colour legend strip.
 //
@@ -168,8 +169,15 @@ class CKestrinView : public CView {
   void OnExit();
   void OnPrint(UINT) {}  // the view draws nothing for printing
 
-  bool CreatePicture(CStatic& picture, CBitmap& bitmap, UINT bitmapId, const geom::Rect& at);
+  // A place of the layout table (96-DPI pixels) at the view's DPI.
+  CRect Scaled(const geom::Rect& r) const;
+  bool CreatePicture(int index);
+  // Picture `index` with its bitmap for the view's DPI, at its place.
+  void ShowPicture(int index);
   bool CreateButton(CBitmapButton& button, UINT id, UINT bitmapId, geom::Point at);
+  // A button with its bitmaps for the view's DPI, at its place and their size.
+  void FitButton(CBitmapButton& button, UINT bitmapId, geom::Point at);
+  void OnDpiChanged(UINT dpi) override;
   void PlaceSlots();
   // The scanning slot's progress text, or none when no scan runs.
   void ShowProgress();

@@ -20,6 +20,7 @@ namespace {
 
 constexpr int kFrameWidth = 700;
 constexpr int kFrameHeight = 500;
+constexpr int kBarColumnWidth = 100;  // the shortcut bar's column
 constexpr wchar_t kStartSound[] = L"WAV\\start.wav";
 
 // The commands that write machine-wide settings: optimisation, USB write
@@ -41,15 +42,18 @@ bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
   if (!CFrameWnd::PreCreateWindow(cs)) return false;
   cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
   cs.lpszClass = RegisterWndClass(0);
-  cs.cx = 690;
-  cs.cy = 493;
+  // Made on the primary monitor, at the system's DPI.
+  const int dpi = static_cast<int>(afx::SystemDpi());
+  cs.cx = geom::Scale(690, dpi);
+  cs.cy = geom::Scale(493, dpi);
   return cs.lpszClass != nullptr;
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO& info) {
   DefWindowProc(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-  info.ptMinTrackSize = POINT{kFrameWidth, kFrameHeight};
-  info.ptMaxTrackSize = POINT{kFrameWidth, kFrameHeight};
+  const POINT fixed{Scale(kFrameWidth), Scale(kFrameHeight)};
+  info.ptMinTrackSize = fixed;
+  info.ptMaxTrackSize = fixed;
 }
 
 int CMainFrame::OnCreate(CREATESTRUCTW&) {
@@ -64,13 +68,11 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   m_wndOutBar.Create(WS_VISIBLE, CRect(), &m_wndSplitter, m_wndSplitter.IdFromRowCol(0, 0), 0x260);
   m_wndOutBar.SetOwner(m_hWnd);
   m_wndOutBar.SetFont(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
-  if (m_largeImages.CreateFromBitmap(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255))) {
-    m_wndOutBar.AttachImageList(m_largeImages.GetSafeHandle(), CGfxOutBarCtrl::kLargeIcons);
-  }
+  MakeDriveImages();
   m_wndOutBar.AppendFolder(L"HD", 0);
   AddDriveItems();
   m_wndOutBar.SelectItem(-1);
-  m_wndSplitter.SetColumnInfo(0, 100, 0);
+  m_wndSplitter.SetColumnInfo(0, Scale(kBarColumnWidth), 0);
 
   m_pView = std::make_unique<afx::Window<CKestrinView>>(system_);
   if (!m_pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER,
@@ -93,10 +95,32 @@ int CMainFrame::OnCreate(CREATESTRUCTW&) {
   return 0;
 }
 
+void CMainFrame::MakeDriveImages() {
+  CImageList made;
+  if (!made.CreateFromBitmapForDpi(IDB_DRIVE_IMAGES, 32, 0, RGB(255, 0, 255), GetDpi())) return;
+  m_wndOutBar.AttachImageList(made.GetSafeHandle(), CGfxOutBarCtrl::kLargeIcons);
+  m_largeImages.Attach(made.Detach());
+}
+
+int CMainFrame::ShieldSize() const { return afx::SystemMetricForDpi(SM_CXSMICON, GetDpi()); }
+
+void CMainFrame::OnDpiChanged(UINT) {
+  MakeDriveImages();
+  m_wndOutBar.Invalidate();
+  if (shield_) {
+    afx::UniqueIcon old = std::move(shield_);
+    shield_ = afx::LoadShieldIcon(ShieldSize());
+    // The tips and menu items take the new one; the old goes after them.
+    shielded_ = false;
+    RefreshShields();
+  }
+  RecalcLayout();
+}
+
 void CMainFrame::RefreshShields() {
   const bool want = !isElevated_();
   if (want == shielded_) return;
-  if (want && !shield_) shield_ = afx::LoadShieldIcon();
+  if (want && !shield_) shield_ = afx::LoadShieldIcon(ShieldSize());
   HMENU menu = ::GetMenu(m_hWnd);
   for (UINT id = ID_FUNC_INFO; id <= ID_FUNC_SCAN; ++id) {
     if (!NeedsAdministrator(id)) continue;
@@ -283,14 +307,14 @@ void CMainFrame::OnHide() { ShowWindow(SW_HIDE); }
 
 void CMainFrame::OnMeasureItem(int, MEASUREITEMSTRUCT& item) {
   if (item.CtlType != ODT_MENU || !NeedsAdministrator(item.itemID)) return;
-  item.itemWidth = static_cast<UINT>(::GetSystemMetrics(SM_CXSMICON));
-  item.itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYSMICON));
+  item.itemWidth = static_cast<UINT>(afx::SystemMetricForDpi(SM_CXSMICON, GetDpi()));
+  item.itemHeight = static_cast<UINT>(afx::SystemMetricForDpi(SM_CYSMICON, GetDpi()));
 }
 
 void CMainFrame::OnDrawItem(int, DRAWITEMSTRUCT& item) {
   if (item.CtlType != ODT_MENU || !shield_ || !NeedsAdministrator(item.itemID)) return;
-  const int cx = ::GetSystemMetrics(SM_CXSMICON);
-  const int cy = ::GetSystemMetrics(SM_CYSMICON);
+  const int cx = afx::SystemMetricForDpi(SM_CXSMICON, GetDpi());
+  const int cy = afx::SystemMetricForDpi(SM_CYSMICON, GetDpi());
   const RECT& r = item.rcItem;
   ::DrawIconEx(item.hDC, r.left, r.top + (r.bottom - r.top - cy) / 2, shield_.get(), cx, cy, 0,
                nullptr, DI_NORMAL);

@@ -1,4 +1,5 @@
-// CMainFrame: the program's only top-level window, fixed at 700 x 500, with
+// CMainFrame: the program's only top-level window, fixed at 700 x 500 (at
+// 96 DPI; scaled to the monitor's, and again when it moves to another), with
 // the menu, accelerators and toolbar, the notification-area icon, the drive
 // list, and the window, library, system and help commands.
 #pragma once
@@ -89,6 +90,11 @@ class CMainFrame : public CFrameWnd {
   // WM_DRIVE_LABEL: wParam the item index.
   LRESULT OnDriveLabel(WPARAM index, LPARAM);
   void ShowBanner();
+  // The shortcut bar's drive images for the frame's DPI.
+  void MakeDriveImages();
+  // The shield's size beside a menu item at the frame's DPI.
+  int ShieldSize() const;
+  void OnDpiChanged(UINT dpi) override;
   void AddTrayIcon();
   void RemoveTrayIcon();
 

@@ -4,6 +4,12 @@
 
 namespace layout {
 
+OutBarMetrics OutBarMetricsForDpi(int dpi) {
+  const OutBarMetrics base;
+  return {geom::Scale(base.folderHeight, dpi), geom::Scale(base.largeItemSpacing, dpi),
+          geom::Scale(base.smallItemSpacing, dpi), dpi};
+}
+
 geom::Rect ItemAreaRect(const geom::Rect& client, int folderCount, int shownFolder,
                   const OutBarMetrics& metrics) {
   geom::Rect area = client;
@@ -17,8 +23,9 @@ geom::Rect ItemAreaRect(const geom::Rect& client, int folderCount, int shownFold
 geom::Rect ItemBounds(const geom::Rect& itemArea, const std::vector<geom::Size>& itemSizes, int index,
                 int firstVisible, bool largeIcons, const OutBarMetrics& metrics) {
   const int spacing = largeIcons ? metrics.largeItemSpacing : metrics.smallItemSpacing;
+  const auto scaled = [&metrics](int n) { return geom::Scale(n, metrics.dpi); };
   int y = itemArea.top;
-  int offset = 10;
+  int offset = scaled(10);
   for (int i = 0; i < index; ++i) {
     y += itemSizes[static_cast<std::size_t>(i)].cy + spacing;
     if (i == firstVisible - 1) offset = y - itemArea.top;
@@ -26,13 +33,13 @@ geom::Rect ItemBounds(const geom::Rect& itemArea, const std::vector<geom::Size>&
   const geom::Size size = itemSizes[static_cast<std::size_t>(index)];
   geom::Rect r{itemArea.left, y, itemArea.left + size.cx, y + size.cy};
   r = r.Offset(0, -offset);
-  r.left += 5;
-  r.top += 20;
-  r.bottom += 32;
+  r.left += scaled(5);
+  r.top += scaled(20);
+  r.bottom += scaled(32);
   if (largeIcons) {
     r.left = itemArea.left;
     r.right = itemArea.right;
-    r = r.Inflated(1, 5);
+    r = r.Inflated(scaled(1), scaled(5));
   }
   return r;
 }

@@ -7,15 +7,20 @@
 
 #include <vector>
 
+#include "geometry/Dpi.h"
 #include "geometry/Geometry.h"
 
 namespace layout {
 
+// In pixels at `dpi`; the defaults are the 96-DPI ones.
 struct OutBarMetrics {
   int folderHeight = 22;
   int largeItemSpacing = 22;  // vertical gap between items, large-icon view
   int smallItemSpacing = 10;  // small-icon view
+  int dpi = geom::kBaseDpi;   // scales the insets ItemBounds adds
 };
+// The bar's metrics for a window drawn at `dpi`.
+OutBarMetrics OutBarMetricsForDpi(int dpi);
 
 // The client rectangle without the folder band: the band holds one row per
 // folder, the shown folder's row and those above it at the top, the rest at
@@ -35,7 +40,7 @@ inline bool IsPastItemArea(const geom::Rect& item, const geom::Rect& itemArea) {
   return item.top > itemArea.bottom;
 }
 
-// Fixed places of the scroll arrows.
+// Fixed places of the scroll arrows at 96 DPI (geom::Scale for others).
 inline constexpr geom::Rect kUpArrowRect{0, 0, 105, 26};
 inline constexpr geom::Rect kDownArrowRect{0, 381, 105, 407};
 

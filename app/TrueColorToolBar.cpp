@@ -2,16 +2,26 @@
 
 #include <commctrl.h>
 
+#include "framework/Art.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
 bool CTrueColorToolBar::LoadButtonImages(int buttonWidth, UINT normal, UINT hot, UINT disabled) {
+  buttonWidth_ = buttonWidth;
+  ids_[0] = normal;
+  ids_[1] = hot;
+  ids_[2] = disabled;
   if (!SetImages(TB_SETIMAGELIST, normal, buttonWidth, normal_)) return false;
   if (hot && !SetImages(TB_SETHOTIMAGELIST, hot, buttonWidth, hot_)) return false;
   if (disabled && !SetImages(TB_SETDISABLEDIMAGELIST, disabled, buttonWidth, disabled_)) {
     return false;
   }
   return true;
+}
+
+void CTrueColorToolBar::OnDpiChanged(UINT dpi) {
+  CToolBar::OnDpiChanged(dpi);
+  if (buttonWidth_ > 0) LoadButtonImages(buttonWidth_, ids_[0], ids_[1], ids_[2]);
 }
 
 HIMAGELIST CTrueColorToolBar::ImageList(int which) const {
@@ -26,9 +36,8 @@ HIMAGELIST CTrueColorToolBar::ImageList(int which) const {
 bool CTrueColorToolBar::SetImages(UINT message, UINT bitmapId, int buttonWidth, CImageList& list) {
   if (!m_hWnd || buttonWidth <= 0) return false;
   CBitmap bitmap;
-  bitmap.Attach(static_cast<HBITMAP>(::LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(bitmapId),
-                                                  IMAGE_BITMAP, 0, 0,
-                                                  LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
+  bitmap.Attach(afx::LoadBitmapForDpi(bitmapId, GetDpi(), afx::kMaskOfFirstPixel));
+  buttonWidth = Scale(buttonWidth);
   DIBSECTION dib{};
   if (!bitmap || ::GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) {
     return false;

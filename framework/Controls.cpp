@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "framework/Art.h"
 #include "framework/DialogTemplate.h"
 #include "framework/Dpi.h"
 
@@ -204,6 +205,17 @@ void CControlFonts::ShowAt(UINT dpi) {
 bool CBitmapButton::LoadBitmaps(UINT normal, UINT pressed, HINSTANCE module) {
   if (!normal_.LoadBitmap(normal, module)) return false;
   if (pressed != 0 && !pressed_.LoadBitmap(pressed, module)) return false;
+  if (m_hWnd) Invalidate(false);
+  return true;
+}
+
+bool CBitmapButton::LoadBitmapsForDpi(UINT normal, UINT pressed, UINT dpi, HINSTANCE module) {
+  normal_.Attach(afx::LoadBitmapForDpi(normal, dpi, CLR_NONE, module));
+  if (!normal_) return false;
+  if (pressed != 0) {
+    pressed_.Attach(afx::LoadBitmapForDpi(pressed, dpi, CLR_NONE, module));
+    if (!pressed_) return false;
+  }
   if (m_hWnd) Invalidate(false);
   return true;
 }

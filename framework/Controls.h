@@ -48,6 +48,8 @@ class CBitmapButton : public CButton {
  public:
   // From the resource module when `module` is null; `pressed` 0 for none.
   bool LoadBitmaps(UINT normal, UINT pressed = 0, HINSTANCE module = nullptr);
+  // The same, rendered for `dpi` (framework/Art.h).
+  bool LoadBitmapsForDpi(UINT normal, UINT pressed, UINT dpi, HINSTANCE module = nullptr);
   // Sizes the window to the normal bitmap, keeping its place.
   void SizeToContent();
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

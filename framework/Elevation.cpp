@@ -8,7 +8,13 @@
 
 namespace afx {
 
-UniqueIcon LoadShieldIcon() {
+UniqueIcon LoadShieldIcon(int size) {
+  constexpr UINT kShieldId = 32518;  // IDI_SHIELD
+  if (size > 0 && size != ::GetSystemMetrics(SM_CXSMICON)) {
+    // Not shared: the icon is made at the size, from the image nearest it.
+    return UniqueIcon(static_cast<HICON>(
+        ::LoadImageW(nullptr, MAKEINTRESOURCEW(kShieldId), IMAGE_ICON, size, size, 0)));
+  }
   // Looked up at run time: Windows XP's shell32 has no stock icons.
   using StockIconInfo = HRESULT(WINAPI*)(SHSTOCKICONID, UINT, SHSTOCKICONINFO*);
   if (HMODULE shell = ::GetModuleHandleW(L"shell32.dll")) {
@@ -21,8 +27,9 @@ UniqueIcon LoadShieldIcon() {
     }
   }
   // IDI_SHIELD, shared by user32: copied so that the caller owns what it gets.
-  const int size = ::GetSystemMetrics(SM_CXSMICON);
-  HANDLE shared = ::LoadImageW(nullptr, MAKEINTRESOURCEW(32518), IMAGE_ICON, size, size, LR_SHARED);
+  const int small = ::GetSystemMetrics(SM_CXSMICON);
+  HANDLE shared =
+      ::LoadImageW(nullptr, MAKEINTRESOURCEW(kShieldId), IMAGE_ICON, small, small, LR_SHARED);
   return UniqueIcon(shared ? ::CopyIcon(static_cast<HICON>(shared)) : nullptr);
 }
 

@@ -21,8 +21,9 @@ inline constexpr wchar_t kElevateFailed[] = L"无法以管理员身份重新启�
 inline constexpr wchar_t kShieldTipTitle[] = L"需要管理员权限";
 
 // The system's shield at the small-icon size: SHGetStockIconInfo where the
-// system has it (Windows Vista and later), else the shield of user32.
-UniqueIcon LoadShieldIcon();
+// system has it (Windows Vista and later), else the shield of user32. At
+// another `size` (a small icon at another DPI), user32's shield made at it.
+UniqueIcon LoadShieldIcon(int size = 0);
 
 // Starts this program again with the "runas" verb, in the same working
 // folder (the sounds are found relative to it). The new instance is

@@ -5,7 +5,10 @@
 #include "framework/Module.h"
 
 namespace {
+// 96-DPI pixels, scaled to the bar's DPI.
 constexpr int kGripperWidth = 8;
+constexpr int kSeparatorWidth = 6;
+constexpr int kButtonMargin = 7;  // a button is its image and this each way
 }  // namespace
 
 bool CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD barStyle, const RECT& borders,
@@ -21,8 +24,28 @@ bool CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD barStyle, const REC
   }
   SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
   // Room at the left for the gripper the bar draws itself.
-  if (barStyle & CBRS_GRIPPER) SendMessage(TB_SETINDENT, kGripperWidth);
+  if (barStyle & CBRS_GRIPPER) SendMessage(TB_SETINDENT, Scale(kGripperWidth));
   return true;
+}
+
+void CToolBar::FitToDpi() {
+  SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(Scale(imageSize_.cx), Scale(imageSize_.cy)));
+  SendMessage(TB_SETBUTTONSIZE, 0,
+              MAKELPARAM(Scale(imageSize_.cx + kButtonMargin), Scale(imageSize_.cy + kButtonMargin)));
+}
+
+void CToolBar::OnDpiChanged(UINT) {
+  if (barStyle_ & CBRS_GRIPPER) SendMessage(TB_SETINDENT, Scale(kGripperWidth));
+  FitToDpi();
+  for (int i = 0, n = GetCount(); i < n; ++i) {
+    if (GetItemID(i) != 0) continue;
+    // A separator's image number is its width.
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_BYINDEX | TBIF_IMAGE;
+    info.iImage = Scale(kSeparatorWidth);
+    SendMessage(TB_SETBUTTONINFOW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+  }
 }
 
 bool CToolBar::LoadToolBar(UINT id, HINSTANCE module) {
@@ -38,8 +61,8 @@ bool CToolBar::LoadToolBar(UINT id, HINSTANCE module) {
   WORD count = data[3];
   if (size < 8u + 2u * count) return false;
 
-  SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(cx, cy));
-  SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(cx + 7, cy + 7));
+  imageSize_ = CSize(cx, cy);
+  FitToDpi();
   // The 16-colour images of the same identifier, when the module has them.
   if (bitmap_.LoadBitmap(id, module)) {
     TBADDBITMAP add{nullptr, reinterpret_cast<UINT_PTR>(bitmap_.get())};
@@ -53,7 +76,7 @@ bool CToolBar::LoadToolBar(UINT id, HINSTANCE module) {
     b.idCommand = data[4 + i];
     if (b.idCommand == 0) {
       b.fsStyle = BTNS_SEP;
-      b.iBitmap = 6;  // separator width
+      b.iBitmap = Scale(kSeparatorWidth);
     } else {
       b.fsStyle = BTNS_BUTTON;
       b.fsState = TBSTATE_ENABLED;
@@ -129,7 +152,7 @@ void CToolBar::DrawGripper() {
   CClientDC dc(m_hWnd);
   CRect client = GetClientRect();
   for (int i = 0; i < 2; ++i) {
-    RECT bar{2 + i * 3, client.top + 3, 5 + i * 3, client.bottom - 3};
+    RECT bar{Scale(2 + i * 3), client.top + Scale(3), Scale(5 + i * 3), client.bottom - Scale(3)};
     ::DrawEdge(dc, &bar, BDR_RAISEDINNER, BF_RECT);
   }
 }

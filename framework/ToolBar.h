@@ -2,6 +2,9 @@
 // version, image width and height, button count, then each button's
 // command, 0 for a separator) and the bitmap of the same identifier.
 // Tool tips are the text after the line break of the command's string.
+// The resource's sizes are 96-DPI pixels: images, buttons, separators and
+// the gripper are scaled to the bar's DPI, again at each change of scale
+// (a bar with image lists of its own gives them for the new DPI too).
 #pragma once
 
 #include <windows.h>
@@ -39,7 +42,12 @@ class CToolBar : public CWnd {
 
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+ protected:
+  void OnDpiChanged(UINT dpi) override;
+
  private:
+  // The image and button sizes at the bar's DPI.
+  void FitToDpi();
   // The tool tip of a button: false when there is none (the parent may answer).
   bool OnGetInfoTip(NMTBGETINFOTIPW& tip);
   void OnPaint();
@@ -51,6 +59,7 @@ class CToolBar : public CWnd {
   };
 
   DWORD barStyle_ = 0;
+  CSize imageSize_;  // the resource's, at 96 DPI
   CBitmap bitmap_;  // the resource bitmap the control draws from
   std::map<UINT, TipTitle> tipTitles_;  // by command
 };

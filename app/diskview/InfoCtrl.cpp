@@ -42,8 +42,13 @@ int CInfoCtrl::OnCreate(CREATESTRUCTW& cs) {
     text.LoadString(static_cast<UINT>(key));
     return text.ToUtf8();
   });
-  if (!font_) diskview::CreatePanelFont(font_, L"MS Sans Serif", 13);
+  if (!font_) diskview::CreatePanelFont(font_, L"MS Sans Serif", 13, GetDpi());
   return 0;
+}
+
+void CInfoCtrl::OnDpiChanged(UINT dpi) {
+  diskview::CreatePanelFont(font_, L"MS Sans Serif", 13, dpi);
+  Refresh();
 }
 
 bool CInfoCtrl::SetLine(int key, const CString& text, int value, int group) {
@@ -110,10 +115,13 @@ void CInfoCtrl::Paint(CDC& dc) {
 InfoPaintPlan CInfoCtrl::Plan(CDC& dc) const {
   const CRect client = GetClientRect();
   if (!model_) return InfoPaintPlan{client.ToGeom(), {}};
-  return diskview::PlanInfoPaint(client.ToGeom(), *model_, [&dc](const std::string& text) {
-    const std::wstring wide = platform::Widen(text);
-    return dc.GetTextExtent(wide.c_str(), static_cast<int>(wide.size())).ToGeom();
-  });
+  return diskview::PlanInfoPaint(
+      client.ToGeom(), *model_,
+      [&dc](const std::string& text) {
+        const std::wstring wide = platform::Widen(text);
+        return dc.GetTextExtent(wide.c_str(), static_cast<int>(wide.size())).ToGeom();
+      },
+      static_cast<int>(GetDpi()));
 }
 
 InfoPaintPlan CInfoCtrl::PaintPlan() const {

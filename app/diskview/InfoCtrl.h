@@ -43,6 +43,7 @@ class CInfoCtrl : public CPanelWnd {
 
  private:
   int OnCreate(CREATESTRUCTW& cs);
+  void OnDpiChanged(UINT dpi) override;
   void DrawRow(CDC& dc, const diskview::InfoRowPlan& row) const;
   // Measures the texts in `dc`, which has the control's font selected.
   diskview::InfoPaintPlan Plan(CDC& dc) const;

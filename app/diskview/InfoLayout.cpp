@@ -86,12 +86,12 @@ std::vector<GradientBand> PlanGradient(const Rect& g, Colour from, Colour to) {
 namespace {
 
 InfoRowPlan PlanRow(const Rect& box, const InfoLine& line,
-                    const std::function<Size(const std::string&)>& measure) {
+                    const std::function<Size(const std::string&)>& measure, int dpi) {
   InfoRowPlan row;
   row.box = box;
   row.label = line.label;
   row.text = line.text;
-  const int labelWidth = std::min(measure(line.label).cx + 4, box.Width() / 2);
+  const int labelWidth = std::min(measure(line.label).cx + geom::Scale(4, dpi), box.Width() / 2);
   const int split = box.left + std::max(labelWidth, 0);
   row.labelRect = {box.left, box.top, split, box.bottom};
   row.valueRect = {split, box.top, box.right, box.bottom};
@@ -113,35 +113,36 @@ InfoRowPlan PlanRow(const Rect& box, const InfoLine& line,
 }
 
 InfoGroupPlan PlanGroup(int group, const std::vector<InfoLine>& lines, const Rect& r,
-                        const std::function<Size(const std::string&)>& measure) {
+                        const std::function<Size(const std::string&)>& measure, int dpi) {
+  const auto scaled = [dpi](int n) { return geom::Scale(n, dpi); };
   InfoGroupPlan plan;
   plan.group = group;
   const int visible = static_cast<int>(
       std::count_if(lines.begin(), lines.end(), [](const InfoLine& l) { return l.Visible(); }));
   if (visible == 0) return plan;
-  Rect box{r.left + 2, r.top, r.right - 2, r.top + 17};
+  Rect box{r.left + scaled(2), r.top, r.right - scaled(2), r.top + scaled(17)};
   for (const InfoLine& line : lines) {
     if (!line.Visible()) continue;
-    plan.rows.push_back(PlanRow(box, line, measure));
-    box = box.Offset(0, 20);
+    plan.rows.push_back(PlanRow(box, line, measure, dpi));
+    box = box.Offset(0, scaled(20));
   }
   // The first row sits above the frame, as the group's heading.
   plan.framed = true;
-  plan.frame = {r.left - 2, r.top + 18, r.right + 2, r.top + 20 * visible + 2};
-  plan.height = 20 * visible + 2;
+  plan.height = scaled(20) * visible + scaled(2);
+  plan.frame = {r.left - scaled(2), r.top + scaled(18), r.right + scaled(2), r.top + plan.height};
   return plan;
 }
 
 }  // namespace
 
 InfoPaintPlan PlanInfoPaint(const Rect& client, const InfoModel& model,
-                            const std::function<Size(const std::string&)>& measure) {
+                            const std::function<Size(const std::string&)>& measure, int dpi) {
   InfoPaintPlan plan;
   plan.client = client;
   Rect r = client;
   for (int group : {0, 2, 1}) {
-    InfoGroupPlan g = PlanGroup(group, model.Group(group), r, measure);
-    if (g.height != 0) r.top += g.height + 3;
+    InfoGroupPlan g = PlanGroup(group, model.Group(group), r, measure, dpi);
+    if (g.height != 0) r.top += g.height + geom::Scale(3, dpi);
     plan.groups.push_back(std::move(g));
   }
   return plan;

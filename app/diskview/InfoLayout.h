@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/Dpi.h"
 #include "geometry/Geometry.h"
 #include "res/app/resource.h"
 
@@ -112,8 +113,10 @@ struct InfoPaintPlan {
 
 // `measure` gives a text's extent in the control's font. The label part of a
 // row is the label's width plus 4 pixels, at most half the row, so that both
-// the label and the value show.
+// the label and the value show. Rows, gaps and frames are 96-DPI pixels
+// scaled to `dpi`.
 InfoPaintPlan PlanInfoPaint(const Rect& client, const InfoModel& model,
-                            const std::function<Size(const std::string&)>& measure);
+                            const std::function<Size(const std::string&)>& measure,
+                            int dpi = geom::kBaseDpi);
 
 }  // namespace diskview

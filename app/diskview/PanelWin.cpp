@@ -1,5 +1,6 @@
 #include "app/diskview/PanelWin.h"
 
+#include "framework/Dpi.h"
 #include "framework/Trace.h"
 #include "framework/WinApp.h"
 
@@ -20,7 +21,7 @@ bool RegisterPanelClass(const wchar_t* name, HBRUSH background, UINT extraStyle)
   return false;
 }
 
-bool CreatePanelFont(CFont& font, const wchar_t* face, int height) {
+bool CreatePanelFont(CFont& font, const wchar_t* face, int height, UINT dpi) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = FW_NORMAL;
@@ -30,7 +31,7 @@ bool CreatePanelFont(CFont& font, const wchar_t* face, int height) {
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-  return font.CreateFontIndirect(lf);
+  return afx::CreateFontForDpi(font, lf, dpi);
 }
 
 }  // namespace diskview

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/Gdi.h"
+#include "geometry/Dpi.h"
 
 namespace diskview {
 
@@ -17,8 +18,9 @@ namespace diskview {
 // such class.
 bool RegisterPanelClass(const wchar_t* name, HBRUSH background, UINT extraStyle = 0);
 
-// A font of `face` and cell height `height`: normal weight, the default
-// character set, character output and clipping precision.
-bool CreatePanelFont(CFont& font, const wchar_t* face, int height);
+// A font of `face` and cell height `height` (96-DPI pixels) at `dpi`: normal
+// weight, the default character set, character output and clipping
+// precision.
+bool CreatePanelFont(CFont& font, const wchar_t* face, int height, UINT dpi = geom::kBaseDpi);
 
 }  // namespace diskview

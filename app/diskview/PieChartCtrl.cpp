@@ -18,9 +18,20 @@ bool CPieChartCtrl::RegisterPieClass() {
 }
 
 CPieChartCtrl::CPieChartCtrl() : CPanelWnd(kClassName, true) {
-  diskview::CreatePanelFont(titleFont_, L"Arial", 15);
-  diskview::CreatePanelFont(textFont_, L"Arial", 13);
+  MakeFonts(afx::SystemDpi());
   RegisterPieClass();
+}
+
+void CPieChartCtrl::MakeFonts(UINT dpi) {
+  diskview::CreatePanelFont(titleFont_, L"Arial", 15, dpi);
+  diskview::CreatePanelFont(textFont_, L"Arial", 13, dpi);
+}
+
+void CPieChartCtrl::OnDpiChanged(UINT dpi) {
+  HideTip();
+  MakeFonts(dpi);
+  ComputeLayout();
+  Invalidate(false);
 }
 
 CPieChartCtrl::~CPieChartCtrl() { RemoveAllSlices(); }
@@ -141,7 +152,7 @@ void CPieChartCtrl::Paint(CDC& dc) {
       for (const bool thin : {false, true}) {
         for (const diskview::PieWedge& wedge : plan.wedges) {
           if (!wedge.edge || wedge.drawn == thin) continue;
-          CPen line(PS_SOLID, 2, wedge.colour);
+          CPen line(PS_SOLID, Scale(2), wedge.colour);
           CSelectObject pen(dc, line);
           // The disc's odd diameter puts its centre between pixels: the
           // edge starts from those on both sides of it.
@@ -287,7 +298,7 @@ void CPieChartCtrl::ShowTipAt(CPoint point) {
     tool.lpszText = const_cast<wchar_t*>(L"");
     ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     // A width makes the tip break its lines at "\n".
-    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 600);
+    ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, Scale(600));
   }
   TTTOOLINFOW tool{};
   tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -300,7 +311,7 @@ void CPieChartCtrl::ShowTipAt(CPoint point) {
   // Below and right of the pointer, clear of the cursor's arrow.
   POINT at = point;
   ::ClientToScreen(m_hWnd, &at);
-  ::SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x + 12, at.y + 18));
+  ::SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x + Scale(12), at.y + Scale(18)));
   if (tipSlice_ < 0) ::SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
   tipSlice_ = slice;
 }

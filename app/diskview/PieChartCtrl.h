@@ -101,6 +101,9 @@ class CPieChartCtrl : public CPanelWnd {
   LRESULT OnMouseLeave(WPARAM, LPARAM);
   void OnDestroy();
   void ComputeLayout();
+  // The fonts at `dpi`; made again at each change of scale, as the disc.
+  void MakeFonts(UINT dpi);
+  void OnDpiChanged(UINT dpi) override;
   // Shows the tip of the slice at `point` there, or hides it.
   void ShowTipAt(CPoint point);
   void HideTip();

@@ -2,13 +2,14 @@
 
 namespace diskview {
 
-CaptionStripPlan PlanCaptionStrip(int width, int height, const std::string& caption) {
-  return {{0, 0, width, height}, caption, {5, 10}};
+CaptionStripPlan PlanCaptionStrip(int width, int height, const std::string& caption, int dpi) {
+  return {{0, 0, width, height}, caption, geom::Scale(Point{5, 10}, dpi)};
 }
 
-LegendStripPlan PlanLegendStrip(int width, int height) {
+LegendStripPlan PlanLegendStrip(int width, int height, int dpi) {
   LegendStripPlan plan;
   plan.background = {0, 0, width, height};
+  plan.headingAt = geom::Scale(plan.headingAt, dpi);
   const int bottom = static_cast<int>(height / 1.5);
   const int rights[5] = {width / 11, width / 5, static_cast<int>(width / 2.75), width / 2,
                          static_cast<int>(width / 1.55)};
@@ -25,11 +26,11 @@ LegendStripPlan PlanLegendStrip(int width, int height) {
                                       {460, 0x00509F, "文件夹(小)", {485, 15}}};
   for (int i = 0; i < 5; ++i) {
     LegendBox& box = plan.boxes[static_cast<std::size_t>(i)];
-    box.box = {kFixed[i].left, 15, rights[i], bottom};
+    box.box = {geom::Scale(kFixed[i].left, dpi), geom::Scale(15, dpi), rights[i], bottom};
     box.drawn = box.box.right > box.box.left && box.box.bottom > box.box.top;
     box.colour = kFixed[i].colour;
     box.caption = kFixed[i].caption;
-    box.captionAt = kFixed[i].at;
+    box.captionAt = geom::Scale(kFixed[i].at, dpi);
   }
   return plan;
 }

@@ -1,11 +1,13 @@
 // Paint plans of the caption strips above the result panels and of the
 // colour legend strip: a framed background in the active-border colour and
-// texts and colour boxes at fixed places.
+// texts and colour boxes at fixed places (96-DPI pixels, scaled to the
+// strip's DPI).
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "geometry/Dpi.h"
 #include "geometry/Geometry.h"
 
 namespace diskview {
@@ -22,7 +24,8 @@ struct CaptionStripPlan {
   std::string caption;
   Point captionAt{5, 10};
 };
-CaptionStripPlan PlanCaptionStrip(int width, int height, const std::string& caption);
+CaptionStripPlan PlanCaptionStrip(int width, int height, const std::string& caption,
+                                  int dpi = geom::kBaseDpi);
 
 struct LegendBox {
   Rect box;            // as computed; its right edge may lie left of its left edge
@@ -44,6 +47,6 @@ struct LegendStripPlan {
 // whose right edge is left of their left edge. Such a box is not drawn:
 // filling the normalised rectangle would paint a box reaching back over the
 // captions before it.
-LegendStripPlan PlanLegendStrip(int width, int height);
+LegendStripPlan PlanLegendStrip(int width, int height, int dpi = geom::kBaseDpi);
 
 }  // namespace diskview

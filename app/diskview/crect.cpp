@@ -6,7 +6,12 @@
 
 CStripWnd::CStripWnd() : CPanelWnd(kClassName, false) {
   diskview::RegisterPanelClass(kClassName, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
-  diskview::CreatePanelFont(font_, L"Arial", 15);
+  diskview::CreatePanelFont(font_, L"Arial", 15, afx::SystemDpi());
+}
+
+void CStripWnd::OnDpiChanged(UINT dpi) {
+  diskview::CreatePanelFont(font_, L"Arial", 15, dpi);
+  Invalidate();
 }
 
 void CStripWnd::DrawBackground(CDC& dc, const geom::Rect& r) const {
@@ -28,7 +33,7 @@ void CStripWnd::DrawText(CDC& dc, geom::Point at, const std::string& text) const
 void CCaptionStrip::Paint(CDC& dc) {
   const CRect client = GetClientRect();
   const diskview::CaptionStripPlan plan =
-      diskview::PlanCaptionStrip(client.Width(), client.Height(), caption_);
+      diskview::PlanCaptionStrip(client.Width(), client.Height(), caption_, static_cast<int>(GetDpi()));
   DrawBackground(dc, plan.background);
   DrawText(dc, plan.captionAt, plan.caption);
 }

@@ -26,6 +26,7 @@ class CStripWnd : public CPanelWnd {
   // `text` with its top-left corner at `at`, in the strip's font and
   // COLOR_WINDOWTEXT, on a transparent background.
   void DrawText(CDC& dc, geom::Point at, const std::string& text) const;
+  void OnDpiChanged(UINT dpi) override;
 
  private:
   CFont font_;

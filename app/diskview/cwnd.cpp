@@ -4,7 +4,8 @@
 
 void CLegendStrip::Paint(CDC& dc) {
   const CRect client = GetClientRect();
-  const diskview::LegendStripPlan plan = diskview::PlanLegendStrip(client.Width(), client.Height());
+  const diskview::LegendStripPlan plan =
+      diskview::PlanLegendStrip(client.Width(), client.Height(), static_cast<int>(GetDpi()));
   DrawBackground(dc, plan.background);
   DrawText(dc, plan.headingAt, plan.heading);
   // In order: later boxes cover earlier ones where they overlap.

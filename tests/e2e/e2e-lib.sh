@@ -6,6 +6,9 @@ export LANG=C.UTF-8  # Wine passes the Chinese titles on the command line in thi
 export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG="${WINEDEBUG:--all}"
 WINE_RUN="$BUILD/wine-run.sh"
 SHOTS="$BUILD/screenshots"
+# The virtual desktop's size (a script may ask for more room: XVFB_SCREEN
+# gives the display's).
+E2E_DESKTOP=${E2E_DESKTOP:-1024x768}
 mkdir -p "$SHOTS"
 failures=0
 app_pid=""
@@ -78,13 +81,13 @@ check_soon() {
 # (the program finds WAV\ and SKIN\ there) inside the virtual desktop NAME.
 start_in_desktop() {
   local desk=$1; shift
-  (cd "$BUILD/bin" && exec "$WINE_RUN" explorer "/desktop=$desk,1024x768" "$@") >"$SHOTS/$desk.log" 2>&1 &
+  (cd "$BUILD/bin" && exec "$WINE_RUN" explorer "/desktop=$desk,$E2E_DESKTOP" "$@") >"$SHOTS/$desk.log" 2>&1 &
   app_pid=$!
 }
 
 # shot NAME: the virtual desktop, as a person would see it.
 shot() {
-  /usr/bin/import -display "$DISPLAY" -window root -crop 1024x768+0+0 +repage "$SHOTS/$1.png" 2>/dev/null \
+  /usr/bin/import -display "$DISPLAY" -window root -crop "$E2E_DESKTOP+0+0" +repage "$SHOTS/$1.png" 2>/dev/null \
     && echo "# screenshot $SHOTS/$1.png"
 }
 

@@ -39,6 +39,43 @@ TEST(OutBarItemBounds, SmallIcons) {
   EXPECT_EQ(ItemBounds(area, sizes, 1, 0, false), (Rect{5, 57, 60, 85}));
 }
 
+TEST(OutBarItemBounds, AtAnotherScaleTheInsetsAndGapsAreScaled) {
+  const std::vector<Size> sizes{{60, 50}, {70, 40}, {60, 50}};
+  const Rect area{0, 21, 105, 407};
+  for (int dpi : {120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    const OutBarMetrics m = OutBarMetricsForDpi(dpi);
+    EXPECT_EQ(m.folderHeight, geom::Scale(22, dpi));
+    EXPECT_EQ(ItemAreaRect(geom::Scale(Rect{0, 0, 105, 407}, dpi), 1, 0, m).top, geom::Scale(22, dpi) - 1);
+    // Items measured at the scale (the sizes scaled) sit where the 96-DPI
+    // ones do, scaled, to within the rounding of the sums.
+    std::vector<Size> scaled;
+    for (Size s : sizes) scaled.push_back(geom::Scale(s, dpi));
+    const Rect big = geom::Scale(area, dpi);
+    for (int i = 0; i < 3; ++i) {
+      for (int first : {0, 1}) {
+        const Rect at96 = ItemBounds(area, sizes, i, first, true);
+        const Rect r = ItemBounds(big, scaled, i, first, true, m);
+        EXPECT_NEAR(r.top, geom::Scale(at96.top, dpi), 2) << i << first;
+        EXPECT_NEAR(r.bottom, geom::Scale(at96.bottom, dpi), 2) << i << first;
+        EXPECT_NEAR(r.left, geom::Scale(at96.left, dpi), 1) << i;
+      }
+    }
+    // And the hit test finds each item at the scaled middle of its 96-DPI place.
+    OutBarHitState s;
+    s.itemArea = big;
+    s.itemSizes = scaled;
+    for (int i = 0; i < 3; ++i) {
+      const Rect at96 = ItemBounds(area, sizes, i, 0, true);
+      const Point middle = geom::Scale(Point{(at96.left + at96.right) / 2, (at96.top + at96.bottom) / 2}, dpi);
+      const OutBarHit hit = HitTestPoint(s, middle, m);
+      EXPECT_EQ(hit.code, kHitItem) << i;
+      EXPECT_EQ(hit.index, i);
+    }
+  }
+  EXPECT_EQ(ItemBounds(area, sizes, 1, 0, true, OutBarMetricsForDpi(96)), ItemBounds(area, sizes, 1, 0, true));
+}
+
 OutBarHitState Bar(int items) {
   OutBarHitState s;
   s.itemArea = {0, 21, 105, 407};

@@ -146,6 +146,34 @@ TEST(InfoPaint, GroupsStackInOrderZeroTwoOne) {
   EXPECT_EQ(row.text, "1.00 Kb");
 }
 
+TEST(InfoPaint, AtAnotherScaleRowsGapsAndFramesAreScaled) {
+  InfoModel model;
+  model.SetLine(kInfoPartition, "C:", -1, 0);
+  model.SetLine(kInfoFileSize, "1.00 Kb", -1, 1);
+  model.SetLine(kInfoFileCount, "3 文件", -1, 1);
+  model.SetLine(kInfoSize, "2.79 Gb", -1, 2);
+  const Rect client{0, 0, 100, 130};
+  const auto at96 = PlanInfoPaint(client, model, FixedMeasure);
+  for (int dpi : {120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    const auto plan = PlanInfoPaint(geom::Scale(client, dpi), model, FixedMeasure, dpi);
+    ASSERT_EQ(plan.groups.size(), 3u);
+    for (std::size_t g = 0; g < 3; ++g) {
+      ASSERT_EQ(plan.groups[g].rows.size(), at96.groups[g].rows.size());
+      for (std::size_t r = 0; r < plan.groups[g].rows.size(); ++r) {
+        const Rect box = plan.groups[g].rows[r].box;
+        const Rect box96 = at96.groups[g].rows[r].box;
+        // Every edge within a pixel of the 96-DPI one scaled (sums of
+        // rounded steps), each row of the scaled height.
+        EXPECT_NEAR(box.top, geom::Scale(box96.top, dpi), 1) << g << r;
+        EXPECT_EQ(box.left, geom::Scale(box96.left, dpi));
+        EXPECT_EQ(box.Height(), geom::Scale(17, dpi));
+      }
+      EXPECT_NEAR(plan.groups[g].height, geom::Scale(at96.groups[g].height, dpi), 1);
+    }
+  }
+}
+
 TEST(InfoPaint, LongLabelsLeaveHalfTheRowToTheValue) {
   InfoModel model;
   model.SetLine(kInfoFileSize, "976.56 Kb", -1, 1);

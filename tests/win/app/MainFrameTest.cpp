@@ -14,6 +14,7 @@
 #include "app/Kestrin.h"
 #include "tests/win/common/Canvas.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 #include "app/Messages.h"
 #include "res/app/resource.h"
 
@@ -531,4 +532,155 @@ TEST_F(Frame, AFailedRestartSaysWhyAndGoesNoFurther) {
   EXPECT_GT(report.find(L"|工具|"), std::wcslen(L"box:") + std::wcslen(afx::kElevateFailed) + 2);
   EXPECT_NE(std::wstring::npos, report.find(L"|工具|" + std::to_wstring(MB_OK | MB_ICONERROR)));
   EXPECT_TRUE(IsWindow(frame->m_hWnd));
+}
+
+namespace {
+
+// The frame on a monitor of another scale while it lives; back at 96 DPI
+// after it, as the other tests expect it.
+class OnOtherMonitor {
+ public:
+  explicit OnOtherMonitor(CMainFrame* frame) : frame_(frame) {}
+  ~OnOtherMonitor() { MoveTo(96); }
+  void MoveTo(UINT dpi) {
+    scale_.MoveTo(frame_->m_hWnd, dpi);
+    flush_events();
+  }
+
+ private:
+  CMainFrame* frame_;
+  dravon_test::MonitorScale scale_{96};
+};
+
+int S(int n, UINT dpi) { return geom::Scale(n, static_cast<int>(dpi)); }
+
+// The sizes of the bitmaps the view's pictures show, in creation order.
+std::vector<CSize> PictureSizes(CKestrinView* view) {
+  std::vector<CSize> sizes;
+  for (HWND c = GetWindow(view->m_hWnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    GetClassNameW(c, name, 16);
+    if (_wcsicmp(name, L"Static") != 0) continue;
+    BITMAP bm{};
+    auto shown = reinterpret_cast<HBITMAP>(SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (shown && GetObjectW(shown, sizeof bm, &bm)) sizes.push_back(CSize(bm.bmWidth, bm.bmHeight));
+  }
+  return sizes;
+}
+
+CSize ButtonSize(CTrueColorToolBar& bar) {
+  const auto size = static_cast<DWORD>(bar.SendMessage(TB_GETBUTTONSIZE));
+  return CSize(LOWORD(size), HIWORD(size));
+}
+
+}  // namespace
+
+TEST_F(Frame, AtEveryScaleItsWindowsAreTheirNinetySixDpiLayoutScaled) {
+  CGfxOutBarCtrl& bar = BarOf(frame);
+  CKestrinView* view = ViewOf(frame);
+  ASSERT_GE(bar.GetItemCount(), 1);
+  const CRect item96 = bar.ItemRect(0);
+  const CSize button96 = ButtonSize(frame->ToolBar());
+  const std::vector<CSize> pictures96 = PictureSizes(view);
+  ASSERT_EQ(pictures96.size(), 3u);
+  OnOtherMonitor monitor(frame);
+  for (UINT dpi : {120u, 144u, 192u}) {
+    SCOPED_TRACE(dpi);
+    monitor.MoveTo(dpi);
+    // The fixed size at the scale, also against a resize.
+    const CRect outer = frame->GetWindowRect();
+    EXPECT_NEAR(outer.Width(), S(700, dpi), 1);
+    EXPECT_NEAR(outer.Height(), S(500, dpi), 1);
+    frame->SetWindowPos(nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_NEAR(frame->GetWindowRect().Width(), S(700, dpi), 1);
+
+    EXPECT_NEAR(bar.GetWindowRect().Width(), S(100, dpi), 1);
+    for (int slot = 1; slot <= layout::kViewSlotCount; ++slot) {
+      const layout::ViewSlotRects& at = layout::kViewSlots[slot - 1];
+      EXPECT_EQ(view->Pie(slot).GetRectInParent(), CRect(geom::Scale(at.pie, static_cast<int>(dpi))));
+      EXPECT_EQ(view->Info(slot).GetRectInParent(), CRect(geom::Scale(at.info, static_cast<int>(dpi))));
+    }
+    const CRect homeAt = CRect(CPoint(S(layout::kViewHomeButtonAt.x, dpi), S(layout::kViewHomeButtonAt.y, dpi)),
+                               CSize(S(55, dpi), S(28, dpi)));
+    RECT button{};
+    GetWindowRect(GetDlgItem(view->m_hWnd, CKestrinView::kHomeButtonId), &button);
+    MapWindowPoints(nullptr, view->m_hWnd, reinterpret_cast<POINT*>(&button), 2);
+    EXPECT_EQ(CRect(button), homeAt);
+
+    // Pictures and images rendered at the scale, not stretched.
+    const std::vector<CSize> pictures = PictureSizes(view);
+    ASSERT_EQ(pictures.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(pictures[i], CSize(S(pictures96[i].cx, dpi), S(pictures96[i].cy, dpi))) << i;
+    }
+    for (int which = 0; which < 3; ++which) {
+      int cx = 0, cy = 0;
+      ImageList_GetIconSize(frame->ToolBar().ImageList(which), &cx, &cy);
+      EXPECT_EQ(cx, S(48, dpi));
+      EXPECT_EQ(cy, S(30, dpi));
+      EXPECT_EQ(ImageList_GetImageCount(frame->ToolBar().ImageList(which)), 5);
+    }
+    // The buttons hold the scaled images (the control adds its own padding
+    // around them, which Wine does not scale).
+    const CSize buttons = ButtonSize(frame->ToolBar());
+    EXPECT_GE(buttons.cx, S(48, dpi));
+    EXPECT_GE(buttons.cy, S(30, dpi));
+    EXPECT_GE(buttons.cx - button96.cx, S(48, dpi) - 48);
+    EXPECT_GE(buttons.cy - button96.cy, S(30, dpi) - 30);
+    EXPECT_GE(view->GetWindowRect().top, frame->ToolBar().GetWindowRect().bottom);
+
+    // The shortcut bar's items where they were, scaled (their captions'
+    // heights round by a pixel or two), and hit there.
+    const CRect item = bar.ItemRect(0);
+    EXPECT_NEAR(item.top, S(item96.top, dpi), 2);
+    EXPECT_NEAR(item.bottom, S(item96.bottom, dpi), 3);
+    EXPECT_NEAR(item.Width(), S(item96.Width(), dpi), 2);
+    frame->SendMessage(WM_BARCLICK, 1, 1000);  // nothing opened yet
+    const LPARAM centre = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    bar.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    bar.PostMessage(WM_LBUTTONUP, 0, centre);
+    flush_events(20);
+    EXPECT_EQ(view->ScanSlot(), 1);
+    EXPECT_EQ(OpenedPath(frame), frame->DriveList()[0]);
+
+    // The shield beside a menu item at the scale's small-icon size.
+    SetRights(false);
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, ID_FUNC_USB, 0, 0, 0};
+    frame->SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(measure.itemWidth, static_cast<UINT>(S(GetSystemMetrics(SM_CXSMICON), dpi)));
+    SetRights(true);
+  }
+}
+
+TEST_F(Frame, BackAtNinetySixDpiEverythingIsAsItWas) {
+  const CRect outer = frame->GetWindowRect();
+  const CRect pie = ViewOf(frame)->Pie(4).GetRectInParent();
+  const CRect item = BarOf(frame).ItemRect(0);
+  const CSize button = ButtonSize(frame->ToolBar());
+  {
+    OnOtherMonitor monitor(frame);
+    monitor.MoveTo(144);
+    monitor.MoveTo(120);
+  }
+  EXPECT_EQ(frame->GetWindowRect().Size(), outer.Size());
+  EXPECT_EQ(ViewOf(frame)->Pie(4).GetRectInParent(), pie);
+  EXPECT_EQ(BarOf(frame).ItemRect(0), item);
+  EXPECT_EQ(ButtonSize(frame->ToolBar()), button);
+  EXPECT_EQ(BarOf(frame).GetWindowRect().Width(), 100);
+}
+
+TEST_F(Frame, TwoHundredChangesOfScaleLeakNothing) {
+  SetRights(false);  // the shields are made again too
+  OnOtherMonitor monitor(frame);
+  const auto cycle = [&] {
+    monitor.MoveTo(144);
+    monitor.MoveTo(96);
+  };
+  for (int i = 0; i < 3; ++i) cycle();
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 100; ++i) cycle();
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
+  EXPECT_EQ(after.user, before.user);
+  SetRights(true);
 }
