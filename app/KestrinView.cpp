@@ -157,11 +157,10 @@ void CKestrinView::OnPrintClient(HDC dc, UINT) {
   OnDraw(target);
 }
 
-void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
-  if (slot < 1 || slot > layout::kViewSlotCount || !m_hWnd) return;
+bool CKestrinView::StopForScanOf(int slot) {
   // A slot whose last scan is still blocked in its drive takes no second
   // one: threads would pile up behind a drive that does not answer.
-  if (ShowIfHangs(slot)) return;
+  if (ShowIfHangs(slot)) return false;
   if (tree_.IsScanning()) {
     tree_.StopScan();
     // Left behind: that slot's drive did not answer.
@@ -173,8 +172,13 @@ void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
   ClearProgress();
   if (ShowIfHangs(slot)) {
     scanSlot_ = 0;
-    return;
+    return false;
   }
+  return true;
+}
+
+void CKestrinView::OpenFolderInSlot(int slot, const CString& path) {
+  if (slot < 1 || slot > layout::kViewSlotCount || !m_hWnd || !StopForScanOf(slot)) return;
   CPieChartCtrl& pie = Pie(slot);
   pie.RemoveAllSlices();
   pie.Invalidate(false);
@@ -574,16 +578,8 @@ void CKestrinView::RecycleFolder(int slot, std::vector<diskview::CMyFolder*> cha
 }
 
 void CKestrinView::RescanFolder(int slot, std::vector<diskview::CMyFolder*> chain) {
-  if (slot < 1 || slot > layout::kViewSlotCount || chain.empty() || !m_hWnd) return;
-  if (ShowIfHangs(slot)) return;
-  if (tree_.IsScanning()) {
-    tree_.StopScan();
-    if (scanSlot_ != 0) ShowIfHangs(scanSlot_);
-  }
-  rescan_.reset();
-  ClearProgress();
-  if (ShowIfHangs(slot)) {
-    scanSlot_ = 0;
+  if (slot < 1 || slot > layout::kViewSlotCount || chain.empty() || !m_hWnd ||
+      !StopForScanOf(slot)) {
     return;
   }
   rescanRoot_.AssignName(diskview::ChainPath(chain, '\\'));

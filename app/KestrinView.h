@@ -130,6 +130,9 @@ class CKestrinView : public CView {
   // The file details window of a folder, modal, owned by the frame.
   void ShowFileDetails(int slot, const std::vector<diskview::CMyFolder*>& chain);
   void RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain);
+  // Before a scan or rescan of `slot`: stops the running one; false (and
+  // nothing starts) when the slot's drive hangs.
+  bool StopForScanOf(int slot);
   // The completion of a rescan: the fresh subtree in place, the slot drawn.
   void OnRescanDone();
   // The frame: owner of the questions and reports.

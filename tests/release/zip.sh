@@ -18,7 +18,7 @@ fi
 objdump=x86_64-w64-mingw32-objdump
 unpacked=$BUILD/release-tests/zip-files
 rm -rf "$unpacked" && mkdir -p "$unpacked" && unzip -q "$ZIP" -d "$unpacked"
-system_dlls="advapi32 comctl32 gdi32 kernel32 msimg32 msvcrt ole32 shell32 user32 winmm setupapi mpr"
+system_dlls="advapi32 comctl32 gdi32 kernel32 msimg32 msvcrt ole32 shell32 user32 winmm setupapi mpr comdlg32"
 ours="parvane tunara appface scavra usb"
 commas=${VERSION//./, }
 company=""

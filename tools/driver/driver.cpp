@@ -416,6 +416,15 @@ int HoldDesktop() {
   return 0;
 }
 
+// Control `id` (a descendant) of the window titled `title`, or null (said).
+HWND RequireControl(const std::wstring& title, const std::wstring& id) {
+  HWND w = RequireWindow(title);
+  if (!w) return nullptr;
+  HWND control = driver::FindDescendant(w, static_cast<int>(std::wcstol(id.c_str(), nullptr, 0)));
+  if (!control) Error("no control " + Narrow(id));
+  return control;
+}
+
 int Usage() {
   Error("usage: driver COMMAND ARGS (see the head of tools/driver/driver.cpp)");
   return 2;
@@ -492,13 +501,8 @@ int Run(const std::vector<std::wstring>& a) {
     return 0;
   }
   if (cmd == L"set-text" && n == 3) {
-    HWND w = RequireWindow(a[1]);
-    if (!w) return 1;
-    HWND control = driver::FindDescendant(w, static_cast<int>(number(a[2])));
-    if (!control) {
-      Error("no control " + Narrow(a[2]));
-      return 1;
-    }
+    HWND control = RequireControl(a[1], a[2]);
+    if (!control) return 1;
     // A combo box's text is its edit box's (nested: ComboBoxEx, ComboBox, Edit).
     for (HWND inner = FindWindowExW(control, nullptr, nullptr, nullptr); inner;
          inner = FindWindowExW(inner, nullptr, nullptr, nullptr)) {
@@ -510,13 +514,8 @@ int Run(const std::vector<std::wstring>& a) {
   }
   if ((cmd == L"tab-items" || cmd == L"list-rows" || cmd == L"control-text" || cmd == L"button-check") &&
       n == 2) {
-    HWND w = RequireWindow(a[1]);
-    if (!w) return 1;
-    HWND control = driver::FindDescendant(w, static_cast<int>(number(a[2])));
-    if (!control) {
-      Error("no control " + Narrow(a[2]));
-      return 1;
-    }
+    HWND control = RequireControl(a[1], a[2]);
+    if (!control) return 1;
     if (cmd == L"tab-items") return driver::PrintTabItems(control);
     if (cmd == L"list-rows") return driver::PrintListRows(control);
     if (cmd == L"button-check") return driver::PrintButtonCheck(control);

@@ -27,15 +27,6 @@ namespace {
 
 using diskview::test::WinTempTree;
 
-bool WaitFor(const std::function<bool()>& ready) {
-  const DWORD end = GetTickCount() + 10000;
-  while (!ready()) {
-    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-    flush_events(5);
-  }
-  return true;
-}
-
 std::string Cell(HWND list, int row, int column) {
   wchar_t text[256] = {};
   LVITEMW item{};
@@ -74,7 +65,7 @@ class FileDetailsTest : public ::testing::Test {
   std::unique_ptr<afx::Window<CFileDetailsDlg>> Open() {
     auto dlg = std::make_unique<afx::Window<CFileDetailsDlg>>(system, folder, diskview::ProtectedFolders{});
     EXPECT_TRUE(dlg->Create());
-    EXPECT_TRUE(WaitFor([&] { return dlg->Gathered(); }));
+    EXPECT_TRUE(wait_for([&] { return dlg->Gathered(); }));
     flush_events(5);
     return dlg;
   }
@@ -186,7 +177,7 @@ TEST_F(FileDetailsTest, OpenedManyTimesLeavesNothingBehind) {
   auto cycle = [&] {
     afx::Window<CFileDetailsDlg> dlg(system, folder, diskview::ProtectedFolders{});
     ASSERT_TRUE(dlg.Create());
-    WaitFor([&] { return dlg.Gathered(); });
+    wait_for([&] { return dlg.Gathered(); });
     flush_events(1);
   };
   cycle();

@@ -50,14 +50,7 @@ class Host : public CWnd {
 };
 
 // Waits, handling messages, until `ready` or ten seconds have passed.
-bool WaitFor(const std::function<bool()>& ready) {
-  const DWORD end = GetTickCount() + 10000;
-  while (!ready()) {
-    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-    flush_events(5);
-  }
-  return true;
-}
+bool WaitFor(const std::function<bool()>& ready) { return wait_for(ready); }
 
 // Handles only the messages sent to this thread (the scan's row insertions),
 // until the view's scan has ended (with `completed`: completed, and its

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 // Handles every message already queued for this thread (and those they post),
 // waiting at most `ms` for more to arrive.
 inline void flush_events(DWORD ms = 50) {
@@ -17,4 +19,14 @@ inline void flush_events(DWORD ms = 50) {
     if (static_cast<LONG>(end - now) <= 0) break;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
   }
+}
+
+// Handles messages until `ready` or ten seconds have passed.
+inline bool wait_for(const std::function<bool()>& ready) {
+  const DWORD end = GetTickCount() + 10000;
+  while (!ready()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    flush_events(5);
+  }
+  return true;
 }
