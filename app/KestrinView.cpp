@@ -10,6 +10,7 @@
 #include "app/diskview/scan/ScanTrace.h"
 #include "app/diskview/scan/SubtreeRescan.h"
 #include "framework/Art.h"
+#include "framework/Dpi.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/DiskSpace.h"
@@ -444,7 +445,8 @@ void CKestrinView::OnContextMenu(HWND wnd, CPoint screen) {
   }
   POINT origin{0, 0};
   ::ClientToScreen(m_hWnd, &origin);
-  const geom::Point at = layout::ContextMenuPoint(screen.ToGeom(), CPoint(origin).ToGeom());
+  const geom::Point at = layout::ContextMenuPoint(screen.ToGeom(), CPoint(origin).ToGeom(),
+                                                     static_cast<int>(afx::DpiForWindow(m_hWnd)));
   CMenu menu;
   if (!menu.LoadMenu(IDR_MAINFRAME)) return;
   CMenu popup = menu.GetSubMenu(0);
