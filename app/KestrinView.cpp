@@ -10,6 +10,7 @@
 #include "app/diskview/scan/ScanTrace.h"
 #include "app/diskview/scan/SubtreeRescan.h"
 #include "framework/Art.h"
+#include "framework/Dpi.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/DiskSpace.h"
@@ -326,6 +327,10 @@ void CKestrinView::ShowCharted(int slot) {
   info.Refresh();
 }
 
+bool CKestrinView::StillCharted(int slot, const diskview::SlotChart::Mark& mark) {
+  return WalkableSlotOf(reinterpret_cast<LPARAM>(Pie(slot).m_hWnd)) == slot && charts_.Slot(slot).Still(mark);
+}
+
 int CKestrinView::WalkableSlotOf(LPARAM pie) {
   for (int slot = 1; slot <= layout::kViewSlotCount; ++slot) {
     if (reinterpret_cast<HWND>(pie) != Pie(slot).m_hWnd) continue;
@@ -444,7 +449,8 @@ void CKestrinView::OnContextMenu(HWND wnd, CPoint screen) {
   }
   POINT origin{0, 0};
   ::ClientToScreen(m_hWnd, &origin);
-  const geom::Point at = layout::ContextMenuPoint(screen.ToGeom(), CPoint(origin).ToGeom());
+  const geom::Point at = layout::ContextMenuPoint(screen.ToGeom(), CPoint(origin).ToGeom(),
+                                                     static_cast<int>(afx::DpiForWindow(m_hWnd)));
   CMenu menu;
   if (!menu.LoadMenu(IDR_MAINFRAME)) return;
   CMenu popup = menu.GetSubMenu(0);
@@ -459,8 +465,8 @@ void CKestrinView::OnContextMenu(HWND wnd, CPoint screen) {
 
 void CKestrinView::ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint screen) {
   const diskview::SlotChart& chart = charts_.Slot(slot);
-  const std::vector<diskview::CMyFolder*> charted = chart.Chain();
-  std::vector<diskview::CMyFolder*> chain = charted;
+  const diskview::SlotChart::Mark charted = chart.MarkNow();
+  std::vector<diskview::CMyFolder*> chain = charted.chain;
   if (folder && folder != chart.Node()) chain.push_back(folder);
   CMenu menu;
   if (!menu.LoadMenu(IDR_SLICE_MENU)) return;
@@ -474,10 +480,7 @@ void CKestrinView::ShowFolderMenu(int slot, diskview::CMyFolder* folder, CPoint 
                          TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, m_hWnd));
   if (command == 0 || (popup.GetMenuState(command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) return;
   // The menu's loop ran other messages: act only on the chart it was for.
-  if (WalkableSlotOf(reinterpret_cast<LPARAM>(Pie(slot).m_hWnd)) == 0 ||
-      charts_.Slot(slot).Chain() != charted) {
-    return;
-  }
+  if (!StillCharted(slot, charted)) return;
   const std::wstring path = platform::Widen(diskview::ChainPath(chain, '\\'));
   switch (command) {
     case ID_SLICE_OPEN:
@@ -518,19 +521,17 @@ void CKestrinView::ShowFileDetails(int slot, const std::vector<diskview::CMyFold
     detailsOpener_(path);
     return;
   }
-  const std::vector<diskview::CMyFolder*> charted = charts_.Slot(slot).Chain();
+  const diskview::SlotChart::Mark charted = charts_.Slot(slot).MarkNow();
   // Owned by the application's main window, the frame.
   afx::Window<CFileDetailsDlg> dialog(system_, path, *protected_);
   dialog.DoModal();
   // Files moved to the Recycle Bin from it: the chart shows what went.
-  if (dialog.MovedAny() && WalkableSlotOf(reinterpret_cast<LPARAM>(Pie(slot).m_hWnd)) != 0 &&
-      charts_.Slot(slot).Chain() == charted) {
-    RescanFolder(slot, chain);
-  }
+  if (dialog.MovedAny() && StillCharted(slot, charted)) RescanFolder(slot, chain);
 }
 
 void CKestrinView::RecycleFolder(int slot, std::vector<diskview::CMyFolder*> chain) {
   if (chain.empty()) return;
+  const diskview::SlotChart::Mark charted = charts_.Slot(slot).MarkNow();
   const std::string path = diskview::ChainPath(chain, '\\');
   if (!protected_) protected_ = shell::SystemProtectedFolders();
   switch (diskview::CheckFolderDelete(path, *protected_)) {
@@ -563,10 +564,16 @@ void CKestrinView::RecycleFolder(int slot, std::vector<diskview::CMyFolder*> cha
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
     return;
   }
+  // The question's loop ran other messages: the answer was given for the
+  // folder, size and count of this chart only, and a chart made since may
+  // have freed the nodes in `chain`.
+  if (!StillCharted(slot, charted)) return;
   if (!system_.RecycleFolder(FrameWindow(), wide.c_str()) &&
       ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
     BoxText(IDS_RECYCLE_FAILED, path, MB_OK | MB_ICONWARNING);
   }
+  // So may the shell's progress window and the report.
+  if (!StillCharted(slot, charted)) return;
   // The folder that held it is rescanned, so the chart shows what really
   // went; the scanned folder itself is rescanned (and found gone).
   diskview::SlotChart& chart = charts_.Slot(slot);

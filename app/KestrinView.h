@@ -168,6 +168,9 @@ class CKestrinView : public CView {
   // The slot 1..5 of a pie chart's window, when it is drawn and not
   // scanning; 0 otherwise.
   int WalkableSlotOf(LPARAM pie);
+  // Whether `slot` is walkable and still charts what `mark` took when an
+  // action began, after a loop that ran other messages.
+  bool StillCharted(int slot, const diskview::SlotChart::Mark& mark);
   void OnHomePage();
   void OnExit();
   void OnPrint(UINT) {}  // the view draws nothing for printing

@@ -2,8 +2,9 @@
 
 namespace layout {
 
-geom::Point ContextMenuPoint(geom::Point screen, geom::Point clientOrigin) {
-  if (screen.x == -1 && screen.y == -1) return {clientOrigin.x + 5, clientOrigin.y + 5};
+geom::Point ContextMenuPoint(geom::Point screen, geom::Point clientOrigin, int dpi) {
+  const int inset = geom::Scale(5, dpi);
+  if (screen.x == -1 && screen.y == -1) return {clientOrigin.x + inset, clientOrigin.y + inset};
   return screen;
 }
 

@@ -3,6 +3,7 @@
 // and arithmetic, so the table can be checked without windows.
 #pragma once
 
+#include "geometry/Dpi.h"
 #include "geometry/Geometry.h"
 
 namespace layout {
@@ -42,7 +43,8 @@ inline constexpr geom::Size kViewButtonInitialSize{50, 50};
 
 // The screen point of the view's context menu: `screen` as the message
 // gives it, or, from the keyboard (-1, -1), the client area's top-left
-// corner (`clientOrigin`, in screen coordinates) moved by (5, 5).
-geom::Point ContextMenuPoint(geom::Point screen, geom::Point clientOrigin);
+// corner (`clientOrigin`, in screen coordinates) moved by (5, 5) 96-DPI
+// pixels at `dpi`.
+geom::Point ContextMenuPoint(geom::Point screen, geom::Point clientOrigin, int dpi);
 
 }  // namespace layout

@@ -39,6 +39,7 @@ void SlotChart::Show(CMyFolder& root) {
 }
 
 void SlotChart::Clear() {
+  ++made_;
   chain_.clear();
   slices_.clear();
   rootRows_.clear();

@@ -50,6 +50,18 @@ class SlotChart {
   // Back to the folder above; false at the root.
   bool Up();
 
+  // What an action that runs a message loop (a menu, a question, a window)
+  // takes before it, to act afterwards only if no scan has emptied or
+  // replaced the chart meanwhile and it still charts the same folder: new
+  // nodes can have the addresses of freed ones, so the chain alone cannot
+  // tell.
+  struct Mark {
+    std::vector<CMyFolder*> chain;
+    unsigned made = 0;
+  };
+  Mark MarkNow() const { return {chain_, made_}; }
+  bool Still(const Mark& mark) const { return made_ == mark.made && chain_ == mark.chain; }
+
  private:
   friend class SlotCharts;
   void Show(CMyFolder& root);
@@ -61,6 +73,7 @@ class SlotChart {
   std::vector<CMyFolder*> chain_;    // root first, charted folder last
   std::vector<SlicePlan> slices_;
   std::vector<InfoLineUpdate> rootRows_;
+  unsigned made_ = 0;  // counts the charts this slot has been cleared of
 };
 
 class SlotCharts {

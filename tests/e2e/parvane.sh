@@ -3,7 +3,7 @@
 # Opened from the 功能 menu by keyboard, each tab chosen with a click, each
 # page checked once it has slid into place (its rows or text, as the driver
 # reads them) and photographed; closed with the caption's close box. Then
-# opened and closed 200 times, the program's GDI and USER objects counted
+# opened and closed 50 times, the program's GDI and USER objects counted
 # before and after. Screenshots go to the build tree's screenshots/.
 BUILD=${1:?usage: parvane.sh WIN-BUILD-TREE}
 . "$(dirname "$0")/e2e-lib.sh"
@@ -71,7 +71,7 @@ driver post "$title" 0x0112 0xF060 0 >/dev/null 2>&1
 check "the close box closes the dialog" driver wait-window-gone "$title" 10000
 check "the main window is there and enabled again" grep -q '^style 0x.[0-7]' <<<"$(driver window-info "$main" 2>/dev/null)"
 
-# Opened and closed 200 times, leaving nothing behind.
+# Opened and closed 50 times, leaving nothing behind.
 check_no_leaks "$main" 32776 "$title"
 
 driver close "$main" >/dev/null 2>&1

@@ -8,7 +8,7 @@
 # clicked with button messages; the summary line must be exact; a hashed
 # listing of the prefix's drive C: before and after must differ by the
 # prepared junk alone. The two Unix links in temp point outside it: they are
-# counted, skipped, and their targets stay. Then 200 openings with the GDI
+# counted, skipped, and their targets stay. Then 50 openings with the GDI
 # and USER counts flat. The recycle bins are Wine's: a trash folder of the
 # test's own (XDG_DATA_HOME) holding one item; their row, unchecked at
 # first, is checked with a click on its box. Screenshots go to the build
@@ -183,7 +183,7 @@ check "the links' targets stay" grep -qx "keep me" "$c/scavra-outside/keep.txt"
 check "and what the folder link points at" grep -qx "keep me too" "$c/scavra-outside/dir/inner.txt"
 check "the recycle bins are empty" test -z "$(ls -A "$work/xdg/Trash/files")"
 
-# ---- 200 openings --------------------------------------------------------------
+# ---- 50 openings ---------------------------------------------------------------
 driver close "$title" >/dev/null 2>&1
 check "\"$title\" closed" driver wait-window-gone "$title" 10000
 check_no_leaks "$main" "$command" "$title"

@@ -8,7 +8,7 @@
 # values the clicks write are removed before and after, as a fresh prefix
 # has them. Then three rows are changed once more and "恢复原始设置" puts them
 # back: a DWORD and a text that were there, and a value that was not, read
-# back from the registry. Then the dialog is opened and closed 200 times,
+# back from the registry. Then the dialog is opened and closed 50 times,
 # the program's GDI and USER objects counted before and after. Screenshots
 # go to the build tree's screenshots/.
 BUILD=${1:?usage: tunara.sh WIN-BUILD-TREE}
@@ -151,7 +151,7 @@ driver post "$title" 0x0112 0xF060 0 >/dev/null 2>&1
 check "the close box closes the dialog" driver wait-window-gone "$title" 10000
 check "the main window is there and enabled again" grep -q '^style 0x.[0-7]' <<<"$(driver window-info "$main" 2>/dev/null)"
 
-# Opened and closed 200 times, leaving nothing behind.
+# Opened and closed 50 times, leaving nothing behind.
 check_no_leaks "$main" $command "$title"
 
 driver close "$main" >/dev/null 2>&1

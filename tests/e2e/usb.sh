@@ -4,7 +4,7 @@
 # "关闭写保护" clicked with button messages, each time the value read back
 # from the prefix's registry (type and bytes), the state line and the
 # message compared; "关闭" closes it. Then the dialog is opened and closed
-# 200 times, the program's GDI and USER objects counted before and after.
+# 50 times, the program's GDI and USER objects counted before and after.
 # Then with a group policy that denies writes: the state it makes, named,
 # and a switch that says the policy decides. Last, the dialog of a standard
 # user with recorded USB drives (usb-seam-host.exe): the drives by letter

@@ -34,10 +34,14 @@ TEST(ViewLayout, SlotsStandInTwoRowsOnTheCanvas) {
 }
 
 TEST(ViewLayout, ContextMenuFromTheKeyboardOpensInsideTheTopLeftCorner) {
-  EXPECT_EQ(ContextMenuPoint({-1, -1}, {300, 200}), (Point{305, 205}));
+  EXPECT_EQ(ContextMenuPoint({-1, -1}, {300, 200}, 96), (Point{305, 205}));
+  // The inset is 96-DPI pixels: 6 at 120, 8 at 144 (7.5 rounded), 10 at 192.
+  EXPECT_EQ(ContextMenuPoint({-1, -1}, {300, 200}, 120), (Point{306, 206}));
+  EXPECT_EQ(ContextMenuPoint({-1, -1}, {300, 200}, 144), (Point{308, 208}));
+  EXPECT_EQ(ContextMenuPoint({-1, -1}, {300, 200}, 192), (Point{310, 210}));
   // A mouse point is kept, even one that has a -1 in it.
-  EXPECT_EQ(ContextMenuPoint({-1, 40}, {300, 200}), (Point{-1, 40}));
-  EXPECT_EQ(ContextMenuPoint({320, 260}, {300, 200}), (Point{320, 260}));
+  EXPECT_EQ(ContextMenuPoint({-1, 40}, {300, 200}, 144), (Point{-1, 40}));
+  EXPECT_EQ(ContextMenuPoint({320, 260}, {300, 200}, 192), (Point{320, 260}));
 }
 
 }  // namespace

@@ -262,6 +262,39 @@ TEST(SlotChart, OpensFoldersOfSlicesAndGoesBackToTheRoot) {
   EXPECT_TRUE(chart.Empty());
 }
 
+// An action that ran a message loop acts only on the chart it began on:
+// not after the slot was walked, emptied, or charted again by a scan that
+// left the same root node at the same address.
+TEST(SlotChart, AMarkTellsTheSameChartFromOneMadeSince) {
+  CMyFolder root;
+  root.AssignName("C:\\");
+  auto a = Folder("a", 100);
+  CMyFolder* aNode = a.get();
+  root.AddChild(std::move(a));
+  SlotCharts charts(root, 5);
+  SlotChart& chart = charts.Slot(1);
+  charts.Completed(1, &root);
+  const SlotChart::Mark mark = chart.MarkNow();
+  EXPECT_TRUE(chart.Still(mark));
+  chart.SetSlices(PlanSlices(root));
+  EXPECT_TRUE(chart.Still(mark)) << "planning slices changes no chart";
+  ASSERT_TRUE(chart.Open(*aNode));
+  EXPECT_FALSE(chart.Still(mark));
+  ASSERT_TRUE(chart.Up());
+  EXPECT_TRUE(chart.Still(mark)) << "back at the same folder of the same chart";
+  // Scanned again into the same node: the same chain, another chart.
+  charts.BeforeScan(1);
+  EXPECT_FALSE(chart.Still(mark));
+  charts.Completed(1, &root);
+  EXPECT_EQ(chart.Chain(), mark.chain);
+  EXPECT_FALSE(chart.Still(mark));
+  // Another slot's scan moves this chart into a kept tree: its top node is new.
+  const SlotChart::Mark before = chart.MarkNow();
+  charts.BeforeScan(2);
+  EXPECT_FALSE(chart.Still(before));
+  EXPECT_TRUE(charts.Slot(3).Still(charts.Slot(3).MarkNow()));
+}
+
 // Two slots filled by real scans through the one shared root, as the view
 // does it: slot 1 charts a folder below its root while slot 2 is scanned,
 // and its chart must still read live nodes (ASan reports any freed one).

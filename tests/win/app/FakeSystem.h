@@ -1,6 +1,7 @@
 // A SystemActions that records what the frame asks and answers as told.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@ class FakeSystem : public SystemActions {
  public:
   std::vector<std::wstring> calls;
   int answer = IDNO;
+  // Runs while a question is up, as other messages run in its loop.
+  std::function<void()> whileAsking;
   bool tokenOk = true;
   bool privilegeOk = true;
   bool exitOk = true;
@@ -19,6 +22,7 @@ class FakeSystem : public SystemActions {
     calls.push_back(L"box:" + std::wstring(text) + L"|" + caption + L"|" + std::to_wstring(type));
     // Questions get the answer told; plain reports their OK.
     const UINT buttons = type & MB_TYPEMASK;
+    if (whileAsking && (buttons == MB_YESNO || buttons == MB_YESNOCANCEL)) whileAsking();
     return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? answer : IDOK;
   }
   HANDLE OpenProcessToken() override {

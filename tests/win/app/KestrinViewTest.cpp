@@ -805,6 +805,27 @@ TEST_F(FolderMenuTest, MovesAFolderToTheRecycleBinAfterOneQuestion) {
   EXPECT_NE(GetFileAttributesW(tree.Full(L"top\\small\\data").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The answer is for the chart the question was asked on: a scan that
+// charts the slot anew while it is up (its old nodes freed) moves nothing.
+TEST_F(FolderMenuTest, AChartMadeAgainWhileAskingMovesNothing) {
+  Fill(1, tree.Full(L"top"));
+  Choose(ID_SLICE_RECYCLE);
+  system.answer = IDYES;
+  system.whileAsking = [&] {
+    system.whileAsking = nullptr;
+    Fill(1, tree.Full(L"top"));
+  };
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  for (const std::wstring& call : system.calls) EXPECT_EQ(call.rfind(L"recycle:", 0), std::wstring::npos);
+  EXPECT_NE(GetFileAttributesW(tree.Full(L"top\\big").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(view->RescanSlot(), 0);
+  // Asked again on the new chart, it goes.
+  RightClick(Pie1(), InSlice(Pie1(), 0));
+  EXPECT_EQ(system.calls.back(), L"recycle:" + tree.Full(L"top\\big"));
+  WaitForRescan();
+  EXPECT_EQ(TipAt(Pie1(), InSlice(Pie1(), 0)), "small\n1000 byte · 71.4 %");
+}
+
 TEST_F(FolderMenuTest, RefusedFoldersAreNamedAndKept) {
   diskview::ProtectedFolders folders;
   folders.whole = {CString(tree.Full(L"top\\big").c_str()).ToUtf8()};
