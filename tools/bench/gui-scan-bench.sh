@@ -113,7 +113,7 @@ probe_log=""
 if [ -n "${STALL_PROBE:-}" ]; then
   probe_log=$(mktemp)
   server=""
-  for p in $(pgrep -x wineserver); do
+  for p in $(pgrep wineserver); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && server=$p
   done
   python3 "$top/tools/bench/ui-stall-probe.py" sample "$probe_log" "$pid" $server &
