@@ -50,6 +50,15 @@ class NamedGrid : public CTreeGrid<Named> {
   }
 };
 
+// A click on a row's label, handled.
+void ClickRow(CSuperGridCtrl& grid, int row) {
+  const CRect bounds = grid.GetItemRect(row, LVIR_BOUNDS);
+  const LPARAM at = MAKELPARAM(bounds.left + 120, (bounds.top + bounds.bottom) / 2);
+  grid.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  grid.PostMessage(WM_LBUTTONUP, 0, at);
+  flush_events(30);
+}
+
 class GridTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -270,13 +279,7 @@ TEST_F(GridTest, AClickTogglesANodeWithChildrenAndSelectsOneWithout) {
   Add(r, "b");
   Add(r, "c");
   grid.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);  // "b"
-  auto click = [&](int row) {
-    const CRect bounds = grid.GetItemRect(row, LVIR_BOUNDS);
-    const LPARAM at = MAKELPARAM(bounds.left + 120, (bounds.top + bounds.bottom) / 2);
-    grid.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    grid.PostMessage(WM_LBUTTONUP, 0, at);
-    flush_events(30);
-  };
+  auto click = [&](int row) { ClickRow(grid, row); };
   click(1);  // "a": opens, the selection stays on "b"
   EXPECT_EQ(Rows(), (Names{"r", "a", "a1", "b", "c"}));
   EXPECT_EQ(grid.GetNextItem(-1, LVNI_SELECTED), 3);
@@ -345,13 +348,7 @@ TEST_F(GridTest, ChildrenMadeOnDemandShowAsIfTheyWereThereAndAreMadeOnce) {
 
   // A click opens it (making its children) and closes it; reopened, the
   // same nodes come back.
-  auto click = [&](int row) {
-    const CRect bounds = lazy.GetItemRect(row, LVIR_BOUNDS);
-    const LPARAM at = MAKELPARAM(bounds.left + 120, (bounds.top + bounds.bottom) / 2);
-    lazy.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    lazy.PostMessage(WM_LBUTTONUP, 0, at);
-    flush_events(30);
-  };
+  auto click = [&](int row) { ClickRow(lazy, row); };
   click(1);
   EXPECT_EQ(rows(), (Names{"r", "r0", "r00", "r01", "r1"}));
   EXPECT_EQ(lazy.GetNextItem(-1, LVNI_SELECTED), -1) << "a toggle selects nothing";
