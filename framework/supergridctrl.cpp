@@ -118,6 +118,7 @@ void CSuperGridCtrl::ExpandNode(GridTreeNode* node, int row) {
   if (!node || !node->IsCollapsed()) return;
   if (NodeAt(row) != node) row = NodeToIndex(node);
   if (row < 0) return;
+  MakeChildrenOf(*node);
   LVITEMW item{};
   item.mask = LVIF_INDENT;
   item.iItem = row;
@@ -239,7 +240,7 @@ GridTreeNode* CSuperGridCtrl::NodeAt(int row) const {
 void CSuperGridCtrl::OnLButtonDown(UINT flags, CPoint point) {
   const int row = HitTest(point);
   GridTreeNode* node = NodeAt(row);
-  if (!node || node->GetChildCount() == 0) {
+  if (!node || !HasChildren(*node)) {
     DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));  // the list's own click: selection
     return;
   }
@@ -254,7 +255,7 @@ void CSuperGridCtrl::OnLButtonDown(UINT flags, CPoint point) {
 }
 
 void CSuperGridCtrl::DrawButton(HDC dc, const GridTreeNode& node, const CRect& bounds) const {
-  if (node.GetChildCount() == 0) return;
+  if (!HasChildren(node)) return;
   const int cx = iconWidth_;
   const int cy = iconHeight_;
   const int h = bounds.Height();

@@ -17,6 +17,14 @@
 // for the root and for every child of an expanded node. Collapsing a node
 // collapses its whole subtree, so expanding it again shows its children only.
 //
+// Nodes may be made on demand: a derived class whose rows mirror a model it
+// can read at any time need not make a node per model item up front. It
+// says which nodes still stand for children they have not made
+// (HasUnmadeChildren) and makes them when asked (MakeChildren); the grid
+// asks before it first shows a node's children, and draws and toggles such
+// a node's button as if they were there. Rows, order and selection are then
+// those of the whole tree made at once.
+//
 // User-interface thread only. Nodes are freed when their rows are deleted
 // (DeleteTree) or with the control.
 #pragma once
@@ -86,6 +94,15 @@ class CSuperGridCtrl : public CListCtrl {
   bool PreCreateWindow(CREATESTRUCTW& cs) override;
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+  // The node has children, made or still to be made.
+  bool HasChildren(const GridTreeNode& node) const {
+    return node.GetChildCount() > 0 || HasUnmadeChildren(node);
+  }
+  // Makes the node's children now if they are still to be made.
+  void MakeChildrenOf(GridTreeNode& node) {
+    if (node.GetChildCount() == 0 && HasUnmadeChildren(node)) MakeChildren(node);
+  }
+
   // Adds `styles` to the list's extended styles (unlike CListCtrl's, which
   // replaces them all).
   void SetExtendedStyle(DWORD styles);
@@ -136,6 +153,11 @@ class CSuperGridCtrl : public CListCtrl {
   }
   // Draws one whole row: icon, button, column 0's label and the cells.
   virtual void DrawRow(const DRAWITEMSTRUCT& dis);
+  // Rows made on demand (see the top): whether a node without children
+  // stands for some, and making them (InsertChildRow on the node, which is
+  // collapsed then, so no row is touched).
+  virtual bool HasUnmadeChildren(const GridTreeNode&) const { return false; }
+  virtual void MakeChildren(GridTreeNode&) {}
 
  private:
   // Suspends the list's redrawing while it lives (nests).

@@ -77,6 +77,9 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
   // (the user-interface thread touches them only while no worker is inside
   // the sink).
   Row InsertChildRow(Row parent, std::unique_ptr<TreeItemInfo> info) override {
+    // Deeper rows are made from the finished folders when they are opened
+    // (MakeChildren); a scan's worth of them would cost more than its folders.
+    if (parent != kRootTicket) return kMadeLater;
     const Row ticket = nextTicket_++;
     const auto now = std::chrono::steady_clock::now();
     if (gathered_.empty()) gatherStart_ = now;
@@ -140,6 +143,8 @@ class CDiskTreeCtrl::RowSink final : public diskview::ScanRowSink {
     std::unique_ptr<TreeItemInfo> info;
   };
   static constexpr Row kRootTicket = 1;
+  // The row of a folder below the root's children, and of everything below it.
+  static constexpr Row kMadeLater = ~Row{0};
   // Rows the worker gathers before it hands them over, or how long the
   // first of them waits.
   static constexpr std::size_t kHandOverRows = 1024;
@@ -216,16 +221,26 @@ bool CDiskTreeCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 int CDiskTreeCtrl::OnCreate(CREATESTRUCTW& cs) {
   if (DefWindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) return -1;
   SetExtendedStyle(LVS_EX_GRIDLINES);
-  if (!images_.GetSafeHandle()) {
-    images_.CreateFromBitmap(IDB_TREE_IMAGES, 16, 1, RGB(0x00, 0xFF, 0xFF));
-  }
-  // Shared, not owned by the list (LVS_SHAREIMAGELISTS): it outlives the window.
-  SetImageList(images_.GetSafeHandle(), LVSIL_SMALL);
+  MakeImages(GetDpi());
+  for (int i = 0; i < 4; ++i) InsertColumn(i, kColumns[i], LVCFMT_CENTER, kColumnWidth);
+  return 0;
+}
+
+void CDiskTreeCtrl::MakeImages(UINT dpi) {
+  CImageList made;
+  if (!made.CreateFromBitmapForDpi(IDB_TREE_IMAGES, kImageSize, 1, RGB(0x00, 0xFF, 0xFF), dpi)) return;
+  // Shared, not owned by the list (LVS_SHAREIMAGELISTS): it outlives the
+  // window, and the one it replaces goes only once the list has let go.
+  SetImageList(made.GetSafeHandle(), LVSIL_SMALL);
+  images_.Attach(made.Detach());
   int cx = 0;
   int cy = 0;
   if (images_.GetIconSize(cx, cy)) SetIconSize(cx, cy);
-  for (int i = 0; i < 4; ++i) InsertColumn(i, kColumns[i], LVCFMT_CENTER, kColumnWidth);
-  return 0;
+}
+
+void CDiskTreeCtrl::OnDpiChanged(UINT dpi) {
+  MakeImages(dpi);
+  Invalidate();
 }
 
 void CDiskTreeCtrl::OnDestroy() {
@@ -303,6 +318,24 @@ int CDiskTreeCtrl::GetIcon(const GridTreeNode* node) const {
   const CMyFolder* folder = FolderOf(node);
   if (folder && folder->IsFileGroup()) return kImageFileGroup;
   return node && node->IsCollapsed() ? kImageCollapsed : kImageExpanded;
+}
+
+bool CDiskTreeCtrl::HasUnmadeChildren(const GridTreeNode& node) const {
+  // The root's rows come from the scan, even those a stop left unmade.
+  if (!node.GetParent() || node.GetChildCount() > 0) return false;
+  const CMyFolder* folder = FolderOf(&node);
+  // A folder the worker still extends is not read.
+  return folder && folder->IsFinished() && folder->GetChildCount() > 0;
+}
+
+void CDiskTreeCtrl::MakeChildren(GridTreeNode& node) {
+  if (!HasUnmadeChildren(node)) return;
+  const CMyFolder* folder = FolderOf(&node);
+  for (int i = 0; i < folder->GetChildCount(); ++i) {
+    auto info = std::make_unique<TreeItemInfo>();
+    info->folder = folder->GetChild(i);
+    InsertChildRow(&node, std::move(info), false);
+  }
 }
 
 CMyFolder* CDiskTreeCtrl::GetSelectedFolder() const {

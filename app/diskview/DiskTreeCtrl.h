@@ -4,13 +4,17 @@
 // are not stored: each is asked of the row's CMyFolder when shown.
 //
 // It owns the background scan that fills it (DiskScan, with the Win32
-// listing). The worker's row insertions are queued and carried out on the
+// listing). Only the rows the open root shows come from the worker: its
+// insertions of the root's children are queued and carried out on the
 // user-interface thread in batches, in the worker's order, each whole (the
-// node and its row together): the rows are at every moment a prefix of the
-// scan's rows, each under its folder's row, and a stop never leaves half a
-// row; the rows asked for before a stop are all there once StopScan
-// returns. While a scan runs a row shows only its name until its folder is
-// finished; totals appear as folders complete.
+// node and its row together): those rows are at every moment a prefix of
+// the scan's, and the ones asked for before a stop are all there once
+// StopScan returns. Deeper rows cost nothing during the scan: a folder's
+// rows are made from its finished CMyFolder when it is first opened (a
+// grid node and record per row shown, not per folder scanned), in the
+// folder's order, so the rows read as if every one had been made at once.
+// While a scan runs a row shows only its name until its folder is
+// finished; totals and the rows below appear as folders complete.
 //
 // What the owner (the view) does:
 //   - create it as a child (the view keeps it hidden); its parent receives
@@ -45,6 +49,8 @@ class CDiskTreeCtrl : public CTreeGrid<diskview::TreeItemInfo> {
   static constexpr int kImageExpanded = 0;
   static constexpr int kImageCollapsed = 1;
   static constexpr int kImageFileGroup = 2;
+  // Their size at 96 DPI; made for the window's DPI.
+  static constexpr int kImageSize = 16;
   // Rows the worker may have queued before it waits for this thread.
   static constexpr int kDefaultRowQueue = 8192;
 
@@ -99,6 +105,13 @@ class CDiskTreeCtrl : public CTreeGrid<diskview::TreeItemInfo> {
   // File group 2; otherwise 1 while the row's children are hidden, else 0.
   int GetIcon(const GridTreeNode* node) const override;
 
+ protected:
+  // A row below the root stands for its finished folder's children until
+  // it makes their rows.
+  bool HasUnmadeChildren(const GridTreeNode& node) const override;
+  void MakeChildren(GridTreeNode& node) override;
+ public:
+
   bool OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
@@ -107,6 +120,9 @@ class CDiskTreeCtrl : public CTreeGrid<diskview::TreeItemInfo> {
   static constexpr WPARAM kCarryOutAll = 1;
 
   int OnCreate(CREATESTRUCTW& cs);
+  void OnDpiChanged(UINT dpi) override;
+  // The row images for `dpi`, the grid's icon size with them.
+  void MakeImages(UINT dpi);
   void OnDestroy();
   LRESULT OnGetDispInfo(NMLVDISPINFOW& info);
   // The worker's requests (sent; their data waits in the sink).

@@ -130,9 +130,23 @@ struct TotalTexts {
   std::string size, folders, files;
 };
 
-TotalTexts TextsOf(const CMyFolder& folder) {
-  const CMyFolder::Totals totals = folder.GetTotals();
+TotalTexts TextsOf(const CMyFolder::Totals& totals) {
   return {FormatSize(totals.bytes), std::to_string(totals.folders), std::to_string(totals.files)};
+}
+
+// A chart's folder: its totals and its children's sizes in order, from one
+// walk of its subtree (a million files' tree is walked on the user
+// interface thread).
+struct ChartFacts {
+  TotalTexts texts;
+  std::vector<double> sizes;
+};
+
+ChartFacts FactsOf(CMyFolder& node) {
+  ChartFacts facts;
+  facts.texts = TextsOf(node.GetTotals(facts.sizes));
+  if (!node.IsSorted()) facts.sizes = node.SortChildrenBySize(std::move(facts.sizes));
+  return facts;
 }
 
 // A folder's own rows (group 2): its size and counts.
@@ -143,9 +157,10 @@ void AddFolderLines(ScanDonePlan& plan, const TotalTexts& folder) {
 }
 
 // The chart of `node`, its slices' tips and its counts (group 1).
-void AddChart(ScanDonePlan& plan, CMyFolder& node, const TotalTexts& texts) {
+void AddChart(ScanDonePlan& plan, CMyFolder& node, const ChartFacts& facts) {
   plan.chart = true;
-  const std::vector<double> sizes = SortedSizes(node);
+  const TotalTexts& texts = facts.texts;
+  const std::vector<double>& sizes = facts.sizes;
   plan.slices = SlicesOf(node, sizes);
   plan.tips.reserve(plan.slices.size());
   for (std::size_t i = 0; i < plan.slices.size(); ++i) {
@@ -161,26 +176,24 @@ void AddChart(ScanDonePlan& plan, CMyFolder& node, const TotalTexts& texts) {
 ScanDonePlan PlanScanDone(const CMyFolder& root, CMyFolder* selected, const DiskSpaceQuery& query) {
   ScanDonePlan plan;
   const std::string path = root.GetColumnText(0);
-  std::optional<TotalTexts> rootTexts;
+  std::optional<ChartFacts> chart;
+  if (selected != nullptr) chart = FactsOf(*selected);
   if (CharacterCount(path) > 3) {
-    rootTexts = TextsOf(root);
-    AddFolderLines(plan, *rootTexts);
+    AddFolderLines(plan, chart && selected == &root ? chart->texts : TextsOf(root.GetTotals()));
   } else {
     platform::DiskSpaceHalves space;
     const bool queried = query && query(path, space);
     for (InfoLineUpdate& line : PlanDriveLines(queried, space)) plan.lines.push_back(line);
   }
-  if (selected != nullptr) {
-    AddChart(plan, *selected, rootTexts && selected == &root ? *rootTexts : TextsOf(*selected));
-  }
+  if (chart) AddChart(plan, *selected, *chart);
   return plan;
 }
 
 ScanDonePlan PlanOpenedFolder(CMyFolder& folder) {
   ScanDonePlan plan;
-  const TotalTexts texts = TextsOf(folder);
-  AddFolderLines(plan, texts);
-  AddChart(plan, folder, texts);
+  const ChartFacts facts = FactsOf(folder);
+  AddFolderLines(plan, facts.texts);
+  AddChart(plan, folder, facts);
   return plan;
 }
 

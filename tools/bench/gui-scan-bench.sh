@@ -12,6 +12,9 @@
 #     itself and both walk its folders. Needs root and FUSE then.
 #   BUILD=DIR: the Windows tree to take the programs from (build/win).
 #   TRACE_OUT=FILE keeps the raw trace.
+#   STALL_PROBE=1: samples the scheduler's counters of the program's and the
+#     Wine server's threads during the runs (ui-stall-probe.py) and prints
+#     what each did during each run's longest stall.
 #
 # The program writes its scan trace (DRAVON_SCAN_TRACE) and the script
 # prints the median split of the click-to-chart time by stage, and the
@@ -106,8 +109,27 @@ read -r l t r b <<<"$(driver child-rect "$main" '#59648' 1 | tr -d '\r' | sed -n
 x=$(((l + r) / 2)) y=$((t + 43 + 76))
 gui() { driver scan-bench "$main" "$x" "$y" 103 600000 | tr -d '\r'; }
 gui >/dev/null
+probe_log=""
+if [ -n "${STALL_PROBE:-}" ]; then
+  probe_log=$(mktemp)
+  server=""
+  for p in $(pgrep wineserver); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && server=$p
+  done
+  python3 "$top/tools/bench/ui-stall-probe.py" sample "$probe_log" "$pid" $server &
+  probe_pid=$!
+fi
 results=$(for _ in $(seq "$runs"); do sleep 1; gui | tr '\n' ' '; echo; done)
 sleep 1
+if [ -n "$probe_log" ]; then
+  kill "$probe_pid" 2>/dev/null || true
+  wait "$probe_pid" 2>/dev/null || true
+  while read -r at ms; do
+    echo "longest stall of a run: $ms ms"
+    python3 "$top/tools/bench/ui-stall-probe.py" window "$probe_log" "$at" "$ms" "$pid" | sed 's/^/  /'
+  done < <(awk '{ for (i = 1; i < NF; i++) { if ($i == "max-stall-at") a = $(i + 1); if ($i == "max-stall-ms") m = $(i + 1) } print a, m }' <<<"$results")
+  rm -f "$probe_log"
+fi
 peak_kib=$(awk '/^VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
 rss_kib=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
 driver close "$main" >/dev/null 2>&1 || true

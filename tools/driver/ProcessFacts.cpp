@@ -310,17 +310,29 @@ int MeasureScanAfterClick(HWND top, POINT click, HWND list, UINT limitMs) {
   // The last scan's root row goes first (the click empties the tree).
   bool emptied = false;
   long long longest = 0;
+  long long longestAt = 0;  // the longest trip's start, Unix milliseconds
   long long trips = 0;
   long long filled = -1;
+  // The wall clock, which a sampler on the host reads too (ui-stall-probe.py).
+  auto unixMs = [] {
+    FILETIME t;
+    GetSystemTimePreciseAsFileTime(&t);
+    const long long ticks = (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    return ticks / 10000 - 11644473600000LL;
+  };
   while (elapsedMs() < limitMs) {
     LARGE_INTEGER before, after;
+    const long long sentAt = unixMs();
     QueryPerformanceCounter(&before);
     DWORD_PTR result = 0;
     SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result);
     QueryPerformanceCounter(&after);
     ++trips;
     const long long trip = (after.QuadPart - before.QuadPart) * 1000 / frequency.QuadPart;
-    if (trip > longest) longest = trip;
+    if (trip > longest) {
+      longest = trip;
+      longestAt = sentAt;
+    }
     const bool selected = rootSelected();
     if (!selected) emptied = true;
     if (emptied && selected) {
@@ -333,6 +345,7 @@ int MeasureScanAfterClick(HWND top, POINT click, HWND list, UINT limitMs) {
   }
   Print("fill-ms %lld\n", filled);
   Print("max-stall-ms %lld\n", longest);
+  Print("max-stall-at %lld\n", longestAt);
   Print("round-trips %lld\n", trips);
   return filled >= 0 ? 0 : 1;
 }

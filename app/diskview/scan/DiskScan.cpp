@@ -537,6 +537,7 @@ void WalkFolders(ScanJob& scan) {
   if (scan.Volumes()) {
     if (auto source = scan.Volumes()(scan.Root())) {
       table = std::make_unique<ntfs::MftVolume>();
+      table->KeepFileNames(false);  // the walk counts files, it never names them
       const ntfs::LoadResult result = table->Load(*source, [&scan] { return scan.Stopping(); });
       scan.SetTableResult(result);
       ScanTrace::Mark("table-loaded", static_cast<int>(result));

@@ -80,6 +80,27 @@ CMyFolder::Totals CMyFolder::GetTotals() const {
   return totals;
 }
 
+CMyFolder::Totals CMyFolder::GetTotals(std::vector<double>& childSizes) const {
+  // The node's own terms, then each child's subtree once: its total is
+  // both its size and its share of this one (a file group only the size,
+  // as GetTotals leaves file groups out).
+  Totals totals{size_, CountFolders(false, true), fileCount_};
+  childSizes.clear();
+  childSizes.reserve(children_.size());
+  for (const auto& child : children_) {
+    if (child->IsFileGroup()) {
+      childSizes.push_back(child->GetSize(true));
+      continue;
+    }
+    const Totals below = child->GetTotals();
+    childSizes.push_back(below.bytes);
+    totals.bytes += below.bytes;
+    totals.folders += below.folders;
+    totals.files += below.files;
+  }
+  return totals;
+}
+
 std::vector<double> CMyFolder::ChildSizes() const {
   std::vector<double> sizes;
   sizes.reserve(children_.size());
@@ -139,8 +160,9 @@ void CMyFolder::Clear() {
   kind_.store(kKindUnset, std::memory_order_release);
 }
 
-std::vector<double> CMyFolder::SortChildrenBySize() {
-  std::vector<double> sizes = ChildSizes();
+std::vector<double> CMyFolder::SortChildrenBySize() { return SortChildrenBySize(ChildSizes()); }
+
+std::vector<double> CMyFolder::SortChildrenBySize(std::vector<double> sizes) {
   if (children_.size() > 1) {
     // Each subtree total once, not once per comparison. A size that is no
     // number (a corrupt one) sorts last: the order must be total, or the

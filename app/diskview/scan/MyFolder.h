@@ -55,6 +55,9 @@ class CMyFolder {
     int files = 0;
   };
   Totals GetTotals() const;
+  // The same, and GetSize(true) of each child in order into `childSizes`:
+  // one walk of the subtree for both.
+  Totals GetTotals(std::vector<double>& childSizes) const;
   // GetSize(true) of each child, in order: one walk of the subtree in all.
   std::vector<double> ChildSizes() const;
 
@@ -84,6 +87,8 @@ class CMyFolder {
   // Largest subtree first; ties keep their order. Gives the children's
   // sizes in the new order (ChildSizes).
   std::vector<double> SortChildrenBySize();
+  // The same with the children's sizes already at hand (ChildSizes()).
+  std::vector<double> SortChildrenBySize(std::vector<double> sizes);
 
   // The node's own files, as the scan adds them.
   void AddFile(std::uint64_t bytes) {

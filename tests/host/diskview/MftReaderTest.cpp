@@ -416,6 +416,42 @@ TEST_F(MftDamage, ShortAliasesHideBesideLongNamesAndOddUnitsSortAsWritten) {
   EXPECT_FALSE(volume.OpenFolder(1u << 30, cursor));
 }
 
+// Without the files' names a folder gives the same entries in the same
+// order: the folders named, the files with their sizes and empty names.
+TEST_F(MftDamage, WithoutFileNamesTheEntriesKeepTheirOrderAndFoldersTheirNames) {
+  ASSERT_EQ(boot_.recordSize, 1024u);
+  const std::uint64_t root = 5 | std::uint64_t{U16(Record(5) + 16)} << 48;
+  const auto put = [&](std::uint32_t number, const char16_t* name, int bytes) {
+    RecordBuilder b(number, bytes < 0 ? 3 : 1);
+    b.FileName(root, 1, name);
+    if (bytes >= 0) b.Resident(0x80, std::vector<std::uint8_t>(static_cast<std::size_t>(bytes), 0));
+    const auto sealed = b.Seal();
+    std::copy(sealed.begin(), sealed.end(), Record(number));
+  };
+  put(16, u"b file", 7);
+  put(17, u"A folder", -1);
+  put(18, u"c folder", -1);
+  put(19, u"a file", 3);
+  put(20, u"\u00e9t\u00e9", -1);  // after every ASCII name
+  put(21, u"Z", 11);
+  const auto entries = [&](bool names) {
+    MftVolume volume;
+    volume.KeepFileNames(names);
+    EXPECT_EQ(Load(volume), LoadResult::kOk);
+    MftVolume::Cursor cursor;
+    EXPECT_TRUE(volume.OpenFolder(MftVolume::kRootRecord, cursor));
+    std::vector<std::string> seen;
+    platform::DirEntry entry;
+    while (volume.NextEntry(cursor, entry))
+      seen.push_back(std::string(entry.name) + (entry.directory ? "/" : "") + ":" + std::to_string(entry.size));
+    return seen;
+  };
+  EXPECT_EQ(entries(true), (std::vector<std::string>{"a file:3", "A folder/:0", "b file:7", "c folder/:0",
+                                                     "Z:11", "\xC3\xA9t\xC3\xA9/:0"}));
+  EXPECT_EQ(entries(false), (std::vector<std::string>{":3", "A folder/:0", ":7", "c folder/:0", ":11",
+                                                      "\xC3\xA9t\xC3\xA9/:0"}));
+}
+
 // Notes the memory each read goes into.
 class MemoryNotes final : public ByteSource {
  public:

@@ -59,6 +59,13 @@ TEST(MyFolderTotals, FolderExampleSkipsFileGroups) {
     EXPECT_DOUBLE_EQ(totals.bytes, node->GetSize(true));
     EXPECT_EQ(totals.folders, node->CountFolders(true, true));
     EXPECT_EQ(totals.files, node->CountFiles(true));
+    // And the walk that also gives the children's sizes.
+    std::vector<double> sizes{-1};
+    const CMyFolder::Totals both = node->GetTotals(sizes);
+    EXPECT_DOUBLE_EQ(both.bytes, totals.bytes);
+    EXPECT_EQ(both.folders, totals.folders);
+    EXPECT_EQ(both.files, totals.files);
+    EXPECT_EQ(sizes, node->ChildSizes());
   }
   EXPECT_EQ(tree.f.ChildSizes(), (std::vector<double>{4000, 0, 350}));
 }

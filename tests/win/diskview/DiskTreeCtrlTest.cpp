@@ -11,6 +11,8 @@
 #include "app/diskview/DiskTreeCtrl.h"
 #include "app/diskview/scan/ScanMessages.h"
 #include "framework/WinApp.h"
+#include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 #include "tests/win/diskview/ControlsTestSupport.h"
 #include "tests/win/diskview/WinTempTree.h"
 
@@ -210,9 +212,11 @@ TEST_F(DiskTreeTest, ACellRequestIsAnsweredOnlyForTextAndWithinItsBuffer) {
   EXPECT_EQ(ask(LVIF_TEXT, 9, 12).c_str(), std::wstring(L"")) << "no such column";
 }
 
-// Every row's node stands for the folder it names, in the folders' order:
-// the rows of a folder's children are its first children, all of them but
-// possibly the last, which a stop may have left without its row.
+// Every node stands for the folder it names, in the folders' order. The
+// root's nodes come from the scan: its folder's first children, all of them
+// but possibly the last, which a stop may have left without its row. Below
+// it a node has made either none of its folder's children (they are made
+// when it opens) or all of them.
 void ExpectRowsAgreeWithTheFolders(const CDiskTreeCtrl& tree, const CMyFolder& root,
                                    bool complete) {
   const GridTreeNode* top = tree.GetRootNode();
@@ -228,7 +232,12 @@ void ExpectRowsAgreeWithTheFolders(const CDiskTreeCtrl& tree, const CMyFolder& r
     const int rows = node->GetChildCount();
     const int folders = folder->GetChildCount();
     ASSERT_LE(rows, folders);
-    ASSERT_LE(folders - rows, complete ? 0 : 1) << folder->GetName();
+    if (node == top) {
+      ASSERT_LE(folders - rows, complete ? 0 : 1) << folder->GetName();
+    } else {
+      ASSERT_TRUE(rows == 0 || rows == folders) << folder->GetName();
+      ASSERT_EQ(tree.HasChildren(*node), folders > 0) << folder->GetName();
+    }
     for (int i = 0; i < rows; ++i) {
       ASSERT_EQ(CDiskTreeCtrl::InfoOf(node->GetChild(i))->folder, folder->GetChild(i));
       pending.push_back(node->GetChild(i));
@@ -239,6 +248,28 @@ void ExpectRowsAgreeWithTheFolders(const CDiskTreeCtrl& tree, const CMyFolder& r
     }
   }
   EXPECT_EQ(nodes, GridTreeNode::LiveCount());
+}
+
+// What a row shows: its indent, icon and four cells.
+struct RowView {
+  int indent;
+  int icon;
+  std::vector<std::wstring> cells;
+  bool operator==(const RowView&) const = default;
+};
+
+// Opens every row from the top down (children made on demand are made so)
+// and gives what each row shows.
+std::vector<RowView> OpenEveryRow(CDiskTreeCtrl& tree) {
+  std::vector<RowView> rows;
+  for (int i = 0; i < tree.GetItemCount(); ++i) {
+    GridTreeNode* node = tree.NodeAt(i);
+    if (node->IsCollapsed()) tree.ExpandNode(node, i);
+    RowView view{node->GetIndent(), tree.GetIcon(node), {}};
+    for (int c = 0; c < 4; ++c) view.cells.push_back(tree.GetItemText(i, c).str());
+    rows.push_back(std::move(view));
+  }
+  return rows;
 }
 
 // 30 folders, each with a file and three subfolders of one file each: 120
@@ -264,7 +295,8 @@ TEST_F(DiskTreeTest, AStopAtAnyMomentLeavesNoHalfRow) {
   // Every insertion waits until it is carried out, so the scan can be held
   // and stopped after 0, 1, 2, ... insertions, and some in between.
   tree->SetRowQueueLimit(1);
-  for (int allowed = 0; allowed < 40; allowed += allowed < 8 ? 1 : 7) {
+  // The root's 30 rows are the scan's; past them it would complete.
+  for (int allowed = 0; allowed < 30; allowed += allowed < 8 ? 1 : 7) {
     SCOPED_TRACE(allowed);
     parent.ends = 0;
     tree->StartScan(2);
@@ -338,6 +370,128 @@ TEST_F(DiskTreeTest, BatchedRowsAreCompleteAfterAStopAndAtTheEnd) {
   EXPECT_EQ(tree->GetItemCount(), 1 + 400) << "the root and its folders; deeper rows wait";
 }
 
+// The rows below the root are made when their folder first opens: opened
+// all the way down they read row for row as a tree whose every row was
+// made at once from the same folders, with the same selection.
+TEST_F(DiskTreeTest, RowsMadeOnDemandReadAsRowsMadeAtOnce) {
+  WinTempTree disk;
+  MakeThirtyByThree(disk);
+  ASSERT_TRUE(disk.Folder(L"f3\\g1\\h"));
+  ASSERT_TRUE(disk.File(L"f3\\g1\\h\\z", 7000));
+  ASSERT_TRUE(disk.File(L"top", 3));
+  if (HasFatalFailure()) return;
+  const int nodesBefore = GridTreeNode::LiveCount();
+  ScanToTheEnd(disk.RootUtf8());
+  ExpectRowsAgreeWithTheFolders(*tree, root, true);
+  EXPECT_EQ(GridTreeNode::LiveCount(), nodesBefore + 1 + 31) << "the root and the rows it shows";
+
+  // The same folders, every row made at once, in a second control.
+  afx::Window<CDiskTreeCtrl> eager;
+  ASSERT_TRUE(eager.Create(WS_VISIBLE, CRect(0, 0, 880, 360), &parent, 104));
+  auto record = [](CMyFolder* folder) {
+    auto info = std::make_unique<TreeItemInfo>();
+    info->folder = folder;
+    return info;
+  };
+  ASSERT_TRUE(eager.InsertRootRow(record(&root)));
+  std::vector<std::pair<GridTreeNode*, CMyFolder*>> pending{{eager.GetRootNode(), &root}};
+  while (!pending.empty()) {
+    auto [node, folder] = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < folder->GetChildCount(); ++i)
+      pending.emplace_back(eager.InsertChildRow(node, record(folder->GetChild(i))), folder->GetChild(i));
+  }
+  eager.SelectNode(eager.GetRootNode());
+  EXPECT_EQ(tree->GetNextItem(-1, LVNI_SELECTED), eager.GetNextItem(-1, LVNI_SELECTED));
+
+  // Closed at first, both: the root and its children.
+  ASSERT_EQ(tree->GetItemCount(), 32);
+  eager.ExpandNode(eager.GetRootNode(), 0);
+  for (int i = 0; i < 32; ++i) {
+    EXPECT_EQ(Cells(i), (std::vector<std::wstring>{eager.GetItemText(i, 0).str(), eager.GetItemText(i, 1).str(),
+                                                   eager.GetItemText(i, 2).str(), eager.GetItemText(i, 3).str()}));
+    EXPECT_EQ(tree->HasChildren(*tree->NodeAt(i)), eager.HasChildren(*eager.NodeAt(i))) << i;
+    EXPECT_EQ(tree->GetIcon(tree->NodeAt(i)), eager.GetIcon(eager.NodeAt(i))) << i;
+  }
+  const std::vector<RowView> made = OpenEveryRow(*tree);
+  const std::vector<RowView> atOnce = OpenEveryRow(eager);
+  ASSERT_EQ(made.size(), 1u + 121 + 122) << "every folder and file group";
+  ASSERT_EQ(made.size(), atOnce.size());
+  for (std::size_t i = 0; i < made.size(); ++i) EXPECT_EQ(made[i], atOnce[i]) << "row " << i;
+
+  // Closed and a deep row selected: the same rows opened, the same place,
+  // the same folder; the rows made before are reused.
+  tree->CollapseNode(tree->GetRootNode());
+  eager.CollapseNode(eager.GetRootNode());
+  tree->ExpandNode(tree->GetRootNode(), 0);
+  eager.ExpandNode(eager.GetRootNode(), 0);
+  const int nodesMade = GridTreeNode::LiveCount();
+  auto deepIn = [](const CTreeGrid<TreeItemInfo>& grid) {
+    std::vector<GridTreeNode*> pending{grid.GetRootNode()};
+    while (!pending.empty()) {
+      GridTreeNode* node = pending.back();
+      pending.pop_back();
+      if (CDiskTreeCtrl::InfoOf(node)->folder->GetName() == "h") return node;
+      for (int i = 0; i < node->GetChildCount(); ++i) pending.push_back(node->GetChild(i));
+    }
+    return static_cast<GridTreeNode*>(nullptr);
+  };
+  ASSERT_NE(deepIn(*tree), nullptr);
+  tree->SelectNode(deepIn(*tree));
+  eager.SelectNode(deepIn(eager));
+  EXPECT_EQ(GridTreeNode::LiveCount(), nodesMade) << "made once";
+  EXPECT_EQ(tree->GetNextItem(-1, LVNI_SELECTED), eager.GetNextItem(-1, LVNI_SELECTED));
+  EXPECT_EQ(tree->GetSelectedFolder()->GetName(), "h");
+  EXPECT_EQ(tree->GetSelectedFolder(), eager.GetSelectedFolder());
+  ASSERT_EQ(tree->GetItemCount(), eager.GetItemCount());
+  for (int i = 0; i < tree->GetItemCount(); ++i) EXPECT_EQ(tree->NodeAt(i)->GetIndent(), eager.NodeAt(i)->GetIndent());
+  eager.DeleteAll();
+  ExpectRowsAgreeWithTheFolders(*tree, root, true);
+
+  // A new scan frees the rows made.
+  ScanToTheEnd(disk.RootUtf8() + "f3\\", 2);
+  EXPECT_EQ(GridTreeNode::LiveCount(), nodesBefore + 1 + 4);
+}
+
+// A row stands for its folder's children only once the folder is finished
+// (until then the worker may still extend it, so nothing reads it), and
+// never for the root's: those rows come from the scan.
+TEST_F(DiskTreeTest, OnlyAFinishedFolderBelowTheRootMakesItsRows) {
+  auto record = [](CMyFolder* folder) {
+    auto info = std::make_unique<TreeItemInfo>();
+    info->folder = folder;
+    return info;
+  };
+  root.AssignName("R\\");
+  auto sub = std::make_unique<CMyFolder>();
+  CMyFolder* s = sub.get();
+  s->AssignName("S");
+  root.AddChild(std::move(sub));
+  auto inner = std::make_unique<CMyFolder>();
+  inner->AssignName("T");
+  s->AddChild(std::move(inner));
+  root.SetKind(CMyFolder::kKindFolder);
+  ASSERT_TRUE(tree->InsertRootRow(record(&root)));
+  EXPECT_FALSE(tree->HasChildren(*tree->GetRootNode())) << "the root makes no rows of its own";
+  tree->ExpandNode(tree->GetRootNode(), 0);
+  EXPECT_EQ(tree->GetItemCount(), 1);
+
+  GridTreeNode* row = tree->InsertChildRow(tree->GetRootNode(), record(s));
+  ASSERT_EQ(tree->GetItemCount(), 2);
+  EXPECT_FALSE(tree->HasChildren(*row)) << "still being scanned";
+  s->GetChild(0)->SetKind(CMyFolder::kKindFolder);
+  s->SetKind(CMyFolder::kKindFolder);
+  EXPECT_TRUE(tree->HasChildren(*row));
+  EXPECT_EQ(row->GetChildCount(), 0) << "nothing made before it opens";
+  tree->ExpandNode(row, 1);
+  ASSERT_EQ(tree->GetItemCount(), 3);
+  EXPECT_EQ(tree->GetItemText(2, 0), L"T");
+  EXPECT_EQ(tree->NodeAt(2)->GetIndent(), 3);
+  EXPECT_FALSE(tree->HasChildren(*tree->NodeAt(2)));
+  tree->DeleteAll();
+  root.Clear();
+}
+
 TEST_F(DiskTreeTest, EndingTheControlOrItsWindowStopsItsScan) {
   WinTempTree disk;
   for (int i = 0; i < 20; ++i) ASSERT_TRUE(disk.Folder(L"f" + std::to_wstring(i)));
@@ -367,6 +521,47 @@ TEST_F(DiskTreeTest, EndingTheControlOrItsWindowStopsItsScan) {
   flush_events(50);
   tree.reset();
   EXPECT_EQ(afx::WindowsEndedByBase(), 0);
+}
+
+// The row images are made for the display scale, at its start and at each
+// change, and a change leaves nothing behind.
+TEST(DiskTreeAtScale, RowImagesFollowTheScaleAndTwoHundredChangesLeakNothing) {
+  dravon_test::MonitorScale scale(144);
+  afx::Window<TestParent> parent;
+  ASSERT_TRUE(parent.Make(600, 400));
+  afx::Window<CDiskTreeCtrl> tree;
+  ASSERT_TRUE(tree.Create(WS_VISIBLE, CRect(0, 0, 580, 380), &parent, 103));
+  auto size = [&] {
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(tree.GetImageList(LVSIL_SMALL), &cx, &cy);
+    return std::make_pair(cx, cy);
+  };
+  EXPECT_EQ(size(), std::make_pair(24, 24));
+  EXPECT_EQ(tree.IconWidth(), 24);
+  EXPECT_EQ(ImageList_GetImageCount(tree.GetImageList(LVSIL_SMALL)), 3);
+  parent.Show();
+  const auto cycle = [&](UINT dpi) {
+    scale.MoveTo(parent.m_hWnd, dpi);
+    parent.UpdateWindow();
+  };
+  cycle(192);
+  EXPECT_EQ(size(), std::make_pair(32, 32));
+  EXPECT_EQ(tree.IconHeight(), 32);
+  cycle(96);
+  EXPECT_EQ(size(), std::make_pair(16, 16));
+  EXPECT_EQ(ImageList_GetImageCount(tree.GetImageList(LVSIL_SMALL)), 3);
+  for (int i = 0; i < 5; ++i) {
+    cycle(144);
+    cycle(96);
+  }
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 100; ++i) {
+    cycle(144);
+    cycle(96);
+  }
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
+  EXPECT_EQ(after.user, before.user);
 }
 
 }  // namespace

@@ -50,6 +50,15 @@ class NamedGrid : public CTreeGrid<Named> {
   }
 };
 
+// A click on a row's label, handled.
+void ClickRow(CSuperGridCtrl& grid, int row) {
+  const CRect bounds = grid.GetItemRect(row, LVIR_BOUNDS);
+  const LPARAM at = MAKELPARAM(bounds.left + 120, (bounds.top + bounds.bottom) / 2);
+  grid.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  grid.PostMessage(WM_LBUTTONUP, 0, at);
+  flush_events(30);
+}
+
 class GridTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -270,13 +279,7 @@ TEST_F(GridTest, AClickTogglesANodeWithChildrenAndSelectsOneWithout) {
   Add(r, "b");
   Add(r, "c");
   grid.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);  // "b"
-  auto click = [&](int row) {
-    const CRect bounds = grid.GetItemRect(row, LVIR_BOUNDS);
-    const LPARAM at = MAKELPARAM(bounds.left + 120, (bounds.top + bounds.bottom) / 2);
-    grid.PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    grid.PostMessage(WM_LBUTTONUP, 0, at);
-    flush_events(30);
-  };
+  auto click = [&](int row) { ClickRow(grid, row); };
   click(1);  // "a": opens, the selection stays on "b"
   EXPECT_EQ(Rows(), (Names{"r", "a", "a1", "b", "c"}));
   EXPECT_EQ(grid.GetNextItem(-1, LVNI_SELECTED), 3);
@@ -286,6 +289,85 @@ TEST_F(GridTest, AClickTogglesANodeWithChildrenAndSelectsOneWithout) {
   click(3);  // "c" has no children: selected
   EXPECT_EQ(grid.GetNextItem(-1, LVNI_SELECTED), 3);
   EXPECT_EQ(Rows(), (Names{"r", "a", "b", "c"}));
+}
+
+// A grid that makes a node's children when it first opens: every node
+// above the third level stands for two, named after it ("a" has "a0" and
+// "a1").
+class OnDemandGrid : public NamedGrid {
+ public:
+  int made = 0;
+
+ protected:
+  bool HasUnmadeChildren(const GridTreeNode& node) const override {
+    return node.GetChildCount() == 0 && node.GetIndent() < 3;
+  }
+  void MakeChildren(GridTreeNode& node) override {
+    ++made;
+    for (int i = 0; i < 2; ++i) {
+      auto info = std::make_unique<Named>();
+      info->text = InfoOf(&node)->text + std::to_string(i);
+      InsertChildRow(&node, std::move(info));
+    }
+  }
+};
+
+TEST_F(GridTest, ChildrenMadeOnDemandShowAsIfTheyWereThereAndAreMadeOnce) {
+  afx::Window<OnDemandGrid> lazy;
+  ASSERT_TRUE(lazy.Create(WS_VISIBLE, CRect(0, 0, 600, 400), &parent, 9));
+  lazy.InsertColumn(0, L"名称", LVCFMT_LEFT, 200);
+  CImageList images;
+  ASSERT_TRUE(images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1));
+  lazy.SetImageList(images.GetSafeHandle(), LVSIL_SMALL);
+  lazy.SetIconSize(16, 16);
+  auto info = std::make_unique<Named>();
+  info->text = "r";
+  ASSERT_TRUE(lazy.InsertRootRow(std::move(info)));
+  GridTreeNode* r = lazy.GetRootNode();
+  EXPECT_TRUE(lazy.HasChildren(*r));
+  EXPECT_EQ(r->GetChildCount(), 0);
+  lazy.ExpandNode(r, 0);
+  auto rows = [&] {
+    Names names;
+    for (int i = 0; i < lazy.GetItemCount(); ++i) names.push_back(NamedGrid::InfoOf(lazy.NodeAt(i))->text);
+    return names;
+  };
+  EXPECT_EQ(rows(), (Names{"r", "r0", "r1"}));
+  GridTreeNode* r0 = r->GetChild(0);
+  EXPECT_TRUE(lazy.HasChildren(*r0)) << "a button before anything is made";
+  EXPECT_EQ(r0->GetChildCount(), 0);
+  EXPECT_EQ(lazy.made, 1);
+
+  // Drawn with a plus though nothing is made yet; a leaf without.
+  parent.Show();
+  auto canvas = Render(lazy, true);
+  const CRect b = lazy.GetItemRect(1, LVIR_BOUNDS);
+  const int x = b.left + 2 * 16 - 8, y = b.top + 8 + (b.Height() - 16) / 2;
+  EXPECT_EQ(canvas->Pixel(x, y - 2), 0u) << "plus";
+  EXPECT_EQ(canvas->Pixel(x - 5, y), 0xC6C6C6u) << "frame";
+
+  // A click opens it (making its children) and closes it; reopened, the
+  // same nodes come back.
+  auto click = [&](int row) { ClickRow(lazy, row); };
+  click(1);
+  EXPECT_EQ(rows(), (Names{"r", "r0", "r00", "r01", "r1"}));
+  EXPECT_EQ(lazy.GetNextItem(-1, LVNI_SELECTED), -1) << "a toggle selects nothing";
+  click(1);
+  EXPECT_EQ(rows(), (Names{"r", "r0", "r1"}));
+  const int nodes = GridTreeNode::LiveCount();
+  click(1);
+  EXPECT_EQ(rows(), (Names{"r", "r0", "r00", "r01", "r1"}));
+  EXPECT_EQ(lazy.made, 2);
+  EXPECT_EQ(GridTreeNode::LiveCount(), nodes);
+  // Third level: leaves, selected by a click; a node of theirs by SelectNode.
+  EXPECT_FALSE(lazy.HasChildren(*lazy.NodeAt(2)));
+  click(2);
+  EXPECT_EQ(lazy.GetNextItem(-1, LVNI_SELECTED), 2);
+  lazy.MakeChildrenOf(*r->GetChild(1));
+  lazy.SelectNode(r->GetChild(1)->GetChild(1));
+  EXPECT_EQ(rows(), (Names{"r", "r0", "r00", "r01", "r1", "r10", "r11"}));
+  EXPECT_EQ(lazy.GetNextItem(-1, LVNI_SELECTED), 6);
+  EXPECT_EQ(lazy.made, 3);
 }
 
 TEST_F(GridTest, NodeToIndexAgreesWithTheRowsThroughMixedExpandingAndCollapsing) {

@@ -297,6 +297,21 @@ bool MftVolume::BuildFolders(const std::function<bool()>& stopping) {
   }
   // In order: from now on the names are only shown.
   if (loneSurrogates_) RepairLoneSurrogates(texts_);
+  if (!keepFileNames_) {
+    // Nine names in ten are files': their text goes once they are in order.
+    std::string folders;
+    for (Name& n : names_) {
+      if (!(nodes_[n.record].flags & kNodeDirectory)) {
+        n.textAt = 0;
+        n.textBytes = 0;
+        continue;
+      }
+      const auto at = static_cast<std::uint32_t>(folders.size());
+      folders.append(NameText(n));
+      n.textAt = at;
+    }
+    texts_ = std::move(folders);
+  }
   return true;
 }
 

@@ -54,6 +54,11 @@ class MftVolume final {
  public:
   // Reads the table; `stopping` is asked between chunks.
   LoadResult Load(ByteSource& source, const std::function<bool()>& stopping);
+  // Whether the files' names are kept once the entries are in order (set
+  // before Load; kept by default). A scan reads only the files' sizes:
+  // without their names the files come in the same order with empty names,
+  // and the table holds a tenth of the text while the scan walks it.
+  void KeepFileNames(bool keep) { keepFileNames_ = keep; }
   const MftStats& Stats() const { return stats_; }
 
   // A place in one folder's entries.
@@ -76,9 +81,10 @@ class MftVolume final {
   // enough that the buffer's first touch costs little.
   static constexpr std::size_t kChunkBytes = 1u << 20;
   // Room set aside at the start: records (a 4 GiB table of 1 KiB records),
-  // and bytes of text per name (a typical name is shorter).
+  // and bytes of text per name (a typical name is shorter). Set aside, not
+  // touched: a text that outgrows it is copied, both copies at once.
   static constexpr std::uint64_t kReserveRecords = 1u << 22;
-  static constexpr std::size_t kReserveBytesPerName = 16;
+  static constexpr std::size_t kReserveBytesPerName = 40;
   // Names put in order between looks at the stop request.
   static constexpr std::size_t kNamesPerStopCheck = 1u << 16;
 
@@ -145,6 +151,7 @@ class MftVolume final {
   // order, then as UTF-8: shown as kept, never converted per entry.
   std::string texts_;
   bool loneSurrogates_ = false;  // some name holds one
+  bool keepFileNames_ = true;
   std::vector<Extension> extensions_;
   std::vector<ExtensionName> extensionNames_;
   std::vector<Run> upcaseRuns_;
