@@ -80,6 +80,9 @@ class CFileDetailsDlg : public CDialog {
   void ShowTab(int tab);
   std::vector<std::size_t> SelectedFiles() const;
   void OnGetMinMaxInfo(MINMAXINFO& info);
+  // The labels on the files' tab show the tab's own background (white
+  // under a theme) behind their text, not the dialog's.
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
 
   SystemActions& system_;
   std::string folder_;
@@ -109,4 +112,7 @@ class CFileDetailsDlg : public CDialog {
   bool typeDescending_ = true;
   std::wstring exportPath_;
   std::wstring cell_;  // the text a list asked for last
+  // The tab control's picture as a brush, made again after each layout.
+  CBitmap tabPicture_;
+  CBrush tabBrush_;
 };

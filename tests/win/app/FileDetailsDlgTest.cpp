@@ -21,6 +21,7 @@
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/diskview/WinTempTree.h"
 
 namespace {
@@ -171,6 +172,36 @@ TEST_F(FileDetailsTest, OpenCopyRecycleAndExport) {
   EXPECT_NE(bytes.find("名称,大小（字节）,修改时间,文件夹\r\nbig.ISO,50000,"), std::string::npos);
   EXPECT_EQ(bytes.find("a,b.TXT"), std::string::npos) << "moved to the Recycle Bin";
   EXPECT_NE(bytes.find("\r\niso,1,50000,85.9\r\n"), std::string::npos);
+}
+
+// The labels of the filter row lie on the files' tab: behind their text is
+// the tab's body, as just above them, not the dialog's face - also once the
+// window has another size.
+TEST_F(FileDetailsTest, TheFilterLabelsShowTheTabsBackground) {
+  auto dlg = Open();
+  ShowWindow(dlg->m_hWnd, SW_SHOWNORMAL);
+  for (int grow : {0, 120}) {
+    SCOPED_TRACE(grow);
+    if (grow) {
+      const CRect r = dlg->GetWindowRect();
+      dlg->SetWindowPos(nullptr, 0, 0, r.Width() + grow, r.Height() + grow, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    RedrawWindow(dlg->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    flush_events(20);
+    const dravon_test::Image picture = dravon_test::Capture(dlg->m_hWnd);
+    RECT window{};
+    GetWindowRect(dlg->m_hWnd, &window);
+    for (int id : {IDC_DETAILS_FILTER_LABEL, IDC_DETAILS_MIN_LABEL}) {
+      RECT label{};
+      GetWindowRect(dlg->GetDlgItem(id), &label);
+      OffsetRect(&label, -window.left, -window.top);
+      const COLORREF body = picture.At(label.left, label.top - 1);
+      int others = 0;
+      for (int x = label.left; x < label.right; ++x) others += picture.At(x, label.bottom - 1) != body;
+      EXPECT_EQ(others, 0) << "label " << id << " on the tab's " << std::hex << body;
+    }
+    if (!grow) dravon_test::Save(picture, L"details-labels.bmp");
+  }
 }
 
 TEST_F(FileDetailsTest, OpenedManyTimesLeavesNothingBehind) {
