@@ -37,6 +37,8 @@ void CPieChartCtrl::OnDpiChanged(UINT dpi) {
 CPieChartCtrl::~CPieChartCtrl() { RemoveAllSlices(); }
 
 bool CPieChartCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // A slice's menu comes next: the tip would stay over it.
+  if (msg == WM_RBUTTONDOWN || msg == WM_CONTEXTMENU) HideTip();
   static constexpr afx::Route routes[] = {
       afx::OnSize<&CPieChartCtrl::OnSize>(),
       afx::OnLButtonDown<&CPieChartCtrl::OnLButtonDown>(),

@@ -395,6 +395,19 @@ TEST_F(PieWalkTest, NoTipWhileAStatusShowsDraggingOrAfterTheSlicesGo) {
   EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "an empty chart shows no tip";
 }
 
+TEST_F(PieWalkTest, TheTipGoesBeforeASlicesMenuOpens) {
+  const CPoint p = At(100, 0.7);
+  RestAt(p);
+  ASSERT_FALSE(pie.GetShownTip().IsEmpty());
+  pie.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+  EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "a right click";
+  pie.SendMessage(WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  RestAt(p);
+  ASSERT_FALSE(pie.GetShownTip().IsEmpty());
+  pie.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pie.m_hWnd), MAKELPARAM(-1, -1));
+  EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "the menu key";
+}
+
 TEST_F(PieWalkTest, TheTipFollowsTheTurnedDisc) {
   // Turned 90 degrees: the point at 100 degrees now lies in the first
   // slice's start, the point at 20 degrees in the last slice's end.
