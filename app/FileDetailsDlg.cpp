@@ -91,6 +91,7 @@ bool CFileDetailsDlg::OnInitDialog() {
       !tabs_.SubclassDlgItem(IDC_DETAILS_TABS, this)) {
     return true;
   }
+  PadTabs(GetDpi());
   tabs_.InsertItem(0, Loaded(IDS_DETAILS_TAB_FILES));
   tabs_.InsertItem(1, Loaded(IDS_DETAILS_TAB_TYPES));
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
@@ -367,6 +368,20 @@ HBRUSH CFileDetailsDlg::OnCtlColor(HDC dc, HWND control, UINT type) {
   ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
   ::SetBkMode(dc, TRANSPARENT);
   return tabBrush_;
+}
+
+void CFileDetailsDlg::PadTabs(UINT dpi) {
+  if (!tabs_.m_hWnd) return;
+  const int dpiValue = static_cast<int>(dpi);
+  tabs_.SendMessage(TCM_SETPADDING, 0, MAKELPARAM(geom::Scale(6, dpiValue), geom::Scale(3, dpiValue)));
+  // The items are measured again with their font.
+  tabs_.SendMessage(WM_SETFONT, static_cast<WPARAM>(tabs_.SendMessage(WM_GETFONT)), FALSE);
+}
+
+void CFileDetailsDlg::OnDpiChanged(UINT dpi) {
+  CDialog::OnDpiChanged(dpi);
+  PadTabs(dpi);
+  Layout();
 }
 
 void CFileDetailsDlg::OnGetMinMaxInfo(MINMAXINFO& info) {

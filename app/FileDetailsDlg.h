@@ -83,6 +83,13 @@ class CFileDetailsDlg : public CDialog {
   // The labels on the files' tab show the tab's own background (white
   // under a theme) behind their text, not the dialog's.
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
+  // The tabs' padding (the system's 6 x 3 at 96 DPI) at the window's scale.
+  void PadTabs(UINT dpi);
+
+ protected:
+  void OnDpiChanged(UINT dpi) override;
+
+ private:
 
   SystemActions& system_;
   std::string folder_;

@@ -21,6 +21,7 @@
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 #include "tests/win/common/WindowPicture.h"
 #include "tests/win/diskview/WinTempTree.h"
 
@@ -202,6 +203,32 @@ TEST_F(FileDetailsTest, TheFilterLabelsShowTheTabsBackground) {
     }
     if (!grow) dravon_test::Save(picture, L"details-labels.bmp");
   }
+}
+
+// The room a tab leaves beside its text: the tab's width less the text's.
+int TabRoom(HWND tabs, int item, const wchar_t* text) {
+  RECT r{};
+  TabCtrl_GetItemRect(tabs, item, &r);
+  HDC dc = GetDC(tabs);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tabs, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+  SelectObject(dc, old);
+  ReleaseDC(tabs, dc);
+  return (r.right - r.left) - size.cx;
+}
+
+TEST_F(FileDetailsTest, TheTabsKeepTheirRoomAtAnotherScale) {
+  dravon_test::MonitorScale scale(96);
+  auto dlg = Open();
+  HWND tabs = dlg->GetDlgItem(IDC_DETAILS_TABS);
+  const int room96 = TabRoom(tabs, 0, L"最大的文件");
+  scale.MoveTo(dlg->m_hWnd, 192);
+  flush_events(5);
+  EXPECT_NEAR(TabRoom(tabs, 0, L"最大的文件"), 2 * room96, 2) << "the padding scaled with the text";
+  scale.MoveTo(dlg->m_hWnd, 96);
+  flush_events(5);
+  EXPECT_EQ(TabRoom(tabs, 0, L"最大的文件"), room96);
 }
 
 TEST_F(FileDetailsTest, OpenedManyTimesLeavesNothingBehind) {
