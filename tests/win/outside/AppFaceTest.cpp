@@ -785,6 +785,12 @@ struct BareFrame {
   BareFrame& operator=(const BareFrame&) = delete;
 };
 
+// Puts the engine's own DPI answer back when a test ends.
+struct Unforce {
+  SkinTestDpiFn force;
+  ~Unforce() { force(0); }
+};
+
 // What Windows does when a window reaches a monitor of `dpi`, from `from`:
 // the window's DPI answer changes and it is told, with its size scaled.
 void ChangeScale(HWND wnd, SkinTestDpiFn force, UINT from, UINT dpi) {
@@ -851,10 +857,7 @@ PaintedCaption ExpectedCaption(HWND wnd, UINT dpi) {
 
 TEST_F(AppFace, TheFrameFollowsTheWindowsScale) {
   ASSERT_NE(testDpi_, nullptr);
-  struct Unforce {
-    SkinTestDpiFn f;
-    ~Unforce() { f(0); }
-  } unforce{testDpi_};
+  const Unforce unforce{testDpi_};
   BareFrame frame;
   ASSERT_EQ(Start(skinA_), 1);
   const UINT system = outside::dpi::SystemDpi();
@@ -911,10 +914,7 @@ int MenuTextWidth(UINT dpi) {
 
 TEST_F(AppFace, MenusAreMeasuredAtTheWindowsScale) {
   ASSERT_NE(testDpi_, nullptr);
-  struct Unforce {
-    SkinTestDpiFn f;
-    ~Unforce() { f(0); }
-  } unforce{testDpi_};
+  const Unforce unforce{testDpi_};
   Frame frame;
   ASSERT_EQ(Start(skinA_), 1);
   ChangeScale(frame.wnd, testDpi_, outside::dpi::SystemDpi(), 96);
@@ -936,10 +936,7 @@ TEST_F(AppFace, MenusAreMeasuredAtTheWindowsScale) {
 
 TEST_F(AppFace, ChangesOfScaleLeaveNoObjectBehind) {
   ASSERT_NE(testDpi_, nullptr);
-  struct Unforce {
-    SkinTestDpiFn f;
-    ~Unforce() { f(0); }
-  } unforce{testDpi_};
+  const Unforce unforce{testDpi_};
   constexpr UINT kScales[] = {96, 120, 144, 192};
   {
     Frame frame;
