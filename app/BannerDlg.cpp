@@ -6,11 +6,8 @@
 namespace {
 
 // Gives the dialog's first picture (an SS_BITMAP static) bitmap `id` as
-// rendered for the dialog's DPI, kept in `shown`, and sizes the static to it.
-// At 96 DPI the template's own picture stays.
-void ShowPictureForDpi(CDialog& dialog, UINT id, CBitmap& shown) {
-  const UINT dpi = dialog.GetDpi();
-  if (dpi == static_cast<UINT>(geom::kBaseDpi)) return;
+// rendered for `dpi`, kept in `shown`, and sizes the static to it.
+void ShowPictureForDpi(CDialog& dialog, UINT id, CBitmap& shown, UINT dpi) {
   HWND picture = nullptr;
   for (HWND child = ::GetWindow(dialog.m_hWnd, GW_CHILD); child && !picture;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -26,6 +23,12 @@ void ShowPictureForDpi(CDialog& dialog, UINT id, CBitmap& shown) {
       ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(made.get())));
   if (old && old != shown.get()) ::DeleteObject(old);
   shown = std::move(made);
+}
+
+// At 96 DPI the template's own picture stays.
+void ShowPictureForDpi(CDialog& dialog, UINT id, CBitmap& shown) {
+  const UINT dpi = dialog.GetDpi();
+  if (dpi != static_cast<UINT>(geom::kBaseDpi)) ShowPictureForDpi(dialog, id, shown, dpi);
 }
 
 }  // namespace
@@ -48,4 +51,9 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 bool CAboutDlg::OnInitDialog() {
   ShowPictureForDpi(*this, IDB_ABOUT, picture_);
   return true;
+}
+
+void CAboutDlg::OnDpiChanged(UINT dpi) {
+  CDialog::OnDpiChanged(dpi);
+  ShowPictureForDpi(*this, IDB_ABOUT, picture_, dpi);
 }

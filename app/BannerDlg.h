@@ -1,6 +1,7 @@
 // The start-up banner (a borderless picture) and the About box. Their
 // templates' pictures are made for 96 DPI: at another the dialog shows the
-// rendering for its DPI instead, at that rendering's size.
+// rendering for its DPI instead, at that rendering's size (the About box
+// again at each change of scale).
 #pragma once
 
 #include "framework/Dialog.h"
@@ -19,6 +20,10 @@ class CAboutDlg : public CDialog {
  public:
   CAboutDlg();
   bool OnInitDialog() override;
+
+ protected:
+  // The picture for the new scale in place of the one shown.
+  void OnDpiChanged(UINT dpi) override;
 
  private:
   CBitmap picture_;

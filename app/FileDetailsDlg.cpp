@@ -91,6 +91,7 @@ bool CFileDetailsDlg::OnInitDialog() {
       !tabs_.SubclassDlgItem(IDC_DETAILS_TABS, this)) {
     return true;
   }
+  PadTabs(GetDpi());
   tabs_.InsertItem(0, Loaded(IDS_DETAILS_TAB_FILES));
   tabs_.InsertItem(1, Loaded(IDS_DETAILS_TAB_TYPES));
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
@@ -298,6 +299,9 @@ void CFileDetailsDlg::OnSize(UINT, int, int) { Layout(); }
 
 void CFileDetailsDlg::Layout() {
   if (!tabs_.m_hWnd) return;
+  // The labels' background is taken from the tab at its new size.
+  tabBrush_.DeleteObject();
+  tabPicture_.DeleteObject();
   const CRect client = GetClientRect();
   const auto px = [&](int n) { return afx::Scale(m_hWnd, n); };
   const int m = px(8), buttonH = px(24), rowH = px(22), gap = px(6);
@@ -337,6 +341,47 @@ void CFileDetailsDlg::Layout() {
   const int listTop = y + rowH + gap;
   files_.MoveWindow(CRect(area.left, listTop, area.right, area.bottom));
   types_list_.MoveWindow(CRect(area));
+}
+
+HBRUSH CFileDetailsDlg::OnCtlColor(HDC dc, HWND control, UINT type) {
+  const int id = ::GetDlgCtrlID(control);
+  if (type != CTLCOLOR_STATIC || !tabs_.m_hWnd || (id != IDC_DETAILS_FILTER_LABEL && id != IDC_DETAILS_MIN_LABEL)) {
+    return nullptr;
+  }
+  if (!tabBrush_) {
+    const CRect r = tabs_.GetClientRect();
+    HDC screen = ::GetDC(tabs_.m_hWnd);
+    HDC mem = ::CreateCompatibleDC(screen);
+    if (mem && tabPicture_.CreateCompatibleBitmap(screen, r.Width(), r.Height())) {
+      HGDIOBJ old = ::SelectObject(mem, tabPicture_);
+      tabs_.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+      ::SelectObject(mem, old);
+      tabBrush_.Attach(::CreatePatternBrush(tabPicture_));
+    }
+    if (mem) ::DeleteDC(mem);
+    ::ReleaseDC(tabs_.m_hWnd, screen);
+    if (!tabBrush_) return nullptr;
+  }
+  // The pattern lines up with the tab where the label lies on it.
+  POINT origin{0, 0};
+  ::MapWindowPoints(control, tabs_.m_hWnd, &origin, 1);
+  ::SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+  ::SetBkMode(dc, TRANSPARENT);
+  return tabBrush_;
+}
+
+void CFileDetailsDlg::PadTabs(UINT dpi) {
+  if (!tabs_.m_hWnd) return;
+  const int dpiValue = static_cast<int>(dpi);
+  tabs_.SendMessage(TCM_SETPADDING, 0, MAKELPARAM(geom::Scale(6, dpiValue), geom::Scale(3, dpiValue)));
+  // The items are measured again with their font.
+  tabs_.SendMessage(WM_SETFONT, static_cast<WPARAM>(tabs_.SendMessage(WM_GETFONT)), FALSE);
+}
+
+void CFileDetailsDlg::OnDpiChanged(UINT dpi) {
+  CDialog::OnDpiChanged(dpi);
+  PadTabs(dpi);
+  Layout();
 }
 
 void CFileDetailsDlg::OnGetMinMaxInfo(MINMAXINFO& info) {
@@ -454,6 +499,7 @@ bool CFileDetailsDlg::OnWndMsg(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
       afx::OnSize<&CFileDetailsDlg::OnSize>(),
       afx::OnTimer<&CFileDetailsDlg::OnTimer>(),
       afx::OnGetMinMaxInfo<&CFileDetailsDlg::OnGetMinMaxInfo>(),
+      afx::OnCtlColor<&CFileDetailsDlg::OnCtlColor>(),
       afx::OnMessage<&CFileDetailsDlg::OnStatsReady>(WM_FILE_STATS_READY),
       afx::OnNotify<LVN_GETDISPINFOW, &CFileDetailsDlg::OnGetDispInfo>(IDC_DETAILS_FILES),
       afx::OnNotify<LVN_GETDISPINFOW, &CFileDetailsDlg::OnGetDispInfo>(IDC_DETAILS_TYPES),

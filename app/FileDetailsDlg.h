@@ -80,6 +80,16 @@ class CFileDetailsDlg : public CDialog {
   void ShowTab(int tab);
   std::vector<std::size_t> SelectedFiles() const;
   void OnGetMinMaxInfo(MINMAXINFO& info);
+  // The labels on the files' tab show the tab's own background (white
+  // under a theme) behind their text, not the dialog's.
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
+  // The tabs' padding (the system's 6 x 3 at 96 DPI) at the window's scale.
+  void PadTabs(UINT dpi);
+
+ protected:
+  void OnDpiChanged(UINT dpi) override;
+
+ private:
 
   SystemActions& system_;
   std::string folder_;
@@ -109,4 +119,7 @@ class CFileDetailsDlg : public CDialog {
   bool typeDescending_ = true;
   std::wstring exportPath_;
   std::wstring cell_;  // the text a list asked for last
+  // The tab control's picture as a brush, made again after each layout.
+  CBitmap tabPicture_;
+  CBrush tabBrush_;
 };

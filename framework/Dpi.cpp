@@ -87,12 +87,16 @@ bool CreatePointFontForDpi(CFont& font, int pointTenths, const wchar_t* face, UI
   return font.Create(face, -::MulDiv(pointTenths, static_cast<int>(dpi), 720));
 }
 
-bool CreateGuiFontForDpi(CFont& font, UINT dpi) {
-  LOGFONTW lf{};
-  if (!::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf)) return false;
+bool CreateSystemFontForDpi(CFont& font, LOGFONTW lf, UINT dpi) {
   lf.lfHeight = ScaleFrom(lf.lfHeight, RealSystemDpi(), dpi);
   lf.lfWidth = ScaleFrom(lf.lfWidth, RealSystemDpi(), dpi);
   return font.CreateFontIndirect(lf);
+}
+
+bool CreateGuiFontForDpi(CFont& font, UINT dpi) {
+  LOGFONTW lf{};
+  if (!::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf)) return false;
+  return CreateSystemFontForDpi(font, lf, dpi);
 }
 
 ForcedDpi::ForcedDpi(UINT dpi) : saved_(g_forced.exchange(dpi)) {}

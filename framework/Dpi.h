@@ -50,8 +50,10 @@ bool AdjustWindowRectForDpi(RECT& r, DWORD style, bool menu, DWORD exStyle, UINT
 bool CreateFontForDpi(CFont& font, LOGFONTW lf, UINT dpi);
 // `pointTenths` tenths of a point (90 for 9 points) at `dpi`.
 bool CreatePointFontForDpi(CFont& font, int pointTenths, const wchar_t* face, UINT dpi);
-// The default GUI font (DEFAULT_GUI_FONT, made by the system at its own
-// DPI) at `dpi`; the same face and height as the stock font at that DPI.
+// A font the system made at its own DPI (a stock font, a control's
+// default), described by `lf`, at `dpi`: the same face, its height scaled.
+bool CreateSystemFontForDpi(CFont& font, LOGFONTW lf, UINT dpi);
+// The default GUI font (DEFAULT_GUI_FONT) at `dpi`.
 bool CreateGuiFontForDpi(CFont& font, UINT dpi);
 
 // Tests: while it lives, every window (and the system) answers its DPI.

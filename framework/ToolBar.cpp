@@ -34,9 +34,23 @@ void CToolBar::FitToDpi() {
               MAKELPARAM(Scale(imageSize_.cx + kButtonMargin), Scale(imageSize_.cy + kButtonMargin)));
 }
 
-void CToolBar::OnDpiChanged(UINT) {
+void CToolBar::FitTipsToDpi(UINT dpi) {
+  HWND tips = reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS));
+  if (!tips) return;
+  if (systemTipFont_.lfHeight == 0) {
+    auto own = reinterpret_cast<HFONT>(::SendMessageW(tips, WM_GETFONT, 0, 0));
+    if (!own || !::GetObjectW(own, sizeof systemTipFont_, &systemTipFont_)) return;
+  }
+  CFont made;
+  if (afx::CreateSystemFontForDpi(made, systemTipFont_, dpi)) {
+    ::SendMessageW(tips, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
+  }
+}
+
+void CToolBar::OnDpiChanged(UINT dpi) {
   if (barStyle_ & CBRS_GRIPPER) SendMessage(TB_SETINDENT, Scale(kGripperWidth));
   FitToDpi();
+  FitTipsToDpi(dpi);
   for (int i = 0, n = GetCount(); i < n; ++i) {
     if (GetItemID(i) != 0) continue;
     // A separator's image number is its width.

@@ -48,6 +48,8 @@ class CToolBar : public CWnd {
  private:
   // The image and button sizes at the bar's DPI.
   void FitToDpi();
+  // The tips' font at `dpi`: the one they made for the system DPI, scaled.
+  void FitTipsToDpi(UINT dpi);
   // The tool tip of a button: false when there is none (the parent may answer).
   bool OnGetInfoTip(NMTBGETINFOTIPW& tip);
   void OnPaint();
@@ -62,4 +64,6 @@ class CToolBar : public CWnd {
   CSize imageSize_;  // the resource's, at 96 DPI
   CBitmap bitmap_;  // the resource bitmap the control draws from
   std::map<UINT, TipTitle> tipTitles_;  // by command
+  // The tips' own font (they keep a copy of any font they are given).
+  LOGFONTW systemTipFont_{};
 };

@@ -37,6 +37,13 @@ void CPieChartCtrl::OnDpiChanged(UINT dpi) {
 CPieChartCtrl::~CPieChartCtrl() { RemoveAllSlices(); }
 
 bool CPieChartCtrl::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // A slice's menu comes next: the tip would stay over it, or come back
+  // when the pointer rests while the menu is open.
+  if (msg == WM_RBUTTONDOWN || msg == WM_CONTEXTMENU) {
+    HideTip();
+    TRACKMOUSEEVENT cancel{sizeof cancel, TME_CANCEL | TME_HOVER, m_hWnd, 0};
+    ::TrackMouseEvent(&cancel);
+  }
   static constexpr afx::Route routes[] = {
       afx::OnSize<&CPieChartCtrl::OnSize>(),
       afx::OnLButtonDown<&CPieChartCtrl::OnLButtonDown>(),

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "outside/Dpi.h"
 #include "outside/appface/Controls.h"
 #include "outside/appface/Draw.h"
 #include "outside/appface/ImportPatch.h"
@@ -102,6 +103,9 @@ class Engine {
   }
   void Apply(Window& w);
   void Forget(HWND wnd);
+  // After a change of scale: the menu bar measured and the frame laid out
+  // and painted again at the new DPI.
+  void Relayout(HWND wnd);
 
  private:
   void Attach(HWND wnd);
@@ -169,6 +173,20 @@ void Engine::Apply(Window& w) {
       w.active = GetActiveWindow() == w.hwnd;
       SetCompositorFrame(w, true);
     }
+  }
+}
+
+void Engine::Relayout(HWND wnd) {
+  if (HMENU menu = GetMenu(wnd); menu && menus_.Owns(menu)) {
+    // Setting an item's type again drops the size the system keeps for it.
+    menus_.Release(menu);
+    menus_.Adopt(menu);
+  }
+  SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  if (IsWindowVisible(wnd)) {
+    if (GetMenu(wnd)) DrawMenuBar(wnd);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
   }
 }
 
@@ -406,6 +424,11 @@ LRESULT Dispatch(Engine& e, Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCCALCSIZE:
       if (IsTopLevel(wnd)) e.Menus().Adopt(GetMenu(wnd));  // before the system measures the menu bar
       break;
+    case outside::dpi::kWmDpiChanged: {
+      const LRESULT r = DefSubclassProc(wnd, msg, wp, lp);  // the program takes its new size first
+      if (g_engine && IsWindow(wnd) && IsTopLevel(wnd)) g_engine->Relayout(wnd);
+      return r;
+    }
     case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: {
       const LRESULT r = DefSubclassProc(wnd, msg, wp, lp);

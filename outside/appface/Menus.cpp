@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "outside/Dpi.h"
 #include "outside/appface/Draw.h"
 
 namespace appface {
@@ -73,8 +74,10 @@ SIZE TextSize(HDC dc, const std::wstring& text) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-int CheckArea() { return GetSystemMetrics(SM_CXMENUCHECK) + 8; }
-int ArrowArea() { return GetSystemMetrics(SM_CXMENUCHECK) + 4; }
+// Menus are drawn at the scale of the window they belong to.
+int Px(int n, UINT dpi) { return outside::dpi::Scale(n, dpi); }
+int CheckArea(UINT dpi) { return outside::dpi::Metric(SM_CXMENUCHECK, dpi) + Px(8, dpi); }
+int ArrowArea(UINT dpi) { return outside::dpi::Metric(SM_CXMENUCHECK, dpi) + Px(4, dpi); }
 
 }  // namespace
 
@@ -145,8 +148,9 @@ bool MenuSkin::Measure(HWND owner, MEASUREITEMSTRUCT* mis, const Palette& p) con
     if (pos < 0) continue;
     const auto item = ReadItem(menu, static_cast<UINT>(pos));
     if (!item) return false;
+    const UINT dpi = outside::dpi::OfFrame(owner);
     HDC dc = GetDC(owner);
-    HGDIOBJ old = SelectObject(dc, p.MenuFont((item->state & MFS_DEFAULT) != 0));
+    HGDIOBJ old = SelectObject(dc, p.MenuFont((item->state & MFS_DEFAULT) != 0, dpi));
     const auto [label, shortcut] = Split(item->text);
     const SIZE text = TextSize(dc, label);
     const SIZE keys = TextSize(dc, shortcut);
@@ -154,13 +158,15 @@ bool MenuSkin::Measure(HWND owner, MEASUREITEMSTRUCT* mis, const Palette& p) con
     ReleaseDC(owner, dc);
     if (menu == bar) {
       mis->itemWidth = static_cast<UINT>(text.cx);
-      mis->itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU) - 1);
+      mis->itemHeight = static_cast<UINT>(outside::dpi::Metric(SM_CYMENU, dpi) - 1);
     } else if (item->type & MFT_SEPARATOR) {
       mis->itemWidth = 0;
-      mis->itemHeight = static_cast<UINT>(std::max(6, GetSystemMetrics(SM_CYMENUSIZE) / 2));
+      mis->itemHeight = static_cast<UINT>(std::max(Px(6, dpi), outside::dpi::Metric(SM_CYMENUSIZE, dpi) / 2));
     } else {
-      mis->itemWidth = static_cast<UINT>(CheckArea() + text.cx + (keys.cx ? 24 + keys.cx : 0) + ArrowArea());
-      mis->itemHeight = static_cast<UINT>(std::max<LONG>(text.cy + 8, GetSystemMetrics(SM_CYMENUCHECK) + 6));
+      mis->itemWidth =
+          static_cast<UINT>(CheckArea(dpi) + text.cx + (keys.cx ? Px(24, dpi) + keys.cx : 0) + ArrowArea(dpi));
+      mis->itemHeight = static_cast<UINT>(
+          std::max<LONG>(text.cy + Px(8, dpi), outside::dpi::Metric(SM_CYMENUCHECK, dpi) + Px(6, dpi)));
     }
     return true;
   }
@@ -180,12 +186,14 @@ bool MenuSkin::Draw(HWND owner, const DRAWITEMSTRUCT* dis, const Palette& p) con
   const bool selected = (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
   const bool grayed = (dis->itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
   const COLORREF menuColour = p.Colour(Role::Menu);
+  const UINT dpi = outside::dpi::OfFrame(owner);
 
   if (item->type & MFT_SEPARATOR) {
     draw::Fill(dc, rc, menuColour);
     const int y = (rc.top + rc.bottom) / 2 - 1;
-    draw::Fill(dc, {rc.left + 4, y, rc.right - 4, y + 1}, p.Colour(Role::EdgeShadow));
-    draw::Fill(dc, {rc.left + 4, y + 1, rc.right - 4, y + 2}, p.Colour(Role::EdgeLight));
+    const int inset = Px(4, dpi);
+    draw::Fill(dc, {rc.left + inset, y, rc.right - inset, y + 1}, p.Colour(Role::EdgeShadow));
+    draw::Fill(dc, {rc.left + inset, y + 1, rc.right - inset, y + 2}, p.Colour(Role::EdgeLight));
     return true;
   }
   COLORREF text = grayed ? p.Colour(Role::GrayText) : p.Colour(Role::MenuText);
@@ -201,7 +209,7 @@ bool MenuSkin::Draw(HWND owner, const DRAWITEMSTRUCT* dis, const Palette& p) con
     draw::Fill(dc, rc, menuColour);
   }
 
-  SelectObject(dc, p.MenuFont((item->state & MFS_DEFAULT) != 0));
+  SelectObject(dc, p.MenuFont((item->state & MFS_DEFAULT) != 0, dpi));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text);
   const UINT prefix = (dis->itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
@@ -211,15 +219,15 @@ bool MenuSkin::Draw(HWND owner, const DRAWITEMSTRUCT* dis, const Palette& p) con
     DrawTextW(dc, label.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | prefix);
     return true;
   }
-  const RECT mark{rc.left, rc.top, rc.left + CheckArea(), rc.bottom};
+  const RECT mark{rc.left, rc.top, rc.left + CheckArea(dpi), rc.bottom};
   if (item->state & MFS_CHECKED) {
     draw::DrawGlyph(dc, mark, (item->type & MFT_RADIOCHECK) ? draw::Glyph::Bullet : draw::Glyph::Check, text);
   } else if (const auto glyph = SystemGlyph(item->bitmap)) {
     RECT small = mark;
-    InflateRect(&small, -3, -3);
+    InflateRect(&small, -Px(3, dpi), -Px(3, dpi));
     draw::DrawGlyph(dc, small, *glyph, text);
   }
-  RECT r{rc.left + CheckArea(), rc.top, rc.right - ArrowArea(), rc.bottom};
+  RECT r{rc.left + CheckArea(dpi), rc.top, rc.right - ArrowArea(dpi), rc.bottom};
   DrawTextW(dc, label.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);
   if (!shortcut.empty()) DrawTextW(dc, shortcut.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | prefix);
   return true;

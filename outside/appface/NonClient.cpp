@@ -1,5 +1,6 @@
 #include "outside/appface/NonClient.h"
 
+#include "outside/Dpi.h"
 #include "outside/appface/Draw.h"
 #include "outside/appface/Engine.h"
 
@@ -9,7 +10,8 @@ namespace {
 using outside::Blend;
 
 // Where the parts of a frame lie, in window coordinates (the window's
-// top-left corner is 0, 0), by the same metrics the system lays it out with.
+// top-left corner is 0, 0), by the same metrics the system lays it out with
+// at the DPI it draws the frame at.
 struct Layout {
   POINT origin{};  // the window's top-left corner on the screen
   RECT window{};
@@ -19,6 +21,10 @@ struct Layout {
   DWORD style = 0;
   DWORD exStyle = 0;
   bool tool = false;
+  UINT dpi = outside::dpi::kBase;
+  // `n` 96-DPI pixels at the frame's scale.
+  int Px(int n) const { return outside::dpi::Scale(n, dpi); }
+  int Metric(int index) const { return outside::dpi::Metric(index, dpi); }
 };
 
 Layout Measure(HWND wnd) {
@@ -26,22 +32,23 @@ Layout Measure(HWND wnd) {
   l.style = static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
   l.exStyle = static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE));
   l.tool = (l.exStyle & WS_EX_TOOLWINDOW) != 0;
+  l.dpi = outside::dpi::OfFrame(wnd);
   RECT wr{};
   GetWindowRect(wnd, &wr);
   l.origin = {wr.left, wr.top};
   l.window = {0, 0, wr.right - wr.left, wr.bottom - wr.top};
   RECT adjust{};
-  AdjustWindowRectEx(&adjust, l.style, FALSE, l.exStyle & ~WS_EX_CLIENTEDGE);
+  outside::dpi::AdjustWindowRect(adjust, l.style, false, l.exStyle & ~WS_EX_CLIENTEDGE, l.dpi);
   const int border = adjust.left < 0 ? -adjust.left : 0;
   l.inner = l.window;
   InflateRect(&l.inner, -border, -border);
-  const int height = GetSystemMetrics(l.tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+  const int height = l.Metric(l.tool ? SM_CYSMCAPTION : SM_CYCAPTION);
   l.caption = {l.inner.left, l.inner.top, l.inner.right, l.inner.top + height};
   if (GetMenu(wnd) && !(l.style & WS_CHILD)) {
     RECT client{};
     GetClientRect(wnd, &client);
     MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    const int clientTop = client.top - wr.top - ((l.exStyle & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CYEDGE) : 0);
+    const int clientTop = client.top - wr.top - ((l.exStyle & WS_EX_CLIENTEDGE) ? l.Metric(SM_CYEDGE) : 0);
     if (clientTop > l.caption.bottom) l.menuBar = {l.inner.left, l.caption.bottom, l.inner.right, clientTop};
   }
   return l;
@@ -68,19 +75,17 @@ bool Disabled(HWND wnd, const Layout& l, Button b) {
 
 RECT ButtonRect(const Layout& l, Button b) {
   if (l.tool) {
-    const int caption = GetSystemMetrics(SM_CYSMCAPTION);
-    HDC screen = GetDC(nullptr);
-    const int size = MulDiv(11, GetDeviceCaps(screen, LOGPIXELSY), 96);
-    ReleaseDC(nullptr, screen);
+    const int caption = l.Metric(SM_CYSMCAPTION);
+    const int size = l.Px(11);
     const int top = l.inner.top + (caption - 1 - size) / 2;
     const int left = l.inner.right - (caption + 1 + size) / 2;
     return {left, top, left + size, top + size};
   }
-  const int cx = GetSystemMetrics(SM_CXSIZE), cy = GetSystemMetrics(SM_CYSIZE);
+  const int cx = l.Metric(SM_CXSIZE), cy = l.Metric(SM_CYSIZE), gap = l.Px(2);
   int right = l.inner.right;
   if (b == Button::Maximize) right -= cx;
-  if (b == Button::Minimize) right -= cx + cx - 2;
-  return {right - cx, l.inner.top + 2, right - 2, l.inner.top + cy - 2};
+  if (b == Button::Minimize) right -= cx + cx - gap;
+  return {right - cx, l.inner.top + gap, right - gap, l.inner.top + cy - gap};
 }
 
 // A minimised window's minimise box and a maximised window's maximise box
@@ -93,12 +98,25 @@ draw::Glyph GlyphOf(HWND wnd, Button b) {
   }
 }
 
-HICON CaptionIcon(HWND wnd) {
-  auto icon = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_SMALL2, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_BIG, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(wnd, GCLP_HICONSM));
-  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(wnd, GCLP_HICON));
-  return icon;
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP bm{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bm.bmWidth;
+}
+
+// The small icon, unless it is smaller than `size` (made for a lower scale)
+// and there is a big one to scale down instead of blowing it up.
+HICON CaptionIcon(HWND wnd, int size) {
+  auto small = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_SMALL2, 0));
+  if (!small) small = reinterpret_cast<HICON>(GetClassLongPtrW(wnd, GCLP_HICONSM));
+  auto big = reinterpret_cast<HICON>(SendMessageW(wnd, WM_GETICON, ICON_BIG, 0));
+  if (!big) big = reinterpret_cast<HICON>(GetClassLongPtrW(wnd, GCLP_HICON));
+  if (small && big && big != small && IconWidth(small) < size && IconWidth(big) > IconWidth(small)) return big;
+  return small ? small : big;
 }
 
 void PaintButton(HDC dc, const RECT& r, draw::Glyph g, bool pressed, bool disabled, COLORREF behind,
@@ -127,30 +145,31 @@ void PaintCaption(HWND wnd, HDC dc, const Layout& l, const Palette& p, bool acti
   draw::Fill(dc, {l.caption.left, l.caption.bottom - 1, l.caption.right, l.caption.bottom},
              p.Colour(active ? Role::Border : Role::InactiveBorder));
 
-  int textLeft = l.inner.left + 2;
+  const int gap = l.Px(2);
+  int textLeft = l.inner.left + gap;
   if ((l.style & WS_SYSMENU) && !l.tool) {
-    if (HICON icon = CaptionIcon(wnd)) {
-      const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-      DrawIconEx(dc, l.inner.left + 2, l.inner.top + (GetSystemMetrics(SM_CYCAPTION) - cy) / 2, icon, cx, cy, 0,
+    const int cx = l.Metric(SM_CXSMICON), cy = l.Metric(SM_CYSMICON);
+    if (HICON icon = CaptionIcon(wnd, cx)) {
+      DrawIconEx(dc, l.inner.left + gap, l.inner.top + (l.Metric(SM_CYCAPTION) - cy) / 2, icon, cx, cy, 0,
                  nullptr, DI_NORMAL);
-      textLeft += cx + 2;
+      textLeft += cx + gap;
     }
   }
-  int textRight = l.inner.right - 2;
+  int textRight = l.inner.right - gap;
   for (Button b : {Button::Close, Button::Maximize, Button::Minimize}) {
     if (!HasButton(l, b)) continue;
     const RECT r = ButtonRect(l, b);
-    textRight = r.left - 2;
+    textRight = r.left - gap;
     PaintButton(dc, r, GlyphOf(wnd, b), b == pressed, Disabled(wnd, l, b), end, text, p);
   }
 
   wchar_t title[256] = {};
   if (InternalGetWindowText(wnd, title, 256) > 0) {
     draw::SavedDc saved(dc);
-    SelectObject(dc, p.CaptionFont(l.tool));
+    SelectObject(dc, p.CaptionFont(l.tool, l.dpi));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
-    RECT r{textLeft + 2, bar.top, textRight, bar.bottom};
+    RECT r{textLeft + gap, bar.top, textRight, bar.bottom};
     DrawTextW(dc, title, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT | DT_END_ELLIPSIS);
   }
 }

@@ -1,6 +1,8 @@
 // Palette: the GDI side of one skin. It owns one solid brush per colour role
-// and the fonts the engine draws menus and captions with, all made when the
-// skin starts and deleted with the palette, so nothing of a skin outlives it.
+// and the fonts the engine draws menus and captions with: the brushes and
+// the fonts for the system DPI made when the skin starts, the fonts for
+// another DPI when a window of that scale first needs them; all deleted
+// with the palette, so nothing of a skin outlives it.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "outside/SkinFile.h"
 
@@ -34,16 +37,33 @@ class Palette {
   std::optional<COLORREF> SystemColour(int index) const;
   HBRUSH SystemBrush(int index) const;
 
-  HFONT MenuFont(bool bold) const { return bold ? menuBold_ : menu_; }
-  HFONT CaptionFont(bool small) const { return small ? smallCaption_ : caption_; }
+  // The system's menu and caption fonts at `dpi` (those of the system DPI
+  // should the system refuse them).
+  HFONT MenuFont(bool bold, UINT dpi) const {
+    const Fonts& f = FontsFor(dpi);
+    return bold ? f.menuBold : f.menu;
+  }
+  HFONT CaptionFont(bool small, UINT dpi) const {
+    const Fonts& f = FontsFor(dpi);
+    return small ? f.smallCaption : f.caption;
+  }
 
  private:
+  struct Fonts {
+    UINT dpi = 0;
+    HFONT menu = nullptr;
+    HFONT menuBold = nullptr;
+    HFONT caption = nullptr;
+    HFONT smallCaption = nullptr;
+  };
+  static Fonts MakeFonts(UINT dpi);
+  static void Free(const Fonts& fonts);
+  const Fonts& FontsFor(UINT dpi) const;
+
   outside::SkinFile skin_;
   std::array<HBRUSH, outside::kRoleCount> brushes_{};
-  HFONT menu_ = nullptr;
-  HFONT menuBold_ = nullptr;
-  HFONT caption_ = nullptr;
-  HFONT smallCaption_ = nullptr;
+  // The system DPI's first; one set for each other DPI seen.
+  mutable std::vector<Fonts> fonts_;
   bool complete_ = false;
 };
 

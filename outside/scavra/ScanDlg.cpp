@@ -8,48 +8,11 @@
 #include <system_error>
 
 #include "app/diskview/scan/MyFolder.h"
+#include "outside/Dpi.h"
 #include "platform/DirEnumWin.h"
 #include "platform/Rights.h"
 #include "platform/TextWin.h"
 #include "res/scavra/resource.h"
-
-namespace {
-
-// The message of a change of scale (winuser.h names it for Windows 10 only).
-constexpr UINT kWmDpiChanged = 0x02E0;
-
-template <class Fn>
-Fn User32Entry(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
-
-// The DPI `wnd` is drawn at: GetDpiForWindow where Windows has it (10 1607
-// and later), else the screen's.
-UINT DpiOf(HWND wnd) {
-  using ForWindow = UINT(WINAPI*)(HWND);
-  static const auto forWindow = User32Entry<ForWindow>("GetDpiForWindow");
-  if (forWindow) {
-    if (const UINT dpi = forWindow(wnd)) return dpi;
-  }
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-// Whether Windows scales the dialog's template itself at a change of scale
-// (per-monitor awareness v2).
-bool SystemScalesDialogs(HWND wnd) {
-  using ContextOf = HANDLE(WINAPI*)(HWND);
-  using Equal = BOOL(WINAPI*)(HANDLE, HANDLE);
-  static const auto contextOf = User32Entry<ContextOf>("GetWindowDpiAwarenessContext");
-  static const auto equal = User32Entry<Equal>("AreDpiAwarenessContextsEqual");
-  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
-  return contextOf && equal && equal(contextOf(wnd), perMonitorV2);
-}
-
-}  // namespace
 
 namespace scavra {
 namespace {
@@ -171,7 +134,7 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgDone:
       OnDone();
       return TRUE;
-    case kWmDpiChanged:
+    case outside::dpi::kWmDpiChanged:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return FALSE;  // and the dialog manager's own handling (its scaling under v2)
     case WM_DESTROY:
@@ -191,7 +154,7 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void ScanDialog::OnInit() {
   list_ = GetDlgItem(dialog_, IDC_JUNK_LIST);
-  dpi_ = templateDpi_ = DpiOf(dialog_);
+  dpi_ = templateDpi_ = outside::dpi::OfWindow(dialog_);
   templateFont_ = reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0));
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -233,7 +196,7 @@ void ScanDialog::OnInit() {
 void ScanDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
   if (dpi == 0 || dpi == dpi_) return;
   const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi), static_cast<int>(dpi_)); };
-  if (!SystemScalesDialogs(dialog_)) {
+  if (!outside::dpi::SystemScalesForWindow(dialog_)) {
     HFONT font = templateFont_;
     HFONT made = nullptr;
     LOGFONTW lf{};

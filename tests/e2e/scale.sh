@@ -8,7 +8,10 @@
 # colours where the disc has them, the tip of a slice under the resting
 # pointer beside it. Screenshots
 # of the main window and a tip at each scale go to the build tree's
-# screenshots/.
+# screenshots/; at the scales E2E_SCALE_SHOTS names (192 unless told, to
+# keep the run short; "144 192" for both) also the 功能 menu with its shields
+# (a standard user's), a slice's menu, the folder's file details and the
+# About box.
 BUILD=${1:?usage: scale.sh WIN-BUILD-TREE}
 # Room for the frame at 200 %.
 export XVFB_SCREEN=1600x1200x24 E2E_DESKTOP=1600x1200
@@ -24,6 +27,13 @@ truncate -s 512K "$work/d/b/one.bin"
 truncate -s 2M "$work/d/c/two.bin"
 # c 180 degrees, a 135, b 45.
 d_angles=(90 250 340) d_colours="$colour0 $colour1 $colour2"
+
+menu_shows() { driver list-windows 2>/dev/null | grep -q 'visible .*"#32768"'; }
+wait_menu() { for _ in $(seq 50); do menu_shows && return 0; sleep 0.1; done; return 1; }
+# key VK: a key going down, posted to the frame; a menu's loop reads it.
+key() { driver post "$main" 0x100 "$1" 0 >/dev/null 2>&1; }
+about="关于 Dravon"
+shots_at=" ${E2E_SCALE_SHOTS:-192} "
 
 tip_rect() { driver list-windows 2>/dev/null | sed -n 's/^[^ ]* visible \(-\{0,1\}[0-9]* -\{0,1\}[0-9]* -\{0,1\}[0-9]* -\{0,1\}[0-9]*\) "tooltips_class32".*/\1/p' | head -1; }
 wait_tip() {
@@ -43,7 +53,9 @@ for dpi in 120 144 192; do
   "$WINE_RUN" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   "$WINE_RUN" reg add 'HKCU\Software\Brantle Software\Sorvane Pro\Settings' /v DetailLastOpened /d 'D:\' /f >/dev/null 2>&1
   wineserver -k 2>/dev/null  # the next start reads LogPixels afresh
-  start_in_desktop "e2e-scale-$dpi" Dravon.exe
+  more_shots=; [[ $shots_at == *" $dpi "* ]] && more_shots=1
+  if [ -z "$more_shots" ]; then start_in_desktop "e2e-scale-$dpi" Dravon.exe
+  else DRAVON_AS_STANDARD_USER=1 start_in_desktop "e2e-scale-$dpi" Dravon.exe; fi
   if ! driver wait-window "$main" 60000 >/dev/null 2>&1; then
     not_ok "$dpi DPI: main window appeared"
     shot "scale-$dpi-missing"
@@ -80,6 +92,40 @@ for dpi in 120 144 192; do
     shot "scale-$dpi-tip"
   else
     not_ok "$dpi DPI: resting on c's slice shows a tip"
+  fi
+  if [ -n "$more_shots" ]; then
+    extra_start=$SECONDS
+    # The 功能 menu by its mnemonic, open, with the shields of a standard user.
+    driver post "$main" 0x0112 0xF100 0x66 >/dev/null 2>&1
+    check "$dpi DPI: the 功能 menu opens" wait_menu
+    sleep 0.2
+    shot "scale-$dpi-menu-shields"
+    key 0x1B; key 0x1B
+    # c's menu, then its file details (the last item: up from none).
+    driver right-click "$x" "$y" "$main" >/dev/null 2>&1
+    check "$dpi DPI: a right click on c's slice shows its menu" wait_menu
+    sleep 0.2
+    shot "scale-$dpi-slicemenu"
+    key 0x26; key 0x0D
+    details="文件详情 – D:\\c"
+    if driver wait-window "$details" 10000 >/dev/null 2>&1; then
+      ok "$dpi DPI: the file details open"
+      sleep 0.3
+      shot "scale-$dpi-details"
+      driver close "$details" >/dev/null 2>&1
+    else
+      not_ok "$dpi DPI: the file details open"
+    fi
+    driver post-command "$main" 57664 >/dev/null 2>&1
+    if driver wait-window "$about" 10000 >/dev/null 2>&1; then
+      ok "$dpi DPI: the About box opens"
+      sleep 0.2
+      shot "scale-$dpi-about"
+      driver send-command "$about" 1 >/dev/null 2>&1
+    else
+      not_ok "$dpi DPI: the About box opens"
+    fi
+    echo "# $dpi DPI: the menus, details and About box took $((SECONDS - extra_start)) s"
   fi
   check "$dpi DPI: the program still answers" driver ping "$main" 5000
   driver close "$main" >/dev/null 2>&1

@@ -21,6 +21,8 @@
 #include "platform/TextWin.h"
 #include "res/app/resource.h"
 #include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
+#include "tests/win/common/WindowPicture.h"
 #include "tests/win/diskview/WinTempTree.h"
 
 namespace {
@@ -171,6 +173,62 @@ TEST_F(FileDetailsTest, OpenCopyRecycleAndExport) {
   EXPECT_NE(bytes.find("名称,大小（字节）,修改时间,文件夹\r\nbig.ISO,50000,"), std::string::npos);
   EXPECT_EQ(bytes.find("a,b.TXT"), std::string::npos) << "moved to the Recycle Bin";
   EXPECT_NE(bytes.find("\r\niso,1,50000,85.9\r\n"), std::string::npos);
+}
+
+// The labels of the filter row lie on the files' tab: behind their text is
+// the tab's body, as just above them, not the dialog's face - also once the
+// window has another size.
+TEST_F(FileDetailsTest, TheFilterLabelsShowTheTabsBackground) {
+  auto dlg = Open();
+  ShowWindow(dlg->m_hWnd, SW_SHOWNORMAL);
+  for (int grow : {0, 120}) {
+    SCOPED_TRACE(grow);
+    if (grow) {
+      const CRect r = dlg->GetWindowRect();
+      dlg->SetWindowPos(nullptr, 0, 0, r.Width() + grow, r.Height() + grow, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    RedrawWindow(dlg->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    flush_events(20);
+    const dravon_test::Image picture = dravon_test::Capture(dlg->m_hWnd);
+    RECT window{};
+    GetWindowRect(dlg->m_hWnd, &window);
+    for (int id : {IDC_DETAILS_FILTER_LABEL, IDC_DETAILS_MIN_LABEL}) {
+      RECT label{};
+      GetWindowRect(dlg->GetDlgItem(id), &label);
+      OffsetRect(&label, -window.left, -window.top);
+      const COLORREF body = picture.At(label.left, label.top - 1);
+      int others = 0;
+      for (int x = label.left; x < label.right; ++x) others += picture.At(x, label.bottom - 1) != body;
+      EXPECT_EQ(others, 0) << "label " << id << " on the tab's " << std::hex << body;
+    }
+    if (!grow) dravon_test::Save(picture, L"details-labels.bmp");
+  }
+}
+
+// The room a tab leaves beside its text: the tab's width less the text's.
+int TabRoom(HWND tabs, int item, const wchar_t* text) {
+  RECT r{};
+  TabCtrl_GetItemRect(tabs, item, &r);
+  HDC dc = GetDC(tabs);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tabs, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+  SelectObject(dc, old);
+  ReleaseDC(tabs, dc);
+  return (r.right - r.left) - size.cx;
+}
+
+TEST_F(FileDetailsTest, TheTabsKeepTheirRoomAtAnotherScale) {
+  dravon_test::MonitorScale scale(96);
+  auto dlg = Open();
+  HWND tabs = dlg->GetDlgItem(IDC_DETAILS_TABS);
+  const int room96 = TabRoom(tabs, 0, L"最大的文件");
+  scale.MoveTo(dlg->m_hWnd, 192);
+  flush_events(5);
+  EXPECT_NEAR(TabRoom(tabs, 0, L"最大的文件"), 2 * room96, 2) << "the padding scaled with the text";
+  scale.MoveTo(dlg->m_hWnd, 96);
+  flush_events(5);
+  EXPECT_EQ(TabRoom(tabs, 0, L"最大的文件"), room96);
 }
 
 TEST_F(FileDetailsTest, OpenedManyTimesLeavesNothingBehind) {

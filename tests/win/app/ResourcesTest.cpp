@@ -12,11 +12,14 @@
 #include "TestPump.h"
 #include "app/BannerDlg.h"
 #include "app/diskview/InfoLayout.h"
+#include "framework/Art.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "platform/TextWin.h"
 #include "app/diskview/InfoLayout.h"
 #include "res/app/resource.h"
+#include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 
 namespace {
 
@@ -234,6 +237,48 @@ TEST(AboutBox, HasItsCaptionTextsAndPlaces) {
   EXPECT_NE(SendMessageW(pic, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
   about.SendMessage(WM_COMMAND, IDOK);
   EXPECT_EQ(about.m_hWnd, nullptr);
+}
+
+// The About box's picture control and the size of the bitmap it shows.
+std::pair<HWND, CSize> AboutPicture(HWND dlg) {
+  for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+    BITMAP bm{};
+    auto shown = reinterpret_cast<HBITMAP>(SendMessageW(c, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (!shown || !GetObjectW(shown, sizeof bm, &bm)) return {c, CSize()};
+    return {c, CSize(bm.bmWidth, bm.bmHeight)};
+  }
+  return {nullptr, CSize()};
+}
+
+TEST(AboutBox, TakesThePictureForEachNewScaleWhileOpenAndFreesTheOneItReplaced) {
+  CWinApp app(L"Resources Test");
+  dravon_test::MonitorScale scale(96);
+  afx::Window<CAboutDlg> about;
+  ASSERT_TRUE(about.Create());
+  const auto [picture, at96] = AboutPicture(about.m_hWnd);
+  ASSERT_NE(picture, nullptr);
+  for (UINT dpi : {120u, 144u, 192u, 96u}) {
+    SCOPED_TRACE(dpi);
+    scale.MoveTo(about.m_hWnd, dpi);
+    CBitmap expected;
+    expected.Attach(afx::LoadBitmapForDpi(IDB_ABOUT, dpi));
+    ASSERT_TRUE(expected);
+    const CSize shown = AboutPicture(about.m_hWnd).second;
+    EXPECT_EQ(shown, expected.GetSize()) << "the rendering for the scale";
+    EXPECT_NEAR(shown.cx, MulDiv(at96.cx, static_cast<int>(dpi), 96), 1);
+    EXPECT_EQ(ChildRect(about.m_hWnd, picture).Size(), shown) << "the control fits it";
+  }
+  // Once round first: what the system makes on first use stays.
+  for (UINT dpi : {120u, 144u, 192u, 96u}) scale.MoveTo(about.m_hWnd, dpi);
+  flush_events();
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 200; ++i) scale.MoveTo(about.m_hWnd, i % 2 ? 96u : 144u);
+  flush_events();
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack) << "no bitmap or font left per change";
+  EXPECT_EQ(after.user, before.user);
+  about.DestroyWindow();
 }
 
 TEST(Banner, IsABorderlessPictureCentredOnTheScreen) {

@@ -395,6 +395,32 @@ TEST_F(PieWalkTest, NoTipWhileAStatusShowsDraggingOrAfterTheSlicesGo) {
   EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "an empty chart shows no tip";
 }
 
+TEST_F(PieWalkTest, TheTipGoesBeforeASlicesMenuOpens) {
+  const CPoint p = At(100, 0.7);
+  RestAt(p);
+  ASSERT_FALSE(pie.GetShownTip().IsEmpty());
+  pie.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+  EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "a right click";
+  pie.SendMessage(WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  RestAt(p);
+  ASSERT_FALSE(pie.GetShownTip().IsEmpty());
+  pie.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pie.m_hWnd), MAKELPARAM(-1, -1));
+  EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "the menu key";
+  // The pointer resting on the slice while the menu would be open.
+  CPoint screen = p;
+  ClientToScreen(pie.m_hWnd, &screen);
+  SetCursorPos(screen.x, screen.y);
+  pie.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  flush_events(20);  // the move the system makes of it too; no rest yet
+  // (The menu then holds the mouse: no more moves reach the chart.)
+  pie.SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+  UINT hover = 400;
+  SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
+  flush_events(hover * 2);
+  EXPECT_TRUE(pie.GetShownTip().IsEmpty()) << "no tip comes back by itself";
+  pie.SendMessage(WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
 TEST_F(PieWalkTest, TheTipFollowsTheTurnedDisc) {
   // Turned 90 degrees: the point at 100 degrees now lies in the first
   // slice's start, the point at 20 degrees in the last slice's end.

@@ -11,6 +11,8 @@
 #include "framework/Menu.h"
 #include "framework/ToolBar.h"
 #include "framework/WinApp.h"
+#include "tests/win/common/GuiResources.h"
+#include "tests/win/common/MonitorScale.h"
 
 namespace {
 
@@ -198,6 +200,39 @@ TEST(ToolBar, TipIsTheTextAfterTheLineBreak) {
   tip.iItem = ID_TEST_TWO;
   f.SendMessage(WM_NOTIFY, AFX_IDW_TOOLBAR, reinterpret_cast<LPARAM>(&tip));
   EXPECT_STREQ(text, L" s");
+  f.DestroyWindow();
+  flush_events();
+}
+
+namespace {
+
+LONG FontHeight(HWND wnd) {
+  LOGFONTW lf{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(wnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+  return lf.lfHeight;
+}
+
+}  // namespace
+
+TEST(ToolBar, TheTipsTakeTheirFontAtEachNewScale) {
+  dravon_test::MonitorScale scale(96);
+  afx::Window<TestFrame> f;
+  MainFrameScope scope(f);
+  ASSERT_TRUE(f.LoadFrame(IDR_TEST_FRAME));
+  HWND tips = reinterpret_cast<HWND>(f.bar.SendMessage(TB_GETTOOLTIPS));
+  ASSERT_NE(tips, nullptr);
+  const LONG height96 = FontHeight(tips);
+  ASSERT_NE(height96, 0);
+  for (UINT dpi : {120u, 144u, 192u, 96u}) {
+    scale.MoveTo(f.m_hWnd, dpi);
+    EXPECT_EQ(FontHeight(tips), MulDiv(height96, static_cast<int>(dpi), 96)) << dpi;
+    EXPECT_NE(FontHeight(tips), 0);
+  }
+  const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+  for (int i = 0; i < 200; ++i) scale.MoveTo(f.m_hWnd, i % 2 ? 96u : 144u);
+  const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+  EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack) << "one font at a time";
+  EXPECT_EQ(after.user, before.user);
   f.DestroyWindow();
   flush_events();
 }

@@ -15,8 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "outside/Dpi.h"
 #include "outside/appface/ImportPatch.h"
 #include "platform/TextWin.h"
+#include "tests/win/common/GuiResources.h"
 #include "tests/win/common/ModalProbe.h"
 #include "tests/win/common/MonitorScale.h"
 #include "tests/win/common/WindowPicture.h"
@@ -31,6 +33,7 @@ using dravon_test::Save;
 
 using SkinStartFn = int (*)(const char*, const char*, int, int, const char*);
 using SkinRemoveFn = int (*)();
+using SkinTestDpiFn = void (*)(unsigned);
 
 // ---- skins and files ----------------------------------------------------------
 
@@ -318,6 +321,7 @@ class AppFace : public ::testing::Test {
     ASSERT_NE(library_, nullptr);
     start_ = reinterpret_cast<SkinStartFn>(reinterpret_cast<void*>(GetProcAddress(library_, "SkinStart")));
     remove_ = reinterpret_cast<SkinRemoveFn>(reinterpret_cast<void*>(GetProcAddress(library_, "SkinRemove")));
+    testDpi_ = reinterpret_cast<SkinTestDpiFn>(reinterpret_cast<void*>(GetProcAddress(library_, "SkinTestDpi")));
     Ledger::Instance().Watch(library_);
     skinA_ = WriteFile(L"green.urf", kSkinA);
     skinB_ = WriteFile(L"blue.urf", kSkinB);
@@ -342,11 +346,13 @@ class AppFace : public ::testing::Test {
   static HMODULE library_;
   static SkinStartFn start_;
   static SkinRemoveFn remove_;
+  static SkinTestDpiFn testDpi_;
   static std::string skinA_, skinB_;
 };
 HMODULE AppFace::library_ = nullptr;
 SkinStartFn AppFace::start_ = nullptr;
 SkinRemoveFn AppFace::remove_ = nullptr;
+SkinTestDpiFn AppFace::testDpi_ = nullptr;
 std::string AppFace::skinA_, AppFace::skinB_;
 
 // ---- what a skin changes ------------------------------------------------------------
@@ -734,6 +740,230 @@ TEST_F(AppFace, WindowsComingAndGoingUnderTheSkinLeaveNoObjectBehind) {
   }
   flush_events(50);
   EXPECT_EQ(Ledger::Instance().Live(), live) << "only the palette's objects are alive";
+}
+
+// ---- at every display scale ------------------------------------------------------------
+
+// A frame that paints no client area, so what the engine draws at a forced
+// scale shows where the system (at its own scale) keeps the client area,
+// and that takes the rectangle a change of scale suggests, as a program does.
+LRESULT CALLBACK BareProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE: return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: ValidateRect(wnd, nullptr); return 0;
+    case outside::dpi::kWmDpiChanged: {
+      const RECT& r = *reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default: return DefWindowProcW(wnd, msg, wp, lp);
+  }
+}
+
+struct BareFrame {
+  HWND wnd = nullptr;
+  BareFrame() {
+    static const wchar_t* cls = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = BareProc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+      wc.lpszClassName = L"AppFaceTestBare";
+      RegisterClassW(&wc);
+      return wc.lpszClassName;
+    }();
+    wnd = CreateWindowExW(0, cls, L"S", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 400, 260, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(wnd);
+    SetActiveWindow(wnd);
+    flush_events(50);
+  }
+  ~BareFrame() { DestroyWindow(wnd); }
+  BareFrame(const BareFrame&) = delete;
+  BareFrame& operator=(const BareFrame&) = delete;
+};
+
+// Puts the engine's own DPI answer back when a test ends.
+struct Unforce {
+  SkinTestDpiFn force;
+  ~Unforce() { force(0); }
+};
+
+// What Windows does when a window reaches a monitor of `dpi`, from `from`:
+// the window's DPI answer changes and it is told, with its size scaled.
+void ChangeScale(HWND wnd, SkinTestDpiFn force, UINT from, UINT dpi) {
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, static_cast<int>(dpi), static_cast<int>(from)),
+                 r.top + MulDiv(r.bottom - r.top, static_cast<int>(dpi), static_cast<int>(from))};
+  force(dpi);
+  SendMessageW(wnd, outside::dpi::kWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// The run of pixels other than `behind` that contains or follows `from`
+// along a row (dx) or a column (dy), as [first, last].
+std::pair<int, int> Run(const Image& image, POINT from, int dx, int dy, COLORREF behind) {
+  POINT p = from;
+  while (image.At(p.x, p.y) == behind) p = {p.x + dx, p.y + dy};
+  const POINT first = p;
+  while (image.At(p.x, p.y) != behind) p = {p.x + dx, p.y + dy};
+  return dx ? std::pair{std::min<int>(first.x, p.x - dx), std::max<int>(first.x, p.x - dx)}
+            : std::pair{std::min<int>(first.y, p.y - dy), std::max<int>(first.y, p.y - dy)};
+}
+
+// Caption bar and close button as painted, in window coordinates.
+struct PaintedCaption {
+  int top = 0, bottom = 0;  // the caption colour's first and last row
+  RECT close{};
+};
+
+PaintedCaption MeasureCaption(HWND wnd) {
+  const Image picture = Capture(wnd);
+  PaintedCaption c;
+  const int x = picture.width * 3 / 5;
+  int y = 0;
+  while (y < picture.height && picture.At(x, y) != kCaption) ++y;
+  c.top = y;
+  while (y < picture.height && picture.At(x, y) == kCaption) ++y;
+  c.bottom = y - 1;
+  const int middle = (c.top + c.bottom) / 2;
+  // From the caption's middle, right to left: the close button first.
+  int right = picture.width - 1;
+  while (right > x && picture.At(right, middle) != kCaption) --right;
+  const auto [left, last] = Run(picture, {right, middle}, -1, 0, kCaption);
+  const auto [top, bottom] = Run(picture, {left + 1, c.top}, 0, 1, kCaption);
+  c.close = {left, top, last + 1, bottom + 1};
+  return c;
+}
+
+// Where the system lays out the frame's caption and close button at `dpi`.
+PaintedCaption ExpectedCaption(HWND wnd, UINT dpi) {
+  RECT adjust{};
+  outside::dpi::AdjustWindowRect(adjust, static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)), false, 0, dpi);
+  RECT wr{};
+  GetWindowRect(wnd, &wr);
+  const int border = -adjust.left;
+  const int right = wr.right - wr.left - border;
+  const int cx = outside::dpi::Metric(SM_CXSIZE, dpi), cy = outside::dpi::Metric(SM_CYSIZE, dpi);
+  const int gap = MulDiv(2, static_cast<int>(dpi), 96);
+  PaintedCaption c;
+  c.top = border;
+  c.bottom = border + outside::dpi::Metric(SM_CYCAPTION, dpi) - 2;  // above the bar's bottom line
+  c.close = {right - cx, border + gap, right - gap, border + cy - gap};
+  return c;
+}
+
+TEST_F(AppFace, TheFrameFollowsTheWindowsScale) {
+  ASSERT_NE(testDpi_, nullptr);
+  const Unforce unforce{testDpi_};
+  BareFrame frame;
+  ASSERT_EQ(Start(skinA_), 1);
+  const UINT system = outside::dpi::SystemDpi();
+  UINT at = system;
+  int captionAt96 = 0;
+  for (UINT dpi : {96u, 120u, 144u, 192u, 96u}) {
+    ChangeScale(frame.wnd, testDpi_, at, dpi);
+    at = dpi;
+    flush_events(50);
+    const PaintedCaption painted = MeasureCaption(frame.wnd);
+    const PaintedCaption expected = ExpectedCaption(frame.wnd, dpi);
+    EXPECT_EQ(painted.top, expected.top) << dpi;
+    EXPECT_EQ(painted.bottom, expected.bottom) << dpi;
+    EXPECT_EQ(painted.close.left, expected.close.left) << dpi;
+    EXPECT_EQ(painted.close.right, expected.close.right) << dpi;
+    EXPECT_EQ(painted.close.top, expected.close.top) << dpi;
+    EXPECT_EQ(painted.close.bottom, expected.close.bottom) << dpi;
+    const int height = painted.bottom - painted.top + 1;
+    if (dpi == 96) captionAt96 = height;
+    EXPECT_NEAR(height, MulDiv(captionAt96, static_cast<int>(dpi), 96), 2) << "the caption in proportion at " << dpi;
+    EXPECT_COLOUR(Capture(frame.wnd).At(1, 100), kBorder) << dpi;
+    if (dpi == 144 || dpi == 192) {
+      Save(Capture(frame.wnd), (L"appface-frame-" + std::to_wstring(dpi) + L".bmp").c_str());
+    }
+  }
+}
+
+// The height of the popup `menu` of `owner` as the system lays it out.
+int PopupHeight(HWND owner, HMENU menu) {
+  PopupLook look;
+  g_popupLook = &look;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookAtPopup);
+  TrackPopupMenuEx(menu, TPM_RETURNCMD, 100, 100, owner, nullptr);
+  KillTimer(nullptr, timer);
+  g_popupLook = nullptr;
+  return look.picture.height;
+}
+
+// The width of the frame's first menu bar item's text in the system's menu
+// font at `dpi`.
+int MenuTextWidth(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  if (!outside::dpi::NonClientMetrics(metrics, dpi)) return -1;
+  HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{};
+  DrawTextW(dc, L"&File", -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return r.right - r.left;
+}
+
+TEST_F(AppFace, MenusAreMeasuredAtTheWindowsScale) {
+  ASSERT_NE(testDpi_, nullptr);
+  const Unforce unforce{testDpi_};
+  Frame frame;
+  ASSERT_EQ(Start(skinA_), 1);
+  ChangeScale(frame.wnd, testDpi_, outside::dpi::SystemDpi(), 96);
+  flush_events(50);
+  RECT bar96{};
+  ASSERT_TRUE(GetMenuItemRect(frame.wnd, frame.menu, 0, &bar96));
+  const int popup96 = PopupHeight(frame.wnd, GetSubMenu(frame.menu, 0));
+  ChangeScale(frame.wnd, testDpi_, 96, 192);
+  flush_events(50);
+  RECT bar192{};
+  ASSERT_TRUE(GetMenuItemRect(frame.wnd, frame.menu, 0, &bar192));
+  // (The bar's height is the system's own; its items' widths are their texts'
+  // and the system's spacing.)
+  EXPECT_EQ((bar192.right - bar192.left) - (bar96.right - bar96.left), MenuTextWidth(192) - MenuTextWidth(96))
+      << "the menu bar measured again, its text at the scale";
+  const int popup192 = PopupHeight(frame.wnd, GetSubMenu(frame.menu, 0));
+  EXPECT_NEAR(popup192, 2 * popup96, popup96 / 5) << "a popup's items at the scale";
+}
+
+TEST_F(AppFace, ChangesOfScaleLeaveNoObjectBehind) {
+  ASSERT_NE(testDpi_, nullptr);
+  const Unforce unforce{testDpi_};
+  constexpr UINT kScales[] = {96, 120, 144, 192};
+  {
+    Frame frame;
+    ASSERT_EQ(Start(skinA_), 1);
+    UINT at = outside::dpi::SystemDpi();
+    // Once round first: the fonts of each scale are made on first use.
+    for (UINT dpi : kScales) {
+      ChangeScale(frame.wnd, testDpi_, at, dpi);
+      at = dpi;
+      flush_events(20);
+    }
+    const size_t live = Ledger::Instance().Live();
+    const dravon_test::GuiCounts before = dravon_test::CurrentGuiCounts();
+    for (int i = 0; i < 200; ++i) {
+      const UINT dpi = kScales[i % 4];
+      ChangeScale(frame.wnd, testDpi_, at, dpi);
+      at = dpi;
+      if (i % 10 == 0) flush_events(0);
+    }
+    flush_events(50);
+    const dravon_test::GuiCounts after = dravon_test::CurrentGuiCounts();
+    EXPECT_EQ(Ledger::Instance().Live(), live) << "the engine's objects";
+    EXPECT_LE(after.gdi, before.gdi + dravon_test::kGdiCacheSlack);
+    EXPECT_EQ(after.user, before.user);
+    ASSERT_EQ(Remove(), 1);
+  }
+  EXPECT_EQ(Ledger::Instance().Live(), 0u) << "the fonts of every scale went with the skin";
 }
 
 }  // namespace
