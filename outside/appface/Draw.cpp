@@ -96,12 +96,19 @@ bool Edge(HDC dc, RECT* rect, UINT edge, UINT flags, const Palette& p) {
   return true;
 }
 
-void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, COLORREF colour) {
+void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, COLORREF colour, UINT dpi) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   const bool menuMark = glyph == Glyph::Check || glyph == Glyph::Bullet;
   const int s = std::max(5, (std::min(w, h) * (menuMark ? 5 : 4)) / 9);
   const int x = r.left + (w - s) / 2, y = r.top + (h - s) / 2;
-  const int t = s >= 8 ? 2 : 1;  // stroke thickness
+  // Stroke and line thickness: what the glyph's size would have at 96 DPI,
+  // scaled, so a glyph twice the size has strokes twice as thick.
+  const int at = static_cast<int>(dpi ? dpi : 96);
+  const int t = std::max(1, MulDiv(MulDiv(s, 96, at) >= 8 ? 2 : 1, at, 96));
+  const int line = std::max(1, MulDiv(1, at, 96));
+  const auto frame = [&](const RECT& box) {
+    for (int i = 0; i < line; ++i) Frame(dc, {box.left + i, box.top + i, box.right - i, box.bottom - i}, colour);
+  };
   switch (glyph) {
     case Glyph::Close:
       for (int i = 0; i < s; ++i) {
@@ -113,14 +120,14 @@ void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, COLORREF colour) {
       Fill(dc, {x, y + s - t, x + s, y + s}, colour);
       break;
     case Glyph::Maximize:
-      Frame(dc, {x, y, x + s, y + s}, colour);
+      frame({x, y, x + s, y + s});
       Fill(dc, {x, y, x + s, y + t}, colour);
       break;
     case Glyph::Restore: {
       const int d = std::max(2, s / 4);
       Fill(dc, {x + d, y, x + s, y + t}, colour);            // the window behind
-      Fill(dc, {x + s - 1, y, x + s, y + s - d}, colour);
-      Frame(dc, {x, y + d, x + s - d, y + s}, colour);        // the window in front
+      Fill(dc, {x + s - line, y, x + s, y + s - d}, colour);
+      frame({x, y + d, x + s - d, y + s});                    // the window in front
       Fill(dc, {x, y + d, x + s - d, y + d + t}, colour);
       break;
     }

@@ -38,8 +38,9 @@ void GradientDown(HDC dc, const RECT& r, COLORREF top, COLORREF bottom);
 bool Edge(HDC dc, RECT* r, UINT edge, UINT flags, const Palette& palette);
 
 enum class Glyph { Close, Minimize, Maximize, Restore, Check, Bullet };
-// Draws `glyph` centred in `r`, sized to it.
-void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, COLORREF colour);
+// Draws `glyph` centred in `r`, sized to it, its strokes as thick as at
+// 96 DPI scaled to `dpi`.
+void DrawGlyph(HDC dc, const RECT& r, Glyph glyph, COLORREF colour, UINT dpi);
 
 // The window's font as it draws text (WM_GETFONT), or the GUI default.
 HFONT WindowFont(HWND wnd);

@@ -221,11 +221,12 @@ bool MenuSkin::Draw(HWND owner, const DRAWITEMSTRUCT* dis, const Palette& p) con
   }
   const RECT mark{rc.left, rc.top, rc.left + CheckArea(dpi), rc.bottom};
   if (item->state & MFS_CHECKED) {
-    draw::DrawGlyph(dc, mark, (item->type & MFT_RADIOCHECK) ? draw::Glyph::Bullet : draw::Glyph::Check, text);
+    draw::DrawGlyph(dc, mark, (item->type & MFT_RADIOCHECK) ? draw::Glyph::Bullet : draw::Glyph::Check, text,
+                    dpi);
   } else if (const auto glyph = SystemGlyph(item->bitmap)) {
     RECT small = mark;
     InflateRect(&small, -Px(3, dpi), -Px(3, dpi));
-    draw::DrawGlyph(dc, small, *glyph, text);
+    draw::DrawGlyph(dc, small, *glyph, text, dpi);
   }
   RECT r{rc.left + CheckArea(dpi), rc.top, rc.right - ArrowArea(dpi), rc.bottom};
   DrawTextW(dc, label.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);

@@ -1,5 +1,7 @@
 #include "outside/appface/NonClient.h"
 
+#include <algorithm>
+
 #include "outside/Dpi.h"
 #include "outside/appface/Draw.h"
 #include "outside/appface/Engine.h"
@@ -120,19 +122,22 @@ HICON CaptionIcon(HWND wnd, int size) {
 }
 
 void PaintButton(HDC dc, const RECT& r, draw::Glyph g, bool pressed, bool disabled, COLORREF behind,
-                 COLORREF glyph, const Palette& p) {
+                 COLORREF glyph, const Palette& p, const Layout& l) {
   const COLORREF border = p.Colour(Role::Border);
   const COLORREF fill = pressed ? Blend(behind, border, 35) : Blend(behind, RGB(255, 255, 255), 22);
+  const int line = std::max(1, l.Px(1));
   draw::Fill(dc, r, fill);
-  draw::Frame(dc, r, Blend(behind, border, 45));
+  for (int i = 0; i < line; ++i) {
+    draw::Frame(dc, {r.left + i, r.top + i, r.right - i, r.bottom - i}, Blend(behind, border, 45));
+  }
   // Rounded corners: the four corner pixels take the bar's colour.
-  for (POINT c : {POINT{r.left, r.top}, POINT{r.right - 1, r.top}, POINT{r.left, r.bottom - 1},
-                  POINT{r.right - 1, r.bottom - 1}}) {
-    draw::Fill(dc, {c.x, c.y, c.x + 1, c.y + 1}, behind);
+  for (POINT c : {POINT{r.left, r.top}, POINT{r.right - line, r.top}, POINT{r.left, r.bottom - line},
+                  POINT{r.right - line, r.bottom - line}}) {
+    draw::Fill(dc, {c.x, c.y, c.x + line, c.y + line}, behind);
   }
   RECT inside = r;
-  if (pressed) OffsetRect(&inside, 1, 1);
-  draw::DrawGlyph(dc, inside, g, disabled ? Blend(fill, glyph, 40) : glyph);
+  if (pressed) OffsetRect(&inside, line, line);
+  draw::DrawGlyph(dc, inside, g, disabled ? Blend(fill, glyph, 40) : glyph, l.dpi);
 }
 
 void PaintCaption(HWND wnd, HDC dc, const Layout& l, const Palette& p, bool active, Button pressed) {
@@ -160,7 +165,7 @@ void PaintCaption(HWND wnd, HDC dc, const Layout& l, const Palette& p, bool acti
     if (!HasButton(l, b)) continue;
     const RECT r = ButtonRect(l, b);
     textRight = r.left - gap;
-    PaintButton(dc, r, GlyphOf(wnd, b), b == pressed, Disabled(wnd, l, b), end, text, p);
+    PaintButton(dc, r, GlyphOf(wnd, b), b == pressed, Disabled(wnd, l, b), end, text, p, l);
   }
 
   wchar_t title[256] = {};

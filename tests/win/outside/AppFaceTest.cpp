@@ -833,7 +833,8 @@ PaintedCaption MeasureCaption(HWND wnd) {
   int right = picture.width - 1;
   while (right > x && picture.At(right, middle) != kCaption) --right;
   const auto [left, last] = Run(picture, {right, middle}, -1, 0, kCaption);
-  const auto [top, bottom] = Run(picture, {left + 1, c.top}, 0, 1, kCaption);
+  // Down the button's middle: its rounded corners are as wide as its frame.
+  const auto [top, bottom] = Run(picture, {(left + last) / 2, c.top}, 0, 1, kCaption);
   c.close = {left, top, last + 1, bottom + 1};
   return c;
 }
