@@ -111,6 +111,7 @@ bool CFileDetailsDlg::OnInitDialog() {
     types_list_.InsertColumn(i, name.c_str(), typeFormats[i % 4], afx::Scale(m_hWnd, typeWidths[i % 4]));
     ++i;
   }
+  columnsDpi_ = GetDpi();
   ShowTab(0);
   // A start size in 96-DPI pixels, scaled; the user may resize it.
   RECT r{0, 0, afx::Scale(m_hWnd, 720), afx::Scale(m_hWnd, 480)};
@@ -381,6 +382,9 @@ void CFileDetailsDlg::PadTabs(UINT dpi) {
 void CFileDetailsDlg::OnDpiChanged(UINT dpi) {
   CDialog::OnDpiChanged(dpi);
   PadTabs(dpi);
+  files_.ScaleColumnWidths(columnsDpi_, dpi);
+  types_list_.ScaleColumnWidths(columnsDpi_, dpi);
+  columnsDpi_ = dpi;
   Layout();
 }
 

@@ -88,6 +88,7 @@ class CFileDetailsDlg : public CDialog {
 
  protected:
   void OnDpiChanged(UINT dpi) override;
+  UINT columnsDpi_ = 0;  // the DPI of the lists' column widths
 
  private:
 

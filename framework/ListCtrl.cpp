@@ -21,6 +21,13 @@ int CListCtrl::GetColumnCount() const {
   return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
+void CListCtrl::ScaleColumnWidths(UINT from, UINT to) {
+  if (from == 0 || to == 0 || from == to) return;
+  for (int column = 0, count = GetColumnCount(); column < count; ++column) {
+    SetColumnWidth(column, ::MulDiv(GetColumnWidth(column), static_cast<int>(to), static_cast<int>(from)));
+  }
+}
+
 CString CListCtrl::GetColumnText(int column) const {
   std::vector<wchar_t> buf(512, L'\0');
   LVCOLUMNW col{};

@@ -36,6 +36,9 @@ class CListCtrl : public CWnd {
     return SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)) != FALSE;
   }
   int GetColumnCount() const;
+  // Every column's width, made at `from` DPI, for `to` (after a change of
+  // scale): a width the user set keeps its share.
+  void ScaleColumnWidths(UINT from, UINT to);
   CString GetColumnText(int column) const;
   int GetColumnFormat(int column) const;
 

@@ -97,11 +97,7 @@ void CListPage::OnDpiChanged(UINT dpi) {
   CInfoPage::OnDpiChanged(dpi);
   if (!list_.m_hWnd) return;
   MakeImages(dpi);
-  if (columnsDpi_ != 0 && columnsDpi_ != dpi) {
-    for (int column = 0; column < 2; ++column)
-      list_.SetColumnWidth(column, ::MulDiv(list_.GetColumnWidth(column), static_cast<int>(dpi),
-                                            static_cast<int>(columnsDpi_)));
-  }
+  list_.ScaleColumnWidths(columnsDpi_, dpi);
   columnsDpi_ = dpi;
 }
 

@@ -223,12 +223,21 @@ TEST_F(FileDetailsTest, TheTabsKeepTheirRoomAtAnotherScale) {
   auto dlg = Open();
   HWND tabs = dlg->GetDlgItem(IDC_DETAILS_TABS);
   const int room96 = TabRoom(tabs, 0, L"最大的文件");
+  // The columns follow too, a width the user set in proportion.
+  HWND files = dlg->GetDlgItem(IDC_DETAILS_FILES), types = dlg->GetDlgItem(IDC_DETAILS_TYPES);
+  ListView_SetColumnWidth(files, 1, 150);
+  const int types96 = ListView_GetColumnWidth(types, 0);
   scale.MoveTo(dlg->m_hWnd, 192);
   flush_events(5);
   EXPECT_NEAR(TabRoom(tabs, 0, L"最大的文件"), 2 * room96, 2) << "the padding scaled with the text";
+  EXPECT_EQ(ListView_GetColumnWidth(files, 0), 400);
+  EXPECT_EQ(ListView_GetColumnWidth(files, 1), 300);
+  EXPECT_EQ(ListView_GetColumnWidth(types, 0), 2 * types96);
   scale.MoveTo(dlg->m_hWnd, 96);
   flush_events(5);
   EXPECT_EQ(TabRoom(tabs, 0, L"最大的文件"), room96);
+  EXPECT_EQ(ListView_GetColumnWidth(files, 0), 200);
+  EXPECT_EQ(ListView_GetColumnWidth(files, 1), 150);
 }
 
 TEST_F(FileDetailsTest, OpenedManyTimesLeavesNothingBehind) {
