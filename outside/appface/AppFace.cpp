@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "outside/Dpi.h"
 #include "outside/SkinFile.h"
 #include "outside/appface/Engine.h"
+#include "platform/DpiWin.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ extern "C" int SkinRemove() {
 // For tests, as Windows cannot move a window between monitors under them:
 // the engine draws every window as if at `dpi` (0: at its own again). The
 // window is then told by WM_DPICHANGED, as Windows would tell it.
-extern "C" void SkinTestDpi(unsigned dpi) { outside::dpi::g_forced = dpi; }
+extern "C" void SkinTestDpi(unsigned dpi) { platform::dpi::g_forced = dpi; }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);

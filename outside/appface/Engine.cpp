@@ -10,13 +10,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "outside/Dpi.h"
 #include "outside/appface/Controls.h"
 #include "outside/appface/Draw.h"
 #include "outside/appface/ImportPatch.h"
 #include "outside/appface/Menus.h"
 #include "outside/appface/NonClient.h"
 #include "outside/appface/Redirects.h"
+#include "platform/DpiWin.h"
 
 namespace appface {
 namespace {
@@ -424,7 +424,7 @@ LRESULT Dispatch(Engine& e, Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCCALCSIZE:
       if (IsTopLevel(wnd)) e.Menus().Adopt(GetMenu(wnd));  // before the system measures the menu bar
       break;
-    case outside::dpi::kWmDpiChanged: {
+    case platform::dpi::kWmDpiChanged: {
       const LRESULT r = DefSubclassProc(wnd, msg, wp, lp);  // the program takes its new size first
       if (g_engine && IsWindow(wnd) && IsTopLevel(wnd)) g_engine->Relayout(wnd);
       return r;

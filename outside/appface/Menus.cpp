@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "outside/Dpi.h"
 #include "outside/appface/Draw.h"
+#include "platform/DpiWin.h"
 
 namespace appface {
 namespace {
@@ -75,9 +75,9 @@ SIZE TextSize(HDC dc, const std::wstring& text) {
 }
 
 // Menus are drawn at the scale of the window they belong to.
-int Px(int n, UINT dpi) { return outside::dpi::Scale(n, dpi); }
-int CheckArea(UINT dpi) { return outside::dpi::Metric(SM_CXMENUCHECK, dpi) + Px(8, dpi); }
-int ArrowArea(UINT dpi) { return outside::dpi::Metric(SM_CXMENUCHECK, dpi) + Px(4, dpi); }
+int Px(int n, UINT dpi) { return platform::dpi::Scale(n, dpi); }
+int CheckArea(UINT dpi) { return platform::dpi::Metric(SM_CXMENUCHECK, dpi) + Px(8, dpi); }
+int ArrowArea(UINT dpi) { return platform::dpi::Metric(SM_CXMENUCHECK, dpi) + Px(4, dpi); }
 
 }  // namespace
 
@@ -148,7 +148,7 @@ bool MenuSkin::Measure(HWND owner, MEASUREITEMSTRUCT* mis, const Palette& p) con
     if (pos < 0) continue;
     const auto item = ReadItem(menu, static_cast<UINT>(pos));
     if (!item) return false;
-    const UINT dpi = outside::dpi::OfFrame(owner);
+    const UINT dpi = platform::dpi::OfFrame(owner);
     HDC dc = GetDC(owner);
     HGDIOBJ old = SelectObject(dc, p.MenuFont((item->state & MFS_DEFAULT) != 0, dpi));
     const auto [label, shortcut] = Split(item->text);
@@ -158,15 +158,15 @@ bool MenuSkin::Measure(HWND owner, MEASUREITEMSTRUCT* mis, const Palette& p) con
     ReleaseDC(owner, dc);
     if (menu == bar) {
       mis->itemWidth = static_cast<UINT>(text.cx);
-      mis->itemHeight = static_cast<UINT>(outside::dpi::Metric(SM_CYMENU, dpi) - 1);
+      mis->itemHeight = static_cast<UINT>(platform::dpi::Metric(SM_CYMENU, dpi) - 1);
     } else if (item->type & MFT_SEPARATOR) {
       mis->itemWidth = 0;
-      mis->itemHeight = static_cast<UINT>(std::max(Px(6, dpi), outside::dpi::Metric(SM_CYMENUSIZE, dpi) / 2));
+      mis->itemHeight = static_cast<UINT>(std::max(Px(6, dpi), platform::dpi::Metric(SM_CYMENUSIZE, dpi) / 2));
     } else {
       mis->itemWidth =
           static_cast<UINT>(CheckArea(dpi) + text.cx + (keys.cx ? Px(24, dpi) + keys.cx : 0) + ArrowArea(dpi));
       mis->itemHeight = static_cast<UINT>(
-          std::max<LONG>(text.cy + Px(8, dpi), outside::dpi::Metric(SM_CYMENUCHECK, dpi) + Px(6, dpi)));
+          std::max<LONG>(text.cy + Px(8, dpi), platform::dpi::Metric(SM_CYMENUCHECK, dpi) + Px(6, dpi)));
     }
     return true;
   }
@@ -186,7 +186,7 @@ bool MenuSkin::Draw(HWND owner, const DRAWITEMSTRUCT* dis, const Palette& p) con
   const bool selected = (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
   const bool grayed = (dis->itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
   const COLORREF menuColour = p.Colour(Role::Menu);
-  const UINT dpi = outside::dpi::OfFrame(owner);
+  const UINT dpi = platform::dpi::OfFrame(owner);
 
   if (item->type & MFT_SEPARATOR) {
     draw::Fill(dc, rc, menuColour);

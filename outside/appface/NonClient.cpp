@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "outside/Dpi.h"
 #include "outside/appface/Draw.h"
 #include "outside/appface/Engine.h"
+#include "platform/DpiWin.h"
 
 namespace appface::nonclient {
 namespace {
@@ -23,10 +23,10 @@ struct Layout {
   DWORD style = 0;
   DWORD exStyle = 0;
   bool tool = false;
-  UINT dpi = outside::dpi::kBase;
+  UINT dpi = platform::dpi::kBase;
   // `n` 96-DPI pixels at the frame's scale.
-  int Px(int n) const { return outside::dpi::Scale(n, dpi); }
-  int Metric(int index) const { return outside::dpi::Metric(index, dpi); }
+  int Px(int n) const { return platform::dpi::Scale(n, dpi); }
+  int Metric(int index) const { return platform::dpi::Metric(index, dpi); }
 };
 
 Layout Measure(HWND wnd) {
@@ -34,13 +34,13 @@ Layout Measure(HWND wnd) {
   l.style = static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE));
   l.exStyle = static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE));
   l.tool = (l.exStyle & WS_EX_TOOLWINDOW) != 0;
-  l.dpi = outside::dpi::OfFrame(wnd);
+  l.dpi = platform::dpi::OfFrame(wnd);
   RECT wr{};
   GetWindowRect(wnd, &wr);
   l.origin = {wr.left, wr.top};
   l.window = {0, 0, wr.right - wr.left, wr.bottom - wr.top};
   RECT adjust{};
-  outside::dpi::AdjustWindowRect(adjust, l.style, false, l.exStyle & ~WS_EX_CLIENTEDGE, l.dpi);
+  platform::dpi::AdjustWindowRect(adjust, l.style, false, l.exStyle & ~WS_EX_CLIENTEDGE, l.dpi);
   const int border = adjust.left < 0 ? -adjust.left : 0;
   l.inner = l.window;
   InflateRect(&l.inner, -border, -border);

@@ -1,6 +1,6 @@
 #include "outside/appface/Palette.h"
 
-#include "outside/Dpi.h"
+#include "platform/DpiWin.h"
 
 namespace appface {
 
@@ -10,7 +10,7 @@ Palette::Palette(const outside::SkinFile& skin) : skin_(skin) {
     brushes_[i] = CreateSolidBrush(skin_.colours[i]);
     ok = ok && brushes_[i];
   }
-  const Fonts system = MakeFonts(outside::dpi::SystemDpi());
+  const Fonts system = MakeFonts(platform::dpi::SystemDpi());
   fonts_.push_back(system);
   complete_ = ok && system.menu && system.menuBold && system.caption && system.smallCaption;
 }
@@ -26,7 +26,7 @@ Palette::Fonts Palette::MakeFonts(UINT dpi) {
   Fonts f;
   f.dpi = dpi;
   NONCLIENTMETRICSW metrics{};
-  if (!outside::dpi::NonClientMetrics(metrics, dpi)) return f;
+  if (!platform::dpi::NonClientMetrics(metrics, dpi)) return f;
   f.menu = CreateFontIndirectW(&metrics.lfMenuFont);
   LOGFONTW bold = metrics.lfMenuFont;
   bold.lfWeight = bold.lfWeight + 300 > 1000 ? 1000 : bold.lfWeight + 300;

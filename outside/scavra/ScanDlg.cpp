@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "app/diskview/scan/MyFolder.h"
-#include "outside/Dpi.h"
 #include "platform/DirEnumWin.h"
+#include "platform/DpiWin.h"
 #include "platform/Rights.h"
 #include "platform/TextWin.h"
 #include "res/scavra/resource.h"
@@ -134,7 +134,7 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgDone:
       OnDone();
       return TRUE;
-    case outside::dpi::kWmDpiChanged:
+    case platform::dpi::kWmDpiChanged:
       OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return FALSE;  // and the dialog manager's own handling (its scaling under v2)
     case WM_DESTROY:
@@ -154,7 +154,7 @@ INT_PTR ScanDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void ScanDialog::OnInit() {
   list_ = GetDlgItem(dialog_, IDC_JUNK_LIST);
-  dpi_ = templateDpi_ = outside::dpi::OfWindow(dialog_);
+  dpi_ = templateDpi_ = platform::dpi::OfWindow(dialog_);
   templateFont_ = reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0));
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -196,7 +196,7 @@ void ScanDialog::OnInit() {
 void ScanDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
   if (dpi == 0 || dpi == dpi_) return;
   const auto scale = [&](LONG v) { return MulDiv(v, static_cast<int>(dpi), static_cast<int>(dpi_)); };
-  if (!outside::dpi::SystemScalesForWindow(dialog_)) {
+  if (!platform::dpi::SystemScalesForWindow(dialog_)) {
     HFONT font = templateFont_;
     HFONT made = nullptr;
     LOGFONTW lf{};

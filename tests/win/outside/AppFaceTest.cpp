@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "outside/Dpi.h"
 #include "outside/appface/ImportPatch.h"
+#include "platform/DpiWin.h"
 #include "platform/TextWin.h"
 #include "tests/win/common/GuiResources.h"
 #include "tests/win/common/ModalProbe.h"
@@ -752,7 +752,7 @@ LRESULT CALLBACK BareProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: ValidateRect(wnd, nullptr); return 0;
-    case outside::dpi::kWmDpiChanged: {
+    case platform::dpi::kWmDpiChanged: {
       const RECT& r = *reinterpret_cast<const RECT*>(lp);
       SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
@@ -799,7 +799,7 @@ void ChangeScale(HWND wnd, SkinTestDpiFn force, UINT from, UINT dpi) {
   RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, static_cast<int>(dpi), static_cast<int>(from)),
                  r.top + MulDiv(r.bottom - r.top, static_cast<int>(dpi), static_cast<int>(from))};
   force(dpi);
-  SendMessageW(wnd, outside::dpi::kWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  SendMessageW(wnd, platform::dpi::kWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 
 // The run of pixels other than `behind` that contains or follows `from`
@@ -842,16 +842,16 @@ PaintedCaption MeasureCaption(HWND wnd) {
 // Where the system lays out the frame's caption and close button at `dpi`.
 PaintedCaption ExpectedCaption(HWND wnd, UINT dpi) {
   RECT adjust{};
-  outside::dpi::AdjustWindowRect(adjust, static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)), false, 0, dpi);
+  platform::dpi::AdjustWindowRect(adjust, static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)), false, 0, dpi);
   RECT wr{};
   GetWindowRect(wnd, &wr);
   const int border = -adjust.left;
   const int right = wr.right - wr.left - border;
-  const int cx = outside::dpi::Metric(SM_CXSIZE, dpi), cy = outside::dpi::Metric(SM_CYSIZE, dpi);
+  const int cx = platform::dpi::Metric(SM_CXSIZE, dpi), cy = platform::dpi::Metric(SM_CYSIZE, dpi);
   const int gap = MulDiv(2, static_cast<int>(dpi), 96);
   PaintedCaption c;
   c.top = border;
-  c.bottom = border + outside::dpi::Metric(SM_CYCAPTION, dpi) - 2;  // above the bar's bottom line
+  c.bottom = border + platform::dpi::Metric(SM_CYCAPTION, dpi) - 2;  // above the bar's bottom line
   c.close = {right - cx, border + gap, right - gap, border + cy - gap};
   return c;
 }
@@ -861,7 +861,7 @@ TEST_F(AppFace, TheFrameFollowsTheWindowsScale) {
   const Unforce unforce{testDpi_};
   BareFrame frame;
   ASSERT_EQ(Start(skinA_), 1);
-  const UINT system = outside::dpi::SystemDpi();
+  const UINT system = platform::dpi::SystemDpi();
   UINT at = system;
   int captionAt96 = 0;
   for (UINT dpi : {96u, 120u, 144u, 192u, 96u}) {
@@ -901,7 +901,7 @@ int PopupHeight(HWND owner, HMENU menu) {
 // font at `dpi`.
 int MenuTextWidth(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
-  if (!outside::dpi::NonClientMetrics(metrics, dpi)) return -1;
+  if (!platform::dpi::NonClientMetrics(metrics, dpi)) return -1;
   HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -918,7 +918,7 @@ TEST_F(AppFace, MenusAreMeasuredAtTheWindowsScale) {
   const Unforce unforce{testDpi_};
   Frame frame;
   ASSERT_EQ(Start(skinA_), 1);
-  ChangeScale(frame.wnd, testDpi_, outside::dpi::SystemDpi(), 96);
+  ChangeScale(frame.wnd, testDpi_, platform::dpi::SystemDpi(), 96);
   flush_events(50);
   RECT bar96{};
   ASSERT_TRUE(GetMenuItemRect(frame.wnd, frame.menu, 0, &bar96));
@@ -942,7 +942,7 @@ TEST_F(AppFace, ChangesOfScaleLeaveNoObjectBehind) {
   {
     Frame frame;
     ASSERT_EQ(Start(skinA_), 1);
-    UINT at = outside::dpi::SystemDpi();
+    UINT at = platform::dpi::SystemDpi();
     // Once round first: the fonts of each scale are made on first use.
     for (UINT dpi : kScales) {
       ChangeScale(frame.wnd, testDpi_, at, dpi);

@@ -9,7 +9,7 @@
 
 #include <atomic>
 
-namespace outside::dpi {
+namespace platform::dpi {
 
 inline constexpr UINT kBase = 96;
 // The message of a change of scale (winuser.h names it for Windows 10 only).
@@ -117,4 +117,4 @@ inline bool NonClientMetrics(NONCLIENTMETRICSW& metrics, UINT dpi) {
   return true;
 }
 
-}  // namespace outside::dpi
+}  // namespace platform::dpi
