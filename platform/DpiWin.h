@@ -1,8 +1,9 @@
-// Display scale for the outside libraries, which do not link the framework:
-// the DPI a window is drawn at, and the system's metrics and fonts for a
-// DPI. The per-DPI calls (Windows 10 1607 and later) are looked up at run
-// time; without them the system's own values, made for the system DPI, are
-// scaled.
+// Display scale as the system answers it: the DPI a window is drawn at,
+// and the system's metrics and fonts for a DPI. The per-DPI calls (Windows
+// 10 1607 and later) are looked up at run time; without them the system's
+// own values, made for the system DPI, are scaled. The framework's answer
+// (framework/Dpi.h) is built on it; the outside libraries, which do not
+// link the framework, use it directly.
 #pragma once
 
 #include <windows.h>
