@@ -44,6 +44,8 @@ void CToolBar::FitTipsToDpi(UINT dpi) {
   CFont made;
   if (afx::CreateSystemFontForDpi(made, systemTipFont_, dpi)) {
     ::SendMessageW(tips, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
+    // Kept while the tips may draw with it; the one it replaces goes now.
+    tipFont_ = std::move(made);
   }
 }
 

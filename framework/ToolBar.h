@@ -64,6 +64,9 @@ class CToolBar : public CWnd {
   CSize imageSize_;  // the resource's, at 96 DPI
   CBitmap bitmap_;  // the resource bitmap the control draws from
   std::map<UINT, TipTitle> tipTitles_;  // by command
-  // The tips' own font (they keep a copy of any font they are given).
+  // The font the tips made for the system DPI, and the one made from it
+  // for the bar's DPI (Wine's tips copy a font they are given; a control
+  // need not, so it lives as long as the bar).
   LOGFONTW systemTipFont_{};
+  CFont tipFont_;
 };
